@@ -1,0 +1,75 @@
+#include "common/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "common/paths.h"
+#include "common/read_error.h"
+
+namespace rivulon {
+
+namespace {
+
+std::string systemError(const std::string& what, const std::string& path) {
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    std::string pattern = dirOfPath(path) + "." + fileNameOf(path) + ".XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) throw FileError(systemError("Cannot create a file next to", path));
+    const std::string tmp(name.data());
+
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const std::string msg = systemError("Cannot write", path);
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            throw FileError(msg);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    // Files we replace keep ordinary permissions rather than mkstemp's 0600.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        const std::string msg = systemError("Cannot write", path);
+        ::unlink(tmp.c_str());
+        throw FileError(msg);
+    }
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+        const std::string msg = systemError("Cannot replace", path);
+        ::unlink(tmp.c_str());
+        throw FileError(msg);
+    }
+}
+
+std::string readWholeFile(const std::string& path) {
+    if (!fileExists(path)) throw FileError("Cannot open " + path + ": no such file");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw FileError("Cannot open " + path + ": " + std::strerror(errno));
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad()) throw FileError("Cannot read " + path);
+    return std::move(ss).str();
+}
+
+}  // namespace rivulon

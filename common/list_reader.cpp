@@ -1,0 +1,236 @@
+#include "common/list_reader.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "common/atomic_file.h"
+#include "common/read_error.h"
+
+namespace rivulon {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (isBlank(s.front()) || s.front() == '\0')) s.remove_prefix(1);
+    while (!s.empty() && (isBlank(s.back()) || s.back() == '\0')) s.remove_suffix(1);
+    return s;
+}
+
+// Brings a field into the form from_chars takes: no leading '+', E for D.
+bool normalizeNumber(std::string_view text, std::string& out) {
+    text = trim(text);
+    if (text.empty() || text.size() > 64) return false;
+    if (text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '-' || text.front() == '+')) return false;
+    }
+    out.assign(text);
+    bool digit = false;
+    for (char& c : out) {
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == 'd' || c == 'D') {
+            c = 'E';
+        } else if (c != '.' && c != '-' && c != '+' && c != 'e' && c != 'E') {
+            return false;  // also refuses inf, nan and hex forms
+        }
+    }
+    return digit;
+}
+
+template <class T>
+bool parseNumber(std::string_view text, T& out) {
+    std::string s;
+    if (!normalizeNumber(text, s)) return false;
+    T value{};
+    const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec != std::errc() || ptr != s.data() + s.size()) return false;
+    if (!std::isfinite(value)) return false;
+    out = value;
+    return true;
+}
+
+}  // namespace
+
+bool parseReal(std::string_view text, float& out) { return parseNumber(text, out); }
+bool parseDouble(std::string_view text, double& out) { return parseNumber(text, out); }
+
+double leadingNumber(std::string_view text) {
+    text = trim(text);
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const std::size_t digitsStart = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    }
+    if (i == digitsStart || (i == digitsStart + 1 && text[digitsStart] == '.')) return 0.0;
+    std::size_t end = i;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        const std::size_t expStart = j;
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j;
+        if (j > expStart) end = j;
+    }
+    double value = 0.0;
+    if (!parseDouble(text.substr(0, end), value)) return 0.0;
+    return value;
+}
+
+double roundHalfEven(double value) { return std::nearbyint(value); }
+
+std::vector<std::string> splitLines(std::string_view content) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        if (content[i] == '\r' || content[i] == '\n') {
+            lines.emplace_back(content.substr(start, i - start));
+            if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < content.size()) lines.emplace_back(content.substr(start));
+    return lines;
+}
+
+ListReader::ListReader(std::string fileName, std::string content)
+    : fileName_(std::move(fileName)), content_(std::move(content)) {}
+
+ListReader ListReader::open(const std::string& path) { return ListReader(path, readWholeFile(path)); }
+
+bool ListReader::atEnd() {
+    std::size_t p = pos_;
+    while (p < content_.size() && (isBlank(content_[p]) || isLineEnd(content_[p]) || content_[p] == '\0' ||
+                                   content_[p] == '\x1a')) {
+        if (isLineEnd(content_[p]) && afterComma_) return false;  // an empty field is still due
+        ++p;
+    }
+    return p >= content_.size();
+}
+
+ListField ListReader::next(std::string_view what) {
+    const ListField f = nextField(what);
+    expecting_ = "a field";
+    return f;
+}
+
+ListField ListReader::nextField(std::string_view what) {
+    const std::size_t n = content_.size();
+    // Skip blanks, and whole empty lines unless a comma left an empty field.
+    while (pos_ < n) {
+        const char c = content_[pos_];
+        if (isBlank(c) || c == '\0' || c == '\x1a') {
+            ++pos_;
+        } else if (isLineEnd(c) && !afterComma_) {
+            ++pos_;
+            if (c == '\r' && pos_ < n && content_[pos_] == '\n') ++pos_;
+            ++line_;
+            fieldOnLine_ = 0;
+        } else {
+            break;
+        }
+    }
+    if (pos_ >= n) {
+        last_ = ListField{{}, false, line_, fieldOnLine_ + 1};
+        std::string where = "field " + std::to_string(fieldOnLine_ + 1);
+        if (!what.empty()) where += " (" + std::string(what) + ")";
+        throw ReadError(fileName_, line_,
+                        where + ": expected " + std::string(expecting_) + ", found the end of the file");
+    }
+
+    ListField f;
+    f.line = line_;
+    f.field = ++fieldOnLine_;
+    afterComma_ = false;
+
+    std::size_t start = pos_;
+    std::size_t end = pos_;
+    if (content_[pos_] == '"') {
+        f.quoted = true;
+        start = ++pos_;
+        while (pos_ < n && content_[pos_] != '"' && !isLineEnd(content_[pos_])) ++pos_;
+        end = pos_;
+        if (pos_ < n && content_[pos_] == '"') ++pos_;
+        // Anything between the closing quote and the delimiter is ignored.
+        while (pos_ < n && content_[pos_] != ',' && !isLineEnd(content_[pos_])) ++pos_;
+    } else {
+        while (pos_ < n && content_[pos_] != ',' && !isLineEnd(content_[pos_])) ++pos_;
+        end = pos_;
+    }
+    if (pos_ < n) {
+        if (content_[pos_] == ',') {
+            ++pos_;
+            afterComma_ = true;
+            // Blanks before a line end do not hide the empty field it closes.
+            std::size_t p = pos_;
+            while (p < n && isBlank(content_[p])) ++p;
+            if (p < n && isLineEnd(content_[p])) pos_ = p;
+        } else {  // line end
+            if (content_[pos_] == '\r' && pos_ + 1 < n && content_[pos_ + 1] == '\n') ++pos_;
+            ++pos_;
+            ++line_;
+            fieldOnLine_ = 0;
+        }
+    }
+    std::string_view text(content_.data() + start, end - start);
+    f.text = f.quoted ? text : trim(text);
+    last_ = f;
+    return f;
+}
+
+std::string ListReader::readString(std::string_view what) { return std::string(next(what).text); }
+
+float ListReader::readReal(std::string_view what) {
+    expecting_ = "a number";
+    const ListField f = next(what);
+    float value = 0.0f;
+    if (!parseReal(f.text, value)) fail("a number", what);
+    return value;
+}
+
+double ListReader::readDouble(std::string_view what) {
+    expecting_ = "a number";
+    const ListField f = next(what);
+    double value = 0.0;
+    if (!parseDouble(f.text, value)) fail("a number", what);
+    return value;
+}
+
+std::int16_t ListReader::readInt16(std::string_view what) {
+    expecting_ = "a whole number";
+    const ListField f = next(what);
+    double value = 0.0;
+    if (!parseDouble(f.text, value)) fail("a whole number", what);
+    value = roundHalfEven(value);
+    if (value < -32768.0 || value > 32767.0) fail("a whole number from -32768 to 32767", what);
+    return static_cast<std::int16_t>(value);
+}
+
+std::int32_t ListReader::readInt32(std::string_view what) {
+    expecting_ = "a whole number";
+    const ListField f = next(what);
+    double value = 0.0;
+    if (!parseDouble(f.text, value)) fail("a whole number", what);
+    value = roundHalfEven(value);
+    if (value < static_cast<double>(std::numeric_limits<std::int32_t>::min()) ||
+        value > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        fail("a whole number that fits 32 bits", what);
+    return static_cast<std::int32_t>(value);
+}
+
+void ListReader::skip(int fields) {
+    for (int i = 0; i < fields; ++i) next();
+}
+
+void ListReader::fail(std::string_view expected, std::string_view what) const {
+    throw ReadError(fileName_, last_.line, last_.field, std::string(expected),
+                    std::string(last_.text), std::string(what));
+}
+
+}  // namespace rivulon

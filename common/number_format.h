@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rivulon {
+
+// A 32-bit real as the old BASIC runtimes write it: rounded to 7 significant
+// digits, trailing zeros dropped, no leading zero before the point, plain when
+// that takes at most 7 digits (zeros after the point included), E form
+// otherwise: 0, .5, -.25, .0000001, 1.5E-07, 1.428571E-02, 1234567, 1E+07.
+std::string formatReal(float value);
+void appendReal(std::string& out, float value);
+
+// The same for a 64-bit real, with 15 significant digits.
+std::string formatDouble(double value);
+
+// Print style of the runtime: a blank (or the minus sign) before the number and
+// one blank after it: " 4 ", "-.25 ".
+std::string printStyle(float value);
+std::string printStyle(std::int32_t value);
+void appendPrintStyle(std::string& out, float value);
+void appendPrintStyle(std::string& out, std::int32_t value);
+
+// Builds comma-separated records: strings quoted as they stand, integers
+// plain, reals as formatReal, each record ended by CR LF.
+class RecordWriter {
+public:
+    RecordWriter& text(std::string_view s);
+    RecordWriter& integer(std::int32_t v);
+    RecordWriter& real(float v);
+    // Raw text as a field, without quotes.
+    RecordWriter& raw(std::string_view s);
+    RecordWriter& endRecord();
+
+    const std::string& str() const { return out_; }
+    std::string take() { return std::move(out_); }
+    void reserve(std::size_t n) { out_.reserve(n); }
+
+private:
+    void separate();
+    std::string out_;
+    bool midRecord_ = false;
+};
+
+}  // namespace rivulon

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rivulon {
+
+// The folder part of a path, up to and including the last separator; "" when
+// there is none. Both '/' and '\' count, since project files written on other
+// systems carry backslashes.
+std::string dirOfPath(std::string_view path);
+
+// The last component of a path (after the last '/' or '\').
+std::string fileNameOf(std::string_view path);
+
+// A path read from a file, with '\' turned into '/'.
+std::string normalizeSeparators(std::string_view path);
+
+// True when the optional path is set: neither empty nor "Not Found".
+bool pathPresent(std::string_view path);
+
+// Joins a folder (with or without trailing separator) and a name.
+std::string joinPath(std::string_view folder, std::string_view name);
+
+bool fileExists(const std::string& path);
+bool directoryExists(const std::string& path);
+
+}  // namespace rivulon
