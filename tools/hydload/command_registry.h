@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace hydload {
+
+// A subcommand: `hydload NAME ARGS...`. It returns the exit status; errors are
+// printed by the command itself on standard error.
+struct Command {
+    std::string name;
+    std::string synopsis;  // one line for the overview
+    std::string help;      // full text for `hydload NAME --help`
+    std::function<int(const std::vector<std::string>& args)> run;
+};
+
+std::vector<Command>& commands();
+
+// Registers a command at start-up: `static hydload::Registrar r{{...}};`
+struct Registrar {
+    explicit Registrar(Command c) { commands().push_back(std::move(c)); }
+};
+
+}  // namespace hydload

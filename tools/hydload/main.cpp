@@ -1,0 +1,47 @@
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "command_registry.h"
+
+namespace {
+
+void printOverview(std::FILE* out) {
+    std::fprintf(out,
+                 "hydload - the Rivulon watershed model without a window\n\n"
+                 "usage: hydload COMMAND [ARGS...]\n"
+                 "       hydload COMMAND --help\n\ncommands:\n");
+    auto list = hydload::commands();
+    std::sort(list.begin(), list.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    for (const auto& c : list) std::fprintf(out, "  %-10s %s\n", c.name.c_str(), c.synopsis.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        printOverview(stdout);
+        return args.empty() ? 2 : 0;
+    }
+    for (const auto& c : hydload::commands()) {
+        if (c.name != args[0]) continue;
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
+            std::printf("%s\n", c.help.c_str());
+            return 0;
+        }
+        try {
+            return c.run(rest);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "hydload %s: %s\n", c.name.c_str(), e.what());
+            return 1;
+        }
+    }
+    std::fprintf(stderr, "hydload: unknown command \"%s\"\n\n", args[0].c_str());
+    printOverview(stderr);
+    return 2;
+}
