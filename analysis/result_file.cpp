@@ -1,0 +1,211 @@
+#include "analysis/result_file.h"
+
+#include <algorithm>
+
+#include "common/atomic_file.h"
+#include "common/list_reader.h"
+#include "common/read_error.h"
+
+namespace rivulon {
+
+namespace {
+
+ResultHeader readHeader(ListReader& in) {
+    ResultHeader h;
+    h.watershedName = in.readString("watershed name");
+    h.yearCount = in.readInt16("number of years");
+    if (h.yearCount < 1)
+        in.fail("a number of years of at least 1", "number of years");
+    h.ruralCount = in.readInt16("number of rural land uses");
+    if (h.ruralCount < 0)
+        in.fail("a count of 0 or more", "number of rural land uses");
+    h.urbanCount = in.readInt16("number of urban land uses");
+    if (h.urbanCount < 0)
+        in.fail("a count of 0 or more", "number of urban land uses");
+    h.landUseCount = in.readInt16("number of land uses");
+    if (h.landUseCount < 0)
+        in.fail("a count of 0 or more", "number of land uses");
+    h.simLevel = in.readInt16("simulation level");
+    if (h.simLevel < 1 || h.simLevel > 4)
+        in.fail("a simulation level from 1 to 4", "simulation level");
+    return h;
+}
+
+// Every field takes at least one character, so a header promising more fields
+// than the file has characters is refused before anything is sized from it.
+void checkPromise(const ListReader& in, std::size_t contentSize, long long fields,
+                  const ResultHeader& h) {
+    if (fields > static_cast<long long>(contentSize) + 1) {
+        throw ReadError(in.fileName(), in.line(),
+                        "the file ends before the " + std::to_string(h.yearCount) + " years and " +
+                            std::to_string(h.landUseCount) + " land uses its header promises");
+    }
+}
+
+void sizeYearMonth(ResultYearMonth& t, int years) {
+    t.assign(years + 1, ResultMonths{});
+}
+
+void sizeYearLandUse(ResultYearLandUse& t, int years, int landUses) {
+    t.assign(years + 1, std::vector<float>(landUses + 1, 0.0f));
+}
+
+void readLandUses(ListReader& in, ResultSet& rs, bool withValues) {
+    const int n = rs.header.landUseCount;
+    rs.landUseName.assign(n + 1, std::string());
+    rs.area.assign(n + 1, 0.0f);
+    rs.totalArea = 0.0f;
+    if (withValues) {
+        for (auto* v : {&rs.meanLuRunoff, &rs.meanLuErosionPerHa, &rs.meanLuDisN, &rs.meanLuTotN,
+                        &rs.meanLuDisP, &rs.meanLuTotP})
+            v->assign(n + 1, 0.0f);
+    }
+    for (int k = 1; k <= n; ++k) {
+        rs.landUseName[k] = in.readString("land-use name");
+        rs.area[k] = in.readReal("area");
+        rs.totalArea += rs.area[k];
+        if (withValues) {
+            rs.meanLuRunoff[k] = in.readReal("runoff");
+            rs.meanLuErosionPerHa[k] = in.readReal("erosion per hectare");
+            rs.meanLuDisN[k] = in.readReal("dissolved N");
+            rs.meanLuTotN[k] = in.readReal("total N");
+            rs.meanLuDisP[k] = in.readReal("dissolved P");
+            rs.meanLuTotP[k] = in.readReal("total P");
+        }
+    }
+}
+
+}  // namespace
+
+AveragedYears averagedYears(int yearCount) {
+    AveragedYears a;
+    a.last = std::max(yearCount, 1);
+    a.first = yearCount < 2 ? a.last : 2;
+    a.count = a.last - a.first + 1;
+    return a;
+}
+
+ResultSet parseResultsText(const std::string& name, std::string content) {
+    const std::size_t size = content.size();
+    ListReader in(name, std::move(content));
+    ResultSet rs;
+    rs.path = name;
+    rs.header = readHeader(in);
+    const ResultHeader& h = rs.header;
+    const int years = h.yearCount;
+    const int lu = h.landUseCount;
+    const long long perYear = 13LL * (5 + 8) + 6LL * lu + (h.simLevel > 3 ? 2 : 0);
+    checkPromise(in, size, 36LL * years + 2LL * lu + perYear * years, h);
+
+    sizeYearMonth(rs.pointN, years);
+    sizeYearMonth(rs.pointP, years);
+    for (int y = 1; y <= years; ++y) {
+        for (int m = 1; m <= 12; ++m) {
+            rs.monthName[m] = in.readString("month name");
+            rs.pointN[y][m] = in.readReal("point-source N");
+            rs.pointP[y][m] = in.readReal("point-source P");
+        }
+    }
+    readLandUses(in, rs, false);
+
+    for (auto* t : {&rs.precip, &rs.evapo, &rs.groundwater, &rs.runoffDepth, &rs.flow, &rs.erosion,
+                    &rs.sediment, &rs.gwLoadN, &rs.gwLoadP, &rs.disN, &rs.totN, &rs.disP, &rs.totP})
+        sizeYearMonth(*t, years);
+    for (auto* t : {&rs.luRunoff, &rs.luErosion, &rs.luDisN, &rs.luTotN, &rs.luDisP, &rs.luTotP})
+        sizeYearLandUse(*t, years, lu);
+    rs.septicN.assign(years + 1, 0.0f);
+    rs.septicP.assign(years + 1, 0.0f);
+
+    for (int y = 1; y <= years; ++y) {
+        for (int m = 0; m <= 12; ++m) {
+            rs.precip[y][m] = in.readReal("precipitation");
+            rs.evapo[y][m] = in.readReal("evapotranspiration");
+            rs.groundwater[y][m] = in.readReal("groundwater");
+            rs.runoffDepth[y][m] = in.readReal("runoff");
+            rs.flow[y][m] = in.readReal("streamflow");
+            rs.erosion[y][m] = in.readReal("erosion");
+            rs.sediment[y][m] = in.readReal("sediment");
+            rs.gwLoadN[y][m] = in.readReal("groundwater N");
+            rs.gwLoadP[y][m] = in.readReal("groundwater P");
+            rs.disN[y][m] = in.readReal("dissolved N");
+            rs.totN[y][m] = in.readReal("total N");
+            rs.disP[y][m] = in.readReal("dissolved P");
+            rs.totP[y][m] = in.readReal("total P");
+        }
+        for (int k = 1; k <= lu; ++k) {
+            rs.luRunoff[y][k] = in.readReal("land-use runoff");
+            rs.luErosion[y][k] = in.readReal("land-use erosion");
+            rs.luDisN[y][k] = in.readReal("land-use dissolved N");
+            rs.luTotN[y][k] = in.readReal("land-use total N");
+            rs.luDisP[y][k] = in.readReal("land-use dissolved P");
+            rs.luTotP[y][k] = in.readReal("land-use total P");
+        }
+        if (h.simLevel > 3) {
+            rs.septicN[y] = in.readReal("septic N");
+            rs.septicP[y] = in.readReal("septic P");
+        }
+    }
+    return rs;
+}
+
+ResultSet parseSummaryText(const std::string& name, std::string content) {
+    const std::size_t size = content.size();
+    ListReader in(name, std::move(content));
+    ResultSet rs;
+    rs.path = name;
+    rs.isSummary = true;
+    rs.header = readHeader(in);
+    const ResultHeader& h = rs.header;
+    checkPromise(
+        in, size,
+        77LL + (h.simLevel >= 2 ? 90 : 0) + 8LL * h.landUseCount + 4 + (h.simLevel > 3 ? 2 : 0), h);
+
+    for (int m = 1; m <= 12; ++m) {
+        rs.monthName[m] = in.readString("month name");
+        rs.meanPrecip[m] = in.readReal("precipitation");
+        rs.meanEvapo[m] = in.readReal("evapotranspiration");
+        rs.meanGroundwater[m] = in.readReal("groundwater");
+        rs.meanRunoff[m] = in.readReal("runoff");
+        rs.meanFlow[m] = in.readReal("streamflow");
+    }
+    rs.meanPrecip[0] = in.readReal("annual precipitation");
+    rs.meanEvapo[0] = in.readReal("annual evapotranspiration");
+    rs.meanGroundwater[0] = in.readReal("annual groundwater");
+    rs.meanRunoff[0] = in.readReal("annual runoff");
+    rs.meanFlow[0] = in.readReal("annual streamflow");
+    if (h.simLevel >= 2) {
+        for (int m = 0; m <= 12; ++m) {
+            // The twelve months come first, the annual line last.
+            const int i = m < 12 ? m + 1 : 0;
+            if (i != 0)
+                rs.monthName[i] = in.readString("month name");
+            const bool annual = i == 0;
+            rs.meanErosion[i] = in.readReal(annual ? "annual erosion" : "erosion");
+            rs.meanSediment[i] = in.readReal(annual ? "annual sediment" : "sediment");
+            rs.meanDisN[i] = in.readReal(annual ? "annual dissolved N" : "dissolved N");
+            rs.meanTotN[i] = in.readReal(annual ? "annual total N" : "total N");
+            rs.meanDisP[i] = in.readReal(annual ? "annual dissolved P" : "dissolved P");
+            rs.meanTotP[i] = in.readReal(annual ? "annual total P" : "total P");
+        }
+    }
+    readLandUses(in, rs, true);
+    rs.meanGwLoadN = in.readReal("groundwater N");
+    rs.meanGwLoadP = in.readReal("groundwater P");
+    rs.pointYearN = in.readReal("point-source N");
+    rs.pointYearP = in.readReal("point-source P");
+    if (h.simLevel > 3) {
+        rs.meanSepticN = in.readReal("septic N");
+        rs.meanSepticP = in.readReal("septic P");
+    }
+    return rs;
+}
+
+ResultSet readResultsFile(const std::string& path) {
+    return parseResultsText(path, readWholeFile(path));
+}
+
+ResultSet readSummaryFile(const std::string& path) {
+    return parseSummaryText(path, readWholeFile(path));
+}
+
+}  // namespace rivulon
