@@ -16,8 +16,8 @@
 
 namespace rivulon {
 
-using MonthArray = std::array<float, 13>;          // [0..12]
-using YearMonthTable = std::vector<MonthArray>;     // [0..yearCount][0..12]
+using MonthArray = std::array<float, 13>;                  // [0..12]
+using YearMonthTable = std::vector<MonthArray>;            // [0..yearCount][0..12]
 using YearLandUseTable = std::vector<std::vector<float>>;  // [0..yearCount][0..landUseCount]
 
 // Filled by the transport-file reader; the run updates the storages in place.
@@ -42,10 +42,10 @@ struct WatershedSetup {
     MonthArray growingSeason{};               // 1 in growing-season months, else 0
     MonthArray erosivityCoef{};
 
-    std::vector<std::string> landUseName;          // [1..landUseCount]
-    std::vector<float> area;                       // ha, [1..landUseCount]
+    std::vector<std::string> landUseName;           // [1..landUseCount]
+    std::vector<float> area;                        // ha, [1..landUseCount]
     std::vector<std::array<float, 4>> curveNumber;  // [k][1..3]: classes I, II (read), III
-    std::vector<float> erosionProduct;             // K*LS*C*P, rural only
+    std::vector<float> erosionProduct;              // K*LS*C*P, rural only
 
     float totalArea = 0;  // ha, computed at the start of every run
 
@@ -68,15 +68,15 @@ struct NutrientSetup {
 
     // Monthly values by land use [k][m]; the nutrient file gives one value per
     // land use, stored for all twelve months, the data matrix one per month.
-    std::vector<MonthArray> runoffN, runoffP;    // mg/l, rural land uses
-    std::vector<MonthArray> buildupN, buildupP;  // kg/ha/day, urban land uses
+    std::vector<MonthArray> runoffN, runoffP;           // mg/l, rural land uses
+    std::vector<MonthArray> buildupN, buildupP;         // kg/ha/day, urban land uses
     std::vector<float> manuredRunoffN, manuredRunoffP;  // mg/l, [1..manured land uses]
 
     YearMonthTable pointN, pointP;  // kg per month, [year][month]
 
     MonthArray normalPop{}, pondedPop{}, shortCircuitPop{}, directPop{};  // persons
-    float perCapitaN = 0, perCapitaP = 0;  // g/person/day
-    float uptakeN = 0, uptakeP = 0;        // g/person/day in growing-season months
+    float perCapitaN = 0, perCapitaP = 0;                                 // g/person/day
+    float uptakeN = 0, uptakeP = 0;  // g/person/day in growing-season months
 
     void resizeLandUses(int n) {
         runoffN.assign(n + 1, MonthArray{});
@@ -88,41 +88,57 @@ struct NutrientSetup {
 
 // One month of daily weather as the weather file gives it.
 struct WeatherMonth {
-    float days = 0;                 // whole numbers, 0..31
-    std::array<float, 32> temp{};   // degC, [1..days]
-    std::array<float, 32> prec{};   // cm, [1..days]
+    float days = 0;                // whole numbers, 0..31
+    std::array<float, 32> temp{};  // degC, [1..days]
+    std::array<float, 32> prec{};  // cm, [1..days]
 };
 using WeatherYear = std::array<WeatherMonth, 13>;  // [1..12]
 
 // What the daily routines set; read by the run, the graphs and the observers.
 struct DailyState {
-    float rain = 0;        // cm falling as rain (0 on freezing days)
-    float melt = 0;        // cm of snowmelt
-    float water = 0;       // rain + melt
-    float runoff = 0;      // cm, area-weighted
-    float et = 0;          // cm, after the unsaturated-storage limit
+    float rain = 0;    // cm falling as rain (0 on freezing days)
+    float melt = 0;    // cm of snowmelt
+    float water = 0;   // rain + melt
+    float runoff = 0;  // cm, area-weighted
+    float et = 0;      // cm, after the unsaturated-storage limit
     float erosivity = 0;
-    float antecedent5 = 0;  // cm, sum of antecedentWater[1..5]
+    float antecedent5 = 0;            // cm, sum of antecedentWater[1..5]
     std::vector<float> urbanBuildup;  // [k], days of accumulation
-    float seepDeficit = 0;  // cm, <= 0
-    float seepFactor = 0;   // 0..1
-    // The day's water balance terms, for the observers and the balance checks.
+    float seepDeficit = 0;            // cm, <= 0
+    float seepFactor = 0;             // 0..1
+    // The day's weather and water balance terms, for the observers, the septic
+    // step and the balance checks.
+    float temperature = 0;    // degC
     float precipitation = 0;  // cm, rain or snow
+    float infiltration = 0;   // cm, water - runoff
     float groundwater = 0;    // cm, discharge G
     float seepage = 0;        // cm, deep seepage D
     float percolation = 0;    // cm
     float streamflow = 0;     // cm, runoff + G
 };
 
+// Working values of the nutrient step, owned by the run.
+struct NutrientWork {
+    float concCoef = 1.0f;      // variable concentration coefficient
+    float growthFactor = 1.0f;  // septic population factor of the current year
+    // Per month of the current year, cleared at the start of the month.
+    MonthArray normalPerCapN{};                   // g per person (then g, once spread)
+    MonthArray shortPerCapN{}, shortPerCapP{};    // g per person
+    MonthArray directPerCapN{}, directPerCapP{};  // g per person
+    MonthArray pondedN{}, pondedP{};              // g, population included
+    float annualNormalN = 0;                      // g of normal-system N this year
+    float pondedStoreN = 0, pondedStoreP = 0;     // g of frozen ponded effluent held back
+};
+
 // Accumulated by the run; saved by the result writers.
 struct RunResults {
     YearMonthTable flow, precip, evapo, groundwater, runoffDepth;  // cm
-    YearMonthTable erosion, sediment;                             // t
-    YearMonthTable transportQ;                                    // cm^1.67, months 1..12
-    YearMonthTable gwLoadN, gwLoadP, disN, totN, disP, totP;      // kg
+    YearMonthTable erosion, sediment;                              // t
+    YearMonthTable transportQ;                                     // cm^1.67, months 1..12
+    YearMonthTable gwLoadN, gwLoadP, disN, totN, disP, totP;       // kg
 
-    YearLandUseTable luRunoff;   // cm
-    YearLandUseTable luErosion;  // t, rural only
+    YearLandUseTable luRunoff;                        // cm
+    YearLandUseTable luErosion;                       // t, rural only
     YearLandUseTable luDisN, luTotN, luDisP, luTotP;  // kg
 
     std::vector<float> septicLoadN, septicLoadP;  // kg, [year]
@@ -148,6 +164,7 @@ struct ModelState {
     NutrientSetup nutrients;
     RunOptions options;
     DailyState daily;
+    NutrientWork nutrientWork;
     RunResults results;
     std::string watershedName = "My River Basin";  // written in the result-file headers
 };

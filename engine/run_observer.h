@@ -7,9 +7,9 @@ namespace rivulon {
 // One simulated day, as the graphs and progress reports see it.
 struct DayPoint {
     int year = 0;
-    int month = 0;     // 1 = April
-    int day = 0;       // day of the month
-    int dayIndex = 0;  // 1 on the first simulated day
+    int month = 0;            // 1 = April
+    int day = 0;              // day of the month
+    int dayIndex = 0;         // 1 on the first simulated day
     float precipitation = 0;  // cm
     float streamflow = 0;     // cm
 };
@@ -17,7 +17,7 @@ struct DayPoint {
 // Told about the run as it goes: the graph window draws from it, hydload turns
 // it into a progress line. The engine never draws and never prints.
 class RunObserver {
-public:
+  public:
     virtual ~RunObserver() = default;
     virtual void runStarted(const ModelState& /*state*/) {}
     virtual void dayEnded(const ModelState& /*state*/, const DayPoint& /*point*/) {}

@@ -1,0 +1,244 @@
+#include "engine/hydrology.h"
+
+#include <cmath>
+#include <string>
+
+#include "common/number_format.h"
+#include "common/read_error.h"
+#include "engine/erosion.h"
+#include "engine/nutrients.h"
+
+namespace rivulon {
+
+namespace {
+
+constexpr float kMeltRate = 0.45f;         // cm of melt per degC per day
+constexpr float kSnowPresent = 0.001f;     // cm; less counts as bare ground
+constexpr float kRunoffThreshold = 0.01f;  // cm of rain plus melt
+constexpr float kBuildupDecay = 0.12f;     // 1/day, urban solids
+
+// Day's curve number from the antecedent 5-day rain plus melt; the class
+// boundaries differ between growing and dormant seasons.
+float dayCurveNumber(const std::array<float, 4>& cn, float a5, bool melt, bool growing) {
+    const float cn1 = cn[1];
+    const float cn2 = cn[2];
+    const float cn3 = cn[3];
+    if (melt)
+        return cn3;
+    if (growing) {
+        if (a5 >= 5.33f)
+            return cn3;
+        if (a5 >= 3.56f)
+            return cn2 + (cn3 - cn2) * (a5 - 3.56f) / 1.77f;
+        return cn1 + (cn2 - cn1) * a5 / 3.56f;
+    }
+    if (a5 >= 2.79f)
+        return cn3;
+    if (a5 >= 1.27f)
+        return cn2 + (cn3 - cn2) * (a5 - 1.27f) / 1.52f;
+    return cn1 + (cn2 - cn1) * a5 / 1.27f;
+}
+
+}  // namespace
+
+void prepareWatershed(ModelState& state) {
+    WatershedSetup& w = state.watershed;
+    float total = 0;
+    for (int k = 1; k <= w.landUseCount; ++k)
+        total += w.area[k];
+    w.totalArea = total;
+    if (!(total > 0) || !std::isfinite(total)) {
+        throw RunError("The total area of the land uses is " + formatReal(total) +
+                       " ha; runoff cannot be computed for a watershed without area.");
+    }
+    for (int k = 1; k <= w.landUseCount; ++k) {
+        std::array<float, 4>& cn = w.curveNumber[k];
+        const float cn2 = cn[2];
+        cn[1] = cn2 / (2.334f - 0.01334f * cn2);
+        cn[3] = cn2 / (0.4036f + 0.0059f * cn2);
+        if (cn[3] > 100)
+            cn[3] = 100;
+        if (!std::isfinite(cn[1]) || !std::isfinite(cn[3])) {
+            throw RunError("Land use " + std::to_string(k) + " (\"" + w.landUseName[k] +
+                           "\"): the curve number " + formatReal(cn2) +
+                           " gives no usable curve numbers for dry and wet conditions.");
+        }
+    }
+    w.antecedentWater.fill(0.0f);
+    state.daily.antecedent5 = 0;
+}
+
+void updateUrbanBuildup(ModelState& state) {
+    const float keep = std::exp(-kBuildupDecay);
+    const float add = (1 - keep) / kBuildupDecay;
+    std::vector<float>& buildup = state.daily.urbanBuildup;
+    for (int k = state.watershed.ruralCount + 1; k <= state.watershed.landUseCount; ++k) {
+        buildup[k] = buildup[k] * keep + add;
+    }
+}
+
+void dailyWeather(ModelState& state, float temp, float prec, int month, int year) {
+    WatershedSetup& w = state.watershed;
+    DailyState& d = state.daily;
+    d.melt = 0;
+    d.rain = 0;
+    d.water = 0;
+    d.erosivity = 0;
+    d.et = 0;
+    d.runoff = 0;
+    d.temperature = temp;
+    d.precipitation = prec;
+
+    if (temp <= 0) {
+        w.snowStorage += prec;
+    } else {
+        d.rain = prec;
+        if (w.snowStorage > kSnowPresent) {
+            d.melt = kMeltRate * temp;
+            if (d.melt > w.snowStorage)
+                d.melt = w.snowStorage;
+            w.snowStorage -= d.melt;
+        }
+        d.water = d.rain + d.melt;
+        if (state.options.simLevel > 1 && d.rain > 0 && w.snowStorage < kSnowPresent) {
+            d.erosivity = 6.46f * w.erosivityCoef[month] * std::pow(d.rain, 1.81f);
+        }
+    }
+
+    if (d.water > kRunoffThreshold)
+        dailyRunoff(state, month, year);
+
+    // Today's runoff saw the five days before today; now today joins them.
+    d.antecedent5 = d.antecedent5 - w.antecedentWater[5] + d.water;
+    for (int i = 5; i > 1; --i)
+        w.antecedentWater[i] = w.antecedentWater[i - 1];
+    w.antecedentWater[1] = d.water;
+
+    if (temp > 0) {
+        const float es = 33.8639f * (std::pow(0.00738f * temp + 0.8072f, 8.0f) -
+                                     0.000019f * std::fabs(1.8f * temp + 48) + 0.001316f);
+        const float dayLength = w.dayLength[month];
+        const float pe = 0.021f * (dayLength * dayLength) * es / (temp + 273);
+        d.et = w.etCoverCoef[month] * pe;
+    }
+}
+
+void dailyRunoff(ModelState& state, int month, int year) {
+    WatershedSetup& w = state.watershed;
+    DailyState& d = state.daily;
+    RunResults& r = state.results;
+    const int level = state.options.simLevel;
+    const bool growing = w.growingSeason[month] > 0;
+    const bool melting = d.melt > 0;
+    const float water = d.water;
+    const float a5 = d.antecedent5;
+
+    float weighted = 0;  // cm * ha
+    for (int k = 1; k <= w.landUseCount; ++k) {
+        float q = 0;
+        const std::array<float, 4>& cn = w.curveNumber[k];
+        if (cn[2] > 0) {
+            const float dayCn = dayCurveNumber(cn, a5, melting, growing);
+            if (dayCn == 0) {
+                throw RunError("Land use " + std::to_string(k) + " (\"" + w.landUseName[k] +
+                               "\") reached a curve number of 0 in month " + std::to_string(month) +
+                               " of year " + std::to_string(year) +
+                               "; its retention cannot be computed.");
+            }
+            float s = 2540 / dayCn - 25.4f;
+            if (s < 0)
+                s = 0;
+            if (water >= 0.2f * s) {
+                const float excess = water - 0.2f * s;
+                q = excess * excess / (water + 0.8f * s);
+            }
+            weighted += q * w.area[k];
+            r.luRunoffMonth[k][month] += q;
+        }
+        if (k <= w.ruralCount) {
+            if (level > 1)
+                addDailyErosion(state, k, month, year);
+        } else if (level > 2) {
+            urbanWashoff(state, k, q, month);
+        }
+    }
+    d.runoff = weighted / w.totalArea;
+    r.transportQ[year][month] += std::pow(d.runoff, 1.67f);
+    r.runoffDepth[year][month] += d.runoff;
+}
+
+void dailyWaterBalance(ModelState& state, int year, int month, int day, std::string* seepLog) {
+    WatershedSetup& w = state.watershed;
+    DailyState& d = state.daily;
+    const RunOptions& o = state.options;
+    RunResults& r = state.results;
+    const bool log = o.seepOutput && seepLog != nullptr;
+
+    const float infiltration = d.water - d.runoff;
+    const float discharge = w.recessionCoef * w.satStorage;
+    float seepage = 0;
+    if (o.seepControlOn) {
+        d.seepDeficit -= o.dailySeep;
+        if (o.yearSeep != 0)
+            d.seepFactor = d.seepDeficit / (-o.yearSeep);
+        if (d.seepFactor > 1)
+            d.seepFactor = 1;
+        // Month-to-date flow, before today's is added.
+        if (r.flow[year][month] < o.minStream4Seep) {
+            seepage = 0;
+        } else {
+            seepage = o.maxSeepCoef * d.seepFactor * w.satStorage;
+        }
+        if (log) {
+            appendPrintStyle(*seepLog, month);
+            appendPrintStyle(*seepLog, day);
+            appendPrintStyle(*seepLog, year);
+            *seepLog += ' ';
+            appendPrintStyle(*seepLog, o.maxSeepCoef * d.seepFactor);
+        }
+        d.seepDeficit += seepage;
+        if (d.seepDeficit > 0)
+            d.seepDeficit = 0;
+    } else {
+        seepage = w.seepageCoef * w.satStorage;
+    }
+
+    w.unsatStorage += infiltration;
+    if (d.et < w.unsatStorage) {
+        w.unsatStorage -= d.et;
+    } else {
+        d.et = w.unsatStorage;
+        w.unsatStorage = 0;
+    }
+    float percolation = 0;
+    if (w.unsatStorage > w.unsatCapacity) {
+        percolation = w.unsatStorage - w.unsatCapacity;
+        w.unsatStorage = w.unsatCapacity;
+    }
+    w.satStorage = w.satStorage + percolation - discharge - seepage;
+    if (w.satStorage < 0)
+        w.satStorage = 0;
+    const float streamflow = d.runoff + discharge;
+
+    if (log) {
+        appendPrintStyle(*seepLog, month);
+        appendPrintStyle(*seepLog, day);
+        appendPrintStyle(*seepLog, year);
+        *seepLog += ' ';
+        appendPrintStyle(*seepLog, streamflow);
+        *seepLog += "\r\n";
+    }
+
+    d.infiltration = infiltration;
+    d.groundwater = discharge;
+    d.seepage = seepage;
+    d.percolation = percolation;
+    d.streamflow = streamflow;
+
+    r.precip[year][month] += d.precipitation;
+    r.evapo[year][month] += d.et;
+    r.flow[year][month] += streamflow;
+    r.groundwater[year][month] += discharge;
+}
+
+}  // namespace rivulon

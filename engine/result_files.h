@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "engine/model_state.h"
+
+namespace rivulon {
+
+// The bytes of Results.dat for the last run: header, point sources, land uses,
+// then every year's monthly water and load records, land-use records and, at
+// level 4, the septic record. Throws RunError when there are no complete
+// results or a value is not a finite number.
+std::string resultsFileText(const ModelState& state);
+
+// The bytes of Summary.dat (multi-year means). Also fills
+// results.pointYearN/P, which the result tables show; calling it twice gives
+// the same bytes. Throws as resultsFileText.
+std::string summaryFileText(ModelState& state);
+
+}  // namespace rivulon

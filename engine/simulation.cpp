@@ -1,0 +1,347 @@
+#include "engine/simulation.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "common/number_format.h"
+#include "common/read_error.h"
+#include "engine/erosion.h"
+#include "engine/hydrology.h"
+#include "engine/nutrients.h"
+
+namespace rivulon {
+
+namespace {
+
+// Years of daily weather held at once when a run is longer.
+constexpr int kWeatherBlockYears = 20;
+
+std::string landUseLabel(const WatershedSetup& w, int k) {
+    return "land use " + std::to_string(k) + " (\"" + w.landUseName[k] + "\")";
+}
+
+template <class V>
+bool sizedFor(const V& v, int n) {
+    return v.size() >= static_cast<std::size_t>(n) + 1;
+}
+
+// Refuses what the model cannot compute before anything is changed.
+void checkRunInputs(const ModelState& state) {
+    const RunOptions& o = state.options;
+    const WatershedSetup& w = state.watershed;
+    if (o.yearCount <= 0) {
+        throw RunError(
+            "The number of years to simulate must be a whole number greater than 0 (it is " +
+            std::to_string(o.yearCount) + ").");
+    }
+    if (o.simLevel < 1 || o.simLevel > 4) {
+        throw RunError("The simulation level must be 1 to 4 (it is " + std::to_string(o.simLevel) +
+                       ").");
+    }
+    const int lu = w.landUseCount;
+    if (w.ruralCount < 0 || w.urbanCount < 0 || lu != w.ruralCount + w.urbanCount) {
+        throw RunError("The transport data hold " + std::to_string(w.ruralCount) + " rural and " +
+                       std::to_string(w.urbanCount) + " urban land uses but " + std::to_string(lu) +
+                       " in all.");
+    }
+    if (!sizedFor(w.area, lu) || !sizedFor(w.curveNumber, lu) || !sizedFor(w.erosionProduct, lu) ||
+        !sizedFor(w.landUseName, lu)) {
+        throw RunError("The transport data do not hold all " + std::to_string(lu) + " land uses.");
+    }
+    for (int k = 1; k <= lu; ++k) {
+        if (!std::isfinite(w.area[k]) || w.area[k] < 0) {
+            throw RunError("The area of " + landUseLabel(w, k) + " is " + formatReal(w.area[k]) +
+                           " ha; areas must be 0 or more.");
+        }
+    }
+    if (o.simLevel >= 3) {
+        const NutrientSetup& n = state.nutrients;
+        if (!sizedFor(n.runoffN, lu) || !sizedFor(n.runoffP, lu) || !sizedFor(n.buildupN, lu) ||
+            !sizedFor(n.buildupP, lu)) {
+            throw RunError("The nutrient data do not hold all " + std::to_string(lu) +
+                           " land uses.");
+        }
+        if (!o.nutrientMatrixInUse) {
+            // Land uses 1..manuredCount (compared as a real) take manured values.
+            int manured = 0;
+            while (manured < w.ruralCount && static_cast<float>(manured + 1) <= n.manuredCount) {
+                ++manured;
+            }
+            if (!sizedFor(n.manuredRunoffN, manured) || !sizedFor(n.manuredRunoffP, manured)) {
+                throw RunError(
+                    "The nutrient data give manured runoff concentrations for fewer than " +
+                    std::to_string(manured) + " land uses.");
+            }
+        }
+    }
+}
+
+template <class Table>
+void clearTable(Table& t, int rows, int columns) {
+    t.assign(rows, typename Table::value_type{});
+    if constexpr (std::is_same_v<typename Table::value_type, std::vector<float>>) {
+        for (auto& row : t)
+            row.assign(columns, 0.0f);
+    }
+}
+
+// Every run starts from cleared tables, so means cover exactly yearCount years.
+void sizeResults(RunResults& r, int years, int landUses) {
+    r = RunResults{};
+    const int rows = years + 1;
+    const int columns = landUses + 1;
+    for (YearMonthTable* t :
+         {&r.flow, &r.precip, &r.evapo, &r.groundwater, &r.runoffDepth, &r.erosion, &r.sediment,
+          &r.transportQ, &r.gwLoadN, &r.gwLoadP, &r.disN, &r.totN, &r.disP, &r.totP}) {
+        clearTable(*t, rows, 13);
+    }
+    for (YearLandUseTable* t :
+         {&r.luRunoff, &r.luErosion, &r.luDisN, &r.luTotN, &r.luDisP, &r.luTotP}) {
+        clearTable(*t, rows, columns);
+    }
+    r.septicLoadN.assign(rows, 0.0f);
+    r.septicLoadP.assign(rows, 0.0f);
+    r.luRunoffMonth.assign(columns, MonthArray{});
+    r.luSolidsMonth.assign(columns, MonthArray{});
+    for (std::vector<float>* v : {&r.meanLuRunoff, &r.meanLuErosion, &r.meanLuDisN, &r.meanLuTotN,
+                                  &r.meanLuDisP, &r.meanLuTotP}) {
+        v->assign(columns, 0.0f);
+    }
+}
+
+void checkDay(const WeatherMonth& wm, int year, int month, int day) {
+    const float temp = wm.temp[day];
+    const float prec = wm.prec[day];
+    if (!(temp > -273) || !std::isfinite(temp)) {
+        throw RunError("The weather of year " + std::to_string(year) + ", month " +
+                       std::to_string(month) + ", day " + std::to_string(day) +
+                       " has a temperature of " + formatReal(temp) +
+                       " degC; temperatures must be above -273 degC.");
+    }
+    if (!std::isfinite(prec)) {
+        throw RunError("The weather of year " + std::to_string(year) + ", month " +
+                       std::to_string(month) + ", day " + std::to_string(day) +
+                       " has no usable precipitation.");
+    }
+}
+
+int dayCount(const WeatherMonth& wm, int year, int month) {
+    const float days = wm.days;
+    if (!(days >= 0 && days <= 31) || days != std::floor(days)) {
+        throw RunError("The weather of year " + std::to_string(year) + ", month " +
+                       std::to_string(month) + " has " + formatReal(days) +
+                       " days; a month has a whole number of days from 0 to 31.");
+    }
+    return static_cast<int>(days);
+}
+
+void checkFinite(float value, const char* table, int year, int index, const char* indexName) {
+    if (!std::isfinite(value)) {
+        throw RunError(std::string("The simulation produced a value that is not a number (") +
+                       table + ", year " + std::to_string(year) + ", " + indexName + " " +
+                       std::to_string(index) +
+                       "); check the transport, nutrient and option values.");
+    }
+}
+
+// Stops a run that has gone out of range before its results can be saved.
+void checkYearFinite(const ModelState& state, int year) {
+    const RunResults& r = state.results;
+    const std::pair<const char*, const YearMonthTable*> months[] = {
+        {"streamflow", &r.flow},
+        {"precipitation", &r.precip},
+        {"evapotranspiration", &r.evapo},
+        {"groundwater", &r.groundwater},
+        {"runoff", &r.runoffDepth},
+        {"erosion", &r.erosion},
+        {"sediment", &r.sediment},
+        {"groundwater N", &r.gwLoadN},
+        {"groundwater P", &r.gwLoadP},
+        {"dissolved N", &r.disN},
+        {"total N", &r.totN},
+        {"dissolved P", &r.disP},
+        {"total P", &r.totP}};
+    for (const auto& [name, table] : months) {
+        for (int m = 0; m <= 12; ++m)
+            checkFinite((*table)[year][m], name, year, m, "month");
+    }
+    const std::pair<const char*, const YearLandUseTable*> landUses[] = {
+        {"land-use runoff", &r.luRunoff},    {"land-use erosion", &r.luErosion},
+        {"land-use dissolved N", &r.luDisN}, {"land-use total N", &r.luTotN},
+        {"land-use dissolved P", &r.luDisP}, {"land-use total P", &r.luTotP}};
+    for (const auto& [name, table] : landUses) {
+        for (std::size_t k = 1; k < (*table)[year].size(); ++k) {
+            checkFinite((*table)[year][k], name, year, static_cast<int>(k), "land use");
+        }
+    }
+    checkFinite(r.septicLoadN[year], "septic N", year, 0, "month");
+    checkFinite(r.septicLoadP[year], "septic P", year, 0, "month");
+}
+
+void addMeans(RunResults& r, int year, int years, int landUses, bool septic) {
+    const std::pair<MonthArray*, const YearMonthTable*> monthly[] = {
+        {&r.meanPrecip, &r.precip},
+        {&r.meanEvapo, &r.evapo},
+        {&r.meanGroundwater, &r.groundwater},
+        {&r.meanRunoff, &r.runoffDepth},
+        {&r.meanFlow, &r.flow},
+        {&r.meanErosion, &r.erosion},
+        {&r.meanSediment, &r.sediment},
+        {&r.meanDisN, &r.disN},
+        {&r.meanTotN, &r.totN},
+        {&r.meanDisP, &r.disP},
+        {&r.meanTotP, &r.totP},
+        {&r.meanGwLoadN, &r.gwLoadN},
+        {&r.meanGwLoadP, &r.gwLoadP}};
+    for (const auto& [mean, table] : monthly) {
+        for (int m = 0; m <= 12; ++m)
+            (*mean)[m] += (*table)[year][m] / static_cast<float>(years);
+    }
+    const std::pair<std::vector<float>*, const YearLandUseTable*> perLandUse[] = {
+        {&r.meanLuRunoff, &r.luRunoff}, {&r.meanLuErosion, &r.luErosion},
+        {&r.meanLuDisN, &r.luDisN},     {&r.meanLuTotN, &r.luTotN},
+        {&r.meanLuDisP, &r.luDisP},     {&r.meanLuTotP, &r.luTotP}};
+    for (const auto& [mean, table] : perLandUse) {
+        for (int k = 1; k <= landUses; ++k) {
+            (*mean)[k] += (*table)[year][k] / static_cast<float>(years);
+        }
+    }
+    if (septic) {
+        r.meanSepticN += r.septicLoadN[year] / static_cast<float>(years);
+        r.meanSepticP += r.septicLoadP[year] / static_cast<float>(years);
+    }
+}
+
+void endYear(ModelState& state, int year) {
+    const int level = state.options.simLevel;
+    const int landUses = state.watershed.landUseCount;
+    RunResults& r = state.results;
+    for (int m = 1; m <= 12; ++m) {
+        for (int k = 1; k <= landUses; ++k)
+            r.luRunoff[year][k] += r.luRunoffMonth[k][m];
+        r.precip[year][0] += r.precip[year][m];
+        r.flow[year][0] += r.flow[year][m];
+        r.runoffDepth[year][0] += r.runoffDepth[year][m];
+        r.groundwater[year][0] += r.groundwater[year][m];
+        r.evapo[year][0] += r.evapo[year][m];
+    }
+    if (level > 3)
+        sumAnnualNormalSeptic(state);
+    if (level > 1)
+        yearlySedimentYield(state, year);
+    if (level > 2)
+        monthlyNutrientLoads(state, year);
+    checkYearFinite(state, year);
+    addMeans(r, year, state.options.yearCount, landUses, level > 3);
+}
+
+void simulate(ModelState& state, WeatherSource& weather, RunObserver* observer,
+              std::string* seepLog) {
+    const RunOptions& o = state.options;
+    const int years = o.yearCount;
+    const int level = o.simLevel;
+    WatershedSetup& w = state.watershed;
+
+    sizeResults(state.results, years, w.landUseCount);
+    w.antecedentWater.fill(0.0f);
+    prepareWatershed(state);
+    state.daily = DailyState{};
+    state.daily.urbanBuildup.assign(w.landUseCount + 1, 0.0f);
+    state.nutrientWork = NutrientWork{};  // coefficient 1, ponded store empty
+    if (o.seepOutput && seepLog != nullptr)
+        *seepLog += kSeepLogHeader;
+
+    if (observer != nullptr)
+        observer->runStarted(state);
+
+    // The weather is held a block of years at a time and asked for strictly in
+    // sequence from year 1.
+    std::vector<WeatherYear> held;
+    int firstHeld = 1;
+    int firstToLoad = 1;
+    int lastLoaded = 0;
+    bool allLoaded = false;
+    const bool hasUrban = w.urbanCount > 0;
+    int dayIndex = 0;
+
+    for (int year = 1; year <= years; ++year) {
+        state.nutrientWork.growthFactor = populationGrowthFactor(o, year);
+        if (!allLoaded) {
+            int last = 0;
+            if (years > kWeatherBlockYears && year > lastLoaded) {
+                last = lastLoaded + kWeatherBlockYears;
+                if (last > years)
+                    last = years;
+            } else if (years <= kWeatherBlockYears) {
+                last = years;
+                allLoaded = true;
+            }
+            if (last > 0) {
+                held.assign(last - firstToLoad + 1, WeatherYear{});
+                for (int y = firstToLoad; y <= last; ++y)
+                    weather.readYear(y, held[y - firstToLoad]);
+                firstHeld = firstToLoad;
+                lastLoaded = last;
+                firstToLoad = last + 1;
+            }
+        }
+        const WeatherYear& wy = held[year - firstHeld];
+
+        for (int month = 1; month <= 12; ++month) {
+            if (level > 3)
+                clearMonthSeptic(state.nutrientWork, month);
+            for (int k = 1; k <= w.landUseCount; ++k) {
+                state.results.luRunoffMonth[k][month] = 0;
+                state.results.luSolidsMonth[k][month] = 0;
+            }
+            const WeatherMonth& wm = wy[month];
+            const int days = dayCount(wm, year, month);
+            for (int day = 1; day <= days; ++day) {
+                checkDay(wm, year, month, day);
+                ++dayIndex;
+                if (hasUrban)
+                    updateUrbanBuildup(state);
+                dailyWeather(state, wm.temp[day], wm.prec[day], month, year);
+                dailyWaterBalance(state, year, month, day, seepLog);
+                if (level > 3)
+                    dailySeptic(state, month);
+                if (observer != nullptr) {
+                    DayPoint p;
+                    p.year = year;
+                    p.month = month;
+                    p.day = day;
+                    p.dayIndex = dayIndex;
+                    p.precipitation = state.daily.precipitation;
+                    p.streamflow = state.daily.streamflow;
+                    observer->dayEnded(state, p);
+                }
+            }
+            if (observer != nullptr)
+                observer->monthEnded(state, year, month, dayIndex);
+        }
+
+        endYear(state, year);
+        if (observer != nullptr)
+            observer->yearEnded(state, year);
+    }
+}
+
+}  // namespace
+
+void runSimulation(ModelState& state, WeatherSource& weather, RunObserver* observer,
+                   std::string* seepLog) {
+    checkRunInputs(state);
+    const std::size_t logStart = seepLog != nullptr ? seepLog->size() : 0;
+    try {
+        simulate(state, weather, observer, seepLog);
+    } catch (...) {
+        // A stopped run leaves nothing that could pass for its results.
+        state.results = RunResults{};
+        if (seepLog != nullptr)
+            seepLog->resize(logStart);
+        throw;
+    }
+}
+
+}  // namespace rivulon
