@@ -1,0 +1,42 @@
+#pragma once
+
+// The charts of the result windows as data: what a chart shows and what its
+// data grid lists beneath it.
+
+#include <string>
+#include <vector>
+
+#include "analysis/text_grid.h"
+
+namespace rivulon {
+
+enum class ChartKind { Bar2d, Line2d };
+
+struct ChartData {
+    std::string title;
+    ChartKind kind = ChartKind::Bar2d;
+    std::vector<float> values;
+    std::vector<std::string> pointLabels;   // under each point of the chart
+    std::vector<std::string> gridHeadings;  // row 0 of the data grid, columns 1..n
+    std::string seriesLabel;
+};
+
+// The data grid of a chart: row 0 the headings (column 0 empty), row 1 the
+// series label and the values as "0.0000".
+TextGrid chartGrid(const ChartData& chart);
+
+// The "Next Graph" counter of a chart cycle: empty at first, one more per
+// click, back to 2 above `bound`; the chart shown is bound - counter. The
+// summary cycle uses 19 (17, 16, ..., 0), the annual and monthly cycles 5
+// (3, 2, 1, 0).
+class ChartCycle {
+  public:
+    explicit ChartCycle(int bound) : bound_(bound) {}
+    int next();
+
+  private:
+    int bound_;
+    int counter_ = 0;
+};
+
+}  // namespace rivulon

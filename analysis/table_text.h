@@ -1,0 +1,23 @@
+#pragma once
+
+// Table text files ("Tab*.csv", "Rg*.txt"): every cell of a row as a quoted
+// text followed by a comma, rows ended by CR LF.
+
+#include <string>
+
+#include "analysis/text_grid.h"
+
+namespace rivulon {
+
+std::string tableText(const TextGrid& grid);
+// Writes atomically; throws FileError.
+void saveTableText(const std::string& path, const TextGrid& grid);
+
+// Reads cells back row by row into the grid as sized, one field per cell;
+// empty fields are skipped (each line's trailing comma leaves one). When the
+// file ends before the grid is full the cells read so far stay and ReadError
+// is thrown naming the cell that was missing.
+void parseTableText(const std::string& name, std::string content, TextGrid& grid);
+void loadTableText(const std::string& path, TextGrid& grid);
+
+}  // namespace rivulon
