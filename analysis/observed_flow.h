@@ -1,0 +1,58 @@
+#pragma once
+
+// Monthly streamflow predicted by a run against a gauge record: the chart
+// grid with its observation row, the regression of predicted on observed and
+// the goodness-of-fit figures over the same months.
+
+#include <string>
+#include <vector>
+
+#include "analysis/chart_data.h"
+#include "analysis/result_file.h"
+#include "analysis/text_grid.h"
+
+namespace rivulon {
+
+// One month of the observed-flow file: a first field that is read and not
+// used (a number, a date or a station code), the flow in cm (0 or below
+// means no data), and a text whose first four characters head the column.
+struct ObservedMonth {
+    float flow = 0;
+    std::string heading;
+};
+
+// Reads at most `maxMonths` records; later ones are not read. A file that
+// ends between records gives fewer months; one that ends inside a record,
+// or a flow that is not a number, throws ReadError.
+std::vector<ObservedMonth> readObservedFile(const std::string& path, int maxMonths);
+std::vector<ObservedMonth> parseObservedText(const std::string& name, std::string content,
+                                             int maxMonths);
+
+struct ObservedComparison {
+    // Row 0 headings ("Month" in column 0), row 1 predicted, row 2
+    // "Observation"; one column per simulated month.
+    TextGrid grid;
+    ChartData predicted;  // both series: line charts over every simulated month
+    ChartData observed;
+
+    int pairedMonths = 0;  // months from the seventh on with an observation above 0
+    bool regressionShown = false;
+    double slope = 0;
+    double intercept = 0;
+    float rSquared = 0;
+    float ratio = 0;  // predicted over observed, summed over the paired months
+    // "Observation vs. Prediction: Pred = ..." when the regression is
+    // defined; otherwise `report` says why it is not shown.
+    std::string regressionText;
+    std::string report;
+
+    // Goodness of fit on the full-precision monthly flows of the results file.
+    bool nseDefined = false, kgeDefined = false, pbiasDefined = false, rsrDefined = false;
+    double nse = 0, kge = 0, pbias = 0, rsr = 0;
+    std::string statisticsText;
+};
+
+ObservedComparison compareObserved(const ResultSet& results,
+                                   const std::vector<ObservedMonth>& observed);
+
+}  // namespace rivulon
