@@ -37,14 +37,14 @@ def write(name, lines):
 # length at 41.2 N (weathergen --day-lengths --latitude 41.2), growing season
 # May..October, erosivity coefficient higher in the convective season.
 MONTH_ROWS = [
-    ("Apr", .6, 13.3, 0, .12), ("May", .85, 14.5, 1, .28), ("Jun", 1, 15.1, 1, .28),
-    ("Jul", 1, 14.8, 1, .28), ("Aug", 1, 13.8, 1, .28), ("Sep", .95, 12.4, 1, .28),
-    ("Oct", .75, 11, 1, .12), ("Nov", .55, 9.8, 0, .12), ("Dec", .45, 9.3, 0, .12),
+    ("Apr", .7, 13.3, 0, .12), ("May", .9, 14.5, 1, .28), ("Jun", 1, 15.1, 1, .28),
+    ("Jul", 1, 14.8, 1, .28), ("Aug", 1, 13.8, 1, .28), ("Sep", 1, 12.4, 1, .28),
+    ("Oct", .85, 11, 1, .12), ("Nov", .6, 9.8, 0, .12), ("Dec", .45, 9.3, 0, .12),
     ("Jan", .45, 9.6, 0, .12), ("Feb", .45, 10.6, 0, .12), ("Mar", .5, 11.9, 0, .12),
 ]
 # name, curve number (AMC II, mostly B and C soils), K*LS*C*P
 LAND_USES = [
-    ("Corn", 81, .14), ("Soybeans", 80, .16), ("Hay", 72, .012), ("Pasture", 69, .008),
+    ("Corn", 81, .1), ("Soybeans", 80, .12), ("Hay", 72, .012), ("Pasture", 69, .008),
     ("Forest (deciduous)", 58, .0008), ("Forest (conifer)", 56, .0006),
     ("Wetland", 80, .0003), ("Idle/shrub", 65, .003),
     ("Residential, low density", 79, 0), ("Residential, high density/commercial", 90, 0),
@@ -60,10 +60,10 @@ AREAS["lower"] = [w - u - c for w, u, c in zip(AREAS["whole"], AREAS["upper"], A
 # recession, seepage, unsat, sat, snow (initial), SDR, unsat capacity. The
 # delivery ratio falls with drainage area (about .13 for the 324 km2 whole).
 BASIN = {
-    "whole": (.065, .003, 8, 3, 0, .13, 10),
-    "upper": (.065, .003, 8, 3, 0, .16, 10),
-    "cedar": (.065, .003, 8, 3, 0, .17, 10),
-    "lower": (.065, .003, 8, 3, 0, .15, 10),
+    "whole": (.035, .005, 8, 4, 0, .13, 12),
+    "upper": (.035, .005, 8, 4, 0, .16, 12),
+    "cedar": (.035, .005, 8, 4, 0, .17, 12),
+    "lower": (.035, .005, 8, 4, 0, .15, 12),
 }
 ANTECEDENT = (.4, 0, 1.1, 0, .2)
 

@@ -6,6 +6,9 @@ namespace rivulon::weathergen {
 
 namespace {
 constexpr double kLn2 = 0.693147180559945309417232121458;
+// ln 2 split so that k * kLn2Hi is exact for the k exp meets (Cody and Waite).
+constexpr double kLn2Hi = 6.93147180369123816490e-01;
+constexpr double kLn2Lo = 1.90821492927058770002e-10;
 constexpr double kPi = 3.14159265358979323846264338328;
 constexpr double kSqrtHalf = 0.707106781186547524400844362105;
 }  // namespace
@@ -35,7 +38,7 @@ double portableExp(double x) {
     if (x > 709.0)
         return HUGE_VAL;
     const double k = std::nearbyint(x / kLn2);
-    const double r = x - k * kLn2;  // |r| <= ln2 / 2
+    const double r = (x - k * kLn2Hi) - k * kLn2Lo;  // |r| <= ln2 / 2
     double term = 1.0;
     double sum = 1.0;
     for (int n = 1; n < 22; ++n) {
