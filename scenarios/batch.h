@@ -1,0 +1,57 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "scenarios/control_file.h"
+
+namespace rivulon {
+
+// The two result texts of one row's run.
+struct RowOutput {
+    std::string results;  // Results.dat bytes
+    std::string summary;  // Summary.dat bytes
+};
+
+// Runs one row on a model state of its own and returns its result texts; throws
+// on any error (its what() becomes the batch's error text). Called from worker
+// threads when the batch runs in parallel, so it must share nothing mutable.
+using RowRunner = std::function<RowOutput(const ControlRow& row, int rowNumber)>;
+
+struct BatchSettings {
+    std::string nameString = "Auto";  // goes between "Results"/"Summary" and the row number
+    std::string outputFolder;
+    int requestedCount = 1;  // lowered to the file's row count
+    int jobs = 1;            // 1 runs every row in the calling thread
+    int shardIndex = 0;      // run only rows i with i mod shardCount == shardIndex
+    int shardCount = 1;
+};
+
+// Told about the batch as it goes, always from the calling thread.
+struct BatchObserver {
+    std::function<void(int rowNumber)> rowStarted;  // sequential batches only
+    // After row rowNumber's files are written; done of total rows of this batch.
+    std::function<void(int rowNumber, int done, int total)> rowWritten;
+};
+
+struct BatchOutcome {
+    int rowCount = 0;        // rows this batch was to run (after the count rule and the shard)
+    int runCount = 0;        // the lowered requested count
+    int rowsWritten = 0;     // rows whose files were written, in order
+    int failedRow = 0;       // 1-based row that stopped the batch, 0 when none did
+    std::string error;       // its error text
+    int lastAppliedRow = 0;  // the row whose settings a sequential batch leaves in force
+    std::vector<std::string> filesWritten;
+    bool ok() const { return failedRow == 0; }
+};
+
+// Runs the rows 1..min(requested, n) (those of the shard), writing
+// "Results"+name+i+".dat" and "Summary"+name+i+".dat" into the output folder.
+// Whatever the job count, the files written are those of a sequential batch:
+// rows are written in row order, and at the first failing row the batch stops,
+// rows before it keeping their files and no later row writing any.
+BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
+                      const RowRunner& runRow, const BatchObserver& observer = {});
+
+}  // namespace rivulon

@@ -1,0 +1,134 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <stdexcept>
+
+#include "common/atomic_file.h"
+#include "common/paths.h"
+#include "scenarios/batch.h"
+
+using namespace rivulon;
+namespace fs = std::filesystem;
+
+namespace {
+
+ControlFile rows(int n) {
+    ControlFile f;
+    for (int i = 1; i <= n; ++i) {
+        ControlRow r;
+        r.watershedName = "Basin" + std::to_string(i);
+        r.popRate = static_cast<float>(i);
+        f.rows.push_back(r);
+    }
+    return f;
+}
+
+// A stand-in for a model run whose texts depend only on the row.
+RowOutput fakeRun(const ControlRow& row, int rowNumber) {
+    if (row.watershedName == "Broken")
+        throw std::runtime_error("Transprt.dat:3: field 1: bad");
+    return {"results of " + row.watershedName + " " + std::to_string(rowNumber) + "\r\n",
+            "summary of " + row.watershedName + "\r\n"};
+}
+
+class BatchTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ =
+            fs::temp_directory_path() /
+            ("rivulon_batch_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    BatchSettings settings(int jobs, int count) const {
+        BatchSettings s;
+        s.outputFolder = dir_.string();
+        s.jobs = jobs;
+        s.requestedCount = count;
+        return s;
+    }
+    std::string file(const std::string& name) const {
+        return readWholeFile((dir_ / name).string());
+    }
+    bool has(const std::string& name) const { return fs::exists(dir_ / name); }
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(BatchTest, WritesNumberedFilesForTheRequestedRows) {
+    int started = 0;
+    BatchObserver obs;
+    obs.rowStarted = [&](int) { ++started; };
+    const BatchOutcome out = runBatch(rows(4), settings(1, 2), fakeRun, obs);
+    EXPECT_TRUE(out.ok());
+    EXPECT_EQ(out.rowsWritten, 2);
+    EXPECT_EQ(started, 2);
+    EXPECT_EQ(file("ResultsAuto2.dat"), "results of Basin2 2\r\n");
+    EXPECT_EQ(file("SummaryAuto1.dat"), "summary of Basin1\r\n");
+    EXPECT_FALSE(has("ResultsAuto3.dat"));
+
+    const BatchOutcome all = runBatch(rows(3), settings(1, 5), fakeRun);
+    EXPECT_EQ(all.runCount, 3);
+    EXPECT_EQ(all.lastAppliedRow, 3);
+}
+
+TEST_F(BatchTest, ParallelRunWritesTheSameFilesInRowOrder) {
+    std::vector<int> order;
+    BatchObserver obs;
+    obs.rowWritten = [&](int row, int done, int total) {
+        order.push_back(row);
+        EXPECT_EQ(done, static_cast<int>(order.size()));
+        EXPECT_EQ(total, 20);
+    };
+    const BatchOutcome out = runBatch(rows(20), settings(3, 20), fakeRun, obs);
+    EXPECT_TRUE(out.ok());
+    ASSERT_EQ(order.size(), 20u);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(order[i], i + 1);
+    EXPECT_EQ(file("ResultsAuto17.dat"), "results of Basin17 17\r\n");
+}
+
+TEST_F(BatchTest, FirstFailureStopsAndKeepsEarlierRowsOnly) {
+    for (int jobs : {1, 2, 4}) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        writeFileAtomically((dir_ / "ResultsAuto5.dat").string(), "old");
+        ControlFile f = rows(8);
+        f.rows[2].watershedName = "Broken";
+        const BatchOutcome out = runBatch(f, settings(jobs, 8), fakeRun);
+        EXPECT_FALSE(out.ok());
+        EXPECT_EQ(out.failedRow, 3) << jobs;
+        EXPECT_EQ(out.error, "Transprt.dat:3: field 1: bad");
+        EXPECT_EQ(out.rowsWritten, 2);
+        EXPECT_TRUE(has("SummaryAuto2.dat"));
+        EXPECT_FALSE(has("ResultsAuto3.dat"));
+        EXPECT_FALSE(has("ResultsAuto4.dat")) << jobs;
+        EXPECT_FALSE(has("SummaryAuto8.dat")) << jobs;
+        EXPECT_EQ(file("ResultsAuto5.dat"), "old");
+    }
+}
+
+TEST_F(BatchTest, ShardRunsEveryNthRow) {
+    BatchSettings s = settings(2, 7);
+    s.shardIndex = 1;
+    s.shardCount = 3;
+    const BatchOutcome out = runBatch(rows(7), s, fakeRun);
+    EXPECT_EQ(out.rowCount, 3);  // rows 1, 4 and 7
+    EXPECT_TRUE(has("ResultsAuto1.dat"));
+    EXPECT_TRUE(has("ResultsAuto4.dat"));
+    EXPECT_TRUE(has("SummaryAuto7.dat"));
+    EXPECT_FALSE(has("ResultsAuto2.dat"));
+}
+
+TEST_F(BatchTest, UnwritableFolderIsTheRowsError) {
+    BatchSettings s = settings(2, 3);
+    s.outputFolder = (dir_ / "missing" / "deeper").string();
+    const BatchOutcome out = runBatch(rows(3), s, fakeRun);
+    EXPECT_EQ(out.failedRow, 1);
+    EXPECT_FALSE(out.error.empty());
+}
