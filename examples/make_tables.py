@@ -44,7 +44,7 @@ MONTH_ROWS = [
 ]
 # name, curve number (AMC II, mostly B and C soils), K*LS*C*P
 LAND_USES = [
-    ("Corn", 81, .1), ("Soybeans", 80, .12), ("Hay", 72, .012), ("Pasture", 69, .008),
+    ("Corn", 81, .07), ("Soybeans", 80, .085), ("Hay", 72, .012), ("Pasture", 69, .008),
     ("Forest (deciduous)", 58, .0008), ("Forest (conifer)", 56, .0006),
     ("Wetland", 80, .0003), ("Idle/shrub", 65, .003),
     ("Residential, low density", 79, 0), ("Residential, high density/commercial", 90, 0),
