@@ -22,7 +22,8 @@ constexpr const char* kHelp = R"(Usage: weathergen [options] OUTPUT
 Writes a synthetic daily weather file (temperature degC, precipitation cm) in
 months of the model year, April to March, 365-day years: a month header line
 with the day count (and, with --dated, the month's first date), then one
-"temp,prec" line per day. Each year is exactly 377 lines.
+"temp,prec" line per day. Each year is exactly 377 lines; February always
+has 28 days, so a dated file leaves out 29 February of leap years.
 
 The model, one day at a time:
   Wet or dry     first-order Markov chain; the chances of a wet day after a
