@@ -1,0 +1,220 @@
+#include "engine/ui/FrmGraph.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "common/list_reader.h"
+#include "common/number_format.h"
+#include "common/paths.h"
+#include "project/project_file.h"
+#include "project/ui/FrmStart.h"
+#include "shell/MDIFrmMain.h"
+#include "shell/PictureBox.h"
+#include "shell/UpDown.h"
+#include "shell/dialogs.h"
+
+using rivulon::ui::msgBox;
+
+namespace {
+constexpr double kPictureWidth = 8000;   // twips: axes to 7000 and the axis word beyond
+constexpr double kPictureHeight = 4800;  // twips: two panels, ticks and month labels
+constexpr double kLegendWidth = 1200;
+constexpr double kLegendHeight = 650;
+}  // namespace
+
+FrmGraph::FrmGraph(MDIFrmMain* main) : main_(main) {
+    setObjectName("FrmGraph");
+    setWindowTitle(QStringLiteral("Simultion Output (Real-time)"));
+    Label1 = new QLabel(QStringLiteral("Output from the Watershed Model:"), this);
+    Label1->setObjectName("Label1");
+    QFont heading = Label1->font();
+    heading.setBold(true);
+    Label1->setFont(heading);
+    Label2 = new QLabel(QStringLiteral("Simulation Interval: From the Start to the End"), this);
+    Label2->setObjectName("Label2");
+
+    TabOut = new QTabWidget(this);
+    TabOut->setObjectName("TabOut");
+    std::array<QWidget*, 2> pages{new QWidget, new QWidget};
+    for (int i = 0; i < 4; ++i) {
+        PicBox[i] = new PictureBox(kPictureWidth, kPictureHeight, this);
+        PicBox[i]->setObjectName(QStringLiteral("PicBox_%1").arg(i));
+        PicLegend[i] = new PictureBox(kLegendWidth, kLegendHeight, this);
+        PicLegend[i]->setObjectName(QStringLiteral("PicLegend_%1").arg(i));
+        Text1[i] = new QLineEdit(this);
+        Text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        Text1[i]->setFixedWidth(56);
+        UpDn[i] = new UpDown(this);
+        UpDn[i]->setObjectName(QStringLiteral("UpDn_%1").arg(i));
+        UpDn[i]->setRange(0, 32767);
+        UpDn[i]->setSingleStep(10);
+        connect(UpDn[i], &QSpinBox::valueChanged, this, [this, i] { UpDn_Change(i); });
+        connect(Text1[i], &QLineEdit::editingFinished, this, [this, i] { text1Edited(i); });
+    }
+    // The persistent copies are kept for the finished drawings only.
+    PicBox[2]->hide();
+    PicBox[3]->hide();
+    Label3 = new QLabel(QStringLiteral("y-scale"), this);
+    Label3->setObjectName("Label3");
+    for (int page = 0; page < 2; ++page) {
+        auto* grid = new QGridLayout(pages[page]);
+        grid->addWidget(PicBox[page], 0, 0, 2, 1);
+        for (int panel = 0; panel < 2; ++panel) {
+            const int i = page * 2 + panel;
+            auto* side = new QVBoxLayout;
+            side->addWidget(PicLegend[i]);
+            QLabel* caption = i == 0 ? Label3 : new QLabel(QStringLiteral("y-scale"), this);
+            scaleLabels_[i] = caption;
+            side->addWidget(caption);
+            auto* spin = new QHBoxLayout;
+            spin->setSpacing(0);
+            spin->addWidget(Text1[i]);
+            spin->addWidget(UpDn[i]);
+            spin->addStretch();
+            side->addLayout(spin);
+            side->addStretch();
+            grid->addLayout(side, panel, 1);
+        }
+        grid->setColumnStretch(2, 1);
+        grid->setRowStretch(2, 1);
+    }
+    TabOut->addTab(pages[0], QStringLiteral("Streamflow and Sediment"));
+    TabOut->addTab(pages[1], QStringLiteral("Simulated N, P or OC output"));
+    connect(TabOut, &QTabWidget::currentChanged, this, &FrmGraph::tabChanged);
+
+    cmdRedraw = new QPushButton(QStringLiteral("&Redraw"), this);
+    cmdRedraw->setObjectName("cmdRedraw");
+    cmdShowOther = new QPushButton(QStringLiteral("&Show Nutrient Graph"), this);
+    cmdShowOther->setObjectName("cmdShowOther");
+    cmdSaveScales = new QPushButton(QStringLiteral("Save &XY Scales"), this);
+    cmdSaveScales->setObjectName("cmdSaveScales");
+    CmdSave = new QPushButton(QStringLiteral("Save Re&sults"), this);
+    CmdSave->setObjectName("CmdSave");
+    CmdClose = new QPushButton(QStringLiteral("&Close"), this);
+    CmdClose->setObjectName("CmdClose");
+    connect(cmdRedraw, &QPushButton::clicked, this, &FrmGraph::cmdRedraw_Click);
+    connect(cmdShowOther, &QPushButton::clicked, this, &FrmGraph::cmdShowOther_Click);
+    connect(cmdSaveScales, &QPushButton::clicked, this, &FrmGraph::cmdSaveScales_Click);
+    connect(CmdSave, &QPushButton::clicked, this, &FrmGraph::CmdSave_Click);
+    connect(CmdClose, &QPushButton::clicked, this, &FrmGraph::CmdClose_Click);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {cmdRedraw, cmdShowOther, cmdSaveScales, CmdSave, CmdClose}) {
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(Label2);
+    layout->addWidget(TabOut);
+    layout->addLayout(buttons);
+    Form_Load();
+}
+
+void FrmGraph::Form_Load() {
+    const auto& scale = main_->session().settings.graphScale;
+    for (int i = 0; i < 4; ++i) {
+        const QSignalBlocker block(UpDn[i]);
+        UpDn[i]->setValue(scale[i + 1]);
+        UpDn_Change(i);
+    }
+    if (FrmStart* start = main_->startWindow()) {
+        Label2->setText(QStringLiteral("Simulation Interval: From the Start to the End from ") +
+                        start->txtStartMY->text() + QStringLiteral(" to ") +
+                        start->TxtEndMY->text());
+    }
+    prepareRun(main_->session().state.options.simLevel);
+}
+
+void FrmGraph::prepareRun(int simLevel) {
+    TabOut->setTabText(0, QStringLiteral("Streamflow and Sediment"));
+    TabOut->setTabText(1, QStringLiteral("Simulated N, P or OC output"));
+    const bool nutrients = simLevel >= 3 || simLevel < 0;
+    for (int i = 2; i < 4; ++i) {
+        Text1[i]->setVisible(nutrients);
+        UpDn[i]->setVisible(nutrients);
+        scaleLabels_[i]->setVisible(nutrients);
+    }
+}
+
+void FrmGraph::keepDrawings() {
+    PicBox[2]->setImage(PicBox[0]->image());
+    PicBox[3]->setImage(PicBox[1]->image());
+}
+
+std::array<std::int16_t, 5> FrmGraph::scales() const {
+    std::array<std::int16_t, 5> s{0, 0, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) {
+        s[i + 1] = static_cast<std::int16_t>(UpDn[i]->value());
+    }
+    return s;
+}
+
+void FrmGraph::UpDn_Change(int index) {
+    Text1[index]->setText(QString::fromStdString(
+        rivulon::formatReal(static_cast<float>(UpDn[index]->value()) / 100.0f)));
+}
+
+void FrmGraph::text1Edited(int index) {
+    // A typed scale moves the spinner, which then shows the value it keeps.
+    const double value = rivulon::leadingNumber(Text1[index]->text().toStdString());
+    UpDn[index]->setValue(static_cast<int>(std::lround(value * 100)));
+    UpDn_Change(index);
+}
+
+void FrmGraph::tabChanged(int index) {
+    cmdShowOther->setText(index == 0 ? QStringLiteral("&Show Nutrient Graph")
+                                     : QStringLiteral("Show Streamflow Graph"));
+}
+
+void FrmGraph::cmdRedraw_Click() {
+    TabOut->setCurrentIndex(0);
+    PicBox[0]->clear();
+    PicBox[1]->clear();
+    if (FrmStart* start = main_->startWindow()) {
+        start->redraw(scales());
+    }
+}
+
+void FrmGraph::cmdShowOther_Click() { TabOut->setCurrentIndex(TabOut->currentIndex() == 0 ? 1 : 0); }
+
+void FrmGraph::cmdSaveScales_Click() {
+    const std::string& project = main_->session().settings.projectPath;
+    if (!rivulon::pathPresent(project)) {
+        msgBox(this, QString::fromUtf8(rivulon::kNoProjectForScalesMessage),
+               QString::fromUtf8(rivulon::kNoProjectForScalesTitle));
+        return;
+    }
+    try {
+        const std::array<std::int16_t, 5> s = scales();
+        rivulon::rewriteGraphScales(project, {s[1], s[2], s[3], s[4]});
+    } catch (const std::exception& e) {
+        msgBox(this, QString::fromStdString(e.what()));
+        return;
+    }
+    msgBox(this, QString::fromUtf8(rivulon::kScalesUpdatedMessage));
+}
+
+void FrmGraph::CmdSave_Click() {
+    if (FrmStart* start = main_->startWindow()) {
+        start->cmdCreateResults_Click();
+    }
+}
+
+void FrmGraph::CmdClose_Click() { close(); }
+
+void FrmGraph::closeEvent(QCloseEvent* event) {
+    const std::array<std::int16_t, 5> s = scales();
+    auto& scale = main_->session().settings.graphScale;
+    for (int i = 1; i <= 4; ++i) {
+        scale[i] = s[i];
+    }
+    event->accept();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class MDIFrmMain;
+class PictureBox;
+class UpDown;
+
+// The run's live graphs: streamflow and sediment on one tab, nitrogen (or
+// organic carbon) and phosphorus on the other, with the four y-scales.
+class FrmGraph : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmGraph(MDIFrmMain* main);
+
+    // The y-scales from the graph scales and the simulated period from the start window.
+    void Form_Load();
+    // Before a run: tab captions and which scale boxes show.
+    void prepareRun(int simLevel);
+    // After a run: keeps the finished drawings.
+    void keepDrawings();
+    std::array<std::int16_t, 5> scales() const;
+
+    void UpDn_Change(int index);
+    void cmdRedraw_Click();
+    void cmdShowOther_Click();
+    void cmdSaveScales_Click();
+    void CmdSave_Click();
+    void CmdClose_Click();
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QTabWidget* TabOut;
+    std::array<PictureBox*, 4> PicBox{};
+    std::array<PictureBox*, 4> PicLegend{};
+    std::array<QLineEdit*, 4> Text1{};
+    std::array<UpDown*, 4> UpDn{};
+    QPushButton* cmdRedraw;
+    QPushButton* cmdShowOther;
+    QPushButton* cmdSaveScales;
+    QPushButton* CmdSave;
+    QPushButton* CmdClose;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void tabChanged(int index);
+    void text1Edited(int index);
+
+    MDIFrmMain* main_;
+    std::array<QLabel*, 4> scaleLabels_{};
+};

@@ -1,0 +1,191 @@
+#include "engine/ui/RunGraphs.h"
+
+#include <QCoreApplication>
+#include <cmath>
+
+#include "shell/PictureBox.h"
+
+namespace {
+
+constexpr double kLeft = 1000;          // x of the vertical axis
+constexpr double kRight = 7000;         // x of the end of the horizontal axis
+constexpr double kPanelHeight = 2000;
+constexpr double kLowerPanel = 2200;    // y0 of the lower panel
+constexpr double kDaysPerMonth = 30.416667;
+
+const QString kTitleFamily = QStringLiteral("Times New Roman");
+const QString kLabelFamily = QStringLiteral("Sans Serif");
+
+}  // namespace
+
+RunGraphs::RunGraphs(const Pictures& pictures, const std::array<std::int16_t, 5>& scales)
+    : pictures_(pictures), scales_(scales) {}
+
+int RunGraphs::monthPosition(int year, int month) {
+    return static_cast<int>(std::lround((year - 1) * 365.0 + month * kDaysPerMonth));
+}
+
+void RunGraphs::runStarted(const rivulon::ModelState& state) {
+    yearCount_ = std::max<int>(1, state.options.yearCount);
+    simLevel_ = state.options.simLevel;
+    dayStep_ = 6000.0 / yearCount_ / 365.0;
+    daily_ = {};
+    monthly_ = {};
+    labels_.clear();
+    pictures_.water->clear();
+    pictures_.nutrients->clear();
+    for (PictureBox* legend : pictures_.legends) {
+        legend->clear();
+    }
+    Graphlegend(*pictures_.legends[0], 50, QStringLiteral("Flow/month"), 0);
+    Graphlegend(*pictures_.legends[0], 300, QStringLiteral("Rain/day"), 4);
+    if (simLevel_ >= 2) {
+        Graphlegend(*pictures_.legends[1], 50, QStringLiteral("Sediment"), 0);
+    }
+    if (simLevel_ >= 3) {
+        Graphlegend(*pictures_.legends[2], 50, QStringLiteral("Total"), 0);
+        Graphlegend(*pictures_.legends[2], 300, QStringLiteral("Dissolved"), 9);
+        Graphlegend(*pictures_.legends[3], 50, QStringLiteral("Total"), 0);
+        Graphlegend(*pictures_.legends[3], 300, QStringLiteral("Dissolved"), 9);
+    } else {
+        pictures_.nutrients->text(2500, 2000, QStringLiteral("No simulation was requested!"),
+                                  drawingFont(kTitleFamily, 14), PictureBox::qbColor(4));
+    }
+    sinceRefresh_.invalidate();
+    refresh(true);
+}
+
+void RunGraphs::dayEnded(const rivulon::ModelState& /*state*/, const rivulon::DayPoint& point) {
+    GraphDaily(*pictures_.water, dayStep_, 2.0 * scales_[1], point.streamflow, point.dayIndex, 2,
+               1);
+    GraphDaily(*pictures_.water, dayStep_, scales_[1], point.precipitation, point.dayIndex, 4, 2);
+    refresh(false);
+}
+
+void RunGraphs::monthEnded(const rivulon::ModelState& state, int year, int month, int dayIndex) {
+    GraphMonthly(*pictures_.water, dayStep_, scales_[1], state.results.flow[year][month], dayIndex,
+                 0, QStringLiteral("Precip. & Flow (cm/area)"), 1, 0);
+}
+
+void RunGraphs::yearEnded(const rivulon::ModelState& state, int year) {
+    const rivulon::RunResults& r = state.results;
+    const QString nitrogenTitle = state.options.organicCarbonMode
+                                      ? QStringLiteral("Total & Dis. Organic C (ton)")
+                                      : QStringLiteral("Total & Dis. Nitrogen (ton)");
+    // The nutrient scales are the settings over 10 and 2.5, in double precision.
+    const double nScale = scales_[3] / 10.0;
+    const double pScale = scales_[4] / 2.5;
+    for (int month = 1; month <= 12; ++month) {
+        const int x = monthPosition(year, month);
+        if (simLevel_ >= 2) {
+            GraphMonthly(*pictures_.water, dayStep_, scales_[2], r.sediment[year][month] / 1000,
+                         x, kLowerPanel, QStringLiteral("Sediment (1000 ton)"), 3, 0);
+        }
+        if (simLevel_ >= 3) {
+            GraphMonthly(*pictures_.nutrients, dayStep_, nScale, r.totN[year][month] / 1000, x, 0,
+                         nitrogenTitle, 4, 0);
+            GraphMonthly(*pictures_.nutrients, dayStep_, nScale, r.disN[year][month] / 1000, x, 0,
+                         nitrogenTitle, 5, 9);
+            GraphMonthly(*pictures_.nutrients, dayStep_, pScale, r.totP[year][month] / 1000, x,
+                         kLowerPanel, QStringLiteral("Total & Dis. Phosphorus (ton)"), 6, 0);
+            GraphMonthly(*pictures_.nutrients, dayStep_, pScale, r.disP[year][month] / 1000, x,
+                         kLowerPanel, QStringLiteral("Total & Dis. Phosphorus (ton)"), 7, 9);
+        }
+    }
+    refresh(false);
+}
+
+void RunGraphs::finish() { refresh(true); }
+
+void RunGraphs::refresh(bool force) {
+    if (!force && sinceRefresh_.isValid() && sinceRefresh_.elapsed() < kRefreshMs) {
+        return;
+    }
+    sinceRefresh_.start();
+    pictures_.water->update();
+    pictures_.nutrients->update();
+    for (PictureBox* legend : pictures_.legends) {
+        legend->update();
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void RunGraphs::GraphDaily(PictureBox& picture, double xStep, double yScale, float value, int x,
+                           int colour, int series) {
+    LastPoint& last = daily_[series];
+    if (x == 1) {
+        picture.line(kLeft, 0, kLeft, kPanelHeight, Qt::black);
+        picture.line(kLeft, kPanelHeight, kRight, kPanelHeight, Qt::black);
+    } else if (last.set) {
+        picture.line(last.x * xStep + kLeft, kPanelHeight - last.value * yScale, x * xStep + kLeft,
+                     kPanelHeight - value * yScale, PictureBox::qbColor(colour));
+    }
+    last = {true, x, value};
+}
+
+void RunGraphs::GraphMonthly(PictureBox& picture, double xStep, double yScale, float value, int x,
+                             double y0, const QString& title, int series, int colour) {
+    LastPoint& last = monthly_[series];
+    const int middle = x - 15;
+    const QFont labelFont = drawingFont(kLabelFamily, 8);
+    if (x == 30 || !last.set) {
+        picture.line(kLeft, y0, kLeft, y0 + kPanelHeight, Qt::black);
+        picture.line(kLeft, y0 + kPanelHeight, kRight, y0 + kPanelHeight, Qt::black);
+        picture.text(7100, y0 + kPanelHeight, yearCount_ >= 7 ? QStringLiteral("Year")
+                                                              : QStringLiteral("Month"),
+                     labelFont);
+        picture.text(3000, y0 + 150, title, drawingFont(kTitleFamily, 12));
+        const double labelHeight = picture.textHeight(labelFont);
+        for (int i = 1; i <= 10; ++i) {
+            const double y = y0 + 200 * i;
+            picture.line(900, y, kLeft, y, Qt::black);
+            // A scale of 0 puts every value on the axis; its ticks get no numbers.
+            if (yScale != 0) {
+                const QString label =
+                    QString::number(static_cast<long long>(std::floor(200.0 * (10 - i) / yScale)));
+                picture.text(880 - picture.textWidth(label, labelFont), y - labelHeight / 2, label,
+                             labelFont);
+            }
+        }
+    } else {
+        picture.line(last.x * xStep + kLeft, y0 + kPanelHeight - last.value * yScale,
+                     middle * xStep + kLeft, y0 + kPanelHeight - value * yScale,
+                     PictureBox::qbColor(colour));
+    }
+    last = {true, middle, value};
+
+    // The month's tick below the axis, longer where a year begins.
+    const int monthNumber = static_cast<int>(std::lround(x / kDaysPerMonth));
+    const bool yearStart = monthNumber % 12 == 1;
+    const double tickX = x * xStep + kLeft;
+    picture.line(tickX, y0 + kPanelHeight, tickX,
+                 y0 + kPanelHeight * (yearStart ? 1.1 : 1.05), PictureBox::qbColor(3));
+    QString label;
+    if (yearCount_ < 7 && monthNumber % 3 == 0) {
+        label = QString::number(monthNumber);
+    } else if (yearCount_ >= 7 && monthNumber % 9 == 0) {
+        label = QString::number((monthNumber - 1) / 12 + 1);
+    }
+    if (label.isEmpty()) {
+        return;
+    }
+    auto panel = std::find_if(labels_.begin(), labels_.end(), [&](const PanelLabels& p) {
+        return p.picture == &picture && p.y0 == y0;
+    });
+    if (panel == labels_.end()) {
+        labels_.push_back({&picture, y0, -1e9});
+        panel = labels_.end() - 1;
+    }
+    const double width = picture.textWidth(label, labelFont);
+    const double left = tickX - width / 2;
+    if (left < panel->right + 60) {
+        return;  // long runs would print labels over each other
+    }
+    picture.text(left, y0 + kPanelHeight * 1.1, label, labelFont);
+    panel->right = left + width;
+}
+
+void RunGraphs::Graphlegend(PictureBox& legend, double y, const QString& text, int colour) {
+    legend.line(50, y, 350, y, PictureBox::qbColor(colour));
+    legend.text(0, y + 50, text, drawingFont(kLabelFamily, 8));
+}
