@@ -1,0 +1,151 @@
+#include "project/nutrient_file.h"
+
+#include <algorithm>
+
+#include "common/atomic_file.h"
+#include "common/list_reader.h"
+#include "common/read_error.h"
+#include "project/input_error.h"
+
+namespace rivulon {
+
+namespace {
+
+void readNutrients(ListReader& r, int manureCommas, const WatershedSetup& ws, int pointYears,
+                   NutrientSetup& ns) {
+    const int years = std::max(pointYears, 1);
+    ns.pointN.assign(years + 1, MonthArray{});
+    ns.pointP.assign(years + 1, MonthArray{});
+    ns.resizeLandUses(ws.landUseCount);
+
+    ns.sedimentN = r.readReal("sediment N");
+    if (ns.sedimentN < 0) {
+        // The editor marks its three-column form (with organic carbon) this
+        // way; read as two columns every later field would shift.
+        throw ReadError(r.fileName(), r.line(),
+                        "the file is in the three-column form (N, P and organic carbon; "
+                        "negative first value), which a run cannot use; save it in the "
+                        "two-column form from the nutrient editor");
+    }
+    ns.sedimentP = r.readReal("sediment P");
+    ns.groundwaterN = r.readReal("groundwater N");
+    ns.groundwaterP = r.readReal("groundwater P");
+
+    ns.manuredCount = r.readReal("number of manured land uses");
+    ns.manureStart = r.readInt16("manure start month");
+    ns.manureEnd = r.readInt16("manure end month");
+    if (manureCommas >= 3) {
+        ns.manureStart2 = r.readInt16("2nd manure start month");
+        ns.manureEnd2 = r.readInt16("2nd manure end month");
+    } else {
+        ns.manureStart2 = 0;
+        ns.manureEnd2 = 0;
+    }
+
+    for (int k = 1; k <= ws.ruralCount; ++k) {
+        const float n = r.readReal("runoff N");
+        const float p = r.readReal("runoff P");
+        for (int m = 1; m <= 12; ++m) {
+            ns.runoffN[k][m] = n;
+            ns.runoffP[k][m] = p;
+        }
+    }
+    for (int k = ws.ruralCount + 1; k <= ws.landUseCount; ++k) {
+        const float n = r.readReal("build-up N");
+        const float p = r.readReal("build-up P");
+        for (int m = 1; m <= 12; ++m) {
+            ns.buildupN[k][m] = n;
+            ns.buildupP[k][m] = p;
+        }
+    }
+
+    // The count is a real; as many lines as it rounds to, half to even.
+    std::vector<float> manN{0.0f}, manP{0.0f};
+    const double manured = roundHalfEven(ns.manuredCount);
+    for (double j = 1; j <= manured; ++j) {
+        manN.push_back(r.readReal("manured runoff N"));
+        manP.push_back(r.readReal("manured runoff P"));
+    }
+    // The model compares rural land-use numbers with the count, so keep an
+    // entry for every rural land use.
+    const std::size_t size = std::max(manN.size(), static_cast<std::size_t>(ws.ruralCount) + 1);
+    manN.resize(size, 0.0f);
+    manP.resize(size, 0.0f);
+    ns.manuredRunoffN = std::move(manN);
+    ns.manuredRunoffP = std::move(manP);
+
+    for (int m = 1; m <= 12; ++m) {
+        ns.pointN[1][m] = r.readReal("point N");
+        ns.pointP[1][m] = r.readReal("point P");
+    }
+    for (int y = 2; y <= years; ++y) {
+        ns.pointN[y] = ns.pointN[1];
+        ns.pointP[y] = ns.pointP[1];
+    }
+
+    const int flag = r.readInt16("septic/point source flag");
+    for (int m = 1; m <= 12; ++m) {
+        ns.normalPop[m] = r.readReal("normal septic population");
+        ns.pondedPop[m] = r.readReal("ponded septic population");
+        ns.shortCircuitPop[m] = r.readReal("short-circuited septic population");
+        ns.directPop[m] = r.readReal("direct discharge population");
+    }
+    ns.perCapitaN = r.readReal("septic N loading");
+    ns.perCapitaP = r.readReal("septic P loading");
+    ns.uptakeN = r.readReal("septic N uptake");
+    ns.uptakeP = r.readReal("septic P uptake");
+
+    if (flag == 2 || flag == 3) {
+        for (int y = 2; y <= years; ++y) {
+            for (int m = 1; m <= 12; ++m) {
+                ns.pointN[y][m] = r.readReal("point N");
+                ns.pointP[y][m] = r.readReal("point P");
+            }
+        }
+    }
+}
+
+[[noreturn]] void rethrowWithSuffix(const std::string& file, int line, const std::string& detail) {
+    throw InputFileError(file, line, detail + std::string(kNutrientErrorSuffix));
+}
+
+}  // namespace
+
+int manureCommaCount(std::string_view content) {
+    std::size_t i = content.find_first_of("\r\n");
+    if (i == std::string_view::npos)
+        return 0;
+    if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
+        ++i;
+    const std::string_view rest = content.substr(i + 1);
+    const std::string_view line2 = rest.substr(0, rest.find_first_of("\r\n"));
+    return static_cast<int>(std::count(line2.begin(), line2.end(), ','));
+}
+
+int manureCheck(const std::string& path) {
+    return manureCommaCount(readWholeFile(path));
+}
+
+void readNutrientText(const std::string& fileName, std::string content,
+                      const WatershedSetup& watershed, int pointYears, NutrientSetup& nutrients) {
+    const int commas = manureCommaCount(content);
+    ListReader r(fileName, std::move(content));
+    try {
+        readNutrients(r, commas, watershed, pointYears, nutrients);
+    } catch (const ReadError& e) {
+        rethrowWithSuffix(e.file(), e.line(), e.what());
+    }
+}
+
+void readNutrientFile(const std::string& path, const WatershedSetup& watershed, int pointYears,
+                      NutrientSetup& nutrients) {
+    std::string content;
+    try {
+        content = readWholeFile(path);
+    } catch (const FileError& e) {
+        rethrowWithSuffix(path, 0, e.what());
+    }
+    readNutrientText(path, std::move(content), watershed, pointYears, nutrients);
+}
+
+}  // namespace rivulon

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "project/dates.h"
+
+namespace rivulon {
+
+// The settings a session holds between commands: where the input files are,
+// the options the project file offers, and what start-up learned from the
+// weather file. An optional path is empty or "Not Found" when absent.
+struct ProjectSettings {
+    std::string transportPath, nutrientPath, weatherPath, weatherDelayPath;
+    std::string landUseMapPath, countyMapPath, soilMapPath, databasePath, observedFlowPath;
+    std::string projectPath;
+    std::string inputFolder;   // the project's folder, with a trailing separator
+    std::string outputFolder;  // where SeepCoef.txt and the result files go
+
+    std::string basinName;                 // line 1 of the project file
+    std::vector<std::string> countyNames;  // captions of the county sub-menu
+    float popRate = 0;
+    std::array<float, 4> seepDefaults{};     // max coef, daily, annual, minimum streamflow
+    std::array<float, 4> varConcDefaults{};  // a, b, lower, upper
+    float gwBkDN = 0, gwBkDP = 0;
+    std::array<std::int16_t, 5> graphScale{0, 100, 50, 30, 50};  // [1..4]
+
+    bool projectChosen = false;  // paths come from the project file
+    bool filesChosen = false;    // a selection was confirmed and not yet loaded
+    bool datedWeather = false;   // "&Normal Weather Data" checked
+    std::int32_t weatherLineCount = 0;
+    std::int16_t weatherYears = 0;
+    std::optional<CalendarDate> weatherStart;
+    std::string startText = "N/A";  // txtStartMY
+    std::string endText = "N/A";    // TxtEndMY
+};
+
+}  // namespace rivulon

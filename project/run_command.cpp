@@ -1,0 +1,84 @@
+#include "project/run_command.h"
+
+#include "common/atomic_file.h"
+#include "common/paths.h"
+#include "common/read_error.h"
+#include "engine/result_files.h"
+#include "engine/simulation.h"
+#include "project/input_error.h"
+#include "project/nutrient_file.h"
+#include "project/transport_file.h"
+#include "project/weather_file.h"
+
+namespace rivulon {
+
+namespace {
+
+[[noreturn]] void transportFailed(const std::string& path, int line, const char* detail) {
+    throw InputFileError(path, line, std::string(kTransportFileMessage) + "\n" + detail);
+}
+
+StartupReport reloadInputs(ProjectSettings& settings, ModelState& state) {
+    try {
+        if (state.options.nutrientMatrixInUse) {
+            readTransportFile(settings.transportPath, state.watershed);
+            return {};
+        }
+        return startup(settings, state);
+    } catch (const ReadError& e) {
+        transportFailed(e.file(), e.line(), e.what());
+    } catch (const FileError& e) {
+        transportFailed(settings.transportPath, 0, e.what());
+    }
+}
+
+}  // namespace
+
+bool graphScalesNeedDefaults(const std::array<std::int16_t, 5>& s) {
+    const float product = static_cast<float>(s[1]) * static_cast<float>(s[2]) *
+                          static_cast<float>(s[3]) * static_cast<float>(s[4]);
+    return product / 10000.0f == 0.0f;
+}
+
+RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunRequest& request,
+                      RunObserver* observer) {
+    RunOutcome outcome;
+    outcome.reload = reloadInputs(settings, state);
+
+    RunOptions& o = state.options;
+    if (graphScalesNeedDefaults(o.graphScale))
+        o.graphScale = {0, 100, 50, 30, 50};
+    settings.graphScale = o.graphScale;
+    o.yearCount = request.yearCount;
+    o.simLevel = request.simLevel;
+
+    if (o.simLevel >= 3 && !o.nutrientMatrixInUse) {
+        readNutrientFile(settings.nutrientPath, state.watershed, pointSourceYears(settings),
+                         state.nutrients);
+    }
+    if (settings.weatherPath.empty())
+        return outcome;
+
+    WeatherFileSource weather(settings.weatherPath, settings.datedWeather);
+    if (o.yearCount > 0)
+        weather.preload(o.yearCount);
+
+    std::string seepLog;
+    runSimulation(state, weather, observer, o.seepOutput ? &seepLog : nullptr);
+    outcome.ran = true;
+    if (o.seepOutput) {
+        outcome.seepCoefPath = joinPath(settings.outputFolder, kSeepCoefFileName);
+        writeFileAtomically(outcome.seepCoefPath, seepLog);
+    }
+    return outcome;
+}
+
+void saveResults(const std::string& path, const ModelState& state) {
+    writeFileAtomically(path, resultsFileText(state));
+}
+
+void saveSummary(const std::string& path, ModelState& state) {
+    writeFileAtomically(path, summaryFileText(state));
+}
+
+}  // namespace rivulon

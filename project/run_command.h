@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/model_state.h"
+#include "engine/run_observer.h"
+#include "project/project_settings.h"
+#include "project/startup.h"
+
+namespace rivulon {
+
+inline constexpr std::string_view kSeepCoefFileName = "SeepCoef.txt";
+
+// What the start window hands the run: the number in txtYear and the level of
+// the selected OptSim button.
+struct RunRequest {
+    std::int16_t yearCount = 1;
+    std::int16_t simLevel = 1;
+};
+
+struct RunOutcome {
+    // False when no weather file is named: the run ends before its first day,
+    // silently, as the start window's Run does.
+    bool ran = false;
+    StartupReport reload;      // messages of the reload (missing files, weather scan)
+    std::string seepCoefPath;  // SeepCoef.txt, when seepage output is on
+};
+
+// The start window's Run: reloads the inputs (only the transport file while
+// the nutrient data matrix is in use; otherwise start-up, which after a new
+// file selection also reads the project and scans the weather), replaces zero
+// graph scales by 100, 50, 30, 50, reads the nutrient file from level 3 on
+// (unless the matrix is in use) and the weather years asked for, and only then
+// runs. SeepCoef.txt is written into the output folder when the run completes.
+// Throws: ReadError/FileError for the transport file with kTransportFileMessage
+// leading its text, the nutrient reader's errors, RunError for the weather and
+// the model; the result tables are then not to be saved.
+RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunRequest& request,
+                      RunObserver* observer = nullptr);
+
+// True when the four graph scales multiply to 0 (in 32-bit float, divided by
+// 10000), so that the run uses 100, 50, 30 and 50 instead.
+bool graphScalesNeedDefaults(const std::array<std::int16_t, 5>& scales);
+
+// Result files, each replaced only once it is complete. Summary.dat also fills
+// the point-source year sums of the results.
+void saveResults(const std::string& path, const ModelState& state);
+void saveSummary(const std::string& path, ModelState& state);
+
+}  // namespace rivulon

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/list_reader.h"
+#include "engine/weather_source.h"
+
+namespace rivulon {
+
+// The run's weather: a weather file read month by month from its beginning.
+// Each month is a header (day count, then a date label when the file is
+// dated) and that many day records of temperature (degC) and precipitation
+// (cm).
+class WeatherFileSource : public WeatherSource {
+  public:
+    // Reads the file into memory; throws FileError when it cannot be opened.
+    WeatherFileSource(const std::string& path, bool dated);
+    WeatherFileSource(std::string fileName, std::string content, bool dated);
+
+    // Years must be asked for in order from 1. Throws RunError naming the
+    // file, the year and the month when the file ends early or holds a field
+    // that is not a number, or a day count that is not a whole number 0..31.
+    void readYear(int year, WeatherYear& out) override;
+
+    // Reads years 1..years ahead, so that a short or damaged file is found
+    // before a run starts; readYear then hands them out.
+    void preload(int years);
+
+  private:
+    void parseYear(int year, WeatherYear& out);
+
+    ListReader reader_;
+    bool dated_;
+    int parsedYears_ = 0;
+    std::vector<WeatherYear> preloaded_;  // [0] is year 1
+};
+
+}  // namespace rivulon

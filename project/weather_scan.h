@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "project/dates.h"
+
+namespace rivulon {
+
+inline constexpr std::string_view kWeatherFileMessage =
+    "The weather file is not found, please check input files and restart!";
+
+// Lines of one 365-day year: twelve month headers and 365 day lines.
+inline constexpr int kWeatherLinesPerYear = 377;
+
+// What start-up learns from a weather file without reading it in full.
+struct WeatherScan {
+    bool dated = false;                     // month headers carry a date label
+    std::optional<CalendarDate> startDate;  // the first label, for a dated file
+    std::int32_t lineCount = 0;
+    std::int16_t years = 0;  // whole years: lineCount / 377, fraction dropped
+};
+
+// Reads the first two fields (the second decides: a number means undated, a
+// date dated) and counts the lines. Throws FileError when the file cannot be
+// opened and ReadError when the fields are missing or the label is no date.
+WeatherScan scanWeatherFile(const std::string& path);
+WeatherScan scanWeatherText(const std::string& fileName, std::string_view content);
+
+// The years spinner's maximum and value: the whole years, but at least 1.
+int yearsForSpinner(const WeatherScan& scan);
+
+// The start window's start and end texts: the short date form for a dated
+// file, "N/A" for an undated one. The end is the start + (lines - 12 x years)
+// days.
+std::string startDateText(const WeatherScan& scan);
+std::string endDateText(const WeatherScan& scan);
+
+// The end shown when the number of years changes: start + years - 1 day;
+// "N/A" without a start date.
+std::string endDateForYears(const std::optional<CalendarDate>& start, int years);
+
+}  // namespace rivulon
