@@ -1,0 +1,936 @@
+#include "gridcontrol/table_grid.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "gridcontrol/twips.h"
+
+namespace tabulex {
+
+namespace {
+
+[[noreturn]] void fail(const QString& message) {
+    throw GridError(message.toStdString());
+}
+
+void checkRange(const char* property, int value, int low, int high) {
+    if (value < low || value > high) {
+        fail(QStringLiteral("%1: invalid value %2 (allowed %3 to %4)")
+                 .arg(QLatin1String(property))
+                 .arg(value)
+                 .arg(low)
+                 .arg(high));
+    }
+}
+
+bool looksNumeric(const QString& text) {
+    bool ok = false;
+    QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok;
+}
+
+}  // namespace
+
+TableGrid::TableGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+    cells_.resize(size_t(rows_) * size_t(cols_));
+    colWidths_.assign(size_t(cols_), -1);
+    colAlign_.assign(size_t(cols_), kAlignGeneral);
+    rowHeights_.assign(size_t(rows_), -1);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setSingleStep(1);
+    setScrollTrack(false);
+    updateFrame();
+    updateScrollBars();
+}
+
+void TableGrid::checkCell(const char* what, int row, int col) const {
+    if (row < 0 || row >= rows_ || col < 0 || col >= cols_) {
+        fail(QStringLiteral(
+                 "%1(%2, %3): subscript out of range; the grid has %4 rows and %5 columns")
+                 .arg(QLatin1String(what))
+                 .arg(row)
+                 .arg(col)
+                 .arg(rows_)
+                 .arg(cols_));
+    }
+}
+
+void TableGrid::setRows(int rows) {
+    if (rows < fixedRows_) {
+        fail(QStringLiteral("Rows: invalid value %1 (FixedRows is %2)").arg(rows).arg(fixedRows_));
+    }
+    if (rows == rows_)
+        return;
+    // Leave a vanishing current cell while it still exists, so that whoever
+    // listens can still write to it.
+    if (row_ >= rows && rows > 0)
+        moveCurrent(rows - 1, col_);
+    cells_.resize(size_t(rows) * size_t(cols_));
+    rowHeights_.resize(size_t(rows), -1);
+    rows_ = rows;
+    clampCurrent();
+    updateScrollBars();
+    viewport()->update();
+}
+
+void TableGrid::setCols(int cols) {
+    if (cols < fixedCols_) {
+        fail(QStringLiteral("Cols: invalid value %1 (FixedCols is %2)").arg(cols).arg(fixedCols_));
+    }
+    if (cols == cols_)
+        return;
+    if (col_ >= cols && cols > 0)
+        moveCurrent(row_, cols - 1);
+    std::vector<Cell> reshaped(size_t(rows_) * size_t(cols));
+    const int kept = std::min(cols, cols_);
+    for (int r = 0; r < rows_; ++r) {
+        for (int c = 0; c < kept; ++c) {
+            reshaped[size_t(r) * size_t(cols) + size_t(c)] = std::move(cellAt(r, c));
+        }
+    }
+    cells_ = std::move(reshaped);
+    colWidths_.resize(size_t(cols), -1);
+    colAlign_.resize(size_t(cols), kAlignGeneral);
+    cols_ = cols;
+    clampCurrent();
+    updateScrollBars();
+    viewport()->update();
+}
+
+void TableGrid::setFixedRows(int fixedRows) {
+    checkRange("FixedRows", fixedRows, 0, rows_);
+    fixedRows_ = fixedRows;
+    if (row_ < fixedRows_ && fixedRows_ < rows_)
+        moveCurrent(fixedRows_, col_);
+    topRow_ = std::max(topRow_, fixedRows_);
+    updateScrollBars();
+    viewport()->update();
+}
+
+void TableGrid::setFixedCols(int fixedCols) {
+    checkRange("FixedCols", fixedCols, 0, cols_);
+    fixedCols_ = fixedCols;
+    if (col_ < fixedCols_ && fixedCols_ < cols_)
+        moveCurrent(row_, fixedCols_);
+    leftCol_ = std::max(leftCol_, fixedCols_);
+    updateScrollBars();
+    viewport()->update();
+}
+
+void TableGrid::clampCurrent() {
+    row_ = std::clamp(row_, 0, std::max(0, rows_ - 1));
+    col_ = std::clamp(col_, 0, std::max(0, cols_ - 1));
+    rowSel_ = std::clamp(rowSel_, 0, std::max(0, rows_ - 1));
+    colSel_ = std::clamp(colSel_, 0, std::max(0, cols_ - 1));
+}
+
+void TableGrid::setRow(int row) {
+    checkRange("Row", row, 0, rows_ - 1);
+    moveCurrent(row, col_);
+}
+
+void TableGrid::setCol(int col) {
+    checkRange("Col", col, 0, cols_ - 1);
+    moveCurrent(row_, col);
+}
+
+void TableGrid::moveCurrent(int row, int col) {
+    if (row == row_ && col == col_) {
+        setSelectionEnd(row, col);
+        return;
+    }
+    emit leaveCell();
+    row_ = row;
+    col_ = col;
+    rowSel_ = row;
+    colSel_ = col;
+    viewport()->update();
+    emit RowColChange();
+}
+
+void TableGrid::setSelectionEnd(int row, int col) {
+    rowSel_ = row;
+    colSel_ = col;
+    viewport()->update();
+}
+
+bool TableGrid::isSelected(int row, int col) const {
+    return row >= std::min(row_, rowSel_) && row <= std::max(row_, rowSel_) &&
+           col >= std::min(col_, colSel_) && col <= std::max(col_, colSel_);
+}
+
+QString TableGrid::text() const {
+    checkCell("Text", row_, col_);
+    return cellAt(row_, col_).text;
+}
+
+void TableGrid::setText(const QString& text) {
+    checkCell("Text", row_, col_);
+    cellAt(row_, col_).text = text;
+    viewport()->update();
+}
+
+ColorValue TableGrid::cellForeColor() const {
+    checkCell("CellForeColor", row_, col_);
+    return cellAt(row_, col_).foreColor;
+}
+
+void TableGrid::setCellForeColor(ColorValue color) {
+    checkCell("CellForeColor", row_, col_);
+    cellAt(row_, col_).foreColor = color;
+    viewport()->update();
+}
+
+uint TableGrid::cellForeColorAt(int row, int col) const noexcept {
+    if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
+        return 0;
+    return cellAt(row, col).foreColor;
+}
+
+QString TableGrid::textMatrix(int row, int col) const {
+    checkCell("TextMatrix", row, col);
+    return cellAt(row, col).text;
+}
+
+void TableGrid::setTextMatrix(int row, int col, const QString& text) {
+    checkCell("TextMatrix", row, col);
+    cellAt(row, col).text = text;
+    viewport()->update();
+}
+
+QString TableGrid::textArray(int index) const {
+    if (index < 0 || size_t(index) >= cells_.size()) {
+        fail(QStringLiteral("TextArray(%1): subscript out of range; the grid has %2 cells")
+                 .arg(index)
+                 .arg(cells_.size()));
+    }
+    return cells_[size_t(index)].text;
+}
+
+void TableGrid::setTextArray(int index, const QString& text) {
+    textArray(index);  // range check
+    cells_[size_t(index)].text = text;
+    viewport()->update();
+}
+
+int TableGrid::colWidth(int col) const {
+    if (col < 0 || col >= cols_) {
+        fail(QStringLiteral("ColWidth(%1): subscript out of range; the grid has %2 columns")
+                 .arg(col)
+                 .arg(cols_));
+    }
+    const int w = colWidths_[size_t(col)];
+    return w < 0 ? kDefaultColWidth : w;
+}
+
+void TableGrid::setColWidth(int col, int twips) {
+    colWidth(col);
+    if (twips < -1)
+        fail(QStringLiteral("ColWidth(%1): invalid width %2").arg(col).arg(twips));
+    colWidths_[size_t(col)] = twips;
+    updateScrollBars();
+    viewport()->update();
+}
+
+int TableGrid::rowHeight(int row) const {
+    if (row < 0 || row >= rows_) {
+        fail(QStringLiteral("RowHeight(%1): subscript out of range; the grid has %2 rows")
+                 .arg(row)
+                 .arg(rows_));
+    }
+    const int h = rowHeights_[size_t(row)];
+    return h < 0 ? defaultRowHeight() : h;
+}
+
+void TableGrid::setRowHeight(int row, int twips) {
+    rowHeight(row);
+    if (twips < -1)
+        fail(QStringLiteral("RowHeight(%1): invalid height %2").arg(row).arg(twips));
+    rowHeights_[size_t(row)] = twips;
+    updateScrollBars();
+    viewport()->update();
+}
+
+int TableGrid::colAlignment(int col) const {
+    if (col < 0 || col >= cols_) {
+        fail(QStringLiteral("ColAlignment(%1): subscript out of range; the grid has %2 columns")
+                 .arg(col)
+                 .arg(cols_));
+    }
+    return colAlign_[size_t(col)];
+}
+
+void TableGrid::setColAlignment(int col, int alignment) {
+    colAlignment(col);
+    checkRange("ColAlignment", alignment, 0, kAlignGeneral);
+    colAlign_[size_t(col)] = alignment;
+    viewport()->update();
+}
+
+int TableGrid::defaultRowHeight() const {
+    return std::max(240, pixelsToTwips(fontMetrics().height() + 3));
+}
+
+int TableGrid::rowHeightPx(int row) const {
+    const int h = rowHeights_[size_t(row)];
+    return twipsToPixels(h < 0 ? defaultRowHeight() : h);
+}
+
+int TableGrid::colWidthPx(int col) const {
+    const int w = colWidths_[size_t(col)];
+    return twipsToPixels(w < 0 ? kDefaultColWidth : w);
+}
+
+int TableGrid::fixedHeightPx() const {
+    int h = 0;
+    for (int r = 0; r < fixedRows_; ++r)
+        h += rowHeightPx(r);
+    return h;
+}
+
+int TableGrid::fixedWidthPx() const {
+    int w = 0;
+    for (int c = 0; c < fixedCols_; ++c)
+        w += colWidthPx(c);
+    return w;
+}
+
+int TableGrid::rowY(int row) const {
+    if (row < fixedRows_) {
+        int y = 0;
+        for (int r = 0; r < row; ++r)
+            y += rowHeightPx(r);
+        return y;
+    }
+    int y = fixedHeightPx();
+    if (row >= topRow_) {
+        for (int r = topRow_; r < row; ++r)
+            y += rowHeightPx(r);
+    } else {
+        for (int r = row; r < topRow_; ++r)
+            y -= rowHeightPx(r);
+    }
+    return y;
+}
+
+int TableGrid::colX(int col) const {
+    if (col < fixedCols_) {
+        int x = 0;
+        for (int c = 0; c < col; ++c)
+            x += colWidthPx(c);
+        return x;
+    }
+    int x = fixedWidthPx();
+    if (col >= leftCol_) {
+        for (int c = leftCol_; c < col; ++c)
+            x += colWidthPx(c);
+    } else {
+        for (int c = col; c < leftCol_; ++c)
+            x -= colWidthPx(c);
+    }
+    return x;
+}
+
+int TableGrid::rowPos(int row) const {
+    if (row < 0 || row >= rows_) {
+        fail(QStringLiteral("RowPos(%1): subscript out of range; the grid has %2 rows")
+                 .arg(row)
+                 .arg(rows_));
+    }
+    return pixelsToTwips(viewport()->y() + rowY(row));
+}
+
+int TableGrid::colPos(int col) const {
+    if (col < 0 || col >= cols_) {
+        fail(QStringLiteral("ColPos(%1): subscript out of range; the grid has %2 columns")
+                 .arg(col)
+                 .arg(cols_));
+    }
+    return pixelsToTwips(viewport()->x() + colX(col));
+}
+
+TableGrid::Hit TableGrid::hitTest(const QPoint& pos) const {
+    Hit hit;
+    auto find = [](int coord, int fixed, int first, int count, int origin, auto size) {
+        int edge = 0;
+        for (int i = 0; i < fixed; ++i) {
+            edge += size(i);
+            if (coord < edge)
+                return i;
+        }
+        edge = origin;
+        for (int i = first; i < count; ++i) {
+            edge += size(i);
+            if (coord < edge)
+                return i;
+        }
+        return -1;
+    };
+    if (pos.x() < 0 || pos.y() < 0)
+        return hit;
+    hit.row = find(pos.y(), fixedRows_, topRow_, rows_, fixedHeightPx(),
+                   [this](int r) { return rowHeightPx(r); });
+    hit.col = find(pos.x(), fixedCols_, leftCol_, cols_, fixedWidthPx(),
+                   [this](int c) { return colWidthPx(c); });
+    return hit;
+}
+
+int TableGrid::resizeEdgeCol(const QPoint& pos) const {
+    if (!(allowUserResizing_ & 1) || pos.y() >= fixedHeightPx())
+        return -1;
+    for (int c = 0; c < cols_; ++c) {
+        if (c >= fixedCols_ && c < leftCol_)
+            continue;
+        const int edge = colX(c) + colWidthPx(c);
+        if (std::abs(pos.x() - edge) <= 2)
+            return c;
+        if (edge > viewport()->width())
+            break;
+    }
+    return -1;
+}
+
+int TableGrid::resizeEdgeRow(const QPoint& pos) const {
+    if (!(allowUserResizing_ & 2) || pos.x() >= fixedWidthPx())
+        return -1;
+    for (int r = 0; r < rows_; ++r) {
+        if (r >= fixedRows_ && r < topRow_)
+            continue;
+        const int edge = rowY(r) + rowHeightPx(r);
+        if (std::abs(pos.y() - edge) <= 2)
+            return r;
+        if (edge > viewport()->height())
+            break;
+    }
+    return -1;
+}
+
+int TableGrid::pageRows() const {
+    const int avail = viewport()->height() - fixedHeightPx();
+    int n = 0;
+    int y = 0;
+    for (int r = topRow_; r < rows_; ++r) {
+        y += rowHeightPx(r);
+        if (y > avail)
+            break;
+        ++n;
+    }
+    return std::max(1, n);
+}
+
+void TableGrid::ensureCurrentVisible() {
+    const int vh = viewport()->height();
+    const int vw = viewport()->width();
+    if (row_ >= fixedRows_ && row_ < rows_) {
+        if (row_ < topRow_)
+            topRow_ = row_;
+        while (topRow_ < row_ && rowY(row_) + rowHeightPx(row_) > vh)
+            ++topRow_;
+    }
+    if (col_ >= fixedCols_ && col_ < cols_) {
+        if (col_ < leftCol_)
+            leftCol_ = col_;
+        while (leftCol_ < col_ && colX(col_) + colWidthPx(col_) > vw)
+            ++leftCol_;
+    }
+    updateScrollBars();
+    viewport()->update();
+}
+
+void TableGrid::updateScrollBars() {
+    const int availH = viewport()->height() - fixedHeightPx();
+    int maxTop = rows_ - 1;
+    int acc = 0;
+    for (int r = rows_ - 1; r >= fixedRows_; --r) {
+        acc += rowHeightPx(r);
+        if (acc > availH)
+            break;
+        maxTop = r;
+    }
+    maxTop = std::max(maxTop, fixedRows_);
+    const int availW = viewport()->width() - fixedWidthPx();
+    int maxLeft = cols_ - 1;
+    acc = 0;
+    for (int c = cols_ - 1; c >= fixedCols_; --c) {
+        acc += colWidthPx(c);
+        if (acc > availW)
+            break;
+        maxLeft = c;
+    }
+    maxLeft = std::max(maxLeft, fixedCols_);
+    topRow_ = std::clamp(topRow_, fixedRows_, maxTop);
+    leftCol_ = std::clamp(leftCol_, fixedCols_, maxLeft);
+
+    syncingScroll_ = true;
+    verticalScrollBar()->setRange(0, maxTop - fixedRows_);
+    verticalScrollBar()->setPageStep(pageRows());
+    verticalScrollBar()->setValue(topRow_ - fixedRows_);
+    horizontalScrollBar()->setRange(0, maxLeft - fixedCols_);
+    horizontalScrollBar()->setPageStep(1);
+    horizontalScrollBar()->setValue(leftCol_ - fixedCols_);
+    syncingScroll_ = false;
+}
+
+void TableGrid::scrollContentsBy(int, int) {
+    if (syncingScroll_)
+        return;
+    topRow_ = fixedRows_ + verticalScrollBar()->value();
+    leftCol_ = fixedCols_ + horizontalScrollBar()->value();
+    viewport()->update();
+}
+
+void TableGrid::updateFrame() {
+    if (borderStyle_ == 0) {
+        setFrameStyle(QFrame::NoFrame);
+    } else if (appearance_ == 1) {
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    } else {
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setLineWidth(1);
+    }
+}
+
+void TableGrid::setAllowUserResizing(int mode) {
+    checkRange("AllowUserResizing", mode, 0, 3);
+    allowUserResizing_ = mode;
+}
+
+void TableGrid::setAppearance(int appearance) {
+    checkRange("Appearance", appearance, 0, 1);
+    appearance_ = appearance;
+    updateFrame();
+}
+
+void TableGrid::setBorderStyle(int style) {
+    checkRange("BorderStyle", style, 0, 1);
+    borderStyle_ = style;
+    updateFrame();
+}
+
+void TableGrid::setFocusRect(int style) {
+    checkRange("FocusRect", style, 0, 2);
+    focusRect_ = style;
+    viewport()->update();
+}
+
+void TableGrid::setGridLines(int style) {
+    checkRange("GridLines", style, 0, 3);
+    gridLines_ = style;
+    viewport()->update();
+}
+
+void TableGrid::setGridLinesFixed(int style) {
+    checkRange("GridLinesFixed", style, 0, 3);
+    gridLinesFixed_ = style;
+    viewport()->update();
+}
+
+void TableGrid::setGridLineWidth(int pixels) {
+    checkRange("GridLineWidth", pixels, 1, 10);
+    gridLineWidth_ = pixels;
+    viewport()->update();
+}
+
+void TableGrid::setRedraw(bool on) {
+    redraw_ = on;
+    viewport()->setUpdatesEnabled(on);
+    if (on)
+        viewport()->update();
+}
+
+void TableGrid::setScrollBars(int mode) {
+    checkRange("ScrollBars", mode, 0, 3);
+    scrollBars_ = mode;
+    setHorizontalScrollBarPolicy((mode & 1) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy((mode & 2) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+}
+
+void TableGrid::setScrollTrack(bool on) {
+    scrollTrack_ = on;
+    verticalScrollBar()->setTracking(on);
+    horizontalScrollBar()->setTracking(on);
+}
+
+void TableGrid::setWordWrap(bool on) {
+    wordWrap_ = on;
+    viewport()->update();
+}
+
+void TableGrid::setBackColor(ColorValue c) {
+    backColor_ = c;
+    viewport()->update();
+}
+void TableGrid::setBackColorBkg(ColorValue c) {
+    backColorBkg_ = c;
+    viewport()->update();
+}
+void TableGrid::setBackColorFixed(ColorValue c) {
+    backColorFixed_ = c;
+    viewport()->update();
+}
+void TableGrid::setBackColorSel(ColorValue c) {
+    backColorSel_ = c;
+    viewport()->update();
+}
+void TableGrid::setForeColor(ColorValue c) {
+    foreColor_ = c;
+    viewport()->update();
+}
+void TableGrid::setForeColorSel(ColorValue c) {
+    foreColorSel_ = c;
+    viewport()->update();
+}
+
+// "|<Name|^Area|>Load;|Row 1|Row 2": column headers before the semicolon,
+// row headers after it, with < ^ > choosing left, centre or right alignment.
+// Columns are widened to their header text.
+void TableGrid::setFormatString(const QString& format) {
+    formatString_ = format;
+    if (format.isEmpty())
+        return;
+    const int semicolon = format.indexOf(QLatin1Char(';'));
+    const QString colPart = semicolon < 0 ? format : format.left(semicolon);
+    const QString rowPart = semicolon < 0 ? QString() : format.mid(semicolon + 1);
+    const QFontMetrics fm = fontMetrics();
+    const int pad = 8;
+    if (!colPart.isEmpty()) {
+        const QStringList heads = colPart.split(QLatin1Char('|'));
+        if (cols_ < heads.size())
+            setCols(int(heads.size()));
+        for (int c = 0; c < heads.size(); ++c) {
+            QString head = heads[c];
+            int align = colAlign_[size_t(c)];
+            if (head.startsWith(QLatin1Char('<')))
+                align = 1;
+            if (head.startsWith(QLatin1Char('^')))
+                align = 4;
+            if (head.startsWith(QLatin1Char('>')))
+                align = 7;
+            if (align != colAlign_[size_t(c)])
+                head.remove(0, 1);
+            colAlign_[size_t(c)] = align;
+            if (rows_ > 0)
+                cellAt(0, c).text = head;
+            colWidths_[size_t(c)] = pixelsToTwips(fm.horizontalAdvance(head) + pad);
+        }
+    }
+    if (!rowPart.isEmpty() && cols_ > 0) {
+        const QStringList heads = rowPart.split(QLatin1Char('|'));
+        if (rows_ < heads.size())
+            setRows(int(heads.size()));
+        int widest = 0;
+        for (int r = 0; r < heads.size(); ++r) {
+            cellAt(r, 0).text = heads[r];
+            widest = std::max(widest, fm.horizontalAdvance(heads[r]) + pad);
+        }
+        colWidths_[0] = std::max(colWidth(0), pixelsToTwips(widest));
+    }
+    updateScrollBars();
+    viewport()->update();
+}
+
+void TableGrid::drawCell(QPainter& p, int row, int col, const QRect& rect) const {
+    const bool fixed = row < fixedRows_ || col < fixedCols_;
+    const bool current = row == row_ && col == col_;
+    const bool selected = !fixed && !current && isSelected(row, col);
+    const Cell& cell = cellAt(row, col);
+    ColorValue back = backColor_;
+    ColorValue fore = cell.foreColor != 0 ? cell.foreColor : foreColor_;
+    if (fixed) {
+        back = backColorFixed_;
+        fore = foreColorFixed_;
+    } else if (selected) {
+        back = backColorSel_;
+        fore = foreColorSel_;
+    }
+    p.fillRect(rect, color(back));
+
+    const int lw = gridLineWidth_;
+    const int style = fixed ? gridLinesFixed_ : gridLines_;
+    const QRect right(rect.right() - lw + 1, rect.top(), lw, rect.height());
+    const QRect bottom(rect.left(), rect.bottom() - lw + 1, rect.width(), lw);
+    const QRect left(rect.left(), rect.top(), lw, rect.height());
+    const QRect top(rect.left(), rect.top(), rect.width(), lw);
+    if (style == 1) {
+        const QColor line = fixed ? QColor(0, 0, 0) : QColor(0xC0, 0xC0, 0xC0);
+        p.fillRect(right, line);
+        p.fillRect(bottom, line);
+    } else if (style >= 2) {
+        const QColor light = palette().color(QPalette::Light);
+        const QColor dark = palette().color(QPalette::Dark);
+        const bool raised = style == 3;
+        p.fillRect(left, raised ? light : dark);
+        p.fillRect(top, raised ? light : dark);
+        p.fillRect(right, raised ? dark : light);
+        p.fillRect(bottom, raised ? dark : light);
+    }
+
+    if (!cell.text.isEmpty()) {
+        int align = colAlign_[size_t(col)];
+        int flags = Qt::AlignVCenter;
+        if (align == kAlignGeneral) {
+            flags |= looksNumeric(cell.text) ? Qt::AlignRight : Qt::AlignLeft;
+        } else {
+            const int h = align / 3;
+            const int v = align % 3;
+            flags = (h == 0   ? Qt::AlignLeft
+                     : h == 1 ? Qt::AlignHCenter
+                              : Qt::AlignRight) |
+                    (v == 0   ? Qt::AlignTop
+                     : v == 1 ? Qt::AlignVCenter
+                              : Qt::AlignBottom);
+        }
+        if (wordWrap_)
+            flags |= Qt::TextWordWrap;
+        p.setPen(color(fore));
+        p.drawText(rect.adjusted(3, 1, -3 - lw, -1 - lw), flags, cell.text);
+    }
+
+    if (current && !fixed && focusRect_ != 0 && hasFocus()) {
+        QPen pen(color(fore));
+        pen.setStyle(focusRect_ == 1 ? Qt::DotLine : Qt::SolidLine);
+        pen.setWidth(focusRect_ == 2 ? 2 : 1);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        const int inset = focusRect_ == 2 ? 1 : 0;
+        p.drawRect(rect.adjusted(inset, inset, -lw - inset, -lw - inset));
+    }
+}
+
+void TableGrid::paintEvent(QPaintEvent*) {
+    QPainter p(viewport());
+    const QRect area = viewport()->rect();
+    p.fillRect(area, color(backColorBkg_));
+
+    std::vector<int> rowsShown;
+    for (int r = 0, y = 0; r < rows_ && y < area.height(); ++r) {
+        if (r == fixedRows_)
+            r = std::max(r, topRow_);
+        if (r >= rows_)
+            break;
+        rowsShown.push_back(r);
+        y += rowHeightPx(r);
+    }
+    std::vector<int> colsShown;
+    for (int c = 0, x = 0; c < cols_ && x < area.width(); ++c) {
+        if (c == fixedCols_)
+            c = std::max(c, leftCol_);
+        if (c >= cols_)
+            break;
+        colsShown.push_back(c);
+        x += colWidthPx(c);
+    }
+    int y = 0;
+    for (const int r : rowsShown) {
+        const int h = rowHeightPx(r);
+        int x = 0;
+        for (const int c : colsShown) {
+            const int w = colWidthPx(c);
+            if (w > 0 && h > 0)
+                drawCell(p, r, c, QRect(x, y, w, h));
+            x += w;
+        }
+        y += h;
+    }
+}
+
+void TableGrid::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void TableGrid::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        updateScrollBars();
+    viewport()->update();
+}
+
+void TableGrid::navigate(int key, Qt::KeyboardModifiers modifiers) {
+    if (fixedRows_ >= rows_ || fixedCols_ >= cols_)
+        return;
+    const bool extend = modifiers & Qt::ShiftModifier;
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    int r = extend ? rowSel_ : row_;
+    int c = extend ? colSel_ : col_;
+    switch (key) {
+        case Qt::Key_Up:
+            --r;
+            break;
+        case Qt::Key_Down:
+            ++r;
+            break;
+        case Qt::Key_Left:
+            --c;
+            break;
+        case Qt::Key_Right:
+            ++c;
+            break;
+        case Qt::Key_PageUp:
+            r -= pageRows();
+            break;
+        case Qt::Key_PageDown:
+            r += pageRows();
+            break;
+        case Qt::Key_Home:
+            (ctrl ? r : c) = 0;
+            break;
+        case Qt::Key_End:
+            (ctrl ? r : c) = ctrl ? rows_ - 1 : cols_ - 1;
+            break;
+        default:
+            return;
+    }
+    r = std::clamp(r, fixedRows_, rows_ - 1);
+    c = std::clamp(c, fixedCols_, cols_ - 1);
+    if (extend) {
+        setSelectionEnd(r, c);
+        const int keepRow = row_;
+        const int keepCol = col_;
+        // Scroll to the moving end of the selection without moving the cell.
+        row_ = r;
+        col_ = c;
+        ensureCurrentVisible();
+        row_ = keepRow;
+        col_ = keepCol;
+    } else {
+        moveCurrent(r, c);
+        ensureCurrentVisible();
+    }
+}
+
+void TableGrid::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            navigate(event->key(), event->modifiers());
+            return;
+        default:
+            break;
+    }
+    const QString typed = event->text();
+    // Delete produces no character on the platforms hosts come from.
+    if (!typed.isEmpty() && typed.at(0).unicode() != 127) {
+        emit charTyped(typed.at(0).unicode(), typed);
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void TableGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    pressed_ = true;
+    const QPoint pos = event->position().toPoint();
+    if ((resizingCol_ = resizeEdgeCol(pos)) >= 0) {
+        resizeOrigin_ = pos.x();
+        resizeStartSize_ = colWidthPx(resizingCol_);
+        return;
+    }
+    if ((resizingRow_ = resizeEdgeRow(pos)) >= 0) {
+        resizeOrigin_ = pos.y();
+        resizeStartSize_ = rowHeightPx(resizingRow_);
+        return;
+    }
+    const Hit hit = hitTest(pos);
+    if (hit.row < 0 || hit.col < 0)
+        return;
+    const bool fixedRow = hit.row < fixedRows_;
+    const bool fixedCol = hit.col < fixedCols_;
+    if (fixedRow || fixedCol) {
+        // A header click selects its whole column, row or (corner) the table.
+        if (!allowBigSelection_ || fixedRows_ >= rows_ || fixedCols_ >= cols_)
+            return;
+        if (fixedRow && fixedCol) {
+            moveCurrent(fixedRows_, fixedCols_);
+            setSelectionEnd(rows_ - 1, cols_ - 1);
+        } else if (fixedRow) {
+            moveCurrent(fixedRows_, hit.col);
+            setSelectionEnd(rows_ - 1, hit.col);
+        } else {
+            moveCurrent(hit.row, fixedCols_);
+            setSelectionEnd(hit.row, cols_ - 1);
+        }
+        return;
+    }
+    if (event->modifiers() & Qt::ShiftModifier) {
+        setSelectionEnd(hit.row, hit.col);
+    } else {
+        moveCurrent(hit.row, hit.col);
+    }
+    selecting_ = true;
+}
+
+void TableGrid::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (resizingCol_ >= 0) {
+        const int px = std::max(0, resizeStartSize_ + pos.x() - resizeOrigin_);
+        colWidths_[size_t(resizingCol_)] = pixelsToTwips(px);
+        updateScrollBars();
+        viewport()->update();
+        return;
+    }
+    if (resizingRow_ >= 0) {
+        const int px = std::max(0, resizeStartSize_ + pos.y() - resizeOrigin_);
+        rowHeights_[size_t(resizingRow_)] = pixelsToTwips(px);
+        updateScrollBars();
+        viewport()->update();
+        return;
+    }
+    if (selecting_) {
+        const Hit hit = hitTest(pos);
+        if (hit.row >= fixedRows_ && hit.col >= fixedCols_)
+            setSelectionEnd(hit.row, hit.col);
+        return;
+    }
+    if (resizeEdgeCol(pos) >= 0) {
+        viewport()->setCursor(Qt::SplitHCursor);
+    } else if (resizeEdgeRow(pos) >= 0) {
+        viewport()->setCursor(Qt::SplitVCursor);
+    } else {
+        viewport()->unsetCursor();
+    }
+}
+
+void TableGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool wasPressed = pressed_;
+    pressed_ = false;
+    selecting_ = false;
+    resizingCol_ = -1;
+    resizingRow_ = -1;
+    if (wasPressed)
+        emit Click();
+}
+
+void TableGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
+}
+
+void TableGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+    emit gotFocus();
+}
+
+void TableGrid::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+}  // namespace tabulex
