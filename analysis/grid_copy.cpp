@@ -95,4 +95,52 @@ std::vector<std::vector<std::string>> printPages(const TextGrid& grid) {
     return pages;
 }
 
+namespace {
+
+std::size_t displayWidth(const std::string& s) {
+    std::size_t n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80)
+            ++n;
+    return n;
+}
+
+bool looksNumeric(const std::string& s) {
+    float v = 0;
+    return !s.empty() && parseReal(s, v);
+}
+
+}  // namespace
+
+std::string alignedText(const TextGrid& grid) {
+    std::vector<std::size_t> width(grid.cols(), 0);
+    for (int r = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < grid.cols(); ++c)
+            width[c] = std::max(width[c], displayWidth(grid.at(r, c)));
+    std::string out;
+    for (int r = 0; r < grid.rows(); ++r) {
+        std::string line;
+        for (int c = 0; c < grid.cols(); ++c) {
+            if (width[c] == 0)
+                continue;
+            const std::string& text = grid.at(r, c);
+            const std::size_t pad = width[c] - displayWidth(text);
+            if (!line.empty() || c > 0)
+                line += "  ";
+            if (looksNumeric(text)) {
+                line.append(pad, ' ');
+                line += text;
+            } else {
+                line += text;
+                line.append(pad, ' ');
+            }
+        }
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
 }  // namespace rivulon

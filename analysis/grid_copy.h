@@ -43,4 +43,8 @@ int linesPerPage(const TextGrid& grid);
 // 10); a cell longer than its column pushes the next one a blank further.
 std::vector<std::vector<std::string>> printPages(const TextGrid& grid);
 
+// The grid as plain text for a terminal: columns padded to their widest cell,
+// numbers right-aligned, two blanks between columns, LF line ends.
+std::string alignedText(const TextGrid& grid);
+
 }  // namespace rivulon

@@ -1,0 +1,155 @@
+#include <array>
+#include <cstdio>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "analysis/grid_copy.h"
+#include "analysis/regroup.h"
+#include "analysis/result_file.h"
+#include "analysis/table_text.h"
+#include "analysis/value_format.h"
+#include "command_registry.h"
+#include "common/list_reader.h"
+
+namespace {
+
+std::vector<std::string> splitCommas(const std::string& s) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = s.find(',', start);
+        parts.push_back(s.substr(start, comma - start));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return parts;
+}
+
+// "Label=1,2,5" or "=3" (keeps the row's own label) or "Label=" (no land uses).
+rivulon::LandUseGroup parseGroup(const std::string& spec, const std::string& designLabel) {
+    const std::size_t eq = spec.find('=');
+    if (eq == std::string::npos)
+        throw std::invalid_argument("--group takes LABEL=N,N,..., not \"" + spec + "\"");
+    rivulon::LandUseGroup g;
+    g.label = eq == 0 ? designLabel : spec.substr(0, eq);
+    const std::string list = spec.substr(eq + 1);
+    if (list.empty())
+        return g;
+    for (const std::string& item : splitCommas(list)) {
+        float v = 0;
+        if (!rivulon::parseReal(item, v) || v != static_cast<int>(v) || v < 1)
+            throw std::invalid_argument("--group \"" + spec + "\": \"" + item +
+                                        "\" is not a land-use number");
+        g.landUses.push_back(static_cast<int>(v));
+    }
+    return g;
+}
+
+int runRegroup(const std::vector<std::string>& args) {
+    std::string file, out, background;
+    std::vector<std::string> groupSpecs;
+    bool oc = false, pies = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--oc") {
+            oc = true;
+        } else if (a == "--pie") {
+            pies = true;
+        } else if (a == "--group" || a == "--out" || a == "--background") {
+            if (i + 1 >= args.size())
+                throw std::invalid_argument(a + " needs a value");
+            const std::string& v = args[++i];
+            if (a == "--group")
+                groupSpecs.push_back(v);
+            else if (a == "--out")
+                out = v;
+            else
+                background = v;
+        } else if (!a.empty() && a[0] == '-') {
+            throw std::invalid_argument("unknown option " + a);
+        } else if (file.empty()) {
+            file = a;
+        } else {
+            throw std::invalid_argument("unexpected argument \"" + a + "\"");
+        }
+    }
+    if (file.empty()) {
+        std::fprintf(stderr,
+                     "usage: hydload regroup RESULTS --group \"Forest=1,2\" ... [--oc] "
+                     "[--out Rg.txt]\n");
+        return 2;
+    }
+    if (groupSpecs.size() > rivulon::kRegroupGroups)
+        throw std::invalid_argument("at most 8 groups can be given");
+
+    const auto& design = rivulon::regroupDesignLabels();
+    std::array<rivulon::LandUseGroup, rivulon::kRegroupGroups> groups;
+    std::set<int> used;
+    for (int g = 0; g < rivulon::kRegroupGroups; ++g) {
+        groups[g].label = design[g];
+        if (g >= static_cast<int>(groupSpecs.size()))
+            continue;
+        groups[g] = parseGroup(groupSpecs[g], design[g]);
+        for (int k : groups[g].landUses) {
+            if (!used.insert(k).second)
+                throw std::invalid_argument("land use " + std::to_string(k) +
+                                            " is given in more than one group");
+        }
+    }
+
+    const rivulon::ResultSet results = rivulon::readResultsFile(file);
+    rivulon::TextGrid table = rivulon::buildRegroupTable(results, groups, oc);
+    if (!background.empty()) {
+        const auto parts = splitCommas(background);
+        if (parts.size() != 4)
+            throw std::invalid_argument(
+                "--background takes four values: dissolved N, total N, dissolved P, total P "
+                "(as in the window's four boxes)");
+        std::array<std::string, 4> inputs{parts[0], parts[1], parts[2], parts[3]};
+        rivulon::applyBackground(table, inputs);
+    }
+
+    if (!out.empty()) {
+        rivulon::saveTableText(out, table);
+    } else {
+        std::printf("%s\n", rivulon::regroupTitle(results.totalArea).c_str());
+        std::fputs(rivulon::alignedText(table).c_str(), stdout);
+    }
+    if (pies) {
+        for (int column = 2; column <= 6; ++column) {
+            const rivulon::PieChart pie = rivulon::pieChart(table, column);
+            std::printf("\n%s\n", pie.plottable ? pie.title.c_str() : pie.message.c_str());
+            for (const auto& s : pie.slices)
+                std::printf("  %s %s degrees\n", s.text.c_str(),
+                            rivulon::formatPattern(s.sweepDegrees, "0.0").c_str());
+        }
+    }
+    return 0;
+}
+
+const hydload::Registrar reg{{
+    "regroup",
+    "mean annual output of land-use groups from a results file",
+    "usage: hydload regroup RESULTS --group \"Forest=1,2\" --group ... [--oc]\n"
+    "                       [--background DN,TN,DP,TP] [--out Rg.txt] [--pie]\n\n"
+    "Gathers the land uses of a results file into at most eight groups and\n"
+    "shows, per group, the mean annual runoff volume (m3), erosion (1000 t) and\n"
+    "nutrient loads (t) over years 2..last (year 1 alone for a one-year run),\n"
+    "then groundwater, point sources, septic systems and the totals.\n\n"
+    "  --group L=N,...  fills the next row (1 to 8 in the order given) with the\n"
+    "                   label L and land uses N, ...; \"=3\" keeps the row's own\n"
+    "                   label (Forest:, Agriculture:, Wetland:, Water:, Urban:,\n"
+    "                   Other1:, Other2:, Other3:); rows not given keep their\n"
+    "                   label and no land uses\n"
+    "  --background ... moves background groundwater loads (t) out of the\n"
+    "                   foreground row, as the window's adjust button does\n"
+    "  --oc             organic-carbon headings\n"
+    "  --out Rg.txt     write the regrouped-table file instead of printing\n"
+    "  --pie            also list the pie of each column 2..6 (percent and angle)",
+    runRegroup,
+}};
+
+}  // namespace
