@@ -1,70 +1,14 @@
 #include "scenarios/septic_calc.h"
 
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 
+#include "analysis/value_format.h"
 #include "common/list_reader.h"
-#include "common/number_format.h"
 
 namespace rivulon {
 
-std::string displayReal(float value) {
-    std::string s = formatReal(value);
-    if (s.rfind(".", 0) == 0)
-        return "0" + s;
-    if (s.rfind("-.", 0) == 0)
-        return "-0" + s.substr(1);
-    return s;
-}
-
 namespace {
-
-// Fixed-point text of `value` * 10^shift with `decimals` decimals, rounded half
-// away from zero on the exact binary value (the digits come from the exact
-// decimal expansion, so no second rounding creeps in).
-std::string fixedExact(double value, int shift, int decimals, bool leadingZero) {
-    if (!std::isfinite(value))
-        return "0";
-    char buf[1500];
-    std::snprintf(buf, sizeof buf, "%.1074f", std::fabs(value));
-    std::string s(buf);
-    const auto dot = s.find('.');
-    std::string intPart = s.substr(0, dot);
-    std::string frac = s.substr(dot + 1);
-    // Move the point right by `shift` places.
-    for (int i = 0; i < shift; ++i) {
-        intPart += frac.empty() ? '0' : frac[0];
-        if (!frac.empty())
-            frac.erase(0, 1);
-    }
-    std::string digits = intPart + frac.substr(0, static_cast<std::size_t>(decimals));
-    const bool up = static_cast<std::size_t>(decimals) < frac.size() && frac[decimals] >= '5';
-    if (up) {
-        int i = static_cast<int>(digits.size()) - 1;
-        while (i >= 0 && digits[i] == '9')
-            digits[i--] = '0';
-        if (i >= 0) {
-            ++digits[i];
-        } else {
-            digits.insert(digits.begin(), '1');
-        }
-    }
-    std::string whole = digits.substr(0, digits.size() - decimals);
-    const std::string dec = digits.substr(digits.size() - decimals);
-    while (whole.size() > 1 && whole[0] == '0')
-        whole.erase(0, 1);
-    if (whole == "0" && !leadingZero)
-        whole.clear();
-    bool zero = true;
-    for (char c : digits)
-        zero = zero && c == '0';
-    std::string out = (value < 0 && !zero) ? "-" : "";
-    out += whole;
-    if (decimals > 0)
-        out += "." + dec;
-    return out;
-}
 
 std::int32_t roundToInt32(float value, const char* what) {
     const double r = roundHalfEven(static_cast<double>(value));
@@ -75,10 +19,6 @@ std::int32_t roundToInt32(float value, const char* what) {
 }
 
 }  // namespace
-
-std::string formatPercentOneDecimal(double value) {
-    return fixedExact(value, 2, 1, false) + "%";
-}
 
 SepticOverall computeSepticOverall(const SepticTechTable& table) {
     SepticOverall o;
@@ -102,13 +42,13 @@ SepticOverall computeSepticOverall(const SepticTechTable& table) {
     o.weighted = w;
     o.efficiencySum = e;
     o.failureSum = f;
-    o.reductionText = w == 0 ? std::string("0") : displayReal(e / static_cast<float>(w));
+    o.reductionText = w == 0 ? std::string("0") : plainNumber(e / static_cast<float>(w));
     // The fraction is read back from the box text, as the window does.
     o.nReduction = static_cast<float>(leadingNumber(o.reductionText) / 100.0);
-    const std::string fraction = displayReal(o.nReduction);
+    const std::string fraction = plainNumber(o.nReduction);
     o.efficiencyLabel = "Overall Normal System Efficiency =" + fraction;
-    o.shareText = formatPercentOneDecimal(static_cast<double>(s / 100.0f));
-    o.failureText = formatPercentOneDecimal(static_cast<double>(f / 10000.0f));
+    o.shareText = formatPattern(static_cast<double>(s / 100.0f), "###.0%");
+    o.failureText = formatPattern(static_cast<double>(f / 10000.0f), "###.0%");
     o.shareWarning = s != 100.0f;
     o.notes = "Set N reduction rate to: " + fraction +
               ".\r\n\r\n(Overall weighted N reduction efficiency)";

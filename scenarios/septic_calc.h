@@ -40,14 +40,6 @@ SepticSplit splitPopulation(float normalSum, float pondedSum, float failureSum);
 // round((N + P) * q / 12) ponded and round((N + P) * (1 - q) / 12) normal.
 SepticSplit monthlySepticPopulation(float normalSum, float pondedSum, float failedShare);
 
-// A real as the window's text boxes show it: seven significant digits with a
-// leading zero ("0.5", "-0.25", "12.52747", "1.5E-07").
-std::string displayReal(float value);
-
-// Format "###.0%": value * 100 with one decimal, no leading zero, rounded half
-// away from zero on the exact binary value.
-std::string formatPercentOneDecimal(double value);
-
 // The message box text shown when the shares do not add up to 100.
 inline constexpr const char* kShareWarning =
     "Warning: Population - The total percentage is not equal to 100%!";

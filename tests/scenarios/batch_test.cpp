@@ -110,6 +110,9 @@ TEST_F(BatchTest, FirstFailureStopsAndKeepsEarlierRowsOnly) {
         EXPECT_FALSE(has("ResultsAuto4.dat")) << jobs;
         EXPECT_FALSE(has("SummaryAuto8.dat")) << jobs;
         EXPECT_EQ(file("ResultsAuto5.dat"), "old");
+        // Rows that finished after the failing one leave no temporary files.
+        const auto entries = std::distance(fs::directory_iterator(dir_), fs::directory_iterator());
+        EXPECT_EQ(entries, 5) << jobs;
     }
 }
 

@@ -46,6 +46,7 @@ TEST(SepticOverall, DefaultTableLeavesSepticOff) {
     EXPECT_EQ(o.efficiencySum, 0.0f);
     EXPECT_EQ(o.reductionText, "0");
     EXPECT_EQ(o.nReduction, 0.0f);
+    EXPECT_EQ(o.failureText, ".0%");
     EXPECT_FALSE(o.septicOn);
 
     // A reduction on the default entry alone does turn it on.
@@ -96,18 +97,6 @@ TEST(SepticPopulation, SplitAndMonthlyValues) {
     const SepticSplit tie = monthlySepticPopulation(360.0f, 0.0f, 0.05f);
     EXPECT_EQ(tie.ponded, 2);
     EXPECT_EQ(tie.normal, 28);
-}
-
-TEST(SepticFormats, PercentAndDisplayText) {
-    EXPECT_EQ(formatPercentOneDecimal(0.0), ".0%");
-    EXPECT_EQ(formatPercentOneDecimal(0.09f), "9.0%");
-    EXPECT_EQ(formatPercentOneDecimal(1.0), "100.0%");
-    EXPECT_EQ(formatPercentOneDecimal(0.00125), ".1%");  // just above 0.125 %
-    EXPECT_EQ(formatPercentOneDecimal(-0.0001), ".0%");  // rounds to zero, sign dropped
-    EXPECT_EQ(formatPercentOneDecimal(-0.5), "-50.0%");
-    EXPECT_EQ(displayReal(0.5f), "0.5");
-    EXPECT_EQ(displayReal(-0.25f), "-0.25");
-    EXPECT_EQ(displayReal(1.5e-7f), "1.5E-07");
 }
 
 TEST(SepticTechFile, WritesWithoutDeletedEntriesAndReadsBack) {

@@ -1,0 +1,52 @@
+#include "scenarios/project_batch.h"
+
+#include "common/paths.h"
+#include "common/read_error.h"
+#include "engine/result_files.h"
+#include "project/startup.h"
+
+namespace rivulon {
+
+BatchProject loadBatchProject(const std::string& projectPath, const std::string& outputFolder) {
+    BatchProject p;
+    p.settings.projectPath = projectPath;
+    p.settings.projectChosen = true;
+    p.settings.filesChosen = true;
+    p.settings.inputFolder = dirOfPath(projectPath);
+    p.settings.outputFolder = outputFolder;
+    StartupReport report = startup(p.settings, p.state);
+    if (!report.projectRead) {
+        throw FileError(report.messages.empty()
+                            ? projectPath + ": the project file could not be read"
+                            : report.messages.front());
+    }
+    p.messages = std::move(report.messages);
+    return p;
+}
+
+RowRunner projectRowRunner(const BatchProject& project, RunRequest request) {
+    return [&project, request](const ControlRow& row, int rowNumber) {
+        ProjectSettings settings = project.settings;
+        settings.filesChosen = false;  // rows reload the transport file only, as after start-up
+        const RowInputPaths paths = rowInputPaths(row, settings.inputFolder);
+        settings.transportPath = paths.transport;
+        settings.nutrientPath = paths.nutrient;
+        settings.weatherPath = paths.weather;
+
+        ModelState state;
+        state.options = project.state.options;
+        applyControlRow(row, state.options);
+        state.watershedName = row.watershedName;
+
+        const RunOutcome outcome = runProject(settings, state, request);
+        if (!outcome.ran) {
+            throw RunError("Row " + std::to_string(rowNumber) + " names no weather file.");
+        }
+        RowOutput out;
+        out.results = resultsFileText(state);
+        out.summary = summaryFileText(state);
+        return out;
+    };
+}
+
+}  // namespace rivulon

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/model_state.h"
+#include "project/project_settings.h"
+#include "project/run_command.h"
+#include "scenarios/batch.h"
+
+namespace rivulon {
+
+// A project read once for a batch: its options, transport file and weather
+// scan. Every row then starts from a copy of it.
+struct BatchProject {
+    ProjectSettings settings;
+    ModelState state;
+    std::vector<std::string> messages;  // what start-up had to report (missing optional files...)
+};
+
+// Reads the project file; the input folder is the project's folder and the
+// output folder the one given. Throws on a project whose required files
+// cannot be read.
+BatchProject loadBatchProject(const std::string& projectPath, const std::string& outputFolder);
+
+// Runs a row the way the batch window does: the row's watershed name, input
+// files (in the project's folder) and options over the project's settings,
+// then the start window's Run with the given years and level. Each call works
+// on a model state of its own, so rows can run in parallel.
+RowRunner projectRowRunner(const BatchProject& project, RunRequest request);
+
+}  // namespace rivulon
