@@ -918,8 +918,13 @@ void TableGrid::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TableGrid::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        emit doubleClicked();
+    if (event->button() != Qt::LeftButton)
+        return;
+    // Normally the press before it has already chosen the cell.
+    const Hit hit = hitTest(event->position().toPoint());
+    if (hit.row >= fixedRows_ && hit.col >= fixedCols_)
+        moveCurrent(hit.row, hit.col);
+    emit doubleClicked();
 }
 
 void TableGrid::focusInEvent(QFocusEvent* event) {
