@@ -34,12 +34,14 @@ class TableGrid : public QAbstractScrollArea {
     Q_PROPERTY(int ColSel READ colSel)
     Q_PROPERTY(int TopRow READ topRow)
     Q_PROPERTY(int LeftCol READ leftCol)
-    Q_PROPERTY(QString Text READ text)
-    Q_PROPERTY(uint CellForeColor READ cellForeColor)
-    Q_PROPERTY(int CellLeft READ cellLeft)
-    Q_PROPERTY(int CellTop READ cellTop)
-    Q_PROPERTY(int CellWidth READ cellWidth)
-    Q_PROPERTY(int CellHeight READ cellHeight)
+    // These read the current cell, which an empty grid lacks: they answer
+    // empty or 0 then rather than throw through the meta-object.
+    Q_PROPERTY(QString Text READ metaText)
+    Q_PROPERTY(uint CellForeColor READ metaCellForeColor)
+    Q_PROPERTY(int CellLeft READ metaCellLeft)
+    Q_PROPERTY(int CellTop READ metaCellTop)
+    Q_PROPERTY(int CellWidth READ metaCellWidth)
+    Q_PROPERTY(int CellHeight READ metaCellHeight)
 
   public:
     static constexpr int kDefaultColWidth = 960;  // twips
@@ -167,6 +169,33 @@ class TableGrid : public QAbstractScrollArea {
     void scrollContentsBy(int dx, int dy) override;
 
   private:
+    template <typename T, typename F>
+    T orDefault(F&& get) const noexcept {
+        try {
+            return get();
+        } catch (const GridError&) {
+            return T{};
+        }
+    }
+    QString metaText() const {
+        return orDefault<QString>([this] { return text(); });
+    }
+    uint metaCellForeColor() const {
+        return orDefault<uint>([this] { return cellForeColor(); });
+    }
+    int metaCellLeft() const {
+        return orDefault<int>([this] { return cellLeft(); });
+    }
+    int metaCellTop() const {
+        return orDefault<int>([this] { return cellTop(); });
+    }
+    int metaCellWidth() const {
+        return orDefault<int>([this] { return cellWidth(); });
+    }
+    int metaCellHeight() const {
+        return orDefault<int>([this] { return cellHeight(); });
+    }
+
     struct Cell {
         QString text;
         ColorValue foreColor = 0;

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <memory>
 
+#include "gridcontrol/grid_handle.h"
 #include "gridcontrol/tabulex_loader.h"
 
 using ::testing::HasSubstr;
@@ -447,6 +448,24 @@ TEST_F(GridTest, BadStoredValuesAreReportedAndTheRestStillApplies) {
     EXPECT_EQ(grid->property("Rows").toInt(), 20);
     EXPECT_EQ(grid->property("Cols").toInt(), 9);
     EXPECT_EQ(grid->property("ForeColor").toUInt(), 0x80000005u);
+}
+
+TEST_F(GridTest, HandleThrowsTheControlsMessageInTheHost) {
+    tabulex::GridHandle handle(grid);
+    handle.setRows(5);
+    EXPECT_EQ(handle.rows(), 5);
+    handle.setTextMatrix(4, 5, QStringLiteral("end"));
+    EXPECT_EQ(handle.textArray(4 * 6 + 5), QStringLiteral("end"));
+    try {
+        handle.textMatrix(5, 0);
+        ADD_FAILURE() << "no exception";
+    } catch (const tabulex::GridCallError& e) {
+        EXPECT_STREQ(e.what(),
+                     "TextMatrix(5, 0): subscript out of range; the grid has 5 rows and 6 columns");
+    }
+    EXPECT_THROW(handle.setFixedRows(6), tabulex::GridCallError);
+    EXPECT_EQ(handle.fixedRows(), 1);
+    EXPECT_THROW(handle.get("NoSuchProperty"), tabulex::GridCallError);
 }
 
 TEST(TabulexFonts, TextCanBeDrawn) {
