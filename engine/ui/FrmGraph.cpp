@@ -183,7 +183,9 @@ void FrmGraph::cmdRedraw_Click() {
     }
 }
 
-void FrmGraph::cmdShowOther_Click() { TabOut->setCurrentIndex(TabOut->currentIndex() == 0 ? 1 : 0); }
+void FrmGraph::cmdShowOther_Click() {
+    TabOut->setCurrentIndex(TabOut->currentIndex() == 0 ? 1 : 0);
+}
 
 void FrmGraph::cmdSaveScales_Click() {
     const std::string& project = main_->session().settings.projectPath;
@@ -208,7 +210,9 @@ void FrmGraph::CmdSave_Click() {
     }
 }
 
-void FrmGraph::CmdClose_Click() { close(); }
+void FrmGraph::CmdClose_Click() {
+    close();
+}
 
 void FrmGraph::closeEvent(QCloseEvent* event) {
     const std::array<std::int16_t, 5> s = scales();

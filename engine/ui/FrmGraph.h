@@ -16,7 +16,7 @@ class UpDown;
 // organic carbon) and phosphorus on the other, with the four y-scales.
 class FrmGraph : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit FrmGraph(MDIFrmMain* main);
 
     // The y-scales from the graph scales and the simulated period from the start window.
@@ -48,10 +48,10 @@ public:
     QPushButton* CmdSave;
     QPushButton* CmdClose;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void tabChanged(int index);
     void text1Edited(int index);
 

@@ -44,7 +44,8 @@ FrmSeepage::FrmSeepage(MDIFrmMain* main) : main_(main) {
     Label1[3]->setPalette(blue);
 
     OptSeepOut = new QCheckBox(
-        QStringLiteral("Output flow and variable seepage coefficients to file: SeepCoef.txt"), this);
+        QStringLiteral("Output flow and variable seepage coefficients to file: SeepCoef.txt"),
+        this);
     OptSeepOut->setObjectName("OptSeepOut");
     auto makeButton = [this](const char* caption, const char* name) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
@@ -129,7 +130,9 @@ void FrmSeepage::CmdDefault_Click() {
     }
 }
 
-void FrmSeepage::CmdCancel_Click() { close(); }
+void FrmSeepage::CmdCancel_Click() {
+    close();
+}
 
 void FrmSeepage::CmdSetV_Click() {
     const rivulon::VarConcChoice choice = rivulon::acceptVarConc(boxes());

@@ -14,7 +14,7 @@ class MDIFrmMain;
 // concentration coefficients, and switches the matching menu check marks.
 class FrmSeepage : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit FrmSeepage(MDIFrmMain* main);
 
     void SetVarConc();
@@ -37,7 +37,7 @@ public:
     QPushButton* CmdDefaultV;
     QPushButton* cmdCancelV;
 
-private:
+  private:
     std::array<std::string, 4> boxes() const;
 
     MDIFrmMain* main_;

@@ -7,10 +7,10 @@
 
 namespace {
 
-constexpr double kLeft = 1000;          // x of the vertical axis
-constexpr double kRight = 7000;         // x of the end of the horizontal axis
+constexpr double kLeft = 1000;   // x of the vertical axis
+constexpr double kRight = 7000;  // x of the end of the horizontal axis
 constexpr double kPanelHeight = 2000;
-constexpr double kLowerPanel = 2200;    // y0 of the lower panel
+constexpr double kLowerPanel = 2200;  // y0 of the lower panel
 constexpr double kDaysPerMonth = 30.416667;
 
 const QString kTitleFamily = QStringLiteral("Times New Roman");
@@ -78,8 +78,8 @@ void RunGraphs::yearEnded(const rivulon::ModelState& state, int year) {
     for (int month = 1; month <= 12; ++month) {
         const int x = monthPosition(year, month);
         if (simLevel_ >= 2) {
-            GraphMonthly(*pictures_.water, dayStep_, scales_[2], r.sediment[year][month] / 1000,
-                         x, kLowerPanel, QStringLiteral("Sediment (1000 ton)"), 3, 0);
+            GraphMonthly(*pictures_.water, dayStep_, scales_[2], r.sediment[year][month] / 1000, x,
+                         kLowerPanel, QStringLiteral("Sediment (1000 ton)"), 3, 0);
         }
         if (simLevel_ >= 3) {
             GraphMonthly(*pictures_.nutrients, dayStep_, nScale, r.totN[year][month] / 1000, x, 0,
@@ -95,7 +95,9 @@ void RunGraphs::yearEnded(const rivulon::ModelState& state, int year) {
     refresh(false);
 }
 
-void RunGraphs::finish() { refresh(true); }
+void RunGraphs::finish() {
+    refresh(true);
+}
 
 void RunGraphs::refresh(bool force) {
     if (!force && sinceRefresh_.isValid() && sinceRefresh_.elapsed() < kRefreshMs) {
@@ -131,9 +133,8 @@ void RunGraphs::GraphMonthly(PictureBox& picture, double xStep, double yScale, f
     if (x == 30 || !last.set) {
         picture.line(kLeft, y0, kLeft, y0 + kPanelHeight, Qt::black);
         picture.line(kLeft, y0 + kPanelHeight, kRight, y0 + kPanelHeight, Qt::black);
-        picture.text(7100, y0 + kPanelHeight, yearCount_ >= 7 ? QStringLiteral("Year")
-                                                              : QStringLiteral("Month"),
-                     labelFont);
+        picture.text(7100, y0 + kPanelHeight,
+                     yearCount_ >= 7 ? QStringLiteral("Year") : QStringLiteral("Month"), labelFont);
         picture.text(3000, y0 + 150, title, drawingFont(kTitleFamily, 12));
         const double labelHeight = picture.textHeight(labelFont);
         for (int i = 1; i <= 10; ++i) {
@@ -158,8 +159,8 @@ void RunGraphs::GraphMonthly(PictureBox& picture, double xStep, double yScale, f
     const int monthNumber = static_cast<int>(std::lround(x / kDaysPerMonth));
     const bool yearStart = monthNumber % 12 == 1;
     const double tickX = x * xStep + kLeft;
-    picture.line(tickX, y0 + kPanelHeight, tickX,
-                 y0 + kPanelHeight * (yearStart ? 1.1 : 1.05), PictureBox::qbColor(3));
+    picture.line(tickX, y0 + kPanelHeight, tickX, y0 + kPanelHeight * (yearStart ? 1.1 : 1.05),
+                 PictureBox::qbColor(3));
     QString label;
     if (yearCount_ < 7 && monthNumber % 3 == 0) {
         label = QString::number(monthNumber);

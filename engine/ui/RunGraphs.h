@@ -14,7 +14,7 @@ class PictureBox;
 // graph window's picture areas. The window is repainted as the run goes, at
 // most every kRefreshMs, so a long run stays quick.
 class RunGraphs : public rivulon::RunObserver {
-public:
+  public:
     static constexpr int kRefreshMs = 30;
 
     struct Pictures {
@@ -46,7 +46,7 @@ public:
     // The day position of a month drawn after its year.
     static int monthPosition(int year, int month);
 
-private:
+  private:
     struct LastPoint {
         bool set = false;
         int x = 0;

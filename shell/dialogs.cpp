@@ -1,0 +1,105 @@
+#include "shell/dialogs.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/help_service.h"
+
+namespace rivulon::ui {
+
+namespace {
+
+// An input box with a Help button that opens the caller's help topic.
+QString runInputBox(QWidget* parent, const QString& prompt, const QString& title,
+                    const QString& defaultText, int helpContext) {
+    QDialog box(parent);
+    box.setObjectName("InputBox");
+    box.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&box);
+    auto* label = new QLabel(prompt, &box);
+    label->setWordWrap(true);
+    label->setMinimumWidth(360);
+    auto* edit = new QLineEdit(defaultText, &box);
+    edit->setObjectName("InputText");
+    edit->selectAll();
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
+    if (helpContext > 0) {
+        QPushButton* help = buttons->addButton(QDialogButtonBox::Help);
+        QObject::connect(help, &QPushButton::clicked, &box,
+                         [helpContext] { showHelp(HelpCommand::Context, helpContext); });
+    }
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    layout->addWidget(label);
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
+    if (box.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return edit->text();
+}
+
+class QtDialogs : public DialogHandler {
+  public:
+    void message(QWidget* parent, const QString& text, const QString& title) override {
+        QMessageBox::information(parent, title, text);
+    }
+    bool askYesNo(QWidget* parent, const QString& text, const QString& title) override {
+        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
+               QMessageBox::Yes;
+    }
+    QString inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                     const QString& defaultText, int helpContext) override {
+        return runInputBox(parent, prompt, title, defaultText, helpContext);
+    }
+    QString openFile(QWidget* parent, const QString& title, const QString& folder,
+                     const QString& filter) override {
+        return QFileDialog::getOpenFileName(parent, title, folder, filter, nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    }
+    QString saveFile(QWidget* parent, const QString& title, const QString& folder,
+                     const QString& defaultName, const QString& defaultSuffix) override {
+        QFileDialog dialog(parent, title, folder);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(defaultSuffix);
+        dialog.selectFile(defaultName);
+        dialog.setNameFilters({QStringLiteral("Data files (*.%1)").arg(defaultSuffix),
+                               QStringLiteral("All files (*)")});
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return {};
+        }
+        return dialog.selectedFiles().constFirst();
+    }
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override {
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+};
+
+QtDialogs qtDialogs;
+DialogHandler* current = &qtDialogs;
+
+}  // namespace
+
+void setDialogHandler(DialogHandler* handler) {
+    current = handler ? handler : &qtDialogs;
+}
+
+DialogHandler& dialogs() {
+    return *current;
+}
+
+QString appTitle() {
+    return QStringLiteral("Rivulon");
+}
+
+}  // namespace rivulon::ui
