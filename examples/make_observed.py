@@ -49,7 +49,8 @@ def main():
     for i, flow in enumerate(flows):
         year, month = i // 12 + 1, i % 12 + 1
         error = RHO * error + math.sqrt(1 - RHO * RHO) * rng.gauss(0, SIGMA)
-        value = -1 if (year, month) in MISSING else round(flow * math.exp(error), 2)
+        # A gauge reads at least .01 cm; 0 would mean "no data" to the program.
+        value = -1 if (year, month) in MISSING else max(.01, round(flow * math.exp(error), 2))
         label = "%s%02d" % (LABELS[month - 1], (1989 + year + (month >= 10)) % 100)
         out.append('%d,%s,"%s"' % (i + 1, num(value), label))
     with open(os.path.join(HERE, "UsgsObs.dat"), "w", newline="\n") as f:
