@@ -3,11 +3,9 @@
 #include <string>
 #include <vector>
 
-namespace rivulon {
+#include "analysis/regroup.h"
 
-// The shape of a regrouped table: 14 rows by 7 columns.
-inline constexpr int kRegroupRows = 14;
-inline constexpr int kRegroupCols = 7;
+namespace rivulon {
 
 // One loaded table: cells[row][col].
 struct CompareTable {

@@ -12,6 +12,10 @@ void sizeTables(ModelState& s, int years, int landUses) {
         t->assign(years + 1, MonthArray{});
     for (auto* t : {&r.luRunoff, &r.luErosion, &r.luDisN, &r.luTotN, &r.luDisP, &r.luTotP})
         t->assign(years + 1, std::vector<float>(landUses + 1, 0.0f));
+    // Not part of a results file, but a finished run has them sized.
+    for (auto* v : {&r.meanLuRunoff, &r.meanLuErosion, &r.meanLuDisN, &r.meanLuTotN, &r.meanLuDisP,
+                    &r.meanLuTotP})
+        v->assign(landUses + 1, 0.0f);
     r.septicLoadN.assign(years + 1, 0.0f);
     r.septicLoadP.assign(years + 1, 0.0f);
     s.nutrients.pointN.assign(years + 1, MonthArray{});
@@ -21,15 +25,6 @@ void sizeTables(ModelState& s, int years, int landUses) {
 // Loads add w * value in 32-bit floats.
 void addLoad(float& sum, float w, float value) {
     sum = sum + w * value;
-}
-
-// Depths add value * A, with A a 64-bit weighted area.
-void addDepth(float& sum, double a, float value) {
-    sum = static_cast<float>(static_cast<double>(sum) + static_cast<double>(value) * a);
-}
-
-void divideDepth(float& sum, double t) {
-    sum = static_cast<float>(static_cast<double>(sum) / t);
 }
 
 }  // namespace
@@ -71,6 +66,9 @@ void SubBasinSum::add(const ResultSet& file, const std::string& fileName, float 
         s = ModelState{};
         sizeTables(s, h.yearCount, h.landUseCount);
         s.watershed.resizeLandUses(h.landUseCount);
+        depthSums_.assign(static_cast<std::size_t>(h.yearCount + 1) *
+                              (13 * kMonthTables + 2 * (h.landUseCount + 1)),
+                          0.0);
     }
     s.watershedName = h.watershedName;
     s.options.yearCount = h.yearCount;
@@ -99,11 +97,11 @@ void SubBasinSum::add(const ResultSet& file, const std::string& fileName, float 
     auto& r = s.results;
     for (int y = 1; y <= years; ++y) {
         for (int m = 0; m <= 12; ++m) {
-            addDepth(r.precip[y][m], a, file.precip[y][m]);
-            addDepth(r.evapo[y][m], a, file.evapo[y][m]);
-            addDepth(r.groundwater[y][m], a, file.groundwater[y][m]);
-            addDepth(r.runoffDepth[y][m], a, file.runoffDepth[y][m]);
-            addDepth(r.flow[y][m], a, file.flow[y][m]);
+            depth(kPrecip, y, m) += static_cast<double>(file.precip[y][m]) * a;
+            depth(kEvapo, y, m) += static_cast<double>(file.evapo[y][m]) * a;
+            depth(kGroundwater, y, m) += static_cast<double>(file.groundwater[y][m]) * a;
+            depth(kRunoff, y, m) += static_cast<double>(file.runoffDepth[y][m]) * a;
+            depth(kFlow, y, m) += static_cast<double>(file.flow[y][m]) * a;
             addLoad(r.erosion[y][m], weight, file.erosion[y][m]);
             addLoad(r.sediment[y][m], weight, file.sediment[y][m]);
             addLoad(r.gwLoadN[y][m], weight, file.gwLoadN[y][m]);
@@ -114,8 +112,8 @@ void SubBasinSum::add(const ResultSet& file, const std::string& fileName, float 
             addLoad(r.totP[y][m], weight, file.totP[y][m]);
         }
         for (int l = 1; l <= lus; ++l) {
-            addDepth(r.luRunoff[y][l], a, file.luRunoff[y][l]);
-            addDepth(r.luErosion[y][l], a, file.luErosion[y][l]);
+            depth(kLuRunoff, y, l) += static_cast<double>(file.luRunoff[y][l]) * a;
+            depth(kLuErosion, y, l) += static_cast<double>(file.luErosion[y][l]) * a;
             addLoad(r.luDisN[y][l], weight, file.luDisN[y][l]);
             addLoad(r.luTotN[y][l], weight, file.luTotN[y][l]);
             addLoad(r.luDisP[y][l], weight, file.luDisP[y][l]);
@@ -128,7 +126,16 @@ void SubBasinSum::add(const ResultSet& file, const std::string& fileName, float 
     }
 }
 
-ModelState SubBasinSum::combined() const {
+double& SubBasinSum::depth(int table, int year, int index) {
+    const std::size_t perYear = 13 * kMonthTables + 2 * (landUseCount_ + 1);
+    const std::size_t at =
+        table < kMonthTables
+            ? table * 13 + index
+            : 13 * kMonthTables + (table - kMonthTables) * (landUseCount_ + 1) + index;
+    return depthSums_[static_cast<std::size_t>(year) * perYear + at];
+}
+
+ModelState SubBasinSum::combined() {
     if (files_ == 0 || void_)
         throw SumError("No results files were added; nothing to sum.");
     if (!(totalArea_ != 0.0)) {
@@ -141,15 +148,15 @@ ModelState SubBasinSum::combined() const {
     const int years = s.options.yearCount;
     for (int y = 1; y <= years; ++y) {
         for (int m = 0; m <= 12; ++m) {
-            divideDepth(r.precip[y][m], totalArea_);
-            divideDepth(r.evapo[y][m], totalArea_);
-            divideDepth(r.groundwater[y][m], totalArea_);
-            divideDepth(r.runoffDepth[y][m], totalArea_);
-            divideDepth(r.flow[y][m], totalArea_);
+            r.precip[y][m] = static_cast<float>(depth(kPrecip, y, m) / totalArea_);
+            r.evapo[y][m] = static_cast<float>(depth(kEvapo, y, m) / totalArea_);
+            r.groundwater[y][m] = static_cast<float>(depth(kGroundwater, y, m) / totalArea_);
+            r.runoffDepth[y][m] = static_cast<float>(depth(kRunoff, y, m) / totalArea_);
+            r.flow[y][m] = static_cast<float>(depth(kFlow, y, m) / totalArea_);
         }
         for (int l = 1; l <= s.watershed.landUseCount; ++l) {
-            divideDepth(r.luRunoff[y][l], totalArea_);
-            divideDepth(r.luErosion[y][l], totalArea_);
+            r.luRunoff[y][l] = static_cast<float>(depth(kLuRunoff, y, l) / totalArea_);
+            r.luErosion[y][l] = static_cast<float>(depth(kLuErosion, y, l) / totalArea_);
         }
     }
     return s;

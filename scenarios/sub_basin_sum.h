@@ -34,9 +34,24 @@ class SubBasinSum {
     // The combined results, depths divided by the total weighted area, ready
     // for the results writer. Throws SumError when nothing was added or the
     // total weighted area is 0 (every weight or area 0).
-    ModelState combined() const;
+    ModelState combined();
 
   private:
+    // Depth sums (value x weighted area) stay in 64 bits until divided by the
+    // total area, so that identical files give back their own depths exactly.
+    enum DepthTable {
+        kPrecip,
+        kEvapo,
+        kGroundwater,
+        kRunoff,
+        kFlow,
+        kMonthTables,
+        kLuRunoff = kMonthTables,
+        kLuErosion
+    };
+    double& depth(int table, int year, int index);
+    std::vector<double> depthSums_;
+
     ModelState sum_;
     double totalArea_ = 0.0;  // 64-bit, as the window keeps it
     std::int16_t landUseCount_ = 0;

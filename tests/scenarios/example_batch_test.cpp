@@ -1,0 +1,113 @@
+// End to end over the example project: a batch of its control file, a sum of
+// its results, a regrouped table saved and loaded back for comparison.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "analysis/regroup.h"
+#include "analysis/result_file.h"
+#include "analysis/table_text.h"
+#include "common/atomic_file.h"
+#include "common/number_format.h"
+#include "scenarios/control_file.h"
+#include "scenarios/project_batch.h"
+#include "scenarios/scenario_compare.h"
+#include "scenarios/sub_basin_sum.h"
+
+using namespace rivulon;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kExample = std::string(RIVULON_SOURCE_DIR) + "/examples/Millbrook/";
+
+class ExampleBatch : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        dir_ = fs::temp_directory_path() / ("rivulon_example_batch_" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "j1");
+        fs::create_directories(dir_ / "j2");
+    }
+    static void TearDownTestSuite() { fs::remove_all(dir_); }
+
+    static BatchOutcome run(const std::string& sub, int jobs, int count) {
+        const BatchProject project =
+            loadBatchProject(kExample + "Millbrook.prj", (dir_ / sub).string());
+        BatchSettings s;
+        s.outputFolder = (dir_ / sub).string();
+        s.jobs = jobs;
+        s.requestedCount = count;
+        return runBatch(readControlFile(kExample + "RunSubbasins.dat"), s,
+                        projectRowRunner(project, RunRequest{6, 4}));
+    }
+    static inline fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(ExampleBatch, ParallelBatchWritesTheSequentialFiles) {
+    const BatchOutcome one = run("j1", 1, 100);
+    ASSERT_TRUE(one.ok()) << one.error;
+    EXPECT_EQ(one.rowsWritten, 4);
+    const BatchOutcome two = run("j2", 2, 100);
+    ASSERT_TRUE(two.ok()) << two.error;
+    for (int i = 1; i <= 4; ++i) {
+        for (const std::string& name : {batchResultsName("Auto", i), batchSummaryName("Auto", i)}) {
+            EXPECT_EQ(readWholeFile((dir_ / "j1" / name).string()),
+                      readWholeFile((dir_ / "j2" / name).string()))
+                << name;
+        }
+    }
+    const ResultSet r4 = readResultsFile((dir_ / "j1" / "ResultsAuto4.dat").string());
+    EXPECT_EQ(r4.header.watershedName, "Millbrook, all controls");
+    EXPECT_EQ(r4.header.yearCount, 6);
+    EXPECT_EQ(r4.header.simLevel, 4);
+}
+
+TEST_F(ExampleBatch, SumWithEqualWeightsDoublesLoadsAndKeepsDepths) {
+    ASSERT_TRUE(run("j1", 1, 2).ok());
+    const std::string a = (dir_ / "j1" / "ResultsAuto2.dat").string();
+    const std::string out = (dir_ / "Sum.dat").string();
+    writeFileAtomically(out, sumResultsFiles({a, a}, {1.0f, 1.0f}));
+    const ResultSet one = readResultsFile(a);
+    const ResultSet sum = readResultsFile(out);
+    EXPECT_EQ(sum.header.watershedName, one.header.watershedName);
+    for (int y = 1; y <= 6; ++y) {
+        for (int m = 0; m <= 12; ++m) {
+            EXPECT_EQ(sum.flow[y][m], one.flow[y][m]);
+            EXPECT_EQ(sum.precip[y][m], one.precip[y][m]) << y << " " << m;
+            // Doubled values pass through the file's seven digits again.
+            EXPECT_EQ(formatReal(sum.sediment[y][m]), formatReal(2 * one.sediment[y][m]));
+            EXPECT_EQ(formatReal(sum.totN[y][m]), formatReal(2 * one.totN[y][m]));
+        }
+        for (int k = 1; k <= one.header.landUseCount; ++k) {
+            EXPECT_EQ(sum.luRunoff[y][k], one.luRunoff[y][k]);
+            EXPECT_EQ(formatReal(sum.luTotP[y][k]), formatReal(2 * one.luTotP[y][k]));
+        }
+        EXPECT_EQ(formatReal(sum.septicN[y]), formatReal(2 * one.septicN[y]));
+    }
+}
+
+TEST_F(ExampleBatch, RegroupedTableComesBackCellForCell) {
+    ASSERT_TRUE(run("j1", 1, 1).ok());
+    const ResultSet r = readResultsFile((dir_ / "j1" / "ResultsAuto1.dat").string());
+    std::array<LandUseGroup, kRegroupGroups> groups;
+    for (int g = 0; g < kRegroupGroups; ++g)
+        groups[g].label = regroupDesignLabels()[g];
+    groups[0].landUses = {5, 6};
+    groups[1].landUses = {1, 2, 3, 4};
+    const TextGrid table = buildRegroupTable(r, groups, false);
+    const std::string path = (dir_ / "RgUpper.txt").string();
+    saveTableText(path, table);
+    const CompareTable back = loadCompareTable(path);
+    for (int row = 0; row < kRegroupRows; ++row)
+        for (int col = 0; col < kRegroupCols; ++col)
+            EXPECT_EQ(back.cells[row][col], table.at(row, col));
+    const CompareSeries s = compareSeries({back, back}, 2, 4);
+    EXPECT_EQ(s.texts[0], table.at(2, 4));
+    EXPECT_EQ(s.footnote, "Agriculture: the current plotted source.");
+}
