@@ -1,0 +1,132 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "common/atomic_file.h"
+#include "common/paths.h"
+#include "common/read_error.h"
+#include "engine/result_files.h"
+#include "engine/simulation.h"
+#include "project/nutrient_file.h"
+#include "project/nutrient_matrix.h"
+#include "project/run_command.h"
+#include "project/transport_file.h"
+#include "project/weather_file.h"
+#include "temp_folder.h"
+
+namespace rivulon {
+namespace {
+
+using testing::dataPath;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using testing::TempFolder;
+
+ProjectSettings smallProject(const std::string& outputFolder) {
+    ProjectSettings s;
+    s.projectPath = dataPath("Small/Small.prj");
+    s.inputFolder = dirOfPath(s.projectPath);
+    s.outputFolder = outputFolder;
+    s.projectChosen = true;
+    s.filesChosen = true;
+    return s;
+}
+
+TEST(RunCommand, RunsTheProjectAsTheEngineDoesWithTheSameInputs) {
+    TempFolder out;
+    ProjectSettings settings = smallProject(out.dir());
+    ModelState viaProject;
+    viaProject.options.seepOutput = true;
+    viaProject.options.seepControlOn = true;
+    viaProject.options.maxSeepCoef = 0.02f;
+    viaProject.options.dailySeep = 0.01f;
+    viaProject.options.yearSeep = 4;
+    const RunOutcome outcome = runProject(settings, viaProject, {1, 4});
+    ASSERT_TRUE(outcome.ran);
+    // The project's zero scale brings in the defaults.
+    EXPECT_THAT(viaProject.options.graphScale, ElementsAre(0, 100, 50, 30, 50));
+    EXPECT_FLOAT_EQ(viaProject.options.popRate, 0.01f);
+
+    ModelState direct;
+    direct.options = viaProject.options;
+    readTransportFile(dataPath("Small/Transprt.dat"), direct.watershed);
+    readNutrientFile(dataPath("Small/Nutrient.dat"), direct.watershed, 1, direct.nutrients);
+    WeatherFileSource weather(dataPath("Small/Weather.dat"), false);
+    std::string seepLog;
+    runSimulation(direct, weather, nullptr, &seepLog);
+
+    EXPECT_EQ(resultsFileText(viaProject), resultsFileText(direct));
+    EXPECT_EQ(summaryFileText(viaProject), summaryFileText(direct));
+    EXPECT_GT(viaProject.results.meanFlow[0], 0.0f);
+    EXPECT_GT(viaProject.results.meanSepticN, 0.0f);
+
+    ASSERT_EQ(outcome.seepCoefPath, out.file("SeepCoef.txt"));
+    EXPECT_EQ(readWholeFile(outcome.seepCoefPath), seepLog);
+    saveResults(out.file("Results.dat"), viaProject);
+    saveSummary(out.file("Summary.dat"), viaProject);
+    EXPECT_EQ(readWholeFile(out.file("Results.dat")), resultsFileText(direct));
+    EXPECT_EQ(readWholeFile(out.file("Summary.dat")), summaryFileText(direct));
+}
+
+TEST(RunCommand, GraphScalesFallBackOnlyWhenTheProductIsZero) {
+    EXPECT_TRUE(graphScalesNeedDefaults({0, 0, 5, 5, 5}));
+    EXPECT_FALSE(graphScalesNeedDefaults({0, 1, 1, 1, 1}));
+    EXPECT_FALSE(graphScalesNeedDefaults({0, -3, 100, 50, 30}));
+}
+
+TEST(RunCommand, NothingRunsOnInputsThatCannotBeRead) {
+    TempFolder out;
+    {
+        // Two years asked of a one-year weather file: refused before the run.
+        ProjectSettings settings = smallProject(out.dir());
+        ModelState state;
+        state.options.seepOutput = true;
+        try {
+            runProject(settings, state, {2, 1});
+            FAIL();
+        } catch (const RunError& e) {
+            EXPECT_THAT(e.what(), HasSubstr("Weather.dat"));
+            EXPECT_THAT(e.what(), HasSubstr("year 2, month 1"));
+        }
+        EXPECT_FALSE(fileExists(out.file("SeepCoef.txt")));
+        EXPECT_TRUE(state.results.flow.empty());
+    }
+    {
+        ProjectSettings settings = smallProject(out.dir());
+        ModelState state;
+        startup(settings, state);
+        settings.nutrientPath = out.file("Gone.dat");
+        try {
+            runProject(settings, state, {1, 3});
+            FAIL();
+        } catch (const ReadError& e) {
+            EXPECT_THAT(e.what(), HasSubstr("Gone.dat"));
+            EXPECT_THAT(e.what(), HasSubstr(std::string(kNutrientErrorSuffix)));
+        }
+        // With the data matrix in use the nutrient file is not read at all.
+        readNutrientFile(dataPath("Small/Nutrient.dat"), state.watershed, 1, state.nutrients);
+        useNutrientMatrix(buildNutrientMatrix(state.watershed, state.nutrients), state.watershed,
+                          state.nutrients, state.options);
+        EXPECT_TRUE(runProject(settings, state, {1, 3}).ran);
+        EXPECT_GT(state.results.meanTotN[0], 0.0f);
+
+        settings.transportPath = out.file("NoTransport.dat");
+        try {
+            runProject(settings, state, {1, 3});
+            FAIL();
+        } catch (const ReadError& e) {
+            EXPECT_THAT(e.what(), HasSubstr("The transport file is not found, please check input "
+                                            "files and restart!\n"));
+            EXPECT_THAT(e.what(), HasSubstr("NoTransport.dat"));
+        }
+    }
+    {
+        ProjectSettings settings = smallProject(out.dir());
+        ModelState state;
+        startup(settings, state);
+        settings.weatherPath.clear();
+        EXPECT_FALSE(runProject(settings, state, {1, 1}).ran);
+    }
+}
+
+}  // namespace
+}  // namespace rivulon

@@ -1,0 +1,225 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "common/atomic_file.h"
+#include "common/list_reader.h"
+#include "common/read_error.h"
+#include "project/dates.h"
+#include "project/weather_delay.h"
+#include "project/weather_file.h"
+#include "project/weather_scan.h"
+#include "project/weather_table.h"
+#include "temp_folder.h"
+
+namespace rivulon {
+namespace {
+
+using testing::dataPath;
+using ::testing::HasSubstr;
+using testing::TempFolder;
+
+// n lines: a month header of 30 days (with a label when dated), then days.
+std::string weatherLines(int n, const std::string& label = "") {
+    std::string s = label.empty() ? "30\r\n" : "30," + label + "\r\n";
+    for (int i = 1; i < n; ++i)
+        s += "5.2,.1\r\n";
+    return s;
+}
+
+TEST(WeatherScan, YearsFromLineCountAndDatedOrNot) {
+    const WeatherScan two = scanWeatherText("Weather.dat", weatherLines(754));
+    EXPECT_FALSE(two.dated);
+    EXPECT_EQ(two.lineCount, 754);
+    EXPECT_EQ(two.years, 2);
+    EXPECT_EQ(startDateText(two), "N/A");
+    EXPECT_EQ(endDateText(two), "N/A");
+
+    const WeatherScan none = scanWeatherText("Weather.dat", weatherLines(376));
+    EXPECT_EQ(none.years, 0);
+    EXPECT_EQ(yearsForSpinner(none), 1);
+
+    const WeatherScan dated = scanWeatherText("Weather.dat", weatherLines(754, "4/1/1990"));
+    EXPECT_TRUE(dated.dated);
+    EXPECT_EQ(startDateText(dated), "4/1/1990");
+    // start + (754 - 24) days
+    EXPECT_EQ(endDateText(dated), "3/31/1992");
+    EXPECT_EQ(endDateForYears(dated.startDate, 3), "3/31/1993");
+    EXPECT_EQ(endDateForYears(std::nullopt, 3), "N/A");
+
+    EXPECT_EQ(startDateText(scanWeatherText("W.dat", weatherLines(10, "1990-04-01"))), "4/1/1990");
+    try {
+        scanWeatherText("W.dat", "30,Someday\r\n1,2\r\n");
+        FAIL();
+    } catch (const ReadError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("W.dat:1: field 2 (date label)"));
+    }
+}
+
+TEST(Dates, ParsesTheUsualFormsAndAddsYears) {
+    EXPECT_EQ(parseDate("4/1/1990"), (CalendarDate{1990, 4, 1}));
+    EXPECT_EQ(parseDate("1990-04-01"), (CalendarDate{1990, 4, 1}));
+    EXPECT_EQ(parseDate("1-Apr-1990"), (CalendarDate{1990, 4, 1}));
+    EXPECT_EQ(parseDate("April 1, 1990"), (CalendarDate{1990, 4, 1}));
+    EXPECT_EQ(parseDate("4/1/90"), (CalendarDate{1990, 4, 1}));
+    EXPECT_FALSE(parseDate("2/30/1990"));
+    EXPECT_FALSE(parseDate("Someday"));
+    EXPECT_FALSE(parseDate("13/1/1990"));
+    EXPECT_EQ(formatShortDate(addYears({1992, 2, 29}, 1)), "2/28/1993");
+    EXPECT_EQ(formatShortDate(addDays({1999, 12, 31}, 1)), "1/1/2000");
+}
+
+TEST(WeatherFileSource, ReadsMonthsInOrderAndStopsAtTheEnd) {
+    WeatherFileSource source(dataPath("Small/Weather.dat"), false);
+    WeatherYear y{};
+    source.readYear(1, y);
+    EXPECT_EQ(y[1].days, 30.0f);
+    EXPECT_EQ(y[11].days, 28.0f);
+    EXPECT_FLOAT_EQ(y[1].temp[1], 1.3f);
+    EXPECT_FLOAT_EQ(y[1].prec[2], 0.8f);
+    try {
+        source.readYear(2, y);
+        FAIL();
+    } catch (const RunError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("Weather.dat"));
+        EXPECT_THAT(e.what(), HasSubstr("year 2, month 1"));
+    }
+
+    // Dated headers carry a label that is skipped.
+    std::string dated = "2,4/1/1990\r\n1,0\r\n2,.5\r\n";
+    for (int m = 2; m <= 12; ++m)
+        dated += "1,x\r\n3,.25\r\n";
+    WeatherFileSource d("D.dat", dated, true);
+    d.preload(1);
+    d.readYear(1, y);
+    EXPECT_EQ(y[1].days, 2.0f);
+    EXPECT_FLOAT_EQ(y[1].prec[2], 0.5f);
+    EXPECT_FLOAT_EQ(y[12].temp[1], 3.0f);
+
+    for (const char* badCount : {"32", "2.5", "-1"}) {
+        WeatherFileSource bad("B.dat", std::string(badCount) + "\r\n1,1\r\n", false);
+        try {
+            bad.readYear(1, y);
+            FAIL() << badCount;
+        } catch (const RunError& e) {
+            EXPECT_THAT(e.what(), HasSubstr("B.dat:1: field 1 (day count)"));
+            EXPECT_THAT(e.what(), HasSubstr("year 1, month 1"));
+        }
+    }
+}
+
+TEST(WeatherTable, DefaultTableSavesAsAWeatherFile) {
+    std::array<std::string, 13> names{"",    "Apr", "May", "Jun", "Jul", "Aug", "Sep",
+                                      "Oct", "Nov", "Dec", "Jan", "Feb", "Mar"};
+    const WeatherTable t = createDefaultWeather(2, names);
+    ASSERT_EQ(t.rows.size(), 755u);
+    EXPECT_EQ(t.rows[0], (WeatherRow{"New_File", "Temp (C)", "Prcp (cm)"}));
+    EXPECT_EQ(t.rows[378], (WeatherRow{"", "30", "2-Apr"}));
+    EXPECT_EQ(t.rows[379][0], "366");
+    const std::vector<std::string> lines = splitLines(weatherTableText(t));
+    ASSERT_EQ(lines.size(), 754u);
+    EXPECT_EQ(lines[0], "30,1-Apr");
+    EXPECT_EQ(lines[1], "10,1");
+    EXPECT_EQ(lines[31], "31,1-May");
+
+    const WeatherStats s = weatherStatistics(t);
+    EXPECT_EQ(s.daysText, "730 (24 months)");
+    EXPECT_EQ(s.meanTempText, "10.00");
+    EXPECT_EQ(s.meanPrecText, "1.0000");
+
+    TempFolder tmp;
+    saveWeatherTable(tmp.file("W.dat"), t);
+    const WeatherScan scan = scanWeatherFile(tmp.file("W.dat"));
+    EXPECT_EQ(scan.years, 2);
+    EXPECT_TRUE(scan.dated);  // "1-Apr" is a date of the current year
+}
+
+TEST(WeatherTable, LoadingFlagsDoubtfulDaysAndStopsAtBadFields) {
+    const WeatherLoad small = loadWeatherTable(dataPath("Small/Weather.dat"), false);
+    EXPECT_EQ(small.error, "");
+    EXPECT_TRUE(small.flagged.empty());
+    ASSERT_EQ(small.table.rows.size(), 378u);
+    EXPECT_EQ(small.table.rows[1], (WeatherRow{"Days of Month", "30", ""}));
+    EXPECT_EQ(small.table.rows[2], (WeatherRow{"1", "1.3", "0"}));
+    EXPECT_EQ(weatherStatistics(small.table).daysText, "365 (12 months)");
+
+    const WeatherLoad edge =
+        loadWeatherText("E.dat", "4,4/1/1990\r\n50,0\r\n50.1,0\r\n20,-.01\r\n.2,.004\r\n", true);
+    ASSERT_EQ(edge.flagged.size(), 2u);
+    EXPECT_EQ(edge.flagged[0].row, 3u);
+    EXPECT_EQ(edge.flagged[0].message, "Possible data error: Temp=50.1, Prcp=0");
+    EXPECT_EQ(edge.flagged[1].message, "Possible data error: Temp=20, Prcp=-.01");
+    const WeatherStats s = weatherStatistics(edge.table);
+    EXPECT_EQ(s.meanTempText, "30.07");  // 120.3 / 4, a hair below 30.075
+    EXPECT_EQ(s.meanPrecText, "-0.0015");
+    EXPECT_EQ(s.daysText, "4 (1 months)");
+
+    const WeatherLoad cut = loadWeatherText("C.dat", "3\r\n1,1\r\nx,1\r\n", false);
+    EXPECT_THAT(cut.error, HasSubstr("C.dat:3: field 1 (temperature)"));
+    EXPECT_EQ(cut.table.rows.size(), 3u);
+}
+
+// A table of one 31-day month: day d has temperature d and precipitation d/10.
+WeatherTable oneMonth() {
+    WeatherTable t;
+    t.rows.push_back({"W.dat", "Temp", "Prcp"});
+    t.rows.push_back({"Days of Month", "31", ""});
+    for (int d = 1; d <= 31; ++d)
+        t.rows.push_back({std::to_string(d), std::to_string(d), "0"});
+    return t;
+}
+
+TEST(WeatherDelay, OneDayMovesEveryValuePastTheMonthHeaders) {
+    // Two months: 3 days then 31; values 1..34.
+    WeatherTable g;
+    g.rows.push_back({"W.dat", "Temp", "Prcp"});
+    g.rows.push_back({"Days of Month", "3", ""});
+    for (int d = 1; d <= 3; ++d)
+        g.rows.push_back({std::to_string(d), std::to_string(d), "0"});
+    g.rows.push_back({"Days of Month", "31", ""});
+    for (int d = 1; d <= 31; ++d)
+        g.rows.push_back({std::to_string(d), std::to_string(3 + d), "0"});
+
+    const WeatherTable h = delayWeatherTable(g, dataPath("Small/Wdelay.dat"), 1);
+    ASSERT_EQ(h.rows.size(), g.rows.size());
+    EXPECT_EQ(h.rows[1], g.rows[1]);
+    EXPECT_EQ(h.rows[2], (WeatherRow{"1", "12.75", ".3"}));  // last delay record
+    EXPECT_EQ(h.rows[3][1], "1");
+    EXPECT_EQ(h.rows[4][1], "2");
+    EXPECT_EQ(h.rows[5], g.rows[5]);                    // the second month's header
+    EXPECT_EQ(h.rows[6], (WeatherRow{"1", "3", "0"}));  // day 3 moved past the header
+    EXPECT_EQ(h.rows[7][1], "4");
+    EXPECT_EQ(h.rows.back(), (WeatherRow{"31", "33", "0"}));  // value 34 dropped
+    EXPECT_EQ(weatherStatistics(h).daysText, "34 (2 months)");
+}
+
+TEST(WeatherDelay, RefusesWhatItCannotDoAndLeavesTheTableAlone) {
+    const WeatherTable g = oneMonth();
+    const std::string delay = readWholeFile(dataPath("Small/Wdelay.dat"));
+    const WeatherTable d5 = delayWeatherTableText(g, "Wdelay.dat", delay, 5);
+    EXPECT_EQ(d5.rows[2], (WeatherRow{"1", "11.75", ".3"}));  // record 28 of 32
+    EXPECT_EQ(d5.rows[7][1], "1");
+    EXPECT_EQ(d5.rows[28][0], "27");
+
+    const std::string shortDelay = delay.substr(0, delay.rfind("12.75"));
+    try {
+        delayWeatherTableText(g, "Wdelay.dat", shortDelay, 1);
+        FAIL();
+    } catch (const ReadError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("must hold 32 daily records"));
+        EXPECT_THAT(e.what(), HasSubstr("Wdelay.dat:32"));
+    }
+    EXPECT_THROW(delayWeatherTableText(g, "Wdelay.dat", delay, 0), RunError);
+    EXPECT_THROW(delayWeatherTableText(g, "Wdelay.dat", delay, 33), RunError);
+    WeatherTable feb = g;
+    feb.rows[1][1] = "28";
+    feb.rows.resize(30);
+    try {
+        delayWeatherTableText(feb, "Wdelay.dat", delay, 29);
+        FAIL();
+    } catch (const RunError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("longer than the shortest month (28 days)"));
+    }
+}
+
+}  // namespace
+}  // namespace rivulon
