@@ -331,12 +331,13 @@ void simulate(ModelState& state, WeatherSource& weather, RunObserver* observer,
 
 void runSimulation(ModelState& state, WeatherSource& weather, RunObserver* observer,
                    std::string* seepLog) {
-    checkRunInputs(state);
     const std::size_t logStart = seepLog != nullptr ? seepLog->size() : 0;
     try {
+        checkRunInputs(state);
         simulate(state, weather, observer, seepLog);
     } catch (...) {
-        // A stopped run leaves nothing that could pass for its results.
+        // A refused or stopped run leaves nothing that could pass for results,
+        // not even an earlier run's tables under the new options.
         state.results = RunResults{};
         if (seepLog != nullptr)
             seepLog->resize(logStart);

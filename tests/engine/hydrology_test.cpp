@@ -194,7 +194,7 @@ ModelState balanceState() {
     ModelState s = oneLandUse(1);
     for (YearMonthTable* t :
          {&s.results.flow, &s.results.precip, &s.results.evapo, &s.results.groundwater}) {
-        t->assign(2, MonthArray{});
+        t->assign(3, MonthArray{});  // years 1 and 2
     }
     return s;
 }

@@ -376,6 +376,14 @@ TEST(Guards, AFailedRunLeavesNothingToSave) {
     EXPECT_THAT(runError([&] { resultsFileText(s); }), HasSubstr("run the simulation first"));
     EXPECT_THAT(runError([&] { summaryFileText(s); }), HasSubstr("Summary.dat is not written"));
 
+    // A run refused at the start drops an earlier run's tables too.
+    ModelState again = testing::tinyWatershed();
+    MemoryWeatherSource w1(testing::generatedYears(1, 3));
+    runSimulation(again, w1);
+    again.options.simLevel = 5;
+    EXPECT_THROW(runSimulation(again, w1), RunError);
+    EXPECT_THROW(resultsFileText(again), RunError);
+
     // A value driven out of range is caught before the year counts.
     ModelState wild = testing::smallNutrientWatershed();
     wild.watershed.erosionProduct[1] = std::numeric_limits<float>::infinity();
