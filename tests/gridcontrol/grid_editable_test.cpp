@@ -302,6 +302,29 @@ TEST_F(GridTest, EditBoxSitsOverTheCellEightTwipsSmaller) {
     EXPECT_EQ(edit->height(), 29);  // (450 - 8) / 15 = 29.47
 }
 
+TEST_F(GridTest, EditingACellScrolledOutOfViewBringsItBackUnderTheBox) {
+    grid->resize(400, 150);
+    goTo(18, 2);  // moving by program does not scroll
+    EXPECT_EQ(fg2->property("TopRow").toInt(), 1);
+    QTest::keyClick(fg2, '5');
+    EXPECT_GT(fg2->property("TopRow").toInt(), 1);
+    EXPECT_EQ(edit->y(), fg2->y() + fg2->property("CellTop").toInt() / 15);
+    EXPECT_LE(edit->geometry().bottom(), fg2->geometry().bottom());
+    EXPECT_GT(edit->y(), fg2->y());
+}
+
+TEST_F(GridTest, FormatStringSetsHeadersAndWidensColumns) {
+    grid->setProperty("FormatString", QStringLiteral("|<Land use|^Area (ha);|Corn|Hay"));
+    EXPECT_EQ(text(0, 1), QStringLiteral("Land use"));
+    EXPECT_EQ(text(0, 2), QStringLiteral("Area (ha)"));
+    EXPECT_EQ(text(1, 0), QStringLiteral("Corn"));
+    EXPECT_EQ(text(2, 0), QStringLiteral("Hay"));
+    EXPECT_EQ(text(0, 3), QStringLiteral("3"));  // beyond the format: untouched
+    EXPECT_GT(intCall("ColWidth", 0), 0);
+    EXPECT_EQ(grid->property("FormatString").toString(),
+              QStringLiteral("|<Land use|^Area (ha);|Corn|Hay"));
+}
+
 TEST_F(GridTest, EnterCommitsInRedEscapeCancels) {
     setText(2, 3, QStringLiteral("1.5"));
     goTo(2, 3);
