@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "engine/erosion.h"
-#include "engine/hydrology.h"
 #include "engine/memory_weather.h"
 #include "engine/nutrients.h"
 #include "engine/simulation.h"
@@ -151,41 +150,6 @@ TEST(VariableConcentration, AppliesToDissolvedNAndGroundwaterNOnly) {
     EXPECT_FLOAT_EQ(s.results.luDisP[1][1], 0.5f);  // no coefficient on P
     EXPECT_FLOAT_EQ(s.results.gwLoadN[1][1], 2 * 6 * 0.1f * 1 * 30);
     EXPECT_FLOAT_EQ(s.results.gwLoadP[1][1], 2 * 0.1f * 1 * 30);
-}
-
-TEST(UrbanLoads, BuildupWashoffAndTotalsOnly) {
-    ModelState s = yearTables(1, 1);
-    s.daily.urbanBuildup = {0, 0, 0};
-    for (int d = 0; d < 200; ++d)
-        updateUrbanBuildup(s);
-    // Accumulation levels off where decay equals supply: 1 / 0.12 days.
-    EXPECT_NEAR(s.daily.urbanBuildup[2], 1 / 0.12, 1e-3);
-    EXPECT_EQ(s.daily.urbanBuildup[1], 0);  // rural land uses build nothing up
-
-    const float before = s.daily.urbanBuildup[2];
-    urbanWashoff(s, 2, 1, 4);
-    const float washed = s.results.luSolidsMonth[2][4];
-    EXPECT_NEAR(washed, before * (1 - std::exp(-1.81)), 1e-4);
-    EXPECT_NEAR(s.daily.urbanBuildup[2], before - washed, 1e-5);
-
-    s.nutrients.buildupN[2].fill(0.1f);
-    s.nutrients.buildupP[2].fill(0.01f);
-    monthlyNutrientLoads(s, 1);
-    EXPECT_EQ(s.results.disN[1][4], 0);
-    EXPECT_NEAR(s.results.totN[1][4], washed * 0.1 * 10, 1e-4);
-    EXPECT_NEAR(s.results.luTotP[1][2], washed * 0.01 * 10, 1e-5);
-}
-
-TEST(Growth, FactorsAfterTenYears) {
-    RunOptions o;
-    o.popRate = 0.0693f;
-    o.popGrowthExponential = true;
-    EXPECT_EQ(populationGrowthFactor(o, 1), 1);
-    EXPECT_NEAR(populationGrowthFactor(o, 11), 2, 0.001);
-    o.popRate = 0.01f;
-    o.popGrowthExponential = false;
-    EXPECT_EQ(populationGrowthFactor(o, 1), 1);
-    EXPECT_FLOAT_EQ(populationGrowthFactor(o, 11), 1.1f);
 }
 
 // A level-4 run where only the septic systems load the stream.
