@@ -1,5 +1,6 @@
 #include "analysis/value_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -171,7 +172,10 @@ std::string formatPattern(double value, std::string_view pattern) {
         return "NaN";
     if (std::isinf(value))
         return value < 0 ? "-Infinity" : "Infinity";
-    const PatternParts parts = parsePattern(pattern);
+    PatternParts parts = parsePattern(pattern);
+    // Keeps every digit string within the conversion buffers.
+    parts.maxDecimals = std::min(parts.maxDecimals, 20);
+    parts.minDecimals = std::min(parts.minDecimals, 20);
     return parts.scientific ? formatScientificParts(value, parts) : formatFixedParts(value, parts);
 }
 
