@@ -233,7 +233,14 @@ QString gridBlockText(QTableView* grid) {
 
 }  // namespace
 
+// The icons are compiled into the window library; a static library's
+// resources must be registered by hand.
+static void initResources() {
+    Q_INIT_RESOURCE(rivulon);
+}
+
 MDIFrmMain::MDIFrmMain(QWidget* parent) : QMainWindow(parent) {
+    initResources();
     setObjectName("MDIFrmMain");
     setWindowTitle(appTitle());
     setWindowIcon(QIcon(QStringLiteral(":/icons/rivulon.png")));

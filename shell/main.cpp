@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 
 #include "shell/MDIFrmMain.h"
 
@@ -8,6 +9,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Rivulon"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/rivulon.png")));
     MDIFrmMain main;
+    // Without a window manager "maximised" means nothing; fill the screen anyway.
+    main.setGeometry(main.screen()->availableGeometry());
     main.showMaximized();
     main.MDIForm_Load();
     if (main.endRequested) {

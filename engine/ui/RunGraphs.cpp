@@ -161,29 +161,33 @@ void RunGraphs::GraphMonthly(PictureBox& picture, double xStep, double yScale, f
     const double tickX = x * xStep + kLeft;
     picture.line(tickX, y0 + kPanelHeight, tickX, y0 + kPanelHeight * (yearStart ? 1.1 : 1.05),
                  PictureBox::qbColor(3));
-    QString label;
+    int number = 0;
     if (yearCount_ < 7 && monthNumber % 3 == 0) {
-        label = QString::number(monthNumber);
+        number = monthNumber;
     } else if (yearCount_ >= 7 && monthNumber % 9 == 0) {
-        label = QString::number((monthNumber - 1) / 12 + 1);
+        number = (monthNumber - 1) / 12 + 1;
     }
-    if (label.isEmpty()) {
+    if (number == 0) {
         return;
     }
     auto panel = std::find_if(labels_.begin(), labels_.end(), [&](const PanelLabels& p) {
         return p.picture == &picture && p.y0 == y0;
     });
     if (panel == labels_.end()) {
-        labels_.push_back({&picture, y0, -1e9});
+        labels_.push_back({&picture, y0, -1e9, 0});
         panel = labels_.end() - 1;
     }
+    // Every 9 months a year can come round twice; and long runs would print
+    // labels over each other.
+    const QString label = QString::number(number);
     const double width = picture.textWidth(label, labelFont);
     const double left = tickX - width / 2;
-    if (left < panel->right + 60) {
-        return;  // long runs would print labels over each other
+    if (number == panel->lastNumber || left < panel->right + 60) {
+        return;
     }
     picture.text(left, y0 + kPanelHeight * 1.1, label, labelFont);
     panel->right = left + width;
+    panel->lastNumber = number;
 }
 
 void RunGraphs::Graphlegend(PictureBox& legend, double y, const QString& text, int colour) {

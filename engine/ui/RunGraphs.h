@@ -68,6 +68,7 @@ class RunGraphs : public rivulon::RunObserver {
         const PictureBox* picture;
         double y0;
         double right;
+        int lastNumber;
     };
     std::vector<PanelLabels> labels_;
     QElapsedTimer sinceRefresh_;

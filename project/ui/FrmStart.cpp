@@ -46,7 +46,7 @@ constexpr int kValueColumn = 30;
 
 QString infoLine(const QString& label, const QString& value) {
     QString line = label.toHtmlEscaped();
-    if (label.size() >= kValueColumn - 1) {
+    if (label.size() > kValueColumn - 1) {
         line += QStringLiteral("<br>") + QString(kValueColumn - 1, ' ');
     } else {
         line += QString(kValueColumn - 1 - label.size(), ' ');
@@ -257,8 +257,7 @@ void FrmStart::cmdShowSimInfo_Click() {
         listing->setReadOnly(true);
         listing->setWindowTitle(title);
         listing->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        listing->resize(640, 420);
-        main_->addChild(listing);
+        main_->addChild(listing)->resize(760, 460);
     }
     QString html = QStringLiteral("<pre>");
     for (const auto& [label, value] : rivulon::simulationInfo(session.settings, session.state)) {

@@ -104,6 +104,11 @@ frmFileList::frmFileList(MDIFrmMain* main, Mode mode) : QDialog(main), main_(mai
     btnNoFile->setVisible(project);
     btnOK->setVisible(!project);
     btnCreatePrj->setVisible(!project);
+    // Only the project box counts when a project file is asked for.
+    for (int i = 0; i < 9; ++i) {
+        TxtInputFile[i]->setEnabled(!project);
+        btnFind[i]->setEnabled(!project);
+    }
     // New input files can only be asked for while the program starts.
     cmdCreateNew->setVisible(!main->mainLoaded);
 

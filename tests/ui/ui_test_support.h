@@ -28,6 +28,9 @@ class QtEnvironment : public ::testing::Environment {
     QApplication* app_ = nullptr;
 };
 
+inline const ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
 // Answers the program's questions from a script and records what it said.
 class ScriptedDialogs : public rivulon::ui::DialogHandler {
   public:
@@ -66,3 +69,50 @@ class ScriptedDialogs : public rivulon::ui::DialogHandler {
     }
     bool choosePrinter(QWidget*, QPrinter&) override { return printerAnswer; }
 };
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+// An application folder whose Input/ holds a copy of the example project.
+struct ExampleHome {
+    QTemporaryDir dir;
+    QString input() const { return dir.path() + "/Input"; }
+    QString project() const { return input() + "/Millbrook.prj"; }
+
+    ExampleHome() {
+        qputenv("RIVULON_HOME", dir.path().toUtf8());
+        QDir().mkpath(input());
+        QDir().mkpath(dir.path() + "/Output");
+        const QDir examples(QStringLiteral(RIVULON_SOURCE_DIR "/examples/Millbrook"));
+        for (const QString& name : examples.entryList(QDir::Files)) {
+            QFile::copy(examples.absoluteFilePath(name), input() + "/" + name);
+        }
+    }
+};
+
+// Runs `action` on the next modal dialog once it is up.
+inline void onNextModal(std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start();
+}
+
+#include <QPushButton>
+
+// Loads the main window and picks the example project in the first window.
+template <typename MainWindow>
+void startOnProject(MainWindow& w) {
+    w.show();
+    onNextModal([](QWidget* modal) { modal->findChild<QPushButton*>("btnGetFile")->click(); });
+    w.MDIForm_Load();
+}
