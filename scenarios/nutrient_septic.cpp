@@ -35,12 +35,13 @@ struct Field {
 
 // Commas on the second line: the manure line holds five fields from three on.
 int manureCommas(const std::string& content) {
-    const auto lines = splitLines(content);
-    if (lines.size() < 2)
+    std::size_t pos = content.find_first_of("\r\n");
+    if (pos == std::string::npos)
         return 0;
+    pos += (content[pos] == '\r' && pos + 1 < content.size() && content[pos + 1] == '\n') ? 2 : 1;
     int n = 0;
-    for (char c : lines[1])
-        n += c == ',' ? 1 : 0;
+    for (; pos < content.size() && content[pos] != '\r' && content[pos] != '\n'; ++pos)
+        n += content[pos] == ',' ? 1 : 0;
     return n;
 }
 
@@ -96,6 +97,11 @@ NutrientSeptic readNutrientSeptic(const std::string& fileName, const std::string
     }
 
     const long fixedBefore = 2 * manuredCount + 12L * columns;  // manured rows, year-1 points
+    // nonNumeric[i]: fields before i that are not numbers, so each candidate
+    // count is checked in constant time.
+    std::vector<long> nonNumeric(fields.size() + 1, 0);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        nonNumeric[i + 1] = nonNumeric[i] + (isNumber(fields[i]) ? 0 : 1);
     auto fits = [&](long luCount, int& flag) {
         const long flagIdx = static_cast<long>(columns) * luCount + fixedBefore;
         const long afterSeptic = flagIdx + 1 + 48 + 4;
@@ -103,10 +109,9 @@ NutrientSeptic readNutrientSeptic(const std::string& fileName, const std::string
             return false;
         if (!flagValue(fields[flagIdx], flag))
             return false;
-        for (long i = 0; i < afterSeptic; ++i) {
-            if (i != flagIdx && !isNumber(fields[i]))
-                return false;
-        }
+        // The flag is a number too, so no field up to the section's end may be text.
+        if (nonNumeric[afterSeptic] != 0)
+            return false;
         const long rest = static_cast<long>(fields.size()) - afterSeptic;
         if (flag < 2)
             return rest == 0;
