@@ -16,6 +16,17 @@ std::string describe(const std::string& file, int line, int field, const std::st
     return text;
 }
 
+std::string describe(const std::string& file, int line, const std::string& message) {
+    std::string text = fileNameOf(file);
+    if (line > 0) {
+        text += ':';
+        text += std::to_string(line);
+    }
+    text += ": ";
+    text += message;
+    return text;
+}
+
 }  // namespace
 
 ReadError::ReadError(std::string file, int line, int field, std::string expected,
@@ -26,8 +37,7 @@ ReadError::ReadError(std::string file, int line, int field, std::string expected
       field_(field) {}
 
 ReadError::ReadError(std::string file, int line, std::string message)
-    : std::runtime_error(fileNameOf(file) + (line > 0 ? ":" + std::to_string(line) : "") + ": " +
-                         message),
+    : std::runtime_error(describe(file, line, message)),
       file_(std::move(file)),
       line_(line) {}
 
