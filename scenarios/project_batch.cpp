@@ -4,6 +4,7 @@
 #include "common/read_error.h"
 #include "engine/result_files.h"
 #include "project/startup.h"
+#include "project/weather_scan.h"
 
 namespace rivulon {
 
@@ -14,12 +15,24 @@ BatchProject loadBatchProject(const std::string& projectPath, const std::string&
     p.settings.filesChosen = true;
     p.settings.inputFolder = dirOfPath(projectPath);
     p.settings.outputFolder = outputFolder;
-    StartupReport report = startup(p.settings, p.state);
+    StartupReport report;
+    openOption(p.settings, p.state.options, report);
     if (!report.projectRead) {
         throw FileError(report.messages.empty()
                             ? projectPath + ": the project file could not be read"
                             : report.messages.front());
     }
+    // Rows name their own transport files, so the project's is not read; the
+    // weather scan gives the dates and years every row runs with, as after
+    // start-up.
+    if (!p.settings.weatherPath.empty()) {
+        try {
+            applyWeatherScan(p.settings, scanWeatherFile(p.settings.weatherPath));
+        } catch (const std::exception& e) {
+            report.messages.push_back(std::string(kWeatherFileMessage) + "\n" + e.what());
+        }
+    }
+    p.settings.filesChosen = false;
     p.messages = std::move(report.messages);
     return p;
 }

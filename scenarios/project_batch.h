@@ -10,8 +10,8 @@
 
 namespace rivulon {
 
-// A project read once for a batch: its options, transport file and weather
-// scan. Every row then starts from a copy of it.
+// A project read once for a batch: its options and the scan of its weather
+// file. Every row then starts from a copy of it.
 struct BatchProject {
     ProjectSettings settings;
     ModelState state;
@@ -19,8 +19,8 @@ struct BatchProject {
 };
 
 // Reads the project file; the input folder is the project's folder and the
-// output folder the one given. Throws on a project whose required files
-// cannot be read.
+// output folder the one given. Throws when the project file cannot be read;
+// missing files it names are only reported, since rows name their own.
 BatchProject loadBatchProject(const std::string& projectPath, const std::string& outputFolder);
 
 // Runs a row the way the batch window does: the row's watershed name, input

@@ -111,3 +111,28 @@ TEST_F(ExampleBatch, RegroupedTableComesBackCellForCell) {
     EXPECT_EQ(s.texts[0], table.at(2, 4));
     EXPECT_EQ(s.footnote, "Agriculture: the current plotted source.");
 }
+
+TEST_F(ExampleBatch, RowWithAMissingFileStopsTheBatch) {
+    const std::string control = (dir_ / "RBroken.dat").string();
+    writeFileAtomically(control,
+                        "3\r\nN,T,Nu,W,P,S,M,D,Y,V,a,b,L,U,R\r\n"
+                        "\"One\",TrUpper.dat,NuUpper.dat,Weather.dat,0,0,0,0,0,0,0,0,0,0,0\r\n"
+                        "\"Two\",TrMissing.dat,NuUpper.dat,Weather.dat,0,0,0,0,0,0,0,0,0,0,0\r\n"
+                        "\"Three\",TrUpper.dat,NuUpper.dat,Weather.dat,0,0,0,0,0,0,0,0,0,0,0\r\n");
+    fs::create_directories(dir_ / "broken");
+    const BatchProject project =
+        loadBatchProject(kExample + "Millbrook.prj", (dir_ / "broken").string());
+    BatchSettings s;
+    s.outputFolder = (dir_ / "broken").string();
+    s.jobs = 2;
+    s.requestedCount = 3;
+    s.nameString = "";
+    const BatchOutcome out =
+        runBatch(readControlFile(control), s, projectRowRunner(project, RunRequest{2, 3}));
+    EXPECT_EQ(out.failedRow, 2);
+    EXPECT_THAT(out.error, ::testing::HasSubstr("TrMissing.dat"));
+    EXPECT_TRUE(fs::exists(dir_ / "broken" / "Results1.dat"));
+    EXPECT_TRUE(fs::exists(dir_ / "broken" / "Summary1.dat"));
+    EXPECT_FALSE(fs::exists(dir_ / "broken" / "Results2.dat"));
+    EXPECT_FALSE(fs::exists(dir_ / "broken" / "Results3.dat"));
+}
