@@ -162,7 +162,7 @@ void applyBackground(TextGrid& t, std::array<std::string, 4>& inputs) {
         // An empty box still moves 0, and the row keeps a cell that loads back.
         t.set(10, c, in.empty() ? "0" : in);
         t.set(9, c, plainNumber(static_cast<float>(leadingNumber(t.at(9, c)) - background)));
-        in = "0";
+        in = std::string(1, '0');
     }
     for (int c = 1; c < t.cols(); ++c)
         regroupTotal(t, c);

@@ -103,7 +103,7 @@ std::string formatFixedParts(double value, const PatternParts& parts) {
     const std::size_t firstNonZero = intDigits.find_first_not_of('0');
     intDigits = firstNonZero == std::string::npos ? std::string() : intDigits.substr(firstNonZero);
     if (intDigits.empty() && parts.leadingDigit)
-        intDigits = "0";
+        intDigits = std::string(1, '0');
     frac = finishFraction(frac, parts);
 
     std::string out;
