@@ -5,6 +5,7 @@
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
+#include "common/paths.h"
 
 namespace rivulon {
 
@@ -78,7 +79,8 @@ bool hasMatrixBlock(std::string_view content) {
 
 void appendMatrixBlock(const std::string& path, const WatershedSetup& ws,
                        const NutrientMatrix& matrix) {
-    std::string content = readWholeFile(path);
+    // A new file chosen in the save dialog is created, as appending would.
+    std::string content = fileExists(path) ? readWholeFile(path) : std::string();
     if (hasMatrixBlock(content)) {
         throw MatrixBlockError(MatrixBlockError::Kind::AlreadyPresent, kMatrixExistsMessage);
     }

@@ -201,3 +201,35 @@ TEST(Startup, OpenOptionResolvesNamesInTheProjectFolder) {
 
 }  // namespace
 }  // namespace rivulon
+
+namespace rivulon {
+namespace {
+
+TEST(Startup, AProjectThatDoesNotReadChangesNothingAndIsReported) {
+    testing::TempFolder tmp;
+    std::string text = readWholeFile(testing::dataPath("Small/Small.prj"));
+    text.replace(text.find("GraphScale, 100"), 15, "GraphScale, abc");
+    ProjectSettings s;
+    ModelState state;
+    s.projectPath = tmp.write("Broken.prj", text);
+    s.inputFolder = tmp.dir();
+    s.projectChosen = true;
+    s.transportPath = testing::dataPath("Small/Transprt.dat");
+    s.weatherPath = tmp.write("W.dat", "30,Someday\r\n1,2\r\n");
+    s.filesChosen = true;
+    state.options.popRate = 0.25f;
+    const StartupReport report = startup(s, state);
+    EXPECT_FALSE(report.projectRead);
+    ASSERT_EQ(report.messages.size(), 2u);
+    EXPECT_THAT(report.messages[0], HasSubstr("Broken.prj:19: field 2 (graph scale)"));
+    EXPECT_TRUE(report.messages[1].starts_with(
+        "The weather file is not found, please check input files and restart!\n"));
+    EXPECT_THAT(report.messages[1], HasSubstr("W.dat:1: field 2 (date label)"));
+    EXPECT_FLOAT_EQ(state.options.popRate, 0.25f);
+    EXPECT_EQ(s.basinName, "");
+    EXPECT_EQ(state.watershed.landUseCount, 3);  // the transport file is still read
+    EXPECT_TRUE(s.filesChosen);                  // the scan is tried again next time
+}
+
+}  // namespace
+}  // namespace rivulon
