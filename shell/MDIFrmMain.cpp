@@ -392,7 +392,10 @@ void MDIFrmMain::openStartWindow() {
     QMdiSubWindow* sub = addChild(start_);
     if (!start_->Form_Load()) {
         // The start-up dialogue ended without input files.
-        if (mainLoaded) {
+        if (endRequested && mainLoaded) {
+            exitConfirmed_ = true;
+            close();
+        } else if (mainLoaded) {
             start_->close();
         } else {
             closeStartAfterLoad = true;
@@ -568,6 +571,15 @@ void MDIFrmMain::MnuFile_Open() {
 }
 
 void MDIFrmMain::mnuStart_Click() {
+    // An open start window would be left without its files: start it afresh.
+    if (start_) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(start_->parentWidget())) {
+            sub->close();
+        } else {
+            start_->close();
+        }
+        start_ = nullptr;  // deleted later, but gone from now on
+    }
     rivulon::ProjectSettings& s = session_.settings;
     // The observed-flow file is kept: it is not part of a start.
     for (std::string* path :

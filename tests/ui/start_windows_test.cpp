@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
@@ -153,6 +154,27 @@ TEST(StartWindow, StartsOnTheExampleProject) {
     EXPECT_FALSE(w.action("MnuUSGS")->isEnabled());
     EXPECT_EQ(w.menu("MnuCountyArray")->actions().size(), 1);
     dialogs.yesNoAnswer = true;
+}
+
+TEST(StartWindow, StartAgainAsksForTheFilesAgain) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    MDIFrmMain w;
+    startOnProject(w);
+    QPointer<FrmStart> first = w.startWindow();
+    ASSERT_NE(first, nullptr);
+    // The project window again, this time without "Create new input".
+    bool offered = true;
+    onNextModal([&offered](QWidget* modal) {
+        offered = modal->findChild<QPushButton*>("cmdCreateNew")->isVisibleTo(modal);
+        modal->findChild<QPushButton*>("btnGetFile")->click();
+    });
+    w.action("mnuStart")->trigger();
+    EXPECT_FALSE(offered);
+    ASSERT_NE(w.startWindow(), nullptr);
+    EXPECT_NE(w.startWindow(), first.data());
+    EXPECT_EQ(w.session().settings.transportPath, (home.input() + "/Transprt.dat").toStdString());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
 }
 
 TEST(StartWindow, EndTheProgramFromTheFirstWindow) {
