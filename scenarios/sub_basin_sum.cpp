@@ -136,7 +136,9 @@ double& SubBasinSum::depth(int table, int year, int index) {
 }
 
 ModelState SubBasinSum::combined() {
-    if (files_ == 0 || void_)
+    if (void_)
+        throw SumError("The calculation halted; nothing was summed.");
+    if (files_ == 0)
         throw SumError("No results files were added; nothing to sum.");
     if (!(totalArea_ != 0.0)) {
         throw SumError(
