@@ -446,6 +446,7 @@ void MDIFrmMain::openSeepageWindow(bool variableConcentration) {
     }
     seepage_->show();
     seepage_->parentWidget()->show();
+    seepage_->parentWidget()->adjustSize();
     mdiArea_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(seepage_->parentWidget()));
 }
 

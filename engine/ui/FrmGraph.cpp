@@ -125,15 +125,16 @@ void FrmGraph::Form_Load() {
         UpDn[i]->setValue(scale[i + 1]);
         UpDn_Change(i);
     }
+    prepareRun(main_->session().state.options.simLevel);
+}
+
+void FrmGraph::prepareRun(int simLevel) {
+    // The period follows the start window at every run, not only the first.
     if (FrmStart* start = main_->startWindow()) {
         Label2->setText(QStringLiteral("Simulation Interval: From the Start to the End from ") +
                         start->txtStartMY->text() + QStringLiteral(" to ") +
                         start->TxtEndMY->text());
     }
-    prepareRun(main_->session().state.options.simLevel);
-}
-
-void FrmGraph::prepareRun(int simLevel) {
     TabOut->setTabText(0, QStringLiteral("Streamflow and Sediment"));
     TabOut->setTabText(1, QStringLiteral("Simulated N, P or OC output"));
     const bool nutrients = simLevel >= 3 || simLevel < 0;
@@ -216,9 +217,11 @@ void FrmGraph::CmdClose_Click() {
 
 void FrmGraph::closeEvent(QCloseEvent* event) {
     const std::array<std::int16_t, 5> s = scales();
-    auto& scale = main_->session().settings.graphScale;
+    // The run takes its scales from the options; the project settings keep them too.
+    Session& session = main_->session();
     for (int i = 1; i <= 4; ++i) {
-        scale[i] = s[i];
+        session.settings.graphScale[i] = s[i];
+        session.state.options.graphScale[i] = s[i];
     }
     event->accept();
 }

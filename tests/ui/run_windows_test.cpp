@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -225,6 +227,7 @@ TEST(GraphWindow, ScalesSpinnersAndSavingIntoTheProject) {
 
     graph->close();
     EXPECT_EQ(w.session().settings.graphScale[1], 120);
+    EXPECT_EQ(w.session().state.options.graphScale[1], 120);
 }
 
 TEST(SeepageWindow, SeepageModeChecksAndSwitchesTheOption) {
@@ -255,6 +258,9 @@ TEST(SeepageWindow, SeepageModeChecksAndSwitchesTheOption) {
     EXPECT_FLOAT_EQ(o.minStream4Seep, 0.5f);
     EXPECT_TRUE(w.action("MnuSeepage")->isChecked());
     EXPECT_TRUE(w.toolBar()->findChild<QToolButton*>("Seepage")->isChecked());
+    for (QMdiSubWindow* sub : w.mdiArea()->subWindowList()) {
+        EXPECT_FALSE(sub->isVisible()) << "the window closes with its frame";
+    }
 
     // Switched off from the menu; a maximum of 0 keeps it off.
     w.action("MnuSeepage")->trigger();
