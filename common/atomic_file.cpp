@@ -29,7 +29,8 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
-    if (fd < 0) throw FileError(systemError("Cannot create a file next to", path));
+    if (fd < 0)
+        throw FileError(systemError("Cannot create a file next to", path));
     const std::string tmp(name.data());
 
     const char* p = bytes.data();
@@ -37,7 +38,8 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
     while (left > 0) {
         const ssize_t n = ::write(fd, p, left);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             const std::string msg = systemError("Cannot write", path);
             ::close(fd);
             ::unlink(tmp.c_str());
@@ -63,12 +65,15 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 std::string readWholeFile(const std::string& path) {
-    if (!fileExists(path)) throw FileError("Cannot open " + path + ": no such file");
+    if (!fileExists(path))
+        throw FileError("Cannot open " + path + ": no such file");
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError("Cannot open " + path + ": " + std::strerror(errno));
+    if (!in)
+        throw FileError("Cannot open " + path + ": " + std::strerror(errno));
     std::ostringstream ss;
     ss << in.rdbuf();
-    if (in.bad()) throw FileError("Cannot read " + path);
+    if (in.bad())
+        throw FileError("Cannot read " + path);
     return std::move(ss).str();
 }
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "common/atomic_file.h"
 #include "common/read_error.h"
@@ -11,22 +12,30 @@ namespace rivulon {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(char c) {
+    return c == '\n' || c == '\r';
+}
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (isBlank(s.front()) || s.front() == '\0')) s.remove_prefix(1);
-    while (!s.empty() && (isBlank(s.back()) || s.back() == '\0')) s.remove_suffix(1);
+    while (!s.empty() && (isBlank(s.front()) || s.front() == '\0'))
+        s.remove_prefix(1);
+    while (!s.empty() && (isBlank(s.back()) || s.back() == '\0'))
+        s.remove_suffix(1);
     return s;
 }
 
 // Brings a field into the form from_chars takes: no leading '+', E for D.
 bool normalizeNumber(std::string_view text, std::string& out) {
     text = trim(text);
-    if (text.empty() || text.size() > 64) return false;
+    if (text.empty() || text.size() > 64)
+        return false;
     if (text.front() == '+') {
         text.remove_prefix(1);
-        if (!text.empty() && (text.front() == '-' || text.front() == '+')) return false;
+        if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+            return false;
     }
     out.assign(text);
     bool digit = false;
@@ -42,48 +51,106 @@ bool normalizeNumber(std::string_view text, std::string& out) {
     return digit;
 }
 
+// Plain decimals of up to 7 digits (nearly every field of a weather file):
+// an integer below 2^24 divided by an exact power of ten is one correctly
+// rounded float division, so the result equals the general parser's.
+bool parseShortDecimal(std::string_view text, float& out) {
+    static constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                       1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::uint32_t mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            if (++digits > 9)
+                return false;
+            mantissa = mantissa * 10 + static_cast<std::uint32_t>(c - '0');
+            if (point)
+                ++decimals;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || mantissa >= (1u << 24) || decimals > 10)
+        return false;
+    const float value = static_cast<float>(mantissa) / kPow10[decimals];
+    out = negative ? -value : value;
+    return true;
+}
+
 template <class T>
 bool parseNumber(std::string_view text, T& out) {
+    if constexpr (std::is_same_v<T, float>) {
+        if (parseShortDecimal(trim(text), out))
+            return true;
+    }
     std::string s;
-    if (!normalizeNumber(text, s)) return false;
+    if (!normalizeNumber(text, s))
+        return false;
     T value{};
     const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || ptr != s.data() + s.size()) return false;
-    if (!std::isfinite(value)) return false;
+    if (ec != std::errc() || ptr != s.data() + s.size())
+        return false;
+    if (!std::isfinite(value))
+        return false;
     out = value;
     return true;
 }
 
 }  // namespace
 
-bool parseReal(std::string_view text, float& out) { return parseNumber(text, out); }
-bool parseDouble(std::string_view text, double& out) { return parseNumber(text, out); }
+bool parseReal(std::string_view text, float& out) {
+    return parseNumber(text, out);
+}
+bool parseDouble(std::string_view text, double& out) {
+    return parseNumber(text, out);
+}
 
 double leadingNumber(std::string_view text) {
     text = trim(text);
     std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
     const std::size_t digitsStart = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        ++i;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i;
     }
-    if (i == digitsStart || (i == digitsStart + 1 && text[digitsStart] == '.')) return 0.0;
+    if (i == digitsStart || (i == digitsStart + 1 && text[digitsStart] == '.'))
+        return 0.0;
     std::size_t end = i;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
         std::size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
         const std::size_t expStart = j;
-        while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j;
-        if (j > expStart) end = j;
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+            ++j;
+        if (j > expStart)
+            end = j;
     }
     double value = 0.0;
-    if (!parseDouble(text.substr(0, end), value)) return 0.0;
+    if (!parseDouble(text.substr(0, end), value))
+        return 0.0;
     return value;
 }
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 std::vector<std::string> splitLines(std::string_view content) {
     std::vector<std::string> lines;
@@ -91,24 +158,29 @@ std::vector<std::string> splitLines(std::string_view content) {
     for (std::size_t i = 0; i < content.size(); ++i) {
         if (content[i] == '\r' || content[i] == '\n') {
             lines.emplace_back(content.substr(start, i - start));
-            if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ++i;
+            if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
+                ++i;
             start = i + 1;
         }
     }
-    if (start < content.size()) lines.emplace_back(content.substr(start));
+    if (start < content.size())
+        lines.emplace_back(content.substr(start));
     return lines;
 }
 
 ListReader::ListReader(std::string fileName, std::string content)
     : fileName_(std::move(fileName)), content_(std::move(content)) {}
 
-ListReader ListReader::open(const std::string& path) { return ListReader(path, readWholeFile(path)); }
+ListReader ListReader::open(const std::string& path) {
+    return ListReader(path, readWholeFile(path));
+}
 
 bool ListReader::atEnd() {
     std::size_t p = pos_;
-    while (p < content_.size() && (isBlank(content_[p]) || isLineEnd(content_[p]) || content_[p] == '\0' ||
-                                   content_[p] == '\x1a')) {
-        if (isLineEnd(content_[p]) && afterComma_) return false;  // an empty field is still due
+    while (p < content_.size() && (isBlank(content_[p]) || isLineEnd(content_[p]) ||
+                                   content_[p] == '\0' || content_[p] == '\x1a')) {
+        if (isLineEnd(content_[p]) && afterComma_)
+            return false;  // an empty field is still due
         ++p;
     }
     return p >= content_.size();
@@ -129,7 +201,8 @@ ListField ListReader::nextField(std::string_view what) {
             ++pos_;
         } else if (isLineEnd(c) && !afterComma_) {
             ++pos_;
-            if (c == '\r' && pos_ < n && content_[pos_] == '\n') ++pos_;
+            if (c == '\r' && pos_ < n && content_[pos_] == '\n')
+                ++pos_;
             ++line_;
             fieldOnLine_ = 0;
         } else {
@@ -139,9 +212,11 @@ ListField ListReader::nextField(std::string_view what) {
     if (pos_ >= n) {
         last_ = ListField{{}, false, line_, fieldOnLine_ + 1};
         std::string where = "field " + std::to_string(fieldOnLine_ + 1);
-        if (!what.empty()) where += " (" + std::string(what) + ")";
-        throw ReadError(fileName_, line_,
-                        where + ": expected " + std::string(expecting_) + ", found the end of the file");
+        if (!what.empty())
+            where += " (" + std::string(what) + ")";
+        throw ReadError(
+            fileName_, line_,
+            where + ": expected " + std::string(expecting_) + ", found the end of the file");
     }
 
     ListField f;
@@ -154,13 +229,17 @@ ListField ListReader::nextField(std::string_view what) {
     if (content_[pos_] == '"') {
         f.quoted = true;
         start = ++pos_;
-        while (pos_ < n && content_[pos_] != '"' && !isLineEnd(content_[pos_])) ++pos_;
+        while (pos_ < n && content_[pos_] != '"' && !isLineEnd(content_[pos_]))
+            ++pos_;
         end = pos_;
-        if (pos_ < n && content_[pos_] == '"') ++pos_;
+        if (pos_ < n && content_[pos_] == '"')
+            ++pos_;
         // Anything between the closing quote and the delimiter is ignored.
-        while (pos_ < n && content_[pos_] != ',' && !isLineEnd(content_[pos_])) ++pos_;
+        while (pos_ < n && content_[pos_] != ',' && !isLineEnd(content_[pos_]))
+            ++pos_;
     } else {
-        while (pos_ < n && content_[pos_] != ',' && !isLineEnd(content_[pos_])) ++pos_;
+        while (pos_ < n && content_[pos_] != ',' && !isLineEnd(content_[pos_]))
+            ++pos_;
         end = pos_;
     }
     if (pos_ < n) {
@@ -169,10 +248,13 @@ ListField ListReader::nextField(std::string_view what) {
             afterComma_ = true;
             // Blanks before a line end do not hide the empty field it closes.
             std::size_t p = pos_;
-            while (p < n && isBlank(content_[p])) ++p;
-            if (p < n && isLineEnd(content_[p])) pos_ = p;
+            while (p < n && isBlank(content_[p]))
+                ++p;
+            if (p < n && isLineEnd(content_[p]))
+                pos_ = p;
         } else {  // line end
-            if (content_[pos_] == '\r' && pos_ + 1 < n && content_[pos_ + 1] == '\n') ++pos_;
+            if (content_[pos_] == '\r' && pos_ + 1 < n && content_[pos_ + 1] == '\n')
+                ++pos_;
             ++pos_;
             ++line_;
             fieldOnLine_ = 0;
@@ -184,13 +266,16 @@ ListField ListReader::nextField(std::string_view what) {
     return f;
 }
 
-std::string ListReader::readString(std::string_view what) { return std::string(next(what).text); }
+std::string ListReader::readString(std::string_view what) {
+    return std::string(next(what).text);
+}
 
 float ListReader::readReal(std::string_view what) {
     expecting_ = "a number";
     const ListField f = next(what);
     float value = 0.0f;
-    if (!parseReal(f.text, value)) fail("a number", what);
+    if (!parseReal(f.text, value))
+        fail("a number", what);
     return value;
 }
 
@@ -198,7 +283,8 @@ double ListReader::readDouble(std::string_view what) {
     expecting_ = "a number";
     const ListField f = next(what);
     double value = 0.0;
-    if (!parseDouble(f.text, value)) fail("a number", what);
+    if (!parseDouble(f.text, value))
+        fail("a number", what);
     return value;
 }
 
@@ -206,9 +292,11 @@ std::int16_t ListReader::readInt16(std::string_view what) {
     expecting_ = "a whole number";
     const ListField f = next(what);
     double value = 0.0;
-    if (!parseDouble(f.text, value)) fail("a whole number", what);
+    if (!parseDouble(f.text, value))
+        fail("a whole number", what);
     value = roundHalfEven(value);
-    if (value < -32768.0 || value > 32767.0) fail("a whole number from -32768 to 32767", what);
+    if (value < -32768.0 || value > 32767.0)
+        fail("a whole number from -32768 to 32767", what);
     return static_cast<std::int16_t>(value);
 }
 
@@ -216,7 +304,8 @@ std::int32_t ListReader::readInt32(std::string_view what) {
     expecting_ = "a whole number";
     const ListField f = next(what);
     double value = 0.0;
-    if (!parseDouble(f.text, value)) fail("a whole number", what);
+    if (!parseDouble(f.text, value))
+        fail("a whole number", what);
     value = roundHalfEven(value);
     if (value < static_cast<double>(std::numeric_limits<std::int32_t>::min()) ||
         value > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
@@ -225,7 +314,8 @@ std::int32_t ListReader::readInt32(std::string_view what) {
 }
 
 void ListReader::skip(int fields) {
-    for (int i = 0; i < fields; ++i) next();
+    for (int i = 0; i < fields; ++i)
+        next();
 }
 
 void ListReader::fail(std::string_view expected, std::string_view what) const {

@@ -26,7 +26,7 @@ struct ListField {
 // Typed reads throw ReadError naming the file, the line, the field number, what
 // was expected and the text found; the optional `what` describes the field.
 class ListReader {
-public:
+  public:
     ListReader(std::string fileName, std::string content);
     // Reads the whole file; throws FileError when it cannot be opened.
     static ListReader open(const std::string& path);
@@ -52,7 +52,7 @@ public:
     // Throws a ReadError about the last field read.
     [[noreturn]] void fail(std::string_view expected, std::string_view what = {}) const;
 
-private:
+  private:
     std::string fileName_;
     std::string content_;
     std::size_t pos_ = 0;

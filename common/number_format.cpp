@@ -22,16 +22,18 @@ void appendDigits(std::string& out, T value, int digits) {
         value = -value;
     }
     char buf[48];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
-                                   digits - 1);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits - 1);
     // buf holds d.ddddddde[+-]XX
     const char* e = static_cast<const char*>(std::memchr(buf, 'e', res.ptr - buf));
     char mant[24];
     int n = 0;
     for (const char* p = buf; p < e; ++p) {
-        if (*p != '.') mant[n++] = *p;
+        if (*p != '.')
+            mant[n++] = *p;
     }
-    while (n > 1 && mant[n - 1] == '0') --n;
+    while (n > 1 && mant[n - 1] == '0')
+        --n;
     int exp = 0;
     std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), res.ptr, exp);
 
@@ -57,7 +59,8 @@ void appendDigits(std::string& out, T value, int digits) {
         out += 'E';
         out += exp < 0 ? '-' : '+';
         const int a = exp < 0 ? -exp : exp;
-        if (a < 10) out += '0';
+        if (a < 10)
+            out += '0';
         char eb[8];
         const auto r = std::to_chars(eb, eb + sizeof eb, a);
         out.append(eb, r.ptr);
@@ -66,7 +69,9 @@ void appendDigits(std::string& out, T value, int digits) {
 
 }  // namespace
 
-void appendReal(std::string& out, float value) { appendDigits(out, value, 7); }
+void appendReal(std::string& out, float value) {
+    appendDigits(out, value, 7);
+}
 
 std::string formatReal(float value) {
     std::string s;
@@ -81,13 +86,15 @@ std::string formatDouble(double value) {
 }
 
 void appendPrintStyle(std::string& out, float value) {
-    if (!(value < 0)) out += ' ';
+    if (!(value < 0))
+        out += ' ';
     appendReal(out, value);
     out += ' ';
 }
 
 void appendPrintStyle(std::string& out, std::int32_t value) {
-    if (value >= 0) out += ' ';
+    if (value >= 0)
+        out += ' ';
     char b[16];
     const auto r = std::to_chars(b, b + sizeof b, value);
     out.append(b, r.ptr);
@@ -107,7 +114,8 @@ std::string printStyle(std::int32_t value) {
 }
 
 void RecordWriter::separate() {
-    if (midRecord_) out_ += ',';
+    if (midRecord_)
+        out_ += ',';
     midRecord_ = true;
 }
 

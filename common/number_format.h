@@ -26,7 +26,7 @@ void appendPrintStyle(std::string& out, std::int32_t value);
 // Builds comma-separated records: strings quoted as they stand, integers
 // plain, reals as formatReal, each record ended by CR LF.
 class RecordWriter {
-public:
+  public:
     RecordWriter& text(std::string_view s);
     RecordWriter& integer(std::int32_t v);
     RecordWriter& real(float v);
@@ -38,7 +38,7 @@ public:
     std::string take() { return std::move(out_); }
     void reserve(std::size_t n) { out_.reserve(n); }
 
-private:
+  private:
     void separate();
     std::string out_;
     bool midRecord_ = false;

@@ -8,9 +8,10 @@ namespace {
 
 std::string describe(const std::string& file, int line, int field, const std::string& expected,
                      const std::string& found, const std::string& what) {
-    std::string text = fileNameOf(file) + ":" + std::to_string(line) + ": field " +
-                       std::to_string(field);
-    if (!what.empty()) text += " (" + what + ")";
+    std::string text =
+        fileNameOf(file) + ":" + std::to_string(line) + ": field " + std::to_string(field);
+    if (!what.empty())
+        text += " (" + what + ")";
     text += ": expected " + expected + ", found ";
     text += found.empty() ? std::string("nothing") : "\"" + found + "\"";
     return text;
@@ -29,16 +30,14 @@ std::string describe(const std::string& file, int line, const std::string& messa
 
 }  // namespace
 
-ReadError::ReadError(std::string file, int line, int field, std::string expected,
-                     std::string found, std::string what)
+ReadError::ReadError(std::string file, int line, int field, std::string expected, std::string found,
+                     std::string what)
     : std::runtime_error(describe(file, line, field, expected, found, what)),
       file_(std::move(file)),
       line_(line),
       field_(field) {}
 
 ReadError::ReadError(std::string file, int line, std::string message)
-    : std::runtime_error(describe(file, line, message)),
-      file_(std::move(file)),
-      line_(line) {}
+    : std::runtime_error(describe(file, line, message)), file_(std::move(file)), line_(line) {}
 
 }  // namespace rivulon

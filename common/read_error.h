@@ -9,7 +9,7 @@ namespace rivulon {
 // the line and the field, what was expected and what was found, e.g.
 //   Transprt.dat:21: field 3 (curve number): expected a number, found "7O"
 class ReadError : public std::runtime_error {
-public:
+  public:
     ReadError(std::string file, int line, int field, std::string expected, std::string found,
               std::string what = {});
     // An error that is about a whole file (missing, unreadable, ended early).
@@ -19,7 +19,7 @@ public:
     int line() const { return line_; }
     int field() const { return field_; }
 
-private:
+  private:
     std::string file_;
     int line_ = 0;
     int field_ = 0;
@@ -28,13 +28,13 @@ private:
 // A run that cannot go on (bad model input, weather ending early...). The run
 // stops, and nothing is written from it.
 class RunError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A file that could not be opened, read or written.
 class FileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

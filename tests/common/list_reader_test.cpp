@@ -1,6 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <string>
+
 #include "common/list_reader.h"
 #include "common/read_error.h"
 
@@ -68,8 +72,10 @@ TEST(ListReader, ErrorsNameFileLineFieldAndText) {
 TEST(ListReader, ReportsTheEndOfTheFile) {
     ListReader r("w.dat", "30\n5,1\n");
     r.skip(3);
-    EXPECT_THAT([&] { r.readReal("temperature"); },
-                ::testing::ThrowsMessage<ReadError>(HasSubstr("w.dat:3: field 1 (temperature): expected a number, found the end of the file")));
+    EXPECT_THAT(
+        [&] { r.readReal("temperature"); },
+        ::testing::ThrowsMessage<ReadError>(HasSubstr(
+            "w.dat:3: field 1 (temperature): expected a number, found the end of the file")));
 }
 
 TEST(ListReader, RefusesOutOfRangeAndNonFiniteNumbers) {
@@ -88,6 +94,52 @@ TEST(LeadingNumber, TakesTheNumericStart) {
     EXPECT_EQ(leadingNumber("1e3z"), 1000.0);
     EXPECT_EQ(leadingNumber("1e"), 1.0);
     EXPECT_EQ(leadingNumber("."), 0.0);
+}
+
+}  // namespace
+}  // namespace rivulon
+
+namespace rivulon {
+namespace {
+
+// Short decimals take a quicker path than the general parser; both must give
+// the same float for every text.
+TEST(ParseReal, ShortDecimalsMatchTheGeneralParser) {
+    std::uint64_t n = 88172645463325252ull;
+    int checked = 0;
+    for (int i = 0; i < 200000; ++i) {
+        n ^= n << 13;
+        n ^= n >> 7;
+        n ^= n << 17;
+        const std::uint32_t mantissa = static_cast<std::uint32_t>(n % 16777216u);
+        const int decimals = static_cast<int>((n >> 32) % 11);
+        std::string digits = std::to_string(mantissa);
+        if (static_cast<int>(digits.size()) <= decimals)
+            digits.insert(0, static_cast<std::size_t>(decimals + 1) - digits.size(), '0');
+        std::string text = digits;
+        if (decimals > 0)
+            text.insert(text.size() - static_cast<std::size_t>(decimals), ".");
+        if ((n >> 40) & 1)
+            text.insert(0, "-");
+        if ((n >> 41) & 1 && text[0] == '0' && text.size() > 1 && text[1] == '.')
+            text.erase(0, 1);
+        float fast = 0;
+        ASSERT_TRUE(parseReal(text, fast)) << text;
+        float general = 0;
+        const auto res = std::from_chars(text.data(), text.data() + text.size(), general);
+        ASSERT_EQ(res.ec, std::errc()) << text;
+        ASSERT_EQ(fast, general) << text;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 200000);
+    float v = 0;
+    EXPECT_TRUE(parseReal("16777217", v));  // past 2^24: the general parser's result
+    EXPECT_EQ(v, 16777216.0f);
+    EXPECT_TRUE(parseReal("-0", v));
+    EXPECT_TRUE(std::signbit(v));
+    EXPECT_FALSE(parseReal("1.2.3", v));
+    EXPECT_FALSE(parseReal("-", v));
+    EXPECT_FALSE(parseReal(".", v));
 }
 
 }  // namespace
