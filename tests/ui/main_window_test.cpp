@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -159,6 +160,88 @@ TEST(MainWindowServices, WeatherYearsBoxLimits) {
         w.action("MnuCreateW")->trigger();
         EXPECT_EQ(dialogs.messages, QStringList{"Warning!|Number of years must be >0!"});
     }
+}
+
+TEST(MainWindowServices, NewInputFilesAskLatitudeAndCounts) {
+    ScriptedDialogs dialogs;
+    MDIFrmMain w;
+    dialogs.inputAnswers = {"70", "45", "3", "100", "2"};
+    w.action("MnuCreateNew")->trigger();
+    EXPECT_EQ(dialogs.inputPrompts,
+              (QStringList{QString::fromUtf8("Watershed Latitude|What is the latitude (<= 66°) of "
+                                             "the watershed ?"),
+                           QString::fromUtf8("Watershed Latitude|What is the latitude (<= 66°) of "
+                                             "the watershed ?"),
+                           "Rural Land Uses|How many rural land uses will you have for your "
+                           "project ?",
+                           "Urban Land Uses|How many urban land uses will you have for your "
+                           "project ?",
+                           "Urban Land Uses|How many urban land uses will you have for your "
+                           "project ?"}));
+    EXPECT_EQ(dialogs.messages.size(), 1);
+
+    // Cancelling a question stops the command.
+    dialogs.inputPrompts.clear();
+    dialogs.messages.clear();
+    dialogs.inputAnswers = {"36"};
+    w.action("MnuCreateNew")->trigger();
+    EXPECT_EQ(dialogs.inputPrompts.size(), 2);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST(MainWindowServices, PrintsTheActiveWindow) {
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    MDIFrmMain w;
+    w.show();
+    auto* form = new QLabel("Millbrook Creek");
+    w.addChild(form)->show();
+    w.mdiArea()->setActiveSubWindow(w.mdiArea()->subWindowList().first());
+
+    // Cancelling the printer dialog prints nothing and says nothing.
+    dialogs.printTo = dir.path() + "/form.pdf";
+    w.action("mnuPrint")->trigger();
+    EXPECT_FALSE(QFile::exists(dialogs.printTo));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    dialogs.printerAnswer = true;
+    w.action("mnuPrint")->trigger();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    QFile pdf(dialogs.printTo);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
+}
+
+TEST(MainWindowServices, WindowsMenuArrangesAndListsChildren) {
+    MDIFrmMain w;
+    w.resize(1000, 700);
+    w.show();
+    QLabel* first = new QLabel("one");
+    first->setWindowTitle("One");
+    QLabel* second = new QLabel("two");
+    second->setWindowTitle("Two");
+    w.addChild(first)->show();
+    w.addChild(second)->show();
+    const QSize area = w.mdiArea()->viewport()->size();
+
+    w.action("Mnuhorizontal")->trigger();
+    for (QMdiSubWindow* sub : w.mdiArea()->subWindowList()) {
+        EXPECT_EQ(sub->width(), area.width());
+        EXPECT_EQ(sub->height(), area.height() / 2);
+    }
+    w.action("MnuVertical")->trigger();
+    for (QMdiSubWindow* sub : w.mdiArea()->subWindowList()) {
+        EXPECT_EQ(sub->height(), area.height());
+        EXPECT_EQ(sub->width(), area.width() / 2);
+    }
+    emit w.menu("mnuWindows")->aboutToShow();
+    QStringList listed;
+    for (QAction* a : w.menu("mnuWindows")->actions()) {
+        if (!a->isSeparator() && a->objectName().isEmpty()) {
+            listed << a->text();
+        }
+    }
+    EXPECT_EQ(listed, (QStringList{"&1 One", "&2 Two"}));
 }
 
 TEST(MainWindowServices, ExitAsksAndNoKeepsTheProgram) {

@@ -100,6 +100,44 @@ TEST(StartWindowRun, SavedFilesMatchHydload) {
     EXPECT_EQ(fileBytes(out + "Summary2.dat"), fileBytes(out + "Summary.dat"));
 }
 
+TEST(StartWindowRun, StreamflowOnlyThenRedrawWithOtherScales) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    MDIFrmMain w;
+    startOnProject(w);
+    FrmStart* start = w.startWindow();
+    ASSERT_NE(start, nullptr);
+    start->txtYear->setText("0");
+    start->cmdRunSimulation->click();
+    EXPECT_EQ(dialogs.messages,
+              QStringList{"Rivulon|The number of years must be a whole number from 1 to 30!"});
+    EXPECT_EQ(w.graphWindow(false), nullptr);
+
+    dialogs.messages.clear();
+    start->txtYear->setText("2");
+    start->OptSim[0]->setChecked(true);
+    start->cmdRunSimulation->click();
+    ASSERT_TRUE(start->hasResults()) << dialogs.messages.join("\n").toStdString();
+    FrmGraph* graph = w.graphWindow(false);
+    ASSERT_NE(graph, nullptr);
+    EXPECT_FALSE(graph->Text1[2]->isVisibleTo(graph));
+    EXPECT_TRUE(graph->Text1[1]->isVisibleTo(graph));
+    // Only the red "No simulation was requested!" on the nutrient page.
+    EXPECT_GT(countColour(graph->PicBox[1]->image(), PictureBox::qbColor(4)), 50);
+    EXPECT_EQ(countColour(graph->PicBox[1]->image(), PictureBox::qbColor(9)), 0);
+    EXPECT_EQ(graph->Label2->text(),
+              "Simulation Interval: From the Start to the End from 4/1/1990 to 3/31/1992");
+
+    // Redraw runs again with the spinners' scales; the settings keep theirs until closing.
+    const QImage before = graph->PicBox[0]->image();
+    graph->UpDn[0]->setValue(300);
+    graph->cmdRedraw->click();
+    EXPECT_NE(graph->PicBox[0]->image(), before);
+    EXPECT_EQ(graph->PicBox[2]->image(), graph->PicBox[0]->image());
+    EXPECT_EQ(w.session().settings.graphScale[1], 100);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
 TEST(StartWindowRun, HundredYearsWithLiveGraphsIsQuick) {
     ScriptedDialogs dialogs;
     ExampleHome home;

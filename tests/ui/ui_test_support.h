@@ -67,7 +67,14 @@ class ScriptedDialogs : public rivulon::ui::DialogHandler {
         fileTitles.append(title);
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
-    bool choosePrinter(QWidget*, QPrinter&) override { return printerAnswer; }
+    QString printTo;  // a PDF file standing in for the printer
+    bool choosePrinter(QWidget*, QPrinter& printer) override {
+        if (!printTo.isEmpty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printTo);
+        }
+        return printerAnswer;
+    }
 };
 
 #include <QDir>
