@@ -29,19 +29,19 @@ std::vector<std::string> splitCommas(const std::string& s) {
 }
 
 // "Label=1,2,5" or "=3" (keeps the row's own label) or "Label=" (no land uses).
-rivulon::LandUseGroup parseGroup(const std::string& spec, const std::string& designLabel) {
-    const std::size_t eq = spec.find('=');
+rivulon::LandUseGroup parseGroup(const std::string& text, const std::string& designLabel) {
+    const std::size_t eq = text.find('=');
     if (eq == std::string::npos)
-        throw std::invalid_argument("--group takes LABEL=N,N,..., not \"" + spec + "\"");
+        throw std::invalid_argument("--group takes LABEL=N,N,..., not \"" + text + "\"");
     rivulon::LandUseGroup g;
-    g.label = eq == 0 ? designLabel : spec.substr(0, eq);
-    const std::string list = spec.substr(eq + 1);
+    g.label = eq == 0 ? designLabel : text.substr(0, eq);
+    const std::string list = text.substr(eq + 1);
     if (list.empty())
         return g;
     for (const std::string& item : splitCommas(list)) {
         float v = 0;
         if (!rivulon::parseReal(item, v) || v != static_cast<int>(v) || v < 1)
-            throw std::invalid_argument("--group \"" + spec + "\": \"" + item +
+            throw std::invalid_argument("--group \"" + text + "\": \"" + item +
                                         "\" is not a land-use number");
         g.landUses.push_back(static_cast<int>(v));
     }
