@@ -1,8 +1,12 @@
 // Golden runs. data/reference_model.py is a separate Python implementation of
 // the daily model that rounds every operation to 32-bit float; it builds the
 // watersheds of test_watersheds.h and writes the expected tiny_results.dat,
-// small_results.dat and small_summary.dat, which these tests compare byte for
-// byte. The script was written from the model's rules, not from this code.
+// small_results.dat, small_summary.dat and the medium_* files (results,
+// summary and the seepage log of a run with seepage control and the variable
+// concentration coefficient, added by a second reader of the model rules so
+// that those options are compared byte for byte too), which these tests
+// compare byte for byte. The script was written from the model's rules, not
+// from this code.
 // The first April days of the tiny run were also worked by hand (see
 // TinyWatershedFirstDaysByHand).
 // To re-baseline after a deliberate change of the model or of the inputs, run
@@ -17,6 +21,7 @@
 #include <vector>
 
 #include "common/atomic_file.h"
+#include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/read_error.h"
 #include "engine/memory_weather.h"
@@ -108,6 +113,31 @@ TEST(GoldenRun, SmallNutrientWatershedMatchesReferenceByteForByte) {
     // Direct-discharge septic N alone would be 5 people * 12 g * 365 days;
     // the year's septic load holds all four kinds, growing 2% in year 2.
     EXPECT_GT(r.septicLoadN[1], 5 * 12 * 365 / 1000.0);
+}
+
+// Seepage control with its log, the variable concentration coefficient, a
+// third year without point data, a fractional manured count, a land use
+// without curve number and one without area, all at level 3.
+TEST(GoldenRun, MediumSeepageAndConcentrationRunMatchesReferenceByteForByte) {
+    ModelState s = testing::mediumWatershed();
+    MemoryWeatherSource weather(testing::generatedYears(3, 21));
+    std::string seepLog;
+    runSimulation(s, weather, nullptr, &seepLog);
+    EXPECT_EQ(seepLog, golden("medium_seepcoef.txt"));
+    const std::string results = resultsFileText(s);
+    EXPECT_EQ(results, golden("medium_results.dat"));
+    EXPECT_EQ(summaryFileText(s), golden("medium_summary.dat"));
+
+    // Year 3 repeats year 1's point sources: April's record of year 3 is the
+    // 25th point record, after the header.
+    const std::vector<std::string> lines = splitLines(results);
+    ASSERT_GT(lines.size(), 37u);
+    EXPECT_EQ(lines[25], "\"Apr\",53,6");
+    EXPECT_EQ(lines[13], "\"Apr\",80,7.5");
+    EXPECT_FLOAT_EQ(s.results.pointYearN[3], s.results.pointYearN[1]);
+    // Fallow has no area: no erosion per hectare rather than 0/0.
+    EXPECT_THAT(summaryFileText(s), HasSubstr("\"Fallow\",0,"));
+    EXPECT_EQ(s.results.meanLuErosion[5], 0);
 }
 
 TEST(ResultFiles, SummaryTwiceIsIdenticalAndKeepsMeans) {

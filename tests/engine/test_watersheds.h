@@ -166,4 +166,75 @@ inline ModelState smallNutrientWatershed() {
     return s;
 }
 
+// Level 3 over three years with seepage control and the variable concentration
+// coefficient (the medium golden run). Point data cover two years, so year 3
+// takes year 1's; 2.6 manured land uses are land uses 1 and 2 although three
+// manured rows are given; Wetland has no curve number and Fallow no area.
+inline ModelState mediumWatershed() {
+    ModelState s;
+    s.watershedName = "Medium Run";
+    WatershedSetup& w = s.watershed;
+    w.recessionCoef = 0.045f;
+    w.seepageCoef = 0.005f;
+    w.unsatStorage = 4;
+    w.satStorage = 2.5f;
+    w.snowStorage = 0.8f;
+    w.sedDeliveryRatio = 0.12f;
+    w.unsatCapacity = 11;
+    setMonths(w);
+    setLandUses(w, 5,
+                {{"Cropland", 150, 82, .03f},
+                 {"Pasture", 90, 70, .008f},
+                 {"Meadow", 50, 74, .005f},
+                 {"Wetland", 15, 0, .002f},
+                 {"Fallow", 0, 77, .04f},
+                 {"Town", 30, 90, 0}});
+
+    NutrientSetup& n = s.nutrients;
+    n.sedimentN = 2500;
+    n.sedimentP = 1100;
+    n.groundwaterN = 1.2f;
+    n.groundwaterP = 0.02f;
+    n.manuredCount = 2.6f;
+    n.manureStart = 1;
+    n.manureEnd = 3;
+    n.manureStart2 = 12;  // March through April
+    n.manureEnd2 = 1;
+    n.resizeLandUses(6);
+    const float runoffN[] = {0, 3.1f, 1.7f, 1.1f, .9f, 2.2f};
+    const float runoffP[] = {0, .3f, .12f, .08f, .05f, .2f};
+    for (int k = 1; k <= 5; ++k) {
+        n.runoffN[k].fill(runoffN[k]);
+        n.runoffP[k].fill(runoffP[k]);
+    }
+    n.buildupN[6].fill(0.12f);
+    n.buildupP[6].fill(0.015f);
+    n.manuredRunoffN = {0, 5.5f, 4.1f, 9.9f};
+    n.manuredRunoffP = {0, .7f, .5f, .9f};
+    n.pointN.assign(3, MonthArray{});
+    n.pointP.assign(3, MonthArray{});
+    for (int m = 1; m <= 12; ++m) {
+        n.pointN[1][m] = 50 + 3 * static_cast<float>(m);
+        n.pointP[1][m] = 6;
+        n.pointN[2][m] = 80;
+        n.pointP[2][m] = 7.5f;
+    }
+
+    RunOptions& o = s.options;
+    o.simLevel = 3;
+    o.yearCount = 3;
+    o.seepControlOn = true;
+    o.maxSeepCoef = 0.02f;
+    o.dailySeep = 0.01f;
+    o.yearSeep = 3.65f;
+    o.minStream4Seep = 0.5f;
+    o.seepOutput = true;
+    o.varConcOn = true;
+    o.varConcA = 0.8f;
+    o.varConcB = 0.3f;
+    o.varConcLow = 0.5f;
+    o.varConcHigh = 1.5f;
+    return s;
+}
+
 }  // namespace rivulon::testing

@@ -3,11 +3,12 @@
 
 Re-implements the daily model from its written rules in Python, rounding every
 operation to 32-bit float, and writes the expected Results.dat and Summary.dat
-of the two hand-made watersheds of tests/engine/test_watersheds.h (the inputs
+of the three hand-made watersheds of tests/engine/test_watersheds.h (the inputs
 are repeated below and must be kept in step with that header).
 
 Run from this folder:  python3 reference_model.py
-It rewrites tiny_results.dat, small_results.dat and small_summary.dat. Only do
+It rewrites tiny_results.dat, small_results.dat, small_summary.dat and the
+medium_results.dat, medium_summary.dat and medium_seepcoef.txt. Only do
 that deliberately, after a change of the model rules or of the test inputs, and
 look at the diff before committing it.
 """
@@ -74,6 +75,12 @@ def fmt(v):
     return sign + body
 
 
+def printed(x):
+    """A number in the runtime's print style: sign or blank before, blank after."""
+    body = str(x) if isinstance(x, int) else fmt(x)
+    return (body if body.startswith("-") else " " + body) + " "
+
+
 def record(fields):
     out = []
     for x in fields:
@@ -112,6 +119,11 @@ class Model:
         keep = expf(f(-0.12))
         grow = div(sub(1.0, keep), f(0.12))
         store_n = store_p = 0.0
+        seep_on = "seep_control" in self.__dict__
+        var_conc = self.__dict__.get("var_conc")
+        deficit = factor = 0.0
+        conc_coef = 1.0
+        self.seep_log = "Month (1=April), Day, Year, Seep Coef and Flow (or Flow only).\r\n"
         lu_q_month = [[0.0] * 13 for _ in range(L + 1)]
         lu_s_month = [[0.0] * 13 for _ in range(L + 1)]
         means = {k: [0.0] * 13 for k in ("precip", "evapo", "gw", "runoff", "flow", "erosion",
@@ -206,7 +218,24 @@ class Model:
                     # water balance
                     inf = sub(water, runoff)
                     g = mul(f(self.recession), sat)
-                    dsp = mul(f(self.seepage), sat)
+                    if seep_on:
+                        max_seep, daily_seep, year_seep, min_stream = (f(v) for v in self.seep_control)
+                        deficit = sub(deficit, daily_seep)
+                        if year_seep != 0:
+                            factor = div(deficit, -year_seep)
+                        if factor > 1:
+                            factor = 1.0
+                        if self.T["flow"][y][m] < min_stream:
+                            dsp = 0.0
+                        else:
+                            dsp = mul(mul(max_seep, factor), sat)
+                        self.seep_log += (printed(m) + printed(d) + printed(y) + " " +
+                                          printed(mul(max_seep, factor)))
+                        deficit = add(deficit, dsp)
+                        if deficit > 0:
+                            deficit = 0.0
+                    else:
+                        dsp = mul(f(self.seepage), sat)
                     unsat = add(unsat, inf)
                     if et < unsat:
                         unsat = sub(unsat, et)
@@ -222,6 +251,7 @@ class Model:
                     if sat < 0:
                         sat = 0.0
                     flow = add(runoff, g)
+                    self.seep_log += printed(m) + printed(d) + printed(y) + " " + printed(flow) + "\r\n"
                     self.T["precip"][y][m] = add(self.T["precip"][y][m], p)
                     self.T["evapo"][y][m] = add(self.T["evapo"][y][m], et)
                     self.T["flow"][y][m] = add(self.T["flow"][y][m], flow)
@@ -273,11 +303,18 @@ class Model:
                         LU["erosion"][y][k] = add(LU["erosion"][y][k], lu_s_month[k][m])
             if level > 2:
                 for m in range(1, 13):
-                    coef = 1.0
+                    if var_conc:
+                        a, b, low, high = (f(v) for v in var_conc)
+                        conc_coef = mul(a, powf(T["flow"][y][m], b))
+                        if conc_coef < low:
+                            conc_coef = low
+                        if conc_coef > high:
+                            conc_coef = high
+                    coef = conc_coef
                     manure = self.in_period(m, self.m1) or self.in_period(m, self.m2)
                     for k in range(1, R + 1):
                         cN, cP = f(self.conc[k - 1][0]), f(self.conc[k - 1][1])
-                        if k <= self.manured and manure:
+                        if k <= f(self.manured) and manure:
                             cN, cP = f(self.manured_conc[k - 1][0]), f(self.manured_conc[k - 1][1])
                         q = lu_q_month[k][m]
                         ln = mul(mul(mul(mul(cN, coef), f(0.1)), q), area[k])
@@ -421,6 +458,21 @@ SMALL = dict(name="Small Brook", years=2, level=4, rural=2,
              pcN=12, pcP=2.5, upN=1.6, upP=.4, pop_rate=.02, exponential=False, reduction=.1)
 
 
+# Level 3 over three years with seepage control and the variable
+# concentration coefficient: year 3 has no point data of its own, 2.6 manured
+# land uses means two, one land use has no curve number and one no area.
+MEDIUM = dict(name="Medium Run", years=3, level=3, rural=5,
+              uses=[("Cropland", 150, 82, .03), ("Pasture", 90, 70, .008), ("Meadow", 50, 74, .005),
+                    ("Wetland", 15, 0, .002), ("Fallow", 0, 77, .04), ("Town", 30, 90, 0)],
+              recession=.045, seepage=.005, unsat=4, sat=2.5, snow=.8, sdr=.12, capacity=11,
+              sedN=2500, sedP=1100, gwN=1.2, gwP=.02, manured=2.6, m1=(1, 3), m2=(12, 1),
+              conc=[(3.1, .3), (1.7, .12), (1.1, .08), (.9, .05), (2.2, .2)], buildup=[(.12, .015)],
+              manured_conc=[(5.5, .7), (4.1, .5), (9.9, .9)],
+              points=[[(50 + 3 * m, 6) for m in range(1, 13)], [(80, 7.5)] * 12],
+              pop_rate=0, exponential=False,
+              seep_control=(.02, .01, 3.65, .5), var_conc=(.8, .3, .5, 1.5))
+
+
 def main():
     tiny = Model(TINY)
     tiny.run([weather_year(3)])
@@ -432,6 +484,13 @@ def main():
         out.write(small.results_text())
     with open("small_summary.dat", "w", newline="") as out:
         out.write(small.summary_text())
+    medium = Model(MEDIUM)
+    medium.run([weather_year(21), weather_year(28), weather_year(35)])
+    for name, text in (("medium_results.dat", medium.results_text()),
+                       ("medium_summary.dat", medium.summary_text()),
+                       ("medium_seepcoef.txt", medium.seep_log)):
+        with open(name, "w", newline="") as out:
+            out.write(text)
     print("tiny monthly flows (cm):", " ".join(fmt(tiny.T["flow"][1][m]) for m in range(1, 13)))
 
 
