@@ -29,7 +29,9 @@ void parseTableText(const std::string& name, std::string content, TextGrid& grid
         for (int c = 0; c < grid.cols(); ++c) {
             const std::string what = "row " + std::to_string(r) + ", column " + std::to_string(c);
             ListField f = in.next(what);
-            while (f.text.empty())
+            // One extra read absorbs the empty field a line's trailing comma
+            // leaves; a second empty field is the cell's own (empty) text.
+            if (f.text.empty())
                 f = in.next(what);
             grid.set(r, c, std::string(f.text));
         }

@@ -66,6 +66,14 @@ TEST(TableText, EmptyCellsAreSkippedAndAShortFileKeepsWhatWasRead) {
         EXPECT_THAT(e.what(), HasSubstr("row 0, column 1"));
     }
     EXPECT_EQ(back.at(0, 0), "x");
+
+    // An empty last cell meets the trailing comma's empty field: only one
+    // field is skipped, so the rows below stay in place.
+    TextGrid two(2, 2);
+    parseTableText("Rg2.txt", "\"a\",\"\",\r\n\"b\",\"c\",\r\n", two);
+    EXPECT_EQ(two.at(0, 1), "");
+    EXPECT_EQ(two.at(1, 0), "b");
+    EXPECT_EQ(two.at(1, 1), "c");
 }
 
 TEST(GridCopy, SelectionInEitherDirectionAndCollapsedRows) {
