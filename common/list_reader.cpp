@@ -51,12 +51,12 @@ bool normalizeNumber(std::string_view text, std::string& out) {
     return digit;
 }
 
+constexpr float kFloatPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
 // Plain decimals of up to 7 digits (nearly every field of a weather file):
 // an integer below 2^24 divided by an exact power of ten is one correctly
 // rounded float division, so the result equals the general parser's.
 bool parseShortDecimal(std::string_view text, float& out) {
-    static constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                       1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
@@ -83,7 +83,7 @@ bool parseShortDecimal(std::string_view text, float& out) {
     }
     if (digits == 0 || mantissa >= (1u << 24) || decimals > 10)
         return false;
-    const float value = static_cast<float>(mantissa) / kPow10[decimals];
+    const float value = static_cast<float>(mantissa) / kFloatPow10[decimals];
     out = negative ? -value : value;
     return true;
 }
@@ -242,28 +242,74 @@ ListField ListReader::nextField(std::string_view what) {
             ++pos_;
         end = pos_;
     }
-    if (pos_ < n) {
-        if (content_[pos_] == ',') {
-            ++pos_;
-            afterComma_ = true;
-            // Blanks before a line end do not hide the empty field it closes.
-            std::size_t p = pos_;
-            while (p < n && isBlank(content_[p]))
-                ++p;
-            if (p < n && isLineEnd(content_[p]))
-                pos_ = p;
-        } else {  // line end
-            if (content_[pos_] == '\r' && pos_ + 1 < n && content_[pos_ + 1] == '\n')
-                ++pos_;
-            ++pos_;
-            ++line_;
-            fieldOnLine_ = 0;
-        }
-    }
+    consumeDelimiter();
     std::string_view text(content_.data() + start, end - start);
     f.text = f.quoted ? text : trim(text);
     last_ = f;
     return f;
+}
+
+void ListReader::consumeDelimiter() {
+    const std::size_t n = content_.size();
+    if (pos_ >= n)
+        return;
+    if (content_[pos_] == ',') {
+        ++pos_;
+        afterComma_ = true;
+        // Blanks before a line end do not hide the empty field it closes.
+        std::size_t p = pos_;
+        while (p < n && isBlank(content_[p]))
+            ++p;
+        if (p < n && isLineEnd(content_[p]))
+            pos_ = p;
+    } else {  // line end
+        if (content_[pos_] == '\r' && pos_ + 1 < n && content_[pos_ + 1] == '\n')
+            ++pos_;
+        ++pos_;
+        ++line_;
+        fieldOnLine_ = 0;
+    }
+}
+
+// A weather file is tens of thousands of fields like "12.5," or ".36\n". When
+// the next field starts right at the current position and is a plain decimal
+// of at most 7 digits ending at a delimiter, it is read in one pass with the
+// arithmetic of parseShortDecimal (so the value is the same); anything else
+// (blanks, quotes, empty fields, longer or odd numbers) goes the general way,
+// with the reader untouched.
+bool ListReader::quickReal(float& value) {
+    const char* const end = content_.data() + content_.size();
+    const char* const begin = content_.data() + pos_;
+    const char* p = begin;
+    const bool negative = p < end && *p == '-';
+    if (negative)
+        ++p;
+    const char* const digitsStart = p;
+    const char* point = nullptr;
+    std::uint32_t mantissa = 0;
+    for (; p < end; ++p) {
+        const unsigned d = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
+        if (d < 10)
+            mantissa = mantissa * 10 + d;  // wraps only past 9 digits, refused below
+        else if (*p == '.' && !point)
+            point = p;
+        else
+            break;
+    }
+    const long digits = (p - digitsStart) - (point ? 1 : 0);
+    if (digits < 1 || digits > 7 || (p < end && *p != ',' && !isLineEnd(*p)))
+        return false;
+    const long decimals = point ? p - point - 1 : 0;
+    const float magnitude = static_cast<float>(mantissa) / kFloatPow10[decimals];
+    value = negative ? -magnitude : magnitude;
+
+    last_ = ListField{std::string_view(begin, static_cast<std::size_t>(p - begin)), false, line_,
+                      ++fieldOnLine_};
+    afterComma_ = false;
+    expecting_ = "a field";
+    pos_ = static_cast<std::size_t>(p - content_.data());
+    consumeDelimiter();
+    return true;
 }
 
 std::string ListReader::readString(std::string_view what) {
@@ -271,6 +317,9 @@ std::string ListReader::readString(std::string_view what) {
 }
 
 float ListReader::readReal(std::string_view what) {
+    float quick = 0.0f;
+    if (quickReal(quick))
+        return quick;
     expecting_ = "a number";
     const ListField f = next(what);
     float value = 0.0f;

@@ -63,6 +63,8 @@ class ListReader {
     std::string_view expecting_ = "a field";
 
     ListField nextField(std::string_view what);
+    void consumeDelimiter();
+    bool quickReal(float& value);
 };
 
 // Parses a whole number or real as the list reader does (blanks trimmed,

@@ -1,5 +1,6 @@
 #include "common/number_format.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -8,35 +9,10 @@ namespace rivulon {
 
 namespace {
 
-// Writes |value| rounded to `digits` significant digits in the runtime's form.
-template <class T>
-void appendDigits(std::string& out, T value, int digits) {
-    if (value == 0 || !std::isfinite(value)) {
-        // Non-finite values never reach a file (the run guards them); keep the
-        // output a readable number if one slips through.
-        out += '0';
-        return;
-    }
-    if (value < 0) {
-        out += '-';
-        value = -value;
-    }
-    char buf[48];
-    const auto res =
-        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits - 1);
-    // buf holds d.ddddddde[+-]XX
-    const char* e = static_cast<const char*>(std::memchr(buf, 'e', res.ptr - buf));
-    char mant[24];
-    int n = 0;
-    for (const char* p = buf; p < e; ++p) {
-        if (*p != '.')
-            mant[n++] = *p;
-    }
-    while (n > 1 && mant[n - 1] == '0')
-        --n;
-    int exp = 0;
-    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), res.ptr, exp);
-
+// Lays out a rounded number: mant holds its n significant digits (no trailing
+// zeros), exp its decimal exponent; plain when that takes at most `digits`
+// digits, E form otherwise.
+void appendLayout(std::string& out, const char* mant, int n, int exp, int digits) {
     if (exp >= 0 && exp < digits) {
         if (n <= exp + 1) {
             out.append(mant, n);
@@ -67,10 +43,139 @@ void appendDigits(std::string& out, T value, int digits) {
     }
 }
 
+// Writes |value| rounded to `digits` significant digits in the runtime's form.
+template <class T>
+void appendDigits(std::string& out, T value, int digits) {
+    if (value == 0 || !std::isfinite(value)) {
+        // Non-finite values never reach a file (the run guards them); keep the
+        // output a readable number if one slips through.
+        out += '0';
+        return;
+    }
+    if (value < 0) {
+        out += '-';
+        value = -value;
+    }
+    char buf[48];
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits - 1);
+    // buf holds d.ddddddde[+-]XX
+    const char* e = static_cast<const char*>(std::memchr(buf, 'e', res.ptr - buf));
+    char mant[24];
+    int n = 0;
+    for (const char* p = buf; p < e; ++p) {
+        if (*p != '.')
+            mant[n++] = *p;
+    }
+    while (n > 1 && mant[n - 1] == '0')
+        --n;
+    int exp = 0;
+    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), res.ptr, exp);
+    appendLayout(out, mant, n, exp, digits);
+}
+
+__extension__ using U128 = unsigned __int128;
+
+constexpr std::array<U128, 31> kPow10 = [] {
+    std::array<U128, 31> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i)
+        p[i] = p[i - 1] * 10;
+    return p;
+}();
+
+// Rounds a positive normal float to 7 significant digits exactly, half to
+// even as the general path's to_chars does: q in [1e6, 1e7) and the decimal
+// exponent of its first digit. A float is m * 2^e with m < 2^24, so q is an
+// integer quotient and the remainder decides the rounding; both fit 128 bits
+// from 2^-73 to 2^63, which holds every value the model writes. False outside
+// that range.
+bool roundToSevenDigits(float value, std::uint32_t& q, int& exp) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>(bits >> 23) & 0xff;
+    if (biased == 0 || biased == 0xff)
+        return false;
+    const std::uint64_t m = (bits & 0x7fffffu) | 0x800000u;
+    const int e = biased - 150;
+    if (e >= 0) {
+        if (e > 39)
+            return false;
+        // An integer of at least 2^23, so 7 digits or more.
+        const std::uint64_t x = m << e;
+        int d = 6;
+        std::uint64_t p = 1;
+        while (x / p >= 10000000u) {
+            p *= 10;
+            ++d;
+        }
+        std::uint64_t r = x % p;
+        std::uint64_t t = x / p;
+        if (p > 1 && (2 * r > p || (2 * r == p && (t & 1))))
+            ++t;
+        q = static_cast<std::uint32_t>(t);
+        exp = d;
+    } else {
+        const int s = -e;
+        if (s > 96)
+            return false;
+        // First guess of the decimal exponent from the binary one, then
+        // corrected so the quotient has exactly 7 digits.
+        int k = 6 - ((e + 23) * 1233 >> 12);
+        U128 t;
+        for (;;) {
+            if (k < 0 || k >= static_cast<int>(kPow10.size()))
+                return false;
+            t = (m * kPow10[static_cast<std::size_t>(k)]) >> s;
+            if (t >= 10000000u)
+                --k;
+            else if (t < 1000000u)
+                ++k;
+            else
+                break;
+        }
+        const U128 n = m * kPow10[static_cast<std::size_t>(k)];
+        const U128 r = n & ((U128(1) << s) - 1);
+        const U128 half = U128(1) << (s - 1);
+        if (r > half || (r == half && (t & 1)))
+            ++t;
+        q = static_cast<std::uint32_t>(t);
+        exp = 6 - k;
+    }
+    if (q == 10000000u) {
+        q = 1000000u;
+        ++exp;
+    }
+    return true;
+}
+
 }  // namespace
 
-void appendReal(std::string& out, float value) {
+void appendRealGeneral(std::string& out, float value) {
     appendDigits(out, value, 7);
+}
+
+void appendReal(std::string& out, float value) {
+    // The quick path skips to_chars' general conversion, the larger part of
+    // the time spent writing a results file.
+    const float a = value < 0 ? -value : value;
+    std::uint32_t q;
+    int exp;
+    if (!roundToSevenDigits(a, q, exp)) {
+        appendDigits(out, value, 7);
+        return;
+    }
+    char mant[7];
+    for (int i = 6; i >= 0; --i) {
+        mant[i] = static_cast<char>('0' + q % 10);
+        q /= 10;
+    }
+    int n = 7;
+    while (n > 1 && mant[n - 1] == '0')
+        --n;
+    if (value < 0)
+        out += '-';
+    appendLayout(out, mant, n, exp, 7);
 }
 
 std::string formatReal(float value) {

@@ -12,6 +12,9 @@ namespace rivulon {
 // otherwise: 0, .5, -.25, .0000001, 1.5E-07, 1.428571E-02, 1234567, 1E+07.
 std::string formatReal(float value);
 void appendReal(std::string& out, float value);
+// appendReal's general conversion, which its quick path must always agree
+// with; for checks only.
+void appendRealGeneral(std::string& out, float value);
 
 // The same for a 64-bit real, with 15 significant digits.
 std::string formatDouble(double value);
