@@ -3,6 +3,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "common/list_reader.h"
@@ -140,6 +142,66 @@ TEST(ParseReal, ShortDecimalsMatchTheGeneralParser) {
     EXPECT_FALSE(parseReal("1.2.3", v));
     EXPECT_FALSE(parseReal("-", v));
     EXPECT_FALSE(parseReal(".", v));
+}
+
+// readReal takes a one-pass route for plain decimals at the current position;
+// reading the same text field by field through next() and parseReal must give
+// the same values, positions and errors whatever surrounds the numbers.
+TEST(ListReader, ReadRealMatchesFieldByFieldParsing) {
+    static const char* const kPieces[] = {
+        "12.5", "-.36",  ".0",  "0",       "-0",   "1234567",  "12345678", "1.2345678",
+        "+3",   "1.",    "1e3", "2D-1",    "-",    ".",        "1.2.3",    "7O",
+        " 4 ",  "\"5\"", "",    "9999999", "-1.5", "00000007", "1-2",      "16777217"};
+    static const char* const kSeparators[] = {",", ",", "\n", "\r\n", ", \n", " ,", ",\n\n", "\r"};
+    std::uint64_t n = 0x9E3779B97F4A7C15ull;
+    auto next = [&n] {
+        n ^= n << 13;
+        n ^= n >> 7;
+        n ^= n << 17;
+        return n;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int fields = 1 + static_cast<int>(next() % 12);
+        for (int i = 0; i < fields; ++i) {
+            text += kPieces[next() % std::size(kPieces)];
+            if (i + 1 < fields || next() % 2)
+                text += kSeparators[next() % std::size(kSeparators)];
+        }
+        ListReader quick("w.dat", text);
+        ListReader general("w.dat", text);
+        for (int i = 0; i <= fields; ++i) {
+            std::string quickError = "none";
+            std::string generalError = "none";
+            float a = 0;
+            float b = 0;
+            try {
+                a = quick.readReal("temperature");
+            } catch (const ReadError& e) {
+                quickError = e.what();
+            }
+            try {
+                const ListField f = general.next("temperature");
+                if (!parseReal(f.text, b))
+                    general.fail("a number", "temperature");
+            } catch (const ReadError& e) {
+                generalError = e.what();
+                // At the end of the file readReal says what it wanted.
+                const auto at = generalError.find("expected a field");
+                if (at != std::string::npos)
+                    generalError.replace(at, 16, "expected a number");
+            }
+            ASSERT_EQ(quickError, generalError) << text;
+            if (quickError != "none")
+                break;
+            ASSERT_EQ(std::signbit(a), std::signbit(b)) << text;
+            ASSERT_EQ(a, b) << text;
+            ASSERT_EQ(quick.line(), general.line()) << text;
+            ASSERT_EQ(quick.field(), general.field()) << text;
+            ASSERT_EQ(quick.offset(), general.offset()) << text;
+            ASSERT_EQ(quick.atEnd(), general.atEnd()) << text;
+        }
+    }
 }
 
 }  // namespace

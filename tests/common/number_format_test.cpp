@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+
 #include "common/number_format.h"
 
 namespace rivulon {
@@ -31,6 +37,46 @@ TEST(FormatReal, RoundsToSevenSignificantDigits) {
     EXPECT_EQ(formatReal(123.456789f), "123.4568");
     EXPECT_EQ(formatReal(9999999.9f), "1E+07");
     EXPECT_EQ(formatReal(0.012345678f), "1.234568E-02");
+}
+
+// appendReal rounds most values by integer arithmetic; it must write what the
+// general conversion writes. Random bit patterns cover every magnitude; the
+// fixed cases sit where the rounding or the layout turns.
+TEST(FormatReal, QuickPathMatchesTheGeneralConversion) {
+    auto same = [](float v) {
+        std::string quick;
+        std::string general;
+        appendReal(quick, v);
+        appendRealGeneral(general, v);
+        return quick == general ? std::string() : quick + " vs " + general;
+    };
+    std::uint64_t n = 88172645463325252ull;
+    for (int i = 0; i < 1000000; ++i) {
+        n ^= n << 13;
+        n ^= n >> 7;
+        n ^= n << 17;
+        const auto bits = static_cast<std::uint32_t>(n);
+        float v;
+        std::memcpy(&v, &bits, sizeof v);
+        ASSERT_EQ(same(v), "") << std::hex << bits;
+    }
+    for (float p = 1e-30f; p < 1e30f; p *= 10.0f) {
+        for (float v : {p, std::nextafter(p, 0.0f), std::nextafter(p, 1e38f), 0.5f * p,
+                        9.999999e-1f * p, 9.9999995e-1f * p}) {
+            ASSERT_EQ(same(v), "") << v;
+            ASSERT_EQ(same(-v), "") << v;
+        }
+    }
+    // Exact ties go to the even digit, as the general path does.
+    EXPECT_EQ(formatReal(1234567.5f), "1234568");
+    EXPECT_EQ(formatReal(1234568.5f), "1234568");
+    EXPECT_EQ(formatReal(9999999.5f), "1E+07");
+    EXPECT_EQ(formatReal(16777215.0f), "1.677722E+07");
+    EXPECT_EQ(formatReal(-8388608.0f), "-8388608");
+    // Outside the quick range: subnormals, huge values, infinity.
+    EXPECT_EQ(formatReal(1e-40f), "9.999946E-41");
+    EXPECT_EQ(formatReal(1e20f), "1E+20");
+    EXPECT_EQ(formatReal(std::numeric_limits<float>::infinity()), "0");
 }
 
 TEST(PrintStyle, PadsWithBlanks) {
