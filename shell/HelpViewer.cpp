@@ -2,12 +2,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -75,7 +77,9 @@ void showHelp(HelpCommand command, int context) {
             break;
         case HelpCommand::Quit:
             if (viewer) {
+                // Deleted later: a help request before then must get a new viewer.
                 viewer->close();
+                viewer = nullptr;
             }
             break;
     }
@@ -120,6 +124,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void HelpViewer::open(const QString& file) {
     status_->clear();
+    applyStyleSheet(QFileInfo(file).absolutePath());
     if (file.isEmpty() || !QFile::exists(file)) {
         text_->setHtml(
             tr("<p>The user guide was not found. It is installed with the program "
@@ -148,6 +153,18 @@ void HelpViewer::showContext(int context) {
         return;
     }
     open(file);
+}
+
+void HelpViewer::applyStyleSheet(const QString& folder) {
+    // The text browser reads a linked stylesheet only when the link names its
+    // type, so the guide's own stylesheet is also made every page's default.
+    QFile css(folder + QStringLiteral("/help.css"));
+    QString sheet;
+    if (css.open(QIODevice::ReadOnly)) {
+        sheet = QString::fromUtf8(css.readAll());
+    }
+    text_->document()->setDefaultStyleSheet(sheet);
+    text_->setSearchPaths({folder});
 }
 
 QString HelpViewer::currentFile() const {

@@ -19,6 +19,7 @@ class HelpViewer : public QWidget {
 
   private:
     void open(const QString& file);
+    void applyStyleSheet(const QString& folder);
 
     QTextBrowser* text_;
     QLabel* status_;

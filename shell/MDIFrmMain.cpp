@@ -673,11 +673,19 @@ void MDIFrmMain::mnuPrint_Click() {
         msgBox(this, QStringLiteral("No form to print or printer error"));
         return;
     }
+    // The form keeps its size on paper (screen inches become paper inches) and
+    // is only shrunk when it would not fit the page.
     const QPixmap image = form->grab();
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
+    const double scale = static_cast<double>(printer.resolution()) / form->logicalDpiX();
+    QSize size = (QSizeF(image.size()) / image.devicePixelRatio() * scale).toSize();
+    if (size.width() > page.width() || size.height() > page.height()) {
+        size.scale(page.size(), Qt::KeepAspectRatio);
+    }
     painter.drawPixmap(QRect(QPoint(0, 0), size), image);
-    painter.end();
+    if (!painter.end()) {
+        msgBox(this, QStringLiteral("No form to print or printer error"));
+    }
 }
 
 void MDIFrmMain::MnuExit_Click() {

@@ -16,5 +16,8 @@ int main(int argc, char* argv[]) {
     if (main.endRequested) {
         return 0;
     }
+    // Keyboard mnemonics of the child windows need an active main window; a
+    // desktop without a window manager (a bare X server) never activates it.
+    main.activateWindow();
     return QApplication::exec();
 }
