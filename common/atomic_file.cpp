@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "common/paths.h"
@@ -67,14 +65,30 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
 std::string readWholeFile(const std::string& path) {
     if (!fileExists(path))
         throw FileError("Cannot open " + path + ": no such file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw FileError("Cannot open " + path + ": " + std::strerror(errno));
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad())
-        throw FileError("Cannot read " + path);
-    return std::move(ss).str();
+    // Plain reads into a string sized from fstat: a stream copy costs more than
+    // parsing a short input file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw FileError(systemError("Cannot open", path));
+    struct stat st {};
+    std::string content;
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        content.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            throw FileError("Cannot read " + path);
+        }
+        content.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return content;
 }
 
 }  // namespace rivulon

@@ -308,7 +308,14 @@ bool ListReader::quickReal(float& value) {
     afterComma_ = false;
     expecting_ = "a field";
     pos_ = static_cast<std::size_t>(p - content_.data());
-    consumeDelimiter();
+    // A comma followed by the next number is the usual case; a comma before
+    // blanks or a line end and a line end itself need the full rules.
+    if (p + 1 < end && *p == ',' && !isBlank(p[1]) && !isLineEnd(p[1])) {
+        ++pos_;
+        afterComma_ = true;
+    } else {
+        consumeDelimiter();
+    }
     return true;
 }
 

@@ -20,6 +20,14 @@ TEST(AtomicFile, ReplacesWholeFileAndLeavesNoTemporary) {
     writeFileAtomically(path, "new contents\r\n");
     EXPECT_EQ(readWholeFile(path), "new contents\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    // Larger than one read, with NULs and no line end at the close.
+    std::string big;
+    for (int i = 0; i < 200000; ++i)
+        big += static_cast<char>(i * 7 % 256);
+    writeFileAtomically(path, big);
+    EXPECT_EQ(readWholeFile(path), big);
+    writeFileAtomically(path, "");
+    EXPECT_EQ(readWholeFile(path), "");
     fs::remove_all(dir);
 }
 
