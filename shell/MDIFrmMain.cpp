@@ -21,6 +21,7 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 
 #include "common/list_reader.h"
@@ -413,6 +414,30 @@ QMdiSubWindow* MDIFrmMain::addChild(QWidget* window) {
     return sub;
 }
 
+void MDIFrmMain::showChild(QWidget* window) {
+    auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    if (!sub) {
+        return;
+    }
+    window->show();
+    sub->show();
+    // The area places a new window after the others, often past the right edge.
+    const QRect area = mdiArea_->viewport()->rect();
+    QRect frame = sub->geometry();
+    if (frame.width() > area.width()) {
+        frame.setWidth(area.width());
+    }
+    if (frame.height() > area.height()) {
+        frame.setHeight(area.height());
+    }
+    frame.moveRight(std::min(frame.right(), area.right()));
+    frame.moveBottom(std::min(frame.bottom(), area.bottom()));
+    frame.moveLeft(std::max(frame.left(), 0));
+    frame.moveTop(std::max(frame.top(), 0));
+    sub->setGeometry(frame);
+    mdiArea_->setActiveSubWindow(sub);
+}
+
 QWidget* MDIFrmMain::activeChild() const {
     QMdiSubWindow* sub = mdiArea_->activeSubWindow();
     if (!sub) {
@@ -444,10 +469,8 @@ void MDIFrmMain::openSeepageWindow(bool variableConcentration) {
     if (variableConcentration) {
         seepage_->SetVarConc();
     }
-    seepage_->show();
-    seepage_->parentWidget()->show();
     seepage_->parentWidget()->adjustSize();
-    mdiArea_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(seepage_->parentWidget()));
+    showChild(seepage_);
 }
 
 void MDIFrmMain::HelpCmd(std::int16_t command, std::int32_t context) {

@@ -52,6 +52,8 @@ class MDIFrmMain : public QMainWindow {
 
     // Child windows.
     QMdiSubWindow* addChild(QWidget* window);
+    // Shows a child window inside the visible part of the frame and makes it active.
+    void showChild(QWidget* window);
     FrmStart* startWindow() const;
     FrmGraph* graphWindow(bool create);
     FrmSeepage* seepageWindow() const;

@@ -265,9 +265,7 @@ void FrmStart::cmdShowSimInfo_Click() {
     }
     html += QStringLiteral("</pre>");
     listing->setHtml(html);
-    listing->show();
-    listing->parentWidget()->show();
-    main_->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(listing->parentWidget()));
+    main_->showChild(listing);
 }
 
 void FrmStart::cmdRunSimulation_Click() {
@@ -294,8 +292,7 @@ bool FrmStart::RunSimulation(const std::array<std::int16_t, 5>& scales) {
     const int level = simLevel();
     FrmGraph* graph = main_->graphWindow(true);
     graph->prepareRun(level);
-    graph->parentWidget()->show();
-    graph->show();
+    main_->showChild(graph);
     graph->TabOut->setCurrentIndex(0);
 
     RunGraphs::Pictures pictures;
