@@ -341,7 +341,11 @@ QString FrmStart::SaveResults(const QString& fileName) {
     session.state.watershedName = ss(txtWName->text());
     try {
         rivulon::saveResults(ss(path), session.state);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // A cancelled dialog stays silent, but a failed write must not look
+        // like a saved file.
+        dialogs().message(this, QStringLiteral("Results were not saved: ") + qs(e.what()),
+                          QStringLiteral("Save simulation results"));
         return {};
     }
     return path;
@@ -360,7 +364,9 @@ QString FrmStart::SaveSummary(const QString& fileName) {
     }
     try {
         rivulon::saveSummary(ss(path), session.state);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        dialogs().message(this, QStringLiteral("Summary was not saved: ") + qs(e.what()),
+                          QStringLiteral("Save simulation summary"));
         return {};
     }
     return path;

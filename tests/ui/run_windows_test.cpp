@@ -98,6 +98,13 @@ TEST(StartWindowRun, SavedFilesMatchHydload) {
     EXPECT_EQ(dialogs.fileTitles,
               (QStringList{"Save simulation results", "Save simulation summary"}));
     EXPECT_EQ(fileBytes(out + "Summary2.dat"), fileBytes(out + "Summary.dat"));
+
+    // A write that fails is reported, and no path comes back as if saved.
+    dialogs.messages.clear();
+    EXPECT_TRUE(start->SaveResults(home.dir.path() + "/no such folder/Results.dat").isEmpty());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith("Save simulation results|Results were not saved: "))
+        << dialogs.messages[0].toStdString();
 }
 
 TEST(StartWindowRun, StreamflowOnlyThenRedrawWithOtherScales) {
