@@ -968,37 +968,31 @@ void MDIFrmMain::MnuDelay_Click() {
     notAvailable(QStringLiteral("Delay Stream Responses to Weather Events"));
 }
 
-void MDIFrmMain::MnuSeepage_Click() {
-    rivulon::RunOptions& options = session_.state.options;
-    if (options.seepControlOn) {
-        options.seepControlOn = false;
-        refreshOptionMarks();
-        return;
-    }
+// These menu items switch their option off when it is on, and otherwise open
+// the window that sets it. Returns whether the option was on.
+bool MDIFrmMain::switchOptionOff(bool& option) {
+    const bool wasOn = option;
+    option = false;
     refreshOptionMarks();
-    openSeepageWindow(false);
+    return wasOn;
+}
+
+void MDIFrmMain::MnuSeepage_Click() {
+    if (!switchOptionOff(session_.state.options.seepControlOn)) {
+        openSeepageWindow(false);
+    }
 }
 
 void MDIFrmMain::MnuSetNutrMatrix_Click() {
-    rivulon::RunOptions& options = session_.state.options;
-    if (options.nutrientMatrixInUse) {
-        options.nutrientMatrixInUse = false;
-        refreshOptionMarks();
-        return;
+    if (!switchOptionOff(session_.state.options.nutrientMatrixInUse)) {
+        notAvailable(QStringLiteral("Set Monthly Nutrient Data (Data Matrix)"));
     }
-    refreshOptionMarks();
-    notAvailable(QStringLiteral("Set Monthly Nutrient Data (Data Matrix)"));
 }
 
 void MDIFrmMain::MnuVarConc_Click() {
-    rivulon::RunOptions& options = session_.state.options;
-    if (options.varConcOn) {
-        options.varConcOn = false;
-        refreshOptionMarks();
-        return;
+    if (!switchOptionOff(session_.state.options.varConcOn)) {
+        openSeepageWindow(true);
     }
-    refreshOptionMarks();
-    openSeepageWindow(true);
 }
 
 void MDIFrmMain::MnuOC_Click() {

@@ -43,6 +43,7 @@ class MDIFrmMain : public QMainWindow {
     bool NotepadOpen(const QString& fileName);
 
     // Check marks and two-state buttons follow the session's options.
+    bool switchOptionOff(bool& option);
     void refreshOptionMarks();
     // Menus that depend on the optional files of the project.
     void EnableMenu();
