@@ -29,6 +29,10 @@ struct WeatherScan {
 WeatherScan scanWeatherFile(const std::string& path);
 WeatherScan scanWeatherText(const std::string& fileName, std::string_view content);
 
+// Lines of a text: LF, CR LF and a lone CR each end one, and a last line
+// without an end counts too.
+std::int32_t countLines(std::string_view content);
+
 // The years spinner's maximum and value: the whole years, but at least 1.
 int yearsForSpinner(const WeatherScan& scan);
 

@@ -55,6 +55,41 @@ TEST(WeatherScan, YearsFromLineCountAndDatedOrNot) {
     }
 }
 
+TEST(WeatherScan, CountsEveryKindOfLineEndAcrossWordBoundaries) {
+    // The slow, obvious count the word-at-a-time one must agree with.
+    const auto reference = [](const std::string& s) {
+        std::int32_t lines = 0;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == '\n' || (s[i] == '\r' && (i + 1 >= s.size() || s[i + 1] != '\n')))
+                ++lines;
+        }
+        if (!s.empty() && s.back() != '\n' && s.back() != '\r')
+            ++lines;
+        return lines;
+    };
+    EXPECT_EQ(countLines(""), 0);
+    EXPECT_EQ(countLines("1234567\r\n1234567\r\n"), 2);  // CR LF split over two words
+    EXPECT_EQ(countLines("1234567\r1234567\r\r\n12345"), 4);
+    // Bytes one bit away from CR or LF are no line ends.
+    EXPECT_EQ(countLines(std::string("\x8a\x8d\x0b\x0c\x02\x00"
+                                     "ghijklmnop",
+                                     16)),
+              1);
+
+    const char alphabet[] = {'a', '\r', '\n', '\x8a', '\x8d', '\0', '5'};
+    std::uint32_t seed = 12345;
+    for (int trial = 0; trial < 3000; ++trial) {
+        seed = seed * 1664525u + 1013904223u;
+        const std::size_t length = (seed >> 8) % 70;
+        std::string s;
+        for (std::size_t i = 0; i < length; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            s += alphabet[(seed >> 16) % sizeof alphabet];
+        }
+        ASSERT_EQ(countLines(s), reference(s)) << "trial " << trial;
+    }
+}
+
 TEST(Dates, ParsesTheUsualFormsAndAddsYears) {
     EXPECT_EQ(parseDate("4/1/1990"), (CalendarDate{1990, 4, 1}));
     EXPECT_EQ(parseDate("1990-04-01"), (CalendarDate{1990, 4, 1}));
