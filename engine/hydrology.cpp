@@ -17,26 +17,49 @@ constexpr float kSnowPresent = 0.001f;     // cm; less counts as bare ground
 constexpr float kRunoffThreshold = 0.01f;  // cm of rain plus melt
 constexpr float kBuildupDecay = 0.12f;     // 1/day, urban solids
 
-// Day's curve number from the antecedent 5-day rain plus melt; the class
-// boundaries differ between growing and dormant seasons.
-float dayCurveNumber(const std::array<float, 4>& cn, float a5, bool melt, bool growing) {
+// Which part of the curve-number rule applies today. It depends only on the
+// day (5-day water, melt, season), so it is settled once for all land uses;
+// each land use then does the same arithmetic the rule gives.
+struct CurveNumberBand {
+    enum Kind { Wet, Upper, Lower } kind = Wet;
+    float above = 0;  // a5 - lower class boundary (Upper)
+    float width = 0;  // between the two class boundaries (Upper)
+    float lower = 0;  // the lower class boundary (Lower)
+    float a5 = 0;
+};
+
+// The class boundaries differ between growing and dormant seasons.
+CurveNumberBand curveNumberBand(float a5, bool melt, bool growing) {
+    CurveNumberBand b;
+    b.a5 = a5;
+    const float wet = growing ? 5.33f : 2.79f;
+    const float dry = growing ? 3.56f : 1.27f;
+    if (melt || a5 >= wet) {
+        b.kind = CurveNumberBand::Wet;
+    } else if (a5 >= dry) {
+        b.kind = CurveNumberBand::Upper;
+        b.above = a5 - dry;
+        b.width = growing ? 1.77f : 1.52f;
+    } else {
+        b.kind = CurveNumberBand::Lower;
+        b.lower = dry;
+    }
+    return b;
+}
+
+float dayCurveNumber(const std::array<float, 4>& cn, const CurveNumberBand& b) {
     const float cn1 = cn[1];
     const float cn2 = cn[2];
     const float cn3 = cn[3];
-    if (melt)
-        return cn3;
-    if (growing) {
-        if (a5 >= 5.33f)
+    switch (b.kind) {
+        case CurveNumberBand::Wet:
             return cn3;
-        if (a5 >= 3.56f)
-            return cn2 + (cn3 - cn2) * (a5 - 3.56f) / 1.77f;
-        return cn1 + (cn2 - cn1) * a5 / 3.56f;
+        case CurveNumberBand::Upper:
+            return cn2 + (cn3 - cn2) * b.above / b.width;
+        case CurveNumberBand::Lower:
+            break;
     }
-    if (a5 >= 2.79f)
-        return cn3;
-    if (a5 >= 1.27f)
-        return cn2 + (cn3 - cn2) * (a5 - 1.27f) / 1.52f;
-    return cn1 + (cn2 - cn1) * a5 / 1.27f;
+    return cn1 + (cn2 - cn1) * b.a5 / b.lower;
 }
 
 }  // namespace
@@ -131,14 +154,14 @@ void dailyRunoff(ModelState& state, int month, int year) {
     const bool growing = w.growingSeason[month] > 0;
     const bool melting = d.melt > 0;
     const float water = d.water;
-    const float a5 = d.antecedent5;
+    const CurveNumberBand band = curveNumberBand(d.antecedent5, melting, growing);
 
-    float weighted = 0;  // cm * ha
-    for (int k = 1; k <= w.landUseCount; ++k) {
+    // Depth of runoff (cm) from land use k; 0 where it has no curve number.
+    const auto landUseRunoff = [&](int k) {
         float q = 0;
         const std::array<float, 4>& cn = w.curveNumber[k];
         if (cn[2] > 0) {
-            const float dayCn = dayCurveNumber(cn, a5, melting, growing);
+            const float dayCn = dayCurveNumber(cn, band);
             if (dayCn == 0) {
                 throw RunError("Land use " + std::to_string(k) + " (\"" + w.landUseName[k] +
                                "\") reached a curve number of 0 in month " + std::to_string(month) +
@@ -152,14 +175,36 @@ void dailyRunoff(ModelState& state, int month, int year) {
                 const float excess = water - 0.2f * s;
                 q = excess * excess / (water + 0.8f * s);
             }
-            weighted += q * w.area[k];
-            r.luRunoffMonth[k][month] += q;
         }
-        if (k <= w.ruralCount) {
-            if (level > 1)
-                addDailyErosion(state, k, month, year);
-        } else if (level > 2) {
-            urbanWashoff(state, k, q, month);
+        return q;
+    };
+
+    float weighted = 0;  // cm * ha
+    const int landUses = w.landUseCount;
+    if (level == 1) {
+        // Nothing else runs per land use, so the tables stay in registers.
+        const float* area = w.area.data();
+        MonthArray* luRunoff = r.luRunoffMonth.data();
+        for (int k = 1; k <= landUses; ++k) {
+            if (w.curveNumber[k][2] > 0) {
+                const float q = landUseRunoff(k);
+                weighted += q * area[k];
+                luRunoff[k][month] += q;
+            }
+        }
+    } else {
+        for (int k = 1; k <= w.landUseCount; ++k) {
+            const float q = landUseRunoff(k);
+            if (w.curveNumber[k][2] > 0) {
+                weighted += q * w.area[k];
+                r.luRunoffMonth[k][month] += q;
+            }
+            if (k <= w.ruralCount) {
+                if (level > 1)
+                    addDailyErosion(state, k, month, year);
+            } else if (level > 2) {
+                urbanWashoff(state, k, q, month);
+            }
         }
     }
     d.runoff = weighted / w.totalArea;

@@ -107,6 +107,40 @@ TEST(CurveNumber, RetentionEdges) {
     EXPECT_FLOAT_EQ(runoffAt(s, 4, 3), 3);
 }
 
+// Level 1 takes its own path through the land uses; the runoff it finds must
+// be the other levels' to the last bit, including land uses without a curve
+// number among the others.
+TEST(CurveNumber, EveryLevelFindsTheSameRunoff) {
+    ModelState base = oneLandUse(1);
+    testing::setLandUses(
+        base.watershed, 2,
+        {{"Cropland", 120, 81, .03f}, {"Quarry", 15, 0, 0}, {"Village", 20, 88, 0}});
+    base.results.luRunoffMonth.assign(4, MonthArray{});
+    base.results.luSolidsMonth.assign(4, MonthArray{});
+    prepareWatershed(base);
+    const float cases[][3] = {{0, 2.5f, 0}, {4.1f, 3, 0}, {6, 1.2f, 0}, {0, 4, .5f}, {2, 7, 0}};
+    for (const float growing : {0.0f, 1.0f}) {
+        base.watershed.growingSeason[1] = growing;
+        for (const auto& [a5, water, melt] : cases) {
+            ModelState one = base;
+            ModelState two = base;
+            two.options.simLevel = 2;
+            for (ModelState* s : {&one, &two}) {
+                s->daily.antecedent5 = a5;
+                s->daily.water = water;
+                s->daily.melt = melt;
+                dailyRunoff(*s, 1, 1);
+            }
+            EXPECT_GT(one.daily.runoff, 0);
+            EXPECT_EQ(one.daily.runoff, two.daily.runoff) << a5 << " " << growing;
+            for (int k = 1; k <= 3; ++k) {
+                EXPECT_EQ(one.results.luRunoffMonth[k][1], two.results.luRunoffMonth[k][1]);
+            }
+            EXPECT_EQ(one.results.luRunoffMonth[2][1], 0);
+        }
+    }
+}
+
 TEST(CurveNumber, ZeroReachingTheRetentionStopsTheRun) {
     ModelState s = oneLandUse(1);
     s.watershed.curveNumber[1][1] = 0;  // class I of 0 on a dry day
