@@ -44,10 +44,18 @@ void WeatherFileSource::parseYear(int year, WeatherYear& out) {
 }
 
 void WeatherFileSource::preload(int years) {
+    // Each year is some kilobytes: parse in place rather than copy, and do
+    // not let the vector regrow (and copy) on the way.
+    if (years > parsedYears_)
+        preloaded_.reserve(static_cast<std::size_t>(years));
     while (parsedYears_ < years) {
-        WeatherYear y{};
-        parseYear(parsedYears_ + 1, y);
-        preloaded_.push_back(y);
+        preloaded_.emplace_back();
+        try {
+            parseYear(parsedYears_ + 1, preloaded_.back());
+        } catch (...) {
+            preloaded_.pop_back();
+            throw;
+        }
     }
 }
 
