@@ -45,26 +45,11 @@ std::vector<float> monthValues(const ResultMonths& m, float divisor) {
     return v;
 }
 
-// A year-by-month table in display units, with block 0 holding the mean over
-// the averaged years.
-ResultYearMonth displayTable(const ResultYearMonth& t, const AveragedYears& a, bool load) {
-    ResultYearMonth out = t;
-    if (load) {
-        for (std::size_t y = 1; y < out.size(); ++y)
-            for (float& v : out[y])
-                v /= kThousand;
-    }
-    out[0].fill(0.0f);
-    for (int m = 0; m <= 12; ++m) {
-        for (int y = a.first; y <= a.last; ++y)
-            out[0][m] += out[y][m];
-        out[0][m] /= static_cast<float>(a.count);
-    }
-    return out;
-}
-
-ResultYearLandUse displayLandUse(const ResultYearLandUse& t, const AveragedYears& a, bool load) {
-    ResultYearLandUse out = t;
+// A year-by-month or year-by-land-use table in display units, with row 0
+// holding the mean over the averaged years.
+template <class Table>
+Table displayTable(const Table& t, const AveragedYears& a, bool load) {
+    Table out = t;
     if (load) {
         for (std::size_t y = 1; y < out.size(); ++y)
             for (float& v : out[y])
@@ -72,10 +57,10 @@ ResultYearLandUse displayLandUse(const ResultYearLandUse& t, const AveragedYears
     }
     for (float& v : out[0])
         v = 0.0f;
-    for (std::size_t k = 0; k < out[0].size(); ++k) {
+    for (std::size_t c = 0; c < out[0].size(); ++c) {
         for (int y = a.first; y <= a.last; ++y)
-            out[0][k] += out[y][k];
-        out[0][k] /= static_cast<float>(a.count);
+            out[0][c] += out[y][c];
+        out[0][c] /= static_cast<float>(a.count);
     }
     return out;
 }
@@ -365,13 +350,13 @@ MonthlyTable buildMonthlyTable(const ResultSet& rs, int mode, bool organicCarbon
     const ResultYearMonth totP = displayTable(rs.totP, a, true);
     const ResultYearMonth pointN = displayTable(rs.pointN, a, true);
     const ResultYearMonth pointP = displayTable(rs.pointP, a, true);
-    const ResultYearLandUse luRunoff = displayLandUse(rs.luRunoff, a, false);
+    const ResultYearLandUse luRunoff = displayTable(rs.luRunoff, a, false);
     // Erosion per hectare stays in t/ha, as its heading says.
-    const ResultYearLandUse luErosion = displayLandUse(rs.luErosion, a, false);
-    const ResultYearLandUse luDisN = displayLandUse(rs.luDisN, a, true);
-    const ResultYearLandUse luTotN = displayLandUse(rs.luTotN, a, true);
-    const ResultYearLandUse luDisP = displayLandUse(rs.luDisP, a, true);
-    const ResultYearLandUse luTotP = displayLandUse(rs.luTotP, a, true);
+    const ResultYearLandUse luErosion = displayTable(rs.luErosion, a, false);
+    const ResultYearLandUse luDisN = displayTable(rs.luDisN, a, true);
+    const ResultYearLandUse luTotN = displayTable(rs.luTotN, a, true);
+    const ResultYearLandUse luDisP = displayTable(rs.luDisP, a, true);
+    const ResultYearLandUse luTotP = displayTable(rs.luTotP, a, true);
     const std::vector<float> septicN = displayPerYear(rs.septicN, a);
     const std::vector<float> septicP = displayPerYear(rs.septicP, a);
 
