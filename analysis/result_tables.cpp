@@ -38,6 +38,20 @@ ChartData chart(std::string title, ChartKind kind, std::vector<float> values,
     return c;
 }
 
+// The heading row of the per-land-use block of the summary and monthly tables.
+void setSourceHeadings(TextGrid& g, int row, const std::string& first, const std::string& word) {
+    const std::string head[] = {first,
+                                "Area (ha)",
+                                "Runoff (cm)",
+                                "Erosion (t/h)",
+                                "Dis. " + word + " (t)",
+                                "Tot. " + word + " (t)",
+                                "Dis. P (t)",
+                                "Tot. P (t)"};
+    for (int c = 0; c < 8; ++c)
+        g.set(row, c, head[c]);
+}
+
 std::vector<float> monthValues(const ResultMonths& m, float divisor) {
     std::vector<float> v;
     for (int i = 1; i <= 12; ++i)
@@ -130,16 +144,7 @@ SummaryTable buildSummaryTable(const ResultSet& rs, bool organicCarbon) {
         s = 32;
     }
 
-    const std::string sourceHead[] = {"Source",
-                                      "Area (ha)",
-                                      "Runoff (cm)",
-                                      "Erosion (t/h)",
-                                      "Dis. " + word + " (t)",
-                                      "Tot. " + word + " (t)",
-                                      "Dis. P (t)",
-                                      "Tot. P (t)"};
-    for (int c = 0; c < 8; ++c)
-        g.set(s, c, sourceHead[c]);
+    setSourceHeadings(g, s, "Source", word);
     for (int k = 1; k <= lu; ++k) {
         const int r = s + k;
         g.set(r, 0, rs.landUseName[k]);
@@ -405,16 +410,7 @@ MonthlyTable buildMonthlyTable(const ResultSet& rs, int mode, bool organicCarbon
             }
             s = l + 15;
         }
-        const std::string sourceHead[] = {"SOURCE",
-                                          "Area (ha)",
-                                          "Runoff (cm)",
-                                          "Erosion (t/h)",
-                                          "Dis. " + word + " (t)",
-                                          "Tot. " + word + " (t)",
-                                          "Dis. P (t)",
-                                          "Tot. P (t)"};
-        for (int c = 0; c < 8; ++c)
-            g.set(s, c, sourceHead[c]);
+        setSourceHeadings(g, s, "SOURCE", word);
         for (int k = 1; k <= lu; ++k) {
             const float area = rs.area[k];
             g.set(s + k, 0, rs.landUseName[k]);
