@@ -32,6 +32,8 @@ struct RunOptions {
 
     bool nutrientMatrixInUse = false;
     bool organicCarbonMode = false;  // labels only
+
+    bool operator==(const RunOptions&) const = default;
 };
 
 }  // namespace rivulon

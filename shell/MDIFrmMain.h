@@ -2,65 +2,67 @@
 
 #include <QHash>
 #include <QMainWindow>
-#include <QPointer>
+#include <QStringList>
 #include <cstdint>
 
+#include "shell/run_controller.h"
 #include "shell/session.h"
+#include "shell/window_host.h"
 
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
-class FrmStart;
-class FrmGraph;
-class FrmSeepage;
 
 // The main window: a multiple-document frame whose menus and toolbar open the
 // other windows and switch the run options. It owns the session (the model
-// state and the project settings) that the child windows work on; its check
-// marks reflect the session's options, they never hold them.
-class MDIFrmMain : public QMainWindow {
+// state and the project settings) and is the host the child windows see; its
+// check marks and enabled states follow the session's signals.
+//
+// Its parts are split by concern: menu_tree.cpp (the menu and toolbar as
+// data, command dispatch), main_edit.cpp (Copy, Cut, Paste), main_arrange.cpp
+// (window arrangement), main_startup.cpp (start-up flow and files given on
+// the command line).
+class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     Q_OBJECT
   public:
     explicit MDIFrmMain(QWidget* parent = nullptr);
     ~MDIFrmMain() override;
 
     // Prepares the application folder and opens the start window, whose
-    // loading runs the start-up dialogue.
-    void MDIForm_Load();
+    // loading runs the start-up dialogue. Files given (on the command line)
+    // are opened instead: a project in the start window without asking, the
+    // others in their windows. False when the user ended the program.
+    bool MDIForm_Load(const QStringList& files = {});
+    // Opens files given on the command line, each by what it holds.
+    void openFiles(const QStringList& paths);
 
-    Session& session() { return session_; }
+    // The window host.
+    Session& session() override { return session_; }
+    QWidget* frame() override { return this; }
+    QWidget* findWindow(rivulon::ui::WindowKind kind) const override;
+    QWidget* openWindow(rivulon::ui::WindowKind kind) override;
+    void addChild(QWidget* window) override;
+    void showChild(QWidget* window) override;
+    void runCommand(const QString& menuItem) override;
+    void HelpCmd(std::int16_t command, std::int32_t context) override;
+    QString CheckInputBox(const QString& prompt, const QString& title, float limit, int helpContext,
+                          const QString& defaultText) override;
+    void SetPopRate(const QString& explanation, const QString& kind) override;
+    bool NotepadOpen(const QString& fileName) override;
+    rivulon::ui::RunController& runs() override { return runs_; }
+
     QMdiArea* mdiArea() const { return mdiArea_; }
     QAction* action(const QString& name) const { return actions_.value(name); }
     QMenu* menu(const QString& name) const { return menus_.value(name); }
     QToolBar* toolBar() const { return toolBar_; }
+    QWidget* activeChild() const;
 
-    // Services for the other windows.
-    void HelpCmd(std::int16_t command, std::int32_t context);
-    QString CheckInputBox(const QString& prompt, const QString& title, float limit, int helpContext,
-                          const QString& defaultText);
-    void SetPopRate(const QString& explanation, const QString& kind);
-    bool NotepadOpen(const QString& fileName);
-
-    // Check marks and two-state buttons follow the session's options.
-    bool switchOptionOff(bool& option);
+    // Followers of the session's signals.
     void refreshOptionMarks();
-    // Menus that depend on the optional files of the project.
     void EnableMenu();
-    // Items that need loaded data are disabled and the county list reset.
     void disableDataMenus();
     void setCountyMenu(const QStringList& names);
-
-    // Child windows.
-    QMdiSubWindow* addChild(QWidget* window);
-    // Shows a child window inside the visible part of the frame and makes it active.
-    void showChild(QWidget* window);
-    FrmStart* startWindow() const;
-    FrmGraph* graphWindow(bool create);
-    FrmSeepage* seepageWindow() const;
-    void openSeepageWindow(bool variableConcentration);
-    void closeGraphWindow();
-    QWidget* activeChild() const;
 
     // Commands, named after their menu items.
     void mnuStart_Click();
@@ -82,33 +84,14 @@ class MDIFrmMain : public QMainWindow {
     void MnuNotepadProject_Click();
     void MnuLinearRate_Click();
     void MnuExpRate_Click();
-    void MnuEditTransport_Click();
-    void MnuEditNutrient_Click();
-    void GetMatchInputFiles();
-    void MnuEditweather_Click();
-    void MnuLandUse_Click();
     void MnuSoil_Click();
-    void MnuPopulation_Click();
-    void MnuUSGS_Click();
     void MnuCounty_Click(int index);
-    void MnuLUMap_Click();
-    void MnuSoilMap_Click();
-    void MnuCountyMap_Click();
-    void MnuSummary_Click();
-    void MnuAnnual_Click();
-    void MnuMonthly_Click();
-    void MnuRegroup_Click();
-    void MnuCompScen_Click();
-    void MnuSum_Click();
-    void MnuSDR_Click();
     void MnuNormalW_Click();
-    void MnuDelay_Click();
     void MnuSeepage_Click();
     void MnuSetNutrMatrix_Click();
     void MnuVarConc_Click();
     void MnuOC_Click();
     void MnuSeptic_Click();
-    void MnuRunSubBasins_Click();
     void MnuCascade_Click();
     void Mnuhorizontal_Click();
     void MnuVertical_Click();
@@ -117,15 +100,6 @@ class MDIFrmMain : public QMainWindow {
     void MnuHelpIndex_Click();
     void mnuAbout_Click();
 
-    // Set once loading has finished; the start-up dialogue sets the second
-    // when the user gave up choosing, so that the start window is closed again.
-    bool mainLoaded = false;
-    bool closeStartAfterLoad = false;
-    // The start-up dialogue's "create new input" request.
-    bool createNewRequested = false;
-    // "End the program" was pressed during start-up.
-    bool endRequested = false;
-
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -133,21 +107,31 @@ class MDIFrmMain : public QMainWindow {
     void createActions();
     void createMenus();
     void createToolBars();
-    void MnuFile_Open();
+    void followSession();
+    void followFiles();
+    void followRuns();
     void MnuEdit_Open();
     void mnuWindows_Open();
+    // A command of the window registry: opens its window, or says it is not
+    // available yet.
+    void openCommand(const QString& menuItem);
     void notAvailable(const QString& caption);
+    // Switches an option off when it is on (true), so the caller knows not
+    // to open the window that sets it.
+    bool switchOptionOff(bool& option);
+    // Opens the start window and runs its start-up dialogue.
     void openStartWindow();
 
     Session session_;
+    rivulon::ui::RunController runs_;
     QMdiArea* mdiArea_;
     QToolBar* toolBar_ = nullptr;
     QHash<QString, QAction*> actions_;
     QHash<QString, QMenu*> menus_;
     QList<QAction*> countyItems_;
     QList<QAction*> windowItems_;
-    QPointer<FrmStart> start_;
-    QPointer<FrmGraph> graph_;
-    QPointer<FrmSeepage> seepage_;
+    // A project named on the command line, taken by the next start-up instead of asking.
+    QString pendingProject_;
     bool exitConfirmed_ = false;
+    bool ended_ = false;  // "End" was chosen in the start-up dialogue
 };

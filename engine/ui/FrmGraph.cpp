@@ -13,12 +13,13 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/paths.h"
+#include "engine/ui/RunGraphs.h"
 #include "project/project_file.h"
-#include "project/ui/FrmStart.h"
-#include "shell/MDIFrmMain.h"
 #include "shell/PictureBox.h"
 #include "shell/UpDown.h"
 #include "shell/dialogs.h"
+#include "shell/run_controller.h"
+#include "shell/session.h"
 
 using rivulon::ui::msgBox;
 
@@ -29,7 +30,7 @@ constexpr double kLegendWidth = 1200;
 constexpr double kLegendHeight = 650;
 }  // namespace
 
-FrmGraph::FrmGraph(MDIFrmMain* main) : main_(main) {
+FrmGraph::FrmGraph(rivulon::ui::WindowHost& host) : host_(host) {
     setObjectName("FrmGraph");
     setWindowTitle(QStringLiteral("Simultion Output (Real-time)"));
     Label1 = new QLabel(QStringLiteral("Output from the Watershed Model:"), this);
@@ -119,22 +120,61 @@ FrmGraph::FrmGraph(MDIFrmMain* main) : main_(main) {
 }
 
 void FrmGraph::Form_Load() {
-    const auto& scale = main_->session().settings.graphScale;
+    const auto& scale = host_.session().settings.graphScale;
     for (int i = 0; i < 4; ++i) {
         const QSignalBlocker block(UpDn[i]);
         UpDn[i]->setValue(scale[i + 1]);
         UpDn_Change(i);
     }
-    prepareRun(main_->session().state.options.simLevel);
+    prepareRun(host_.session().state.options.simLevel);
+}
+
+FrmGraph::~FrmGraph() {
+    disconnect(progress_);
+    disconnect(finished_);
+}
+
+void FrmGraph::beginRun(int simLevel, const std::array<std::int16_t, 5>& scales,
+                        const QString& period) {
+    endRun();
+    // The period follows the start window at every run, not only the first.
+    Label2->setText(QStringLiteral("Simulation Interval: From the Start to the End from ") +
+                    period);
+    prepareRun(simLevel);
+    TabOut->setCurrentIndex(0);
+    RunGraphs::Pictures pictures;
+    pictures.water = PicBox[0];
+    pictures.nutrients = PicBox[1];
+    for (int i = 0; i < 4; ++i) {
+        pictures.legends[i] = PicLegend[i];
+    }
+    graphs_ = std::make_unique<RunGraphs>(pictures, scales);
+    rivulon::ui::RunController& runs = host_.runs();
+    progress_ = connect(&runs, &rivulon::ui::RunController::progress, this,
+                        [this](const std::vector<rivulon::RunEvent>& events) {
+                            if (graphs_) {
+                                graphs_->apply(events);
+                            }
+                        });
+    finished_ = connect(&runs, &rivulon::ui::RunController::finished, this,
+                        [this](const rivulon::ui::RunEnd& end) {
+                            if (graphs_) {
+                                graphs_->finish();
+                                if (end.ok) {
+                                    keepDrawings();
+                                }
+                            }
+                            endRun();
+                        });
+}
+
+void FrmGraph::endRun() {
+    disconnect(progress_);
+    disconnect(finished_);
+    graphs_.reset();
 }
 
 void FrmGraph::prepareRun(int simLevel) {
-    // The period follows the start window at every run, not only the first.
-    if (FrmStart* start = main_->startWindow()) {
-        Label2->setText(QStringLiteral("Simulation Interval: From the Start to the End from ") +
-                        start->txtStartMY->text() + QStringLiteral(" to ") +
-                        start->TxtEndMY->text());
-    }
     TabOut->setTabText(0, QStringLiteral("Streamflow and Sediment"));
     TabOut->setTabText(1, QStringLiteral("Simulated N, P or OC output"));
     const bool nutrients = simLevel >= 3 || simLevel < 0;
@@ -179,7 +219,8 @@ void FrmGraph::cmdRedraw_Click() {
     TabOut->setCurrentIndex(0);
     PicBox[0]->clear();
     PicBox[1]->clear();
-    if (FrmStart* start = main_->startWindow()) {
+    if (auto* start = dynamic_cast<rivulon::ui::RunCommands*>(
+            host_.findWindow(rivulon::ui::WindowKind::Start))) {
         start->redraw(scales());
     }
 }
@@ -189,7 +230,7 @@ void FrmGraph::cmdShowOther_Click() {
 }
 
 void FrmGraph::cmdSaveScales_Click() {
-    const std::string& project = main_->session().settings.projectPath;
+    const std::string& project = host_.session().settings.projectPath;
     if (!rivulon::pathPresent(project)) {
         msgBox(this, QString::fromUtf8(rivulon::kNoProjectForScalesMessage),
                QString::fromUtf8(rivulon::kNoProjectForScalesTitle));
@@ -206,8 +247,9 @@ void FrmGraph::cmdSaveScales_Click() {
 }
 
 void FrmGraph::CmdSave_Click() {
-    if (FrmStart* start = main_->startWindow()) {
-        start->cmdCreateResults_Click();
+    if (auto* start = dynamic_cast<rivulon::ui::RunCommands*>(
+            host_.findWindow(rivulon::ui::WindowKind::Start))) {
+        start->saveResults();
     }
 }
 
@@ -218,7 +260,7 @@ void FrmGraph::CmdClose_Click() {
 void FrmGraph::closeEvent(QCloseEvent* event) {
     const std::array<std::int16_t, 5> s = scales();
     // The run takes its scales from the options; the project settings keep them too.
-    Session& session = main_->session();
+    Session& session = host_.session();
     for (int i = 1; i <= 4; ++i) {
         session.settings.graphScale[i] = s[i];
         session.state.options.graphScale[i] = s[i];

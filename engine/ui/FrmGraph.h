@@ -3,26 +3,33 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <memory>
+
+#include "shell/window_host.h"
+#include "shell/window_services.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class MDIFrmMain;
+class RunGraphs;
 class PictureBox;
 class UpDown;
 
 // The run's live graphs: streamflow and sediment on one tab, nitrogen (or
 // organic carbon) and phosphorus on the other, with the four y-scales.
-class FrmGraph : public QWidget {
+class FrmGraph : public QWidget, public rivulon::ui::RunView {
     Q_OBJECT
   public:
-    explicit FrmGraph(MDIFrmMain* main);
+    explicit FrmGraph(rivulon::ui::WindowHost& host);
+    ~FrmGraph() override;
 
-    // The y-scales from the graph scales and the simulated period from the start window.
+    // The y-scales from the graph scales.
     void Form_Load();
     // Before a run: tab captions and which scale boxes show.
     void prepareRun(int simLevel);
+    void beginRun(int simLevel, const std::array<std::int16_t, 5>& scales,
+                  const QString& period) override;
     // After a run: keeps the finished drawings.
     void keepDrawings();
     std::array<std::int16_t, 5> scales() const;
@@ -55,6 +62,10 @@ class FrmGraph : public QWidget {
     void tabChanged(int index);
     void text1Edited(int index);
 
-    MDIFrmMain* main_;
+    void endRun();
+
+    rivulon::ui::WindowHost& host_;
+    std::unique_ptr<RunGraphs> graphs_;
+    QMetaObject::Connection progress_, finished_;
     std::array<QLabel*, 4> scaleLabels_{};
 };

@@ -9,13 +9,34 @@
 #include <QVBoxLayout>
 
 #include "engine/option_rules.h"
-#include "shell/MDIFrmMain.h"
 #include "shell/PictureBox.h"
 #include "shell/dialogs.h"
+#include "shell/session.h"
 
 using rivulon::ui::msgBox;
 
-FrmSeepage::FrmSeepage(MDIFrmMain* main) : main_(main) {
+void FrmSeepage::open(rivulon::ui::WindowHost& host, bool variableConcentration) {
+    if (QWidget* old = host.findWindow(rivulon::ui::WindowKind::Seepage)) {
+        old->close();
+    }
+    auto* window = new FrmSeepage(host);
+    host.addChild(window);
+    if (variableConcentration) {
+        window->SetVarConc();
+    }
+    window->parentWidget()->adjustSize();
+    host.showChild(window);
+}
+
+void FrmSeepage::openSeepage(rivulon::ui::WindowHost& host) {
+    open(host, false);
+}
+
+void FrmSeepage::openVariableConcentration(rivulon::ui::WindowHost& host) {
+    open(host, true);
+}
+
+FrmSeepage::FrmSeepage(rivulon::ui::WindowHost& host) : host_(host) {
     setObjectName("FrmSeepage");
     setWindowTitle(QStringLiteral("Seepage Parameters"));
     static const char* const captions[4] = {"Max. Seepage Coefficient (day^-1)",
@@ -118,13 +139,13 @@ void FrmSeepage::cmdSet_Click() {
         msgBox(this, QString::fromStdString(choice.message));
         return;
     }
-    rivulon::applySeepage(choice, main_->session().state.options);
-    main_->refreshOptionMarks();
+    rivulon::applySeepage(choice, host_.session().state.options);
+    host_.session().announceOptions();
     close();
 }
 
 void FrmSeepage::CmdDefault_Click() {
-    const auto& defaults = main_->session().settings.seepDefaults;
+    const auto& defaults = host_.session().settings.seepDefaults;
     for (int i = 0; i < 4; ++i) {
         Text1[i]->setText(QString::number(defaults[i], 'g', 7));
     }
@@ -140,20 +161,20 @@ void FrmSeepage::CmdSetV_Click() {
         msgBox(this, QString::fromStdString(choice.message));
         return;
     }
-    rivulon::applyVarConc(choice, main_->session().state.options);
-    main_->refreshOptionMarks();
+    rivulon::applyVarConc(choice, host_.session().state.options);
+    host_.session().announceOptions();
     close();
 }
 
 void FrmSeepage::CmdDefaultV_Click() {
-    const auto& defaults = main_->session().settings.varConcDefaults;
+    const auto& defaults = host_.session().settings.varConcDefaults;
     for (int i = 0; i < 4; ++i) {
         Text1[i]->setText(QString::number(defaults[i], 'g', 7));
     }
 }
 
 void FrmSeepage::cmdCancelV_Click() {
-    main_->session().state.options.varConcOn = false;
-    main_->refreshOptionMarks();
+    host_.session().state.options.varConcOn = false;
+    host_.session().announceOptions();
     close();
 }

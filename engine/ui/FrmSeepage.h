@@ -3,19 +3,23 @@
 #include <QWidget>
 #include <array>
 
+#include "shell/window_host.h"
+
 class QCheckBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class MDIFrmMain;
 
 // Sets the seepage control, or (after SetVarConc) the variable nutrient
 // concentration coefficients, and switches the matching menu check marks.
 class FrmSeepage : public QWidget {
     Q_OBJECT
   public:
-    explicit FrmSeepage(MDIFrmMain* main);
+    explicit FrmSeepage(rivulon::ui::WindowHost& host);
+    // The menu commands: a fresh window each time, in either mode.
+    static void openSeepage(rivulon::ui::WindowHost& host);
+    static void openVariableConcentration(rivulon::ui::WindowHost& host);
 
     void SetVarConc();
     bool variableConcentrationMode() const { return varConcMode_; }
@@ -38,9 +42,10 @@ class FrmSeepage : public QWidget {
     QPushButton* cmdCancelV;
 
   private:
+    static void open(rivulon::ui::WindowHost& host, bool variableConcentration);
     std::array<std::string, 4> boxes() const;
 
-    MDIFrmMain* main_;
+    rivulon::ui::WindowHost& host_;
     QGridLayout* grid_;
     bool varConcMode_ = false;
 };

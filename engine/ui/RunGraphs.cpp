@@ -1,6 +1,5 @@
 #include "engine/ui/RunGraphs.h"
 
-#include <QCoreApplication>
 #include <cmath>
 
 #include "shell/PictureBox.h"
@@ -25,9 +24,33 @@ int RunGraphs::monthPosition(int year, int month) {
     return static_cast<int>(std::lround((year - 1) * 365.0 + month * kDaysPerMonth));
 }
 
-void RunGraphs::runStarted(const rivulon::ModelState& state) {
-    yearCount_ = std::max<int>(1, state.options.yearCount);
-    simLevel_ = state.options.simLevel;
+void RunGraphs::apply(const std::vector<rivulon::RunEvent>& events) {
+    using Kind = rivulon::RunEvent::Kind;
+    for (const rivulon::RunEvent& e : events) {
+        switch (e.kind) {
+            case Kind::Started:
+                runStarted(e);
+                break;
+            case Kind::Day:
+                dayEnded(e);
+                break;
+            case Kind::Month:
+                monthEnded(e);
+                break;
+            case Kind::Year:
+                yearEnded(e);
+                break;
+            case Kind::Note:
+                break;
+        }
+    }
+    refresh(false);
+}
+
+void RunGraphs::runStarted(const rivulon::RunEvent& started) {
+    yearCount_ = std::max<int>(1, started.yearCount);
+    simLevel_ = started.simLevel;
+    organicCarbon_ = started.organicCarbon;
     dayStep_ = 6000.0 / yearCount_ / 365.0;
     daily_ = {};
     monthly_ = {};
@@ -55,44 +78,40 @@ void RunGraphs::runStarted(const rivulon::ModelState& state) {
     refresh(true);
 }
 
-void RunGraphs::dayEnded(const rivulon::ModelState& /*state*/, const rivulon::DayPoint& point) {
-    GraphDaily(*pictures_.water, dayStep_, 2.0 * scales_[1], point.streamflow, point.dayIndex, 2,
-               1);
-    GraphDaily(*pictures_.water, dayStep_, scales_[1], point.precipitation, point.dayIndex, 4, 2);
-    refresh(false);
+void RunGraphs::dayEnded(const rivulon::RunEvent& day) {
+    GraphDaily(*pictures_.water, dayStep_, 2.0 * scales_[1], day.streamflow, day.dayIndex, 2, 1);
+    GraphDaily(*pictures_.water, dayStep_, scales_[1], day.precipitation, day.dayIndex, 4, 2);
 }
 
-void RunGraphs::monthEnded(const rivulon::ModelState& state, int year, int month, int dayIndex) {
-    GraphMonthly(*pictures_.water, dayStep_, scales_[1], state.results.flow[year][month], dayIndex,
-                 0, QStringLiteral("Precip. & Flow (cm/area)"), 1, 0);
+void RunGraphs::monthEnded(const rivulon::RunEvent& month) {
+    GraphMonthly(*pictures_.water, dayStep_, scales_[1], month.streamflow, month.dayIndex, 0,
+                 QStringLiteral("Precip. & Flow (cm/area)"), 1, 0);
 }
 
-void RunGraphs::yearEnded(const rivulon::ModelState& state, int year) {
-    const rivulon::RunResults& r = state.results;
-    const QString nitrogenTitle = state.options.organicCarbonMode
-                                      ? QStringLiteral("Total & Dis. Organic C (ton)")
-                                      : QStringLiteral("Total & Dis. Nitrogen (ton)");
+void RunGraphs::yearEnded(const rivulon::RunEvent& r) {
+    const int year = r.year;
+    const QString nitrogenTitle = organicCarbon_ ? QStringLiteral("Total & Dis. Organic C (ton)")
+                                                 : QStringLiteral("Total & Dis. Nitrogen (ton)");
     // The nutrient scales are the settings over 10 and 2.5, in double precision.
     const double nScale = scales_[3] / 10.0;
     const double pScale = scales_[4] / 2.5;
     for (int month = 1; month <= 12; ++month) {
         const int x = monthPosition(year, month);
         if (simLevel_ >= 2) {
-            GraphMonthly(*pictures_.water, dayStep_, scales_[2], r.sediment[year][month] / 1000, x,
+            GraphMonthly(*pictures_.water, dayStep_, scales_[2], r.sediment[month] / 1000, x,
                          kLowerPanel, QStringLiteral("Sediment (1000 ton)"), 3, 0);
         }
         if (simLevel_ >= 3) {
-            GraphMonthly(*pictures_.nutrients, dayStep_, nScale, r.totN[year][month] / 1000, x, 0,
+            GraphMonthly(*pictures_.nutrients, dayStep_, nScale, r.totN[month] / 1000, x, 0,
                          nitrogenTitle, 4, 0);
-            GraphMonthly(*pictures_.nutrients, dayStep_, nScale, r.disN[year][month] / 1000, x, 0,
+            GraphMonthly(*pictures_.nutrients, dayStep_, nScale, r.disN[month] / 1000, x, 0,
                          nitrogenTitle, 5, 9);
-            GraphMonthly(*pictures_.nutrients, dayStep_, pScale, r.totP[year][month] / 1000, x,
+            GraphMonthly(*pictures_.nutrients, dayStep_, pScale, r.totP[month] / 1000, x,
                          kLowerPanel, QStringLiteral("Total & Dis. Phosphorus (ton)"), 6, 0);
-            GraphMonthly(*pictures_.nutrients, dayStep_, pScale, r.disP[year][month] / 1000, x,
+            GraphMonthly(*pictures_.nutrients, dayStep_, pScale, r.disP[month] / 1000, x,
                          kLowerPanel, QStringLiteral("Total & Dis. Phosphorus (ton)"), 7, 9);
         }
     }
-    refresh(false);
 }
 
 void RunGraphs::finish() {
@@ -109,7 +128,6 @@ void RunGraphs::refresh(bool force) {
     for (PictureBox* legend : pictures_.legends) {
         legend->update();
     }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void RunGraphs::GraphDaily(PictureBox& picture, double xStep, double yScale, float value, int x,

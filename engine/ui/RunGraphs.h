@@ -5,15 +5,16 @@
 #include <array>
 #include <vector>
 
-#include "engine/run_observer.h"
+#include "engine/run_events.h"
 
 class PictureBox;
 
 // The run's live graphs: daily streamflow and rain, monthly flow, and after
 // every year the monthly sediment and nutrient loads, drawn in twips into the
-// graph window's picture areas. The window is repainted as the run goes, at
-// most every kRefreshMs, so a long run stays quick.
-class RunGraphs : public rivulon::RunObserver {
+// graph window's picture areas. The run goes on a worker thread; its recorded
+// events arrive here in batches, and the pictures are repainted at most every
+// kRefreshMs, so a long run stays quick.
+class RunGraphs {
   public:
     static constexpr int kRefreshMs = 30;
 
@@ -26,10 +27,12 @@ class RunGraphs : public rivulon::RunObserver {
     // `scales` are the four graph scales of the run (1-based, [0] unused).
     RunGraphs(const Pictures& pictures, const std::array<std::int16_t, 5>& scales);
 
-    void runStarted(const rivulon::ModelState& state) override;
-    void dayEnded(const rivulon::ModelState& state, const rivulon::DayPoint& point) override;
-    void monthEnded(const rivulon::ModelState& state, int year, int month, int dayIndex) override;
-    void yearEnded(const rivulon::ModelState& state, int year) override;
+    // Draws a batch of the run's events, in order.
+    void apply(const std::vector<rivulon::RunEvent>& events);
+    void runStarted(const rivulon::RunEvent& started);
+    void dayEnded(const rivulon::RunEvent& day);
+    void monthEnded(const rivulon::RunEvent& month);
+    void yearEnded(const rivulon::RunEvent& year);
 
     // Shows the finished drawings.
     void finish();
@@ -58,6 +61,7 @@ class RunGraphs : public rivulon::RunObserver {
     std::array<std::int16_t, 5> scales_;
     int yearCount_ = 1;
     int simLevel_ = 1;
+    bool organicCarbon_ = false;
     double dayStep_ = 0;
     // Daily and monthly curves keep their own last points: the monthly flow
     // shares its series number with the daily streamflow.

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,21 +18,23 @@
 
 #include "common/list_reader.h"
 #include "common/paths.h"
-#include "engine/ui/FrmGraph.h"
-#include "engine/ui/RunGraphs.h"
+#include "project/project_file.h"
 #include "project/run_command.h"
 #include "project/startup.h"
 #include "project/transport_file.h"
 #include "project/ui/frmFileList.h"
-#include "shell/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
+#include "shell/run_controller.h"
+#include "shell/session.h"
 
 using rivulon::ui::dialogs;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::StartupChoice;
+using rivulon::ui::WindowKind;
 
 namespace {
 
@@ -56,7 +59,7 @@ QString infoLine(const QString& label, const QString& value) {
 
 }  // namespace
 
-FrmStart::FrmStart(MDIFrmMain* main) : main_(main) {
+FrmStart::FrmStart(rivulon::ui::WindowHost& host) : host_(host) {
     setObjectName("FrmStart");
     setWindowTitle(QStringLiteral("Hydload Simulation"));
     txtWName = new QLineEdit(QStringLiteral("My River Basin"), this);
@@ -127,16 +130,45 @@ FrmStart::FrmStart(MDIFrmMain* main) : main_(main) {
     layout->addStretch();
 }
 
-bool FrmStart::Form_Load() {
-    Session& session = main_->session();
+// What a run takes when Run is pressed: copies of the inputs, so that the
+// windows may change options while it goes (they count from the next run).
+struct FrmStart::RunInFlight {
+    rivulon::ProjectSettings settings;
+    rivulon::ModelState state;
+    rivulon::RunOptions optionsAtStart;
+    rivulon::RunOutcome outcome;
+    std::int16_t years = 0;
+    int level = 0;
+    QMetaObject::Connection finished;
+};
+
+StartupChoice FrmStart::Form_Load(const QString& projectFile) {
+    Session& session = host_.session();
     rivulon::ProjectSettings& s = session.settings;
     rivulon::RunOptions& o = session.state.options;
-    {
-        frmFileList list(main_, frmFileList::Mode::Project);
-        list.exec();
+    frmFileList::Choice choice = frmFileList::Choice::None;
+    if (!projectFile.isEmpty()) {
+        const std::string path = ss(QFileInfo(projectFile).absoluteFilePath());
+        const std::string problem = rivulon::checkProjectFile(path);
+        if (problem.empty()) {
+            s.projectPath = path;
+            s.inputFolder = rivulon::dirOfPath(path);
+            s.projectChosen = true;
+            choice = frmFileList::Choice::Project;
+        } else {
+            msgBox(this, qs(problem));
+        }
     }
-    if (main_->endRequested || main_->createNewRequested) {
-        return false;
+    if (choice == frmFileList::Choice::None) {
+        frmFileList list(session, host_.frame(), frmFileList::Mode::Project);
+        list.exec();
+        choice = list.choice();
+    }
+    if (choice == frmFileList::Choice::End) {
+        return StartupChoice::End;
+    }
+    if (choice == frmFileList::Choice::CreateNew) {
+        return StartupChoice::CreateNew;
     }
     const bool projectChosen = s.projectChosen;
     o.popRate = 0;
@@ -147,7 +179,7 @@ bool FrmStart::Form_Load() {
     o.popGrowthExponential = false;
     o.nutrientMatrixInUse = false;
     s.filesChosen = true;
-    main_->refreshOptionMarks();
+    session.announceOptions();
 
     const QDir root(session.applicationFolder);
     QDir().mkpath(root.absoluteFilePath(QStringLiteral("Output")));
@@ -155,19 +187,26 @@ bool FrmStart::Form_Load() {
     s.outputFolder = ss(root.absoluteFilePath(QStringLiteral("Output"))) + "/";
 
     if (!projectChosen) {
-        frmFileList list(main_, frmFileList::Mode::Files);
-        if (list.exec() != QDialog::Accepted) {
-            // Given up (or new input asked for, or the program ended).
-            return false;
+        frmFileList list(session, host_.frame(), frmFileList::Mode::Files);
+        const bool accepted = list.exec() == QDialog::Accepted;
+        if (list.choice() == frmFileList::Choice::End) {
+            return StartupChoice::End;
+        }
+        if (list.choice() == frmFileList::Choice::CreateNew) {
+            return StartupChoice::CreateNew;
+        }
+        if (!accepted) {
+            return StartupChoice::NoFiles;
         }
     }
     Startup();
-    return rivulon::pathPresent(s.transportPath) && rivulon::pathPresent(s.nutrientPath) &&
-           rivulon::pathPresent(s.weatherPath);
+    const bool ready = rivulon::pathPresent(s.transportPath) &&
+                       rivulon::pathPresent(s.nutrientPath) && rivulon::pathPresent(s.weatherPath);
+    return ready ? StartupChoice::Ready : StartupChoice::NoFiles;
 }
 
 void FrmStart::Startup() {
-    Session& session = main_->session();
+    Session& session = host_.session();
     rivulon::StartupReport report;
     try {
         report = rivulon::startup(session.settings, session.state);
@@ -181,18 +220,16 @@ void FrmStart::Startup() {
 
 void FrmStart::showStartupReport(const std::vector<std::string>& messages, bool projectRead,
                                  bool weatherScanned, bool closeStart) {
-    const rivulon::ProjectSettings& s = main_->session().settings;
+    const rivulon::ProjectSettings& s = host_.session().settings;
     for (const std::string& message : messages) {
         msgBox(this, qs(message));
     }
     if (projectRead) {
         txtWName->setText(qs(s.basinName));
-        QStringList counties;
-        for (const std::string& name : s.countyNames) {
-            counties.append(qs(name));
-        }
-        main_->setCountyMenu(counties);
-        main_->EnableMenu();
+    }
+    if (projectRead || weatherScanned) {
+        host_.session().inputsLoaded = true;
+        host_.session().announceFiles();
     }
     if (weatherScanned) {
         const int years = rivulon::yearsForSpinner(
@@ -202,11 +239,8 @@ void FrmStart::showStartupReport(const std::vector<std::string>& messages, bool 
         txtYear->setText(QString::number(years));
         txtStartMY->setText(qs(s.startText));
         TxtEndMY->setText(qs(s.endText));
-        QAction* normal = main_->action(QStringLiteral("MnuNormalW"));
-        normal->setEnabled(s.datedWeather);
-        main_->refreshOptionMarks();
     }
-    if (closeStart && main_->mainLoaded && isVisible()) {
+    if (closeStart && isVisible()) {
         close();
     }
 }
@@ -217,7 +251,7 @@ void FrmStart::txtYear_Change() {
     }
     const double years = rivulon::leadingNumber(ss(txtYear->text()));
     TxtEndMY->setText(qs(
-        rivulon::endDateForYears(main_->session().settings.weatherStart, static_cast<int>(years))));
+        rivulon::endDateForYears(host_.session().settings.weatherStart, static_cast<int>(years))));
 }
 
 int FrmStart::simLevel() const {
@@ -226,7 +260,7 @@ int FrmStart::simLevel() const {
             return i + 1;
         }
     }
-    const int previous = main_->session().state.options.simLevel;
+    const int previous = host_.session().state.options.simLevel;
     return previous >= 1 && previous <= 4 ? previous : 4;
 }
 
@@ -243,33 +277,24 @@ bool FrmStart::yearCountFromBox(std::int16_t& years) {
 }
 
 void FrmStart::cmdShowSimInfo_Click() {
-    Session& session = main_->session();
+    Session& session = host_.session();
     const QString title = qs(rivulon::kSimulationInfoTitle);
-    QTextEdit* listing = nullptr;
-    for (QMdiSubWindow* sub : main_->mdiArea()->subWindowList()) {
-        if (sub->widget() && sub->widget()->objectName() == QLatin1String("frmSimInfo")) {
-            listing = qobject_cast<QTextEdit*>(sub->widget());
-        }
-    }
+    auto* listing = qobject_cast<QTextEdit*>(host_.openWindow(WindowKind::SimInfo));
     if (!listing) {
-        listing = new QTextEdit;
-        listing->setObjectName("frmSimInfo");
-        listing->setReadOnly(true);
-        listing->setWindowTitle(title);
-        listing->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        main_->addChild(listing)->resize(760, 460);
+        return;
     }
+    listing->setWindowTitle(title);
     QString html = QStringLiteral("<pre>");
     for (const auto& [label, value] : rivulon::simulationInfo(session.settings, session.state)) {
         html += infoLine(qs(label), qs(value)) + QStringLiteral("\n");
     }
     html += QStringLiteral("</pre>");
     listing->setHtml(html);
-    main_->showChild(listing);
+    host_.showChild(listing);
 }
 
 void FrmStart::cmdRunSimulation_Click() {
-    rivulon::RunOptions& o = main_->session().state.options;
+    rivulon::RunOptions& o = host_.session().state.options;
     if (rivulon::graphScalesNeedDefaults(o.graphScale)) {
         o.graphScale = {0, 100, 50, 30, 50};
     }
@@ -281,54 +306,95 @@ void FrmStart::redraw(const std::array<std::int16_t, 5>& scales) {
 }
 
 bool FrmStart::RunSimulation(const std::array<std::int16_t, 5>& scales) {
-    if (running_) {
+    rivulon::ui::RunController& runs = host_.runs();
+    if (runs.busy()) {
         return false;
     }
     std::int16_t years = 0;
     if (!yearCountFromBox(years)) {
         return false;
     }
-    Session& session = main_->session();
-    const int level = simLevel();
-    FrmGraph* graph = main_->graphWindow(true);
-    graph->prepareRun(level);
-    main_->showChild(graph);
-    graph->TabOut->setCurrentIndex(0);
+    Session& session = host_.session();
+    auto run = std::make_shared<RunInFlight>();
+    run->settings = session.settings;
+    run->state = session.state;
+    run->optionsAtStart = session.state.options;
+    run->years = years;
+    run->level = simLevel();
 
-    RunGraphs::Pictures pictures;
-    pictures.water = graph->PicBox[0];
-    pictures.nutrients = graph->PicBox[1];
-    for (int i = 0; i < 4; ++i) {
-        pictures.legends[i] = graph->PicLegend[i];
+    if (auto* graph = host_.openWindow(WindowKind::Graph)) {
+        if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
+            view->beginRun(run->level, scales,
+                           txtStartMY->text() + QStringLiteral(" to ") + TxtEndMY->text());
+        }
+        host_.showChild(graph);
     }
-    RunGraphs graphs(pictures, scales);
-    hasResults_ = false;
-    running_ = true;
-    rivulon::RunOutcome outcome;
-    QString failure;
-    try {
-        outcome = rivulon::runProject(session.settings, session.state,
-                                      {years, static_cast<std::int16_t>(level)}, &graphs);
-    } catch (const std::exception& e) {
-        failure = qs(e.what());
-    }
-    running_ = false;
-    graphs.finish();
-    showStartupReport(outcome.reload.messages, outcome.reload.projectRead,
-                      outcome.reload.weatherScanned, false);
-    if (!failure.isEmpty()) {
-        msgBox(this, failure);
+    session.setResults(false);
+    run_ = run;
+    run->finished =
+        connect(&runs, &rivulon::ui::RunController::finished, this, &FrmStart::runEnded);
+    const bool started = runs.start([run](rivulon::RunEventRecorder& recorder) {
+        run->outcome =
+            rivulon::runProject(run->settings, run->state,
+                                {run->years, static_cast<std::int16_t>(run->level)}, &recorder);
+    });
+    if (!started) {
+        disconnect(run->finished);
+        run_.reset();
         return false;
     }
-    hasResults_ = outcome.ran;
-    if (graph) {
-        graph->keepDrawings();
+    session.setRunning(true);
+    return true;
+}
+
+void FrmStart::runEnded(const rivulon::ui::RunEnd& end) {
+    std::shared_ptr<RunInFlight> run = std::move(run_);
+    if (!run) {
+        return;
     }
-    return outcome.ran;
+    disconnect(run->finished);
+    Session& session = host_.session();
+    // Options changed while the run went are kept for the next run; the run's
+    // own (years, level, what the reload read) are kept otherwise.
+    const rivulon::RunOptions current = session.state.options;
+    const bool optionsChanged = !(current == run->optionsAtStart);
+    session.settings = std::move(run->settings);
+    session.state = std::move(run->state);
+    if (optionsChanged) {
+        const std::int16_t years = session.state.options.yearCount;
+        const std::int16_t level = session.state.options.simLevel;
+        session.state.options = current;
+        session.state.options.yearCount = years;
+        session.state.options.simLevel = level;
+    }
+    session.setRunning(false);
+    if (end.ok) {
+        showStartupReport(run->outcome.reload.messages, run->outcome.reload.projectRead,
+                          run->outcome.reload.weatherScanned, false);
+    }
+    if (end.cancelled) {
+        session.setResults(false);
+        msgBox(this, QStringLiteral("The run was cancelled; there are no results to save."));
+        return;
+    }
+    if (!end.ok) {
+        session.setResults(false);
+        msgBox(this, end.error);
+        return;
+    }
+    session.setResults(run->outcome.ran);
+}
+
+bool FrmStart::hasResults() const {
+    return host_.session().hasResults();
+}
+
+bool FrmStart::running() const {
+    return run_ != nullptr;
 }
 
 QString FrmStart::SaveResults(const QString& fileName) {
-    Session& session = main_->session();
+    Session& session = host_.session();
     QString path = fileName;
     if (path.isEmpty()) {
         path = dialogs().saveFile(this, QStringLiteral("Save simulation results"),
@@ -352,7 +418,7 @@ QString FrmStart::SaveResults(const QString& fileName) {
 }
 
 QString FrmStart::SaveSummary(const QString& fileName) {
-    Session& session = main_->session();
+    Session& session = host_.session();
     QString path = fileName;
     if (path.isEmpty()) {
         path = dialogs().saveFile(this, QStringLiteral("Save simulation summary"),
@@ -382,7 +448,15 @@ void FrmStart::cmdClose_Click() {
 }
 
 void FrmStart::closeEvent(QCloseEvent* event) {
-    main_->disableDataMenus();
-    main_->closeGraphWindow();
+    // The run's copies belong to this window's run: stop it before closing.
+    if (run_) {
+        host_.runs().cancel();
+        host_.runs().waitForEnd();
+    }
+    if (QWidget* graph = host_.findWindow(WindowKind::Graph)) {
+        graph->close();
+    }
+    host_.session().inputsLoaded = false;
+    host_.session().announceFiles();
     event->accept();
 }

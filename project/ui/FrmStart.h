@@ -3,27 +3,38 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "shell/window_host.h"
+#include "shell/window_services.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTextEdit;
-class MDIFrmMain;
 class UpDown;
+namespace rivulon::ui {
+struct RunEnd;
+}
 
 // The simulation window: watershed name, years, what to simulate, and the
 // commands to list the settings, run, save the results and close.
-class FrmStart : public QWidget {
+class FrmStart : public QWidget,
+                 public rivulon::ui::RunCommands,
+                 public rivulon::ui::StartupDialogue {
     Q_OBJECT
   public:
-    explicit FrmStart(MDIFrmMain* main);
+    explicit FrmStart(rivulon::ui::WindowHost& host);
 
-    // The start-up dialogue. False when it ended without input files to
-    // run on (new input asked for, the program ended, required files missing).
-    bool Form_Load();
+    // The start-up dialogue: what the user chose; Ready only with input files
+    // to run on. A project file given is taken without asking.
+    rivulon::ui::StartupChoice Form_Load(const QString& projectFile = {});
+    rivulon::ui::StartupChoice runStartup(const QString& projectFile) override {
+        return Form_Load(projectFile);
+    }
     // Reads what the current selection needs (project options, transport
     // file, weather scan) and shows what it found.
     void Startup();
@@ -35,12 +46,14 @@ class FrmStart : public QWidget {
     void txtYear_Change();
 
     // Runs with the given graph scales ([1..4]); the graph window's Redraw.
-    void redraw(const std::array<std::int16_t, 5>& scales);
+    void redraw(const std::array<std::int16_t, 5>& scales) override;
+    void saveResults() override { cmdCreateResults_Click(); }
     // Write the result files; an empty name asks for one. The path written,
     // empty when cancelled or failed.
     QString SaveResults(const QString& fileName);
     QString SaveSummary(const QString& fileName);
-    bool hasResults() const { return hasResults_; }
+    bool hasResults() const;
+    bool running() const;
     // The level of the selected simulation option (the last one when none is).
     int simLevel() const;
 
@@ -59,13 +72,16 @@ class FrmStart : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // Runs the model with the given scales, drawing as it goes; false when it failed.
+    // Starts the model on the worker thread with the given scales; the graph
+    // window draws as it goes. False when it could not start.
     bool RunSimulation(const std::array<std::int16_t, 5>& scales);
+    void runEnded(const rivulon::ui::RunEnd& end);
     void showStartupReport(const std::vector<std::string>& messages, bool projectRead,
                            bool weatherScanned, bool closeStart);
     bool yearCountFromBox(std::int16_t& years);
 
-    MDIFrmMain* main_;
-    bool hasResults_ = false;
-    bool running_ = false;
+    struct RunInFlight;
+
+    rivulon::ui::WindowHost& host_;
+    std::shared_ptr<RunInFlight> run_;
 };

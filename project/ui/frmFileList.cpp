@@ -12,11 +12,11 @@
 
 #include "common/paths.h"
 #include "project/project_file.h"
-#include "shell/MDIFrmMain.h"
 #include "shell/app_folder.h"
 #include "shell/dialogs.h"
 #include "shell/file_lists.h"
 #include "shell/qt_text.h"
+#include "shell/session.h"
 
 using rivulon::ui::dialogs;
 using rivulon::ui::msgBox;
@@ -43,7 +43,8 @@ const QString kFilesPattern = QStringLiteral("*.dat;*.mdb;*bmp;*.prj");
 
 }  // namespace
 
-frmFileList::frmFileList(MDIFrmMain* main, Mode mode) : QDialog(main), main_(main), mode_(mode) {
+frmFileList::frmFileList(Session& session, QWidget* parent, Mode mode)
+    : QDialog(parent), session_(session), mode_(mode) {
     setObjectName("frmFileList");
     setWindowTitle(mode == Mode::Project ? QStringLiteral("Where's the project or option file?")
                                          : QStringLiteral("Check Input Files"));
@@ -110,7 +111,7 @@ frmFileList::frmFileList(MDIFrmMain* main, Mode mode) : QDialog(main), main_(mai
         btnFind[i]->setEnabled(!project);
     }
     // New input files can only be asked for while the program starts.
-    cmdCreateNew->setVisible(!main->mainLoaded);
+    cmdCreateNew->setVisible(!session.programLoaded);
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {btnGetFile, btnNoFile, btnOK, btnCreatePrj, cmdCreateNew, btnEnd}) {
@@ -126,7 +127,7 @@ frmFileList::frmFileList(MDIFrmMain* main, Mode mode) : QDialog(main), main_(mai
 }
 
 void frmFileList::Form_Load() {
-    Session& session = main_->session();
+    Session& session = session_;
     if (session.applicationFolder.isEmpty()) {
         session.applicationFolder = rivulon::ui::applicationFolder();
     }
@@ -187,7 +188,7 @@ rivulon::FileBoxes frmFileList::boxes() const {
 }
 
 bool frmFileList::CheckFile() {
-    if (!rivulon::checkFileBoxes(boxes(), main_->session().settings)) {
+    if (!rivulon::checkFileBoxes(boxes(), session_.settings)) {
         msgBox(this, qs(rivulon::kFilesRequiredMessage), qs(rivulon::kWarningTitle));
         return false;
     }
@@ -195,7 +196,7 @@ bool frmFileList::CheckFile() {
 }
 
 bool frmFileList::UseOptionFile() const {
-    return main_->session().settings.projectChosen;
+    return session_.settings.projectChosen;
 }
 
 void frmFileList::btnGetFile_Click() {
@@ -205,35 +206,39 @@ void frmFileList::btnGetFile_Click() {
         msgBox(this, qs(problem));
         return;
     }
-    rivulon::ProjectSettings& s = main_->session().settings;
+    rivulon::ProjectSettings& s = session_.settings;
     s.projectPath = path;
     s.inputFolder = rivulon::dirOfPath(path);
     s.projectChosen = true;
+    choice_ = Choice::Project;
     accept();
 }
 
 void frmFileList::btnNoFile_Click() {
-    main_->session().settings.projectChosen = false;
+    session_.settings.projectChosen = false;
+    choice_ = Choice::NoProject;
     reject();
 }
 
 void frmFileList::cmdCreateNew_Click() {
-    main_->createNewRequested = true;
+    choice_ = Choice::CreateNew;
     reject();
 }
 
 void frmFileList::btnOK_Click() {
-    const std::string problem = rivulon::confirmFileBoxes(boxes(), main_->session().settings);
+    const std::string problem = rivulon::confirmFileBoxes(boxes(), session_.settings);
     if (!problem.empty()) {
         msgBox(this, qs(problem), qs(rivulon::kWarningTitle));
         return;
     }
-    main_->EnableMenu();
+    choice_ = Choice::Files;
+    session_.inputsLoaded = true;
+    session_.announceFiles();
     accept();
 }
 
 void frmFileList::btnEnd_Click() {
-    main_->endRequested = true;
+    choice_ = Choice::End;
     reject();
 }
 
@@ -282,7 +287,7 @@ void frmFileList::CreateProject(float a, float b, float lower, float upper, floa
     if (name.isEmpty()) {
         return;
     }
-    Session& session = main_->session();
+    Session& session = session_;
     const rivulon::ProjectSettings& s = session.settings;
     const rivulon::RunOptions& o = session.state.options;
     rivulon::NewProject project;

@@ -11,7 +11,7 @@ class QPushButton;
 class DriveList;
 class DirList;
 class FileList;
-class MDIFrmMain;
+class Session;
 
 // The start-up dialogue: a project file picked and checked, or the input
 // files picked one by one with the ten path boxes.
@@ -23,7 +23,18 @@ class frmFileList : public QDialog {
         Files,    // the ordinary window: files one by one
         Hidden,   // loaded but not shown (the main window's project builder)
     };
-    frmFileList(MDIFrmMain* main, Mode mode);
+    // What the user chose when the dialogue closed.
+    enum class Choice {
+        None,       // closed without a choice
+        Project,    // a project file was picked
+        NoProject,  // "no project file": pick the files one by one
+        Files,      // the files one by one were confirmed
+        CreateNew,  // new input files asked for
+        End,        // end the program
+    };
+
+    frmFileList(Session& session, QWidget* parent, Mode mode);
+    Choice choice() const { return choice_; }
 
     // Searches File1 for `name` ignoring case: the box gets the full path, or
     // "Not Found".
@@ -64,6 +75,7 @@ class frmFileList : public QDialog {
   private:
     void Form_Load();
 
-    MDIFrmMain* main_;
+    Session& session_;
     Mode mode_;
+    Choice choice_ = Choice::None;
 };

@@ -19,6 +19,7 @@
 #include "shell/help_service.h"
 #include "shell/text_editor.h"
 #include "tests/ui/ui_test_support.h"
+#include "tests/ui/window_access.h"
 
 namespace {
 
@@ -195,7 +196,7 @@ TEST(MainWindowServices, PrintsTheActiveWindow) {
     MDIFrmMain w;
     w.show();
     auto* form = new QLabel("Millbrook Creek");
-    w.addChild(form)->show();
+    addShown(w, form);
     w.mdiArea()->setActiveSubWindow(w.mdiArea()->subWindowList().first());
 
     // Cancelling the printer dialog prints nothing and says nothing.
@@ -220,8 +221,8 @@ TEST(MainWindowServices, WindowsMenuArrangesAndListsChildren) {
     first->setWindowTitle("One");
     QLabel* second = new QLabel("two");
     second->setWindowTitle("Two");
-    w.addChild(first)->show();
-    w.addChild(second)->show();
+    addShown(w, first);
+    addShown(w, second);
     const QSize area = w.mdiArea()->viewport()->size();
 
     w.action("Mnuhorizontal")->trigger();
@@ -284,7 +285,7 @@ TEST(MainWindowEdit, CommandsActOnTheActiveControl) {
     text->setObjectName("txt");
     auto* grid = new QTableWidget(3, 3, form);
     grid->move(0, 40);
-    w.addChild(form)->show();
+    addShown(w, form);
     QApplication::clipboard()->setText("pasted");
 
     text->setFocus();

@@ -22,6 +22,7 @@
 #include "shell/PictureBox.h"
 #include "shell/UpDown.h"
 #include "tests/ui/ui_test_support.h"
+#include "tests/ui/window_access.h"
 
 namespace {
 
@@ -59,15 +60,16 @@ TEST(StartWindowRun, SavedFilesMatchHydload) {
     ExampleHome home;
     MDIFrmMain w;
     startOnProject(w);
-    FrmStart* start = w.startWindow();
+    FrmStart* start = startWindow(w);
     ASSERT_NE(start, nullptr);
     start->txtYear->setText("10");
     start->OptSim[3]->setChecked(true);
     start->cmdRunSimulation->click();
+    waitForRun(w);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
     ASSERT_TRUE(start->hasResults());
 
-    FrmGraph* graph = w.graphWindow(false);
+    FrmGraph* graph = graphWindow(w);
     ASSERT_NE(graph, nullptr);
     EXPECT_TRUE(graph->isVisible());
     EXPECT_EQ(graph->PicBox[2]->image(), graph->PicBox[0]->image());
@@ -112,20 +114,22 @@ TEST(StartWindowRun, StreamflowOnlyThenRedrawWithOtherScales) {
     ExampleHome home;
     MDIFrmMain w;
     startOnProject(w);
-    FrmStart* start = w.startWindow();
+    FrmStart* start = startWindow(w);
     ASSERT_NE(start, nullptr);
     start->txtYear->setText("0");
     start->cmdRunSimulation->click();
+    waitForRun(w);
     EXPECT_EQ(dialogs.messages,
               QStringList{"Rivulon|The number of years must be a whole number from 1 to 30!"});
-    EXPECT_EQ(w.graphWindow(false), nullptr);
+    EXPECT_EQ(graphWindow(w), nullptr);
 
     dialogs.messages.clear();
     start->txtYear->setText("2");
     start->OptSim[0]->setChecked(true);
     start->cmdRunSimulation->click();
+    waitForRun(w);
     ASSERT_TRUE(start->hasResults()) << dialogs.messages.join("\n").toStdString();
-    FrmGraph* graph = w.graphWindow(false);
+    FrmGraph* graph = graphWindow(w);
     ASSERT_NE(graph, nullptr);
     EXPECT_FALSE(graph->Text1[2]->isVisibleTo(graph));
     EXPECT_TRUE(graph->Text1[1]->isVisibleTo(graph));
@@ -139,6 +143,7 @@ TEST(StartWindowRun, StreamflowOnlyThenRedrawWithOtherScales) {
     const QImage before = graph->PicBox[0]->image();
     graph->UpDn[0]->setValue(300);
     graph->cmdRedraw->click();
+    waitForRun(w);
     EXPECT_NE(graph->PicBox[0]->image(), before);
     EXPECT_EQ(graph->PicBox[2]->image(), graph->PicBox[0]->image());
     EXPECT_EQ(w.session().settings.graphScale[1], 100);
@@ -170,7 +175,7 @@ TEST(StartWindowRun, HundredYearsWithLiveGraphsIsQuick) {
     MDIFrmMain w;
     w.resize(1200, 800);
     startOnProject(w);
-    FrmStart* start = w.startWindow();
+    FrmStart* start = startWindow(w);
     ASSERT_NE(start, nullptr);
     EXPECT_EQ(start->txtYear->text(), "120");
     start->txtYear->setText("100");
@@ -178,6 +183,7 @@ TEST(StartWindowRun, HundredYearsWithLiveGraphsIsQuick) {
     QElapsedTimer clock;
     clock.start();
     start->cmdRunSimulation->click();
+    waitForRun(w);
     const double seconds = clock.elapsed() / 1000.0;
     EXPECT_TRUE(start->hasResults()) << dialogs.messages.join("\n").toStdString();
     std::printf("100-year level-4 run with live graphs: %.3f s\n", seconds);
@@ -193,13 +199,23 @@ TEST(GraphDrawing, FirstPointDrawsAxesSecondDrawsTheLine) {
         legend = keep.back().get();
     }
     RunGraphs graphs({&water, &nutrients, legends}, {0, 100, 50, 30, 50});
-    rivulon::ModelState state;
-    state.options.yearCount = 1;
-    state.options.simLevel = 1;
-    graphs.runStarted(state);
+    rivulon::RunEvent started;
+    started.kind = rivulon::RunEvent::Kind::Started;
+    started.yearCount = 1;
+    started.simLevel = 1;
+    graphs.runStarted(started);
+    const auto day = [](int index, float rain, float flow) {
+        rivulon::RunEvent e;
+        e.year = 1;
+        e.month = 1;
+        e.dayIndex = index;
+        e.precipitation = rain;
+        e.streamflow = flow;
+        return e;
+    };
     const QColor green = PictureBox::qbColor(2), red = PictureBox::qbColor(4);
 
-    graphs.dayEnded(state, {1, 1, 1, 1, 1.0f, 0.25f});
+    graphs.dayEnded(day(1, 1.0f, 0.25f));
     const QImage day1 = water.image();
     // The vertical axis at x = 1000 twips, the horizontal one at y = 2000.
     EXPECT_TRUE(colourNear(day1, 67, 60, Qt::black));
@@ -207,7 +223,7 @@ TEST(GraphDrawing, FirstPointDrawsAxesSecondDrawsTheLine) {
     EXPECT_EQ(countColour(day1, green), 0);
     EXPECT_EQ(countColour(day1, red), 0);
 
-    graphs.dayEnded(state, {1, 1, 2, 2, 1.0f, 0.25f});
+    graphs.dayEnded(day(2, 1.0f, 0.25f));
     // Streamflow .25 cm at twice scale 100: y = 2000 - 50 twips; rain 1 cm: y = 1900.
     const QImage day2 = water.image();
     EXPECT_GT(countColour(day2, green), 0);
@@ -228,10 +244,11 @@ TEST(GraphDrawing, MonthPanelTicksAndPositions) {
     PictureBox picture(8000, 4800), legend(1200, 650);
     RunGraphs graphs({&picture, &picture, {&legend, &legend, &legend, &legend}},
                      {0, 100, 50, 30, 50});
-    rivulon::ModelState state;
-    state.options.yearCount = 1;
-    state.options.simLevel = 2;
-    graphs.runStarted(state);
+    rivulon::RunEvent started;
+    started.kind = rivulon::RunEvent::Kind::Started;
+    started.yearCount = 1;
+    started.simLevel = 2;
+    graphs.runStarted(started);
     picture.clear();
     graphs.GraphMonthly(picture, 6000.0 / 365, 50, 1.0f, 30, 2200, "Sediment (1000 ton)", 3, 0);
     const QImage image = picture.image();
@@ -248,7 +265,7 @@ TEST(GraphWindow, ScalesSpinnersAndSavingIntoTheProject) {
     ExampleHome home;
     MDIFrmMain w;
     w.session().settings.graphScale = {0, 100, 80, 100, 150};
-    FrmGraph* graph = w.graphWindow(true);
+    FrmGraph* graph = graphWindow(w, true);
     EXPECT_EQ(graph->Text1[1]->text(), ".8");
     graph->UpDn[0]->setValue(120);
     EXPECT_EQ(graph->Text1[0]->text(), "1.2");
@@ -280,7 +297,7 @@ TEST(SeepageWindow, SeepageModeChecksAndSwitchesTheOption) {
     MDIFrmMain w;
     w.session().settings.seepDefaults = {0.01f, 0.02f, 5, 0.5f};
     w.action("MnuSeepage")->trigger();
-    FrmSeepage* window = w.seepageWindow();
+    FrmSeepage* window = seepageWindow(w);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->windowTitle(), "Seepage Parameters");
     EXPECT_FALSE(window->Text1[3]->isVisibleTo(window));
@@ -311,7 +328,7 @@ TEST(SeepageWindow, SeepageModeChecksAndSwitchesTheOption) {
     w.action("MnuSeepage")->trigger();
     EXPECT_FALSE(o.seepControlOn);
     w.action("MnuSeepage")->trigger();
-    window = w.seepageWindow();
+    window = seepageWindow(w);
     window->Text1[1]->setText("0.3");
     window->cmdSet->click();
     EXPECT_FALSE(o.seepControlOn);
@@ -323,7 +340,7 @@ TEST(SeepageWindow, VariableConcentrationMode) {
     ScriptedDialogs dialogs;
     MDIFrmMain w;
     w.action("MnuVarConc")->trigger();
-    FrmSeepage* window = w.seepageWindow();
+    FrmSeepage* window = seepageWindow(w);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->windowTitle(), "Set variable control for nutrient concentration.");
     EXPECT_EQ(window->Label1[1]->text(), "Set nutrient coef. using a*Q^b,  b = ?");
@@ -345,7 +362,7 @@ TEST(SeepageWindow, VariableConcentrationMode) {
     w.action("MnuVarConc")->trigger();
     EXPECT_FALSE(w.session().state.options.varConcOn);
     w.action("MnuVarConc")->trigger();
-    w.seepageWindow()->cmdCancelV->click();
+    seepageWindow(w)->cmdCancelV->click();
     EXPECT_FALSE(w.session().state.options.varConcOn);
     EXPECT_FALSE(w.action("MnuVarConc")->isChecked());
 }

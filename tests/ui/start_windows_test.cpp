@@ -15,6 +15,7 @@
 #include "project/ui/frmFileList.h"
 #include "shell/MDIFrmMain.h"
 #include "tests/ui/ui_test_support.h"
+#include "tests/ui/window_access.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ TEST(FileList, DefaultsComeFromTheInputFolder) {
     ScriptedDialogs dialogs;
     ExampleHome home;
     MDIFrmMain w;
-    frmFileList list(&w, frmFileList::Mode::Files);
+    frmFileList list(w.session(), &w, frmFileList::Mode::Files);
     EXPECT_EQ(list.windowTitle(), "Check Input Files");
     EXPECT_EQ(box(list, 0), home.input() + "/Transprt.dat");
     EXPECT_EQ(box(list, 2), home.input() + "/Weather.dat");
@@ -39,7 +40,7 @@ TEST(FileList, DefaultsComeFromTheInputFolder) {
     EXPECT_FALSE(list.btnGetFile->isVisibleTo(&list));
 
     // The project window lists only project files, so only the project box is found.
-    frmFileList projectList(&w, frmFileList::Mode::Project);
+    frmFileList projectList(w.session(), &w, frmFileList::Mode::Project);
     EXPECT_EQ(projectList.windowTitle(), "Where's the project or option file?");
     EXPECT_EQ(box(projectList, 0), "Not Found");
     EXPECT_EQ(box(projectList, 9), home.project());
@@ -49,7 +50,7 @@ TEST(FileList, ProjectFileIsChecked) {
     ScriptedDialogs dialogs;
     ExampleHome home;
     MDIFrmMain w;
-    frmFileList list(&w, frmFileList::Mode::Project);
+    frmFileList list(w.session(), &w, frmFileList::Mode::Project);
     list.TxtInputFile[9]->setText(home.input() + "/Transprt.dat");
     list.btnGetFile->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
@@ -69,7 +70,7 @@ TEST(FileList, FilesOneByOneAreChecked) {
     ScriptedDialogs dialogs;
     ExampleHome home;
     MDIFrmMain w;
-    frmFileList list(&w, frmFileList::Mode::Files);
+    frmFileList list(w.session(), &w, frmFileList::Mode::Files);
     list.TxtInputFile[1]->setText("Not Found");
     list.btnOK->click();
     EXPECT_EQ(dialogs.messages,
@@ -100,7 +101,7 @@ TEST(FileList, BuildsAProjectFile) {
     ScriptedDialogs dialogs;
     ExampleHome home;
     MDIFrmMain w;
-    frmFileList list(&w, frmFileList::Mode::Files);
+    frmFileList list(w.session(), &w, frmFileList::Mode::Files);
     dialogs.inputAnswers = {"Mine"};
     list.btnCreatePrj->click();
     ASSERT_EQ(dialogs.inputPrompts.size(), 1);
@@ -125,7 +126,7 @@ TEST(StartWindow, StartsOnTheExampleProject) {
     onNextModal([](QWidget* modal) { modal->findChild<QPushButton*>("btnGetFile")->click(); });
     w.MDIForm_Load();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
-    FrmStart* start = w.startWindow();
+    FrmStart* start = startWindow(w);
     ASSERT_NE(start, nullptr);
     EXPECT_TRUE(start->isVisible());
     EXPECT_EQ(start->txtWName->text(), "Millbrook Creek");
@@ -161,7 +162,7 @@ TEST(StartWindow, StartAgainAsksForTheFilesAgain) {
     ExampleHome home;
     MDIFrmMain w;
     startOnProject(w);
-    QPointer<FrmStart> first = w.startWindow();
+    QPointer<FrmStart> first = startWindow(w);
     ASSERT_NE(first, nullptr);
     // The project window again, this time without "Create new input".
     bool offered = true;
@@ -171,8 +172,8 @@ TEST(StartWindow, StartAgainAsksForTheFilesAgain) {
     });
     w.action("mnuStart")->trigger();
     EXPECT_FALSE(offered);
-    ASSERT_NE(w.startWindow(), nullptr);
-    EXPECT_NE(w.startWindow(), first.data());
+    ASSERT_NE(startWindow(w), nullptr);
+    EXPECT_NE(startWindow(w), first.data());
     EXPECT_EQ(w.session().settings.transportPath, (home.input() + "/Transprt.dat").toStdString());
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
 }
@@ -183,8 +184,7 @@ TEST(StartWindow, EndTheProgramFromTheFirstWindow) {
     MDIFrmMain w;
     w.show();
     onNextModal([](QWidget* modal) { modal->findChild<QPushButton*>("btnEnd")->click(); });
-    w.MDIForm_Load();
-    EXPECT_TRUE(w.endRequested);
+    EXPECT_FALSE(w.MDIForm_Load());
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(dialogs.yesNoAsked, 0);
 }

@@ -25,6 +25,7 @@
 #include "shell/MDIFrmMain.h"
 #include "shell/help_service.h"
 #include "tests/ui/ui_test_support.h"
+#include "tests/ui/window_access.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ TEST(UserWalk, EveryMenuItemAndToolbarButton) {
     MDIFrmMain w;
     w.resize(1100, 800);
     startOnProject(w);
-    ASSERT_TRUE(w.startWindow());
+    ASSERT_TRUE(startWindow(w));
     ModalAnswerer answers;
     dialogs.yesNoAnswer = false;  // Exit: stay
 
@@ -172,7 +173,7 @@ TEST(UserWalk, MnemonicsOfTheStartWindow) {
     ExampleHome home;
     MDIFrmMain w;
     startOnProject(w);
-    ASSERT_TRUE(w.startWindow());
+    ASSERT_TRUE(startWindow(w));
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
 
@@ -180,11 +181,11 @@ TEST(UserWalk, MnemonicsOfTheStartWindow) {
     QTRY_VERIFY(hasChild(w, "frmSimInfo"));
 
     // Back on the start window, Alt+R runs the model and shows the graphs.
-    w.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(w.startWindow()->parentWidget()));
-    w.startWindow()->txtYear->setText("1");
+    w.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(startWindow(w)->parentWidget()));
+    startWindow(w)->txtYear->setText("1");
     QTest::keyClick(w.windowHandle(), Qt::Key_R, Qt::AltModifier);
     QTRY_VERIFY(hasChild(w, "FrmGraph"));
-    EXPECT_TRUE(w.startWindow()->hasResults());
+    EXPECT_TRUE(startWindow(w)->hasResults());
     w.mdiArea()->closeAllSubWindows();
 }
 
@@ -210,8 +211,8 @@ TEST(UserWalk, PrintedStartWindowIsOnThePage) {
     MDIFrmMain w;
     w.resize(1000, 700);
     startOnProject(w);
-    ASSERT_TRUE(w.startWindow());
-    w.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(w.startWindow()->parentWidget()));
+    ASSERT_TRUE(startWindow(w));
+    w.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(startWindow(w)->parentWidget()));
 
     dialogs.printTo = dir.path() + "/form.pdf";
     dialogs.printerAnswer = true;

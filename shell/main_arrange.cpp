@@ -1,0 +1,94 @@
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+#include "shell/MDIFrmMain.h"
+
+// Cascade, tiles, minimised windows in a row, and the Windows menu's list.
+
+namespace {
+
+QList<QMdiSubWindow*> openWindows(QMdiArea* area) {
+    QList<QMdiSubWindow*> open;
+    for (QMdiSubWindow* w : area->subWindowList()) {
+        if (w->isVisible() && !w->isMinimized()) {
+            open.append(w);
+        }
+    }
+    return open;
+}
+
+}  // namespace
+
+void MDIFrmMain::MnuCascade_Click() {
+    mdiArea_->cascadeSubWindows();
+}
+
+void MDIFrmMain::Mnuhorizontal_Click() {
+    // Full-width windows stacked from top to bottom.
+    const QList<QMdiSubWindow*> open = openWindows(mdiArea_);
+    if (open.isEmpty()) {
+        return;
+    }
+    const QRect area = mdiArea_->viewport()->rect();
+    const int height = area.height() / static_cast<int>(open.size());
+    for (int i = 0; i < open.size(); ++i) {
+        open[i]->showNormal();
+        open[i]->setGeometry(0, i * height, area.width(), height);
+    }
+}
+
+void MDIFrmMain::MnuVertical_Click() {
+    const QList<QMdiSubWindow*> open = openWindows(mdiArea_);
+    if (open.isEmpty()) {
+        return;
+    }
+    const QRect area = mdiArea_->viewport()->rect();
+    const int width = area.width() / static_cast<int>(open.size());
+    for (int i = 0; i < open.size(); ++i) {
+        open[i]->showNormal();
+        open[i]->setGeometry(i * width, 0, width, area.height());
+    }
+}
+
+void MDIFrmMain::MnuArrangeIcons_Click() {
+    // Minimised windows in a row along the bottom edge.
+    const QRect area = mdiArea_->viewport()->rect();
+    int x = 0;
+    for (QMdiSubWindow* w : mdiArea_->subWindowList()) {
+        if (w->isVisible() && w->isMinimized()) {
+            const QSize size = w->size();
+            if (x > 0 && x + size.width() > area.width()) {
+                x = 0;
+            }
+            w->move(x, area.height() - size.height());
+            x += size.width();
+        }
+    }
+}
+
+void MDIFrmMain::mnuWindows_Open() {
+    QMenu* menu = menus_.value("mnuWindows");
+    qDeleteAll(windowItems_);
+    windowItems_.clear();
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+    bool first = true;
+    int number = 1;
+    for (QMdiSubWindow* w : windows) {
+        if (!w->isVisible()) {
+            continue;
+        }
+        if (first) {
+            windowItems_.append(menu->addSeparator());
+            first = false;
+        }
+        auto* item =
+            new QAction(QStringLiteral("&%1 %2").arg(number++).arg(w->windowTitle()), menu);
+        item->setCheckable(true);
+        item->setChecked(w == mdiArea_->activeSubWindow());
+        connect(item, &QAction::triggered, this, [this, w] { mdiArea_->setActiveSubWindow(w); });
+        menu->addAction(item);
+        windowItems_.append(item);
+    }
+}

@@ -1,0 +1,220 @@
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "analysis/file_kind.h"
+#include "common/list_reader.h"
+#include "common/number_format.h"
+#include "project/ui/frmFileList.h"
+#include "shell/MDIFrmMain.h"
+#include "shell/app_folder.h"
+#include "shell/data_paths.h"
+#include "shell/dialogs.h"
+#include "shell/window_services.h"
+
+// The start-up flow: the application folder, the start window and its
+// dialogue, Start and Re-Start, the create commands' questions, and files
+// given on the command line.
+
+using rivulon::ui::msgBox;
+using rivulon::ui::StartupChoice;
+using rivulon::ui::WindowKind;
+
+namespace {
+
+// The start-up dialogue of a start window, or nothing to ask.
+rivulon::ui::StartupDialogue* dialogueOf(QWidget* window) {
+    return dynamic_cast<rivulon::ui::StartupDialogue*>(window);
+}
+
+}  // namespace
+
+bool MDIFrmMain::MDIForm_Load(const QStringList& files) {
+    const QString folder = rivulon::ui::applicationFolder();
+    const rivulon::ui::FolderSetup setup =
+        rivulon::ui::prepareApplicationFolder(folder, rivulon::ui::exampleProjectFolder());
+    if (!setup.error.isEmpty()) {
+        msgBox(this, setup.error);
+    }
+    session_.applicationFolder = folder;
+    session_.programLoaded = false;
+    if (files.isEmpty()) {
+        openStartWindow();
+    } else {
+        openFiles(files);
+    }
+    session_.programLoaded = true;
+    return !ended_;
+}
+
+void MDIFrmMain::openStartWindow() {
+    if (QWidget* start = findWindow(WindowKind::Start)) {
+        showChild(start);
+        return;
+    }
+    QWidget* start = openWindow(WindowKind::Start);
+    rivulon::ui::StartupDialogue* dialogue = dialogueOf(start);
+    if (!dialogue) {
+        return;
+    }
+    const StartupChoice choice = dialogue->runStartup(pendingProject_);
+    pendingProject_.clear();
+    if (choice == StartupChoice::Ready) {
+        showChild(start);
+        return;
+    }
+    // Nothing to run on: the start window goes again, never shown.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(start->parentWidget())) {
+        sub->close();
+    }
+    if (choice == StartupChoice::End) {
+        ended_ = true;
+        exitConfirmed_ = true;
+        close();
+    } else if (choice == StartupChoice::CreateNew) {
+        MnuCreateNew_Click();
+    }
+}
+
+void MDIFrmMain::mnuStart_Click() {
+    // An open start window would be left without its files: start it afresh.
+    if (QWidget* start = findWindow(WindowKind::Start)) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(start->parentWidget())) {
+            sub->close();
+        } else {
+            start->close();
+        }
+        if (findWindow(WindowKind::Start)) {
+            return;  // the window refused to close
+        }
+    }
+    rivulon::ProjectSettings& s = session_.settings;
+    // The observed-flow file is kept: it is not part of a start.
+    for (std::string* path :
+         {&s.transportPath, &s.nutrientPath, &s.weatherPath, &s.weatherDelayPath, &s.landUseMapPath,
+          &s.countyMapPath, &s.soilMapPath, &s.databasePath, &s.projectPath}) {
+        path->clear();
+    }
+    openStartWindow();
+}
+
+void MDIFrmMain::MnuInput_Click() {
+    // Closing may be refused by a window; stop rather than loop forever.
+    for (int guard = 0; guard < 100 && activeChild(); ++guard) {
+        QMdiSubWindow* sub = mdiArea_->activeSubWindow() ? mdiArea_->activeSubWindow()
+                                                         : mdiArea_->currentSubWindow();
+        if (!sub || !sub->close()) {
+            break;
+        }
+    }
+    mnuStart_Click();
+}
+
+void MDIFrmMain::MnuCreateNew_Click() {
+    const QString latitude =
+        CheckInputBox(QString::fromUtf8("What is the latitude (<= 66°) of the watershed ?"),
+                      QStringLiteral("Watershed Latitude"), 67, 0, QStringLiteral("36"));
+    if (latitude.isEmpty()) {
+        return;
+    }
+    const QString rural =
+        CheckInputBox(QStringLiteral("How many rural land uses will you have for your project ?"),
+                      QStringLiteral("Rural Land Uses"), 100, 75, QStringLiteral("1"));
+    if (rural.isEmpty()) {
+        return;
+    }
+    const QString urban =
+        CheckInputBox(QStringLiteral("How many urban land uses will you have for your project ?"),
+                      QStringLiteral("Urban Land Uses"), 100, 75, QStringLiteral("1"));
+    if (urban.isEmpty()) {
+        return;
+    }
+    float lat = 0, ruralCount = 0, urbanCount = 0;
+    rivulon::parseReal(latitude.toStdString(), lat);
+    rivulon::parseReal(rural.toStdString(), ruralCount);
+    rivulon::parseReal(urban.toStdString(), urbanCount);
+    auto* editor = dynamic_cast<rivulon::ui::NewInputEditor*>(openWindow(WindowKind::Transport));
+    if (!editor) {
+        notAvailable(QStringLiteral("Edit Transport Data"));
+        return;
+    }
+    editor->createNew(lat, static_cast<int>(rivulon::roundHalfEven(ruralCount)),
+                      static_cast<int>(rivulon::roundHalfEven(urbanCount)));
+}
+
+void MDIFrmMain::MnuCreateW_Click() {
+    const QString answer =
+        CheckInputBox(QStringLiteral("How many years of data will you create?"),
+                      QStringLiteral("Years of Weather Data <=100"), 101, 76, QStringLiteral("1"));
+    float value = 0;
+    rivulon::parseReal(answer.toStdString(), value);
+    const auto years = static_cast<long>(rivulon::roundHalfEven(value));
+    if (years <= 0) {
+        msgBox(this, QStringLiteral("Number of years must be >0!"), QStringLiteral("Warning!"));
+        return;
+    }
+    auto* editor = dynamic_cast<rivulon::ui::NewWeatherEditor*>(openWindow(WindowKind::Weather));
+    if (!editor) {
+        notAvailable(QStringLiteral("Edit Weather Data"));
+        return;
+    }
+    editor->createNew(static_cast<int>(years));
+}
+
+void MDIFrmMain::MnuBuildProject_Click() {
+    const rivulon::RunOptions& options = session_.state.options;
+    frmFileList list(session_, this, frmFileList::Mode::Hidden);
+    list.CreateProject(options.varConcA, options.varConcB, options.varConcLow, options.varConcHigh,
+                       options.yearSeep);
+}
+
+void MDIFrmMain::openFiles(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const rivulon::FileKind kind = rivulon::fileKindOf(path.toStdString());
+        switch (kind) {
+            case rivulon::FileKind::Project: {
+                // A project replaces the one open, as Start does.
+                pendingProject_ = QFileInfo(path).absoluteFilePath();
+                mnuStart_Click();
+                break;
+            }
+            case rivulon::FileKind::Results:
+            case rivulon::FileKind::Summary: {
+                auto* view =
+                    dynamic_cast<rivulon::ui::ResultTableView*>(openWindow(WindowKind::Results));
+                if (!view) {
+                    notAvailable(kind == rivulon::FileKind::Results
+                                     ? QStringLiteral("Monthly Results")
+                                     : QStringLiteral("Summary"));
+                    break;
+                }
+                showChild(dynamic_cast<QWidget*>(view));
+                view->showResultFile(path,
+                                     kind == rivulon::FileKind::Results
+                                         ? rivulon::ui::ResultTable::Monthly
+                                         : rivulon::ui::ResultTable::Summary,
+                                     1);
+                break;
+            }
+            case rivulon::FileKind::Regrouped: {
+                auto* view =
+                    dynamic_cast<rivulon::ui::RegroupView*>(openWindow(WindowKind::Regroup));
+                if (!view) {
+                    notAvailable(QStringLiteral("Re-Group Nutrient Sources"));
+                    break;
+                }
+                showChild(dynamic_cast<QWidget*>(view));
+                view->loadRegroupedTable(path);
+                break;
+            }
+            case rivulon::FileKind::Unreadable:
+                msgBox(this, QStringLiteral("Cannot open %1: the file cannot be read.").arg(path));
+                break;
+            case rivulon::FileKind::Unknown:
+                msgBox(this, QStringLiteral("Cannot open %1: it is not a project file, a results "
+                                            "file, a summary file or a regrouped table.")
+                                 .arg(path));
+                break;
+        }
+    }
+}

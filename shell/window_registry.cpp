@@ -1,0 +1,96 @@
+#include "shell/window_registry.h"
+
+#include <algorithm>
+
+#include "engine/ui/FrmGraph.h"
+#include "engine/ui/FrmSeepage.h"
+#include "project/ui/FrmStart.h"
+#include "project/ui/frmSimInfo.h"
+
+namespace rivulon::ui {
+
+namespace {
+
+template <typename Window>
+QWidget* make(WindowHost& host) {
+    return new Window(host);
+}
+
+// Adding a window: its file, and its row here (and a command row for each
+// menu item that opens it).
+const WindowRow kWindows[] = {
+    {WindowKind::Start, "FrmStart", &make<FrmStart>, true, 0},
+    {WindowKind::Graph, "FrmGraph", &make<FrmGraph>, true, 0},
+    {WindowKind::Seepage, "FrmSeepage", &make<FrmSeepage>, true, 0},
+    {WindowKind::SimInfo, "frmSimInfo", &make<frmSimInfo>, true, 0},
+    {WindowKind::Results, "frmGResults", nullptr, true, 110},
+    {WindowKind::Regroup, "FrmReGroup", nullptr, true, 0},
+    {WindowKind::Pie, "FrmPie", nullptr, true, 0},
+    {WindowKind::Transport, "FrmT", nullptr, true, 0},
+    {WindowKind::Sdr, "frmSDR", nullptr, true, 0},
+    {WindowKind::Nutrient, "FrmN", nullptr, true, 0},
+    {WindowKind::Matrix, "frmMatrix", nullptr, true, 0},
+    {WindowKind::Weather, "FrmW", nullptr, false, 0},
+    {WindowKind::RunSub, "frmRunSub", nullptr, true, 270},
+    {WindowKind::Compare, "FrmComp", nullptr, true, 0},
+    {WindowKind::Septic, "FrmSeptic", nullptr, true, 0},
+    {WindowKind::Map, "FrmView", nullptr, true, 0},
+    {WindowKind::Database, "frmDB", nullptr, true, 90},
+    {WindowKind::County, "frmCounty", nullptr, true, 90},
+    {WindowKind::Calibration, "FrmCalibrate", nullptr, true, 0},
+};
+
+// Commands whose window is still to come say so when chosen.
+const CommandRow kCommands[] = {
+    {"MnuSeepage", "Add Seepage or Ouput Daily Flow", WindowKind::Seepage,
+     &FrmSeepage::openSeepage},
+    {"MnuVarConc", "Set Variable Nutrient Control Coefficients", WindowKind::Seepage,
+     &FrmSeepage::openVariableConcentration},
+    {"MnuEditTransport", "Edit Transport Data", WindowKind::Transport},
+    {"MnuCreateNew", "Edit Transport Data", WindowKind::Transport},
+    {"MnuEditNutrient", "Edit Nutrient Data", WindowKind::Nutrient},
+    {"MnuEditweather", "Edit Weather Data", WindowKind::Weather},
+    {"MnuCreateW", "Edit Weather Data", WindowKind::Weather},
+    {"MnuDelay", "Delay Stream Responses to Weather Events", WindowKind::Weather},
+    {"MnuSDR", "Get Sediment Delivery Ratio", WindowKind::Sdr},
+    {"MnuSetNutrMatrix", "Set Monthly Nutrient Data (Data Matrix)", WindowKind::Matrix},
+    {"MnuSummary", "Summary", WindowKind::Results},
+    {"MnuAnnual", "Annual Results", WindowKind::Results},
+    {"MnuMonthly", "Monthly Results", WindowKind::Results},
+    {"MnuUSGS", "Compare to USGS Observations", WindowKind::Results},
+    {"MnuRegroup", "Re-Group Nutrient Sources", WindowKind::Regroup},
+    {"MnuCompScen", "Compare Scenarios", WindowKind::Compare},
+    {"MnuSum", "Sum Sub-basin Results", WindowKind::Compare},
+    {"MnuSeptic", "Septic System Improvement", WindowKind::Septic},
+    {"MnuRunSubBasins", "Run Hydload for Sub-basins/Multiple Scenarios", WindowKind::RunSub},
+    {"MnuLUMap", "Land Use Map", WindowKind::Map},
+    {"MnuSoilMap", "Soil Map", WindowKind::Map},
+    {"MnuCountyMap", "County Map", WindowKind::Map},
+    {"MnuLandUse", "Land Use Distribution", WindowKind::Database},
+    {"MnuPopulation", "Population", WindowKind::Database},
+};
+
+}  // namespace
+
+std::span<const WindowRow> windowRows() {
+    return kWindows;
+}
+
+std::span<const CommandRow> commandRows() {
+    return kCommands;
+}
+
+const WindowRow* windowRow(WindowKind kind) {
+    const auto it = std::find_if(std::begin(kWindows), std::end(kWindows),
+                                 [kind](const WindowRow& row) { return row.kind == kind; });
+    return it == std::end(kWindows) ? nullptr : &*it;
+}
+
+const CommandRow* commandRow(const QString& menuItem) {
+    const auto it = std::find_if(
+        std::begin(kCommands), std::end(kCommands),
+        [&](const CommandRow& row) { return menuItem == QLatin1String(row.menuItem); });
+    return it == std::end(kCommands) ? nullptr : &*it;
+}
+
+}  // namespace rivulon::ui

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace rivulon::ui {
+
+// Small interfaces that some windows implement so that others can use them
+// without knowing their class: a window is found through the host
+// (findWindow / openWindow) and asked with dynamic_cast.
+
+// The window that runs the model (the start window).
+class RunCommands {
+  public:
+    virtual ~RunCommands() = default;
+    // Runs again with other graph scales ([1..4]).
+    virtual void redraw(const std::array<std::int16_t, 5>& scales) = 0;
+    // Saves the last run's results, asking for the file names.
+    virtual void saveResults() = 0;
+};
+
+// The window that draws a run as it goes (the graph window). It follows the
+// host's run controller from beginRun until the run ends.
+class RunView {
+  public:
+    virtual ~RunView() = default;
+    // `period` is "<start> to <end>" of the simulated years, `scales` [1..4].
+    virtual void beginRun(int simLevel, const std::array<std::int16_t, 5>& scales,
+                          const QString& period) = 0;
+};
+
+}  // namespace rivulon::ui
+
+namespace rivulon::ui {
+
+// What the user chose in the start-up dialogue.
+enum class StartupChoice {
+    Ready,      // the input files are chosen and read
+    NoFiles,    // given up, or required files missing: nothing to run on
+    CreateNew,  // new input files asked for
+    End,        // end the program
+};
+
+// The window whose loading runs the start-up dialogue (the start window).
+class StartupDialogue {
+  public:
+    virtual ~StartupDialogue() = default;
+    // Runs the dialogue; with a project file given, that project is taken
+    // without asking (a file that is no project is said so, then asked).
+    virtual StartupChoice runStartup(const QString& projectFile = {}) = 0;
+};
+
+}  // namespace rivulon::ui
+
+namespace rivulon::ui {
+
+// The tables of a result file.
+enum class ResultTable { Summary, Annual, Monthly };
+
+// The results window: shows a table of a result (or summary) file.
+class ResultTableView {
+  public:
+    virtual ~ResultTableView() = default;
+    // Reads the file into the window's own result set and shows the table;
+    // `mode` is the monthly table's mode. False (with a message) when the
+    // file could not be read.
+    virtual bool showResultFile(const QString& path, ResultTable table, int mode = 1) = 0;
+};
+
+// The regrouping window: loads a saved regrouped table.
+class RegroupView {
+  public:
+    virtual ~RegroupView() = default;
+    virtual bool loadRegroupedTable(const QString& path) = 0;
+};
+
+// The transport editor: creates new transport (and then nutrient) files from
+// the answers of "Create Transport/Nutrient Files".
+class NewInputEditor {
+  public:
+    virtual ~NewInputEditor() = default;
+    virtual void createNew(float latitude, int ruralCount, int urbanCount) = 0;
+};
+
+// The weather editor: creates a new weather file of `years` years.
+class NewWeatherEditor {
+  public:
+    virtual ~NewWeatherEditor() = default;
+    virtual void createNew(int years) = 0;
+};
+
+}  // namespace rivulon::ui
