@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace rivulon::ui {
 
@@ -66,6 +70,20 @@ class ResultTableView {
     // `mode` is the monthly table's mode. False (with a message) when the
     // file could not be read.
     virtual bool showResultFile(const QString& path, ResultTable table, int mode = 1) = 0;
+    // The comparison window's "Plot Selected": the window captioned "Scenario
+    // Plot" charts one value per scenario file (label, value) with a title
+    // and a footnote.
+    virtual void plotScenarios(const QString& title, const QString& footnote,
+                               const std::vector<std::pair<QString, double>>& values) = 0;
+};
+
+// The pie window used as a text page by the septic window: the caption, the
+// lines shown, and what "Save Data" does (the window closes after it).
+class PieTextPage {
+  public:
+    virtual ~PieTextPage() = default;
+    virtual void showTextPage(const QString& caption, const QStringList& lines,
+                              std::function<void()> saveData) = 0;
 };
 
 // The regrouping window: loads a saved regrouped table.
@@ -81,6 +99,23 @@ class NewInputEditor {
   public:
     virtual ~NewInputEditor() = default;
     virtual void createNew(float latitude, int ruralCount, int urbanCount) = 0;
+};
+
+// The nutrient editor as other windows use it: a new file for a new
+// transport file, and the septic-only mode of the septic window.
+class NutrientEditorService {
+  public:
+    virtual ~NutrientEditorService() = default;
+    // Create mode with the land-use counts and names of a new transport file.
+    virtual void createNew(int ruralCount, int urbanCount, const QStringList& landUseNames) = 0;
+    // Opens the current transport and nutrient files limited to the septic
+    // page ("Other Parameters"); false (with a message) when they cannot be read.
+    virtual bool openSepticOnly() = 0;
+    // Row 1 normal and row 2 ponded systems, months 1..12, of the septic page.
+    virtual void setSepticPopulation(int row, int month, int value) = 0;
+    // Called once when the editor closes: whether it saved the nutrient file,
+    // and the name it saved under.
+    virtual void whenClosed(std::function<void(bool fileSaved, const QString& savedName)> done) = 0;
 };
 
 // The weather editor: creates a new weather file of `years` years.
