@@ -5,6 +5,10 @@
 
 namespace rivulon {
 
+// The graph scales [1..4] a run uses when the project gives none (or zeros):
+// streamflow, sediment, nitrogen, phosphorus.
+inline constexpr std::array<std::int16_t, 5> kDefaultGraphScales{0, 100, 50, 30, 50};
+
 // The options a run reads: set by the project, the start window, the menus,
 // the seepage and septic windows and the batch rows. Menu check marks reflect
 // these values; they do not own them.
@@ -28,7 +32,7 @@ struct RunOptions {
 
     float gwBkDN = 0, gwBkDP = 0;  // background groundwater N and P, for regrouping
 
-    std::array<std::int16_t, 5> graphScale{0, 100, 50, 30, 50};  // [1..4]
+    std::array<std::int16_t, 5> graphScale = kDefaultGraphScales;  // [1..4]
 
     bool nutrientMatrixInUse = false;
     bool organicCarbonMode = false;  // labels only

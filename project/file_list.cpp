@@ -45,29 +45,47 @@ std::string findFile(const std::string& folder, std::string_view name) {
     return std::string(kNotFound);
 }
 
-FileBoxes fillFileBoxes(const std::string& folder) {
+FileBoxes fillFileBoxes(const std::string& folder, std::vector<std::string> entries) {
     static constexpr const char* kFirst[10] = {
         "Transprt.dat", "Nutrient.dat", "Weather.dat",   "Wdelay.dat",  "Landuse.bmp",
         "County.bmp",   "Soil.bmp",     "RivulonDB.mdb", "UsgsObs.dat", "Option.dat"};
     static constexpr const char* kSecond[10] = {
         nullptr,          nullptr,          nullptr,      nullptr,          "Quennalulc.bmp",
         "Quennacnty.bmp", "Quennasoil.bmp", "Quenna.mdb", "QuennaUsgs.dat", "QuennaOpt.dat"};
+    const auto find = [&](std::string_view name) {
+        for (const std::string& entry : entries) {
+            if (equalNoCase(entry, name))
+                return joinPath(folder, entry);
+        }
+        return std::string(kNotFound);
+    };
     FileBoxes boxes;
     for (int i = 0; i < 10; ++i) {
-        boxes[i] = findFile(folder, kFirst[i]);
+        boxes[i] = find(kFirst[i]);
         if (boxes[i] == kNotFound && kSecond[i])
-            boxes[i] = findFile(folder, kSecond[i]);
+            boxes[i] = find(kSecond[i]);
     }
     if (boxes[9] == kNotFound) {
-        for (const std::string& entry : folderEntries(folder)) {
+        std::sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
+            return std::lexicographical_compare(
+                a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+                    return std::tolower(static_cast<unsigned char>(x)) <
+                           std::tolower(static_cast<unsigned char>(y));
+                });
+        });
+        for (const std::string& entry : entries) {
             if (entry.size() > 4 &&
                 equalNoCase(std::string_view(entry).substr(entry.size() - 4), ".prj")) {
-                boxes[9] = findFile(folder, entry);
+                boxes[9] = joinPath(folder, entry);
                 break;
             }
         }
     }
     return boxes;
+}
+
+FileBoxes fillFileBoxes(const std::string& folder) {
+    return fillFileBoxes(folder, folderEntries(folder));
 }
 
 bool checkFileBoxes(const FileBoxes& b, ProjectSettings& s) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "project/project_settings.h"
 
@@ -24,7 +25,10 @@ using FileBoxes = std::array<std::string, 10>;
 std::string findFile(const std::string& folder, std::string_view name);
 
 // The boxes filled from the default names, the second names tried for the
-// last six, and for the project box the first "*.prj" file of the folder.
+// last six, and for the project box the first "*.prj" file (by name, ignoring
+// case). `entries` are the file names to look among (the file list's, which
+// shows only its pattern); the folder's own listing when omitted.
+FileBoxes fillFileBoxes(const std::string& folder, std::vector<std::string> entries);
 FileBoxes fillFileBoxes(const std::string& folder);
 
 // CheckFile: false when a required box (0..2) is empty or "Not Found";

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+
 #include <vector>
+#include "engine/run_options.h"
 
 namespace rivulon {
 
@@ -57,7 +59,8 @@ struct ProjectFile {
     float popRate = 0;
     std::array<float, 4> seep{};  // max coef, daily, annual, minimum streamflow
     float gwBkDN = 0, gwBkDP = 0;
-    std::array<std::int16_t, 4> graphScale{100, 50, 30, 50};
+    std::array<std::int16_t, 4> graphScale{kDefaultGraphScales[1], kDefaultGraphScales[2],
+                                           kDefaultGraphScales[3], kDefaultGraphScales[4]};
     std::vector<CountyEntry> counties;
     std::vector<LegendEntry> landUseLegend;
     bool hasSoilLegend = false;
@@ -82,7 +85,8 @@ struct NewProject {
     float popRate = 0;
     float maxSeepCoef = 0, dailySeep = 0, minStream4Seep = 0;
     float gwBkDN = 0, gwBkDP = 0;
-    std::array<std::int16_t, 4> graphScale{100, 50, 30, 50};
+    std::array<std::int16_t, 4> graphScale{kDefaultGraphScales[1], kDefaultGraphScales[2],
+                                           kDefaultGraphScales[3], kDefaultGraphScales[4]};
 };
 
 // The 21 lines of a new project file, CR LF ended. Numbers are in the print

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/run_options.h"
 #include "project/dates.h"
 
 namespace rivulon {
@@ -26,7 +27,7 @@ struct ProjectSettings {
     std::array<float, 4> seepDefaults{};     // max coef, daily, annual, minimum streamflow
     std::array<float, 4> varConcDefaults{};  // a, b, lower, upper
     float gwBkDN = 0, gwBkDP = 0;
-    std::array<std::int16_t, 5> graphScale{0, 100, 50, 30, 50};  // [1..4]
+    std::array<std::int16_t, 5> graphScale = kDefaultGraphScales;  // [1..4]
 
     bool projectChosen = false;  // paths come from the project file
     bool filesChosen = false;    // a selection was confirmed and not yet loaded

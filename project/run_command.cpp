@@ -47,7 +47,7 @@ RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunReq
 
     RunOptions& o = state.options;
     if (graphScalesNeedDefaults(o.graphScale))
-        o.graphScale = {0, 100, 50, 30, 50};
+        o.graphScale = kDefaultGraphScales;
     settings.graphScale = o.graphScale;
     o.yearCount = request.yearCount;
     o.simLevel = request.simLevel;

@@ -1,7 +1,7 @@
 #include "project/weather_table.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
@@ -17,9 +17,11 @@ constexpr int kDefaultMonthDays[13] = {0, 30, 31, 30, 31, 31, 30, 31, 30, 31, 31
 // Fixed decimals as a format like "####.00" (no digit before the point below
 // 1) or "####0.0000" (at least one) gives them.
 std::string fixed(double value, int decimals, bool leadingZero) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-    std::string s(buf);
+    // Exact decimal rounding, and never the user's decimal comma.
+    char buf[400];
+    const auto written =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    std::string s(buf, written.ptr);
     if (!leadingZero) {
         if (s.starts_with("0."))
             s.erase(0, 1);

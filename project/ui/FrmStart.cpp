@@ -174,7 +174,7 @@ StartupChoice FrmStart::Form_Load(const QString& projectFile) {
     o.popRate = 0;
     s.popRate = 0;
     o.septicNReduction = 0;
-    o.graphScale = {0, 100, 50, 30, 50};
+    o.graphScale = rivulon::kDefaultGraphScales;
     s.graphScale = o.graphScale;
     o.popGrowthExponential = false;
     o.nutrientMatrixInUse = false;
@@ -296,7 +296,7 @@ void FrmStart::cmdShowSimInfo_Click() {
 void FrmStart::cmdRunSimulation_Click() {
     rivulon::RunOptions& o = host_.session().state.options;
     if (rivulon::graphScalesNeedDefaults(o.graphScale)) {
-        o.graphScale = {0, 100, 50, 30, 50};
+        o.graphScale = rivulon::kDefaultGraphScales;
     }
     RunSimulation(o.graphScale);
 }

@@ -30,14 +30,6 @@ const char* const kBoxLabels[10] = {
     "Land Use Map File:",    "County Map File:",     "Soil Map File:",      "Database File:",
     "USGS Data File:",       "Option File:"};
 
-const char* const kDefaultNames[10] = {
-    "Transprt.dat", "Nutrient.dat", "Weather.dat",   "Wdelay.dat",  "Landuse.bmp",
-    "County.bmp",   "Soil.bmp",     "RivulonDB.mdb", "UsgsObs.dat", "Option.dat"};
-// Tried for the last six boxes when the first name is not there.
-const char* const kSecondNames[10] = {
-    nullptr,          nullptr,          nullptr,      nullptr,          "Quennalulc.bmp",
-    "Quennacnty.bmp", "Quennasoil.bmp", "Quenna.mdb", "QuennaUsgs.dat", "QuennaOpt.dat"};
-
 const QString kProjectPattern = QStringLiteral("*opt*.*;*.prj");
 const QString kFilesPattern = QStringLiteral("*.dat;*.mdb;*bmp;*.prj");
 
@@ -151,31 +143,14 @@ void frmFileList::Form_Load() {
     }
 }
 
-bool frmFileList::FindFile(const QString& name, QLineEdit* box) {
-    for (const QString& entry : File1->fileNames()) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0) {
-            box->setText(QDir(File1->path()).absoluteFilePath(entry));
-            return true;
-        }
-    }
-    box->setText(qs(rivulon::kNotFound));
-    return false;
-}
-
 void frmFileList::FillText() {
+    std::vector<std::string> entries;
+    for (const QString& entry : File1->fileNames()) {
+        entries.push_back(ss(entry));
+    }
+    const rivulon::FileBoxes found = rivulon::fillFileBoxes(ss(File1->path()), std::move(entries));
     for (int i = 0; i < 10; ++i) {
-        if (FindFile(QString::fromLatin1(kDefaultNames[i]), TxtInputFile[i]) || !kSecondNames[i]) {
-            continue;
-        }
-        if (FindFile(QString::fromLatin1(kSecondNames[i]), TxtInputFile[i]) || i != 9) {
-            continue;
-        }
-        QDir folder(Dir1->path());
-        const QStringList projects =
-            folder.entryList({QStringLiteral("*.prj")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-        if (!projects.isEmpty()) {
-            FindFile(projects.first(), TxtInputFile[9]);
-        }
+        TxtInputFile[i]->setText(qs(found[i]));
     }
 }
 

@@ -36,9 +36,7 @@ class frmFileList : public QDialog {
     frmFileList(Session& session, QWidget* parent, Mode mode);
     Choice choice() const { return choice_; }
 
-    // Searches File1 for `name` ignoring case: the box gets the full path, or
-    // "Not Found".
-    bool FindFile(const QString& name, QLineEdit* box);
+    // Fills the boxes from the default names found in the file list.
     void FillText();
     bool CheckFile();
     bool UseOptionFile() const;
