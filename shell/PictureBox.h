@@ -1,22 +1,37 @@
 #pragma once
 
 #include <QColor>
-#include <QElapsedTimer>
+#include <QFont>
 #include <QImage>
+#include <QLineF>
+#include <QPointF>
 #include <QWidget>
+#include <memory>
+#include <vector>
 
-// A picture area drawn in twips: lines and texts go into an image that the
-// widget shows, so a drawing survives hiding and costs nothing to repaint.
+// A picture area drawn in twips: lines and texts go into an image of the
+// design's size, so a drawing survives hiding and costs nothing to repaint.
+// A scalable picture also keeps what was drawn and shows it enlarged, sharp,
+// when its window makes it larger than the design's size.
+class QPainter;
+
 class PictureBox : public QWidget {
     Q_OBJECT
   public:
     // The drawing area's size in twips.
     PictureBox(double widthTwips, double heightTwips, QWidget* parent = nullptr);
+    ~PictureBox() override;
 
     // The 16 classic console colours by number (0 black .. 15 bright white).
     static QColor qbColor(int number);
 
+    // Grows with its layout (never below the design's size) and scales the drawing.
+    void setScalable(bool scalable);
+
     void clear();
+    // Many strokes in a row share one painter between these two calls.
+    void beginStrokes();
+    void endStrokes();
     void line(double x1, double y1, double x2, double y2, const QColor& colour);
     // Draws text with its top-left corner at (x, y); returns its width in twips.
     double text(double x, double y, const QString& s, const QFont& font,
@@ -24,21 +39,41 @@ class PictureBox : public QWidget {
     double textWidth(const QString& s, const QFont& font) const;
     double textHeight(const QFont& font) const;
 
+    // The drawing at the design's size.
     const QImage& image() const { return image_; }
     void setImage(const QImage& image);
-
-    // Shows what was drawn, at most every `intervalMs`, letting the window
-    // system repaint without taking user input; true when it did.
-    bool refreshEvery(int intervalMs);
 
     QSize sizeHint() const override { return image_.size(); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // What was drawn, in pixels of the design's size, for drawing it again larger.
+    struct Stroke {
+        bool isText = false;
+        QLineF line;
+        QPointF at;
+        QString text;
+        QFont font;
+        QColor colour;
+    };
+    void drawStroke(QPainter& painter, const Stroke& stroke, double scale) const;
+    double scale() const;
+    // Brings the enlarged image up to date with the strokes drawn so far.
+    void updateScaled();
+
+    QPainter& imagePainter();
+
     QImage image_;
-    QElapsedTimer sinceRefresh_;
+    std::unique_ptr<QPainter> batch_;
+    std::unique_ptr<QPainter> single_;
+    bool scalable_ = false;
+    std::vector<Stroke> strokes_;
+    QImage background_;  // set with setImage: shown enlarged beneath the strokes
+    QImage scaled_;
+    std::size_t scaledStrokes_ = 0;
 };
 
 // A drawing font of a given point size, independent of the screen's dpi.

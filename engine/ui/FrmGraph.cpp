@@ -59,6 +59,8 @@ FrmGraph::FrmGraph(rivulon::ui::WindowHost& host) : host_(host) {
         connect(UpDn[i], &QSpinBox::valueChanged, this, [this, i] { UpDn_Change(i); });
         connect(Text1[i], &QLineEdit::editingFinished, this, [this, i] { text1Edited(i); });
     }
+    PicBox[0]->setScalable(true);
+    PicBox[1]->setScalable(true);
     // The persistent copies are kept for the finished drawings only.
     PicBox[2]->hide();
     PicBox[3]->hide();
@@ -83,8 +85,9 @@ FrmGraph::FrmGraph(rivulon::ui::WindowHost& host) : host_(host) {
             side->addStretch();
             grid->addLayout(side, panel, 1);
         }
-        grid->setColumnStretch(2, 1);
-        grid->setRowStretch(2, 1);
+        // The drawing takes what the window gives it.
+        grid->setColumnStretch(0, 1);
+        grid->setRowStretch(1, 1);
     }
     TabOut->addTab(pages[0], QStringLiteral("Streamflow and Sediment"));
     TabOut->addTab(pages[1], QStringLiteral("Simulated N, P or OC output"));
@@ -105,6 +108,10 @@ FrmGraph::FrmGraph(rivulon::ui::WindowHost& host) : host_(host) {
     connect(cmdSaveScales, &QPushButton::clicked, this, &FrmGraph::cmdSaveScales_Click);
     connect(CmdSave, &QPushButton::clicked, this, &FrmGraph::CmdSave_Click);
     connect(CmdClose, &QPushButton::clicked, this, &FrmGraph::CmdClose_Click);
+    connect(&host_.session(), &Session::runningChanged, this, [this](bool running) {
+        cmdRedraw->setEnabled(!running);
+        CmdSave->setEnabled(!running);
+    });
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {cmdRedraw, cmdShowOther, cmdSaveScales, CmdSave, CmdClose}) {

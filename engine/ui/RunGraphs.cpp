@@ -15,6 +15,23 @@ constexpr double kDaysPerMonth = 30.416667;
 const QString kTitleFamily = QStringLiteral("Times New Roman");
 const QString kLabelFamily = QStringLiteral("Sans Serif");
 
+// A curve's segment, cut where it leaves the panel through its top so that
+// peaks end at the panel's edge instead of running into the titles above.
+void panelLine(PictureBox& picture, double x1, double y1, double x2, double y2, double top,
+               const QColor& colour) {
+    if (y1 < top && y2 < top) {
+        return;
+    }
+    if (y1 < top) {
+        x1 += (x2 - x1) * (top - y1) / (y2 - y1);
+        y1 = top;
+    } else if (y2 < top) {
+        x2 = x1 + (x2 - x1) * (top - y1) / (y2 - y1);
+        y2 = top;
+    }
+    picture.line(x1, y1, x2, y2, colour);
+}
+
 }  // namespace
 
 RunGraphs::RunGraphs(const Pictures& pictures, const std::array<std::int16_t, 5>& scales)
@@ -26,6 +43,8 @@ int RunGraphs::monthPosition(int year, int month) {
 
 void RunGraphs::apply(const std::vector<rivulon::RunEvent>& events) {
     using Kind = rivulon::RunEvent::Kind;
+    pictures_.water->beginStrokes();
+    pictures_.nutrients->beginStrokes();
     for (const rivulon::RunEvent& e : events) {
         switch (e.kind) {
             case Kind::Started:
@@ -44,6 +63,8 @@ void RunGraphs::apply(const std::vector<rivulon::RunEvent>& events) {
                 break;
         }
     }
+    pictures_.water->endStrokes();
+    pictures_.nutrients->endStrokes();
     refresh(false);
 }
 
@@ -137,8 +158,8 @@ void RunGraphs::GraphDaily(PictureBox& picture, double xStep, double yScale, flo
         picture.line(kLeft, 0, kLeft, kPanelHeight, Qt::black);
         picture.line(kLeft, kPanelHeight, kRight, kPanelHeight, Qt::black);
     } else if (last.set) {
-        picture.line(last.x * xStep + kLeft, kPanelHeight - last.value * yScale, x * xStep + kLeft,
-                     kPanelHeight - value * yScale, PictureBox::qbColor(colour));
+        panelLine(picture, last.x * xStep + kLeft, kPanelHeight - last.value * yScale,
+                  x * xStep + kLeft, kPanelHeight - value * yScale, 0, PictureBox::qbColor(colour));
     }
     last = {true, x, value};
 }
@@ -167,9 +188,9 @@ void RunGraphs::GraphMonthly(PictureBox& picture, double xStep, double yScale, f
             }
         }
     } else {
-        picture.line(last.x * xStep + kLeft, y0 + kPanelHeight - last.value * yScale,
-                     middle * xStep + kLeft, y0 + kPanelHeight - value * yScale,
-                     PictureBox::qbColor(colour));
+        panelLine(picture, last.x * xStep + kLeft, y0 + kPanelHeight - last.value * yScale,
+                  middle * xStep + kLeft, y0 + kPanelHeight - value * yScale, y0,
+                  PictureBox::qbColor(colour));
     }
     last = {true, middle, value};
 

@@ -100,10 +100,14 @@ FrmStart::FrmStart(rivulon::ui::WindowHost& host) : host_(host) {
     cmdRunSimulation = makeButton("&Run Simulation", "cmdRunSimulation");
     cmdCreateResults = makeButton("&Save Simulation Results", "cmdCreateResults");
     cmdClose = makeButton("&Close", "cmdClose");
+    cmdCancelRun = makeButton("Cance&l Run", "cmdCancelRun");
+    cmdCancelRun->hide();
     connect(cmdShowSimInfo, &QPushButton::clicked, this, &FrmStart::cmdShowSimInfo_Click);
     connect(cmdRunSimulation, &QPushButton::clicked, this, &FrmStart::cmdRunSimulation_Click);
     connect(cmdCreateResults, &QPushButton::clicked, this, &FrmStart::cmdCreateResults_Click);
     connect(cmdClose, &QPushButton::clicked, this, &FrmStart::cmdClose_Click);
+    connect(cmdCancelRun, &QPushButton::clicked, this, [this] { host_.runs().cancel(); });
+    connect(&host_.session(), &Session::runningChanged, this, &FrmStart::followRunning);
 
     auto* fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("Watershed Name:"), this), 0, 0);
@@ -120,7 +124,8 @@ FrmStart::FrmStart(rivulon::ui::WindowHost& host) : host_(host) {
     fields->addWidget(new QLabel(QStringLiteral("End:"), this), 2, 2, Qt::AlignRight);
     fields->addWidget(TxtEndMY, 2, 3);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {cmdShowSimInfo, cmdRunSimulation, cmdCreateResults, cmdClose}) {
+    for (QPushButton* b :
+         {cmdShowSimInfo, cmdRunSimulation, cmdCancelRun, cmdCreateResults, cmdClose}) {
         buttons->addWidget(b);
     }
     auto* layout = new QVBoxLayout(this);
@@ -383,6 +388,14 @@ void FrmStart::runEnded(const rivulon::ui::RunEnd& end) {
         return;
     }
     session.setResults(run->outcome.ran);
+}
+
+void FrmStart::followRunning(bool running) {
+    // The inputs were taken when Run was pressed; another run or a save
+    // waits for this one.
+    cmdRunSimulation->setEnabled(!running);
+    cmdCreateResults->setEnabled(!running);
+    cmdCancelRun->setVisible(running);
 }
 
 bool FrmStart::hasResults() const {

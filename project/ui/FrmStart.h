@@ -67,6 +67,8 @@ class FrmStart : public QWidget,
     QPushButton* cmdRunSimulation;
     QPushButton* cmdCreateResults;
     QPushButton* cmdClose;
+    // Stops the run in flight between two days; shown only while one runs.
+    QPushButton* cmdCancelRun;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,6 +78,7 @@ class FrmStart : public QWidget,
     // window draws as it goes. False when it could not start.
     bool RunSimulation(const std::array<std::int16_t, 5>& scales);
     void runEnded(const rivulon::ui::RunEnd& end);
+    void followRunning(bool running);
     void showStartupReport(const std::vector<std::string>& messages, bool projectRead,
                            bool weatherScanned, bool closeStart);
     bool yearCountFromBox(std::int16_t& years);

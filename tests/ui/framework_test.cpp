@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "analysis/file_kind.h"
+#include "common/atomic_file.h"
+#include "common/list_reader.h"
+#include "shell/widgets/FlexGrid.h"
+#include "tests/ui/ui_test_support.h"
+#include "tests/ui/window_access.h"
+#include "tools/weathergen/weather_generator.h"
+
+namespace {
+
+// Waits in the event loop (drawing, timers) until the run in flight ends.
+void runToEnd(MDIFrmMain& w) {
+    if (!w.runs().busy()) {
+        return;
+    }
+    QEventLoop loop;
+    QObject::connect(&w.runs(), &rivulon::ui::RunController::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The example's basin over 25 land uses, with 100 years of generated weather:
+// the largest run the desktop program is timed on.
+void writeLargeWatershed(const ExampleHome& home) {
+    const auto lines =
+        rivulon::splitLines(rivulon::readWholeFile((home.input() + "/Transprt.dat").toStdString()));
+    std::string transport = "20,5\n";
+    for (std::size_t i = 1; i < 19; ++i) {
+        transport += lines[i] + "\n";
+    }
+    for (int k = 0; k < 20; ++k) {
+        transport += "\"Rural " + std::to_string(k + 1) + "\"," + std::to_string(400 + 37 * k) +
+                     "," + std::to_string(56 + k) + ",.0" + std::to_string(1 + k % 9) + "\n";
+    }
+    for (int k = 0; k < 5; ++k) {
+        transport += "\"Urban " + std::to_string(k + 1) + "\"," + std::to_string(300 + 50 * k) +
+                     "," + std::to_string(80 + 2 * k) + ",0\n";
+    }
+    std::string nutrient = "3000,1100,1.4,.014\n3,6,8,11,2\n";
+    for (int k = 0; k < 20; ++k) {
+        nutrient += "2.9,.26\n";
+    }
+    for (int k = 0; k < 5; ++k) {
+        nutrient += ".095,.015\n";
+    }
+    for (int k = 0; k < 3; ++k) {
+        nutrient += "12.2,1.9\n";
+    }
+    for (int m = 0; m < 12; ++m) {
+        nutrient += "2850,420\n";
+    }
+    nutrient += "1\n";
+    for (int m = 0; m < 12; ++m) {
+        nutrient += "5200,380,160,45\n";
+    }
+    nutrient += "12,2.5,1.6,.4\n";
+    rivulon::weathergen::WeatherParams params;
+    params.years = 100;
+    params.seed = 11;
+    rivulon::writeFileAtomically((home.input() + "/Transprt.dat").toStdString(), transport);
+    rivulon::writeFileAtomically((home.input() + "/Nutrient.dat").toStdString(), nutrient);
+    rivulon::writeFileAtomically((home.input() + "/Weather.dat").toStdString(),
+                                 rivulon::weathergen::generateWeather(params).weather);
+}
+
+FrmStart* startLargeRun(MDIFrmMain& w) {
+    w.resize(1200, 800);
+    startOnProject(w);
+    FrmStart* start = startWindow(w);
+    if (start) {
+        start->txtYear->setText("100");
+        start->OptSim[3]->setChecked(true);
+    }
+    return start;
+}
+
+TEST(RunController, HundredYearsOfTwentyFiveLandUsesDrawnWithinASecond) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    writeLargeWatershed(home);
+    MDIFrmMain w;
+    FrmStart* start = startLargeRun(w);
+    ASSERT_NE(start, nullptr);
+    ASSERT_EQ(start->txtYear->text(), "100");
+    int batches = 0;
+    QObject::connect(&w.runs(), &rivulon::ui::RunController::progress,
+                     [&batches](const std::vector<rivulon::RunEvent>&) { ++batches; });
+    // A timer keeps firing while the model runs: the window answers throughout.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start(5);
+    QElapsedTimer clock;
+    clock.start();
+    start->cmdRunSimulation->click();
+    EXPECT_TRUE(w.session().running());
+    EXPECT_FALSE(start->cmdRunSimulation->isEnabled());
+    EXPECT_FALSE(w.action("MnuSaveResults")->isEnabled());
+    runToEnd(w);
+    const double seconds = clock.elapsed() / 1000.0;
+    timer.stop();
+    std::printf(
+        "100-year level-4 run of 25 land uses, Run to last point drawn: %.3f s "
+        "(%d drawing batches, %d timer ticks)\n",
+        seconds, batches, ticks);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+    EXPECT_TRUE(start->hasResults());
+    EXPECT_TRUE(w.action("MnuSaveResults")->isEnabled());
+    EXPECT_TRUE(start->cmdRunSimulation->isEnabled());
+    EXPECT_LT(seconds, 1.0);
+    EXPECT_GE(ticks, 2);
+    EXPECT_GE(batches, 1);
+}
+
+TEST(RunController, ACancelledRunLeavesNothingToSave) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    writeLargeWatershed(home);
+    MDIFrmMain w;
+    FrmStart* start = startLargeRun(w);
+    ASSERT_NE(start, nullptr);
+    // Cancel as soon as the first days are drawn, as a user pressing the button would.
+    bool pressed = false;
+    QObject::connect(&w.runs(), &rivulon::ui::RunController::progress,
+                     [&](const std::vector<rivulon::RunEvent>&) {
+                         if (!pressed && start->cmdCancelRun->isVisible()) {
+                             pressed = true;
+                             start->cmdCancelRun->click();
+                         }
+                     });
+    start->cmdRunSimulation->click();
+    EXPECT_TRUE(start->cmdCancelRun->isVisibleTo(start));
+    runToEnd(w);
+    ASSERT_TRUE(pressed);
+    EXPECT_FALSE(start->hasResults());
+    EXPECT_FALSE(start->cmdCancelRun->isVisibleTo(start));
+    EXPECT_EQ(dialogs.messages,
+              QStringList{"Rivulon|The run was cancelled; there are no results to save."});
+    EXPECT_FALSE(w.action("MnuSaveResults")->isEnabled());
+    // Nothing is saved from the menu either.
+    dialogs.fileAnswers = {home.dir.path() + "/Output/Results.dat",
+                           home.dir.path() + "/Output/Summary.dat"};
+    w.MnuSaveResults_Click();
+    EXPECT_FALSE(QFile::exists(home.dir.path() + "/Output/Results.dat"));
+}
+
+TEST(RunController, OptionsChangedDuringARunCountFromTheNextRun) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    MDIFrmMain w;
+    startOnProject(w);
+    FrmStart* start = startWindow(w);
+    ASSERT_NE(start, nullptr);
+    start->txtYear->setText("30");
+    start->cmdRunSimulation->click();
+    w.action("MnuOC")->trigger();  // while the run goes
+    runToEnd(w);
+    EXPECT_TRUE(start->hasResults());
+    EXPECT_TRUE(w.session().state.options.organicCarbonMode);
+    EXPECT_TRUE(w.action("MnuOC")->isChecked());
+    EXPECT_EQ(w.session().state.options.yearCount, 30);
+}
+
+// Two grids in one window: each keeps its own selection, and Copy takes the
+// focused grid's block only.
+TEST(EditCommands, EachGridCopiesItsOwnSelection) {
+    ScriptedDialogs dialogs;
+    MDIFrmMain w;
+    w.show();
+    auto* form = new QWidget;
+    form->setObjectName("TwoGrids");
+    auto* layout = new QVBoxLayout(form);
+    rivulon::ui::FlexGrid* grids[2] = {new rivulon::ui::FlexGrid, new rivulon::ui::FlexGrid};
+    for (int g = 0; g < 2; ++g) {
+        rivulon::TextGrid cells(4, 3);
+        for (int r = 0; r < 4; ++r) {
+            for (int c = 0; c < 3; ++c) {
+                cells.set(r, c, (g == 0 ? "a" : "b") + std::to_string(r) + std::to_string(c));
+            }
+        }
+        grids[g]->setCells(cells);
+        layout->addWidget(grids[g]);
+    }
+    addShown(w, form);
+    w.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
+    QApplication::processEvents();
+
+    rivulon::GridSelection block;
+    block.mouseDown(1, 1);
+    block.mouseUp(2, 2);
+    grids[0]->setSelection(block);
+    grids[1]->setFocus();
+    QApplication::processEvents();
+    w.menu("MnuEdit")->aboutToShow();
+    EXPECT_TRUE(w.action("MnuCopy")->isEnabled());
+    EXPECT_FALSE(w.action("MnuCut")->isEnabled());
+    EXPECT_FALSE(w.action("MnuPaste")->isEnabled());
+    w.action("MnuCopy")->trigger();
+    // The second grid's record is still the single cell (1, 1).
+    EXPECT_EQ(QApplication::clipboard()->text(), ",b01\r\nb10,b11\r\n");
+
+    grids[0]->setFocus();
+    QApplication::processEvents();
+    w.action("MnuCopy")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), ",a01,a02\r\na10,a11,a12\r\na20,a21,a22\r\n");
+    EXPECT_EQ(grids[1]->selection().lastRow, 1);
+}
+
+// Files given on the command line open by what they hold, not by their names.
+TEST(CommandLine, FilesOpenByTheirContent) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    // A project under a name no one would guess.
+    const QString project = home.input() + "/millbrook.settings";
+    ASSERT_TRUE(QFile::copy(home.project(), project));
+    {
+        MDIFrmMain w;
+        w.show();
+        EXPECT_TRUE(w.MDIForm_Load({project}));
+        FrmStart* start = startWindow(w);
+        ASSERT_NE(start, nullptr);
+        EXPECT_TRUE(start->isVisible());
+        EXPECT_EQ(start->txtWName->text(), "Millbrook Creek");
+        EXPECT_EQ(w.session().settings.projectPath, project.toStdString());
+    }
+    // A file that is none of the program's is said so, by name.
+    dialogs.messages.clear();
+    {
+        MDIFrmMain w;
+        w.show();
+        const QString text = home.input() + "/notes.txt";
+        QFile notes(text);
+        ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+        notes.write("shopping list\n");
+        notes.close();
+        EXPECT_TRUE(w.MDIForm_Load({text}));
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_TRUE(dialogs.messages[0].contains("notes.txt")) << dialogs.messages[0].toStdString();
+        EXPECT_EQ(startWindow(w), nullptr);
+    }
+}
+
+TEST(FileKind, ToldApartByContent) {
+    ExampleHome home;
+    EXPECT_EQ(rivulon::fileKindOf(home.project().toStdString()), rivulon::FileKind::Project);
+    EXPECT_EQ(rivulon::fileKindOf((home.input() + "/Weather.dat").toStdString()),
+              rivulon::FileKind::Unknown);
+    EXPECT_EQ(rivulon::fileKindOf(home.input().toStdString()), rivulon::FileKind::Unreadable);
+    EXPECT_EQ(rivulon::fileKindOf((home.input() + "/none.dat").toStdString()),
+              rivulon::FileKind::Unreadable);
+    const std::string header = "\"Land Use Group \",\"Runoff (m³)\",\n\"Forest\",\"1\",\n";
+    EXPECT_EQ(rivulon::fileKindOfText(header), rivulon::FileKind::Regrouped);
+    EXPECT_EQ(rivulon::fileKindOfText("\xEF\xBB\xBF"
+                                      "BasinName, \"x\"\n"),
+              rivulon::FileKind::Project);
+}
+
+}  // namespace
