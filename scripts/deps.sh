@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libqt6opengl6-dev qt6-charts-dev libqt6sql6-sqlite libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev cmake ninja-build g++ clang pkg-config ccache
     xvfb xauth imagemagick xdotool fonts-dejavu-core poppler-utils
-    mdbtools mdbtools-dev libclang-rt-14-dev
+    mdbtools mdbtools-dev libclang-rt-14-dev fp-units-db
 )
 
 missing=()

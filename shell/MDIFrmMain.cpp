@@ -148,7 +148,12 @@ void MDIFrmMain::showChild(QWidget* window) {
         return;
     }
     window->show();
-    sub->show();
+    // A new window opens at its own size even when the others are maximised.
+    if (sub->testAttribute(Qt::WA_WState_ExplicitShowHide)) {
+        sub->show();
+    } else {
+        sub->showNormal();
+    }
     // The area places a new window after the others, often past the right edge.
     const QRect area = mdiArea_->viewport()->rect();
     QRect frame = sub->geometry();

@@ -89,15 +89,17 @@ void PictureBox::drawStroke(QPainter& painter, const Stroke& stroke, double fact
             stroke.text);
         return;
     }
-    painter.setPen(QPen(stroke.colour, 0));
+    painter.setPen(QPen(stroke.colour, stroke.width * factor));
     painter.drawLine(QLineF(stroke.line.p1() * factor, stroke.line.p2() * factor));
 }
 
-void PictureBox::line(double x1, double y1, double x2, double y2, const QColor& colour) {
+void PictureBox::line(double x1, double y1, double x2, double y2, const QColor& colour,
+                      int widthPixels) {
     Stroke stroke;
     stroke.line =
         QLineF(twipsToPixelsF(x1), twipsToPixelsF(y1), twipsToPixelsF(x2), twipsToPixelsF(y2));
     stroke.colour = colour;
+    stroke.width = widthPixels;
     drawStroke(imagePainter(), stroke, 1.0);
     single_.reset();
     if (scalable_) {

@@ -32,7 +32,9 @@ class PictureBox : public QWidget {
     // Many strokes in a row share one painter between these two calls.
     void beginStrokes();
     void endStrokes();
-    void line(double x1, double y1, double x2, double y2, const QColor& colour);
+    // `widthPixels` 0 is the thinnest line at any scale.
+    void line(double x1, double y1, double x2, double y2, const QColor& colour,
+              int widthPixels = 0);
     // Draws text with its top-left corner at (x, y); returns its width in twips.
     double text(double x, double y, const QString& s, const QFont& font,
                 const QColor& colour = Qt::black);
@@ -58,6 +60,7 @@ class PictureBox : public QWidget {
         QString text;
         QFont font;
         QColor colour;
+        int width = 0;
     };
     void drawStroke(QPainter& painter, const Stroke& stroke, double scale) const;
     double scale() const;

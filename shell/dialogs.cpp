@@ -17,6 +17,21 @@ namespace rivulon::ui {
 
 namespace {
 
+// Questions block only the main window, so that the help viewer they open
+// (a window of its own) can be read and scrolled while they wait.
+void blockOnlyTheFrame(QDialog& dialog, QWidget* parent) {
+    if (parent) {
+        dialog.setWindowModality(Qt::WindowModal);
+    }
+}
+
+int askBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+           QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, title, text, buttons, parent);
+    blockOnlyTheFrame(box, parent);
+    return box.exec();
+}
+
 // An input box with a Help button that opens the caller's help topic.
 QString runInputBox(QWidget* parent, const QString& prompt, const QString& title,
                     const QString& defaultText, int helpContext) {
@@ -41,6 +56,7 @@ QString runInputBox(QWidget* parent, const QString& prompt, const QString& title
     layout->addWidget(label);
     layout->addWidget(edit);
     layout->addWidget(buttons);
+    blockOnlyTheFrame(box, parent);
     if (box.exec() != QDialog::Accepted) {
         return {};
     }
@@ -50,11 +66,11 @@ QString runInputBox(QWidget* parent, const QString& prompt, const QString& title
 class QtDialogs : public DialogHandler {
   public:
     void message(QWidget* parent, const QString& text, const QString& title) override {
-        QMessageBox::information(parent, title, text);
+        askBox(parent, QMessageBox::Information, title, text, QMessageBox::Ok);
     }
     bool askYesNo(QWidget* parent, const QString& text, const QString& title) override {
-        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
+        return askBox(parent, QMessageBox::Question, title, text,
+                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     }
     QString inputBox(QWidget* parent, const QString& prompt, const QString& title,
                      const QString& defaultText, int helpContext) override {

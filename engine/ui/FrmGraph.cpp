@@ -26,7 +26,7 @@ using rivulon::ui::msgBox;
 namespace {
 constexpr double kPictureWidth = 8000;   // twips: axes to 7000 and the axis word beyond
 constexpr double kPictureHeight = 4800;  // twips: two panels, ticks and month labels
-constexpr double kLegendWidth = 1200;
+constexpr double kLegendWidth = 1500;    // the sample and its text side by side
 constexpr double kLegendHeight = 650;
 }  // namespace
 

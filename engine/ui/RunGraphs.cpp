@@ -230,6 +230,8 @@ void RunGraphs::GraphMonthly(PictureBox& picture, double xStep, double yScale, f
 }
 
 void RunGraphs::Graphlegend(PictureBox& legend, double y, const QString& text, int colour) {
-    legend.line(50, y, 350, y, PictureBox::qbColor(colour));
-    legend.text(0, y + 50, text, drawingFont(kLabelFamily, 8));
+    // The sample beside its text, thick enough to show its colour.
+    const QFont font = drawingFont(kLabelFamily, 8);
+    legend.line(50, y, 350, y, PictureBox::qbColor(colour), 2);
+    legend.text(420, std::max(0.0, y - legend.textHeight(font) / 2), text, font);
 }

@@ -185,7 +185,7 @@ TEST(UserWalk, MnemonicsOfTheStartWindow) {
     startWindow(w)->txtYear->setText("1");
     QTest::keyClick(w.windowHandle(), Qt::Key_R, Qt::AltModifier);
     QTRY_VERIFY(hasChild(w, "FrmGraph"));
-    EXPECT_TRUE(startWindow(w)->hasResults());
+    QTRY_VERIFY(startWindow(w)->hasResults());
     w.mdiArea()->closeAllSubWindows();
 }
 
