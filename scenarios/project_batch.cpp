@@ -34,6 +34,7 @@ BatchProject loadBatchProject(const std::string& projectPath, const std::string&
     }
     p.settings.filesChosen = false;
     p.messages = std::move(report.messages);
+    p.warnings = std::move(report.warnings);
     return p;
 }
 
@@ -50,6 +51,9 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request) {
         state.options = project.state.options;
         applyControlRow(row, state.options);
         state.watershedName = row.watershedName;
+        settings.optionSources = controlRowSources(row);
+        settings.popRate = row.popRate;
+        settings.popRateSource = settings.optionSources.popRate;
 
         const RunOutcome outcome = runProject(settings, state, request);
         if (!outcome.ran) {

@@ -16,6 +16,7 @@ struct BatchProject {
     ProjectSettings settings;
     ModelState state;
     std::vector<std::string> messages;  // what start-up had to report (missing optional files...)
+    std::vector<std::string> warnings;  // the project file's layout warnings
 };
 
 // Reads the project file; the input folder is the project's folder and the
