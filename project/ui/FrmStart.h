@@ -67,5 +67,9 @@ class FrmStart : public QWidget {
 
     MDIFrmMain* main_;
     bool hasResults_ = false;
+    // Layout warnings of the input files, each shown once (every run rereads
+    // the files and would find them again).
+    void showWarnings(const std::vector<std::string>& warnings);
+    std::vector<std::string> warned_;
     bool running_ = false;
 };
