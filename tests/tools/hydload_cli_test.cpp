@@ -289,6 +289,31 @@ TEST_F(Hydload, ShiftedLinesWarnAndStrictRefuses) {
                 StartsWith("warning: Shift.dat:3: expected 15 fields on this line, found 5; the "
                            "values after it may be shifted\nhydload batch: refused under "
                            "--strict: Shift.dat:3:"));
+
+    // A row's nutrient file with a line broken in two: the batch runs and
+    // warns; under --strict it is refused before any row runs.
+    std::string nutrient = slurp(in("NuCedar.dat"));
+    nutrient.replace(nutrient.find("1100,"), 5, "1100\n");
+    spit(in("NuCedar.dat"), nutrient);
+    r = run({"batch", in("RunSubbasins.dat"), "--project", in("Millbrook.prj"), "--out", path("c"),
+             "--years", "1", "--quiet"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string nutrientWarning =
+        "warning: NuCedar.dat:1: expected 4 fields on this line, found 2; the values after it may "
+        "be shifted\n";
+    // The break moves the manure line to line 3, so the comma count of line 2
+    // (its own rule) reads it with 3 fields: the end of the file shows it too.
+    EXPECT_THAT(r.err, StartsWith(nutrientWarning +
+                                  "warning: NuCedar.dat:42: text after the last record is ignored: "
+                                  "\"1.6,.4\"\n"));
+    r = run({"batch", in("RunSubbasins.dat"), "--project", in("Millbrook.prj"), "--out", path("d"),
+             "--years", "1", "--quiet", "--strict"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, StartsWith(nutrientWarning));
+    EXPECT_THAT(r.err, HasSubstr("\nhydload batch: refused under --strict: NuCedar.dat:1: expected "
+                                 "4 fields on this line, found 2; the values after it may be "
+                                 "shifted\n"));
+    EXPECT_FALSE(fs::exists(path("d/ResultsAuto1.dat")));
 }
 
 }  // namespace

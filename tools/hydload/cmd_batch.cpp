@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -85,6 +87,14 @@ int runBatchCommand(const std::vector<std::string>& args) {
         static_cast<std::int16_t>(years > 0 ? years : std::max<int>(1, base.settings.weatherYears));
     request.simLevel = static_cast<std::int16_t>(level);
 
+    // Under --strict every row's input files are checked before the first
+    // row runs, so that a refused file leaves the folder as it was.
+    if (strict) {
+        hydload::reportWarnings(
+            rivulon::batchInputWarnings(base, file,
+                                        rivulon::rowsToRun(settings.requestedCount, file), request),
+            true);
+    }
     const auto start = std::chrono::steady_clock::now();
     rivulon::BatchObserver observer;
     if (!quiet) {
@@ -99,8 +109,21 @@ int runBatchCommand(const std::vector<std::string>& args) {
             std::fflush(stderr);
         };
     }
-    const rivulon::BatchOutcome outcome =
-        rivulon::runBatch(file, settings, rivulon::projectRowRunner(base, request), observer);
+    // Rows run on worker threads; their warnings are gathered and printed
+    // once the batch ends, each once (rows often share a weather file).
+    std::mutex warningsLock;
+    std::vector<std::string> rowWarnings;
+    const auto gather = [&](int, const std::vector<std::string>& warnings) {
+        const std::lock_guard<std::mutex> hold(warningsLock);
+        for (const auto& w : warnings) {
+            if (std::find(rowWarnings.begin(), rowWarnings.end(), w) == rowWarnings.end())
+                rowWarnings.push_back(w);
+        }
+    };
+    const rivulon::BatchOutcome outcome = rivulon::runBatch(
+        file, settings, rivulon::projectRowRunner(base, request, gather), observer);
+    hydload::endProgressLine();
+    hydload::reportWarnings(rowWarnings, false);
     if (!outcome.ok()) {
         hydload::endProgressLine();
         std::fprintf(stderr, "hydload batch: row %d: %s\n", outcome.failedRow,
