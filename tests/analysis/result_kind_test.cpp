@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "analysis/observed_flow.h"
 #include "analysis/result_file.h"
 #include "common/atomic_file.h"
 #include "common/read_error.h"
@@ -47,6 +48,18 @@ TEST(ResultKind, ReadersCompareLinesWithTheWrittenLayout) {
     EXPECT_THAT(parseSummaryText("Summary.dat", text).warnings,
                 ElementsAre("Summary.dat:2: expected 6 fields on this line, found 12; the values "
                             "after it may be shifted"));
+}
+
+TEST(ResultKind, ObservedRecordsOutOfLineAreWarned) {
+    std::vector<std::string> warnings;
+    parseObservedText("UsgsObs.dat", "1,2.68,\"Ap90\"\r\n2,1.18,\"My90\"\r\n", 24, &warnings);
+    EXPECT_TRUE(warnings.empty());
+    const auto months = parseObservedText(
+        "UsgsObs.dat", "1,2.68\r\n\"Ap90\"\r\n2,1.18,\"My90\"\r\n", 24, &warnings);
+    ASSERT_EQ(months.size(), 2u);
+    EXPECT_EQ(months[1].heading, "My90");
+    EXPECT_THAT(warnings, ElementsAre("UsgsObs.dat:1: expected 3 fields on this line, found 2; "
+                                      "the values after it may be shifted"));
 }
 
 }  // namespace

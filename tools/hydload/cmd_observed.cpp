@@ -19,7 +19,10 @@ int runObserved(const std::vector<std::string>& args) {
     const bool strict = cli.flag("--strict");
     const rivulon::ResultSet results = rivulon::readResultsFile(files[0]);
     hydload::reportWarnings(results.warnings, strict);
-    const auto observed = rivulon::readObservedFile(files[1], 12 * results.header.yearCount);
+    std::vector<std::string> warnings;
+    const auto observed =
+        rivulon::readObservedFile(files[1], 12 * results.header.yearCount, &warnings);
+    hydload::reportWarnings(warnings, strict);
     const rivulon::ObservedComparison cmp = rivulon::compareObserved(results, observed);
     std::printf("%s\n%s\n", cmp.regressionShown ? cmp.regressionText.c_str() : cmp.report.c_str(),
                 cmp.statisticsText.c_str());
