@@ -100,7 +100,7 @@ std::string checkProjectFile(const std::string& path) {
         const std::string key = r.readString("key");
         if (key == "BasinName")
             return {};
-        return "The first field is \"" + key + "\", not \"BasinName\"" +
+        return "The first field is \"" + shownText(key) + "\", not \"BasinName\"" +
                std::string(kWrongProjectSuffix);
     } catch (const std::exception& e) {
         return e.what() + std::string(kWrongProjectSuffix);

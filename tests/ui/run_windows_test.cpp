@@ -107,6 +107,31 @@ TEST(StartWindowRun, SavedFilesMatchHydload) {
         << dialogs.messages[0].toStdString();
 }
 
+// A transport file with text after its last land use still runs; the start
+// window says so once, not again at every run that rereads the file.
+TEST(StartWindowRun, LayoutWarningIsShownOnce) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    {
+        QFile transport(home.input() + "/Transprt.dat");
+        ASSERT_TRUE(transport.open(QIODevice::Append));
+        transport.write("\r\nsurveyed 1998\r\n");
+    }
+    MDIFrmMain w;
+    startOnProject(w);
+    FrmStart* start = w.startWindow();
+    ASSERT_NE(start, nullptr);
+    const QString warning = QStringLiteral(
+        "Rivulon|warning: Transprt.dat:31: text after the last record is ignored: \"surveyed "
+        "1998\"");
+    EXPECT_EQ(dialogs.messages.count(warning), 1) << dialogs.messages.join("\n").toStdString();
+    start->txtYear->setText("1");
+    start->OptSim[0]->setChecked(true);
+    start->cmdRunSimulation->click();
+    EXPECT_TRUE(start->hasResults());
+    EXPECT_EQ(dialogs.messages.count(warning), 1);
+}
+
 TEST(StartWindowRun, StreamflowOnlyThenRedrawWithOtherScales) {
     ScriptedDialogs dialogs;
     ExampleHome home;

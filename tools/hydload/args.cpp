@@ -14,7 +14,7 @@ bool among(std::initializer_list<std::string_view> names, std::string_view name)
 }
 
 std::string quoted(const std::string& text) {
-    return "\"" + text + "\"";
+    return "\"" + rivulon::shownText(text) + "\"";
 }
 
 // Shortest text of a bound: "0", "1", "-0.5".
