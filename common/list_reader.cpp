@@ -529,6 +529,19 @@ bool ListReader::nextLineIs(std::string_view text) const {
            text;
 }
 
+bool ListReader::takeTrailingEmptyField() {
+    if (!afterComma_)
+        return false;
+    std::size_t p = pos_;
+    while (p < content_.size() && isBlank(content_[p]))
+        ++p;
+    // A comma that ends the file leaves no field to read.
+    if (p >= content_.size() || !isLineEnd(content_[p]))
+        return false;
+    next();
+    return true;
+}
+
 int ListReader::fieldsOnNextLine() const {
     std::size_t p = pos_;
     const std::size_t n = content_.size();

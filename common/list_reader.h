@@ -66,6 +66,9 @@ class ListReader {
     void endOfRecords();
     // True when the next line that is not blank is `text` (blanks around it aside).
     bool nextLineIs(std::string_view text) const;
+    // Reads the empty field a comma at the end of a line leaves (the table
+    // text files end every line so); false, reading nothing, when none is due.
+    bool takeTrailingEmptyField();
     // The fields on the next line that is not blank (0 at the end).
     int fieldsOnNextLine() const;
     const std::vector<std::string>& warnings() const { return warnings_; }

@@ -5,6 +5,7 @@
 
 #include "common/read_error.h"
 #include "scenarios/control_file.h"
+#include "scenarios/scenario_compare.h"
 #include "scenarios/septic_technology.h"
 
 namespace rivulon {
@@ -100,6 +101,16 @@ TEST(SepticChecks, PercentagesOutsideZeroToHundred) {
         EXPECT_EQ(std::string(e.what()),
                   "System Failure (%): 150 is outside the allowed range 0 to 100");
     }
+}
+
+TEST(CompareChecks, RegroupedTablesKeepTheirTrailingField) {
+    const std::string good = "\"h\",\"x\",\r\n\"r\",\"1\",\r\n";
+    EXPECT_TRUE(parseCompareTable("Rg1.txt", good, 2, 2).warnings.empty());
+    // A cell lost on line 1: the later cells move up one place.
+    const CompareTable t =
+        parseCompareTable("Rg1.txt", "\"h\",\r\n\"r\",\"1\",\r\n\"2\",\r\n", 2, 2);
+    EXPECT_THAT(t.warnings, ElementsAre("Rg1.txt:1: expected 3 fields on this line, found 2; the "
+                                        "values after it may be shifted"));
 }
 
 }  // namespace

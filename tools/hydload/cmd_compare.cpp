@@ -19,8 +19,10 @@ int runCompare(const std::vector<std::string>& args) {
     const int row = hydload::wholeArg("--row", *cli.value("--row"), 0, rivulon::kRegroupRows - 1);
     const int col = hydload::wholeArg("--col", *cli.value("--col"), 0, rivulon::kRegroupCols - 1);
     std::vector<rivulon::CompareTable> tables;
-    for (const auto& f : files)
+    for (const auto& f : files) {
         tables.push_back(rivulon::loadCompareTable(f));
+        hydload::reportWarnings(tables.back().warnings, cli.flag("--strict"));
+    }
     const rivulon::CompareSeries s = rivulon::compareSeries(tables, row, col);
     std::printf("%s\n", s.title.c_str());
     for (std::size_t k = 0; k < s.labels.size(); ++k)
