@@ -9,6 +9,7 @@
 #include "common/atomic_file.h"
 #include "common/read_error.h"
 #include "project/nutrient_file.h"
+#include "project/nutrient_matrix.h"
 #include "project/project_file.h"
 #include "project/run_command.h"
 #include "project/transport_file.h"
@@ -211,6 +212,25 @@ TEST(InputChecks, ProjectFileLayoutAndPopulationRateAtRunStart) {
                     runProject(settings, state, {10, 1});
                 }),
                 HasSubstr("population growth rate: -0.5 is outside the allowed range"));
+}
+
+TEST(InputChecks, MatrixBlockCellsAndLines) {
+    const std::string text =
+        readWholeFile(std::string(RIVULON_SOURCE_DIR) + "/examples/Millbrook/NutrientMatrix.dat");
+    NutrientMatrix matrix;
+    readMatrixBlockText("NutrientMatrix.dat", text, 10, matrix);
+    EXPECT_TRUE(matrix.warnings.empty());
+    EXPECT_EQ(errorOf([&] {
+                  readMatrixBlockText("NutrientMatrix.dat",
+                                      replaced(text, "\"Soybeans\",\"8\"", "\"Soybeans\",\"-8\""),
+                                      10, matrix);
+              }),
+              "NutrientMatrix.dat:395: field 2 (matrix cell): -8 is outside the allowed range 0 or "
+              "more");
+    readMatrixBlockText("NutrientMatrix.dat",
+                        replaced(text, "\"Soybeans\",\"8\",", "\"Soybeans\",\"8\"\n"), 10, matrix);
+    EXPECT_THAT(matrix.warnings, ElementsAre("NutrientMatrix.dat:395: expected 13 fields on this "
+                                             "line, found 2; the values after it may be shifted"));
 }
 
 }  // namespace

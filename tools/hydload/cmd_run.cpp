@@ -241,6 +241,7 @@ int runCommand(const std::vector<std::string>& args) {
         hydload::reportWarnings(warnings, a.strict);
         NutrientMatrix matrix;
         readMatrixBlock(a.matrix, state.watershed.landUseCount, matrix);
+        hydload::reportWarnings(matrix.warnings, a.strict);
         useNutrientMatrix(matrix, state.watershed, state.nutrients, o);
     }
 
