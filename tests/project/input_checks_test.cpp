@@ -14,6 +14,7 @@
 #include "project/run_command.h"
 #include "project/transport_file.h"
 #include "project/weather_file.h"
+#include "project/weather_table.h"
 #include "temp_folder.h"
 
 namespace rivulon {
@@ -170,6 +171,10 @@ TEST(InputChecks, WeatherNegativePrecipitationAndShiftedDays) {
     split.preload(1);
     EXPECT_THAT(split.warnings(), ElementsAre("Weather.dat:2: expected 2 fields on this line, "
                                               "found 1; the values after it may be shifted"));
+    // The weather window's loader compares the same way.
+    EXPECT_THAT(loadWeatherText("Weather.dat", shifted, false).warnings,
+                ElementsAre("Weather.dat:2: expected 2 fields on this line, found 1; the values "
+                            "after it may be shifted"));
 }
 
 TEST(InputChecks, ProjectFileLayoutAndPopulationRateAtRunStart) {
