@@ -10,6 +10,7 @@
 #include "common/read_error.h"
 #include "project/nutrient_file.h"
 #include "project/nutrient_matrix.h"
+#include "project/nutrient_table.h"
 #include "project/project_file.h"
 #include "project/run_command.h"
 #include "project/transport_file.h"
@@ -143,6 +144,15 @@ TEST(InputChecks, NutrientStrayCommaIsPointedOut) {
     ASSERT_FALSE(warnings.empty());
     EXPECT_THAT(warnings[0], HasSubstr(": expected 2 fields on this line, found 3; the values "
                                        "after it may be shifted"));
+    // The editor's reader compares the same way.
+    NutrientTable table;
+    readNutrientTableText("Nutrient.dat", text, 2, 1, {}, table);
+    EXPECT_TRUE(table.warnings.empty());
+    readNutrientTableText("Nutrient.dat", replaced(text, "10,2", "10,2,7"), 2, 1, {}, table);
+    EXPECT_THAT(table.warnings,
+                ElementsAre("Nutrient.dat:7: expected 2 fields on this line, found 3; the values "
+                            "after it may be shifted",
+                            "Nutrient.dat:32: text after the last record is ignored: \".4\""));
     // The data-matrix block after the last record is the file's own.
     warnings.clear();
     readNutrientText("Nutrient.dat", text + "\r\nNutrient Data Matrix\r\n3,2,1\r\n", ws, 1, ns,
