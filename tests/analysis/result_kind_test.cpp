@@ -5,6 +5,7 @@
 
 #include "analysis/observed_flow.h"
 #include "analysis/result_file.h"
+#include "analysis/table_text.h"
 #include "common/atomic_file.h"
 #include "common/read_error.h"
 
@@ -60,6 +61,16 @@ TEST(ResultKind, ObservedRecordsOutOfLineAreWarned) {
     EXPECT_EQ(months[1].heading, "My90");
     EXPECT_THAT(warnings, ElementsAre("UsgsObs.dat:1: expected 3 fields on this line, found 2; "
                                       "the values after it may be shifted"));
+}
+
+TEST(ResultKind, TableTextKeepsItsTrailingField) {
+    std::vector<std::string> warnings;
+    TextGrid grid(2, 2);
+    parseTableText("Tab1.csv", "\"a\",\"b\",\r\n\"c\",\"d\",\r\n", grid, &warnings);
+    EXPECT_TRUE(warnings.empty());
+    parseTableText("Tab1.csv", "\"a\",\"b\",\r\n\"c\",\"d\",\r\n\"e\",\r\n", grid, &warnings);
+    EXPECT_THAT(warnings,
+                ElementsAre("Tab1.csv:3: text after the last record is ignored: \"\"e\",\""));
 }
 
 }  // namespace
