@@ -184,6 +184,17 @@ TEST_F(Hydload, InputErrorsExitOne) {
         EXPECT_EQ(r.status, 1) << c.err;
         EXPECT_EQ(r.err, c.err);
     }
+
+    // A transport file named by the project but not in its folder: the
+    // project's own message, then the transport message with its reason.
+    fs::remove(in("Transprt.dat"));
+    const Result r = run({"run", in("Millbrook.prj"), "--quiet", "--out", path("o")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "hydload run: Transprt.dat-Your input files are not in the same directory as "
+              "the project file or errors in your option file!\n"
+              "hydload run: The transport file is not found, please check input files and "
+              "restart!\nCannot open a file: no file name was given\n");
 }
 
 TEST_F(Hydload, EveryCommandRunsOnTheExample) {

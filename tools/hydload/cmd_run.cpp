@@ -184,11 +184,10 @@ int runCommand(const std::vector<std::string>& args) {
     // Start-up as the start window loads: project options, transport file and
     // the weather scan. The run below reloads only the transport file.
     // A project file that cannot be read says so before anything else is tried.
+    StartupReport projectReport;
     if (!a.project.empty()) {
-        StartupReport projectReport;
         RunOptions unused;
         ProjectSettings probe = settings;
-        probe.projectChosen = false;
         openOption(probe, unused, projectReport);
         if (!projectReport.projectRead) {
             for (const auto& m : projectReport.messages)
@@ -200,6 +199,9 @@ int runCommand(const std::vector<std::string>& args) {
     try {
         report = startup(settings, state);
     } catch (const std::exception& e) {
+        // What the project said first (a named file missing from its folder).
+        for (const auto& m : projectReport.messages)
+            std::fprintf(stderr, "hydload run: %s\n", m.c_str());
         throw std::runtime_error(std::string(kTransportFileMessage) + "\n" + e.what());
     }
     for (const auto& m : report.messages)
