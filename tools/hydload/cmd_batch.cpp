@@ -161,7 +161,10 @@ const hydload::Registrar reg{{
     "  --count N     run at most the first N rows\n"
     "  --years N     years to simulate (default: the weather file's whole years)\n"
     "  --level L     1 flow, 2 + sediment, 3 + nutrients, 4 + septic (default 4)\n"
-    "  --strict      refuse a control file whose lines do not hold 15 fields each",
+    "  --strict      refuse input files whose lines do not hold the fields of their\n"
+    "                written layout: the project, the control file and every row's\n"
+    "                transport, nutrient and weather files, all checked before the\n"
+    "                first row runs (otherwise each is a warning)",
     runBatchCommand,
 }};
 
