@@ -33,7 +33,7 @@ constexpr int kFirstPairedMonth = 7;  // the first six months warm the model up
 }  // namespace
 
 std::vector<ObservedMonth> parseObservedText(const std::string& name, std::string content,
-                                             int maxMonths) {
+                                             int maxMonths, std::vector<std::string>* warnings) {
     ListReader in(name, std::move(content));
     std::vector<ObservedMonth> months;
     while (static_cast<int>(months.size()) < maxMonths && !in.atEnd()) {
@@ -41,13 +41,18 @@ std::vector<ObservedMonth> parseObservedText(const std::string& name, std::strin
         ObservedMonth m;
         m.flow = in.readReal("observed flow");
         m.heading = in.readString("month label");
+        in.endRecord(3);
         months.push_back(std::move(m));
     }
+    // Months past the simulated ones are the file's own, not stray text.
+    if (warnings)
+        warnings->insert(warnings->end(), in.warnings().begin(), in.warnings().end());
     return months;
 }
 
-std::vector<ObservedMonth> readObservedFile(const std::string& path, int maxMonths) {
-    return parseObservedText(path, readWholeFile(path), maxMonths);
+std::vector<ObservedMonth> readObservedFile(const std::string& path, int maxMonths,
+                                            std::vector<std::string>* warnings) {
+    return parseObservedText(path, readWholeFile(path), maxMonths, warnings);
 }
 
 ObservedComparison compareObserved(const ResultSet& rs, const std::vector<ObservedMonth>& obs) {

@@ -24,9 +24,12 @@ struct ObservedMonth {
 // Reads at most `maxMonths` records; later ones are not read. A file that
 // ends between records gives fewer months; one that ends inside a record,
 // or a flow that is not a number, throws ReadError.
-std::vector<ObservedMonth> readObservedFile(const std::string& path, int maxMonths);
+// Records whose line does not hold 3 fields are added to `warnings`.
+std::vector<ObservedMonth> readObservedFile(const std::string& path, int maxMonths,
+                                            std::vector<std::string>* warnings = nullptr);
 std::vector<ObservedMonth> parseObservedText(const std::string& name, std::string content,
-                                             int maxMonths);
+                                             int maxMonths,
+                                             std::vector<std::string>* warnings = nullptr);
 
 struct ObservedComparison {
     // Row 0 headings ("Month" in column 0), row 1 predicted, row 2

@@ -28,7 +28,24 @@ ResultHeader readHeader(ListReader& in) {
     h.simLevel = in.readInt16("simulation level");
     if (h.simLevel < 1 || h.simLevel > 4)
         in.fail("a simulation level from 1 to 4", "simulation level");
+    in.endRecord(6);
     return h;
+}
+
+// The two kinds start alike; the line after the header tells them apart: a
+// results file's month lines hold 3 fields, a summary file's 6.
+void checkKind(const ListReader& in, bool summaryExpected) {
+    const int fields = in.fieldsOnNextLine();
+    if (summaryExpected && fields == 3) {
+        throw ReadError(in.fileName(), in.line() + 1,
+                        "this is a results file (as Results.dat), not a summary file (as "
+                        "Summary.dat)");
+    }
+    if (!summaryExpected && fields == 6) {
+        throw ReadError(in.fileName(), in.line() + 1,
+                        "this is a summary file (as Summary.dat), not a results file (as "
+                        "Results.dat)");
+    }
 }
 
 // Every field takes at least one character, so a header promising more fields
@@ -72,6 +89,7 @@ void readLandUses(ListReader& in, ResultSet& rs, bool withValues) {
             rs.meanLuDisP[k] = in.readReal("dissolved P");
             rs.meanLuTotP[k] = in.readReal("total P");
         }
+        in.endRecord(withValues ? 8 : 2);
     }
 }
 
@@ -91,6 +109,7 @@ ResultSet parseResultsText(const std::string& name, std::string content) {
     ResultSet rs;
     rs.path = name;
     rs.header = readHeader(in);
+    checkKind(in, false);
     const ResultHeader& h = rs.header;
     const int years = h.yearCount;
     const int lu = h.landUseCount;
@@ -104,6 +123,7 @@ ResultSet parseResultsText(const std::string& name, std::string content) {
             rs.monthName[m] = in.readString("month name");
             rs.pointN[y][m] = in.readReal("point-source N");
             rs.pointP[y][m] = in.readReal("point-source P");
+            in.endRecord(3);
         }
     }
     readLandUses(in, rs, false);
@@ -123,6 +143,7 @@ ResultSet parseResultsText(const std::string& name, std::string content) {
             rs.groundwater[y][m] = in.readReal("groundwater");
             rs.runoffDepth[y][m] = in.readReal("runoff");
             rs.flow[y][m] = in.readReal("streamflow");
+            in.endRecord(5);
             rs.erosion[y][m] = in.readReal("erosion");
             rs.sediment[y][m] = in.readReal("sediment");
             rs.gwLoadN[y][m] = in.readReal("groundwater N");
@@ -131,6 +152,7 @@ ResultSet parseResultsText(const std::string& name, std::string content) {
             rs.totN[y][m] = in.readReal("total N");
             rs.disP[y][m] = in.readReal("dissolved P");
             rs.totP[y][m] = in.readReal("total P");
+            in.endRecord(8);
         }
         for (int k = 1; k <= lu; ++k) {
             rs.luRunoff[y][k] = in.readReal("land-use runoff");
@@ -139,12 +161,16 @@ ResultSet parseResultsText(const std::string& name, std::string content) {
             rs.luTotN[y][k] = in.readReal("land-use total N");
             rs.luDisP[y][k] = in.readReal("land-use dissolved P");
             rs.luTotP[y][k] = in.readReal("land-use total P");
+            in.endRecord(6);
         }
         if (h.simLevel > 3) {
             rs.septicN[y] = in.readReal("septic N");
             rs.septicP[y] = in.readReal("septic P");
+            in.endRecord(2);
         }
     }
+    in.endOfRecords();
+    rs.warnings = in.warnings();
     return rs;
 }
 
@@ -155,6 +181,7 @@ ResultSet parseSummaryText(const std::string& name, std::string content) {
     rs.path = name;
     rs.isSummary = true;
     rs.header = readHeader(in);
+    checkKind(in, true);
     const ResultHeader& h = rs.header;
     checkPromise(
         in, size,
@@ -167,12 +194,14 @@ ResultSet parseSummaryText(const std::string& name, std::string content) {
         rs.meanGroundwater[m] = in.readReal("groundwater");
         rs.meanRunoff[m] = in.readReal("runoff");
         rs.meanFlow[m] = in.readReal("streamflow");
+        in.endRecord(6);
     }
     rs.meanPrecip[0] = in.readReal("annual precipitation");
     rs.meanEvapo[0] = in.readReal("annual evapotranspiration");
     rs.meanGroundwater[0] = in.readReal("annual groundwater");
     rs.meanRunoff[0] = in.readReal("annual runoff");
     rs.meanFlow[0] = in.readReal("annual streamflow");
+    in.endRecord(5);
     if (h.simLevel >= 2) {
         for (int m = 0; m <= 12; ++m) {
             // The twelve months come first, the annual line last.
@@ -186,6 +215,7 @@ ResultSet parseSummaryText(const std::string& name, std::string content) {
             rs.meanTotN[i] = in.readReal(annual ? "annual total N" : "total N");
             rs.meanDisP[i] = in.readReal(annual ? "annual dissolved P" : "dissolved P");
             rs.meanTotP[i] = in.readReal(annual ? "annual total P" : "total P");
+            in.endRecord(annual ? 6 : 7);
         }
     }
     readLandUses(in, rs, true);
@@ -193,10 +223,14 @@ ResultSet parseSummaryText(const std::string& name, std::string content) {
     rs.meanGwLoadP = in.readReal("groundwater P");
     rs.pointYearN = in.readReal("point-source N");
     rs.pointYearP = in.readReal("point-source P");
+    in.endRecord(4);
     if (h.simLevel > 3) {
         rs.meanSepticN = in.readReal("septic N");
         rs.meanSepticP = in.readReal("septic P");
+        in.endRecord(2);
     }
+    in.endOfRecords();
+    rs.warnings = in.warnings();
     return rs;
 }
 

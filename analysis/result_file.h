@@ -30,6 +30,9 @@ struct ResultSet {
     std::string path;
     bool isSummary = false;
     ResultHeader header;
+    // Lines whose field count differs from the written layout, and text
+    // after the last record; shown once with the table.
+    std::vector<std::string> warnings;
 
     std::array<std::string, 13> monthName{};  // [1..12], April..March
     std::vector<std::string> landUseName;     // [1..landUseCount]

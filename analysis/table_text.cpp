@@ -23,7 +23,8 @@ void saveTableText(const std::string& path, const TextGrid& grid) {
     writeFileAtomically(path, tableText(grid));
 }
 
-void parseTableText(const std::string& name, std::string content, TextGrid& grid) {
+void parseTableText(const std::string& name, std::string content, TextGrid& grid,
+                    std::vector<std::string>* warnings) {
     ListReader in(name, std::move(content));
     for (int r = 0; r < grid.rows(); ++r) {
         for (int c = 0; c < grid.cols(); ++c) {
@@ -35,11 +36,16 @@ void parseTableText(const std::string& name, std::string content, TextGrid& grid
                 f = in.next(what);
             grid.set(r, c, std::string(f.text));
         }
+        in.takeTrailingEmptyField();
+        in.endRecord(grid.cols() + 1);  // every cell, then the trailing comma's empty field
     }
+    in.endOfRecords();
+    if (warnings)
+        warnings->insert(warnings->end(), in.warnings().begin(), in.warnings().end());
 }
 
-void loadTableText(const std::string& path, TextGrid& grid) {
-    parseTableText(path, readWholeFile(path), grid);
+void loadTableText(const std::string& path, TextGrid& grid, std::vector<std::string>* warnings) {
+    parseTableText(path, readWholeFile(path), grid, warnings);
 }
 
 }  // namespace rivulon

@@ -4,6 +4,7 @@
 // text followed by a comma, rows ended by CR LF.
 
 #include <string>
+#include <vector>
 
 #include "analysis/text_grid.h"
 
@@ -17,7 +18,11 @@ void saveTableText(const std::string& path, const TextGrid& grid);
 // empty fields are skipped (each line's trailing comma leaves one). When the
 // file ends before the grid is full the cells read so far stay and ReadError
 // is thrown naming the cell that was missing.
-void parseTableText(const std::string& name, std::string content, TextGrid& grid);
-void loadTableText(const std::string& path, TextGrid& grid);
+// Lines that do not hold a cell per column and the trailing empty field, and
+// text after the last row, are added to `warnings`.
+void parseTableText(const std::string& name, std::string content, TextGrid& grid,
+                    std::vector<std::string>* warnings = nullptr);
+void loadTableText(const std::string& path, TextGrid& grid,
+                   std::vector<std::string>* warnings = nullptr);
 
 }  // namespace rivulon

@@ -63,8 +63,8 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 std::string readWholeFile(const std::string& path) {
-    if (!fileExists(path))
-        throw FileError("Cannot open " + path + ": no such file");
+    if (const std::string problem = inputFileProblem(path); !problem.empty())
+        throw FileError(problem);
     // Plain reads into a string sized from fstat: a stream copy costs more than
     // parsing a short input file.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "common/atomic_file.h"
+#include "common/paths.h"
 #include "common/read_error.h"
 
 namespace rivulon {
@@ -168,8 +169,90 @@ std::vector<std::string> splitLines(std::string_view content) {
     return lines;
 }
 
+int fieldsOnLine(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && (isBlank(line[i]) || line[i] == '\0' || line[i] == '\x1a'))
+        ++i;
+    if (i == line.size())
+        return 0;
+    int fields = 1;
+    bool inQuotes = false;
+    bool quoteClosed = false;
+    bool fieldStart = true;
+    for (; i < line.size(); ++i) {
+        const char c = line[i];
+        if (inQuotes) {
+            if (c == '"') {
+                inQuotes = false;
+                quoteClosed = true;
+            }
+        } else if (c == ',') {
+            ++fields;
+            fieldStart = true;
+            quoteClosed = false;
+        } else if (c == '"' && fieldStart && !quoteClosed) {
+            inQuotes = true;
+            fieldStart = false;
+        } else if (!isBlank(c)) {
+            fieldStart = false;
+        }
+    }
+    return fields;
+}
+
+std::string shownText(std::string_view text) {
+    constexpr int kShownCharacters = 40;
+    static const char* const hex = "0123456789abcdef";
+    std::string out;
+    int shown = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (shown == kShownCharacters) {
+            out += "\xE2\x80\xA6";  // …
+            break;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        // Whole UTF-8 sequences stand for one character; a broken one is escaped.
+        std::size_t length = c < 0x80           ? 1
+                             : (c >> 5) == 0x6  ? 2
+                             : (c >> 4) == 0xe  ? 3
+                             : (c >> 3) == 0x1e ? 4
+                                                : 0;
+        for (std::size_t k = 1; k < length; ++k) {
+            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80)
+                length = 0;
+        }
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7f || length == 0) {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 0xf];
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+            ++shown;
+            continue;
+        }
+        ++i;
+        ++shown;
+    }
+    return out;
+}
+
+bool skipByteOrderMark(std::string_view& text) {
+    if (!text.starts_with("\xEF\xBB\xBF"))
+        return false;
+    text.remove_prefix(3);
+    return true;
+}
+
 ListReader::ListReader(std::string fileName, std::string content)
-    : fileName_(std::move(fileName)), content_(std::move(content)) {}
+    : fileName_(std::move(fileName)), content_(std::move(content)) {
+    std::string_view view(content_);
+    if (skipByteOrderMark(view))
+        pos_ = 3;
+}
 
 ListReader ListReader::open(const std::string& path) {
     return ListReader(path, readWholeFile(path));
@@ -246,6 +329,10 @@ ListField ListReader::nextField(std::string_view what) {
     std::string_view text(content_.data() + start, end - start);
     f.text = f.quoted ? text : trim(text);
     last_ = f;
+    if (!recordOpen_) {
+        recordOpen_ = true;
+        recordFirst_ = f;
+    }
     return f;
 }
 
@@ -305,6 +392,10 @@ bool ListReader::quickReal(float& value) {
 
     last_ = ListField{std::string_view(begin, static_cast<std::size_t>(p - begin)), false, line_,
                       ++fieldOnLine_};
+    if (!recordOpen_) {
+        recordOpen_ = true;
+        recordFirst_ = last_;
+    }
     afterComma_ = false;
     expecting_ = "a field";
     pos_ = static_cast<std::size_t>(p - content_.data());
@@ -377,6 +468,107 @@ void ListReader::skip(int fields) {
 void ListReader::fail(std::string_view expected, std::string_view what) const {
     throw ReadError(fileName_, last_.line, last_.field, std::string(expected),
                     std::string(last_.text), std::string(what));
+}
+
+void ListReader::failRange(std::string_view allowed, std::string_view what) const {
+    std::string where = "field " + std::to_string(last_.field);
+    if (!what.empty())
+        where += " (" + std::string(what) + ")";
+    throw ReadError(fileName_, last_.line,
+                    where + ": " + shownText(last_.text) + " is outside the allowed range " +
+                        std::string(allowed));
+}
+
+namespace {
+
+// The text of line `number` (1-based) of a file's content.
+std::string_view lineOf(std::string_view content, int number) {
+    std::size_t start = 0;
+    for (int line = 1; line < number && start < content.size(); ++line) {
+        const std::size_t end = content.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            return {};
+        start = end + 1;
+        if (content[end] == '\r' && start < content.size() && content[start] == '\n')
+            ++start;
+    }
+    const std::size_t end = content.find_first_of("\r\n", start);
+    return content.substr(start,
+                          end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+}  // namespace
+
+void ListReader::endRecord(int expectedFields) {
+    if (!recordOpen_)
+        return;
+    recordOpen_ = false;
+    if (layoutWarned_)
+        return;
+    const bool lineEnded = line_ > last_.line || pos_ >= content_.size();
+    if (recordFirst_.field == 1 && last_.line == recordFirst_.line &&
+        last_.field == expectedFields && lineEnded)
+        return;
+    layoutWarned_ = true;
+    std::string_view view(content_);
+    skipByteOrderMark(view);
+    const int found = fieldsOnLine(lineOf(view, recordFirst_.line));
+    warnings_.push_back(fileNameOf(fileName_) + ":" + std::to_string(recordFirst_.line) +
+                        ": expected " + std::to_string(expectedFields) + " field" +
+                        (expectedFields == 1 ? "" : "s") + " on this line, found " +
+                        std::to_string(found) + "; the values after it may be shifted");
+}
+
+bool ListReader::nextLineIs(std::string_view text) const {
+    std::size_t p = pos_;
+    const std::size_t n = content_.size();
+    while (p < n && (isBlank(content_[p]) || isLineEnd(content_[p])))
+        ++p;
+    const std::size_t end = content_.find_first_of("\r\n", p);
+    return trim(std::string_view(content_).substr(p, end == std::string::npos ? n - p : end - p)) ==
+           text;
+}
+
+bool ListReader::takeTrailingEmptyField() {
+    if (!afterComma_)
+        return false;
+    std::size_t p = pos_;
+    while (p < content_.size() && isBlank(content_[p]))
+        ++p;
+    // A comma that ends the file leaves no field to read.
+    if (p >= content_.size() || !isLineEnd(content_[p]))
+        return false;
+    next();
+    return true;
+}
+
+int ListReader::fieldsOnNextLine() const {
+    std::size_t p = pos_;
+    const std::size_t n = content_.size();
+    while (p < n && (isBlank(content_[p]) || isLineEnd(content_[p])))
+        ++p;
+    const std::size_t end = content_.find_first_of("\r\n", p);
+    return fieldsOnLine(
+        std::string_view(content_).substr(p, end == std::string::npos ? n - p : end - p));
+}
+
+void ListReader::endOfRecords() {
+    recordOpen_ = false;
+    std::size_t p = pos_;
+    int line = line_;
+    const std::size_t n = content_.size();
+    while (p < n && (isBlank(content_[p]) || isLineEnd(content_[p]) || content_[p] == '\0' ||
+                     content_[p] == '\x1a')) {
+        if (content_[p] == '\n' || (content_[p] == '\r' && (p + 1 >= n || content_[p + 1] != '\n')))
+            ++line;
+        ++p;
+    }
+    if (p >= n)
+        return;
+    const std::size_t end = content_.find_first_of("\r\n", p);
+    const std::string_view text(content_.data() + p, (end == std::string::npos ? n : end) - p);
+    warnings_.push_back(fileNameOf(fileName_) + ":" + std::to_string(line) +
+                        ": text after the last record is ignored: \"" + shownText(text) + "\"");
 }
 
 }  // namespace rivulon

@@ -51,6 +51,27 @@ class ListReader {
 
     // Throws a ReadError about the last field read.
     [[noreturn]] void fail(std::string_view expected, std::string_view what = {}) const;
+    // Throws a ReadError about the value of the last field read, which is a
+    // number but outside what the model can use, e.g.
+    //   Transprt.dat:21: field 3 (curve number): 101 is outside the allowed range 0 to 100
+    [[noreturn]] void failRange(std::string_view allowed, std::string_view what = {}) const;
+
+    // Layout checks. Reading stays by field, but a file whose lines do not
+    // hold the fields of the written layout has most likely lost or gained a
+    // field, so that every later value is shifted. A reader calls endRecord
+    // after each record of the written layout and endOfRecords after the
+    // last one; the first mismatch (and text after the last record) is kept
+    // as a warning naming the file, the line and both field counts.
+    void endRecord(int expectedFields);
+    void endOfRecords();
+    // True when the next line that is not blank is `text` (blanks around it aside).
+    bool nextLineIs(std::string_view text) const;
+    // Reads the empty field a comma at the end of a line leaves (the table
+    // text files end every line so); false, reading nothing, when none is due.
+    bool takeTrailingEmptyField();
+    // The fields on the next line that is not blank (0 at the end).
+    int fieldsOnNextLine() const;
+    const std::vector<std::string>& warnings() const { return warnings_; }
 
   private:
     std::string fileName_;
@@ -61,6 +82,10 @@ class ListReader {
     bool afterComma_ = false;
     ListField last_;
     std::string_view expecting_ = "a field";
+    ListField recordFirst_;
+    bool recordOpen_ = false;
+    bool layoutWarned_ = false;
+    std::vector<std::string> warnings_;
 
     ListField nextField(std::string_view what);
     void consumeDelimiter();
@@ -79,6 +104,17 @@ double leadingNumber(std::string_view text);
 
 // Rounds half to even, as the old runtimes convert reals to integers.
 double roundHalfEven(double value);
+
+// The fields free-format list input finds on one line of text (0 for a blank
+// line; "a,b," holds three).
+int fieldsOnLine(std::string_view line);
+
+// A text found in a file as a message shows it: bytes that are not printable
+// escaped (\t, \x01), cut after 40 characters with "…".
+std::string shownText(std::string_view text);
+
+// True (and the prefix dropped) when a text starts with a UTF-8 byte-order mark.
+bool skipByteOrderMark(std::string_view& text);
 
 // Splits a text into lines at CR LF, LF or CR (no line ends kept).
 std::vector<std::string> splitLines(std::string_view content);

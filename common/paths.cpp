@@ -46,6 +46,22 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::string inputFileProblem(const std::string& path) {
+    if (path.empty())
+        return "Cannot open a file: no file name was given";
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return "Cannot open " + path + ": no such file";
+    if (S_ISREG(st.st_mode))
+        return {};
+    const char* kind = S_ISDIR(st.st_mode)                          ? "a folder"
+                       : S_ISFIFO(st.st_mode)                       ? "a pipe (FIFO)"
+                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                       : S_ISSOCK(st.st_mode)                       ? "a socket"
+                                                                    : "a special file";
+    return "Cannot open " + path + ": it is " + kind + ", not a file";
+}
+
 bool directoryExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

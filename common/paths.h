@@ -23,6 +23,11 @@ bool pathPresent(std::string_view path);
 std::string joinPath(std::string_view folder, std::string_view name);
 
 bool fileExists(const std::string& path);
+
+// Why a path cannot be read as an input file ("" when it is a regular file):
+//   Cannot open /data/in: it is a folder, not a file
+// A pipe or device is refused before it is opened, so a read never blocks.
+std::string inputFileProblem(const std::string& path);
 bool directoryExists(const std::string& path);
 
 }  // namespace rivulon

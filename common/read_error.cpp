@@ -1,5 +1,6 @@
 #include "common/read_error.h"
 
+#include "common/list_reader.h"
 #include "common/paths.h"
 
 namespace rivulon {
@@ -13,7 +14,7 @@ std::string describe(const std::string& file, int line, int field, const std::st
     if (!what.empty())
         text += " (" + what + ")";
     text += ": expected " + expected + ", found ";
-    text += found.empty() ? std::string("nothing") : "\"" + found + "\"";
+    text += found.empty() ? std::string("nothing") : "\"" + shownText(found) + "\"";
     return text;
 }
 

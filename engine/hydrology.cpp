@@ -165,7 +165,7 @@ void dailyRunoff(ModelState& state, int month, int year) {
             if (dayCn == 0) {
                 throw RunError("Land use " + std::to_string(k) + " (\"" + w.landUseName[k] +
                                "\") reached a curve number of 0 in month " + std::to_string(month) +
-                               " of year " + std::to_string(year) +
+                               " (1 = April)" + " of year " + std::to_string(year) +
                                "; its retention cannot be computed.");
             }
             float s = 2540 / dayCn - 25.4f;

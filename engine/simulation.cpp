@@ -110,37 +110,42 @@ void sizeResults(RunResults& r, int years, int landUses) {
     }
 }
 
+// Months are counted from April everywhere a message names one; index 0 of a
+// month table is the year's total.
+std::string monthText(int month) {
+    if (month == 0)
+        return "the year's total";
+    return "month " + std::to_string(month) + " (1 = April)";
+}
+
 void checkDay(const WeatherMonth& wm, int year, int month, int day) {
     const float temp = wm.temp[day];
     const float prec = wm.prec[day];
     if (!(temp > -273) || !std::isfinite(temp)) {
-        throw RunError("The weather of year " + std::to_string(year) + ", month " +
-                       std::to_string(month) + ", day " + std::to_string(day) +
-                       " has a temperature of " + formatReal(temp) +
-                       " degC; temperatures must be above -273 degC.");
+        throw RunError("The weather of year " + std::to_string(year) + ", " + monthText(month) +
+                       ", day " + std::to_string(day) + " has a temperature of " +
+                       formatReal(temp) + " degC; temperatures must be above -273 degC.");
     }
     if (!std::isfinite(prec)) {
-        throw RunError("The weather of year " + std::to_string(year) + ", month " +
-                       std::to_string(month) + ", day " + std::to_string(day) +
-                       " has no usable precipitation.");
+        throw RunError("The weather of year " + std::to_string(year) + ", " + monthText(month) +
+                       ", day " + std::to_string(day) + " has no usable precipitation.");
     }
 }
 
 int dayCount(const WeatherMonth& wm, int year, int month) {
     const float days = wm.days;
     if (!(days >= 0 && days <= 31) || days != std::floor(days)) {
-        throw RunError("The weather of year " + std::to_string(year) + ", month " +
-                       std::to_string(month) + " has " + formatReal(days) +
+        throw RunError("The weather of year " + std::to_string(year) + ", " + monthText(month) +
+                       " has " + formatReal(days) +
                        " days; a month has a whole number of days from 0 to 31.");
     }
     return static_cast<int>(days);
 }
 
-void checkFinite(float value, const char* table, int year, int index, const char* indexName) {
+void checkFinite(float value, const char* table, int year, const std::string& where) {
     if (!std::isfinite(value)) {
         throw RunError(std::string("The simulation produced a value that is not a number (") +
-                       table + ", year " + std::to_string(year) + ", " + indexName + " " +
-                       std::to_string(index) +
+                       table + ", year " + std::to_string(year) + ", " + where +
                        "); check the transport, nutrient and option values.");
     }
 }
@@ -163,8 +168,8 @@ void checkYearFinite(const ModelState& state, int year) {
         {"dissolved P", &r.disP},
         {"total P", &r.totP}};
     for (const auto& [name, table] : months) {
-        for (int m = 0; m <= 12; ++m)
-            checkFinite((*table)[year][m], name, year, m, "month");
+        for (int m = 1; m <= 13; ++m)  // the months before the total they make
+            checkFinite((*table)[year][m % 13], name, year, monthText(m % 13));
     }
     const std::pair<const char*, const YearLandUseTable*> landUses[] = {
         {"land-use runoff", &r.luRunoff},    {"land-use erosion", &r.luErosion},
@@ -172,11 +177,11 @@ void checkYearFinite(const ModelState& state, int year) {
         {"land-use dissolved P", &r.luDisP}, {"land-use total P", &r.luTotP}};
     for (const auto& [name, table] : landUses) {
         for (std::size_t k = 1; k < (*table)[year].size(); ++k) {
-            checkFinite((*table)[year][k], name, year, static_cast<int>(k), "land use");
+            checkFinite((*table)[year][k], name, year, "land use " + std::to_string(k));
         }
     }
-    checkFinite(r.septicLoadN[year], "septic N", year, 0, "month");
-    checkFinite(r.septicLoadP[year], "septic P", year, 0, "month");
+    checkFinite(r.septicLoadN[year], "septic N", year, monthText(0));
+    checkFinite(r.septicLoadP[year], "septic P", year, monthText(0));
 }
 
 void addMeans(RunResults& r, int year, int years, int landUses, bool septic) {

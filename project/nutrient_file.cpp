@@ -6,10 +6,19 @@
 #include "common/list_reader.h"
 #include "common/read_error.h"
 #include "project/input_error.h"
+#include "project/nutrient_matrix.h"
 
 namespace rivulon {
 
 namespace {
+
+// Concentrations, loads and populations below 0 have no meaning in the model.
+float readAtLeastZero(ListReader& r, const char* what) {
+    const float v = r.readReal(what);
+    if (!(v >= 0))
+        r.failRange("0 or more", what);
+    return v;
+}
 
 void readNutrients(ListReader& r, int manureCommas, const WatershedSetup& ws, int pointYears,
                    NutrientSetup& ns) {
@@ -27,32 +36,44 @@ void readNutrients(ListReader& r, int manureCommas, const WatershedSetup& ws, in
                         "negative first value), which a run cannot use; save it in the "
                         "two-column form from the nutrient editor");
     }
-    ns.sedimentP = r.readReal("sediment P");
-    ns.groundwaterN = r.readReal("groundwater N");
-    ns.groundwaterP = r.readReal("groundwater P");
+    ns.sedimentP = readAtLeastZero(r, "sediment P");
+    ns.groundwaterN = readAtLeastZero(r, "groundwater N");
+    ns.groundwaterP = readAtLeastZero(r, "groundwater P");
+    r.endRecord(4);
 
+    // Manured land uses are the first rural ones, so the count (as it is
+    // rounded when used) must lie within the rural count.
     ns.manuredCount = r.readReal("number of manured land uses");
+    const double manuredUsed = roundHalfEven(ns.manuredCount);
+    if (!(manuredUsed >= 0 && manuredUsed <= ws.ruralCount)) {
+        r.failRange("0 to " + std::to_string(ws.ruralCount) + " (the number of rural land uses)",
+                    "number of manured land uses");
+    }
     ns.manureStart = r.readInt16("manure start month");
     ns.manureEnd = r.readInt16("manure end month");
     if (manureCommas >= 3) {
         ns.manureStart2 = r.readInt16("2nd manure start month");
         ns.manureEnd2 = r.readInt16("2nd manure end month");
+        r.endRecord(5);
     } else {
         ns.manureStart2 = 0;
         ns.manureEnd2 = 0;
+        r.endRecord(3);
     }
 
     for (int k = 1; k <= ws.ruralCount; ++k) {
-        const float n = r.readReal("runoff N");
-        const float p = r.readReal("runoff P");
+        const float n = readAtLeastZero(r, "runoff N");
+        const float p = readAtLeastZero(r, "runoff P");
+        r.endRecord(2);
         for (int m = 1; m <= 12; ++m) {
             ns.runoffN[k][m] = n;
             ns.runoffP[k][m] = p;
         }
     }
     for (int k = ws.ruralCount + 1; k <= ws.landUseCount; ++k) {
-        const float n = r.readReal("build-up N");
-        const float p = r.readReal("build-up P");
+        const float n = readAtLeastZero(r, "build-up N");
+        const float p = readAtLeastZero(r, "build-up P");
+        r.endRecord(2);
         for (int m = 1; m <= 12; ++m) {
             ns.buildupN[k][m] = n;
             ns.buildupP[k][m] = p;
@@ -61,10 +82,10 @@ void readNutrients(ListReader& r, int manureCommas, const WatershedSetup& ws, in
 
     // The count is a real; as many lines as it rounds to, half to even.
     std::vector<float> manN{0.0f}, manP{0.0f};
-    const double manured = roundHalfEven(ns.manuredCount);
-    for (double j = 1; j <= manured; ++j) {
-        manN.push_back(r.readReal("manured runoff N"));
-        manP.push_back(r.readReal("manured runoff P"));
+    for (double j = 1; j <= manuredUsed; ++j) {
+        manN.push_back(readAtLeastZero(r, "manured runoff N"));
+        manP.push_back(readAtLeastZero(r, "manured runoff P"));
+        r.endRecord(2);
     }
     // The model compares rural land-use numbers with the count, so keep an
     // entry for every rural land use.
@@ -75,8 +96,9 @@ void readNutrients(ListReader& r, int manureCommas, const WatershedSetup& ws, in
     ns.manuredRunoffP = std::move(manP);
 
     for (int m = 1; m <= 12; ++m) {
-        ns.pointN[1][m] = r.readReal("point N");
-        ns.pointP[1][m] = r.readReal("point P");
+        ns.pointN[1][m] = readAtLeastZero(r, "point N");
+        ns.pointP[1][m] = readAtLeastZero(r, "point P");
+        r.endRecord(2);
     }
     for (int y = 2; y <= years; ++y) {
         ns.pointN[y] = ns.pointN[1];
@@ -84,25 +106,33 @@ void readNutrients(ListReader& r, int manureCommas, const WatershedSetup& ws, in
     }
 
     const int flag = r.readInt16("septic/point source flag");
+    r.endRecord(1);
     for (int m = 1; m <= 12; ++m) {
-        ns.normalPop[m] = r.readReal("normal septic population");
-        ns.pondedPop[m] = r.readReal("ponded septic population");
-        ns.shortCircuitPop[m] = r.readReal("short-circuited septic population");
-        ns.directPop[m] = r.readReal("direct discharge population");
+        ns.normalPop[m] = readAtLeastZero(r, "normal septic population");
+        ns.pondedPop[m] = readAtLeastZero(r, "ponded septic population");
+        ns.shortCircuitPop[m] = readAtLeastZero(r, "short-circuited septic population");
+        ns.directPop[m] = readAtLeastZero(r, "direct discharge population");
+        r.endRecord(4);
     }
-    ns.perCapitaN = r.readReal("septic N loading");
-    ns.perCapitaP = r.readReal("septic P loading");
+    ns.perCapitaN = readAtLeastZero(r, "septic N loading");
+    ns.perCapitaP = readAtLeastZero(r, "septic P loading");
     ns.uptakeN = r.readReal("septic N uptake");
     ns.uptakeP = r.readReal("septic P uptake");
+    r.endRecord(4);
 
     if (flag == 2 || flag == 3) {
         for (int y = 2; y <= years; ++y) {
             for (int m = 1; m <= 12; ++m) {
-                ns.pointN[y][m] = r.readReal("point N");
-                ns.pointP[y][m] = r.readReal("point P");
+                ns.pointN[y][m] = readAtLeastZero(r, "point N");
+                ns.pointP[y][m] = readAtLeastZero(r, "point P");
+                r.endRecord(2);
             }
         }
     }
+    // Point-source years beyond the weather's and the data-matrix block are
+    // the file's own; anything else after the last record is pointed out.
+    if (!r.nextLineIs(kMatrixBlockLine))
+        r.endOfRecords();
 }
 
 [[noreturn]] void rethrowWithSuffix(const std::string& file, int line, const std::string& detail) {
@@ -127,7 +157,8 @@ int manureCheck(const std::string& path) {
 }
 
 void readNutrientText(const std::string& fileName, std::string content,
-                      const WatershedSetup& watershed, int pointYears, NutrientSetup& nutrients) {
+                      const WatershedSetup& watershed, int pointYears, NutrientSetup& nutrients,
+                      std::vector<std::string>* warnings) {
     const int commas = manureCommaCount(content);
     ListReader r(fileName, std::move(content));
     try {
@@ -135,17 +166,19 @@ void readNutrientText(const std::string& fileName, std::string content,
     } catch (const ReadError& e) {
         rethrowWithSuffix(e.file(), e.line(), e.what());
     }
+    if (warnings)
+        warnings->insert(warnings->end(), r.warnings().begin(), r.warnings().end());
 }
 
 void readNutrientFile(const std::string& path, const WatershedSetup& watershed, int pointYears,
-                      NutrientSetup& nutrients) {
+                      NutrientSetup& nutrients, std::vector<std::string>* warnings) {
     std::string content;
     try {
         content = readWholeFile(path);
     } catch (const FileError& e) {
         rethrowWithSuffix(path, 0, e.what());
     }
-    readNutrientText(path, std::move(content), watershed, pointYears, nutrients);
+    readNutrientText(path, std::move(content), watershed, pointYears, nutrients, warnings);
 }
 
 }  // namespace rivulon

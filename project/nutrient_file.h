@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/model_state.h"
 
@@ -23,9 +24,14 @@ int manureCommaCount(std::string_view content);
 // ReadError (InputFileError) whose text ends with kNutrientErrorSuffix; fields
 // read before the error keep their new values. A data-matrix block at the end
 // is not read.
+// Values the model cannot use are refused the same way: a manured count
+// outside 0..RuralCount, negative concentrations, loads or populations.
+// Lines whose field count differs from the written layout are added to
+// `warnings`.
 void readNutrientFile(const std::string& path, const WatershedSetup& watershed, int pointYears,
-                      NutrientSetup& nutrients);
+                      NutrientSetup& nutrients, std::vector<std::string>* warnings = nullptr);
 void readNutrientText(const std::string& fileName, std::string content,
-                      const WatershedSetup& watershed, int pointYears, NutrientSetup& nutrients);
+                      const WatershedSetup& watershed, int pointYears, NutrientSetup& nutrients,
+                      std::vector<std::string>* warnings = nullptr);
 
 }  // namespace rivulon

@@ -121,13 +121,22 @@ void readMatrixBlockText(const std::string& fileName, std::string_view content, 
         throw MatrixBlockError(MatrixBlockError::Kind::WrongLandUseCount, kMatrixWrongFileMessage);
     }
     r.skip(2);
+    r.endRecord(3);
     for (auto* table : {&matrix.n, &matrix.p}) {
         table->resize(static_cast<std::size_t>(landUseCount) + 1);
-        for (auto& row : *table) {
-            for (auto& cell : row)
-                cell = r.readString("matrix cell");
+        for (std::size_t k = 0; k < table->size(); ++k) {
+            MatrixRow& row = (*table)[k];
+            for (std::size_t m = 0; m < row.size(); ++m) {
+                row[m] = r.readString("matrix cell");
+                // Concentrations and build-up rates below 0 have no meaning.
+                if (k > 0 && m > 0 && leadingNumber(row[m]) < 0)
+                    r.failRange("0 or more", "matrix cell");
+            }
+            r.endRecord(static_cast<int>(row.size()));
         }
     }
+    r.endOfRecords();
+    matrix.warnings = r.warnings();
 }
 
 void readMatrixBlock(const std::string& path, int landUseCount, NutrientMatrix& matrix) {

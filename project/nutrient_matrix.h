@@ -26,6 +26,8 @@ using MatrixRow = std::array<std::string, 13>;
 // mg/l of runoff, urban rows in kg/ha/day of build-up.
 struct NutrientMatrix {
     std::vector<MatrixRow> n, p;
+    // Lines of a read block that do not hold the written layout's fields.
+    std::vector<std::string> warnings;
 };
 
 struct MatrixCell {

@@ -7,6 +7,7 @@
 #include "common/number_format.h"
 #include "common/read_error.h"
 #include "project/nutrient_file.h"
+#include "project/nutrient_matrix.h"
 
 namespace rivulon {
 
@@ -28,6 +29,7 @@ void readRows(ListReader& r, std::size_t rows, int columns, std::string_view wha
     for (auto& row : out) {
         for (int c = 0; c < columns; ++c)
             row[c] = numberText(r, what);
+        r.endRecord(columns);
     }
 }
 
@@ -56,6 +58,7 @@ void readTable(ListReader& r, int commas, int ruralCount, int urbanCount,
     t.general[4] = numberText(r, "groundwater P");
     if (t.columns == 3)
         t.general[5] = numberText(r, "groundwater C");
+    r.endRecord(t.columns == 3 ? 6 : 4);
 
     t.manuredCount = numberText(r, "number of manured land uses");
     t.manureStart = numberText(r, "manure start month");
@@ -66,6 +69,7 @@ void readTable(ListReader& r, int commas, int ruralCount, int urbanCount,
         t.manureStart2 = numberText(r, "2nd manure start month");
         t.manureEnd2 = numberText(r, "2nd manure end month");
     }
+    r.endRecord(commas >= 3 ? 5 : 3);
 
     readRows(r, std::max(ruralCount, 0), t.columns, "runoff concentration", t.rural);
     readRows(r, std::max(urbanCount, 0), t.columns, "build-up rate", t.urban);
@@ -73,12 +77,15 @@ void readTable(ListReader& r, int commas, int ruralCount, int urbanCount,
     readRows(r, 12, t.columns, "point source", t.point);
 
     t.flag = numberText(r, "septic/point source flag");
+    r.endRecord(1);
     for (auto& row : t.septic) {
         for (auto& cell : row)
             cell = numberText(r, "septic population");
+        r.endRecord(4);
     }
     for (auto& cell : t.septicLoads)
         cell = numberText(r, "septic loading");
+    r.endRecord(4);
 
     const double flag = leadingNumber(t.flag);
     if (flag == 2 || flag == 3) {
@@ -87,8 +94,11 @@ void readTable(ListReader& r, int commas, int ruralCount, int urbanCount,
         for (std::size_t i = 12; i < t.point.size(); ++i) {
             for (int c = 0; c < t.columns; ++c)
                 t.point[i][c] = numberText(r, "point source");
+            r.endRecord(t.columns);
         }
     }
+    if (!r.nextLineIs(kMatrixBlockLine))
+        r.endOfRecords();
 }
 
 void cell(RecordWriter& w, const std::string& text) {
@@ -103,6 +113,7 @@ void readNutrientTableText(const std::string& fileName, std::string content, int
     const int commas = manureCommaCount(content);
     ListReader r(fileName, std::move(content));
     readTable(r, commas, ruralCount, urbanCount, pointYears, table);
+    table.warnings = r.warnings();
 }
 
 void readNutrientTable(const std::string& path, int ruralCount, int urbanCount,

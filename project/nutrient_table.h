@@ -25,6 +25,8 @@ struct NutrientTable {
     std::string flag;  // 0 none, 1 septic, 2 multi-year point sources, 3 both
     std::array<std::array<std::string, 4>, 12> septic;  // normal, ponded, short-circuited, direct
     std::array<std::string, 4> septicLoads;  // per-capita N, P, plant uptake N, P (g/day)
+    // The first line read that does not hold the written layout's fields.
+    std::vector<std::string> warnings;
 };
 
 // The editor's reader for both forms. `pointYears` is asked only when the file

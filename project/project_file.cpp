@@ -18,10 +18,12 @@ constexpr const char* kFileKeys[kProjectFileSlots] = {
 void readLegend(ListReader& r, std::vector<LegendEntry>& out) {
     r.next("list header");
     const std::int32_t count = r.readInt32("number of entries");
+    r.endRecord(2);
     for (std::int32_t i = 0; i < count; ++i) {
         LegendEntry e;
         e.code = r.readString("legend code");
         e.name = r.readString("legend name");
+        r.endRecord(2);
         out.push_back(std::move(e));
     }
 }
@@ -31,46 +33,60 @@ void readLegend(ListReader& r, std::vector<LegendEntry>& out) {
 ProjectFile readProjectText(const std::string& fileName, std::string content) {
     ListReader r(fileName, std::move(content));
     ProjectFile p;
+    const auto keep = [&] { p.warnings = r.warnings(); };
     r.next("key");
     p.basinName = r.readString("basin name");
+    r.endRecord(2);
     for (int i = 0; i < kProjectFileSlots; ++i) {
         r.next("key");
         p.fileNames[i] = normalizeSeparators(r.readString("file name"));
+        r.endRecord(2);
     }
     r.next("key");
     for (float& v : p.varConc)
         v = r.readReal("VarConc value");
+    r.endRecord(5);
     r.next("key");
     p.popRate = r.readReal("PopRate");
+    p.popRateLine = r.line();
+    r.endRecord(2);
     const char* seepNames[] = {"MaxSeepCoef", "DailySeep", "YearSeep", "MinStream4Seep"};
     for (int i = 0; i < 4; ++i) {
         r.next("key");
         p.seep[i] = r.readReal(seepNames[i]);
+        r.endRecord(2);
     }
     r.next("key");
     p.gwBkDN = r.readReal("GwBkDN");
+    r.endRecord(2);
     r.next("key");
     p.gwBkDP = r.readReal("GwBkDP");
+    r.endRecord(2);
     r.next("key");
     for (auto& s : p.graphScale)
         s = r.readInt16("graph scale");
+    r.endRecord(5);
 
     r.next("county list header");
     const std::int32_t counties = r.readInt32("number of counties");
+    r.endRecord(2);
     for (std::int32_t i = 0; i < counties; ++i) {
         CountyEntry c;
         c.name = r.readString("county name");
         c.first = r.readReal("county value");
         c.second = r.readReal("county value");
+        r.endRecord(3);
         p.counties.push_back(std::move(c));
     }
     if (r.atEnd())
-        return p;
+        return keep(), p;
     readLegend(r, p.landUseLegend);
     if (r.atEnd())
-        return p;
+        return keep(), p;
     p.hasSoilLegend = true;
     readLegend(r, p.soilLegend);
+    r.endOfRecords();
+    keep();
     return p;
 }
 
@@ -84,7 +100,7 @@ std::string checkProjectFile(const std::string& path) {
         const std::string key = r.readString("key");
         if (key == "BasinName")
             return {};
-        return "The first field is \"" + key + "\", not \"BasinName\"" +
+        return "The first field is \"" + shownText(key) + "\", not \"BasinName\"" +
                std::string(kWrongProjectSuffix);
     } catch (const std::exception& e) {
         return e.what() + std::string(kWrongProjectSuffix);

@@ -65,6 +65,9 @@ struct ProjectFile {
     std::vector<LegendEntry> landUseLegend;
     bool hasSoilLegend = false;
     std::vector<LegendEntry> soilLegend;
+    int popRateLine = 12;  // where PopRate stands, for messages about it
+    // Lines whose field count differs from the written layout.
+    std::vector<std::string> warnings;
 };
 
 // Reads a project file. Throws FileError when it cannot be opened, ReadError

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/option_rules.h"
 #include "engine/run_options.h"
 #include "project/dates.h"
 
@@ -24,6 +25,11 @@ struct ProjectSettings {
     std::string basinName;                 // line 1 of the project file
     std::vector<std::string> countyNames;  // captions of the county sub-menu
     float popRate = 0;
+    // Where popRate was set ("Option.prj:12: field 2 (PopRate)"), named when
+    // the run refuses it; "" for the menu's rate.
+    std::string popRateSource;
+    // How other refused options are named (a batch row names its line).
+    OptionSources optionSources;
     std::array<float, 4> seepDefaults{};     // max coef, daily, annual, minimum streamflow
     std::array<float, 4> varConcDefaults{};  // a, b, lower, upper
     float gwBkDN = 0, gwBkDP = 0;

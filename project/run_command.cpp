@@ -21,8 +21,9 @@ namespace {
 StartupReport reloadInputs(ProjectSettings& settings, ModelState& state) {
     try {
         if (state.options.nutrientMatrixInUse) {
-            readTransportFile(settings.transportPath, state.watershed);
-            return {};
+            StartupReport report;
+            readTransportFile(settings.transportPath, state.watershed, &report.warnings);
+            return report;
         }
         return startup(settings, state);
     } catch (const ReadError& e) {
@@ -52,9 +53,16 @@ RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunReq
     o.yearCount = request.yearCount;
     o.simLevel = request.simLevel;
 
+    OptionSources sources = settings.optionSources;
+    if (!settings.popRateSource.empty() && o.popRate == settings.popRate)
+        sources.popRate = settings.popRateSource;
+    if (const std::string problem = runOptionsProblem(o, o.yearCount, sources); !problem.empty())
+        throw RunError(problem);
+
+    std::vector<std::string>& warnings = outcome.reload.warnings;
     if (o.simLevel >= 3 && !o.nutrientMatrixInUse) {
         readNutrientFile(settings.nutrientPath, state.watershed, pointSourceYears(settings),
-                         state.nutrients);
+                         state.nutrients, &warnings);
     }
     if (settings.weatherPath.empty())
         return outcome;
@@ -62,6 +70,7 @@ RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunReq
     WeatherFileSource weather(settings.weatherPath, settings.datedWeather);
     if (o.yearCount > 0)
         weather.preload(o.yearCount);
+    warnings.insert(warnings.end(), weather.warnings().begin(), weather.warnings().end());
 
     std::string seepLog;
     runSimulation(state, weather, observer, o.seepOutput ? &seepLog : nullptr);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/model_state.h"
+#include "engine/option_rules.h"
 #include "engine/run_observer.h"
 #include "project/project_settings.h"
 #include "project/startup.h"
@@ -24,7 +25,8 @@ struct RunOutcome {
     // False when no weather file is named: the run ends before its first day,
     // silently, as the start window's Run does.
     bool ran = false;
-    StartupReport reload;      // messages of the reload (missing files, weather scan)
+    StartupReport reload;      // messages of the reload (missing files, weather scan); its
+                               // warnings also name the nutrient and weather files
     std::string seepCoefPath;  // SeepCoef.txt, when seepage output is on
 };
 
@@ -35,8 +37,9 @@ struct RunOutcome {
 // (unless the matrix is in use) and the weather years asked for, and only then
 // runs. SeepCoef.txt is written into the output folder when the run completes.
 // Throws: ReadError/FileError for the transport file with kTransportFileMessage
-// leading its text, the nutrient reader's errors, RunError for the weather and
-// the model; the result tables are then not to be saved.
+// leading its text, the nutrient reader's errors, RunError for options that
+// make the run undefined (runOptionsProblem), the weather and the model; the
+// result tables are then not to be saved.
 RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunRequest& request,
                       RunObserver* observer = nullptr);
 

@@ -42,6 +42,9 @@ void openOption(ProjectSettings& settings, RunOptions& options, StartupReport& r
     settings.basinName = project.basinName;
     settings.varConcDefaults = project.varConc;
     settings.popRate = options.popRate = project.popRate;
+    settings.popRateSource = fileNameOf(settings.projectPath) + ":" +
+                             std::to_string(project.popRateLine) + ": field 2 (PopRate)";
+    report.warnings.insert(report.warnings.end(), project.warnings.begin(), project.warnings.end());
     settings.seepDefaults = project.seep;
     settings.gwBkDN = options.gwBkDN = project.gwBkDN;
     settings.gwBkDP = options.gwBkDP = project.gwBkDP;
@@ -84,7 +87,7 @@ StartupReport startup(ProjectSettings& settings, ModelState& state) {
     if (pathPresent(settings.projectPath) && settings.filesChosen) {
         openOption(settings, state.options, report);
     }
-    readTransportFile(settings.transportPath, state.watershed);
+    readTransportFile(settings.transportPath, state.watershed, &report.warnings);
     if (!settings.filesChosen)
         return report;
     try {

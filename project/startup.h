@@ -19,6 +19,9 @@ struct StartupReport {
     // Shown one after the other: a project file that could not be read, a
     // named file missing from the project's folder, an unreadable weather file.
     std::vector<std::string> messages;
+    // Files whose lines do not hold the fields of their written layout (the
+    // values may be shifted); shown once with the data, refused by --strict.
+    std::vector<std::string> warnings;
     bool projectRead = false;       // basinName and the options were taken
     bool weatherScanned = false;    // the date and year fields were set
     bool closeStartWindow = false;  // a required input path is empty

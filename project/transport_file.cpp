@@ -20,6 +20,16 @@ void readCounts(ListReader& r, std::int16_t& rural, std::int16_t& urban) {
         r.fail("a count of 0 or more", "number of urban land uses");
     if (rural + urban > 32767)
         r.fail("counts adding up to at most 32767", "number of urban land uses");
+    r.endRecord(2);
+}
+
+// A value that no watershed can have (a negative area, a curve number past
+// 100) would still run and give a meaningless result, so it is refused.
+float readAtLeastZero(ListReader& r, const char* what) {
+    const float v = r.readReal(what);
+    if (!(v >= 0))
+        r.failRange("0 or more", what);
+    return v;
 }
 
 void readTransport(ListReader& r, WatershedSetup& ws) {
@@ -34,8 +44,11 @@ void readTransport(ListReader& r, WatershedSetup& ws) {
     ws.snowStorage = r.readReal("initial snow cover");
     ws.sedDeliveryRatio = r.readReal("sediment delivery ratio");
     ws.unsatCapacity = r.readReal("unsaturated water capacity");
-    for (int i = 1; i <= 5; ++i)
+    r.endRecord(7);
+    for (int i = 1; i <= 5; ++i) {
         ws.antecedentWater[i] = r.readReal("antecedent rain+melt");
+        r.endRecord(1);
+    }
 
     for (int m = 1; m <= 12; ++m) {
         ws.monthName[m] = r.readString("month name");
@@ -43,13 +56,23 @@ void readTransport(ListReader& r, WatershedSetup& ws) {
         ws.dayLength[m] = r.readReal("day length");
         ws.growingSeason[m] = r.readReal("growing season");
         ws.erosivityCoef[m] = r.readReal("erosivity coefficient");
+        r.endRecord(5);
     }
     for (int k = 1; k <= ws.landUseCount; ++k) {
         ws.landUseName[k] = r.readString("land use name");
-        ws.area[k] = r.readReal("area");
+        ws.area[k] = readAtLeastZero(r, "area");
         ws.curveNumber[k][2] = r.readReal("curve number");
+        if (!(ws.curveNumber[k][2] >= 0 && ws.curveNumber[k][2] <= 100))
+            r.failRange("0 to 100", "curve number");
         ws.erosionProduct[k] = r.readReal("K*LS*C*P");
+        r.endRecord(4);
     }
+    r.endOfRecords();
+}
+
+void keepWarnings(const ListReader& r, std::vector<std::string>* warnings) {
+    if (warnings)
+        warnings->insert(warnings->end(), r.warnings().begin(), r.warnings().end());
 }
 
 // A box or cell text as the editor saves it.
@@ -59,14 +82,18 @@ void cellNumber(RecordWriter& w, const std::string& text) {
 
 }  // namespace
 
-void readTransportText(const std::string& fileName, std::string content, WatershedSetup& ws) {
+void readTransportText(const std::string& fileName, std::string content, WatershedSetup& ws,
+                       std::vector<std::string>* warnings) {
     ListReader r(fileName, std::move(content));
     readTransport(r, ws);
+    keepWarnings(r, warnings);
 }
 
-void readTransportFile(const std::string& path, WatershedSetup& ws) {
+void readTransportFile(const std::string& path, WatershedSetup& ws,
+                       std::vector<std::string>* warnings) {
     ListReader r = ListReader::open(path);
     readTransport(r, ws);
+    keepWarnings(r, warnings);
 }
 
 TransportTable transportTableFrom(const WatershedSetup& ws) {

@@ -16,9 +16,13 @@ inline constexpr std::string_view kTransportFileMessage =
 // The run's reader: fills the watershed record from a transport file and sizes
 // its land-use arrays. Throws FileError when the file cannot be opened and
 // ReadError naming line and field otherwise; fields read before the error keep
-// their new values.
-void readTransportFile(const std::string& path, WatershedSetup& watershed);
-void readTransportText(const std::string& fileName, std::string content, WatershedSetup& watershed);
+// their new values. Negative areas and curve numbers outside 0..100 are
+// refused the same way. Lines whose field count differs from the written
+// layout (and text after the last land use) are added to `warnings`.
+void readTransportFile(const std::string& path, WatershedSetup& watershed,
+                       std::vector<std::string>* warnings = nullptr);
+void readTransportText(const std::string& fileName, std::string content, WatershedSetup& watershed,
+                       std::vector<std::string>* warnings = nullptr);
 
 // A transport file as the editor shows it: the texts of its boxes and cells.
 struct TransportTable {

@@ -25,9 +25,13 @@ void WeatherFileSource::parseYear(int year, WeatherYear& out) {
             wm.days = days;
             if (dated_)
                 reader_.next("date label");
+            reader_.endRecord(dated_ ? 2 : 1);
             for (int d = 1; d <= static_cast<int>(days); ++d) {
                 wm.temp[d] = reader_.readReal("temperature");
                 wm.prec[d] = reader_.readReal("precipitation");
+                if (!(wm.prec[d] >= 0))
+                    reader_.failRange("0 or more", "precipitation");
+                reader_.endRecord(2);
             }
         }
     } catch (const ReadError& e) {

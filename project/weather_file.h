@@ -27,6 +27,10 @@ class WeatherFileSource : public WeatherSource {
     // before a run starts; readYear then hands them out.
     void preload(int years);
 
+    // The first line read so far whose field count differs from the written
+    // layout, as a warning.
+    const std::vector<std::string>& warnings() const { return reader_.warnings(); }
+
   private:
     void parseYear(int year, WeatherYear& out);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <cstring>
 
 #include "common/atomic_file.h"
@@ -108,6 +109,33 @@ std::string endDateForYears(const std::optional<CalendarDate>& start, int years)
     if (!start)
         return "N/A";
     return formatShortDate(addDays(addYears(*start, years), -1));
+}
+
+}  // namespace rivulon
+
+namespace rivulon {
+
+std::optional<int> yearsFromBox(std::string_view text, int maxYears) {
+    float value = 0;
+    if (!parseReal(text, value) || value < 1 || value > static_cast<float>(std::max(maxYears, 1)) ||
+        value != std::floor(value))
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+std::string yearsBoxMessage(int maxYears) {
+    return "The number of years must be a whole number from 1 to " +
+           std::to_string(std::max(maxYears, 1)) + "!";
+}
+
+std::optional<std::string> endDateWhileTyping(const std::optional<CalendarDate>& start,
+                                              std::string_view text, int maxYears) {
+    float value = 0;
+    if (!parseReal(text, value))
+        return std::nullopt;
+    const float top = static_cast<float>(std::max(maxYears, 1));
+    const float years = std::clamp(std::floor(value), 1.0f, top);
+    return endDateForYears(start, static_cast<int>(years));
 }
 
 }  // namespace rivulon

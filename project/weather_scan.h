@@ -46,4 +46,15 @@ std::string endDateText(const WeatherScan& scan);
 // "N/A" without a start date.
 std::string endDateForYears(const std::optional<CalendarDate>& start, int years);
 
+// The years box of the start window: a whole number from 1 to the years the
+// weather holds (maxYears, the spinner's maximum); nullopt for anything else.
+std::optional<int> yearsFromBox(std::string_view text, int maxYears);
+// The message for a refused years box.
+std::string yearsBoxMessage(int maxYears);
+// The end shown while the box is typed in: for a number, the end after that
+// many years kept within 1..maxYears, so that it is always a date the weather
+// reaches; nullopt for text that is not a number (the shown end stays).
+std::optional<std::string> endDateWhileTyping(const std::optional<CalendarDate>& start,
+                                              std::string_view text, int maxYears);
+
 }  // namespace rivulon

@@ -62,10 +62,12 @@ WeatherLoad loadWeatherText(const std::string& fileName, std::string content, bo
                 r.fail("a whole number of days from 0 to 31", "day count");
             }
             std::string label = dated ? r.readString("date label") : std::string();
+            r.endRecord(dated ? 2 : 1);
             rows.push_back({"Days of Month", formatReal(days), std::move(label)});
             for (int d = 1; d <= static_cast<int>(days); ++d) {
                 const float t = r.readReal("temperature");
                 const float p = r.readReal("precipitation");
+                r.endRecord(2);
                 rows.push_back({std::to_string(d), formatReal(t), formatReal(p)});
                 if (!(p >= 0 && t <= 50)) {
                     load.flagged.push_back({rows.size() - 1, t, p,
@@ -77,6 +79,7 @@ WeatherLoad loadWeatherText(const std::string& fileName, std::string content, bo
     } catch (const ReadError& e) {
         load.error = e.what();
     }
+    load.warnings = r.warnings();
     return load;
 }
 

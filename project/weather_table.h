@@ -34,6 +34,8 @@ struct WeatherLoad {
     WeatherTable table;
     std::vector<FlaggedDay> flagged;
     std::string error;  // why loading stopped early; "" when the file was read to its end
+    // The first line that does not hold the fields of the written layout.
+    std::vector<std::string> warnings;
 };
 
 // Loads a weather file into a table and checks every day. A file that stops

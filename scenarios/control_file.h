@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/option_rules.h"
 #include "engine/run_options.h"
 
 namespace rivulon {
@@ -22,15 +23,20 @@ struct ControlRow {
     std::int16_t varConc = 0;  // non-zero turns variable concentration on
     float varConcA = 0, varConcB = 0, varConcLow = 0, varConcHigh = 0;
     float septicNReduction = 0;  // fraction; above 0 turns the septic reduction on
+    std::string source;          // "Control.dat:5", where the row starts
 };
 
 struct ControlFile {
     std::vector<ControlRow> rows;  // all rows of the file, 1..n as 0..n-1
+    // Lines whose field count differs from the written layout.
+    std::vector<std::string> warnings;
 };
 
 // Reads a control file: the row count n (16-bit, at least 1), a heading record
 // of 15 fields, and n rows of 15 fields, all read before anything runs.
-// Throws ReadError naming the file, line and field.
+// Throws ReadError naming the file, line and field, also for a septic N
+// reduction outside 0..1 (as `hydload run --septic-reduction`) and for seepage
+// or variable-concentration values that make the row's run undefined.
 ControlFile readControlFile(const std::string& path);
 ControlFile parseControlFile(const std::string& fileName, std::string content);
 
@@ -40,6 +46,9 @@ int rowsToRun(int requested, const ControlFile& file);
 
 // Sets the options a row carries (fields 5 to 15); the others stay as they are.
 void applyControlRow(const ControlRow& row, RunOptions& options);
+// How a refused option of the row is named: "Control.dat:5: field 5 (population
+// growth rate)".
+OptionSources controlRowSources(const ControlRow& row);
 
 // Where a row's input files are: the names appended to the input folder.
 struct RowInputPaths {

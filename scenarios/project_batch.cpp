@@ -1,9 +1,15 @@
 #include "scenarios/project_batch.h"
 
+#include <algorithm>
+#include <set>
+
 #include "common/paths.h"
 #include "common/read_error.h"
 #include "engine/result_files.h"
+#include "project/nutrient_file.h"
 #include "project/startup.h"
+#include "project/transport_file.h"
+#include "project/weather_file.h"
 #include "project/weather_scan.h"
 
 namespace rivulon {
@@ -34,11 +40,12 @@ BatchProject loadBatchProject(const std::string& projectPath, const std::string&
     }
     p.settings.filesChosen = false;
     p.messages = std::move(report.messages);
+    p.warnings = std::move(report.warnings);
     return p;
 }
 
-RowRunner projectRowRunner(const BatchProject& project, RunRequest request) {
-    return [&project, request](const ControlRow& row, int rowNumber) {
+RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned) {
+    return [&project, request, warned](const ControlRow& row, int rowNumber) {
         ProjectSettings settings = project.settings;
         settings.filesChosen = false;  // rows reload the transport file only, as after start-up
         const RowInputPaths paths = rowInputPaths(row, settings.inputFolder);
@@ -50,6 +57,9 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request) {
         state.options = project.state.options;
         applyControlRow(row, state.options);
         state.watershedName = row.watershedName;
+        settings.optionSources = controlRowSources(row);
+        settings.popRate = row.popRate;
+        settings.popRateSource = settings.optionSources.popRate;
 
         const RunOutcome outcome = runProject(settings, state, request);
         if (!outcome.ran) {
@@ -58,8 +68,42 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request) {
         RowOutput out;
         out.results = resultsFileText(state);
         out.summary = summaryFileText(state);
+        if (warned && !outcome.reload.warnings.empty())
+            warned(rowNumber, outcome.reload.warnings);
         return out;
     };
+}
+
+std::vector<std::string> batchInputWarnings(const BatchProject& project, const ControlFile& file,
+                                            int rows, const RunRequest& request) {
+    std::vector<std::string> warnings;
+    std::set<std::string> read;
+    const int count = std::min<int>(rows, static_cast<int>(file.rows.size()));
+    for (int i = 0; i < count; ++i) {
+        const RowInputPaths paths = rowInputPaths(file.rows[i], project.settings.inputFolder);
+        try {
+            WatershedSetup ws;
+            readTransportFile(paths.transport, ws,
+                              read.insert(paths.transport).second ? &warnings : nullptr);
+            if (request.simLevel >= 3 && read.insert(paths.nutrient).second) {
+                NutrientSetup ns;
+                readNutrientFile(paths.nutrient, ws, pointSourceYears(project.settings), ns,
+                                 &warnings);
+            }
+        } catch (const std::exception&) {
+            // The row's run reports it, with the row's number.
+        }
+        if (read.insert(paths.weather).second) {
+            try {
+                WeatherFileSource weather(paths.weather, project.settings.datedWeather);
+                weather.preload(request.yearCount);
+                warnings.insert(warnings.end(), weather.warnings().begin(),
+                                weather.warnings().end());
+            } catch (const std::exception&) {
+            }
+        }
+    }
+    return warnings;
 }
 
 }  // namespace rivulon

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct BatchProject {
     ProjectSettings settings;
     ModelState state;
     std::vector<std::string> messages;  // what start-up had to report (missing optional files...)
+    std::vector<std::string> warnings;  // the project file's layout warnings
 };
 
 // Reads the project file; the input folder is the project's folder and the
@@ -27,6 +29,16 @@ BatchProject loadBatchProject(const std::string& projectPath, const std::string&
 // files (in the project's folder) and options over the project's settings,
 // then the start window's Run with the given years and level. Each call works
 // on a model state of its own, so rows can run in parallel.
-RowRunner projectRowRunner(const BatchProject& project, RunRequest request);
+// `warned`, when given, receives each row's layout warnings of its input
+// files; it is called from the worker threads.
+using RowWarnings = std::function<void(int rowNumber, const std::vector<std::string>& warnings)>;
+RowRunner projectRowRunner(const BatchProject& project, RunRequest request,
+                           RowWarnings warned = {});
+
+// The batch pre-check: the input files of the first `rows` rows read as their
+// runs would read them, for the lines that do not hold the fields of their
+// written layout (each file once). Read errors are left to the runs.
+std::vector<std::string> batchInputWarnings(const BatchProject& project, const ControlFile& file,
+                                            int rows, const RunRequest& request);
 
 }  // namespace rivulon

@@ -29,7 +29,11 @@ CompareTable parseCompareTable(const std::string& fileName, std::string content,
                 text = in.readString(what);
             t.cells[r][c] = std::move(text);
         }
+        in.takeTrailingEmptyField();
+        in.endRecord(cols + 1);  // every cell, then the trailing comma's empty field
     }
+    in.endOfRecords();
+    t.warnings = in.warnings();
     return t;
 }
 

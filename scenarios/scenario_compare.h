@@ -11,6 +11,8 @@ namespace rivulon {
 struct CompareTable {
     std::string fileName;  // as the tab and the chart label show it
     std::vector<std::vector<std::string>> cells;
+    // Lines that do not hold the written layout's fields.
+    std::vector<std::string> warnings;
 };
 
 // Reads rows x cols cells field by field; an empty field is passed over by

@@ -13,28 +13,47 @@ SepticTechTable defaultSepticTable() {
     return {SepticTechnology{"CurrentDefault 0", 0.0f, 100.0f, 0.0f}};
 }
 
-SepticTechTable readSepticTechFile(const std::string& path) {
-    return parseSepticTechText(path, readWholeFile(path));
+SepticTechTable readSepticTechFile(const std::string& path, std::vector<std::string>* warnings) {
+    return parseSepticTechText(path, readWholeFile(path), warnings);
 }
 
-SepticTechTable parseSepticTechText(const std::string& fileName, std::string content) {
+namespace {
+
+// Efficiencies, shares and failure rates are percentages of something whole.
+float readPercent(ListReader& in, const char* what) {
+    const float v = in.readReal(what);
+    if (!(v >= 0 && v <= 100))
+        in.failRange("0 to 100", what);
+    return v;
+}
+
+}  // namespace
+
+SepticTechTable parseSepticTechText(const std::string& fileName, std::string content,
+                                    std::vector<std::string>* warnings) {
     ListReader in(fileName, std::move(content));
     if (in.readString("file tag") != "SepticData")
         in.fail("\"SepticData\"", "file tag");
     const std::int16_t count = in.readInt16("number of technologies");
     if (count < 0)
         in.fail("a count of 0 or more", "number of technologies");
+    in.endRecord(2);
     in.skip(4);  // column headings
+    in.endRecord(4);
     SepticTechTable table;
     table.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         SepticTechnology t;
         t.name = in.readString("technology name");
-        t.reduction = in.readReal("N load reduction (%)");
-        t.share = in.readReal("population share (%)");
-        t.failure = in.readReal("failure rate (%)");
+        t.reduction = readPercent(in, "N load reduction (%)");
+        t.share = readPercent(in, "population share (%)");
+        t.failure = readPercent(in, "failure rate (%)");
+        in.endRecord(4);
         table.push_back(std::move(t));
     }
+    in.endOfRecords();
+    if (warnings)
+        warnings->insert(warnings->end(), in.warnings().begin(), in.warnings().end());
     return table;
 }
 
@@ -63,7 +82,11 @@ float numberFromBox(std::string_view text, std::string_view box) {
     float value = 0.0f;
     if (!parseReal(text, value)) {
         throw std::invalid_argument(std::string(box) + ": expected a number, found \"" +
-                                    std::string(text) + "\"");
+                                    shownText(text) + "\"");
+    }
+    if (!(value >= 0 && value <= 100)) {
+        throw std::invalid_argument(std::string(box) + ": " + formatReal(value) +
+                                    " is outside the allowed range 0 to 100");
     }
     return value;
 }

@@ -24,8 +24,12 @@ SepticTechTable defaultSepticTable();
 
 // Reads a technology file ("SepticData", count; four headings; one line per
 // entry). Throws ReadError naming the file, line and field.
-SepticTechTable readSepticTechFile(const std::string& path);
-SepticTechTable parseSepticTechText(const std::string& fileName, std::string content);
+// Percentages outside 0..100 are refused naming line and field; lines whose
+// field count differs from the written layout are added to `warnings`.
+SepticTechTable readSepticTechFile(const std::string& path,
+                                   std::vector<std::string>* warnings = nullptr);
+SepticTechTable parseSepticTechText(const std::string& fileName, std::string content,
+                                    std::vector<std::string>* warnings = nullptr);
 
 // The file text: entries named "To be deleted" are left out and the count of
 // the first line is lowered to match.

@@ -125,6 +125,15 @@ void FrmSeepage::SetVarConc() {
     setWindowTitle(QStringLiteral("Set variable control for nutrient concentration."));
 }
 
+namespace {
+
+// The window's own message, then the box and value that made it refuse.
+QString refusal(const std::string& message, const std::string& detail) {
+    return QString::fromStdString(detail.empty() ? message : message + "\n" + detail);
+}
+
+}  // namespace
+
 std::array<std::string, 4> FrmSeepage::boxes() const {
     std::array<std::string, 4> texts;
     for (int i = 0; i < 4; ++i) {
@@ -136,7 +145,7 @@ std::array<std::string, 4> FrmSeepage::boxes() const {
 void FrmSeepage::cmdSet_Click() {
     const rivulon::SeepageChoice choice = rivulon::acceptSeepage(boxes(), OptSeepOut->isChecked());
     if (!choice.accepted) {
-        msgBox(this, QString::fromStdString(choice.message));
+        msgBox(this, refusal(choice.message, choice.detail));
         return;
     }
     rivulon::applySeepage(choice, host_.session().state.options);
@@ -158,7 +167,7 @@ void FrmSeepage::CmdCancel_Click() {
 void FrmSeepage::CmdSetV_Click() {
     const rivulon::VarConcChoice choice = rivulon::acceptVarConc(boxes());
     if (!choice.accepted) {
-        msgBox(this, QString::fromStdString(choice.message));
+        msgBox(this, refusal(choice.message, choice.detail));
         return;
     }
     rivulon::applyVarConc(choice, host_.session().state.options);

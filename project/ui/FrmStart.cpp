@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/list_reader.h"
 #include "common/paths.h"
@@ -221,6 +222,19 @@ void FrmStart::Startup() {
     }
     showStartupReport(report.messages, report.projectRead, report.weatherScanned,
                       report.closeStartWindow);
+    showWarnings(report.warnings);
+}
+
+void FrmStart::showWarnings(const std::vector<std::string>& warnings) {
+    QString text;
+    for (const std::string& w : warnings) {
+        if (std::find(warned_.begin(), warned_.end(), w) != warned_.end())
+            continue;
+        warned_.push_back(w);
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + qs("warning: " + w);
+    }
+    if (!text.isEmpty())
+        msgBox(this, text);
 }
 
 void FrmStart::showStartupReport(const std::vector<std::string>& messages, bool projectRead,
@@ -254,9 +268,9 @@ void FrmStart::txtYear_Change() {
     if (txtStartMY->text() == QLatin1String("N/A")) {
         return;
     }
-    const double years = rivulon::leadingNumber(ss(txtYear->text()));
-    TxtEndMY->setText(qs(
-        rivulon::endDateForYears(host_.session().settings.weatherStart, static_cast<int>(years))));
+    if (const auto end = rivulon::endDateWhileTyping(host_.session().settings.weatherStart,
+                                                     ss(txtYear->text()), UpdnYear->maximum()))
+        TxtEndMY->setText(qs(*end));
 }
 
 int FrmStart::simLevel() const {
@@ -270,14 +284,12 @@ int FrmStart::simLevel() const {
 }
 
 bool FrmStart::yearCountFromBox(std::int16_t& years) {
-    float value = 0;
-    if (!rivulon::parseReal(ss(txtYear->text()), value) || value < 1 || value > 32767 ||
-        value != std::floor(value)) {
-        msgBox(this, QStringLiteral("The number of years must be a whole number from 1 to %1!")
-                         .arg(UpdnYear->maximum()));
+    const auto value = rivulon::yearsFromBox(ss(txtYear->text()), UpdnYear->maximum());
+    if (!value) {
+        msgBox(this, qs(rivulon::yearsBoxMessage(UpdnYear->maximum())));
         return false;
     }
-    years = static_cast<std::int16_t>(value);
+    years = static_cast<std::int16_t>(*value);
     return true;
 }
 
@@ -373,9 +385,10 @@ void FrmStart::runEnded(const rivulon::ui::RunEnd& end) {
         session.state.options.simLevel = level;
     }
     session.setRunning(false);
-    if (end.ok) {
+    if (!end.cancelled) {
         showStartupReport(run->outcome.reload.messages, run->outcome.reload.projectRead,
                           run->outcome.reload.weatherScanned, false);
+        showWarnings(run->outcome.reload.warnings);
     }
     if (end.cancelled) {
         session.setResults(false);

@@ -87,4 +87,8 @@ class FrmStart : public QWidget,
 
     rivulon::ui::WindowHost& host_;
     std::shared_ptr<RunInFlight> run_;
+    // Layout warnings of the input files, each shown once (every run rereads
+    // the files and would find them again).
+    void showWarnings(const std::vector<std::string>& warnings);
+    std::vector<std::string> warned_;
 };

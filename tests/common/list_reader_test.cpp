@@ -206,3 +206,84 @@ TEST(ListReader, ReadRealMatchesFieldByFieldParsing) {
 
 }  // namespace
 }  // namespace rivulon
+
+namespace rivulon {
+namespace {
+
+TEST(ListReaderLayout, FieldsOnALineAsTheReaderSplitsThem) {
+    EXPECT_EQ(fieldsOnLine(""), 0);
+    EXPECT_EQ(fieldsOnLine("  \t"), 0);
+    EXPECT_EQ(fieldsOnLine("1"), 1);
+    EXPECT_EQ(fieldsOnLine("1,2"), 2);
+    EXPECT_EQ(fieldsOnLine("\"a\",\"b\","), 3);  // table text: one trailing empty field
+    EXPECT_EQ(fieldsOnLine("\"Corn, grain\",100,80,.1"), 4);
+    EXPECT_EQ(fieldsOnLine("\"x\"junk,2"), 2);
+}
+
+TEST(ListReaderLayout, FirstLineWithAnotherFieldCountIsWarnedOnce) {
+    ListReader ok("t.dat", "1,2\r\n3\r\n");
+    ok.skip(2);
+    ok.endRecord(2);
+    ok.skip(1);
+    ok.endRecord(1);
+    ok.endOfRecords();
+    EXPECT_TRUE(ok.warnings().empty());
+
+    // One stray comma: the record of two takes "1" and "", and every later
+    // field moves; only the first line is named.
+    ListReader shifted("t.dat", "1,,2\r\n3,4\r\n5,6\r\n");
+    for (int i = 0; i < 3; ++i) {
+        shifted.skip(2);
+        shifted.endRecord(2);
+    }
+    ASSERT_EQ(shifted.warnings().size(), 1u);
+    EXPECT_EQ(shifted.warnings()[0],
+              "t.dat:1: expected 2 fields on this line, found 3; the values after it may be "
+              "shifted");
+
+    ListReader trailing("dir/t.dat", "1,2\r\n\r\n  more\ttext\r\n");
+    trailing.skip(2);
+    trailing.endRecord(2);
+    trailing.endOfRecords();
+    ASSERT_EQ(trailing.warnings().size(), 1u);
+    EXPECT_EQ(trailing.warnings()[0],
+              "t.dat:3: text after the last record is ignored: \"more\\ttext\"");
+}
+
+TEST(ListReaderLayout, ByteOrderMarkIsSkippedAndFoundTextsAreShownSafely) {
+    ListReader bom("t.dat",
+                   "\xEF\xBB\xBF"
+                   "12,3\r\n");
+    EXPECT_EQ(bom.readInt16(), 12);
+    EXPECT_EQ(bom.readInt16(), 3);
+    bom.endRecord(2);
+    EXPECT_TRUE(bom.warnings().empty());
+
+    EXPECT_EQ(shownText("abc"), "abc");
+    EXPECT_EQ(shownText("a\x01z\x7f"), "a\\x01z\\x7f");
+    EXPECT_EQ(shownText("caf\xC3\xA9"), "caf\xC3\xA9");  // whole UTF-8 kept
+    EXPECT_EQ(shownText("bad\xC3"), "bad\\xc3");         // a broken sequence escaped
+    EXPECT_EQ(shownText(std::string(45, 'x')), std::string(40, 'x') + "\xE2\x80\xA6");
+
+    ListReader r("t.dat", std::string(60, 'y') + "\x02");
+    try {
+        r.readReal("area");
+        FAIL();
+    } catch (const ReadError& e) {
+        EXPECT_EQ(std::string(e.what()), "t.dat:1: field 1 (area): expected a number, found \"" +
+                                             std::string(40, 'y') + "\xE2\x80\xA6\"");
+    }
+    ListReader range("t.dat", "1,-5\r\n");
+    range.skip(1);
+    range.readReal("area");
+    try {
+        range.failRange("0 or more", "area");
+        FAIL();
+    } catch (const ReadError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "t.dat:1: field 2 (area): -5 is outside the allowed range 0 or more");
+    }
+}
+
+}  // namespace
+}  // namespace rivulon

@@ -31,7 +31,7 @@ TEST(OptionRules, SeepageNeedsFourNumbersAndZeroMaxTurnsItOff) {
     EXPECT_FLOAT_EQ(o.dailySeep, 0.05f);
     EXPECT_FLOAT_EQ(o.yearSeep, 20);
 
-    // Negative values are numbers and accepted; a zero maximum switches off.
+    // A zero maximum switches off, and then the other values are not used.
     SeepageChoice off = acceptSeepage({"0", "5", "-3", "1"}, false);
     ASSERT_TRUE(off.accepted);
     applySeepage(off, o);
@@ -58,6 +58,52 @@ TEST(OptionRules, VariableConcentrationChecksNumbersThenSigns) {
     // A refused choice changes nothing.
     applyVarConc(acceptVarConc({"", "1", "1", "1"}), o);
     EXPECT_FLOAT_EQ(o.varConcA, 1.2f);
+}
+
+TEST(OptionRules, ValuesThatMakeTheRunUndefinedAreNamed) {
+    const struct {
+        std::array<std::string, 4> boxes;
+        const char* detail;
+    } seep[] = {
+        {{"-0.1", "0", "0", "0"},
+         "Max. Seepage Coefficient (day^-1): -0.1 is outside the allowed range above 0 to 1 (0 "
+         "turns seepage control off)"},
+        {{"1.5", "0", "0", "0"},
+         "Max. Seepage Coefficient (day^-1): 1.5 is outside the allowed range above 0 to 1 (0 "
+         "turns seepage control off)"},
+        {{"0.1", "-2", "0", "0"},
+         "Daily Seepage (cm/day): -2 is outside the allowed range 0 or more"},
+        {{"0.1", "0", "-20", "0"},
+         "Annual Seepage (cm/year): -20 is outside the allowed range 0 or more"},
+    };
+    for (const auto& c : seep) {
+        const SeepageChoice choice = acceptSeepage(c.boxes, false);
+        EXPECT_FALSE(choice.accepted);
+        EXPECT_EQ(choice.message, "Please Check your numbers!");
+        EXPECT_EQ(choice.detail, c.detail);
+    }
+    EXPECT_TRUE(acceptSeepage({"1", "0", "0", "0"}, false).accepted);
+
+    const VarConcChoice b = acceptVarConc({"1", "-1", "1", "2"});
+    EXPECT_EQ(b.message, "Please Check your numbers (>0?)!");
+    EXPECT_EQ(b.detail, "b: -1 is outside the allowed range above 0");
+    EXPECT_EQ(acceptVarConc({"1", "1", "3", "2"}).detail,
+              "High limit of the nutrient coefficient: 2 is outside the allowed range 3 (the "
+              "lower limit) or more");
+
+    RunOptions o;
+    o.septicNReduction = 1.5f;
+    EXPECT_EQ(runOptionsProblem(o, 1),
+              "septic N reduction: 1.5 is outside the allowed range 0 to 1");
+    o.septicNReduction = 0;
+    o.popRate = -1;
+    EXPECT_EQ(runOptionsProblem(o, 1), "");  // one year: the factor is 1
+    EXPECT_EQ(runOptionsProblem(o, 2), "");  // year 2: 1 - 1 = 0 people, not fewer
+    EXPECT_EQ(runOptionsProblem(o, 3),
+              "population growth rate: -1 is outside the allowed range -0.5 or more for 3 years "
+              "of linear growth; the population would be negative in year 3");
+    o.popGrowthExponential = true;
+    EXPECT_EQ(runOptionsProblem(o, 3), "");
 }
 
 }  // namespace

@@ -342,13 +342,13 @@ TEST(Guards, InputsTheModelCannotComputeStopTheRun) {
     auto cold = oneYear;
     cold[0][3].temp[7] = -273;
     EXPECT_THAT(run(testing::tinyWatershed(), cold),
-                HasSubstr("year 1, month 3, day 7 has a temperature of -273 degC"));
+                HasSubstr("year 1, month 3 (1 = April), day 7 has a temperature of -273 degC"));
 
     for (float days : {31.5f, 32.0f, -1.0f}) {
         auto odd = oneYear;
         odd[0][5].days = days;
         EXPECT_THAT(run(testing::tinyWatershed(), odd),
-                    HasSubstr("year 1, month 5 has " + formatReal(days) + " days"));
+                    HasSubstr("year 1, month 5 (1 = April) has " + formatReal(days) + " days"));
     }
 
     ModelState longer = testing::tinyWatershed();

@@ -107,11 +107,15 @@ TEST(NutrientFile, ManureLineAndManuredCount) {
     EXPECT_EQ(ns.manureEnd2, 4);
     EXPECT_FLOAT_EQ(ns.pointN[1][1], 1.0f);
 
-    // 2.5 rounds to 2 manured lines, 2.6 to 3.
+    // 2.5 rounds to 2 manured lines, 2.6 to 3 (read here as three rural land
+    // uses, since manured land uses are the first rural ones).
     readNutrientText("Nutrient.dat", nutrientText("2.5,5,8", 2, 0, 0), ws, 1, ns);
     EXPECT_FLOAT_EQ(ns.manuredRunoffN[2], 5.0f);
     EXPECT_FLOAT_EQ(ns.pointN[1][1], 1.0f);
-    readNutrientText("Nutrient.dat", nutrientText("2.6,5,8", 3, 0, 0), ws, 1, ns);
+    WatershedSetup threeRural = ws;
+    threeRural.ruralCount = 3;
+    threeRural.urbanCount = 0;
+    readNutrientText("Nutrient.dat", nutrientText("2.6,5,8", 3, 0, 0), threeRural, 1, ns);
     EXPECT_FLOAT_EQ(ns.manuredRunoffN[3], 6.0f);
     EXPECT_FLOAT_EQ(ns.pointN[1][1], 1.0f);
 }

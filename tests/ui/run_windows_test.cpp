@@ -109,6 +109,32 @@ TEST(StartWindowRun, SavedFilesMatchHydload) {
         << dialogs.messages[0].toStdString();
 }
 
+// A transport file with text after its last land use still runs; the start
+// window says so once, not again at every run that rereads the file.
+TEST(StartWindowRun, LayoutWarningIsShownOnce) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    {
+        QFile transport(home.input() + "/Transprt.dat");
+        ASSERT_TRUE(transport.open(QIODevice::Append));
+        transport.write("\r\nsurveyed 1998\r\n");
+    }
+    MDIFrmMain w;
+    startOnProject(w);
+    FrmStart* start = startWindow(w);
+    ASSERT_NE(start, nullptr);
+    const QString warning = QStringLiteral(
+        "Rivulon|warning: Transprt.dat:31: text after the last record is ignored: \"surveyed "
+        "1998\"");
+    EXPECT_EQ(dialogs.messages.count(warning), 1) << dialogs.messages.join("\n").toStdString();
+    start->txtYear->setText("1");
+    start->OptSim[0]->setChecked(true);
+    start->cmdRunSimulation->click();
+    waitForRun(w);
+    EXPECT_TRUE(start->hasResults());
+    EXPECT_EQ(dialogs.messages.count(warning), 1);
+}
+
 TEST(StartWindowRun, StreamflowOnlyThenRedrawWithOtherScales) {
     ScriptedDialogs dialogs;
     ExampleHome home;
@@ -122,6 +148,23 @@ TEST(StartWindowRun, StreamflowOnlyThenRedrawWithOtherScales) {
     EXPECT_EQ(dialogs.messages,
               QStringList{"Rivulon|The number of years must be a whole number from 1 to 30!"});
     EXPECT_EQ(graphWindow(w), nullptr);
+    // More years than the weather holds are refused too, and the end shown
+    // while typing stays a date the weather reaches.
+    dialogs.messages.clear();
+    start->txtYear->setText("31");
+    start->cmdRunSimulation->click();
+    waitForRun(w);
+    EXPECT_EQ(dialogs.messages,
+              QStringList{"Rivulon|The number of years must be a whole number from 1 to 30!"});
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/2020");
+    start->txtYear->setText("2");
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/1992");
+    start->txtYear->setText("2x");
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/1992");
+    start->txtYear->setText("99999999");
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/2020");
+    start->txtYear->setText("-4");
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/1991");
 
     dialogs.messages.clear();
     start->txtYear->setText("2");
@@ -310,6 +353,14 @@ TEST(SeepageWindow, SeepageModeChecksAndSwitchesTheOption) {
     EXPECT_EQ(dialogs.messages, QStringList{"Rivulon|Please Check your numbers!"});
     EXPECT_FALSE(w.session().state.options.seepControlOn);
 
+    // A negative maximum would run into values that are not numbers.
+    window->Text1[0]->setText("-0.01");
+    window->cmdSet->click();
+    EXPECT_EQ(dialogs.messages.last(),
+              "Rivulon|Please Check your numbers!\nMax. Seepage Coefficient (day^-1): -0.01 is "
+              "outside the allowed range above 0 to 1 (0 turns seepage control off)");
+    EXPECT_FALSE(w.session().state.options.seepControlOn);
+
     window->CmdDefault->click();
     EXPECT_EQ(window->Text1[3]->text(), "0.5");
     window->OptSeepOut->setChecked(true);
@@ -351,7 +402,9 @@ TEST(SeepageWindow, VariableConcentrationMode) {
 
     window->Text1[1]->setText("0");
     window->CmdSetV->click();
-    EXPECT_EQ(dialogs.messages, QStringList{"Rivulon|Please Check your numbers (>0?)!"});
+    EXPECT_EQ(dialogs.messages,
+              QStringList{"Rivulon|Please Check your numbers (>0?)!\nb: 0 is outside the allowed "
+                          "range above 0"});
     window->Text1[1]->setText(".15");
     window->CmdSetV->click();
     EXPECT_TRUE(w.session().state.options.varConcOn);

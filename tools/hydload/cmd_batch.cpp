@@ -1,11 +1,14 @@
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "args.h"
 #include "command_registry.h"
 #include "common/list_reader.h"
 #include "common/paths.h"
@@ -15,23 +18,15 @@
 
 namespace {
 
-int wholeNumber(const std::string& option, const std::string& text, int low) {
-    float v = 0;
-    if (!rivulon::parseReal(text, v) || v != static_cast<float>(static_cast<int>(v)) || v < low)
-        throw std::invalid_argument(option + " takes a whole number of at least " +
-                                    std::to_string(low) + ", not \"" + text + "\"");
-    return static_cast<int>(v);
-}
-
 // "K/N": this machine's share of the rows.
 void parseShard(const std::string& text, int& index, int& count) {
     const auto slash = text.find('/');
     if (slash == std::string::npos)
-        throw std::invalid_argument("--shard takes K/N, not \"" + text + "\"");
-    index = wholeNumber("--shard", text.substr(0, slash), 0);
-    count = wholeNumber("--shard", text.substr(slash + 1), 1);
+        throw hydload::UsageError("--shard takes K/N, not \"" + text + "\"");
+    index = hydload::wholeArg("--shard", text.substr(0, slash), 0, 32766);
+    count = hydload::wholeArg("--shard", text.substr(slash + 1), 1, 32767);
     if (index >= count)
-        throw std::invalid_argument("--shard K/N needs K below N, not \"" + text + "\"");
+        throw hydload::UsageError("--shard K/N needs K below N, not \"" + text + "\"");
 }
 
 int runBatchCommand(const std::vector<std::string>& args) {
@@ -43,49 +38,33 @@ int runBatchCommand(const std::vector<std::string>& args) {
     int level = 4;
     bool quiet = false;
     bool nameGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size())
-                throw std::invalid_argument(a + " needs a value");
-            return args[++i];
-        };
-        if (a == "--project") {
-            project = value();
-        } else if (a == "--name") {
-            settings.nameString = value();
-            nameGiven = true;
-        } else if (a == "--out") {
-            out = value();
-        } else if (a == "--jobs") {
-            settings.jobs = wholeNumber(a, value(), 1);
-        } else if (a == "--shard") {
-            parseShard(value(), settings.shardIndex, settings.shardCount);
-        } else if (a == "--count") {
-            settings.requestedCount = wholeNumber(a, value(), 1);
-        } else if (a == "--years") {
-            years = wholeNumber(a, value(), 1);
-        } else if (a == "--level") {
-            level = wholeNumber(a, value(), 1);
-            if (level > 4)
-                throw std::invalid_argument("--level takes 1, 2, 3 or 4");
-        } else if (a == "--quiet") {
-            quiet = true;
-        } else if (!a.empty() && a[0] == '-') {
-            throw std::invalid_argument("unknown option " + a);
-        } else if (control.empty()) {
-            control = a;
-        } else {
-            throw std::invalid_argument("unexpected argument \"" + a + "\"");
-        }
+    const hydload::Args cli(
+        args, {"--quiet", "--strict"},
+        {"--project", "--name", "--out", "--jobs", "--shard", "--count", "--years", "--level"});
+    cli.expectOperands(1, 1, "control file");
+    control = cli.operands()[0];
+    project = cli.value("--project").value_or("");
+    out = cli.value("--out").value_or("");
+    if (project.empty())
+        throw hydload::UsageError("--project is required");
+    if (out.empty())
+        throw hydload::UsageError("--out is required");
+    if (auto v = cli.value("--name")) {
+        settings.nameString = *v;
+        nameGiven = true;
     }
-    if (control.empty() || project.empty() || out.empty()) {
-        std::fprintf(
-            stderr,
-            "usage: hydload batch CONTROL --project P.prj --name Auto --out DIR [--jobs N]\n"
-            "       [--shard K/N] [--count N] [--years N] [--level 1-4] [--quiet]\n");
-        return 2;
-    }
+    if (auto v = cli.value("--jobs"))
+        settings.jobs = hydload::wholeArg("--jobs", *v, 1, 1024);
+    if (auto v = cli.value("--shard"))
+        parseShard(*v, settings.shardIndex, settings.shardCount);
+    if (auto v = cli.value("--count"))
+        settings.requestedCount = hydload::wholeArg("--count", *v, 1, 32767);
+    if (auto v = cli.value("--years"))
+        years = hydload::wholeArg("--years", *v, 1, 32767);
+    if (auto v = cli.value("--level"))
+        level = hydload::wholeArg("--level", *v, 1, 4);
+    quiet = cli.flag("--quiet");
+    const bool strict = cli.flag("--strict");
     if (!nameGiven)
         settings.nameString = "Auto";
     std::filesystem::create_directories(out);
@@ -94,18 +73,28 @@ int runBatchCommand(const std::vector<std::string>& args) {
     const rivulon::BatchProject base = rivulon::loadBatchProject(project, out);
     for (const auto& m : base.messages)
         std::fprintf(stderr, "hydload batch: %s\n", m.c_str());
+    hydload::reportWarnings(base.warnings, strict);
     // A relative control file that is not found here is looked for in the
     // project's folder, where the batch window looks for it.
     if (!rivulon::fileExists(control) && !control.empty() && control[0] != '/' &&
         rivulon::fileExists(rivulon::joinPath(base.settings.inputFolder, control)))
         control = rivulon::joinPath(base.settings.inputFolder, control);
     const rivulon::ControlFile file = rivulon::readControlFile(control);
+    hydload::reportWarnings(file.warnings, strict);
 
     rivulon::RunRequest request;
     request.yearCount =
         static_cast<std::int16_t>(years > 0 ? years : std::max<int>(1, base.settings.weatherYears));
     request.simLevel = static_cast<std::int16_t>(level);
 
+    // Under --strict every row's input files are checked before the first
+    // row runs, so that a refused file leaves the folder as it was.
+    if (strict) {
+        hydload::reportWarnings(
+            rivulon::batchInputWarnings(base, file,
+                                        rivulon::rowsToRun(settings.requestedCount, file), request),
+            true);
+    }
     const auto start = std::chrono::steady_clock::now();
     rivulon::BatchObserver observer;
     if (!quiet) {
@@ -114,16 +103,29 @@ int runBatchCommand(const std::vector<std::string>& args) {
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             std::fprintf(stderr, "\r[%d/%d] row %d written (%s)  %.1f s", done, total, row,
                          rivulon::batchResultsName(settings.nameString, row).c_str(), s);
+            hydload::progressLineOpen(true);
             if (done == total)
-                std::fputc('\n', stderr);
+                hydload::endProgressLine();
             std::fflush(stderr);
         };
     }
-    const rivulon::BatchOutcome outcome =
-        rivulon::runBatch(file, settings, rivulon::projectRowRunner(base, request), observer);
+    // Rows run on worker threads; their warnings are gathered and printed
+    // once the batch ends, each once (rows often share a weather file).
+    std::mutex warningsLock;
+    std::vector<std::string> rowWarnings;
+    const auto gather = [&](int, const std::vector<std::string>& warnings) {
+        const std::lock_guard<std::mutex> hold(warningsLock);
+        for (const auto& w : warnings) {
+            if (std::find(rowWarnings.begin(), rowWarnings.end(), w) == rowWarnings.end())
+                rowWarnings.push_back(w);
+        }
+    };
+    const rivulon::BatchOutcome outcome = rivulon::runBatch(
+        file, settings, rivulon::projectRowRunner(base, request, gather), observer);
+    hydload::endProgressLine();
+    hydload::reportWarnings(rowWarnings, false);
     if (!outcome.ok()) {
-        if (!quiet && outcome.rowsWritten > 0)
-            std::fputc('\n', stderr);
+        hydload::endProgressLine();
         std::fprintf(stderr, "hydload batch: row %d: %s\n", outcome.failedRow,
                      outcome.error.c_str());
         std::fprintf(stderr, "hydload batch: %d row(s) before it kept their files\n",
@@ -141,7 +143,8 @@ const hydload::Registrar reg{{
     "batch",
     "run the model for every row of a sub-basin control file",
     "usage: hydload batch CONTROL --project P.prj --name Auto --out DIR [--jobs N]\n"
-    "                     [--shard K/N] [--count N] [--years N] [--level 1-4] [--quiet]\n\n"
+    "                     [--shard K/N] [--count N] [--years N] [--level 1-4] [--quiet]\n"
+    "                     [--strict]\n\n"
     "Runs the model once per row of the control file (row count; a heading of 15\n"
     "fields; rows of watershed name, transport, nutrient and weather file, growth\n"
     "rate, seepage on, max seepage coefficient, daily and annual seepage,\n"
@@ -157,7 +160,11 @@ const hydload::Registrar reg{{
     "                control file over machines (e.g. a Slurm job array)\n"
     "  --count N     run at most the first N rows\n"
     "  --years N     years to simulate (default: the weather file's whole years)\n"
-    "  --level L     1 flow, 2 + sediment, 3 + nutrients, 4 + septic (default 4)",
+    "  --level L     1 flow, 2 + sediment, 3 + nutrients, 4 + septic (default 4)\n"
+    "  --strict      refuse input files whose lines do not hold the fields of their\n"
+    "                written layout: the project, the control file and every row's\n"
+    "                transport, nutrient and weather files, all checked before the\n"
+    "                first row runs (otherwise each is a warning)",
     runBatchCommand,
 }};
 

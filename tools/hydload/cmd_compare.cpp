@@ -3,45 +3,26 @@
 #include <string>
 #include <vector>
 
+#include "args.h"
 #include "command_registry.h"
 #include "common/list_reader.h"
 #include "scenarios/scenario_compare.h"
 
 namespace {
 
-int cellIndex(const std::string& option, const std::string& text, int limit) {
-    float v = 0;
-    if (!rivulon::parseReal(text, v) || v != static_cast<float>(static_cast<int>(v)) || v < 0 ||
-        v >= static_cast<float>(limit))
-        throw std::invalid_argument(option + " takes a whole number from 0 to " +
-                                    std::to_string(limit - 1) + ", not \"" + text + "\"");
-    return static_cast<int>(v);
-}
-
 int runCompare(const std::vector<std::string>& args) {
-    std::vector<std::string> files;
-    std::string rowText, colText;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--row" || a == "--col") {
-            if (i + 1 >= args.size())
-                throw std::invalid_argument(a + " needs a value");
-            (a == "--row" ? rowText : colText) = args[++i];
-        } else if (!a.empty() && a[0] == '-') {
-            throw std::invalid_argument("unknown option " + a);
-        } else {
-            files.push_back(a);
-        }
-    }
-    if (files.empty() || rowText.empty() || colText.empty()) {
-        std::fprintf(stderr, "usage: hydload compare Rg1.txt Rg2.txt ... --row R --col C\n");
-        return 2;
-    }
-    const int row = cellIndex("--row", rowText, rivulon::kRegroupRows);
-    const int col = cellIndex("--col", colText, rivulon::kRegroupCols);
+    const hydload::Args cli(args, {"--strict"}, {"--row", "--col"});
+    cli.expectOperands(1, 100000, "regrouped tables");
+    const std::vector<std::string>& files = cli.operands();
+    if (!cli.has("--row") || !cli.has("--col"))
+        throw hydload::UsageError("--row and --col are required");
+    const int row = hydload::wholeArg("--row", *cli.value("--row"), 0, rivulon::kRegroupRows - 1);
+    const int col = hydload::wholeArg("--col", *cli.value("--col"), 0, rivulon::kRegroupCols - 1);
     std::vector<rivulon::CompareTable> tables;
-    for (const auto& f : files)
+    for (const auto& f : files) {
         tables.push_back(rivulon::loadCompareTable(f));
+        hydload::reportWarnings(tables.back().warnings, cli.flag("--strict"));
+    }
     const rivulon::CompareSeries s = rivulon::compareSeries(tables, row, col);
     std::printf("%s\n", s.title.c_str());
     for (std::size_t k = 0; k < s.labels.size(); ++k)
@@ -53,7 +34,7 @@ int runCompare(const std::vector<std::string>& args) {
 const hydload::Registrar reg{{
     "compare",
     "one cell of several regrouped tables, across scenarios",
-    "usage: hydload compare Rg1.txt Rg2.txt ... --row R --col C\n\n"
+    "usage: hydload compare Rg1.txt Rg2.txt ... --row R --col C [--strict]\n\n"
     "Reads regrouped tables (Rg*.txt, 14 rows by 7 columns, as `hydload regroup\n"
     "--out` or the regrouping window saves them) and lists cell (R, C) of each,\n"
     "as the scenario chart plots it: the title (column heading + \": Annual\n"

@@ -10,6 +10,7 @@
 #include "analysis/result_file.h"
 #include "analysis/table_text.h"
 #include "analysis/value_format.h"
+#include "args.h"
 #include "command_registry.h"
 #include "common/list_reader.h"
 
@@ -32,7 +33,7 @@ std::vector<std::string> splitCommas(const std::string& s) {
 rivulon::LandUseGroup parseGroup(const std::string& text, const std::string& designLabel) {
     const std::size_t eq = text.find('=');
     if (eq == std::string::npos)
-        throw std::invalid_argument("--group takes LABEL=N,N,..., not \"" + text + "\"");
+        throw hydload::UsageError("--group takes LABEL=N,N,..., not \"" + text + "\"");
     rivulon::LandUseGroup g;
     g.label = eq == 0 ? designLabel : text.substr(0, eq);
     const std::string list = text.substr(eq + 1);
@@ -41,49 +42,34 @@ rivulon::LandUseGroup parseGroup(const std::string& text, const std::string& des
     for (const std::string& item : splitCommas(list)) {
         float v = 0;
         if (!rivulon::parseReal(item, v) || v != static_cast<int>(v) || v < 1)
-            throw std::invalid_argument("--group \"" + text + "\": \"" + item +
-                                        "\" is not a land-use number");
+            throw hydload::UsageError("--group \"" + text + "\": \"" + item +
+                                      "\" is not a land-use number");
         g.landUses.push_back(static_cast<int>(v));
     }
     return g;
 }
 
 int runRegroup(const std::vector<std::string>& args) {
-    std::string file, out, background;
-    std::vector<std::string> groupSpecs;
-    bool oc = false, pies = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--oc") {
-            oc = true;
-        } else if (a == "--pie") {
-            pies = true;
-        } else if (a == "--group" || a == "--out" || a == "--background") {
-            if (i + 1 >= args.size())
-                throw std::invalid_argument(a + " needs a value");
-            const std::string& v = args[++i];
-            if (a == "--group")
-                groupSpecs.push_back(v);
-            else if (a == "--out")
-                out = v;
-            else
-                background = v;
-        } else if (!a.empty() && a[0] == '-') {
-            throw std::invalid_argument("unknown option " + a);
-        } else if (file.empty()) {
-            file = a;
-        } else {
-            throw std::invalid_argument("unexpected argument \"" + a + "\"");
+    const hydload::Args cli(args, {"--oc", "--pie", "--strict"},
+                            {"--group", "--out", "--background"});
+    cli.expectOperands(1, 1, "results file");
+    const std::string& file = cli.operands()[0];
+    const std::vector<std::string> groupSpecs = cli.values("--group");
+    const std::string out = cli.value("--out").value_or("");
+    const bool oc = cli.flag("--oc");
+    const bool pies = cli.flag("--pie");
+    const bool strict = cli.flag("--strict");
+    std::array<std::string, 4> background;
+    const bool hasBackground = cli.has("--background");
+    if (hasBackground) {
+        const auto parts = hydload::listArg("--background", *cli.value("--background"), 4);
+        for (int i = 0; i < 4; ++i) {
+            hydload::realArg("--background", parts[i]);  // strictly a number, as typed
+            background[i] = parts[i];
         }
     }
-    if (file.empty()) {
-        std::fprintf(stderr,
-                     "usage: hydload regroup RESULTS --group \"Forest=1,2\" ... [--oc] "
-                     "[--out Rg.txt]\n");
-        return 2;
-    }
     if (groupSpecs.size() > rivulon::kRegroupGroups)
-        throw std::invalid_argument("at most 8 groups can be given");
+        throw hydload::UsageError("at most 8 groups can be given");
 
     const auto& design = rivulon::regroupDesignLabels();
     std::array<rivulon::LandUseGroup, rivulon::kRegroupGroups> groups;
@@ -95,22 +81,24 @@ int runRegroup(const std::vector<std::string>& args) {
         groups[g] = parseGroup(groupSpecs[g], design[g]);
         for (int k : groups[g].landUses) {
             if (!used.insert(k).second)
-                throw std::invalid_argument("land use " + std::to_string(k) +
-                                            " is given in more than one group");
+                throw hydload::UsageError("land use " + std::to_string(k) +
+                                          " is given in more than one group");
         }
     }
 
     const rivulon::ResultSet results = rivulon::readResultsFile(file);
-    rivulon::TextGrid table = rivulon::buildRegroupTable(results, groups, oc);
-    if (!background.empty()) {
-        const auto parts = splitCommas(background);
-        if (parts.size() != 4)
-            throw std::invalid_argument(
-                "--background takes four values: dissolved N, total N, dissolved P, total P "
-                "(as in the window's four boxes)");
-        std::array<std::string, 4> inputs{parts[0], parts[1], parts[2], parts[3]};
-        rivulon::applyBackground(table, inputs);
+    hydload::reportWarnings(results.warnings, strict);
+    for (const auto& g : groups) {
+        for (int k : g.landUses) {
+            if (k > results.header.landUseCount)
+                throw std::invalid_argument(
+                    "--group: land use " + std::to_string(k) + " is not in " + file +
+                    ", which has " + std::to_string(results.header.landUseCount) + " land uses");
+        }
     }
+    rivulon::TextGrid table = rivulon::buildRegroupTable(results, groups, oc);
+    if (hasBackground)
+        rivulon::applyBackground(table, background);
 
     if (!out.empty()) {
         rivulon::saveTableText(out, table);
@@ -134,7 +122,7 @@ const hydload::Registrar reg{{
     "regroup",
     "mean annual output of land-use groups from a results file",
     "usage: hydload regroup RESULTS --group \"Forest=1,2\" --group ... [--oc]\n"
-    "                       [--background DN,TN,DP,TP] [--out Rg.txt] [--pie]\n\n"
+    "                       [--background DN,TN,DP,TP] [--out Rg.txt] [--pie] [--strict]\n\n"
     "Gathers the land uses of a results file into at most eight groups and\n"
     "shows, per group, the mean annual runoff volume (m3), erosion (1000 t) and\n"
     "nutrient loads (t) over years 2..last (year 1 alone for a one-year run),\n"
@@ -148,7 +136,9 @@ const hydload::Registrar reg{{
     "                   foreground row, as the window's adjust button does\n"
     "  --oc             organic-carbon headings\n"
     "  --out Rg.txt     write the regrouped-table file instead of printing\n"
-    "  --pie            also list the pie of each column 2..6 (percent and angle)",
+    "  --pie            also list the pie of each column 2..6 (percent and angle)\n"
+    "  --strict         refuse a results file whose lines do not hold the fields\n"
+    "                   of its written layout",
     runRegroup,
 }};
 

@@ -1,9 +1,11 @@
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "args.h"
 #include "command_registry.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
@@ -46,7 +48,9 @@ constexpr const char* kHelp =
     "  --varconc A,B,LOW,HIGH   variable concentration coefficient a*Q^b with limits\n"
     "  --matrix NUTRIENTFILE    use the data-matrix block appended to that nutrient file\n"
     "  --organic-carbon         organic-carbon mode (the N columns carry C)\n"
-    "  --quiet                  no progress line\n";
+    "  --quiet                  no progress line\n"
+    "  --strict                 refuse input files whose lines do not hold the fields\n"
+    "                           of their written layout (otherwise a warning)\n";
 
 struct Arguments {
     std::string project, transport, nutrient, weather, out = ".", name, matrix;
@@ -54,107 +58,80 @@ struct Arguments {
     int level = 1;
     bool hasSeep = false, seepOutput = false, expGrowth = false, organicCarbon = false;
     bool quiet = false, hasPopRate = false, hasVarConc = false, hasSeptic = false;
+    bool strict = false;
     std::array<std::string, 4> seep, varConc;
     float popRate = 0, septicReduction = 0;
 };
 
-float number(const std::string& option, const std::string& text) {
-    float v = 0;
-    if (!parseReal(text, v)) {
-        throw std::invalid_argument(option + " takes a number, not \"" + text + "\"");
-    }
-    return v;
-}
-
-int wholeNumber(const std::string& option, const std::string& text, int low, int high) {
-    const float v = number(option, text);
-    if (v != static_cast<float>(static_cast<int>(v)) || v < static_cast<float>(low) ||
-        v > static_cast<float>(high)) {
-        throw std::invalid_argument(option + " takes a whole number from " + std::to_string(low) +
-                                    " to " + std::to_string(high) + ", not \"" + text + "\"");
-    }
-    return static_cast<int>(v);
-}
-
 std::array<std::string, 4> fourValues(const std::string& option, const std::string& text) {
-    std::array<std::string, 4> out;
-    std::size_t start = 0;
-    for (int i = 0; i < 4; ++i) {
-        const std::size_t comma = text.find(',', start);
-        if ((i < 3) == (comma == std::string::npos)) {
-            throw std::invalid_argument(option + " takes four numbers separated by commas, not \"" +
-                                        text + "\"");
-        }
-        out[i] = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        start = comma + 1;
-    }
-    return out;
+    const auto parts = hydload::listArg(option, text, 4);
+    return {parts[0], parts[1], parts[2], parts[3]};
 }
 
 Arguments parse(const std::vector<std::string>& args) {
+    const hydload::Args cli(
+        args, {"--seep-output", "--exp-growth", "--organic-carbon", "--quiet", "--strict"},
+        {"--years", "--level", "--out", "--transport", "--nutrient", "--weather", "--name",
+         "--seep", "--pop-rate", "--septic-reduction", "--varconc", "--matrix"});
     Arguments a;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& opt = args[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size())
-                throw std::invalid_argument(opt + " needs a value");
-            return args[++i];
-        };
-        if (opt == "--years") {
-            a.years = wholeNumber(opt, value(), 1, 32767);
-        } else if (opt == "--level") {
-            a.level = wholeNumber(opt, value(), 1, 4);
-        } else if (opt == "--out") {
-            a.out = value();
-        } else if (opt == "--transport") {
-            a.transport = value();
-        } else if (opt == "--nutrient") {
-            a.nutrient = value();
-        } else if (opt == "--weather") {
-            a.weather = value();
-        } else if (opt == "--name") {
-            a.name = value();
-        } else if (opt == "--seep") {
-            a.seep = fourValues(opt, value());
-            a.hasSeep = true;
-        } else if (opt == "--seep-output") {
-            a.seepOutput = true;
-        } else if (opt == "--pop-rate") {
-            a.popRate = number(opt, value());
-            a.hasPopRate = true;
-        } else if (opt == "--exp-growth") {
-            a.expGrowth = true;
-        } else if (opt == "--septic-reduction") {
-            a.septicReduction = number(opt, value());
-            if (a.septicReduction < 0 || a.septicReduction > 1) {
-                throw std::invalid_argument("--septic-reduction takes a fraction from 0 to 1");
-            }
-            a.hasSeptic = true;
-        } else if (opt == "--varconc") {
-            a.varConc = fourValues(opt, value());
-            a.hasVarConc = true;
-        } else if (opt == "--matrix") {
-            a.matrix = value();
-        } else if (opt == "--organic-carbon") {
-            a.organicCarbon = true;
-        } else if (opt == "--quiet") {
-            a.quiet = true;
-        } else if (!opt.empty() && opt[0] == '-') {
-            throw std::invalid_argument("unknown option " + opt);
-        } else if (a.project.empty()) {
-            a.project = opt;
-        } else {
-            throw std::invalid_argument("unexpected argument \"" + opt + "\"");
-        }
+    cli.expectOperands(0, 1, "project file");
+    if (!cli.operands().empty())
+        a.project = cli.operands()[0];
+    if (auto v = cli.value("--years"))
+        a.years = hydload::wholeArg("--years", *v, 1, 32767);
+    if (auto v = cli.value("--level"))
+        a.level = hydload::wholeArg("--level", *v, 1, 4);
+    a.out = cli.value("--out").value_or(".");
+    a.transport = cli.value("--transport").value_or("");
+    a.nutrient = cli.value("--nutrient").value_or("");
+    a.weather = cli.value("--weather").value_or("");
+    a.name = cli.value("--name").value_or("");
+    a.matrix = cli.value("--matrix").value_or("");
+    if (auto v = cli.value("--seep")) {
+        a.seep = fourValues("--seep", *v);
+        a.hasSeep = true;
     }
+    a.seepOutput = cli.flag("--seep-output");
+    if (auto v = cli.value("--pop-rate")) {
+        a.popRate = hydload::realArg("--pop-rate", *v);
+        a.hasPopRate = true;
+    }
+    a.expGrowth = cli.flag("--exp-growth");
+    if (auto v = cli.value("--septic-reduction")) {
+        a.septicReduction = hydload::realArg("--septic-reduction", *v, 0, 1);
+        a.hasSeptic = true;
+    }
+    if (auto v = cli.value("--varconc")) {
+        a.varConc = fourValues("--varconc", *v);
+        a.hasVarConc = true;
+    }
+    a.organicCarbon = cli.flag("--organic-carbon");
+    a.quiet = cli.flag("--quiet");
+    a.strict = cli.flag("--strict");
     if (a.project.empty() && (a.transport.empty() || a.weather.empty())) {
-        throw std::invalid_argument(
+        throw hydload::UsageError(
             "give a project file, or --transport and --weather (and --nutrient from level 3)");
     }
     if (a.project.empty() && a.nutrient.empty() && a.level >= 3 && a.matrix.empty()) {
-        throw std::invalid_argument("level " + std::to_string(a.level) + " needs --nutrient");
+        throw hydload::UsageError("level " + std::to_string(a.level) + " needs --nutrient");
     }
     return a;
+}
+
+// The seepage and variable-concentration values as the window checks them,
+// each refusal naming the value of the option.
+void checkFour(const char* option, const std::array<std::string, 4>& texts, const char* names,
+               bool seepage) {
+    std::array<float, 4> v{};
+    for (int i = 0; i < 4; ++i)
+        v[i] = hydload::realArg(option, texts[i]);
+    const ValueProblem problem = seepage ? seepageProblem(v) : varConcProblem(v);
+    if (problem) {
+        const auto fields = seepage ? kSeepageFields : kVarConcFields;
+        throw hydload::UsageError(
+            std::string(option) + " " + names + ": " +
+            outsideRange(fields[problem.index], v[problem.index], problem.allowed));
+    }
 }
 
 class Progress : public RunObserver {
@@ -162,9 +139,10 @@ class Progress : public RunObserver {
     explicit Progress(int years) : years_(years) {}
     void yearEnded(const ModelState&, int year) override {
         std::fprintf(stderr, "\rhydload run: year %d of %d", year, years_);
+        hydload::progressLineOpen(true);
         std::fflush(stderr);
         if (year == years_)
-            std::fputc('\n', stderr);
+            hydload::endProgressLine();
     }
 
   private:
@@ -177,6 +155,10 @@ void line(const char* label, float value) {
 
 int runCommand(const std::vector<std::string>& args) {
     const Arguments a = parse(args);
+    if (a.hasSeep)
+        checkFour("--seep", a.seep, "MAX,DAILY,YEAR,MINSTREAM", true);
+    if (a.hasVarConc)
+        checkFour("--varconc", a.varConc, "A,B,LOW,HIGH", false);
 
     std::error_code ec;
     std::filesystem::create_directories(a.out, ec);
@@ -201,24 +183,40 @@ int runCommand(const std::vector<std::string>& args) {
 
     // Start-up as the start window loads: project options, transport file and
     // the weather scan. The run below reloads only the transport file.
+    // A project file that cannot be read says so before anything else is tried.
+    StartupReport projectReport;
+    if (!a.project.empty()) {
+        RunOptions unused;
+        ProjectSettings probe = settings;
+        openOption(probe, unused, projectReport);
+        if (!projectReport.projectRead) {
+            for (const auto& m : projectReport.messages)
+                std::fprintf(stderr, "hydload run: %s\n", m.c_str());
+            return 1;
+        }
+    }
     StartupReport report;
     try {
         report = startup(settings, state);
     } catch (const std::exception& e) {
-        for (const auto& m : report.messages)
+        // What the project said first (a named file missing from its folder).
+        for (const auto& m : projectReport.messages)
             std::fprintf(stderr, "hydload run: %s\n", m.c_str());
         throw std::runtime_error(std::string(kTransportFileMessage) + "\n" + e.what());
     }
     for (const auto& m : report.messages)
         std::fprintf(stderr, "hydload run: %s\n", m.c_str());
+    hydload::reportWarnings(report.warnings, a.strict);
     if (!a.project.empty() && !report.projectRead)
         return 1;
     if (!report.weatherScanned)
         return 1;
 
     RunOptions& o = state.options;
-    if (a.hasPopRate)
-        o.popRate = a.popRate;
+    if (a.hasPopRate) {
+        o.popRate = settings.popRate = a.popRate;
+        settings.popRateSource = "--pop-rate";
+    }
     o.popGrowthExponential = a.expGrowth;
     if (a.hasSeptic)
         o.septicNReduction = a.septicReduction;
@@ -226,22 +224,26 @@ int runCommand(const std::vector<std::string>& args) {
     if (a.hasSeep) {
         const SeepageChoice c = acceptSeepage(a.seep, a.seepOutput);
         if (!c.accepted)
-            throw std::invalid_argument("--seep: " + c.message);
+            throw hydload::UsageError("--seep: " + c.message + " " + c.detail);
         applySeepage(c, o);
     }
     o.seepOutput = a.seepOutput;
     if (a.hasVarConc) {
         const VarConcChoice c = acceptVarConc(a.varConc);
         if (!c.accepted)
-            throw std::invalid_argument("--varconc: " + c.message);
+            throw hydload::UsageError("--varconc: " + c.message + " " + c.detail);
         applyVarConc(c, o);
     }
     if (!a.matrix.empty()) {
         // As the matrix window does: the file's nutrient values, then its
         // monthly tables over them.
-        readNutrientFile(a.matrix, state.watershed, pointSourceYears(settings), state.nutrients);
+        std::vector<std::string> warnings;
+        readNutrientFile(a.matrix, state.watershed, pointSourceYears(settings), state.nutrients,
+                         &warnings);
+        hydload::reportWarnings(warnings, a.strict);
         NutrientMatrix matrix;
         readMatrixBlock(a.matrix, state.watershed.landUseCount, matrix);
+        hydload::reportWarnings(matrix.warnings, a.strict);
         useNutrientMatrix(matrix, state.watershed, state.nutrients, o);
     }
 
@@ -257,6 +259,13 @@ int runCommand(const std::vector<std::string>& args) {
     const RunOutcome outcome = runProject(settings, state, request, a.quiet ? nullptr : &progress);
     for (const auto& m : outcome.reload.messages)
         std::fprintf(stderr, "hydload run: %s\n", m.c_str());
+    // The reload repeats the start-up's transport warnings; say each once.
+    std::vector<std::string> later;
+    for (const auto& w : outcome.reload.warnings) {
+        if (std::find(report.warnings.begin(), report.warnings.end(), w) == report.warnings.end())
+            later.push_back(w);
+    }
+    hydload::reportWarnings(later, a.strict);
     if (!outcome.ran)
         throw std::runtime_error("no weather file is named; nothing was run");
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/value_format.h"
+#include "args.h"
 #include "command_registry.h"
 #include "common/atomic_file.h"
 #include "common/number_format.h"
@@ -17,32 +18,19 @@
 namespace {
 
 int runSeptic(const std::vector<std::string>& args) {
-    std::string techFile, nutrient, transport, write;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--nutrient" || a == "--transport" || a == "--write") {
-            if (i + 1 >= args.size())
-                throw std::invalid_argument(a + " needs a value");
-            const std::string& v = args[++i];
-            (a == "--nutrient" ? nutrient : a == "--transport" ? transport : write) = v;
-        } else if (!a.empty() && a[0] == '-') {
-            throw std::invalid_argument("unknown option " + a);
-        } else if (techFile.empty()) {
-            techFile = a;
-        } else {
-            throw std::invalid_argument("unexpected argument \"" + a + "\"");
-        }
-    }
-    if (techFile.empty()) {
-        std::fprintf(stderr,
-                     "usage: hydload septic TECHFILE [--nutrient N.dat [--transport T.dat] "
-                     "[--write OUT.dat]]\n");
-        return 2;
-    }
+    const hydload::Args cli(args, {"--strict"}, {"--nutrient", "--transport", "--write"});
+    cli.expectOperands(1, 1, "technology file");
+    const std::string& techFile = cli.operands()[0];
+    const std::string nutrient = cli.value("--nutrient").value_or("");
+    const std::string transport = cli.value("--transport").value_or("");
+    const std::string write = cli.value("--write").value_or("");
+    const bool strict = cli.flag("--strict");
     if (!write.empty() && nutrient.empty())
-        throw std::invalid_argument("--write needs --nutrient");
+        throw hydload::UsageError("--write needs --nutrient");
 
-    const rivulon::SepticTechTable table = rivulon::readSepticTechFile(techFile);
+    std::vector<std::string> warnings;
+    const rivulon::SepticTechTable table = rivulon::readSepticTechFile(techFile, &warnings);
+    hydload::reportWarnings(warnings, strict);
     const rivulon::SepticOverall o = rivulon::computeSepticOverall(table);
     if (o.shareWarning)
         std::fprintf(stderr, "%s\n", rivulon::kShareWarning);
@@ -62,7 +50,9 @@ int runSeptic(const std::vector<std::string>& args) {
     std::optional<int> landUses;
     if (!transport.empty()) {
         rivulon::WatershedSetup ws;
-        rivulon::readTransportFile(transport, ws);
+        std::vector<std::string> transportWarnings;
+        rivulon::readTransportFile(transport, ws, &transportWarnings);
+        hydload::reportWarnings(transportWarnings, strict);
         landUses = ws.landUseCount;
     }
     const std::string content = rivulon::readWholeFile(nutrient);
@@ -95,7 +85,8 @@ int runSeptic(const std::vector<std::string>& args) {
 const hydload::Registrar reg{{
     "septic",
     "overall septic N reduction and population split from a technology file",
-    "usage: hydload septic TECHFILE [--nutrient N.dat [--transport T.dat] [--write OUT.dat]]\n\n"
+    "usage: hydload septic TECHFILE [--nutrient N.dat [--transport T.dat] [--write OUT.dat]]\n"
+    "                      [--strict]\n\n"
     "Reads a septic technology file (\"SepticData\", count; headings; one line\n"
     "per technology: name, N load reduction %, population share %, failure %)\n"
     "and prints what the septic window's Set command derives: the overall\n"
@@ -109,7 +100,9 @@ const hydload::Registrar reg{{
     "                    septic section; without it the land-use count is worked\n"
     "                    out from the nutrient file's shape\n"
     "  --write OUT.dat   write the nutrient file with every month's normal and\n"
-    "                    ponded population replaced by the new split",
+    "                    ponded population replaced by the new split\n"
+    "  --strict          refuse a file whose lines do not hold the fields of its\n"
+    "                    written layout",
     runSeptic,
 }};
 

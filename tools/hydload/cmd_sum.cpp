@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/result_file.h"
+#include "args.h"
 #include "command_registry.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
@@ -12,43 +14,29 @@ namespace {
 
 std::vector<float> parseWeights(const std::string& text) {
     std::vector<float> weights;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', start);
-        const std::string item = text.substr(start, comma - start);
-        float w = 0;
-        if (!rivulon::parseReal(item, w))
-            throw std::invalid_argument("--weights: \"" + item + "\" is not a number");
-        weights.push_back(w);
-        if (comma == std::string::npos)
-            break;
-        start = comma + 1;
-    }
+    for (const std::string& item : hydload::listArg("--weights", text, 0))
+        weights.push_back(hydload::realArg("--weights", item));
     return weights;
 }
 
 int runSum(const std::vector<std::string>& args) {
-    std::vector<std::string> files;
+    const hydload::Args cli(args, {"--strict"}, {"--weights", "--out"});
+    cli.expectOperands(1, 100000, "results files");
+    const std::vector<std::string>& files = cli.operands();
+    if (!cli.has("--out"))
+        throw hydload::UsageError("--out is required");
+    const std::string out = *cli.value("--out");
     std::vector<float> weights;
-    std::string out;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--weights" || a == "--out") {
-            if (i + 1 >= args.size())
-                throw std::invalid_argument(a + " needs a value");
-            if (a == "--out")
-                out = args[++i];
-            else
-                weights = parseWeights(args[++i]);
-        } else if (!a.empty() && a[0] == '-') {
-            throw std::invalid_argument("unknown option " + a);
-        } else {
-            files.push_back(a);
-        }
+    if (auto v = cli.value("--weights")) {
+        weights = parseWeights(*v);
+        if (weights.size() != files.size())
+            throw hydload::UsageError("--weights gives " + std::to_string(weights.size()) +
+                                      " weight(s) for " + std::to_string(files.size()) +
+                                      " file(s)");
     }
-    if (files.empty() || out.empty()) {
-        std::fprintf(stderr, "usage: hydload sum RESULTS... [--weights w1,w2,...] --out FILE\n");
-        return 2;
+    if (cli.flag("--strict")) {
+        for (const auto& f : files)
+            hydload::reportWarnings(rivulon::readResultsFile(f).warnings, true);
     }
     if (weights.empty())
         weights.assign(files.size(), 1.0f);  // the window's grid starts at 1 for every file
@@ -62,7 +50,7 @@ int runSum(const std::vector<std::string>& args) {
 const hydload::Registrar reg{{
     "sum",
     "weighted sum of sub-basin results files into one results file",
-    "usage: hydload sum RESULTS... [--weights w1,w2,...] --out FILE\n\n"
+    "usage: hydload sum RESULTS... [--weights w1,w2,...] --out FILE [--strict]\n\n"
     "Adds results files (e.g. those of a batch) into one combined results file:\n"
     "loads (point sources, erosion, sediment, N, P, septic) are summed with the\n"
     "weights; depths (precipitation, evapotranspiration, groundwater, runoff,\n"
@@ -70,7 +58,9 @@ const hydload::Registrar reg{{
     "file's weighted area (weight x its total land-use area). The combined file\n"
     "carries the header, land-use names and areas of the last file.\n\n"
     "  --weights w,...  one coefficient per file, in file order (default 1 each)\n"
-    "  --out FILE       the combined results file\n\n"
+    "  --out FILE       the combined results file\n"
+    "  --strict         refuse a results file whose lines do not hold the fields\n"
+    "                   of its written layout\n\n"
     "All files must have the land-use count and the year count of the first;\n"
     "otherwise the sum halts and nothing is written.",
     runSum,

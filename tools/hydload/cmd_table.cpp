@@ -7,57 +7,34 @@
 #include "analysis/result_file.h"
 #include "analysis/result_tables.h"
 #include "analysis/table_text.h"
+#include "args.h"
 #include "command_registry.h"
 #include "common/list_reader.h"
 
 namespace {
 
 int runTable(const std::vector<std::string>& args) {
-    std::string kind, file, csv;
-    int mode = 1;
-    bool oc = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--oc") {
-            oc = true;
-        } else if (a == "--mode" || a == "--csv") {
-            if (i + 1 >= args.size())
-                throw std::invalid_argument(a + " needs a value");
-            const std::string& v = args[++i];
-            if (a == "--csv") {
-                csv = v;
-            } else {
-                float m = 0;
-                if (!rivulon::parseReal(v, m) || m < 0 || m > 3 || m != static_cast<int>(m))
-                    throw std::invalid_argument("--mode takes 0, 1, 2 or 3, not \"" + v + "\"");
-                mode = static_cast<int>(m);
-            }
-        } else if (!a.empty() && a[0] == '-') {
-            throw std::invalid_argument("unknown option " + a);
-        } else if (kind.empty()) {
-            kind = a;
-        } else if (file.empty()) {
-            file = a;
-        } else {
-            throw std::invalid_argument("unexpected argument \"" + a + "\"");
-        }
-    }
-    if (file.empty()) {
-        std::fprintf(stderr,
-                     "usage: hydload table summary|annual|monthly FILE [--mode N] [--oc] "
-                     "[--csv OUT]\n");
-        return 2;
-    }
+    const hydload::Args cli(args, {"--oc", "--strict"}, {"--mode", "--csv"});
+    cli.expectOperands(2, 2, "table kind and file");
+    const std::string& kind = cli.operands()[0];
+    const std::string& file = cli.operands()[1];
+    const std::string csv = cli.value("--csv").value_or("");
+    const int mode =
+        cli.has("--mode") ? hydload::wholeArg("--mode", *cli.value("--mode"), 0, 3) : 1;
+    const bool oc = cli.flag("--oc");
+    const bool strict = cli.flag("--strict");
+    if (kind != "summary" && kind != "annual" && kind != "monthly")
+        throw hydload::UsageError("the table is summary, annual or monthly, not \"" + kind + "\"");
     rivulon::TextGrid grid;
+    const rivulon::ResultSet set =
+        kind == "summary" ? rivulon::readSummaryFile(file) : rivulon::readResultsFile(file);
+    hydload::reportWarnings(set.warnings, strict);
     if (kind == "summary") {
-        grid = rivulon::buildSummaryTable(rivulon::readSummaryFile(file), oc).grid;
+        grid = rivulon::buildSummaryTable(set, oc).grid;
     } else if (kind == "annual") {
-        grid = rivulon::buildAnnualTable(rivulon::readResultsFile(file), oc).grid;
-    } else if (kind == "monthly") {
-        grid = rivulon::buildMonthlyTable(rivulon::readResultsFile(file), mode, oc).grid;
+        grid = rivulon::buildAnnualTable(set, oc).grid;
     } else {
-        throw std::invalid_argument("the table is summary, annual or monthly, not \"" + kind +
-                                    "\"");
+        grid = rivulon::buildMonthlyTable(set, mode, oc).grid;
     }
     if (csv.empty()) {
         std::fputs(rivulon::alignedText(grid).c_str(), stdout);
@@ -70,7 +47,8 @@ int runTable(const std::vector<std::string>& args) {
 const hydload::Registrar reg{{
     "table",
     "show a result file as the summary, annual or monthly table",
-    "usage: hydload table summary|annual|monthly FILE [--mode N] [--oc] [--csv OUT]\n\n"
+    "usage: hydload table summary|annual|monthly FILE [--mode N] [--oc] [--csv OUT]\n"
+    "                     [--strict]\n\n"
     "Builds a result table exactly as the results window shows it and prints it\n"
     "aligned, or with --csv writes it as a table text file (every cell quoted and\n"
     "followed by a comma, CR LF line ends).\n\n"
@@ -81,7 +59,9 @@ const hydload::Registrar reg{{
     "  --mode N       monthly only: 0 shows the block of means alone, 1 (default),\n"
     "                 2 and 3 every block\n"
     "  --oc           label the N columns as organic carbon (OC)\n"
-    "  --csv OUT      write the table text file OUT instead of printing\n\n"
+    "  --csv OUT      write the table text file OUT instead of printing\n"
+    "  --strict       refuse a file whose lines do not hold the fields of its\n"
+    "                 written layout\n\n"
     "Erosion and sediment are shown in 1000 t, nutrient loads in t, erosion per\n"
     "hectare of a land use in t/ha.",
     runTable,

@@ -17,6 +17,15 @@ struct Command {
 
 std::vector<Command>& commands();
 
+// Prints each warning on standard error as "warning: TEXT". Under --strict a
+// warned input is refused: throws (exit status 1) with the first warning.
+void reportWarnings(const std::vector<std::string>& warnings, bool strict);
+
+// A progress line ("\r...") is being drawn on standard error; an error
+// printed later first ends it, so that the message starts its own line.
+void progressLineOpen(bool open);
+void endProgressLine();
+
 // Registers a command at start-up: `static hydload::Registrar r{{...}};`
 struct Registrar {
     explicit Registrar(Command c) { commands().push_back(std::move(c)); }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "args.h"
 #include "command_registry.h"
 
 namespace {
@@ -16,7 +17,14 @@ void printOverview(std::FILE* out) {
     auto list = hydload::commands();
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
-    for (const auto& c : list) std::fprintf(out, "  %-10s %s\n", c.name.c_str(), c.synopsis.c_str());
+    for (const auto& c : list)
+        std::fprintf(out, "  %-10s %s\n", c.name.c_str(), c.synopsis.c_str());
+}
+
+// The usage lines at the top of a command's help (up to the first empty line).
+std::string usageLines(const std::string& help) {
+    const std::size_t end = help.find("\n\n");
+    return help.substr(0, end);
 }
 
 }  // namespace
@@ -28,7 +36,8 @@ int main(int argc, char** argv) {
         return args.empty() ? 2 : 0;
     }
     for (const auto& c : hydload::commands()) {
-        if (c.name != args[0]) continue;
+        if (c.name != args[0])
+            continue;
         std::vector<std::string> rest(args.begin() + 1, args.end());
         if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
             std::printf("%s\n", c.help.c_str());
@@ -36,7 +45,13 @@ int main(int argc, char** argv) {
         }
         try {
             return c.run(rest);
+        } catch (const hydload::UsageError& e) {
+            hydload::endProgressLine();
+            std::fprintf(stderr, "hydload %s: %s\n%s\n", c.name.c_str(), e.what(),
+                         usageLines(c.help).c_str());
+            return 2;
         } catch (const std::exception& e) {
+            hydload::endProgressLine();
             std::fprintf(stderr, "hydload %s: %s\n", c.name.c_str(), e.what());
             return 1;
         }
