@@ -119,7 +119,7 @@ FrmT::FrmT(rivulon::ui::WindowHost& host) : host_(host) {
                                        "Growing Season ?", "Erosivity Coef."};
     for (int c = 0; c < 5; ++c) {
         TGrid1->setTextMatrix(0, c, QString::fromLatin1(monthHeads[c]));
-        TGrid1->setColWidth(c, c == 0 ? 900 : 1500);
+        TGrid1->setColWidth(c, c == 0 ? 1000 : 1900);
     }
     monthLayout->addWidget(TGrid1);
 
@@ -131,7 +131,8 @@ FrmT::FrmT(rivulon::ui::WindowHost& host) : host_(host) {
     const char* const landHeads[4] = {"Land Use Type", "Area (ha)", "Soil Curve #", "K*LS*C*P"};
     for (int c = 0; c < 4; ++c) {
         TGrid2[0]->setTextMatrix(0, c, QString::fromLatin1(landHeads[c]));
-        TGrid2[0]->setColWidth(c, c == 0 ? 3300 : 1100);
+        static const int widths[4] = {3700, 1200, 1300, 1200};
+        TGrid2[0]->setColWidth(c, widths[c]);
     }
     TGrid2[1] = makeGrid(page2, "TGrid2_1", 2, 0);
     TGrid2[1]->setTextMatrix(0, 0, QStringLiteral("%Tot. Area"));

@@ -141,9 +141,9 @@ FrmW::FrmW(rivulon::ui::WindowHost& host) : host_(host) {
         GridW->setProperty("Rows", 2);
         GridW->setProperty("FixedRows", 1);
         GridW->setProperty("FixedCols", 1);
-        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 0), Q_ARG(int, 1700));
-        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 1), Q_ARG(int, 1100));
-        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 2), Q_ARG(int, 1100));
+        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 0), Q_ARG(int, 2400));
+        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 1), Q_ARG(int, 1500));
+        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 2), Q_ARG(int, 1500));
         if (auto* edit = GridW->findChild<QLineEdit*>(QStringLiteral("TxtEdit"))) {
             connect(edit, &QLineEdit::textEdited, this, [this] { edited_ = true; });
         }

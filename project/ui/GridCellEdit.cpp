@@ -23,8 +23,9 @@ GridCellEdit::GridCellEdit(rivulon::ui::FlexGrid* grid, QLineEdit* box)
     connect(grid_, &tabulex::TableGrid::gotFocus, this, &GridCellEdit::commit);
 }
 
+// The box counts as open while it is not hidden, also on a page not shown.
 bool GridCellEdit::editing() const {
-    return box_->isVisible();
+    return !box_->isHidden();
 }
 
 void GridCellEdit::GridEdit(int code, const QString& typed) {
@@ -54,7 +55,7 @@ void GridCellEdit::placeBox() {
 }
 
 void GridCellEdit::commit() {
-    if (!box_->isVisible())
+    if (!editing())
         return;
     box_->hide();
     if (row_ >= grid_->rows() || col_ >= grid_->cols())
