@@ -1,8 +1,11 @@
 // The weather window on the example's weather file, a new default file and
 // the delayed table, driven as a user would.
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -127,6 +130,28 @@ TEST_F(WeatherFixture, OpenSaveUnchangedAndDelay) {
     ASSERT_TRUE(delayed->btnSave_Click());
     EXPECT_EQ(dialogs.proposedNames.value(1), "Wdelay3.dat");
     EXPECT_EQ(fileBytes(delayedOut).count("\n"), fileBytes(once).count("\n"));
+}
+
+// Edit - Copy takes the block selected in the weather grid, whose inner grid
+// has the focus.
+TEST_F(WeatherFixture, CopyTakesTheGridSelection) {
+    w.action("MnuEditweather")->trigger();
+    FrmW* f = weatherWindow(w);
+    ASSERT_NE(f, nullptr);
+    QWidget* fg2 = f->GridW->findChild<QWidget*>("Fg2");
+    ASSERT_NE(fg2, nullptr);
+    f->GridW->setProperty("Row", 2);
+    f->GridW->setProperty("Col", 1);
+    QTest::keyClick(fg2, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(fg2, Qt::Key_Right, Qt::ShiftModifier);
+    fg2->setFocus();
+    ASSERT_EQ(f->focusWidget(), fg2);
+    QApplication::clipboard()->clear();
+    emit w.menu("MnuEdit")->aboutToShow();
+    EXPECT_TRUE(w.action("MnuCopy")->isEnabled());
+    EXPECT_FALSE(w.action("MnuPaste")->isEnabled());
+    w.action("MnuCopy")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), ",Temp,Prcp\r\n1,10.2,.35\r\n2,9.2,1.53\r\n");
 }
 
 TEST_F(WeatherFixture, DelayNeedsADelayFile) {
