@@ -125,6 +125,39 @@ std::string weatherTableText(const WeatherTable& table) {
     return out;
 }
 
+std::optional<WeatherCellProblem> checkWeatherTable(const WeatherTable& table) {
+    const auto heading = [&](int col) {
+        return table.rows.empty() ? std::string() : table.rows[0][col];
+    };
+    for (std::size_t i = 1; i < table.rows.size(); ++i) {
+        const WeatherRow& row = table.rows[i];
+        float v = 0;
+        const bool dayRow = parseReal(row[0], v);
+        const bool emptyRow = row[0].empty() && row[1].empty() && row[2].empty();
+        // A month header's second column is its date label, kept as text.
+        const int lastCol = dayRow || emptyRow ? 2 : 1;
+        for (int c = 1; c <= lastCol; ++c) {
+            if (!parseReal(row[c], v)) {
+                const std::string what = emptyRow ? "the row is empty"
+                                         : dayRow
+                                             ? "\"" + row[c] + "\" is not a number"
+                                             : "the day count \"" + row[c] + "\" is not a number";
+                return WeatherCellProblem{i, c,
+                                          "The weather table, row " + std::to_string(i) +
+                                              ", column " + std::to_string(c) + " (" + heading(c) +
+                                              "): " + what +
+                                              ". Nothing was saved; please correct it first."};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+void stopLoadAt(WeatherTable& table, std::size_t row) {
+    for (std::size_t i = row; i < table.rows.size(); ++i)
+        table.rows[i] = WeatherRow{};
+}
+
 void saveWeatherTable(const std::string& path, const WeatherTable& table) {
     writeFileAtomically(path, weatherTableText(table));
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,5 +64,20 @@ WeatherStats weatherStatistics(const WeatherTable& table);
 // column 2 is not empty, as the cells stand; the heading row is not written.
 std::string weatherTableText(const WeatherTable& table);
 void saveWeatherTable(const std::string& path, const WeatherTable& table);
+
+// The first cell that the file would hold as a number but that is not one: a
+// day row's temperature or precipitation, a month header's day count, or any
+// cell of an empty row (left empty by a load that was stopped). The message
+// names the row and the column; "" when every such cell is a number.
+struct WeatherCellProblem {
+    std::size_t row = 0;
+    int col = 0;
+    std::string message;
+};
+std::optional<WeatherCellProblem> checkWeatherTable(const WeatherTable& table);
+
+// Cancelling at a flagged day stops the load there: that row and the ones
+// after it are left empty, the table keeps its size.
+void stopLoadAt(WeatherTable& table, std::size_t row);
 
 }  // namespace rivulon

@@ -171,6 +171,14 @@ EditTarget* editTargetFor(QWidget* control, std::unique_ptr<EditTarget>& adapter
         adapter = std::make_unique<ListTarget>(list);
     } else if (auto* picture = qobject_cast<PictureBox*>(control)) {
         adapter = std::make_unique<PictureTarget>(picture);
+    } else {
+        // The inner grid of a loaded control: the holder of that control
+        // answers for it.
+        for (QWidget* w = control->parentWidget(); w && !w->isWindow(); w = w->parentWidget()) {
+            if (auto* holder = dynamic_cast<EditTarget*>(w)) {
+                return holder;
+            }
+        }
     }
     return adapter.get();
 }

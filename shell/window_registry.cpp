@@ -5,6 +5,9 @@
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
 #include "project/ui/FrmStart.h"
+#include "project/ui/FrmT.h"
+#include "project/ui/FrmW.h"
+#include "project/ui/frmSDR.h"
 #include "project/ui/frmSimInfo.h"
 
 namespace rivulon::ui {
@@ -26,11 +29,11 @@ const WindowRow kWindows[] = {
     {WindowKind::Results, "frmGResults", nullptr, true, 110},
     {WindowKind::Regroup, "FrmReGroup", nullptr, true, 0},
     {WindowKind::Pie, "FrmPie", nullptr, true, 0},
-    {WindowKind::Transport, "FrmT", nullptr, true, 0},
-    {WindowKind::Sdr, "frmSDR", nullptr, true, 0},
+    {WindowKind::Transport, "FrmT", &make<FrmT>, true, 61},
+    {WindowKind::Sdr, "frmSDR", &make<frmSDR>, true, 62},
     {WindowKind::Nutrient, "FrmN", nullptr, true, 0},
     {WindowKind::Matrix, "frmMatrix", nullptr, true, 0},
-    {WindowKind::Weather, "FrmW", nullptr, false, 0},
+    {WindowKind::Weather, "FrmW", &make<FrmW>, false, 63},
     {WindowKind::RunSub, "frmRunSub", nullptr, true, 270},
     {WindowKind::Compare, "FrmComp", nullptr, true, 0},
     {WindowKind::Septic, "FrmSeptic", nullptr, true, 0},
@@ -46,12 +49,12 @@ const CommandRow kCommands[] = {
      &FrmSeepage::openSeepage},
     {"MnuVarConc", "Set Variable Nutrient Control Coefficients", WindowKind::Seepage,
      &FrmSeepage::openVariableConcentration},
-    {"MnuEditTransport", "Edit Transport Data", WindowKind::Transport},
+    {"MnuEditTransport", "Edit Transport Data", WindowKind::Transport, &FrmT::openEdit},
     {"MnuCreateNew", "Edit Transport Data", WindowKind::Transport},
     {"MnuEditNutrient", "Edit Nutrient Data", WindowKind::Nutrient},
-    {"MnuEditweather", "Edit Weather Data", WindowKind::Weather},
+    {"MnuEditweather", "Edit Weather Data", WindowKind::Weather, &FrmW::openEdit},
     {"MnuCreateW", "Edit Weather Data", WindowKind::Weather},
-    {"MnuDelay", "Delay Stream Responses to Weather Events", WindowKind::Weather},
+    {"MnuDelay", "Delay Stream Responses to Weather Events", WindowKind::Weather, &FrmW::openDelay},
     {"MnuSDR", "Get Sediment Delivery Ratio", WindowKind::Sdr},
     {"MnuSetNutrMatrix", "Set Monthly Nutrient Data (Data Matrix)", WindowKind::Matrix},
     {"MnuSummary", "Summary", WindowKind::Results},

@@ -1,0 +1,412 @@
+#include "project/ui/FrmW.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaMethod>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "analysis/grid_copy.h"
+#include "common/read_error.h"
+#include "gridcontrol/tabulex_loader.h"
+#include "project/transport_editing.h"
+#include "project/weather_delay.h"
+#include "shell/UpDown.h"
+#include "shell/dialogs.h"
+#include "shell/edit_target.h"
+#include "shell/session.h"
+#include "shell/twips.h"
+
+using rivulon::ui::dialogs;
+using rivulon::ui::msgBox;
+
+namespace {
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// Cell access to a GridEditable through its meta-object, with the methods
+// looked up once: a 100-year table has over 110,000 cells.
+class GridCells {
+  public:
+    explicit GridCells(QWidget* grid) : grid_(grid) {
+        const QMetaObject* mo = grid->metaObject();
+        get_ = mo->method(mo->indexOfMethod("TextMatrix(int,int)"));
+        set_ = mo->method(mo->indexOfMethod("setTextMatrix(int,int,QString)"));
+    }
+    QString text(int row, int col) const {
+        QString s;
+        get_.invoke(grid_, Qt::DirectConnection, Q_RETURN_ARG(QString, s), Q_ARG(int, row),
+                    Q_ARG(int, col));
+        return s;
+    }
+    void setText(int row, int col, const QString& s) const {
+        set_.invoke(grid_, Qt::DirectConnection, Q_ARG(int, row), Q_ARG(int, col),
+                    Q_ARG(QString, s));
+    }
+    int rows() const { return grid_->property("Rows").toInt(); }
+    int cols() const { return grid_->property("Cols").toInt(); }
+
+  private:
+    QWidget* grid_;
+    QMetaMethod get_, set_;
+};
+
+// Holds the weather grid so that the Edit menu's Copy finds it: the focus is
+// on the control's inner grid, whose holder this is. The selection copied is
+// the one the mouse (or keyboard) made in the grid.
+class WeatherGridFrame : public QWidget, public rivulon::ui::EditTarget {
+  public:
+    explicit WeatherGridFrame(QWidget* parent) : QWidget(parent) {}
+    QWidget* grid = nullptr;
+
+    bool canCut() const override { return false; }
+    bool canPaste() const override { return false; }
+    void cut() override {}
+    void paste() override {}
+    void copy() override {
+        if (!grid) {
+            return;
+        }
+        QWidget* inner = grid->findChild<QWidget*>(QStringLiteral("Fg2"));
+        if (!inner) {
+            return;
+        }
+        rivulon::GridSelection selection;
+        selection.mouseDown(inner->property("Row").toInt(), inner->property("Col").toInt());
+        selection.mouseUp(inner->property("RowSel").toInt(), inner->property("ColSel").toInt());
+        const GridCells cells(grid);
+        rivulon::TextGrid block(cells.rows(), cells.cols());
+        for (int c = 0; c < block.cols(); ++c) {
+            block.set(0, c, cells.text(0, c).toStdString());
+        }
+        for (int r = selection.firstRow; r <= selection.lastRow && r < block.rows(); ++r) {
+            for (int c = 0; c < block.cols(); ++c) {
+                block.set(r, c, cells.text(r, c).toStdString());
+            }
+        }
+        QClipboard* clipboard = QApplication::clipboard();
+        clipboard->clear();
+        clipboard->setText(q(rivulon::copyText(block, selection)));
+    }
+};
+
+}  // namespace
+
+void FrmW::open(rivulon::ui::WindowHost& host, bool delayMode) {
+    auto* window = qobject_cast<FrmW*>(host.openWindow(rivulon::ui::WindowKind::Weather));
+    if (!window) {
+        return;
+    }
+    if (!window->EditWeather()) {
+        window->close();  // nothing to show
+        return;
+    }
+    host.showChild(window);
+    if (delayMode && window->TxtDelay->isEnabled()) {
+        window->TxtDelay->setFocus();
+        window->TxtDelay->selectAll();
+    }
+}
+
+void FrmW::openEdit(rivulon::ui::WindowHost& host) {
+    open(host, false);
+}
+
+void FrmW::openDelay(rivulon::ui::WindowHost& host) {
+    open(host, true);
+}
+
+FrmW::FrmW(rivulon::ui::WindowHost& host) : host_(host) {
+    setObjectName("FrmW");
+    setWindowTitle(QStringLiteral("Weather Data"));
+
+    auto* frame = new WeatherGridFrame(this);
+    frame->setObjectName("GridWFrame");
+    auto* frameLayout = new QVBoxLayout(frame);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    QString error;
+    GridW = tabulex::createControl(QStringLiteral("GridEditable"), frame, &error);
+    if (GridW) {
+        GridW->setObjectName("GridW");
+        frame->grid = GridW;
+        frameLayout->addWidget(GridW);
+        GridW->setProperty("Cols", 3);
+        GridW->setProperty("Rows", 2);
+        GridW->setProperty("FixedRows", 1);
+        GridW->setProperty("FixedCols", 1);
+        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 0), Q_ARG(int, 2400));
+        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 1), Q_ARG(int, 1500));
+        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 2), Q_ARG(int, 1500));
+        if (auto* edit = GridW->findChild<QLineEdit*>(QStringLiteral("TxtEdit"))) {
+            connect(edit, &QLineEdit::textEdited, this, [this] { edited_ = true; });
+        }
+    } else {
+        auto* missing = new QLabel(error, frame);
+        missing->setWordWrap(true);
+        frameLayout->addWidget(missing);
+    }
+
+    const auto statBox = [this](const char* name) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setReadOnly(true);
+        box->setFixedWidth(rivulon::ui::twipsToPixels(1900));
+        return box;
+    };
+    Text1 = statBox("Text1");
+    Text2 = statBox("Text2");
+    Text3 = statBox("Text3");
+    TxtDelay = new QLineEdit(QStringLiteral("1"), this);
+    TxtDelay->setObjectName("TxtDelay");
+    TxtDelay->setFixedWidth(rivulon::ui::twipsToPixels(600));
+    UpDnDelay = new UpDown(this);
+    UpDnDelay->setObjectName("UpDnDelay");
+    UpDnDelay->setRange(1, rivulon::kDelayRecords);
+    UpDnDelay->setValue(1);
+    connect(UpDnDelay, &QSpinBox::valueChanged, this,
+            [this](int v) { TxtDelay->setText(QString::number(v)); });
+    connect(TxtDelay, &QLineEdit::textEdited, this, [this](const QString& text) {
+        bool ok = false;
+        const int v = text.trimmed().toInt(&ok);
+        if (ok && v >= UpDnDelay->minimum() && v <= UpDnDelay->maximum()) {
+            const QSignalBlocker block(UpDnDelay);
+            UpDnDelay->setValue(v);
+        }
+    });
+    btnDelay = new QPushButton(QStringLiteral("Delay*"), this);
+    btnDelay->setObjectName("btnDelay");
+    lblDelayNote = new QLabel(
+        QStringLiteral(
+            "*Delay: Time (days) required for streamflow to respond fully to a rainfall event."),
+        this);
+    lblDelayNote->setObjectName("lblDelayNote");
+    lblDelayNote->setWordWrap(true);
+    btnSave = new QPushButton(QStringLiteral("Save Changes"), this);
+    btnSave->setObjectName("btnSave");
+    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdClose->setObjectName("cmdClose");
+    connect(btnDelay, &QPushButton::clicked, this, &FrmW::btnDelay_Click);
+    connect(btnSave, &QPushButton::clicked, this, [this] { btnSave_Click(); });
+    connect(cmdClose, &QPushButton::clicked, this, &FrmW::cmdClose_Click);
+
+    auto* side = new QGridLayout;
+    side->addWidget(new QLabel(QStringLiteral("Mean Daily Temperature C:")), 0, 0, 1, 3);
+    side->addWidget(Text1, 1, 0, 1, 3);
+    side->addWidget(new QLabel(QStringLiteral("Mean Daily Precipitation cm:")), 2, 0, 1, 3);
+    side->addWidget(Text2, 3, 0, 1, 3);
+    side->addWidget(new QLabel(QStringLiteral("Days Simulated:")), 4, 0, 1, 3);
+    side->addWidget(Text3, 5, 0, 1, 3);
+    side->setRowMinimumHeight(6, 16);
+    side->addWidget(btnDelay, 7, 0);
+    side->addWidget(TxtDelay, 7, 1);
+    side->addWidget(UpDnDelay, 7, 2, Qt::AlignLeft);
+    side->addWidget(lblDelayNote, 8, 0, 1, 3);
+    side->setRowStretch(9, 1);
+    side->addWidget(btnSave, 10, 0, 1, 3);
+    side->addWidget(cmdClose, 11, 0, 1, 3);
+    auto* sideBox = new QWidget(this);
+    sideBox->setLayout(side);
+    sideBox->setFixedWidth(rivulon::ui::twipsToPixels(2900));
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(frame, 1);
+    layout->addWidget(sideBox);
+    resize(rivulon::ui::twipsSize(8400, 6000));
+    btnDelay->setEnabled(delayFileKnown());
+}
+
+bool FrmW::delayFileKnown() const {
+    const std::string& path = host_.session().settings.weatherDelayPath;
+    return !path.empty() && path != "Not Found";
+}
+
+void FrmW::createNew(int years) {
+    CreateDefault(years);
+    host_.showChild(this);
+}
+
+void FrmW::CreateDefault(int years) {
+    const auto names = rivulon::monthNamesOrDefault(host_.session().state.watershed);
+    showTable(rivulon::createDefaultWeather(years, names));
+    hasBaseline_ = false;  // a new table is not on disk yet
+    btnDelay->setEnabled(delayFileKnown());
+}
+
+bool FrmW::EditWeather() {
+    const rivulon::ProjectSettings& s = host_.session().settings;
+    if (s.weatherPath.empty() || s.weatherPath == "Not Found") {
+        msgBox(this, QStringLiteral("No weather file is chosen for the project."));
+        return false;
+    }
+    rivulon::WeatherLoad load;
+    try {
+        load = rivulon::loadWeatherTable(s.weatherPath, s.datedWeather);
+    } catch (const std::exception& e) {
+        load.error = e.what();
+    }
+    if (!load.error.empty()) {
+        // A half-read table is never shown: a later save would write it over the good file.
+        msgBox(this, QStringLiteral("The weather file could not be read; nothing was loaded.\n\n%1")
+                         .arg(q(load.error)));
+        return false;
+    }
+    bool delayAllowed = delayFileKnown();
+    for (const rivulon::FlaggedDay& day : load.flagged) {
+        if (!dialogs().askYesNo(this, q(day.message), rivulon::ui::appTitle())) {
+            rivulon::stopLoadAt(load.table, day.row);
+            delayAllowed = false;
+            break;
+        }
+    }
+    showTable(load.table);
+    baseline_ = std::move(load.table);
+    hasBaseline_ = true;
+    btnDelay->setEnabled(delayAllowed);
+    return true;
+}
+
+void FrmW::showTable(const rivulon::WeatherTable& t) {
+    loaded_ = true;
+    edited_ = false;
+    showStatistics(t);
+    if (!GridW) {
+        return;
+    }
+    GridW->setProperty("Redraw", false);
+    // Emptying first drops the change marks of an earlier table.
+    GridW->setProperty("Rows", 1);
+    GridW->setProperty("Rows", std::max<int>(2, static_cast<int>(t.rows.size())));
+    const GridCells cells(GridW);
+    for (std::size_t r = 0; r < t.rows.size(); ++r) {
+        for (int c = 0; c < 3; ++c) {
+            const std::string& text = t.rows[r][c];
+            if (!text.empty()) {
+                cells.setText(static_cast<int>(r), c, q(text));
+            }
+        }
+    }
+    GridW->setProperty("Redraw", true);
+}
+
+void FrmW::showStatistics(const rivulon::WeatherTable& t) {
+    const rivulon::WeatherStats stats = rivulon::weatherStatistics(t);
+    Text1->setText(q(stats.meanTempText));
+    Text2->setText(q(stats.meanPrecText));
+    Text3->setText(q(stats.daysText));
+}
+
+void FrmW::showDelayed(const rivulon::WeatherTable& table, FrmW* origin) {
+    origin_ = origin;
+    if (origin) {
+        originDelay_ = origin->TxtDelay->text();
+    }
+    delayed_ = true;
+    setWindowTitle(QStringLiteral("Delayed weather data"));
+    btnDelay->hide();
+    UpDnDelay->hide();
+    TxtDelay->hide();
+    lblDelayNote->hide();
+    showTable(table);
+    hasBaseline_ = false;
+}
+
+rivulon::WeatherTable FrmW::table() const {
+    rivulon::WeatherTable t;
+    if (!GridW) {
+        return t;
+    }
+    const GridCells cells(GridW);
+    const int rows = cells.rows();
+    t.rows.resize(static_cast<std::size_t>(rows));
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            t.rows[static_cast<std::size_t>(r)][c] = cells.text(r, c).toStdString();
+        }
+    }
+    return t;
+}
+
+QString FrmW::proposedSaveName() const {
+    // The delayed window names its file after the main window's delay box.
+    const QString delay = !delayed_ ? TxtDelay->text()
+                          : origin_ ? origin_->TxtDelay->text()
+                                    : originDelay_;
+    return QStringLiteral("Wdelay") + delay + QStringLiteral(".dat");
+}
+
+bool FrmW::hasUnsavedChanges() const {
+    if (!loaded_) {
+        return false;
+    }
+    if (!hasBaseline_) {
+        return true;
+    }
+    return edited_ && table().rows != baseline_.rows;
+}
+
+bool FrmW::btnSave_Click() {
+    if (!loaded_) {
+        return false;
+    }
+    const rivulon::WeatherTable t = table();
+    if (const auto problem = rivulon::checkWeatherTable(t)) {
+        msgBox(this, q(problem->message));
+        GridW->setProperty("Row", static_cast<int>(problem->row));
+        GridW->setProperty("Col", problem->col);
+        return false;
+    }
+    const rivulon::ProjectSettings& s = host_.session().settings;
+    const QString path =
+        dialogs().saveFile(this, QStringLiteral("Save the weather file"), q(s.inputFolder),
+                           proposedSaveName(), QStringLiteral("dat"));
+    if (path.isEmpty()) {
+        return false;
+    }
+    try {
+        rivulon::saveWeatherTable(path.toStdString(), t);
+    } catch (const std::exception& e) {
+        msgBox(this, QStringLiteral("The weather file was not saved.\n\n%1").arg(q(e.what())));
+        return false;
+    }
+    baseline_ = t;
+    hasBaseline_ = true;
+    edited_ = false;
+    return true;
+}
+
+void FrmW::btnDelay_Click() {
+    const rivulon::ProjectSettings& s = host_.session().settings;
+    rivulon::WeatherTable delayed;
+    try {
+        delayed = rivulon::delayWeatherTable(table(), s.weatherDelayPath, UpDnDelay->value());
+    } catch (const std::exception& e) {
+        msgBox(this, q(e.what()));
+        return;
+    }
+    auto* window = new FrmW(host_);
+    host_.addChild(window);
+    window->showDelayed(delayed, this);
+    host_.showChild(window);
+}
+
+void FrmW::cmdClose_Click() {
+    close();
+}
+
+void FrmW::closeEvent(QCloseEvent* event) {
+    if (hasUnsavedChanges() &&
+        dialogs().askYesNo(this, QStringLiteral("Save changes?"),
+                           QStringLiteral("Save changes?")) &&
+        !btnSave_Click()) {
+        event->ignore();  // not saved: the table stays on screen
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QWidget>
+
+#include "shell/window_host.h"
+
+class QLineEdit;
+class QPushButton;
+
+// The sediment delivery ratio of a watershed from its area in square miles.
+class frmSDR : public QWidget {
+    Q_OBJECT
+  public:
+    explicit frmSDR(rivulon::ui::WindowHost& host);
+
+    void cmdCalculate_Click();
+
+    QLineEdit* TxtArea;
+    QPushButton* cmdCalculate;
+    QLineEdit* TxtSDR;
+};
