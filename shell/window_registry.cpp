@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "analysis/ui/FrmPie.h"
+#include "analysis/ui/FrmReGroup.h"
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
 #include "project/ui/FrmStart.h"
@@ -24,8 +26,8 @@ const WindowRow kWindows[] = {
     {WindowKind::Seepage, "FrmSeepage", &make<FrmSeepage>, true, 0},
     {WindowKind::SimInfo, "frmSimInfo", &make<frmSimInfo>, true, 0},
     {WindowKind::Results, "frmGResults", nullptr, true, 110},
-    {WindowKind::Regroup, "FrmReGroup", nullptr, true, 0},
-    {WindowKind::Pie, "FrmPie", nullptr, true, 0},
+    {WindowKind::Regroup, "FrmReGroup", &make<FrmReGroup>, true, 0},
+    {WindowKind::Pie, "FrmPie", &make<FrmPie>, true, 0},
     {WindowKind::Transport, "FrmT", nullptr, true, 0},
     {WindowKind::Sdr, "frmSDR", nullptr, true, 0},
     {WindowKind::Nutrient, "FrmN", nullptr, true, 0},
@@ -58,7 +60,7 @@ const CommandRow kCommands[] = {
     {"MnuAnnual", "Annual Results", WindowKind::Results},
     {"MnuMonthly", "Monthly Results", WindowKind::Results},
     {"MnuUSGS", "Compare to USGS Observations", WindowKind::Results},
-    {"MnuRegroup", "Re-Group Nutrient Sources", WindowKind::Regroup},
+    {"MnuRegroup", "Re-Group Nutrient Sources", WindowKind::Regroup, &FrmReGroup::openRegroup},
     {"MnuCompScen", "Compare Scenarios", WindowKind::Compare},
     {"MnuSum", "Sum Sub-basin Results", WindowKind::Compare},
     {"MnuSeptic", "Septic System Improvement", WindowKind::Septic},
