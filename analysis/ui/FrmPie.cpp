@@ -63,7 +63,12 @@ FrmPie::FrmPie(rivulon::ui::WindowHost& host) : host_(host) {
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdSaveData, &QPushButton::clicked, this, &FrmPie::cmdSaveData_Click);
     connect(CmdNextPie, &QPushButton::clicked, this, &FrmPie::CmdNextPie_Click);
-    resize(rivulon::ui::twipsSize(9600, 7200));
+    setMinimumSize(rivulon::ui::twipsSize(5400, 4200));
+    resize(sizeHint());
+}
+
+QSize FrmPie::sizeHint() const {
+    return rivulon::ui::twipsSize(9600, 7200);
 }
 
 QColor FrmPie::sliceColor(int item) {

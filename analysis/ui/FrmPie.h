@@ -45,6 +45,8 @@ class FrmPie : public QWidget, public rivulon::ui::PieChartView, public rivulon:
     // The colour of slice i (1..12).
     static QColor sliceColor(int item);
 
+    QSize sizeHint() const override;
+
     QLabel* lblTitle;
     std::array<QLabel*, kSlices + 1> Text1{};  // [1..12]
     QPushButton* cmdClose;
