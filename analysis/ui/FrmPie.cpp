@@ -21,7 +21,25 @@ constexpr int kButtonWidth = 96;
 
 // Colours of the 16-colour palette by slice position, leaving out white,
 // silver and yellow, whose labels would not read on the white page.
-constexpr int kPalette[FrmPie::kSlices] = {9, 12, 2, 13, 3, 4, 1, 6, 5, 8, 0, 11};
+constexpr int kPalette[FrmPie::kSlices] = {9, 12, 2, 13, 3, 4, 1, 6, 5, 11, 0, 8};
+
+// The page's columns: the first tab moves to column 40, every later one to
+// the next print zone of 14 characters.
+QString expandTabs(const QString& line) {
+    QString out;
+    bool first = true;
+    for (const QChar ch : line) {
+        if (ch != QLatin1Char('\t')) {
+            out += ch;
+            continue;
+        }
+        const qsizetype column =
+            first ? std::max<qsizetype>(39, out.size() + 1) : (out.size() / 14 + 1) * 14;
+        out += QString(column - out.size(), QLatin1Char(' '));
+        first = false;
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -225,9 +243,7 @@ void FrmPie::paintEvent(QPaintEvent* event) {
             }
             p.setFont(f);
             p.setPen(ink);
-            QString text = line;
-            text.replace(QLatin1Char('\t'), QStringLiteral("    "));
-            p.drawText(kMargin, y, text);
+            p.drawText(kMargin, y, expandTabs(line));
             y += fm.lineSpacing();
         }
         return;

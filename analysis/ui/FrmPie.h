@@ -26,7 +26,8 @@ class FrmPie : public QWidget, public rivulon::ui::PieChartView, public rivulon:
     void showPies(std::function<rivulon::TextGrid()> table, int column) override;
     // PieTextPage: the caption, the lines, and what "Save Data" does. The
     // line after the first empty line is the heading (bold); the lines after
-    // it are the entries (blue).
+    // it are the entries (blue). In a line the first tab moves to column 40,
+    // each later one to the next print zone of 14 characters.
     void showTextPage(const QString& caption, const QStringList& lines,
                       std::function<void()> saveData) override;
 

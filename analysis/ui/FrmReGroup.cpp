@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cmath>
 #include <exception>
 #include <memory>
 
@@ -426,10 +427,10 @@ void FrmReGroup::showTable(const rivulon::TextGrid& table) {
     for (int c = 1; c < ReGrid->cols(); ++c) {
         ReGrid->setColAlignment(c, 7);  // right, centred vertically
     }
-    fitColumns();
     ListLU->hide();
     ReGrid->show();
     tableShown_ = true;
+    fitColumns();
 }
 
 void FrmReGroup::fitColumns() {
@@ -440,6 +441,27 @@ void FrmReGroup::fitColumns() {
             widest = std::max(widest, fm.horizontalAdvance(ReGrid->textMatrix(r, c)));
         }
         ReGrid->setColWidth(c, static_cast<int>((widest + 14) * rivulon::ui::kTwipsPerPixel));
+    }
+    // The whole table is on screen: the grid and the window grow to hold it.
+    int widthTwips = 0;
+    for (int c = 0; c < ReGrid->cols(); ++c) {
+        widthTwips += ReGrid->colWidth(c);
+    }
+    int heightTwips = 0;
+    for (int r = 0; r < ReGrid->rows(); ++r) {
+        heightTwips += ReGrid->rowHeight(r);
+    }
+    const auto pixels = [](int twips) {
+        return static_cast<int>(std::ceil(twips / rivulon::ui::kTwipsPerPixel));
+    };
+    const int width = pixels(widthTwips) + ReGrid->cols();
+    const int height = pixels(heightTwips) + ReGrid->rows();
+    const int frame = 2 * ReGrid->frameWidth() + 4;
+    ReGrid->setMinimumSize(width + frame, height + frame);
+    if (ReGrid->isVisible() || tableShown_) {
+        QWidget* outer = parentWidget() ? parentWidget() : this;
+        layout()->activate();
+        outer->resize(outer->size().expandedTo(outer->sizeHint()));
     }
 }
 
