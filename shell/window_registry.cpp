@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/ui/frmGResults.h"
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
 #include "project/ui/FrmStart.h"
@@ -23,7 +24,7 @@ const WindowRow kWindows[] = {
     {WindowKind::Graph, "FrmGraph", &make<FrmGraph>, true, 0},
     {WindowKind::Seepage, "FrmSeepage", &make<FrmSeepage>, true, 0},
     {WindowKind::SimInfo, "frmSimInfo", &make<frmSimInfo>, true, 0},
-    {WindowKind::Results, "frmGResults", nullptr, true, 110},
+    {WindowKind::Results, "frmGResults", &make<frmGResults>, true, 110},
     {WindowKind::Regroup, "FrmReGroup", nullptr, true, 0},
     {WindowKind::Pie, "FrmPie", nullptr, true, 0},
     {WindowKind::Transport, "FrmT", nullptr, true, 0},
@@ -54,10 +55,10 @@ const CommandRow kCommands[] = {
     {"MnuDelay", "Delay Stream Responses to Weather Events", WindowKind::Weather},
     {"MnuSDR", "Get Sediment Delivery Ratio", WindowKind::Sdr},
     {"MnuSetNutrMatrix", "Set Monthly Nutrient Data (Data Matrix)", WindowKind::Matrix},
-    {"MnuSummary", "Summary", WindowKind::Results},
-    {"MnuAnnual", "Annual Results", WindowKind::Results},
-    {"MnuMonthly", "Monthly Results", WindowKind::Results},
-    {"MnuUSGS", "Compare to USGS Observations", WindowKind::Results},
+    {"MnuSummary", "Summary", WindowKind::Results, &frmGResults::runSummary},
+    {"MnuAnnual", "Annual Results", WindowKind::Results, &frmGResults::runAnnual},
+    {"MnuMonthly", "Monthly Results", WindowKind::Results, &frmGResults::runMonthly},
+    {"MnuUSGS", "Compare to USGS Observations", WindowKind::Results, &frmGResults::runObserved},
     {"MnuRegroup", "Re-Group Nutrient Sources", WindowKind::Regroup},
     {"MnuCompScen", "Compare Scenarios", WindowKind::Compare},
     {"MnuSum", "Sum Sub-basin Results", WindowKind::Compare},
