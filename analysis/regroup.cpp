@@ -4,9 +4,9 @@
 
 #include "analysis/value_format.h"
 #include "common/atomic_file.h"
-#include "common/legacy_text.h"
 #include "common/list_reader.h"
 #include "common/read_error.h"
+#include "common/text_encoding.h"
 
 namespace rivulon {
 
@@ -176,7 +176,7 @@ std::array<std::string, 4> defaultBackground(float gwBkDN, float gwBkDP) {
 }
 
 TextGrid parseRegroupedTable(const std::string& name, std::string_view content) {
-    const std::vector<std::string> lines = splitLines(utf8FromLegacyLines(content));
+    const std::vector<std::string> lines = splitLines(utf8FromMixedLines(std::string(content)));
     TextGrid table(kRegroupRows, kRegroupCols);
     int row = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -1,9 +1,9 @@
 #include "analysis/table_text.h"
 
 #include "common/atomic_file.h"
-#include "common/legacy_text.h"
 #include "common/list_reader.h"
 #include "common/read_error.h"
+#include "common/text_encoding.h"
 
 namespace rivulon {
 
@@ -40,7 +40,7 @@ void parseTableText(const std::string& name, std::string content, TextGrid& grid
 }
 
 void loadTableText(const std::string& path, TextGrid& grid) {
-    parseTableText(path, utf8FromLegacyLines(readWholeFile(path)), grid);
+    parseTableText(path, readTextFile(path), grid);
 }
 
 }  // namespace rivulon

@@ -21,8 +21,6 @@
 
 #include "analysis/regroup.h"
 #include "analysis/result_file.h"
-#include "common/atomic_file.h"
-#include "common/legacy_text.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/run_controller.h"
@@ -41,10 +39,9 @@ const QString kCaption = QStringLiteral("Regroup land use types");
 const QString kDesignTitle =
     QStringLiteral("Mean Annual Output from Different Sources (GW=Groundwater,");
 
-// Names written on Windows come in Windows-1252.
+// Names written on Windows come in Windows-1252, which the reader takes.
 rivulon::ResultSet readResults(const std::string& path) {
-    return rivulon::parseResultsText(path,
-                                     rivulon::utf8FromLegacyLines(rivulon::readWholeFile(path)));
+    return rivulon::readResultsFile(path);
 }
 
 QString outputFolder(const Session& session) {
