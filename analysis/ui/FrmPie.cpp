@@ -95,10 +95,14 @@ QColor FrmPie::sliceColor(int item) {
 
 void FrmPie::showPies(std::function<rivulon::TextGrid()> table, int column) {
     textPage_ = false;
+    lines_.clear();
+    saveData_ = nullptr;
     table_ = std::move(table);
     counter_ = column;
+    setWindowTitle(QStringLiteral("Nutrient Sources (Pie Chart)"));
     cmdSaveData->hide();
     CmdNextPie->show();
+    placeButtons();
     DrawPie(rivulon::pieChart(table_(), counter_));
 }
 
