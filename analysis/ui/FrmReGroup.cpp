@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <cmath>
 #include <exception>
 #include <memory>
 
@@ -101,6 +100,7 @@ void FrmReGroup::buildControls() {
     ReGrid = new rivulon::ui::FlexGrid(this);
     ReGrid->setObjectName(QStringLiteral("ReGrid"));
     ReGrid->setCells(rivulon::TextGrid(rivulon::kRegroupRows, rivulon::kRegroupCols));
+    ReGrid->setBackColorBkg(tabulex::kSystemButtonFace);
     ReGrid->hide();
 
     auto* groups = new QGridLayout;
@@ -198,7 +198,7 @@ void FrmReGroup::buildControls() {
     auto* middle = new QHBoxLayout;
     auto* tableArea = new QVBoxLayout;
     tableArea->addWidget(ListLU, 1);
-    tableArea->addWidget(ReGrid, 1);
+    tableArea->addWidget(ReGrid, 1, Qt::AlignLeft | Qt::AlignTop);
     middle->addLayout(tableArea, 1);
     middle->addSpacing(8);
     middle->addLayout(groups);
@@ -440,21 +440,18 @@ void FrmReGroup::fitColumns() {
         ReGrid->setColWidth(c, static_cast<int>((widest + 14) * rivulon::ui::kTwipsPerPixel));
     }
     // The whole table is on screen: the grid and the window grow to hold it.
-    int widthTwips = 0;
+    int width = 2 * ReGrid->frameWidth();
     for (int c = 0; c < ReGrid->cols(); ++c) {
-        widthTwips += ReGrid->colWidth(c);
+        width += rivulon::ui::twipsToPixels(ReGrid->colWidth(c));
     }
-    int heightTwips = 0;
+    int height = 2 * ReGrid->frameWidth();
     for (int r = 0; r < ReGrid->rows(); ++r) {
-        heightTwips += ReGrid->rowHeight(r);
+        height += rivulon::ui::twipsToPixels(ReGrid->rowHeight(r));
     }
-    const auto pixels = [](int twips) {
-        return static_cast<int>(std::ceil(twips / rivulon::ui::kTwipsPerPixel));
-    };
-    const int width = pixels(widthTwips) + ReGrid->cols();
-    const int height = pixels(heightTwips) + ReGrid->rows();
-    const int frame = 2 * ReGrid->frameWidth() + 4;
-    ReGrid->setMinimumSize(width + frame, height + frame);
+    // The grid holds the whole table, so it needs no scroll bars; a few
+    // pixels spare show as window.
+    ReGrid->setScrollBars(0);
+    ReGrid->setFixedSize(width + 4, height + 4);
     if (ReGrid->isVisible() || tableShown_) {
         QWidget* outer = parentWidget() ? parentWidget() : this;
         layout()->activate();
@@ -536,6 +533,13 @@ bool FrmReGroup::loadRegroupedTable(const QString& path) {
     }
     if (!tableShown_) {
         freezeGrouping();
+        // A table opened without a results file has no grouping to show.
+        if (resultsFile_.isEmpty()) {
+            for (int g = 0; g < kGroups; ++g) {
+                Label1[g]->hide();
+                CboGroup[g]->hide();
+            }
+        }
     }
     showTable(table);
     setWindowTitle(path + QStringLiteral(" was loaded in the table."));
