@@ -38,11 +38,6 @@ const QString kCaption = QStringLiteral("Regroup land use types");
 const QString kDesignTitle =
     QStringLiteral("Mean Annual Output from Different Sources (GW=Groundwater,");
 
-// Names written on Windows come in Windows-1252, which the reader takes.
-rivulon::ResultSet readResults(const std::string& path) {
-    return rivulon::readResultsFile(path);
-}
-
 QString outputFolder(const Session& session) {
     return session.applicationFolder + QStringLiteral("/Output");
 }
@@ -242,7 +237,7 @@ void FrmReGroup::Form_Load() {
 bool FrmReGroup::openResultsFile(const QString& path) {
     rivulon::ResultSet results;
     try {
-        results = readResults(ss(path));
+        results = rivulon::readResultsFile(ss(path));
     } catch (const std::exception& e) {
         msgBox(this, QStringLiteral("The results file cannot be regrouped:\n%1").arg(qs(e.what())),
                kCaption);
@@ -372,7 +367,7 @@ void FrmReGroup::cmdCalculate_Click() {
     };
     auto outcome = std::make_shared<Outcome>();
     auto work = [path, groups, oc, outcome] {
-        const rivulon::ResultSet results = readResults(path);
+        const rivulon::ResultSet results = rivulon::readResultsFile(path);
         outcome->table = rivulon::buildRegroupTable(results, groups, oc);
         outcome->totalArea = results.totalArea;
     };
