@@ -146,9 +146,14 @@ void ResultChart::plotLines(const std::vector<ChartData>& series, const QString&
 
 void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
     xTitle_ = xTitle;
-    chart_->removeAllSeries();
-    for (QAbstractAxis* axis : chart_->axes())
-        chart_->removeAxis(axis);
+    // A fresh chart each time: axes taken off a chart are still drawn until
+    // the chart goes.
+    QChart* old = chart_;
+    chart_ = new QChart;
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_->setMargins(QMargins(4, 4, 4, 4));
+    view_->setChart(chart_);
+    delete old;
     if (series_.empty())
         return;
     const ChartData& first = series_.front();
@@ -208,12 +213,12 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
         xAxis->setLabelsFont(axisFont);
         // Land-use names do not fit side by side under narrow bars.
         if (labels.size() > 12)
-            xAxis->setLabelsAngle(-60);
+            xAxis->setLabelsAngle(-90);
         chart_->addAxis(xAxis, Qt::AlignBottom);
         chart_->addAxis(yAxis, Qt::AlignLeft);
         bars->attachAxis(xAxis);
         bars->attachAxis(yAxis);
-        chart_->legend()->setVisible(true);
+        chart_->legend()->setVisible(series_.size() > 1);
         return;
     }
 
@@ -247,7 +252,7 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
         line->attachAxis(xAxis);
         line->attachAxis(yAxis);
     }
-    chart_->legend()->setVisible(series_.size() > 1 || !first.seriesLabel.empty());
+    chart_->legend()->setVisible(series_.size() > 1);
 }
 
 void ResultChart::showHover(int series, int index, bool on) {

@@ -2,13 +2,15 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "analysis/grid_copy.h"
@@ -72,7 +74,7 @@ void frmGResults::runObserved(rivulon::ui::WindowHost& host) {
 frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
     setObjectName(QStringLiteral("frmGResults"));
     setWindowTitle(QStringLiteral("Summary Graphs"));
-    resize(rivulon::ui::twipsSize(8088, 6504));
+    resize(sizeHint());
     organicCarbon_ = host.session().state.options.organicCarbonMode;
 
     auto makeButton = [this](const char* caption, const char* name) {
@@ -91,7 +93,7 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
     GGrid->setObjectName(QStringLiteral("GGrid"));
     GGrid->setRows(2);
     GGrid->setCols(2);
-    GGrid->setFixedHeight(78);
+    fitGGridHeight();
     cmdNextS = makeButton("Next Graph", "cmdNextS");
     cmdNextY = makeButton("Next Graph", "cmdNextY");
     cmdNextM = makeButton("Next Graph", "cmdNextM");
@@ -143,9 +145,11 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
 
     // Below the tabs: the regression and the goodness of fit of the
     // observed-flow comparison.
-    TxtReg = new QLineEdit(this);
+    TxtReg = new QLabel(this);
     TxtReg->setObjectName(QStringLiteral("TxtReg"));
-    TxtReg->setReadOnly(true);
+    TxtReg->setFrameShape(QFrame::StyledPanel);
+    TxtReg->setWordWrap(true);
+    TxtReg->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblStats = new QLabel(this);
     lblStats->setObjectName(QStringLiteral("lblStats"));
     lblStats->setWordWrap(true);
@@ -173,6 +177,12 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
     connect(TabResult, &QTabWidget::currentChanged, this, &frmGResults::pageChanged);
     showButtons(Kind::None);
     pageChanged(TabResult->currentIndex());
+}
+
+// A third larger than the 8088 x 6504 twips of old: source names under the
+// bars and the comparison's statistics need the room.
+QSize frmGResults::sizeHint() const {
+    return rivulon::ui::twipsSize(8088 * 1.3, 6504 * 1.3);
 }
 
 QString frmGResults::nutrientWord() const {
@@ -209,8 +219,17 @@ void frmGResults::showTable(const rivulon::TextGrid& cells, FlexGrid* grid) {
     // table come back at their normal height.
     grid->setRows(grid->fixedRows());
     grid->setCells(cells);
-    for (int c = 0; c < grid->cols(); ++c)
-        grid->setColWidth(c, 1000);
+    // 1000 twips a column, or wider where a heading or name would be cut;
+    // the first block shows every kind of row the others repeat.
+    const QFontMetrics metrics(grid->font());
+    const int sampleRows = std::min(cells.rows(), 80);
+    for (int c = 0; c < grid->cols(); ++c) {
+        int widest = 0;
+        for (int r = 0; r < sampleRows; ++r)
+            widest = std::max(widest, metrics.horizontalAdvance(qs(cells.at(r, c))));
+        const int twips = static_cast<int>((widest + 10) * rivulon::ui::kTwipsPerPixel);
+        grid->setColWidth(c, std::clamp(twips, 1000, c == 0 ? 2400 : 1800));
+    }
     grid->setToolTip(grid->textMatrix(0, 0));
     grid->setRedraw(wasRedraw);
 }
@@ -223,6 +242,16 @@ void frmGResults::setGGrid(const rivulon::TextGrid& cells, int firstWidth) {
     for (int c = 0; c < GGrid->cols(); ++c)
         GGrid->setColWidth(c, firstWidth <= 0 ? -1 : c == 0 ? firstWidth : 800);
     GGrid->setRedraw(wasRedraw);
+    fitGGridHeight();
+}
+
+// The chart data grid is as tall as its rows and scroll bar, so the chart
+// keeps the rest of the page.
+void frmGResults::fitGGridHeight() {
+    int height = 2 * GGrid->frameWidth() + GGrid->horizontalScrollBar()->sizeHint().height() + 1;
+    for (int r = 0; r < GGrid->rows(); ++r)
+        height += rivulon::ui::twipsToPixels(GGrid->rowHeight(r));
+    GGrid->setFixedHeight(height);
 }
 
 QString frmGResults::xTitle(int selection) const {
@@ -351,7 +380,6 @@ bool frmGResults::CompareObserved() {
     // Too few months or a constant series: the reason stands where the
     // regression would.
     TxtReg->setText(qs(cmp.regressionShown ? cmp.regressionText : cmp.report));
-    TxtReg->setCursorPosition(0);
     TxtReg->show();
     if (cmp.pairedMonths > 0) {
         lblStats->setText(qs(cmp.statisticsText) + QLatin1Char('\n') +

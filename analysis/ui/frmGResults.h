@@ -12,7 +12,6 @@
 class QCheckBox;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class ResultChart;
@@ -66,6 +65,7 @@ class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
     // What the window shows, for its user and its tests.
     const rivulon::ResultSet& results() const { return results_; }
     QString nutrientWord() const;
+    QSize sizeHint() const override;
 
     QTabWidget* TabResult;
     ResultChart* MSChart1;
@@ -74,7 +74,7 @@ class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
     QPushButton* cmdNextY;
     QPushButton* cmdNextM;
     QPushButton* cmdClose;
-    QLineEdit* TxtReg;
+    QLabel* TxtReg;
     QLabel* lblStats;
     rivulon::ui::FlexGrid* GridOut;
     QCheckBox* ChkOC;
@@ -90,6 +90,7 @@ class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
     bool readFile(const QString& path, bool summary, rivulon::ResultSet& out);
     void showTable(const rivulon::TextGrid& cells, rivulon::ui::FlexGrid* grid);
     void setGGrid(const rivulon::TextGrid& cells, int firstWidth);
+    void fitGGridHeight();
     void drawChart(int selection);
     void showButtons(Kind kind);
     void pageChanged(int page);

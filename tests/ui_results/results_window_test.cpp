@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -102,7 +101,8 @@ TEST_F(ResultsWindow, EveryTableCellEqualsHydload) {
         ASSERT_FALSE(expected.isEmpty());
         EXPECT_EQ(shownTable(*w), expected);
         EXPECT_EQ(w->GridOut->toolTip(), w->GridOut->textMatrix(0, 0));
-        EXPECT_EQ(w->GridOut->colWidth(3), 1000);
+        for (int col = 0; col < w->GridOut->cols(); ++col)
+            EXPECT_GE(w->GridOut->colWidth(col), 1000);
         EXPECT_EQ(w->cmdNextS->isVisibleTo(w), c.kind == "summary");
         EXPECT_EQ(w->cmdNextY->isVisibleTo(w), c.kind == "annual");
         EXPECT_EQ(w->cmdNextM->isVisibleTo(w), c.kind == "monthly");
