@@ -6,6 +6,7 @@
 #include "analysis/value_format.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
+#include "common/text_encoding.h"
 
 namespace rivulon {
 
@@ -52,7 +53,7 @@ std::vector<ObservedMonth> parseObservedText(const std::string& name, std::strin
 
 std::vector<ObservedMonth> readObservedFile(const std::string& path, int maxMonths,
                                             std::vector<std::string>* warnings) {
-    return parseObservedText(path, readWholeFile(path), maxMonths, warnings);
+    return parseObservedText(path, readTextFile(path), maxMonths, warnings);
 }
 
 ObservedComparison compareObserved(const ResultSet& rs, const std::vector<ObservedMonth>& obs) {
@@ -190,6 +191,61 @@ ObservedComparison compareObserved(const ResultSet& rs, const std::vector<Observ
                          "  RSR = " + figure(out.rsrDefined, out.rsr, "0.0000") + "  (" +
                          std::to_string(n) + " paired months)";
     return out;
+}
+
+FitRating rateNse(double nse) {
+    if (nse > 0.75)
+        return FitRating::VeryGood;
+    if (nse > 0.65)
+        return FitRating::Good;
+    if (nse > 0.50)
+        return FitRating::Satisfactory;
+    return FitRating::Unsatisfactory;
+}
+
+FitRating ratePbias(double pbias) {
+    const double a = std::fabs(pbias);
+    if (a < 10)
+        return FitRating::VeryGood;
+    if (a < 15)
+        return FitRating::Good;
+    if (a < 25)
+        return FitRating::Satisfactory;
+    return FitRating::Unsatisfactory;
+}
+
+FitRating rateRsr(double rsr) {
+    if (rsr <= 0.50)
+        return FitRating::VeryGood;
+    if (rsr <= 0.60)
+        return FitRating::Good;
+    if (rsr <= 0.70)
+        return FitRating::Satisfactory;
+    return FitRating::Unsatisfactory;
+}
+
+std::string ratingName(FitRating rating) {
+    switch (rating) {
+        case FitRating::VeryGood:
+            return "very good";
+        case FitRating::Good:
+            return "good";
+        case FitRating::Satisfactory:
+            return "satisfactory";
+        case FitRating::Unsatisfactory:
+            break;
+    }
+    return "unsatisfactory";
+}
+
+std::string ratingText(const ObservedComparison& c) {
+    auto rated = [](bool defined, FitRating r) {
+        return defined ? ratingName(r) : std::string("not rated");
+    };
+    return "Ratings (monthly streamflow, Moriasi et al. 2007): NSE " +
+           rated(c.nseDefined, rateNse(c.nse)) + ", PBIAS " +
+           rated(c.pbiasDefined, ratePbias(c.pbias)) + ", RSR " +
+           rated(c.rsrDefined, rateRsr(c.rsr)) + "; KGE has no standard rating";
 }
 
 }  // namespace rivulon

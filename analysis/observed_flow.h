@@ -58,4 +58,18 @@ struct ObservedComparison {
 ObservedComparison compareObserved(const ResultSet& results,
                                    const std::vector<ObservedMonth>& observed);
 
+// Performance ratings of a monthly streamflow simulation after Moriasi et al.
+// (2007): NSE above .75 very good, above .65 good, above .50 satisfactory;
+// |PBIAS| below 10 very good, below 15 good, below 25 satisfactory; RSR up to
+// .50 very good, up to .60 good, up to .70 satisfactory; else unsatisfactory.
+enum class FitRating { VeryGood, Good, Satisfactory, Unsatisfactory };
+FitRating rateNse(double nse);
+FitRating ratePbias(double pbias);
+FitRating rateRsr(double rsr);
+std::string ratingName(FitRating rating);  // "very good", ...
+// "Ratings (monthly streamflow, Moriasi et al. 2007): NSE good, PBIAS very
+// good, RSR good; KGE has no standard rating" ("not rated" for a figure that
+// is not defined).
+std::string ratingText(const ObservedComparison& comparison);
+
 }  // namespace rivulon

@@ -3,7 +3,10 @@
 #include <stdexcept>
 
 #include "analysis/value_format.h"
+#include "common/atomic_file.h"
 #include "common/list_reader.h"
+#include "common/read_error.h"
+#include "common/text_encoding.h"
 
 namespace rivulon {
 
@@ -170,6 +173,46 @@ void applyBackground(TextGrid& t, std::array<std::string, 4>& inputs) {
 
 std::array<std::string, 4> defaultBackground(float gwBkDN, float gwBkDP) {
     return {plainNumber(gwBkDN), plainNumber(gwBkDN), plainNumber(gwBkDP), plainNumber(gwBkDP)};
+}
+
+TextGrid parseRegroupedTable(const std::string& name, std::string_view content) {
+    const std::vector<std::string> lines = splitLines(utf8FromMixedLines(std::string(content)));
+    TextGrid table(kRegroupRows, kRegroupCols);
+    int row = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int lineNo = static_cast<int>(i) + 1;
+        if (lines[i].find_first_not_of(" \t\x1a") == std::string::npos)
+            continue;
+        if (row == kRegroupRows)
+            throw ReadError(name, lineNo,
+                            "more lines than the " + std::to_string(kRegroupRows) +
+                                " rows of a regrouped table");
+        ListReader in(name, lines[i]);
+        std::vector<ListField> fields;
+        while (!in.atEnd())
+            fields.push_back(in.next());
+        // The writer ends every line with a comma, which leaves one empty
+        // field; a quoted empty text is a cell of its own.
+        if (!fields.empty() && fields.back().text.empty() && !fields.back().quoted)
+            fields.pop_back();
+        if (static_cast<int>(fields.size()) != kRegroupCols)
+            throw ReadError(name, lineNo,
+                            "row " + std::to_string(row) + " of the table: expected " +
+                                std::to_string(kRegroupCols) + " cells, found " +
+                                std::to_string(fields.size()));
+        for (int c = 0; c < kRegroupCols; ++c)
+            table.set(row, c, std::string(fields[c].text));
+        ++row;
+    }
+    if (row < kRegroupRows)
+        throw ReadError(name, static_cast<int>(lines.size()),
+                        "the file ends after " + std::to_string(row) + " of the " +
+                            std::to_string(kRegroupRows) + " rows of a regrouped table");
+    return table;
+}
+
+TextGrid readRegroupedTable(const std::string& path) {
+    return parseRegroupedTable(path, readWholeFile(path));
 }
 
 std::string regroupTitle(float totalArea) {

@@ -52,6 +52,14 @@ void applyBackground(TextGrid& table, std::array<std::string, 4>& inputs);
 // The "Try default" inputs: background N twice, then background P twice.
 std::array<std::string, 4> defaultBackground(float gwBkDN, float gwBkDP);
 
+// A saved regrouped table (Rg*.txt) read whole or not at all: 14 lines of 7
+// quoted cells, each line ended by the writer's trailing comma. Throws
+// ReadError naming the file and the line when the file ends early, a line
+// holds another number of cells, or more lines follow; FileError when it
+// cannot be read. Lines that are not UTF-8 are read as Windows-1252.
+TextGrid parseRegroupedTable(const std::string& name, std::string_view content);
+TextGrid readRegroupedTable(const std::string& path);
+
 // The title once the table is calculated.
 std::string regroupTitle(float totalArea);
 

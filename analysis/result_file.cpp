@@ -5,6 +5,7 @@
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/read_error.h"
+#include "common/text_encoding.h"
 
 namespace rivulon {
 
@@ -235,11 +236,11 @@ ResultSet parseSummaryText(const std::string& name, std::string content) {
 }
 
 ResultSet readResultsFile(const std::string& path) {
-    return parseResultsText(path, readWholeFile(path));
+    return parseResultsText(path, readTextFile(path));
 }
 
 ResultSet readSummaryFile(const std::string& path) {
-    return parseSummaryText(path, readWholeFile(path));
+    return parseSummaryText(path, readTextFile(path));
 }
 
 }  // namespace rivulon

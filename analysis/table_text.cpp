@@ -3,6 +3,7 @@
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/read_error.h"
+#include "common/text_encoding.h"
 
 namespace rivulon {
 
@@ -45,7 +46,7 @@ void parseTableText(const std::string& name, std::string content, TextGrid& grid
 }
 
 void loadTableText(const std::string& path, TextGrid& grid, std::vector<std::string>* warnings) {
-    parseTableText(path, readWholeFile(path), grid, warnings);
+    parseTableText(path, readTextFile(path), grid, warnings);
 }
 
 }  // namespace rivulon

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "analysis/ui/FrmPie.h"
+#include "analysis/ui/FrmReGroup.h"
+#include "analysis/ui/frmGResults.h"
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
 #include "project/ui/FrmStart.h"
@@ -26,9 +29,9 @@ const WindowRow kWindows[] = {
     {WindowKind::Graph, "FrmGraph", &make<FrmGraph>, true, 0},
     {WindowKind::Seepage, "FrmSeepage", &make<FrmSeepage>, true, 0},
     {WindowKind::SimInfo, "frmSimInfo", &make<frmSimInfo>, true, 0},
-    {WindowKind::Results, "frmGResults", nullptr, true, 110},
-    {WindowKind::Regroup, "FrmReGroup", nullptr, true, 0},
-    {WindowKind::Pie, "FrmPie", nullptr, true, 0},
+    {WindowKind::Results, "frmGResults", &make<frmGResults>, true, 110},
+    {WindowKind::Regroup, "FrmReGroup", &make<FrmReGroup>, true, 0},
+    {WindowKind::Pie, "FrmPie", &make<FrmPie>, true, 0},
     {WindowKind::Transport, "FrmT", &make<FrmT>, true, 61},
     {WindowKind::Sdr, "frmSDR", &make<frmSDR>, true, 62},
     {WindowKind::Nutrient, "FrmN", nullptr, true, 0},
@@ -57,11 +60,11 @@ const CommandRow kCommands[] = {
     {"MnuDelay", "Delay Stream Responses to Weather Events", WindowKind::Weather, &FrmW::openDelay},
     {"MnuSDR", "Get Sediment Delivery Ratio", WindowKind::Sdr},
     {"MnuSetNutrMatrix", "Set Monthly Nutrient Data (Data Matrix)", WindowKind::Matrix},
-    {"MnuSummary", "Summary", WindowKind::Results},
-    {"MnuAnnual", "Annual Results", WindowKind::Results},
-    {"MnuMonthly", "Monthly Results", WindowKind::Results},
-    {"MnuUSGS", "Compare to USGS Observations", WindowKind::Results},
-    {"MnuRegroup", "Re-Group Nutrient Sources", WindowKind::Regroup},
+    {"MnuSummary", "Summary", WindowKind::Results, &frmGResults::runSummary},
+    {"MnuAnnual", "Annual Results", WindowKind::Results, &frmGResults::runAnnual},
+    {"MnuMonthly", "Monthly Results", WindowKind::Results, &frmGResults::runMonthly},
+    {"MnuUSGS", "Compare to USGS Observations", WindowKind::Results, &frmGResults::runObserved},
+    {"MnuRegroup", "Re-Group Nutrient Sources", WindowKind::Regroup, &FrmReGroup::openRegroup},
     {"MnuCompScen", "Compare Scenarios", WindowKind::Compare},
     {"MnuSum", "Sum Sub-basin Results", WindowKind::Compare},
     {"MnuSeptic", "Septic System Improvement", WindowKind::Septic},

@@ -121,5 +121,36 @@ TEST(ObservedFlow, ReaderStopsAtTheSimulatedMonthsAndNamesBadFields) {
     EXPECT_THROW(parseObservedText("O.dat", "1,.5", 12), ReadError);
 }
 
+// The monthly thresholds of the guidelines, checked at their edges: NSE and
+// RSR edges belong to the lower and the better rating respectively, PBIAS is
+// rated on its size whatever its sign.
+TEST(ObservedFlow, RatingsFollowTheMonthlyThresholds) {
+    EXPECT_EQ(rateNse(0.76), FitRating::VeryGood);
+    EXPECT_EQ(rateNse(0.75), FitRating::Good);
+    EXPECT_EQ(rateNse(0.65), FitRating::Satisfactory);
+    EXPECT_EQ(rateNse(0.50), FitRating::Unsatisfactory);
+    EXPECT_EQ(rateNse(-3), FitRating::Unsatisfactory);
+    EXPECT_EQ(ratePbias(9.9), FitRating::VeryGood);
+    EXPECT_EQ(ratePbias(-10), FitRating::Good);
+    EXPECT_EQ(ratePbias(14.9), FitRating::Good);
+    EXPECT_EQ(ratePbias(-15), FitRating::Satisfactory);
+    EXPECT_EQ(ratePbias(25), FitRating::Unsatisfactory);
+    EXPECT_EQ(rateRsr(0.5), FitRating::VeryGood);
+    EXPECT_EQ(rateRsr(0.6), FitRating::Good);
+    EXPECT_EQ(rateRsr(0.7), FitRating::Satisfactory);
+    EXPECT_EQ(rateRsr(0.71), FitRating::Unsatisfactory);
+
+    ObservedComparison c;
+    c.nseDefined = c.pbiasDefined = c.rsrDefined = true;
+    c.nse = 0.7;
+    c.pbias = -12;
+    c.rsr = 0.3;
+    EXPECT_EQ(ratingText(c),
+              "Ratings (monthly streamflow, Moriasi et al. 2007): NSE good, PBIAS good, RSR very "
+              "good; KGE has no standard rating");
+    c.nseDefined = c.rsrDefined = false;
+    EXPECT_THAT(ratingText(c), HasSubstr("NSE not rated, PBIAS good, RSR not rated"));
+}
+
 }  // namespace
 }  // namespace rivulon

@@ -270,11 +270,11 @@ TEST(MainWindowServices, CloseAndPrintWithoutAWindow) {
 TEST(MainWindowServices, WindowsNotBuiltYetSaySo) {
     ScriptedDialogs dialogs;
     MDIFrmMain w;
-    for (const char* name : {"MnuMonthly", "MnuCompScen", "MnuRegroup", "MnuRunSubBasins"}) {
+    for (const char* name : {"MnuCompScen", "MnuSum", "MnuSeptic", "MnuRunSubBasins"}) {
         w.action(name)->trigger();
     }
     EXPECT_EQ(dialogs.messages.size(), 4);
-    EXPECT_TRUE(dialogs.messages[0].contains("\"Monthly Results\" is not available yet"));
+    EXPECT_TRUE(dialogs.messages[0].contains("\"Compare Scenarios\" is not available yet"));
 }
 
 TEST(MainWindowEdit, CommandsActOnTheActiveControl) {

@@ -24,8 +24,9 @@ int runObserved(const std::vector<std::string>& args) {
         rivulon::readObservedFile(files[1], 12 * results.header.yearCount, &warnings);
     hydload::reportWarnings(warnings, strict);
     const rivulon::ObservedComparison cmp = rivulon::compareObserved(results, observed);
-    std::printf("%s\n%s\n", cmp.regressionShown ? cmp.regressionText.c_str() : cmp.report.c_str(),
-                cmp.statisticsText.c_str());
+    std::printf("%s\n%s\n%s\n",
+                cmp.regressionShown ? cmp.regressionText.c_str() : cmp.report.c_str(),
+                cmp.statisticsText.c_str(), rivulon::ratingText(cmp).c_str());
     if (grid)
         std::fputs(rivulon::alignedText(cmp.grid).c_str(), stdout);
     return cmp.regressionShown ? 0 : 3;
@@ -45,7 +46,9 @@ const hydload::Registrar reg{{
     "Line 2: Nash-Sutcliffe efficiency, Kling-Gupta efficiency, percent bias\n"
     "PBIAS = 100 * sum(observed - predicted) / sum(observed) (positive when the\n"
     "model under-predicts) and RSR (RMSE over the standard deviation of the\n"
-    "observations), from the full-precision monthly flows of the same months.\n\n"
+    "observations), from the full-precision monthly flows of the same months.\n"
+    "Line 3: the ratings of NSE, PBIAS and RSR by the monthly thresholds of\n"
+    "Moriasi et al. (2007); KGE has no standard rating.\n\n"
     "  --grid   also print the chart grid (headings, predicted, observed)\n"
     "  --strict refuse a results file whose lines do not hold the fields of its\n"
     "           written layout\n\n"

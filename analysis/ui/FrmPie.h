@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "analysis/regroup.h"
+#include "shell/window_host.h"
+#include "shell/window_services.h"
+
+class QLabel;
+class QPushButton;
+
+// A pie per column of a regrouped table, or (for the septic window) a page of
+// text with a "Save Data" button.
+class FrmPie : public QWidget, public rivulon::ui::PieChartView, public rivulon::ui::PieTextPage {
+    Q_OBJECT
+  public:
+    static constexpr int kSlices = 12;  // the eight groups and the four other sources
+
+    explicit FrmPie(rivulon::ui::WindowHost& host);
+
+    // PieChartView: draws the pie of `column` and keeps the table's source
+    // for "Next Graph".
+    void showPies(std::function<rivulon::TextGrid()> table, int column) override;
+    // PieTextPage: the caption, the lines, and what "Save Data" does. The
+    // line after the first empty line is the heading (bold); the lines after
+    // it are the entries (blue). In a line the first tab moves to column 40,
+    // each later one to the next print zone of 14 characters.
+    void showTextPage(const QString& caption, const QStringList& lines,
+                      std::function<void()> saveData) override;
+
+    // Draws the pie of the chart's slices (or the message when there is none).
+    void DrawPie(const rivulon::PieChart& chart);
+    void CmdNextPie_Click();
+    void cmdSaveData_Click();
+
+    // The column shown (2..6) and what is drawn now.
+    int pieColumn() const { return counter_; }
+    const rivulon::PieChart& chart() const { return chart_; }
+    // The message drawn instead of a pie, empty when a pie is drawn.
+    QString message() const;
+    // Where the pie stands (its bounding square), in window pixels.
+    QRectF pieRect() const;
+    // The colour of slice i (1..12).
+    static QColor sliceColor(int item);
+
+    QSize sizeHint() const override;
+
+    QLabel* lblTitle;
+    std::array<QLabel*, kSlices + 1> Text1{};  // [1..12]
+    QPushButton* cmdClose;
+    QPushButton* cmdSaveData;
+    QPushButton* CmdNextPie;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void placeButtons();
+    void placeLabels();
+    void hideLabels();
+
+    rivulon::ui::WindowHost& host_;
+    std::function<rivulon::TextGrid()> table_;
+    rivulon::PieChart chart_;
+    int counter_ = 2;
+    bool textPage_ = false;
+    QStringList lines_;
+    std::function<void()> saveData_;
+};

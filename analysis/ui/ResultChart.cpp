@@ -1,0 +1,397 @@
+#include "analysis/ui/ResultChart.h"
+
+#include <QApplication>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QCursor>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMenu>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/value_format.h"
+#include "common/atomic_file.h"
+#include "common/number_format.h"
+#include "shell/app_folder.h"
+#include "shell/dialogs.h"
+#include "shell/qt_text.h"
+#include "shell/widgets/grid_export.h"
+
+using rivulon::ChartData;
+using rivulon::ChartKind;
+using rivulon::ui::qs;
+
+namespace {
+
+// "Mean Monthly Runoff (cm)" -> "cm"; empty when the title names no unit.
+QString unitOf(const QString& title) {
+    static const QRegularExpression unit(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+    const auto m = unit.match(title);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+QString valueText(float v) {
+    return qs(rivulon::plainNumber(v));
+}
+
+// Tick steps of 1, 2 or 5 times a power of ten, about `ticks` of them.
+double niceStep(double range, int ticks) {
+    const double raw = range / std::max(ticks, 1);
+    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double f : {1.0, 2.0, 5.0, 10.0}) {
+        if (f * mag >= raw)
+            return f * mag;
+    }
+    return 10 * mag;
+}
+
+}  // namespace
+
+ResultChart::ResultChart(QWidget* parent) : QWidget(parent), chart_(new QChart) {
+    setObjectName(QStringLiteral("MSChart1"));
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_->setMargins(QMargins(4, 4, 4, 4));
+    view_ = new QChartView(chart_, this);
+    view_->setObjectName(QStringLiteral("ChartView"));
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    auto* copyData = new QAction(QStringLiteral("&Copy Data"), this);
+    auto* saveCsv = new QAction(QStringLiteral("Save Data as &CSV..."), this);
+    auto* savePng = new QAction(QStringLiteral("Save Chart as &PNG..."), this);
+    auto* savePdf = new QAction(QStringLiteral("Save Chart as P&DF..."), this);
+    connect(copyData, &QAction::triggered, this, &ResultChart::copyData);
+    connect(saveCsv, &QAction::triggered, this, &ResultChart::saveDataCsv);
+    connect(savePng, &QAction::triggered, this, &ResultChart::saveChartPng);
+    connect(savePdf, &QAction::triggered, this, &ResultChart::saveChartPdf);
+    connect(view_, &QWidget::customContextMenuRequested, this, [=, this](const QPoint& pos) {
+        QMenu menu(this);
+        menu.addActions({copyData, saveCsv, savePng, savePdf});
+        menu.exec(view_->mapToGlobal(pos));
+    });
+
+    auto* tools = new QHBoxLayout;
+    tools->setContentsMargins(0, 0, 0, 0);
+    tools->setSpacing(2);
+    const struct {
+        QAction* action;
+        const char* name;
+        const char* caption;
+    } buttons[] = {{copyData, "cmdCopyData", "Copy Data"},
+                   {saveCsv, "cmdSaveDataCsv", "CSV..."},
+                   {savePng, "cmdSavePng", "PNG..."},
+                   {savePdf, "cmdSavePdf", "PDF..."}};
+    tools->addStretch();
+    for (const auto& b : buttons) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setDefaultAction(b.action);
+        button->setText(QString::fromLatin1(b.caption));
+        button->setToolTip(b.action->text().remove(QLatin1Char('&')));
+        button->setAutoRaise(true);
+        tools->addWidget(button);
+    }
+    footnote_ = new QLabel(this);
+    footnote_->setObjectName(QStringLiteral("lblFootnote"));
+    footnote_->setAlignment(Qt::AlignCenter);
+    footnote_->hide();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(tools);
+    layout->addWidget(view_, 1);
+    layout->addWidget(footnote_);
+}
+
+QString ResultChart::title() const {
+    return chart_->title();
+}
+
+QString ResultChart::footnote() const {
+    return footnote_->isHidden() ? QString() : footnote_->text();
+}
+
+void ResultChart::setFootnote(const QString& text) {
+    footnote_->setText(text);
+    footnote_->setVisible(!text.isEmpty());
+}
+
+void ResultChart::plot(const ChartData& chart, const QString& xTitle, const QString& yTitle) {
+    series_ = {chart};
+    rebuild(xTitle, yTitle);
+}
+
+void ResultChart::plotLines(const std::vector<ChartData>& series, const QString& xTitle,
+                            const QString& yTitle) {
+    series_ = series;
+    for (ChartData& s : series_)
+        s.kind = ChartKind::Line2d;
+    rebuild(xTitle, yTitle);
+}
+
+void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
+    xTitle_ = xTitle;
+    // A fresh chart each time: axes taken off a chart are still drawn until
+    // the chart goes.
+    QChart* old = chart_;
+    chart_ = new QChart;
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_->setMargins(QMargins(4, 4, 4, 4));
+    view_->setChart(chart_);
+    delete old;
+    if (series_.empty())
+        return;
+    const ChartData& first = series_.front();
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setPointSize(11);
+    titleFont.setBold(true);
+    chart_->setTitleFont(titleFont);
+    chart_->setTitle(qs(first.title));
+    QFont axisFont(QStringLiteral("Arial"));
+    axisFont.setPointSize(8);
+
+    QString valueTitle = yTitle;
+    if (valueTitle.isEmpty()) {
+        valueTitle = qs(first.seriesLabel).trimmed();
+        const QString unit = unitOf(qs(first.title));
+        if (!unit.isEmpty() && !valueTitle.contains(QLatin1Char('(')))
+            valueTitle += QStringLiteral(" (%1)").arg(unit);
+    }
+    float low = 0, high = 0;
+    std::size_t points = 0;
+    for (const ChartData& s : series_) {
+        points = std::max(points, s.values.size());
+        for (float v : s.values) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    if (high <= low)
+        high = low + 1;
+
+    auto* yAxis = new QValueAxis;
+    yAxis->setTitleText(valueTitle);
+    yAxis->setLabelsFont(axisFont);
+    yAxis->setRange(low, high);
+    yAxis->applyNiceNumbers();
+    yAxis->setLabelFormat(QStringLiteral("%g"));
+
+    if (first.kind == ChartKind::Bar2d) {
+        auto* bars = new QBarSeries;
+        QStringList labels;
+        for (std::size_t j = 0; j < first.values.size(); ++j)
+            labels << (j < first.pointLabels.size() ? qs(first.pointLabels[j]).trimmed()
+                                                    : QString::number(j + 1));
+        for (std::size_t i = 0; i < series_.size(); ++i) {
+            auto* set = new QBarSet(qs(series_[i].seriesLabel).trimmed());
+            for (float v : series_[i].values)
+                set->append(v);
+            bars->append(set);
+        }
+        connect(bars, &QBarSeries::hovered, this, [this, bars](bool on, int index, QBarSet* set) {
+            showHover(static_cast<int>(bars->barSets().indexOf(set)), index, on);
+        });
+        chart_->addSeries(bars);
+        auto* xAxis = new QBarCategoryAxis;
+        xAxis->append(labels);
+        xAxis->setTitleText(xTitle);
+        xAxis->setLabelsFont(axisFont);
+        // Land-use names do not fit side by side under narrow bars.
+        if (labels.size() > 12)
+            xAxis->setLabelsAngle(-90);
+        chart_->addAxis(xAxis, Qt::AlignBottom);
+        chart_->addAxis(yAxis, Qt::AlignLeft);
+        bars->attachAxis(xAxis);
+        bars->attachAxis(yAxis);
+        chart_->legend()->setVisible(series_.size() > 1);
+        return;
+    }
+
+    auto* xAxis = new QValueAxis;
+    xAxis->setTitleText(xTitle);
+    xAxis->setLabelsFont(axisFont);
+    xAxis->setLabelFormat(QStringLiteral("%d"));
+    const double n = static_cast<double>(std::max<std::size_t>(points, 1));
+    xAxis->setRange(1, std::max(2.0, n));
+    const double step = niceStep(std::max(1.0, n - 1), 10);
+    xAxis->setTickType(QValueAxis::TicksDynamic);
+    xAxis->setTickAnchor(0);
+    xAxis->setTickInterval(std::max(1.0, step));
+    chart_->addAxis(xAxis, Qt::AlignBottom);
+    chart_->addAxis(yAxis, Qt::AlignLeft);
+    for (std::size_t i = 0; i < series_.size(); ++i) {
+        auto* line = new QLineSeries;
+        line->setName(qs(series_[i].seriesLabel).trimmed());
+        QList<QPointF> pts;
+        pts.reserve(static_cast<qsizetype>(series_[i].values.size()));
+        for (std::size_t j = 0; j < series_[i].values.size(); ++j)
+            pts.append(QPointF(static_cast<double>(j + 1), series_[i].values[j]));
+        line->replace(pts);
+        // Markers help only while they do not merge into the line.
+        line->setPointsVisible(pts.size() <= 60);
+        const int index = static_cast<int>(i);
+        connect(line, &QLineSeries::hovered, this, [this, index](const QPointF& p, bool on) {
+            showHover(index, static_cast<int>(std::lround(p.x())) - 1, on);
+        });
+        chart_->addSeries(line);
+        line->attachAxis(xAxis);
+        line->attachAxis(yAxis);
+    }
+    chart_->legend()->setVisible(series_.size() > 1);
+}
+
+void ResultChart::showHover(int series, int index, bool on) {
+    if (!on || series < 0 || series >= static_cast<int>(series_.size())) {
+        QToolTip::hideText();
+        return;
+    }
+    const ChartData& s = series_[static_cast<std::size_t>(series)];
+    if (index < 0 || index >= static_cast<int>(s.values.size()))
+        return;
+    const auto j = static_cast<std::size_t>(index);
+    QString label = j < s.pointLabels.size() ? qs(s.pointLabels[j]).trimmed() : QString();
+    if (label.isEmpty())
+        label = QString::number(index + 1);
+    QToolTip::showText(
+        QCursor::pos(),
+        QStringLiteral("%1: %2 %3").arg(label, qs(s.seriesLabel).trimmed(), valueText(s.values[j])),
+        view_);
+}
+
+rivulon::TextGrid ResultChart::dataGrid() const {
+    std::size_t points = 0;
+    for (const ChartData& s : series_)
+        points = std::max(points, s.values.size());
+    rivulon::TextGrid grid(static_cast<int>(points) + 1, static_cast<int>(series_.size()) + 1);
+    grid.set(0, 0, rivulon::ui::ss(xTitle_));
+    for (std::size_t i = 0; i < series_.size(); ++i) {
+        const ChartData& s = series_[i];
+        const int col = static_cast<int>(i) + 1;
+        grid.set(0, col, s.seriesLabel);
+        for (std::size_t j = 0; j < s.values.size(); ++j) {
+            const int row = static_cast<int>(j) + 1;
+            if (i == 0 || grid.at(row, 0).empty())
+                grid.set(row, 0,
+                         j < s.pointLabels.size() ? s.pointLabels[j] : std::to_string(j + 1));
+            grid.set(row, col, rivulon::plainNumber(s.values[j]));
+        }
+    }
+    return grid;
+}
+
+QString ResultChart::dataCsv() const {
+    return qs(rivulon::ui::plainCsvText(dataGrid()));
+}
+
+void ResultChart::copyData() {
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(dataCsv());
+}
+
+QString ResultChart::baseName() const {
+    QString name = title();
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral(" "));
+    name = name.simplified().replace(QLatin1Char(' '), QLatin1Char('_'));
+    return name.isEmpty() ? QStringLiteral("Chart") : name;
+}
+
+QString ResultChart::askPath(const QString& title, const QString& suffix) {
+    return rivulon::ui::dialogs().saveFile(
+        this, title, rivulon::ui::applicationFolder() + QStringLiteral("/Output"),
+        baseName() + QLatin1Char('.') + suffix, suffix);
+}
+
+bool ResultChart::saveDataCsv() {
+    return rivulon::ui::saveGridCsv(this, dataGrid(), baseName() + QStringLiteral(".csv"));
+}
+
+bool ResultChart::saveChartPng() {
+    const QString path = askPath(QStringLiteral("Save Chart as PNG"), QStringLiteral("png"));
+    if (path.isEmpty())
+        return false;
+    if (writePng(path))
+        return true;
+    rivulon::ui::msgBox(this, QStringLiteral("The chart could not be saved as %1.").arg(path));
+    return false;
+}
+
+bool ResultChart::saveChartPdf() {
+    const QString path = askPath(QStringLiteral("Save Chart as PDF"), QStringLiteral("pdf"));
+    if (path.isEmpty())
+        return false;
+    if (writePdf(path))
+        return true;
+    rivulon::ui::msgBox(this, QStringLiteral("The chart could not be saved as %1.").arg(path));
+    return false;
+}
+
+bool ResultChart::writePng(const QString& path) const {
+    // Drawn at twice the screen size so that it stays sharp in a report.
+    const QSize size = view_->size().expandedTo(QSize(480, 320)) * 2;
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        view_->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    }
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG"))
+            return false;
+    }
+    try {
+        rivulon::writeFileAtomically(
+            rivulon::ui::ss(path),
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool ResultChart::writePdf(const QString& path) const {
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
+        pdf.setTitle(title());
+        pdf.setPageOrientation(QPageLayout::Landscape);
+        QPainter painter;
+        if (!painter.begin(&pdf))
+            return false;
+        const QRect page = painter.viewport();
+        // Keep the chart's shape; fill the page's width or height.
+        QSizeF shape = QSizeF(view_->size()).expandedTo(QSizeF(480, 320));
+        shape.scale(QSizeF(page.size()), Qt::KeepAspectRatio);
+        view_->render(&painter, QRectF(QPointF(0, 0), shape));
+        painter.end();
+    }
+    try {
+        rivulon::writeFileAtomically(
+            rivulon::ui::ss(path),
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <vector>
+
+#include "analysis/chart_data.h"
+#include "analysis/text_grid.h"
+
+class QChart;
+class QChartView;
+class QLabel;
+class QToolButton;
+
+// The chart of the results window (`MSChart1`): a bar chart or line charts of
+// one or more series over the same points, with axis titles, a hover that
+// names a point and its value, and a row of buttons (also a context menu) to
+// copy or save the plotted numbers as CSV and the chart as PNG or PDF.
+class ResultChart : public QWidget {
+    Q_OBJECT
+  public:
+    explicit ResultChart(QWidget* parent = nullptr);
+
+    // One series drawn as its kind says. `xTitle` names the points; the value
+    // axis is titled `yTitle`, or the series label with the title's unit.
+    void plot(const rivulon::ChartData& chart, const QString& xTitle, const QString& yTitle = {});
+    // Line series over the same points; the chart takes the first one's title.
+    void plotLines(const std::vector<rivulon::ChartData>& series, const QString& xTitle,
+                   const QString& yTitle);
+    void setFootnote(const QString& text);
+
+    QString title() const;
+    QString footnote() const;
+    QChart* chart() const { return chart_; }
+    QChartView* view() const { return view_; }
+    const std::vector<rivulon::ChartData>& series() const { return series_; }
+
+    // The plotted numbers: row 0 the point heading and the series labels,
+    // then one row per point with its label and full-precision values.
+    rivulon::TextGrid dataGrid() const;
+    QString dataCsv() const;
+
+    void copyData();
+    bool saveDataCsv();
+    bool saveChartPng();
+    bool saveChartPdf();
+    // Without asking: false when the file cannot be written.
+    bool writePng(const QString& path) const;
+    bool writePdf(const QString& path) const;
+
+  private:
+    void rebuild(const QString& xTitle, const QString& yTitle);
+    void showHover(int series, int index, bool on);
+    QString askPath(const QString& title, const QString& suffix);
+    QString baseName() const;
+
+    QChart* chart_;
+    QChartView* view_;
+    QLabel* footnote_;
+    std::vector<rivulon::ChartData> series_;
+    QString xTitle_;
+};

@@ -1,0 +1,483 @@
+#include "analysis/ui/frmGResults.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+
+#include "analysis/grid_copy.h"
+#include "analysis/observed_flow.h"
+#include "analysis/result_tables.h"
+#include "analysis/ui/ResultChart.h"
+#include "analysis/value_format.h"
+#include "common/paths.h"
+#include "shell/app_folder.h"
+#include "shell/dialogs.h"
+#include "shell/qt_text.h"
+#include "shell/session.h"
+#include "shell/twips.h"
+#include "shell/widgets/FlexGrid.h"
+#include "shell/widgets/grid_export.h"
+
+using rivulon::ui::FlexGrid;
+using rivulon::ui::msgBox;
+using rivulon::ui::qs;
+using rivulon::ui::ss;
+
+namespace {
+
+const QString kCollapseHint = QStringLiteral(
+    "Double click a row heading to collapse the table; single click a row heading to recover "
+    "the table.");
+
+frmGResults* openResults(rivulon::ui::WindowHost& host) {
+    auto* w = dynamic_cast<frmGResults*>(host.openWindow(rivulon::ui::WindowKind::Results));
+    if (w)
+        host.showChild(w);
+    return w;
+}
+
+QString shownPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+}  // namespace
+
+void frmGResults::runSummary(rivulon::ui::WindowHost& host) {
+    if (frmGResults* w = openResults(host))
+        w->GraphSummary();
+}
+
+void frmGResults::runAnnual(rivulon::ui::WindowHost& host) {
+    if (frmGResults* w = openResults(host))
+        w->GraphAnnual();
+}
+
+void frmGResults::runMonthly(rivulon::ui::WindowHost& host) {
+    if (frmGResults* w = openResults(host))
+        w->GraphMonthly(1, w->GridOut);
+}
+
+void frmGResults::runObserved(rivulon::ui::WindowHost& host) {
+    if (frmGResults* w = openResults(host))
+        w->CompareObserved();
+}
+
+frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
+    setObjectName(QStringLiteral("frmGResults"));
+    setWindowTitle(QStringLiteral("Summary Graphs"));
+    resize(sizeHint());
+    organicCarbon_ = host.session().state.options.organicCarbonMode;
+
+    auto makeButton = [this](const char* caption, const char* name) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), this);
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+
+    TabResult = new QTabWidget(this);
+    TabResult->setObjectName(QStringLiteral("TabResult"));
+
+    // Page 0: the chart, its data grid and the cycle buttons.
+    auto* graphPage = new QWidget;
+    MSChart1 = new ResultChart(graphPage);
+    GGrid = new FlexGrid(graphPage);
+    GGrid->setObjectName(QStringLiteral("GGrid"));
+    GGrid->setRows(2);
+    GGrid->setCols(2);
+    fitGGridHeight();
+    cmdNextS = makeButton("Next Graph", "cmdNextS");
+    cmdNextY = makeButton("Next Graph", "cmdNextY");
+    cmdNextM = makeButton("Next Graph", "cmdNextM");
+    cmdClose = makeButton("Close", "cmdClose");
+    auto* cycleButtons = new QHBoxLayout;
+    cycleButtons->addStretch(1);
+    cycleButtons->addWidget(cmdNextS);
+    cycleButtons->addWidget(cmdNextY);
+    cycleButtons->addWidget(cmdNextM);
+    cycleButtons->addStretch(1);
+    cycleButtons->addWidget(cmdClose);
+    cycleButtons->addStretch(1);
+    auto* graphLayout = new QVBoxLayout(graphPage);
+    graphLayout->setContentsMargins(6, 4, 6, 4);
+    graphLayout->addWidget(MSChart1, 1);
+    graphLayout->addWidget(GGrid);
+    graphLayout->addLayout(cycleButtons);
+    TabResult->addTab(graphPage, QStringLiteral("Graph"));
+
+    // Page 1: the table and its commands.
+    auto* tablePage = new QWidget;
+    GridOut = new FlexGrid(tablePage);
+    GridOut->setObjectName(QStringLiteral("GridOut"));
+    ChkOC = new QCheckBox(QStringLiteral("Check here if using organic carbon data."), tablePage);
+    ChkOC->setObjectName(QStringLiteral("ChkOC"));
+    ChkOC->setChecked(organicCarbon_);
+    Frame = new QFrame(tablePage);
+    Frame->setObjectName(QStringLiteral("Frame"));
+    CmdCloseTable = makeButton("Close", "CmdCloseTable");
+    CmdSaveTable = makeButton("Save the data table", "CmdSaveTable");
+    CmdPrintGrid = makeButton("Print the data above", "CmdPrintGrid");
+    CmdSaveCsv = makeButton("Save as CSV", "CmdSaveCsv");
+    CmdSaveCsv->setToolTip(
+        QStringLiteral("Save the table as comma-separated values for a spreadsheet"));
+    auto* frameLayout = new QHBoxLayout(Frame);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    for (QPushButton* b : {CmdCloseTable, CmdSaveTable, CmdSaveCsv, CmdPrintGrid})
+        frameLayout->addWidget(b);
+    auto* frameRow = new QHBoxLayout;
+    frameRow->addStretch(1);
+    frameRow->addWidget(Frame);
+    frameRow->addStretch(1);
+    auto* tableLayout = new QVBoxLayout(tablePage);
+    tableLayout->setContentsMargins(4, 4, 4, 4);
+    tableLayout->addWidget(GridOut, 1);
+    tableLayout->addWidget(ChkOC);
+    tableLayout->addLayout(frameRow);
+    TabResult->addTab(tablePage, QStringLiteral("Table and Print"));
+
+    // Below the tabs: the regression and the goodness of fit of the
+    // observed-flow comparison.
+    TxtReg = new QLabel(this);
+    TxtReg->setObjectName(QStringLiteral("TxtReg"));
+    TxtReg->setFrameShape(QFrame::StyledPanel);
+    TxtReg->setWordWrap(true);
+    TxtReg->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblStats = new QLabel(this);
+    lblStats->setObjectName(QStringLiteral("lblStats"));
+    lblStats->setWordWrap(true);
+    lblStats->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    TxtReg->hide();
+    lblStats->hide();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->addWidget(TabResult, 1);
+    layout->addWidget(TxtReg);
+    layout->addWidget(lblStats);
+
+    connect(cmdNextS, &QPushButton::clicked, this, &frmGResults::cmdNextS_Click);
+    connect(cmdNextY, &QPushButton::clicked, this, &frmGResults::cmdNextY_Click);
+    connect(cmdNextM, &QPushButton::clicked, this, &frmGResults::cmdNextM_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(CmdCloseTable, &QPushButton::clicked, this, &QWidget::close);
+    connect(ChkOC, &QCheckBox::clicked, this, &frmGResults::ChkOC_Click);
+    connect(CmdSaveTable, &QPushButton::clicked, this, &frmGResults::CmdSaveTable_Click);
+    connect(CmdPrintGrid, &QPushButton::clicked, this, &frmGResults::CmdPrintGrid_Click);
+    connect(CmdSaveCsv, &QPushButton::clicked, this, &frmGResults::CmdSaveCsv_Click);
+    connect(GridOut, &FlexGrid::doubleClicked, this, &frmGResults::GridOut_DblClick);
+    connect(GridOut, &FlexGrid::Click, this, &frmGResults::GridOut_Click);
+    connect(TabResult, &QTabWidget::currentChanged, this, &frmGResults::pageChanged);
+    showButtons(Kind::None);
+    pageChanged(TabResult->currentIndex());
+}
+
+// A third larger than the 8088 x 6504 twips of old: source names under the
+// bars and the comparison's statistics need the room.
+QSize frmGResults::sizeHint() const {
+    return rivulon::ui::twipsSize(8088 * 1.3, 6504 * 1.3);
+}
+
+QString frmGResults::nutrientWord() const {
+    return qs(rivulon::nutrientWord(organicCarbon_));
+}
+
+QString frmGResults::SelectFile(const QString& pattern, const QString& title) {
+    // Results are usually in the application's output folder; a user already
+    // working in an output folder stays there.
+    QString folder = QDir::currentPath();
+    if (!folder.right(6).toLower().endsWith(QStringLiteral("output")))
+        folder = rivulon::ui::applicationFolder() + QStringLiteral("/Output");
+    return rivulon::ui::dialogs().openFile(
+        this, title, folder,
+        QStringLiteral("Data file (%1);;Data file (*.dat);;All files (*)").arg(pattern));
+}
+
+bool frmGResults::readFile(const QString& path, bool summary, rivulon::ResultSet& out) {
+    try {
+        out = summary ? rivulon::readSummaryFile(ss(path)) : rivulon::readResultsFile(ss(path));
+        return true;
+    } catch (const std::exception& e) {
+        // The table on screen stays as it was.
+        msgBox(this, QStringLiteral("The file %1 could not be read:\n%2")
+                         .arg(shownPath(path), qs(e.what())));
+        return false;
+    }
+}
+
+void frmGResults::showTable(const rivulon::TextGrid& cells, FlexGrid* grid) {
+    const bool wasRedraw = grid->redraw();
+    grid->setRedraw(false);
+    // Down to the heading row first, so that rows collapsed in the last
+    // table come back at their normal height.
+    grid->setRows(grid->fixedRows());
+    grid->setCells(cells);
+    // 1000 twips a column, or wider where a heading or name would be cut;
+    // the first block shows every kind of row the others repeat.
+    const QFontMetrics metrics(grid->font());
+    const int sampleRows = std::min(cells.rows(), 80);
+    for (int c = 0; c < grid->cols(); ++c) {
+        int widest = 0;
+        for (int r = 0; r < sampleRows; ++r)
+            widest = std::max(widest, metrics.horizontalAdvance(qs(cells.at(r, c))));
+        const int twips = static_cast<int>((widest + 10) * rivulon::ui::kTwipsPerPixel);
+        grid->setColWidth(c, std::clamp(twips, 1000, c == 0 ? 2400 : 1800));
+    }
+    grid->setToolTip(grid->textMatrix(0, 0));
+    grid->setRedraw(wasRedraw);
+}
+
+void frmGResults::setGGrid(const rivulon::TextGrid& cells, int firstWidth) {
+    const bool wasRedraw = GGrid->redraw();
+    GGrid->setRedraw(false);
+    GGrid->setCells(cells);
+    ggridFirstWidth_ = firstWidth;
+    for (int c = 0; c < GGrid->cols(); ++c)
+        GGrid->setColWidth(c, firstWidth <= 0 ? -1 : c == 0 ? firstWidth : 800);
+    GGrid->setRedraw(wasRedraw);
+    fitGGridHeight();
+}
+
+// The chart data grid is as tall as its rows and scroll bar, so the chart
+// keeps the rest of the page.
+void frmGResults::fitGGridHeight() {
+    int height = 2 * GGrid->frameWidth() + GGrid->horizontalScrollBar()->sizeHint().height() + 1;
+    for (int r = 0; r < GGrid->rows(); ++r)
+        height += rivulon::ui::twipsToPixels(GGrid->rowHeight(r));
+    GGrid->setFixedHeight(height);
+}
+
+QString frmGResults::xTitle(int selection) const {
+    switch (kind_) {
+        case Kind::Summary:
+            return selection >= 11 ? QStringLiteral("Source") : QStringLiteral("Month");
+        case Kind::Annual:
+            return QStringLiteral("Year");
+        case Kind::Monthly:
+            return QStringLiteral("Month of the run");
+        default:
+            return {};
+    }
+}
+
+void frmGResults::drawChart(int selection) {
+    if (selection < 0 || selection >= static_cast<int>(charts_.size()))
+        return;
+    const rivulon::ChartData& chart = charts_[static_cast<std::size_t>(selection)];
+    MSChart1->setFootnote({});
+    MSChart1->plot(chart, xTitle(selection));
+    setGGrid(rivulon::chartGrid(chart), kind_ == Kind::Summary  ? 0
+                                        : kind_ == Kind::Annual ? 1600
+                                                                : 1200);
+}
+
+void frmGResults::showButtons(Kind kind) {
+    cmdNextS->setVisible(kind == Kind::Summary);
+    cmdNextY->setVisible(kind == Kind::Annual);
+    cmdNextM->setVisible(kind == Kind::Monthly);
+    TxtReg->hide();
+    lblStats->hide();
+    TabResult->setTabEnabled(1, kind != Kind::Scenario && kind != Kind::Observed);
+}
+
+void frmGResults::pageChanged(int page) {
+    TabResult->setToolTip(page == 1 ? kCollapseHint : QString());
+    Frame->setVisible(page == 1);
+}
+
+bool frmGResults::GraphSummary(const QString& file) {
+    const QString path = file.isEmpty() ? SelectFile(QStringLiteral("Summary*.dat"), {}) : file;
+    if (path.isEmpty())
+        return false;
+    rivulon::ResultSet set;
+    if (!readFile(path, true, set))
+        return false;
+    results_ = std::move(set);
+    const rivulon::SummaryTable table = rivulon::buildSummaryTable(results_, organicCarbon_);
+    showTable(table.grid, GridOut);
+    setWindowTitle(QStringLiteral("Summary Data and Graph: ") + shownPath(path));
+    kind_ = Kind::Summary;
+    charts_.assign(table.charts.begin(), table.charts.end());
+    showButtons(kind_);
+    drawChart(0);
+    return true;
+}
+
+bool frmGResults::GraphAnnual(const QString& file) {
+    const QString path = file.isEmpty() ? SelectFile(QStringLiteral("Result*.dat"), {}) : file;
+    if (path.isEmpty())
+        return false;
+    rivulon::ResultSet set;
+    if (!readFile(path, false, set))
+        return false;
+    results_ = std::move(set);
+    const rivulon::AnnualTable table = rivulon::buildAnnualTable(results_, organicCarbon_);
+    showTable(table.grid, GridOut);
+    setWindowTitle(QStringLiteral("Annual Data and Graph: ") + shownPath(path));
+    kind_ = Kind::Annual;
+    charts_.assign(table.charts.begin(), table.charts.end());
+    showButtons(kind_);
+    drawChart(0);
+    return true;
+}
+
+bool frmGResults::GraphMonthly(int mode, FlexGrid* grid, const QString& file) {
+    QString path = file;
+    if (mode != 2 && mode != 3 && path.isEmpty())
+        path =
+            SelectFile(QStringLiteral("Result*.dat"), QStringLiteral("Select your results file!"));
+    if (path.isEmpty())
+        return false;
+    rivulon::ResultSet set;
+    if (!readFile(path, false, set))
+        return false;
+    results_ = std::move(set);
+    const rivulon::MonthlyTable table = rivulon::buildMonthlyTable(results_, mode, organicCarbon_);
+    showTable(table.grid, grid ? grid : GridOut);
+    setWindowTitle(QStringLiteral("Monthly Data and Graph ") + shownPath(path));
+    if (mode == 2)
+        return true;
+    kind_ = Kind::Monthly;
+    charts_.assign(table.charts.begin(), table.charts.end());
+    showButtons(kind_);
+    drawChart(0);
+    return true;
+}
+
+bool frmGResults::CompareObserved() {
+    setWindowTitle(QStringLiteral("Steamflow Prediction vs. Observation"));
+    if (!GraphMonthly(0, GridOut))
+        return false;
+    kind_ = Kind::Observed;
+    showButtons(kind_);
+    TabResult->setCurrentIndex(0);
+
+    const std::string& named = host_.session().settings.observedFlowPath;
+    if (!rivulon::pathPresent(named)) {
+        msgBox(this, QStringLiteral("The project names no observed-flow file, so the monthly "
+                                    "streamflow cannot be compared with observations."));
+        return false;
+    }
+    std::vector<rivulon::ObservedMonth> observed;
+    try {
+        observed = rivulon::readObservedFile(named, 12 * results_.header.yearCount);
+    } catch (const std::exception& e) {
+        msgBox(this, QStringLiteral("The observed-flow file %1 could not be read:\n%2")
+                         .arg(shownPath(qs(named)), qs(e.what())));
+        return false;
+    }
+    const rivulon::ObservedComparison cmp = rivulon::compareObserved(results_, observed);
+    setGGrid(cmp.grid, 1200);
+    MSChart1->plotLines({cmp.predicted, cmp.observed}, QStringLiteral("Month of the run"),
+                        QStringLiteral("Streamflow (cm)"));
+    // Too few months or a constant series: the reason stands where the
+    // regression would.
+    TxtReg->setText(qs(cmp.regressionShown ? cmp.regressionText : cmp.report));
+    TxtReg->show();
+    if (cmp.pairedMonths > 0) {
+        lblStats->setText(qs(cmp.statisticsText) + QLatin1Char('\n') +
+                          qs(rivulon::ratingText(cmp)));
+        lblStats->show();
+    }
+    return cmp.regressionShown;
+}
+
+bool frmGResults::showResultFile(const QString& path, rivulon::ui::ResultTable table, int mode) {
+    switch (table) {
+        case rivulon::ui::ResultTable::Summary:
+            return GraphSummary(path);
+        case rivulon::ui::ResultTable::Annual:
+            return GraphAnnual(path);
+        case rivulon::ui::ResultTable::Monthly:
+            break;
+    }
+    return GraphMonthly(mode, GridOut, path);
+}
+
+void frmGResults::plotScenarios(const QString& title, const QString& footnote,
+                                const std::vector<std::pair<QString, double>>& values) {
+    setWindowTitle(QStringLiteral("Scenario Plot"));
+    kind_ = Kind::Scenario;
+    charts_.clear();
+    showButtons(kind_);
+    TabResult->setCurrentIndex(0);
+    rivulon::ChartData chart;
+    chart.title = ss(title);
+    chart.kind = rivulon::ChartKind::Bar2d;
+    for (const auto& [name, value] : values) {
+        chart.values.push_back(static_cast<float>(value));
+        chart.pointLabels.push_back(ss(name));
+        chart.gridHeadings.push_back(ss(name));
+    }
+    const QString valueTitle = title.section(QLatin1Char(':'), 0, 0).trimmed();
+    MSChart1->plot(chart, QStringLiteral("Scenario"), valueTitle);
+    MSChart1->setFootnote(footnote);
+    rivulon::TextGrid grid = rivulon::chartGrid(chart);
+    for (std::size_t k = 0; k < values.size(); ++k)
+        grid.set(1, static_cast<int>(k) + 1, rivulon::plainNumber(chart.values[k]));
+    setGGrid(grid, 0);
+    // File names are longer than numbers.
+    for (int c = 0; c < GGrid->cols(); ++c)
+        GGrid->setColWidth(c, GGrid->colWidth(c) * 3 / 2);
+}
+
+void frmGResults::cmdNextS_Click() {
+    drawChart(summaryCycle_.next());
+}
+
+void frmGResults::cmdNextY_Click() {
+    drawChart(annualCycle_.next());
+}
+
+void frmGResults::cmdNextM_Click() {
+    drawChart(monthlyCycle_.next());
+}
+
+void frmGResults::ChkOC_Click() {
+    // Takes effect when the next table is built.
+    organicCarbon_ = ChkOC->isChecked();
+}
+
+void frmGResults::CmdSaveTable_Click() {
+    rivulon::ui::SaveGrid(*GridOut, QStringLiteral("Tab*.csv"));
+}
+
+void frmGResults::CmdPrintGrid_Click() {
+    rivulon::ui::CmdPrintGrid(this, GridOut->cells(), windowTitle());
+}
+
+void frmGResults::CmdSaveCsv_Click() {
+    rivulon::ui::saveGridCsv(this, GridOut->cells(), QStringLiteral("Table.csv"));
+}
+
+void frmGResults::GridOut_DblClick() {
+    if (GridOut->col() != 1)
+        return;
+    const std::vector<bool> hidden = rivulon::collapsedRows(GridOut->cells(), GridOut->row());
+    const bool wasRedraw = GridOut->redraw();
+    GridOut->setRedraw(false);
+    for (int r = 0; r < GridOut->rows() && r < static_cast<int>(hidden.size()); ++r) {
+        if (hidden[static_cast<std::size_t>(r)])
+            GridOut->setRowHeight(r, 0);
+    }
+    GridOut->setRedraw(wasRedraw);
+}
+
+void frmGResults::GridOut_Click() {
+    if (GridOut->col() != 1)
+        return;
+    const bool wasRedraw = GridOut->redraw();
+    GridOut->setRedraw(false);
+    for (int r = 2; r < GridOut->rows(); ++r) {
+        if (GridOut->rowHeight(r) == 0)
+            GridOut->setRowHeight(r, 200);
+    }
+    GridOut->setRedraw(wasRedraw);
+}
