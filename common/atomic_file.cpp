@@ -161,6 +161,11 @@ std::string folderBusyMessage(const std::string& folder) {
            "; wait until it has finished, or choose another output folder.";
 }
 
+std::string waitingForFolderMessage(const std::string& folder) {
+    return "another Rivulon program is writing result files into " + folder +
+           "; waiting until it has finished";
+}
+
 OutputFolderLock::OutputFolderLock(const std::string& folder, Mode mode,
                                    const std::function<void()>& onWait) {
     const std::string dir = folder.empty() ? std::string(".") : folder;
@@ -240,6 +245,17 @@ void refuseInputsAsOutputs(const std::vector<std::string>& outputs,
             }
         }
     }
+}
+
+std::unique_ptr<OutputFolderLock> claimOutputFolder(const std::string& folder,
+                                                    const std::vector<std::string>& outputs,
+                                                    const std::vector<std::string>& inputs,
+                                                    OutputFolderLock::Mode mode,
+                                                    const std::function<void()>& onWait) {
+    refuseInputsAsOutputs(outputs, inputs);
+    auto lock = std::make_unique<OutputFolderLock>(folder, mode, onWait);
+    removeStaleTemporaries(folder);
+    return lock;
 }
 
 // --- result file sets ----------------------------------------------------------

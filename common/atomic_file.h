@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,10 +25,13 @@ std::string readWholeFile(const std::string& path);
 // window's save, the batch window -- goes through the same steps so that a pair
 // of result files is never mixed or lost:
 //
-//   1. OutputFolderLock lock(folder, wait);   // one writer per folder at a time
-//      removeStaleTemporaries(folder);         // left by a killed process
-//   2. refuseInputsAsOutputs(outputs, inputs); // before anything is run or written
+//   1. auto claim = claimOutputFolder(folder, outputs, inputs, mode);
+//      before anything is run: refuses outputs that are inputs, takes the
+//      folder's lock (one writer per folder at a time) and removes the
+//      temporaries of killed processes;
+//   2. run;
 //   3. ResultFileSet set; set.add(path, bytes) for each file; set.commit();
+//      while the claim is held.
 //
 // commit() writes every file to a temporary next to its target, flushes them
 // together, and only when all are complete renames them into place and flushes
@@ -58,8 +62,10 @@ class OutputFolderLock {
     int fd_ = -1;
 };
 
-// The text of the refusal, naming the folder.
+// The text of the refusal, and of the note shown before waiting, naming the
+// folder.
 std::string folderBusyMessage(const std::string& folder);
+std::string waitingForFolderMessage(const std::string& folder);
 
 // Removes the temporaries of processes that no longer exist from a folder
 // (names ".rivulon-tmp-<pid>-..."), and returns how many it removed. Call it
@@ -77,6 +83,14 @@ class FolderBusyError : public FileError {
   public:
     using FileError::FileError;
 };
+
+// Steps 1 of the above in one call; hold the returned lock until the result
+// files are committed. Throws FileError (FolderBusyError when refused).
+std::unique_ptr<OutputFolderLock> claimOutputFolder(const std::string& folder,
+                                                    const std::vector<std::string>& outputs,
+                                                    const std::vector<std::string>& inputs,
+                                                    OutputFolderLock::Mode mode,
+                                                    const std::function<void()>& onWait = {});
 
 // A group of result files replaced together (see above).
 class ResultFileSet {

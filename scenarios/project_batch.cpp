@@ -1,5 +1,7 @@
 #include "scenarios/project_batch.h"
 
+#include <algorithm>
+
 #include "common/paths.h"
 #include "common/read_error.h"
 #include "engine/result_files.h"
@@ -51,15 +53,33 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request) {
         applyControlRow(row, state.options);
         state.watershedName = row.watershedName;
 
-        const RunOutcome outcome = runProject(settings, state, request);
+        RunRequest rowRequest = request;
+        rowRequest.keepSeepLog = true;  // written with the row's result files
+        RunOutcome outcome = runProject(settings, state, rowRequest);
         if (!outcome.ran) {
             throw RunError("Row " + std::to_string(rowNumber) + " names no weather file.");
         }
         RowOutput out;
         out.results = resultsFileText(state);
         out.summary = summaryFileText(state);
+        out.seepLog = std::move(outcome.seepLog);
         return out;
     };
+}
+
+std::vector<std::string> batchInputPaths(const BatchProject& project, const ControlFile& file,
+                                         const std::string& controlPath) {
+    std::vector<std::string> paths = runInputPaths(project.settings);
+    paths.push_back(controlPath);
+    for (const ControlRow& row : file.rows) {
+        const RowInputPaths p = rowInputPaths(row, project.settings.inputFolder);
+        paths.push_back(p.transport);
+        paths.push_back(p.nutrient);
+        paths.push_back(p.weather);
+    }
+    std::sort(paths.begin(), paths.end());
+    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+    return paths;
 }
 
 }  // namespace rivulon

@@ -29,4 +29,10 @@ BatchProject loadBatchProject(const std::string& projectPath, const std::string&
 // on a model state of its own, so rows can run in parallel.
 RowRunner projectRowRunner(const BatchProject& project, RunRequest request);
 
+// Every file a batch reads: the project's, the control file and the input
+// files of every row. For the output claim, so that no result file of the
+// batch replaces one of them.
+std::vector<std::string> batchInputPaths(const BatchProject& project, const ControlFile& file,
+                                         const std::string& controlPath);
+
 }  // namespace rivulon
