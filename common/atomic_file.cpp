@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <exception>
 #include <set>
+#include <thread>
 
 #include "common/paths.h"
 
@@ -88,6 +90,30 @@ void flushFolder(const std::string& folder) {
         return;  // the renames are done; a folder we cannot open cannot be flushed
     ::fsync(fd);
     ::close(fd);
+}
+
+// Runs the tasks at the same time, on a few threads besides this one, so that
+// their waits for the disk overlap.
+void runTogether(std::vector<std::function<void()>>& tasks) {
+    if (tasks.size() <= 1) {
+        for (auto& t : tasks)
+            t();
+        return;
+    }
+    constexpr std::size_t kMaxThreads = 8;
+    const std::size_t threads = std::min(tasks.size(), kMaxThreads);
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < tasks.size(); i = next++)
+            tasks[i]();
+    };
+    std::vector<std::thread> helpers;
+    helpers.reserve(threads - 1);
+    for (std::size_t i = 1; i < threads; ++i)
+        helpers.emplace_back(work);
+    work();
+    for (auto& h : helpers)
+        h.join();
 }
 
 bool processExists(long pid) {
@@ -324,23 +350,6 @@ void ResultFileSet::stage() {
     bytes_.shrink_to_fit();
 }
 
-void ResultFileSet::flushData() {
-    for (std::size_t i = 0; i < staged_.size(); ++i) {
-        Staged& s = staged_[i];
-        // The first flush commits the file system's journal for every file
-        // written before it, so the later ones seldom wait.
-        const bool ok = ::fdatasync(s.fd) == 0;
-        const int err = errno;
-        const bool closed = ::close(s.fd) == 0;
-        s.fd = -1;
-        if (!ok || !closed) {
-            const std::string msg = systemError("Cannot write", paths_[i], ok ? errno : err);
-            discard();
-            throw FileError(msg);
-        }
-    }
-}
-
 void ResultFileSet::renameAll() {
     for (std::size_t i = 0; i < staged_.size(); ++i) {
         if (std::rename(staged_[i].tmp.c_str(), paths_[i].c_str()) != 0) {
@@ -364,6 +373,8 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
     std::exception_ptr failure;
     std::size_t good = sets.size();
     auto failAt = [&](std::size_t i) {
+        if (i >= good)
+            return;
         failure = std::current_exception();
         good = i;
         for (std::size_t j = i; j < sets.size(); ++j)
@@ -376,18 +387,56 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
             failAt(i);
         }
     }
-    // Every write-back was started when staged: one wait for all of them.
+
+    // Every write-back was started when staged; the waits for the data (each
+    // ends with a flush of the disk's cache) are issued together, so they
+    // overlap instead of following one another.
+    struct Flush {
+        std::size_t set, file;
+        int err = 0;
+    };
+    std::vector<Flush> flushes;
     for (std::size_t i = 0; i < good; ++i) {
-        try {
-            sets[i]->flushData();
-        } catch (...) {
-            failAt(i);
+        for (std::size_t f = 0; f < sets[i]->staged_.size(); ++f)
+            flushes.push_back({i, f});
+    }
+    std::vector<std::function<void()>> tasks;
+    for (Flush& f : flushes) {
+        const int fd = sets[f.set]->staged_[f.file].fd;
+        tasks.emplace_back([fd, &f] {
+            if (::fdatasync(fd) != 0)
+                f.err = errno;
+        });
+    }
+    runTogether(tasks);
+    for (Flush& f : flushes) {
+        Staged& s = sets[f.set]->staged_[f.file];
+        if (::close(s.fd) != 0 && f.err == 0)
+            f.err = errno;
+        s.fd = -1;
+    }
+    for (const Flush& f : flushes) {
+        if (f.err != 0 && f.set < good) {
+            try {
+                throw FileError(systemError("Cannot write", sets[f.set]->paths_[f.file], f.err));
+            } catch (...) {
+                failAt(f.set);
+            }
         }
     }
+
+    // The files being replaced are held open across the renames: freeing a
+    // file's blocks can wait for the disk (a discard), and that wait is better
+    // taken after the renames, all files together, with the folder's flush.
+    std::vector<int> held;
     std::set<std::string> folders;
     for (std::size_t i = 0; i < good; ++i) {
-        for (const auto& p : sets[i]->paths_)
+        for (const auto& p : sets[i]->paths_) {
             folders.insert(dirOfPath(p));
+            const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0)
+                held.push_back(fd);
+        }
         try {
             sets[i]->renameAll();
         } catch (...) {
@@ -397,8 +446,12 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
         if (committed != nullptr)
             *committed = i + 1;
     }
+    tasks.clear();
     for (const auto& f : folders)
-        flushFolder(f);
+        tasks.emplace_back([&f] { flushFolder(f); });
+    for (int fd : held)
+        tasks.emplace_back([fd] { ::close(fd); });
+    runTogether(tasks);
     if (failure)
         std::rethrow_exception(failure);
 }

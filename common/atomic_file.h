@@ -127,7 +127,6 @@ class ResultFileSet {
         std::string tmp;
         int fd = -1;
     };
-    void flushData();
     void renameAll();
     std::vector<std::string> paths_, bytes_;
     std::vector<Staged> staged_;
