@@ -92,8 +92,9 @@ void prepareWatershed(ModelState& state) {
 }
 
 void updateUrbanBuildup(ModelState& state) {
-    const float keep = std::exp(-kBuildupDecay);
-    const float add = (1 - keep) / kBuildupDecay;
+    // The same two factors every day: computed once.
+    static const float keep = std::exp(-kBuildupDecay);
+    static const float add = (1 - keep) / kBuildupDecay;
     std::vector<float>& buildup = state.daily.urbanBuildup;
     for (int k = state.watershed.ruralCount + 1; k <= state.watershed.landUseCount; ++k) {
         buildup[k] = buildup[k] * keep + add;
