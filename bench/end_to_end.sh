@@ -128,7 +128,8 @@ echo "  62 rows x 30 years (RunSubbasins62.dat), --jobs 2: $(fmt_s "$t62")"
 big=$work/project100
 mkdir -p "$big"
 cp "$work"/Transprt.dat "$work"/Nutrient.dat "$work"/Weather.dat "$big"/
-sed 's/^WeatherDelayFile, .*/WeatherDelayFile, "Not Found"/' examples/Millbrook/Millbrook.prj \
+sed 's/^WeatherDelayFile, .*/WeatherDelayFile, "Not Found"/; s/^USGSFlowFile, .*/USGSFlowFile, "Not Found"/' \
+    examples/Millbrook/Millbrook.prj \
     >"$big/Bench.prj"
 {
     echo 200
