@@ -33,12 +33,30 @@ WriteFault& writeFault() {
     return fault;
 }
 
-// ".rivulon-tmp-<pid>-<n>-<name>" next to the target; the number keeps two
-// temporaries of one process for one target apart (two threads, two sets).
+// This machine's name as it goes into temporary names: a folder shared over
+// the network may hold temporaries of processes on other machines, whose
+// process ids say nothing here.
+const std::string& hostTag() {
+    static const std::string tag = [] {
+        char name[256] = {};
+        if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+            return std::string("localhost");
+        std::string t(name);
+        for (char& c : t) {
+            if (c == '-' || c == '/' || c == '.')
+                c = '_';
+        }
+        return t;
+    }();
+    return tag;
+}
+
+// ".rivulon-tmp-<pid>.<host>-<n>-<name>" next to the target; the number keeps
+// two temporaries of one process for one target apart (two threads, two sets).
 std::string temporaryPathFor(const std::string& path) {
     static std::atomic<unsigned> counter{0};
-    return dirOfPath(path) + std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
-           std::to_string(counter.fetch_add(1)) + "-" + fileNameOf(path);
+    return dirOfPath(path) + std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "." +
+           hostTag() + "-" + std::to_string(counter.fetch_add(1)) + "-" + fileNameOf(path);
 }
 
 mode_t ordinaryMode() {
@@ -193,12 +211,13 @@ std::string waitingForFolderMessage(const std::string& folder) {
 }
 
 OutputFolderLock::OutputFolderLock(const std::string& folder, Mode mode,
-                                   const std::function<void()>& onWait) {
+                                   const std::function<void()>& onWait, bool shared) {
+    const int kind = shared ? LOCK_SH : LOCK_EX;
     const std::string dir = folder.empty() ? std::string(".") : folder;
     fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0)
         throw FileError(systemError("Cannot open the output folder", dir));
-    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+    if (::flock(fd_, kind | LOCK_NB) == 0)
         return;
     const int err = errno;
     if (err == EWOULDBLOCK && mode == Mode::Wait) {
@@ -206,7 +225,7 @@ OutputFolderLock::OutputFolderLock(const std::string& folder, Mode mode,
             onWait();
         int rc;
         do {
-            rc = ::flock(fd_, LOCK_EX);
+            rc = ::flock(fd_, kind);
         } while (rc != 0 && errno == EINTR);
         if (rc == 0)
             return;
@@ -236,8 +255,13 @@ int removeStaleTemporaries(const std::string& folder) {
         const std::string rest(name.substr(kTemporaryPrefix.size()));
         char* end = nullptr;
         const long pid = std::strtol(rest.c_str(), &end, 10);
-        if (end == rest.c_str() || *end != '-')
+        if (end == rest.c_str() || (*end != '-' && *end != '.'))
             continue;  // not one of ours
+        if (*end == '.') {
+            const char* hostEnd = std::strchr(end + 1, '-');
+            if (hostEnd == nullptr || std::string_view(end + 1, hostEnd - end - 1) != hostTag())
+                continue;  // another machine's, or not one of ours
+        }
         if (pid != ::getpid() && !processExists(pid))
             stale.emplace_back(name);
     }
@@ -277,9 +301,10 @@ std::unique_ptr<OutputFolderLock> claimOutputFolder(const std::string& folder,
                                                     const std::vector<std::string>& outputs,
                                                     const std::vector<std::string>& inputs,
                                                     OutputFolderLock::Mode mode,
-                                                    const std::function<void()>& onWait) {
+                                                    const std::function<void()>& onWait,
+                                                    bool shared) {
     refuseInputsAsOutputs(outputs, inputs);
-    auto lock = std::make_unique<OutputFolderLock>(folder, mode, onWait);
+    auto lock = std::make_unique<OutputFolderLock>(folder, mode, onWait, shared);
     removeStaleTemporaries(folder);
     return lock;
 }

@@ -39,7 +39,7 @@ std::string readWholeFile(const std::string& path);
 // removed and every old file is left as it was.
 // ---------------------------------------------------------------------------
 
-// Prefix of every temporary this program writes: ".rivulon-tmp-<pid>-...".
+// Prefix of every temporary this program writes: ".rivulon-tmp-<pid>.<host>-...".
 inline constexpr std::string_view kTemporaryPrefix = ".rivulon-tmp-";
 
 // Holds an advisory lock (flock) on a folder for as long as it lives. The
@@ -51,9 +51,11 @@ class OutputFolderLock {
     // Refuse: throws FolderBusyError at once when another process (or another
     // lock object) holds the folder. Wait: blocks until it is free; onWait,
     // when given, is called once before blocking (to tell the user why).
-    // Throws FileError when the folder cannot be opened.
-    OutputFolderLock(const std::string& folder, Mode mode,
-                     const std::function<void()>& onWait = {});
+    // Throws FileError when the folder cannot be opened. A shared lock is
+    // held by writers of disjoint files at once (the shards of one batch); it
+    // still excludes every other writer.
+    OutputFolderLock(const std::string& folder, Mode mode, const std::function<void()>& onWait = {},
+                     bool shared = false);
     ~OutputFolderLock();
     OutputFolderLock(const OutputFolderLock&) = delete;
     OutputFolderLock& operator=(const OutputFolderLock&) = delete;
@@ -67,9 +69,10 @@ class OutputFolderLock {
 std::string folderBusyMessage(const std::string& folder);
 std::string waitingForFolderMessage(const std::string& folder);
 
-// Removes the temporaries of processes that no longer exist from a folder
-// (names ".rivulon-tmp-<pid>-..."), and returns how many it removed. Call it
-// while holding the folder's lock. Temporaries of live processes stay.
+// Removes the temporaries of processes of this machine that no longer exist
+// from a folder (names ".rivulon-tmp-<pid>.<host>-..."), and returns how many
+// it removed. Call it while holding the folder's lock. Temporaries of live
+// processes, and of other machines sharing the folder, stay.
 int removeStaleTemporaries(const std::string& folder);
 
 // Throws FileError when one of the output paths is the same file as one of the
@@ -90,7 +93,8 @@ std::unique_ptr<OutputFolderLock> claimOutputFolder(const std::string& folder,
                                                     const std::vector<std::string>& outputs,
                                                     const std::vector<std::string>& inputs,
                                                     OutputFolderLock::Mode mode,
-                                                    const std::function<void()>& onWait = {});
+                                                    const std::function<void()>& onWait = {},
+                                                    bool shared = false);
 
 // A group of result files replaced together (see above).
 class ResultFileSet {

@@ -82,7 +82,7 @@ for round in $(seq "$rounds"); do
 
     # The next run in the folder removes what the killed one left.
     batch "$out" --count 1 >/dev/null
-    stale=$(find "$out" -maxdepth 1 -name ".rivulon-tmp-$pid-*" | wc -l)
+    stale=$(find "$out" -maxdepth 1 -name ".rivulon-tmp-$pid[.-]*" | wc -l)
     [ "$stale" -eq 0 ] || fail "round $round: $stale temporaries of the killed batch survived the next run"
     others=$(find "$out" -maxdepth 1 -name '.rivulon-tmp-*' | wc -l)
     [ "$others" -eq 0 ] || fail "round $round: $others temporaries left after a complete run"

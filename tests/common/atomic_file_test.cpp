@@ -136,7 +136,7 @@ TEST(ResultFileSet, DroppedSetLeavesNoTemporary) {
         set.stage();
         ASSERT_EQ(f.names().size(), 1u);
         EXPECT_EQ(
-            f.names()[0].rfind(std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-", 0),
+            f.names()[0].rfind(std::string(kTemporaryPrefix) + std::to_string(::getpid()) + ".", 0),
             0u);
     }
     EXPECT_TRUE(f.names().empty());
@@ -144,22 +144,37 @@ TEST(ResultFileSet, DroppedSetLeavesNoTemporary) {
 
 TEST(OutputFolder, StaleTemporariesOfDeadProcessesAreRemoved) {
     Folder f("rivulon_stale");
-    // A process that has ended: a child that exits at once.
+    // A process killed while writing: a child that stages a set and ends
+    // without cleaning up.
     const pid_t child = ::fork();
-    if (child == 0)
+    if (child == 0) {
+        auto* set = new ResultFileSet;
+        set->add(f / "Results.dat", "partial");
+        set->stage();
         ::_exit(0);
+    }
     ::waitpid(child, nullptr, 0);
-    const std::string dead =
-        std::string(kTemporaryPrefix) + std::to_string(child) + "-0-Results.dat";
+    ASSERT_EQ(f.names().size(), 1u);
+    const std::string killed = f.names()[0];
+    EXPECT_EQ(killed.rfind(std::string(kTemporaryPrefix) + std::to_string(child) + ".", 0), 0u);
+
     const std::string alive =
         std::string(kTemporaryPrefix) + std::to_string(::getppid()) + "-0-Results.dat";
+    const std::string deadOldForm =
+        std::string(kTemporaryPrefix) + std::to_string(child) + "-0-Summary.dat";
+    // Another machine's temporary in a shared folder: its process id means
+    // nothing here.
+    const std::string otherHost =
+        std::string(kTemporaryPrefix) + std::to_string(child) + ".elsewhere-0-Results.dat";
     for (const auto& name :
-         {dead, alive, std::string(".rivulon-tmp-x-Results.dat"), std::string("Results.dat")}) {
+         {alive, deadOldForm, otherHost, std::string(".rivulon-tmp-x-Results.dat"),
+          std::string("Results.dat")}) {
         std::ofstream(f / name) << "x";
     }
-    EXPECT_EQ(removeStaleTemporaries(f.dir.string()), 1);
-    EXPECT_EQ(f.names(),
-              (std::vector<std::string>{alive, ".rivulon-tmp-x-Results.dat", "Results.dat"}));
+    EXPECT_EQ(removeStaleTemporaries(f.dir.string()), 2);
+    std::vector<std::string> left{alive, otherHost, ".rivulon-tmp-x-Results.dat", "Results.dat"};
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(f.names(), left);
 }
 
 TEST(OutputFolder, SecondWriterIsRefusedOrWaits) {
@@ -185,6 +200,13 @@ TEST(OutputFolder, SecondWriterIsRefusedOrWaits) {
         int status = 0;
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    {
+        // Shards of one batch share the folder, and still keep others out.
+        OutputFolderLock shard1(f.dir.string(), OutputFolderLock::Mode::Refuse, {}, true);
+        OutputFolderLock shard2(f.dir.string(), OutputFolderLock::Mode::Refuse, {}, true);
+        EXPECT_THROW(OutputFolderLock(f.dir.string(), OutputFolderLock::Mode::Refuse),
+                     FolderBusyError);
     }
     // Released with its holder; a waiting writer then gets it without waiting.
     bool waited = false;

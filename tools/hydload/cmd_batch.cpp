@@ -109,10 +109,12 @@ int runBatchCommand(const std::vector<std::string>& args) {
 
     const auto claim = rivulon::claimOutputFolder(
         out, rivulon::batchOutputPaths(file, settings),
-        rivulon::batchInputPaths(base, file, control), rivulon::OutputFolderLock::Mode::Wait, [&] {
+        rivulon::batchInputPaths(base, file, control), rivulon::OutputFolderLock::Mode::Wait,
+        [&] {
             std::fprintf(stderr, "hydload batch: %s\n",
                          rivulon::waitingForFolderMessage(out).c_str());
-        });
+        },
+        settings.shardCount > 1);  // the shards of one batch write disjoint rows side by side
 
     const auto start = std::chrono::steady_clock::now();
     rivulon::BatchObserver observer;
