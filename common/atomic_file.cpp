@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -111,9 +112,10 @@ void flushFolder(const std::string& folder) {
 }
 
 // Runs the tasks at the same time, on a few threads besides this one, so that
-// their waits for the disk overlap.
-void runTogether(std::vector<std::function<void()>>& tasks) {
-    if (tasks.size() <= 1) {
+// their waits for the disk overlap. On a file system in memory nothing waits,
+// and the tasks run one after the other here.
+void runTogether(std::vector<std::function<void()>>& tasks, bool inMemory) {
+    if (tasks.size() <= 1 || inMemory) {
         for (auto& t : tasks)
             t();
         return;
@@ -132,6 +134,17 @@ void runTogether(std::vector<std::function<void()>>& tasks) {
     work();
     for (auto& h : helpers)
         h.join();
+}
+
+// True for a folder on a file system held in memory (tmpfs, ramfs), where a
+// flush returns at once.
+bool inMemoryFolder(const std::string& folder) {
+    struct statfs st {};
+    if (::statfs(folder.empty() ? "." : folder.c_str(), &st) != 0)
+        return false;
+    constexpr long kTmpfs = 0x01021994;
+    constexpr long kRamfs = 0x858458f6;
+    return static_cast<long>(st.f_type) == kTmpfs || static_cast<long>(st.f_type) == kRamfs;
 }
 
 bool processExists(long pid) {
@@ -421,10 +434,16 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
         int err = 0;
     };
     std::vector<Flush> flushes;
+    std::set<std::string> folders;
     for (std::size_t i = 0; i < good; ++i) {
         for (std::size_t f = 0; f < sets[i]->staged_.size(); ++f)
             flushes.push_back({i, f});
+        for (const auto& p : sets[i]->paths_)
+            folders.insert(dirOfPath(p));
     }
+    bool inMemory = !folders.empty();
+    for (const auto& f : folders)
+        inMemory = inMemory && inMemoryFolder(f);
     std::vector<std::function<void()>> tasks;
     for (Flush& f : flushes) {
         const int fd = sets[f.set]->staged_[f.file].fd;
@@ -433,7 +452,7 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
                 f.err = errno;
         });
     }
-    runTogether(tasks);
+    runTogether(tasks, inMemory);
     for (Flush& f : flushes) {
         Staged& s = sets[f.set]->staged_[f.file];
         if (::close(s.fd) != 0 && f.err == 0)
@@ -454,10 +473,8 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
     // file's blocks can wait for the disk (a discard), and that wait is better
     // taken after the renames, all files together, with the folder's flush.
     std::vector<int> held;
-    std::set<std::string> folders;
     for (std::size_t i = 0; i < good; ++i) {
         for (const auto& p : sets[i]->paths_) {
-            folders.insert(dirOfPath(p));
             const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0)
                 held.push_back(fd);
@@ -476,7 +493,7 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
         tasks.emplace_back([&f] { flushFolder(f); });
     for (int fd : held)
         tasks.emplace_back([fd] { ::close(fd); });
-    runTogether(tasks);
+    runTogether(tasks, inMemory);
     if (failure)
         std::rethrow_exception(failure);
 }
