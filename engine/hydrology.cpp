@@ -1,6 +1,8 @@
 #include "engine/hydrology.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "common/number_format.h"
@@ -60,6 +62,39 @@ float dayCurveNumber(const std::array<float, 4>& cn, const CurveNumberBand& b) {
             break;
     }
     return cn1 + (cn2 - cn1) * b.a5 / b.lower;
+}
+
+// a when keep is all ones, else +0: a choice made on the bits, so that it
+// needs no branch and no arithmetic on a value that may not be a number.
+inline float choose(std::uint32_t keep, float a) {
+    return std::bit_cast<float>(std::bit_cast<std::uint32_t>(a) & keep);
+}
+
+inline std::uint32_t maskOf(bool b) {
+    return 0u - static_cast<std::uint32_t>(b);
+}
+
+// The runoff depth (cm) of land uses 1..n on a day with `water` cm of rain
+// and melt, into q[k]: the curve-number rule with the day's curve number from
+// dayCn(CN I, CN II, CN III), and 0 for a land use without a curve number.
+// True when a land use with a curve number has a day curve number of 0 (the
+// caller reports it). Every land use gets the same operations in the same
+// order as one at a time would.
+template <class DayCn>
+bool runoffDepths(const std::array<float, 4>* cn, int n, float water, float* q, DayCn dayCn) {
+    std::uint32_t zero = 0;
+    for (int k = 1; k <= n; ++k) {
+        const float cn1 = cn[k][1], cn2 = cn[k][2], cn3 = cn[k][3];
+        const float c = dayCn(cn1, cn2, cn3);
+        const std::uint32_t present = maskOf(cn2 > 0);
+        zero |= present & maskOf(c == 0);
+        const float r = 2540 / c - 25.4f;
+        const float s = choose(~maskOf(r < 0), r);
+        const float excess = water - 0.2f * s;
+        const float depth = excess * excess / (water + 0.8f * s);
+        q[k] = choose(present & maskOf(water >= 0.2f * s), depth);
+    }
+    return zero != 0;
 }
 
 }  // namespace
@@ -157,54 +192,70 @@ void dailyRunoff(ModelState& state, int month, int year) {
     const float water = d.water;
     const CurveNumberBand band = curveNumberBand(d.antecedent5, melting, growing);
 
-    // Depth of runoff (cm) from land use k; 0 where it has no curve number.
-    const auto landUseRunoff = [&](int k) {
-        float q = 0;
-        const std::array<float, 4>& cn = w.curveNumber[k];
-        if (cn[2] > 0) {
-            const float dayCn = dayCurveNumber(cn, band);
-            if (dayCn == 0) {
+    // Depth of runoff (cm) of every land use first, 0 where it has no curve
+    // number: the same arithmetic for each, without branches, so that several
+    // land uses are done at once. The sums below then run in land-use order.
+    const int landUses = w.landUseCount;
+    thread_local std::vector<float> depth;
+    depth.resize(static_cast<std::size_t>(landUses) + 1);
+    bool zeroCn = false;
+    const std::array<float, 4>* cns = w.curveNumber.data();
+    float* q = depth.data();
+    switch (band.kind) {
+        case CurveNumberBand::Wet:
+            zeroCn =
+                runoffDepths(cns, landUses, water, q, [](float, float, float cn3) { return cn3; });
+            break;
+        case CurveNumberBand::Upper: {
+            const float above = band.above, width = band.width;
+            zeroCn =
+                runoffDepths(cns, landUses, water, q, [above, width](float, float cn2, float cn3) {
+                    return cn2 + (cn3 - cn2) * above / width;
+                });
+            break;
+        }
+        case CurveNumberBand::Lower: {
+            const float a5 = band.a5, lower = band.lower;
+            zeroCn =
+                runoffDepths(cns, landUses, water, q, [a5, lower](float cn1, float cn2, float) {
+                    return cn1 + (cn2 - cn1) * a5 / lower;
+                });
+            break;
+        }
+    }
+    if (zeroCn) {
+        for (int k = 1; k <= landUses; ++k) {
+            if (w.curveNumber[k][2] > 0 && dayCurveNumber(w.curveNumber[k], band) == 0) {
                 throw RunError("Land use " + std::to_string(k) + " (\"" + w.landUseName[k] +
                                "\") reached a curve number of 0 in month " + std::to_string(month) +
                                " of year " + std::to_string(year) +
                                "; its retention cannot be computed.");
             }
-            float s = 2540 / dayCn - 25.4f;
-            if (s < 0)
-                s = 0;
-            if (water >= 0.2f * s) {
-                const float excess = water - 0.2f * s;
-                q = excess * excess / (water + 0.8f * s);
-            }
         }
-        return q;
-    };
+    }
 
     float weighted = 0;  // cm * ha
-    const int landUses = w.landUseCount;
     if (level == 1) {
         // Nothing else runs per land use, so the tables stay in registers.
         const float* area = w.area.data();
         MonthArray* luRunoff = r.luRunoffMonth.data();
         for (int k = 1; k <= landUses; ++k) {
             if (w.curveNumber[k][2] > 0) {
-                const float q = landUseRunoff(k);
-                weighted += q * area[k];
-                luRunoff[k][month] += q;
+                weighted += q[k] * area[k];
+                luRunoff[k][month] += q[k];
             }
         }
     } else {
-        for (int k = 1; k <= w.landUseCount; ++k) {
-            const float q = landUseRunoff(k);
+        for (int k = 1; k <= landUses; ++k) {
             if (w.curveNumber[k][2] > 0) {
-                weighted += q * w.area[k];
-                r.luRunoffMonth[k][month] += q;
+                weighted += q[k] * w.area[k];
+                r.luRunoffMonth[k][month] += q[k];
             }
             if (k <= w.ruralCount) {
                 if (level > 1)
                     addDailyErosion(state, k, month, year);
             } else if (level > 2) {
-                urbanWashoff(state, k, q, month);
+                urbanWashoff(state, k, q[k], month);
             }
         }
     }
