@@ -64,6 +64,32 @@ float dayCurveNumber(const std::array<float, 4>& cn, const CurveNumberBand& b) {
     return cn1 + (cn2 - cn1) * b.a5 / b.lower;
 }
 
+// x raised to a fixed power, remembered by the exact bits of x: the weather
+// file holds temperatures to a tenth of a degree and precipitation to a
+// hundredth of a cm, so the same arguments come back day after day. The
+// results are those of std::pow itself.
+template <int Bits>
+class PowTable {
+  public:
+    explicit PowTable(float exponent) : exponent_(exponent) { keys_.fill(kEmpty); }
+    float operator()(float x) {
+        const std::uint32_t bits = std::bit_cast<std::uint32_t>(x);
+        const std::uint32_t slot = (bits * 2654435761u) >> (32 - Bits);
+        if (keys_[slot] == bits && bits != kEmpty)
+            return values_[slot];
+        const float v = std::pow(x, exponent_);
+        keys_[slot] = bits;
+        values_[slot] = v;
+        return v;
+    }
+
+  private:
+    static constexpr std::uint32_t kEmpty = 0xffffffffu;  // a NaN, always computed
+    float exponent_;
+    std::array<std::uint32_t, 1u << Bits> keys_;
+    std::array<float, 1u << Bits> values_{};
+};
+
 // a when keep is all ones, else +0: a choice made on the bits, so that it
 // needs no branch and no arithmetic on a value that may not be a number.
 inline float choose(std::uint32_t keep, float a) {
@@ -160,7 +186,8 @@ void dailyWeather(ModelState& state, float temp, float prec, int month, int year
         }
         d.water = d.rain + d.melt;
         if (state.options.simLevel > 1 && d.rain > 0 && w.snowStorage < kSnowPresent) {
-            d.erosivity = 6.46f * w.erosivityCoef[month] * std::pow(d.rain, 1.81f);
+            thread_local PowTable<10> rainPower(1.81f);
+            d.erosivity = 6.46f * w.erosivityCoef[month] * rainPower(d.rain);
         }
     }
 
@@ -174,7 +201,8 @@ void dailyWeather(ModelState& state, float temp, float prec, int month, int year
     w.antecedentWater[1] = d.water;
 
     if (temp > 0) {
-        const float es = 33.8639f * (std::pow(0.00738f * temp + 0.8072f, 8.0f) -
+        thread_local PowTable<10> eighthPower(8.0f);
+        const float es = 33.8639f * (eighthPower(0.00738f * temp + 0.8072f) -
                                      0.000019f * std::fabs(1.8f * temp + 48) + 0.001316f);
         const float dayLength = w.dayLength[month];
         const float pe = 0.021f * (dayLength * dayLength) * es / (temp + 273);
