@@ -33,6 +33,12 @@ std::string readWholeFile(const std::string& path);
 //   3. ResultFileSet set; set.add(path, bytes) for each file; set.commit();
 //      while the claim is held.
 //
+// The windows do the same: the start window's save goes through saveResults
+// and saveSummary (project/run_command.h), which claim the folder with
+// Mode::Refuse and show the refusal; the batch window claims the output folder
+// with batchOutputPaths and batchInputPaths (scenarios/) around runBatch and
+// shows BatchOutcome::olderFiles when a batch stops early.
+//
 // commit() writes every file to a temporary next to its target, flushes them
 // together, and only when all are complete renames them into place and flushes
 // the folder. When any step before the renames fails, every temporary is
@@ -87,7 +93,7 @@ class FolderBusyError : public FileError {
     using FileError::FileError;
 };
 
-// Steps 1 of the above in one call; hold the returned lock until the result
+// Step 1 above in one call; hold the returned lock until the result
 // files are committed. Throws FileError (FolderBusyError when refused).
 std::unique_ptr<OutputFolderLock> claimOutputFolder(const std::string& folder,
                                                     const std::vector<std::string>& outputs,
