@@ -4,7 +4,9 @@
 
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
+#include "project/ui/FrmN.h"
 #include "project/ui/FrmStart.h"
+#include "project/ui/frmMatrix.h"
 #include "project/ui/frmSimInfo.h"
 
 namespace rivulon::ui {
@@ -28,8 +30,8 @@ const WindowRow kWindows[] = {
     {WindowKind::Pie, "FrmPie", nullptr, true, 0},
     {WindowKind::Transport, "FrmT", nullptr, true, 0},
     {WindowKind::Sdr, "frmSDR", nullptr, true, 0},
-    {WindowKind::Nutrient, "FrmN", nullptr, true, 0},
-    {WindowKind::Matrix, "frmMatrix", nullptr, true, 0},
+    {WindowKind::Nutrient, "FrmN", &make<FrmN>, true, 140},
+    {WindowKind::Matrix, "frmMatrix", &make<frmMatrix>, true, 141},
     {WindowKind::Weather, "FrmW", nullptr, false, 0},
     {WindowKind::RunSub, "frmRunSub", nullptr, true, 270},
     {WindowKind::Compare, "FrmComp", nullptr, true, 0},
@@ -48,12 +50,13 @@ const CommandRow kCommands[] = {
      &FrmSeepage::openVariableConcentration},
     {"MnuEditTransport", "Edit Transport Data", WindowKind::Transport},
     {"MnuCreateNew", "Edit Transport Data", WindowKind::Transport},
-    {"MnuEditNutrient", "Edit Nutrient Data", WindowKind::Nutrient},
+    {"MnuEditNutrient", "Edit Nutrient Data", WindowKind::Nutrient, &FrmN::GetMatchInputFiles},
     {"MnuEditweather", "Edit Weather Data", WindowKind::Weather},
     {"MnuCreateW", "Edit Weather Data", WindowKind::Weather},
     {"MnuDelay", "Delay Stream Responses to Weather Events", WindowKind::Weather},
     {"MnuSDR", "Get Sediment Delivery Ratio", WindowKind::Sdr},
-    {"MnuSetNutrMatrix", "Set Monthly Nutrient Data (Data Matrix)", WindowKind::Matrix},
+    {"MnuSetNutrMatrix", "Set Monthly Nutrient Data (Data Matrix)", WindowKind::Matrix,
+     &frmMatrix::open},
     {"MnuSummary", "Summary", WindowKind::Results},
     {"MnuAnnual", "Annual Results", WindowKind::Results},
     {"MnuMonthly", "Monthly Results", WindowKind::Results},
