@@ -92,13 +92,11 @@ TEST(UserWalk, EveryMenuItemAndToolbarButton) {
     ModalAnswerer answers;
     dialogs.yesNoAnswer = false;  // Exit: stay
 
-    const QStringList later = {"MnuEditTransport", "MnuEditNutrient", "MnuEditweather",
-                               "MnuLandUse",       "MnuPopulation",   "MnuUSGS",
-                               "MnuCounty",        "MnuLUMap",        "MnuSoilMap",
-                               "MnuCountyMap",     "MnuSummary",      "MnuAnnual",
-                               "MnuMonthly",       "MnuRegroup",      "MnuCompScen",
-                               "MnuSum",           "MnuSDR",          "MnuDelay",
-                               "MnuSetNutrMatrix", "MnuSeptic",       "MnuRunSubBasins"};
+    const QStringList later = {
+        "MnuEditTransport", "MnuEditweather", "MnuLandUse", "MnuPopulation",  "MnuUSGS",
+        "MnuCounty",        "MnuLUMap",       "MnuSoilMap", "MnuCountyMap",   "MnuSummary",
+        "MnuAnnual",        "MnuMonthly",     "MnuRegroup", "MnuCompScen",    "MnuSum",
+        "MnuSDR",           "MnuDelay",       "MnuSeptic",  "MnuRunSubBasins"};
     QStringList walked;
     const std::function<void(QMenu*)> walk = [&](QMenu* menu) {
         emit menu->aboutToShow();
