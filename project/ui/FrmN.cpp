@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <algorithm>
 #include <exception>
@@ -64,13 +66,37 @@ std::vector<std::array<std::string, N>> readRows(const rivulon::ui::FlexGrid* gr
     return rows;
 }
 
+// Column 0 as wide as its longest label; the table no wider or taller than
+// its cells, so that no empty grey area stands beside or below them.
+void fitGrid(rivulon::ui::FlexGrid* grid) {
+    const QFontMetrics metrics(grid->font());
+    int label = 0;
+    for (int r = 0; r < grid->rows(); ++r)
+        label = std::max(label, metrics.horizontalAdvance(grid->textMatrix(r, 0)));
+    grid->setColWidth(0, std::max(900, (label + 12) * 15));
+    int width = 0, height = 0;
+    for (int c = 0; c < grid->cols(); ++c)
+        width += grid->colWidth(c);
+    for (int r = 0; r < grid->rows(); ++r)
+        height += grid->rowHeight(r);
+    const int bar = grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int frame = 2 * grid->frameWidth() + 2;
+    grid->setMaximumSize(rivulon::ui::twipsToPixels(width) + frame + bar,
+                         rivulon::ui::twipsToPixels(height) + frame + bar);
+}
+
 }  // namespace
 
 FrmN::FrmN(rivulon::ui::WindowHost& host) : host_(host) {
     setObjectName("FrmN");
     setWindowTitle(kCaption);
     buildPages();
-    resize(760, 560);
+    resize(sizeHint());
+}
+
+QSize FrmN::sizeHint() const {
+    const int tabs = TabN->tabBar()->sizeHint().width() + 40;
+    return {std::max(900, tabs), 620};
 }
 
 FrmN::~FrmN() {
@@ -108,6 +134,8 @@ void FrmN::GetMatchInputFiles(rivulon::ui::WindowHost& host) {
         editor->close();
         return;
     }
+    if (!existed)
+        editor->parentWidget()->adjustSize();
     host.showChild(editor);
 }
 
@@ -245,6 +273,8 @@ void FrmN::showTable(const rivulon::NutrientTable& t, int ruralCount, int urbanC
     }
     fillRows(NGrid[3], months, t.point, 3);
     fillRows(NGrid[4], months.mid(0, 12), t.septic, 4);
+    for (rivulon::ui::FlexGrid* grid : NGrid)
+        fitGrid(grid);
     loading_ = false;
     loaded_ = true;
     dirty_ = false;
@@ -388,6 +418,7 @@ void FrmN::manureCountChanged(int count) {
     rivulon::ui::FlexGrid* grid = NGrid[2];
     const int old = grid->rows();
     grid->setRows(count + 1);
+    fitGrid(grid);
     for (int r = old; r <= count; ++r) {
         grid->setTextMatrix(r, 0, NGrid[0]->rows() > r ? NGrid[0]->textMatrix(r, 0) : QString());
         for (int c = 1; c <= 2; ++c) {
@@ -486,11 +517,18 @@ void FrmN::resizeEvent(QResizeEvent* event) {
 }
 
 // With the septic page alone the population table takes a third of the
-// editor's height (its thirteen rows) and the width its columns need.
+// editor's height and the width its columns need.
 void FrmN::sizeSepticGrid() {
     rivulon::ui::FlexGrid* grid = NGrid[4];
     int width = 0;
     for (int c = 0; c < grid->cols(); ++c)
         width += grid->colWidth(c);
-    grid->setFixedSize(rivulon::ui::twipsToPixels(width) + 4, std::max(height() / 3, 120));
+    int rows = 0;
+    for (int r = 0; r < grid->rows(); ++r)
+        rows += grid->rowHeight(r);
+    const int bar = grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int frame = 2 * grid->frameWidth() + 2;
+    // Never so low that a month is out of sight.
+    grid->setFixedSize(rivulon::ui::twipsToPixels(width) + frame + bar,
+                       std::max(height() / 3, rivulon::ui::twipsToPixels(rows) + frame));
 }

@@ -57,6 +57,8 @@ class FrmN : public QWidget, public rivulon::ui::NutrientEditorService {
     bool saved() const { return saved_; }
     bool septicOnly() const { return septicOnly_; }
     const QString& fileName() const { return file_; }
+    // Wide enough for all five page captions.
+    QSize sizeHint() const override;
 
     QTabWidget* TabN;
     QLineEdit* TxtRural;

@@ -62,7 +62,7 @@ void FrmN::buildPages() {
     NGrid[3]->setColWidth(0, 1200);
     NGrid[4]->setColWidth(0, 900);
     for (int c = 1; c < 5; ++c)
-        NGrid[4]->setColWidth(c, 1500);
+        NGrid[4]->setColWidth(c, 1700);
 
     TabN->addTab(generalPage(), QStringLiteral("Nutrients - General"));
 
@@ -70,6 +70,7 @@ void FrmN::buildPages() {
     auto* ruralLayout = new QVBoxLayout(rural);
     ruralLayout->addWidget(heading(QStringLiteral("Nutrient Conc. (mg/l) in Runoff"), rural));
     ruralLayout->addWidget(NGrid[0], 1);
+    ruralLayout->addStretch(0);
     TabN->addTab(rural, QStringLiteral("Nutrients - Rural land"));
 
     auto* urban = new QWidget;
@@ -80,6 +81,7 @@ void FrmN::buildPages() {
     urbanLayout->addWidget(
         heading(QStringLiteral("Nutrient Conc. (mg/l) in Runoff from Manured Areas"), urban));
     urbanLayout->addWidget(NGrid[2], 1);
+    urbanLayout->addStretch(0);
     TabN->addTab(urban, QStringLiteral("Urban and manured land"));
 
     auto* point = new QWidget;
@@ -87,6 +89,7 @@ void FrmN::buildPages() {
     pointLayout->addWidget(
         heading(QStringLiteral("Point sources (monthly-load, kg/month)"), point));
     pointLayout->addWidget(NGrid[3], 1);
+    pointLayout->addStretch(0);
     TabN->addTab(point, QStringLiteral("Nutrients - Point sources"));
 
     TabN->addTab(septicPage(), QStringLiteral("Nutrients - Septic systems"));
@@ -140,10 +143,10 @@ QWidget* FrmN::generalPage() {
         box->setReadOnly(true);
         box->setFixedWidth(50);
     }
-    counts->addWidget(caption(QStringLiteral("No. of rural landuse"), fraCounts));
+    counts->addWidget(new QLabel(QStringLiteral("No. of rural landuse"), fraCounts));
     counts->addWidget(TxtRural);
     counts->addSpacing(20);
-    counts->addWidget(caption(QStringLiteral("No. of urban landuse"), fraCounts));
+    counts->addWidget(new QLabel(QStringLiteral("No. of urban landuse"), fraCounts));
     counts->addWidget(TxtUrban);
     counts->addStretch(1);
 
@@ -268,5 +271,6 @@ QWidget* FrmN::septicPage() {
     layout->addWidget(
         heading(QStringLiteral("Septic Systems: Population served (number of people):"), page));
     layout->addWidget(NGrid[4], 1);
+    layout->addStretch(0);
     return page;
 }

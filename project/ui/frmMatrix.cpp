@@ -21,6 +21,7 @@
 #include "shell/edit_target.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
+#include "shell/twips.h"
 
 using rivulon::ui::dialogs;
 using rivulon::ui::msgBox;
@@ -121,7 +122,6 @@ frmMatrix::frmMatrix(rivulon::ui::WindowHost& host) : host_(host) {
     layout->addWidget(TabMx, 1);
     layout->addWidget(note);
     layout->addLayout(buttons);
-    resize(1000, 420);
 }
 
 void frmMatrix::open(rivulon::ui::WindowHost& host) {
@@ -132,6 +132,7 @@ void frmMatrix::open(rivulon::ui::WindowHost& host) {
         window->close();
         return;
     }
+    window->parentWidget()->adjustSize();
     host.showChild(window);
 }
 
@@ -176,13 +177,16 @@ void frmMatrix::showMatrix(const rivulon::NutrientMatrix& matrix) {
         g.setRows(1);  // drops old cells and their colours
         g.setCols(13);
         g.setRows(int(table.size()));
-        g.setColWidth(0, 2000);
-        for (int c = 1; c < 13; ++c)
-            g.setColWidth(c, 900);
+        const QFontMetrics metrics(GridMx[i]->font());
+        int label = 0;
         for (int r = 0; r < int(table.size()); ++r) {
             for (int c = 0; c < 13; ++c)
                 g.setTextMatrix(r, c, qs(table[r][c]));
+            label = std::max(label, metrics.horizontalAdvance(qs(table[r][0])));
         }
+        g.setColWidth(0, std::max(1200, (label + 12) * 15));
+        for (int c = 1; c < 13; ++c)
+            g.setColWidth(c, 780);
         g.set("Redraw", true);
     }
 }
@@ -252,6 +256,22 @@ bool frmMatrix::cmdUseMatrixData_Click() {
     session.state.options.nutrientMatrixInUse = true;
     session.announceOptions();
     return true;
+}
+
+QSize frmMatrix::sizeHint() const {
+    QSize size = QWidget::sizeHint();
+    if (!GridMx[0])
+        return size;
+    tabulex::GridHandle g(GridMx[0]);
+    int width = 0, height = 0;
+    for (int c = 0; c < g.cols(); ++c)
+        width += g.colWidth(c);
+    for (int r = 0; r < g.rows(); ++r)
+        height += g.rowHeight(r);
+    // The grid, its scroll bars and frame, the tab page's margins, the buttons.
+    const int w = rivulon::ui::twipsToPixels(width) + 70;
+    const int h = rivulon::ui::twipsToPixels(height) + 120;
+    return {std::max(size.width(), w), std::max(size.height(), std::min(h, 700))};
 }
 
 void frmMatrix::CmdClose_Click() {

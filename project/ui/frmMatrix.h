@@ -33,6 +33,9 @@ class frmMatrix : public QWidget {
     bool cmdUseMatrixData_Click();
     void CmdClose_Click();
 
+    // Wide and tall enough for every month of every land use.
+    QSize sizeHint() const override;
+
     // The tables as they stand (row 0 the month names, column 0 the land uses).
     rivulon::NutrientMatrix matrix() const;
     // Manure months marked when the window opened, as (land use, month).

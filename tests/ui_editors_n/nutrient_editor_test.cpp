@@ -331,7 +331,7 @@ TEST(NutrientEditor, SepticPageAloneForTheSepticWindow) {
               "Default parameters for normal type of septic systems that conform to EPA "
               "standards:");
     EXPECT_TRUE(editor->fraCounts->isHidden());
-    EXPECT_NEAR(editor->NGrid[4]->height(), editor->height() / 3, 2);
+    EXPECT_GE(editor->NGrid[4]->height(), editor->height() / 3);
 
     // Row 1 normal, row 2 ponded systems, by month.
     editor->setSepticPopulation(2, 3, 480);
