@@ -135,8 +135,18 @@ TEST(NutrientEditor, EditedCellShowsRedAndIsSaved) {
     rivulon::readNutrientTable(
         path.toStdString(), 8, 2, [] { return 1; }, t);
     EXPECT_EQ(t.rural[1][1], "7.25");
-    editor->Text1[1]->setText("1250");
-    emit editor->Text1[1]->textEdited("1250");
+    // A box: Esc brings back the text it had on entry; Enter marks a change red.
+    QLineEdit* box = editor->Text1[1];
+    QFocusEvent in(QEvent::FocusIn);
+    QApplication::sendEvent(box, &in);
+    QTest::keyClicks(box, "5");
+    EXPECT_EQ(box->text(), "11005");
+    EXPECT_FALSE(editor->saved());
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(box->text(), "1100");
+    box->setText("1250");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(box->palette().color(QPalette::Text), QColor(Qt::red));
     editor->CmdExit->click();
     EXPECT_EQ(dialogs.yesNoAsked, asked + 1);
 }
