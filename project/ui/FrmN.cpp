@@ -130,13 +130,22 @@ void FrmN::GetMatchInputFiles(rivulon::ui::WindowHost& host) {
     auto* editor = dynamic_cast<FrmN*>(host.openWindow(rivulon::ui::WindowKind::Nutrient));
     if (!editor)
         return;
-    if (!editor->NutrientOpen(list.ruralCount, list.urbanCount, QString(), names) && !existed) {
-        editor->close();
+    if (!editor->NutrientOpen(list.ruralCount, list.urbanCount, QString(), names)) {
+        // A new editor with nothing to show goes; an open one keeps what it shows.
+        if (!existed)
+            editor->close();
         return;
     }
-    if (!existed)
-        editor->parentWidget()->adjustSize();
-    host.showChild(editor);
+    editor->setSepticOnly(false);
+    editor->showInFrame();
+}
+
+// Shows the editor in its frame, at its full size when it is new there.
+void FrmN::showInFrame() {
+    QWidget* frame = parentWidget();
+    if (frame && !frame->isVisible())
+        frame->adjustSize();
+    host_.showChild(this);
 }
 
 bool FrmN::NutrientOpen(int ruralCount, int urbanCount, const QString& mode,
@@ -459,7 +468,10 @@ bool FrmN::eventFilter(QObject* watched, QEvent* event) {
 // The septic window's use.
 
 void FrmN::createNew(int ruralCount, int urbanCount, const QStringList& landUseNames) {
-    NutrientOpen(ruralCount, urbanCount, QStringLiteral("CreateNew"), landUseNames);
+    if (NutrientOpen(ruralCount, urbanCount, QStringLiteral("CreateNew"), landUseNames)) {
+        setSepticOnly(false);
+        showInFrame();
+    }
 }
 
 bool FrmN::openSepticOnly() {
@@ -478,14 +490,27 @@ bool FrmN::openSepticOnly() {
                       qs(settings.nutrientPath))) {
         return false;
     }
-    septicOnly_ = true;
-    for (int i = 1; i <= 3; ++i)
-        TabN->setTabVisible(i, false);
-    fraCounts->hide();
-    lblSepticHeading->show();
+    setSepticOnly(true);
     TabN->setCurrentIndex(4);
-    sizeSepticGrid();
+    showInFrame();
     return true;
+}
+
+void FrmN::setSepticOnly(bool on) {
+    if (on == septicOnly_)
+        return;
+    septicOnly_ = on;
+    for (int i = 1; i <= 3; ++i)
+        TabN->setTabVisible(i, !on);
+    fraCounts->setVisible(!on);
+    lblSepticHeading->setVisible(on);
+    if (on) {
+        sizeSepticGrid();
+    } else {
+        NGrid[4]->setMinimumSize(0, 0);
+        NGrid[4]->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        fitGrid(NGrid[4]);
+    }
 }
 
 void FrmN::setSepticPopulation(int row, int month, int value) {

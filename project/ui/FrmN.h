@@ -98,6 +98,8 @@ class FrmN : public QWidget, public rivulon::ui::NutrientEditorService {
     bool askToSave();
     QString problemText(const rivulon::NutrientCellProblem& problem) const;
     void sizeSepticGrid();
+    void setSepticOnly(bool on);
+    void showInFrame();
 
     rivulon::ui::WindowHost& host_;
     QString file_;
