@@ -273,7 +273,11 @@ void FrmN::showTable(const rivulon::NutrientTable& t, int ruralCount, int urbanC
 
     fillRows(NGrid[0], ruralNames, t.rural, 3);
     fillRows(NGrid[1], urbanNames, t.urban, 3);
-    fillRows(NGrid[2], ruralNames, t.manured, 2);
+    // At most one manured row per rural land use, as the spinner allows: the
+    // count saved and the rows saved must agree.
+    auto manured = t.manured;
+    manured.resize(std::min<std::size_t>(manured.size(), std::size_t(UpDnManure->value())));
+    fillRows(NGrid[2], ruralNames, manured, 2);
     QStringList months;
     for (std::size_t i = 0; i < t.point.size(); ++i) {
         const int year = int(i / 12) + 1;
@@ -302,6 +306,7 @@ rivulon::NutrientTable FrmN::table() const {
     t.rural = readRows<3>(NGrid[0]);
     t.urban = readRows<3>(NGrid[1]);
     t.manured = readRows<2>(NGrid[2]);
+    t.manured.resize(std::size_t(UpDnManure->value()));
     t.point = readRows<3>(NGrid[3]);
     t.flag = std::to_string(UpDnSepticPointFlag->value());
     const auto septic = readRows<4>(NGrid[4]);

@@ -200,6 +200,31 @@ TEST(NutrientEditor, ThreeColumnFileAndTheSecondManurePeriod) {
     EXPECT_EQ(editor->UpDnManure->maximum(), 8);
 }
 
+// More manured land uses than rural ones: the count and the rows saved agree.
+TEST(NutrientEditor, ManuredCountStaysWithinTheRuralLandUses) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    MDIFrmMain w;
+    startOnProject(w);
+    QByteArray text = threeColumnFile();
+    text.replace("1,5,8,11,2\r\n", "9,5,8,11,2\r\n");
+    text.replace("4.5,.6\r\n", QByteArray("4.5,.6\r\n").repeated(9));
+    const QString path = home.dir.path() + "/Nine.dat";
+    writeText(path, text);
+    FrmN* editor = openThroughMenu(w, dialogs, home, path);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Text1[6]->text(), "8");
+    EXPECT_EQ(editor->NGrid[2]->rows(), 9);
+    const QString out = home.dir.path() + "/Eight.dat";
+    ASSERT_TRUE(editor->saveTo(out));
+    rivulon::NutrientTable t;
+    rivulon::readNutrientTable(
+        out.toStdString(), 8, 2, [] { return 1; }, t);
+    EXPECT_EQ(t.manuredCount, "8");
+    EXPECT_EQ(t.manured.size(), 8u);
+    EXPECT_EQ(t.point[0][2], "1") << "the rows after the manured ones read in place";
+}
+
 TEST(NutrientEditor, RulingsLoadAllOrNothingAndSaveOnlyNumbers) {
     ScriptedDialogs dialogs;
     ExampleHome home;
