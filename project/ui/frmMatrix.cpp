@@ -125,6 +125,11 @@ frmMatrix::frmMatrix(rivulon::ui::WindowHost& host) : host_(host) {
 }
 
 void frmMatrix::open(rivulon::ui::WindowHost& host) {
+    // An open window keeps the values the user is working on.
+    if (QWidget* open = host.findWindow(rivulon::ui::WindowKind::Matrix)) {
+        host.showChild(open);
+        return;
+    }
     auto* window = dynamic_cast<frmMatrix*>(host.openWindow(rivulon::ui::WindowKind::Matrix));
     if (!window)
         return;

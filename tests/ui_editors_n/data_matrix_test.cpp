@@ -202,10 +202,14 @@ TEST(DataMatrix, UseHandsTheValuesToTheRunAndPressesTheButton) {
     EXPECT_TRUE(w.action("MnuSetNutrMatrix")->isChecked());
     EXPECT_TRUE(button->isChecked());
 
-    // The menu item switches it off again.
+    // The menu item switches it off again; once more it shows the open
+    // window as the user left it.
     w.action("MnuSetNutrMatrix")->trigger();
     EXPECT_FALSE(session.state.options.nutrientMatrixInUse);
     EXPECT_FALSE(button->isChecked());
+    EXPECT_EQ(openMatrix(w), m);
+    EXPECT_EQ(cell(m, 0, 2, 5), "6.5");
+    EXPECT_FALSE(session.state.options.nutrientMatrixInUse);
 }
 
 // Runs the start window at the nutrient level and returns the saved results.
