@@ -339,6 +339,28 @@ TEST(NutrientEditor, NewFileFromCreateNewRunsInHydload) {
     EXPECT_TRUE(QFile::exists(out + "/Results.dat"));
 }
 
+TEST(NutrientEditor, CancelledDialogsLeaveNoEditorAndTheMenuShowsEveryPage) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    MDIFrmMain w;
+    startOnProject(w);
+    w.runCommand("MnuEditNutrient");  // transport dialog cancelled
+    EXPECT_EQ(nutrientEditor(w), nullptr);
+    dialogs.fileAnswers = {home.input() + "/Transprt.dat"};  // then the nutrient one
+    w.runCommand("MnuEditNutrient");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(nutrientEditor(w), nullptr);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    auto* editor = qobject_cast<FrmN*>(w.openWindow(rivulon::ui::WindowKind::Nutrient));
+    ASSERT_TRUE(editor->openSepticOnly());
+    ASSERT_EQ(openThroughMenu(w, dialogs, home, home.input() + "/Nutrient.dat"), editor);
+    EXPECT_FALSE(editor->septicOnly());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(editor->TabN->isTabVisible(i));
+    EXPECT_TRUE(editor->lblSepticHeading->isHidden());
+}
+
 TEST(NutrientEditor, SepticPageAloneForTheSepticWindow) {
     ScriptedDialogs dialogs;
     ExampleHome home;
