@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the maps and the county database of the Millbrook example.
 
-Landuse.bmp, Soil.bmp and County.bmp (24-bit BMP, 560 x 420 px) and
+MillbrookLanduse.bmp, MillbrookSoil.bmp and MillbrookCounty.bmp (24-bit BMP,
+560 x 420 px) and
 MillbrookDB.sqlite (table "County"), and rewrites the lists after line 19 of
 Millbrook.prj (counties with their label positions, the land-use legend and
 the soil legend). Everything follows from the constants below and the seed, so
@@ -16,9 +17,11 @@ no legend names. Below the legend the watershed is drawn: an irregular outline
 split into the three sub-basins, each filled with patches whose land uses (or
 soils) are drawn with the sub-basin's own area shares; outside the watershed
 is the background colour; the streams are black (no legend entry either).
-The county map shows the same sub-basins and two neighbouring counties, with
-each county's name written inside the 160 x 50 px box whose top-left corner is
-the position listed in the project file.
+The county map shows the same sub-basins, each with its name written inside
+the 160 x 50 px box whose top-left corner is the position listed in the
+project file, and, unlabelled, parts of two neighbouring counties. The
+database holds the sub-basins (IDs 1-3, the project's county list) and the two
+neighbours (IDs 4 and 5).
 """
 import math
 import os
@@ -68,14 +71,16 @@ SOIL_SHARES = {
 }
 
 # Counties: name, label position (px), county-map fill. The first three are
-# the example's sub-basins; IDs in the database follow this order.
+# the example's sub-basins, listed in the project file; IDs in the database
+# follow this order.
 COUNTIES = [
     ("Upper Millbrook", (140, 60), (255, 236, 179)),
     ("Cedar Run", (60, 210), (200, 230, 201)),
     ("Lower Millbrook", (360, 300), (187, 222, 251)),
-    ("Harlan County", (390, 40), (225, 190, 231)),
-    ("Wexford County", (20, 350), (255, 204, 188)),
+    ("Harlan County", (390, 40), (215, 215, 215)),
+    ("Wexford County", (20, 350), (230, 230, 230)),
 ]
+SUB_BASINS = 3
 HA_TO_ACRE = 2.471054
 
 
@@ -229,7 +234,7 @@ def county_map():
             pixels[y][x] = (90, 90, 90) if edge else COUNTIES[c][2]
             if on_stream(x, y):
                 pixels[y][x] = (30, 80, 200)
-    for name, (lx, ly), _ in COUNTIES:
+    for name, (lx, ly), _ in COUNTIES[:SUB_BASINS]:
         words = name.upper().split()
         for n, word in enumerate(words):
             draw_text(pixels, word, lx + 6, ly + 6 + n * 18, 2, (0, 0, 0))
@@ -284,12 +289,13 @@ def rewrite_project():
     with open(path, newline="") as f:
         lines = f.read().split("\n")
     head = lines[:19]
-    names = {5: "Landuse.bmp", 6: "County.bmp", 7: "Soil.bmp", 8: "MillbrookDB.sqlite"}
+    names = {5: "MillbrookLanduse.bmp", 6: "MillbrookCounty.bmp", 7: "MillbrookSoil.bmp",
+             8: "MillbrookDB.sqlite"}
     for i, name in names.items():
         key = head[i].split(",")[0]
         head[i] = '%s, "%s"' % (key, name)
-    out = head + ["***County#,%d" % len(COUNTIES)]
-    out += ['"%s",%d,%d' % (name, x, y) for name, (x, y), _ in COUNTIES]
+    out = head + ["***County#,%d" % SUB_BASINS]
+    out += ['"%s",%d,%d' % (name, x, y) for name, (x, y), _ in COUNTIES[:SUB_BASINS]]
     out += ["***LandUse+Bkgrnd#, %d" % len(LAND_USE_LEGEND)]
     out += ['"%s","%s"' % (code, name) for code, name, _ in LAND_USE_LEGEND]
     out += ["***Soil#, %d" % len(SOIL_LEGEND)]
@@ -301,9 +307,9 @@ def rewrite_project():
 def main():
     rng = random.Random(SEED)
     lu_weights = {k: AREAS[k] for k in ("upper", "cedar", "lower")}
-    write_bmp("Landuse.bmp", legend_map(LAND_USE_LEGEND, Patches(make_patches(rng, lu_weights, 420))))
-    write_bmp("Soil.bmp", legend_map(SOIL_LEGEND, Patches(make_patches(rng, SOIL_SHARES, 160))))
-    write_bmp("County.bmp", county_map())
+    write_bmp("MillbrookLanduse.bmp", legend_map(LAND_USE_LEGEND, Patches(make_patches(rng, lu_weights, 420))))
+    write_bmp("MillbrookSoil.bmp", legend_map(SOIL_LEGEND, Patches(make_patches(rng, SOIL_SHARES, 160))))
+    write_bmp("MillbrookCounty.bmp", county_map())
     write_database(county_rows(rng))
     rewrite_project()
 

@@ -40,6 +40,36 @@ bool registerAccessFunctions(sqlite3* db) {
                                       &accessInt, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+std::string rowQueryProblem(sqlite3* db, const std::string& sql) {
+    if (!db) {
+        return "no database is open";
+    }
+    sqlite3_stmt* st = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &st, &tail) !=
+        SQLITE_OK) {
+        return sqlite3_errmsg(db);
+    }
+    if (!st) {
+        return "the query is empty";
+    }
+    const bool readOnly = sqlite3_stmt_readonly(st) != 0;
+    const int columns = sqlite3_column_count(st);
+    sqlite3_finalize(st);
+    for (const char* p = tail; p && *p; ++p) {
+        if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';') {
+            return "only one statement can be shown at a time";
+        }
+    }
+    if (!readOnly) {
+        return "the statement would change the database; only queries that read it are shown";
+    }
+    if (columns == 0) {
+        return "the statement returns no records";
+    }
+    return {};
+}
+
 bool isShareBox(int box) {
     return box == 2 || (box >= 4 && box <= 9);
 }

@@ -33,6 +33,12 @@ inline constexpr const char* kDataErrorPrefix = "Data error event hit err:";
 // False when SQLite refused it.
 bool registerAccessFunctions(sqlite3* db);
 
+// Why a text typed as a query cannot be shown as rows: "" when it is one
+// statement that only reads and returns columns; else the database's error
+// text, or a sentence saying it would change data or return nothing. The
+// statement is only prepared, never run.
+std::string rowQueryProblem(sqlite3* db, const std::string& sql);
+
 // The record viewer's eleven boxes show columns 1..11 of a record: the share
 // columns (boxes 2 and 4..9) as percentages with two decimals ("12.35%"),
 // the others as plain text.

@@ -79,6 +79,18 @@ TEST(CountyDatabase, PreparedQueriesRunOnTheExampleInAscendingOrder) {
     EXPECT_EQ(c.rows(kLandUseEditingQuery)[0].size(), 12u);
 }
 
+TEST(CountyDatabase, OnlyReadingQueriesAreRun) {
+    Conn c(kExampleDb);
+    EXPECT_EQ(rowQueryProblem(c.db, kLandUseReadingQuery), "");
+    EXPECT_EQ(rowQueryProblem(c.db, "select * from County;  "), "");
+    EXPECT_EQ(rowQueryProblem(c.db, "Select [Nope] from County"), "no such column: Nope");
+    EXPECT_THAT(rowQueryProblem(c.db, "delete from County"), ::testing::HasSubstr("change"));
+    EXPECT_THAT(rowQueryProblem(c.db, "select 1; delete from County"),
+                ::testing::HasSubstr("one statement"));
+    EXPECT_EQ(rowQueryProblem(c.db, "  "), "the query is empty");
+    EXPECT_EQ(c.rows("select count(*) from County")[0][0], "5");
+}
+
 TEST(CountyDatabase, RecordFormats) {
     EXPECT_EQ(percentText(.12346), "12.35%");
     EXPECT_EQ(percentText(.1234), "12.34%");

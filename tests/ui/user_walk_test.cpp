@@ -93,9 +93,7 @@ TEST(UserWalk, EveryMenuItemAndToolbarButton) {
     dialogs.yesNoAnswer = false;  // Exit: stay
 
     const QStringList later = {"MnuEditTransport", "MnuEditNutrient", "MnuEditweather",
-                               "MnuLandUse",       "MnuPopulation",   "MnuUSGS",
-                               "MnuCounty",        "MnuLUMap",        "MnuSoilMap",
-                               "MnuCountyMap",     "MnuSummary",      "MnuAnnual",
+                               "MnuUSGS",          "MnuSummary",      "MnuAnnual",
                                "MnuMonthly",       "MnuRegroup",      "MnuCompScen",
                                "MnuSum",           "MnuSDR",          "MnuDelay",
                                "MnuSetNutrMatrix", "MnuSeptic",       "MnuRunSubBasins"};
