@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -19,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "common/paths.h"
 #include "mapdb/county_db.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
@@ -45,6 +47,13 @@ class PlainDelegate : public QStyledItemDelegate {
             return qs(rivulon::plainNumberText(value.toDouble()));
         }
         return QStyledItemDelegate::displayText(value, locale);
+    }
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const int type = index.data().typeId();
+        if (type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong) {
+            option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+        }
     }
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex&) const override {
@@ -92,6 +101,9 @@ void frmDB::open(rivulon::ui::WindowHost& host, const QString& reading, const QS
     w->PassSQLstring(reading, editing);
     w->setSQL(reading);
     w->setWindowTitle(caption);
+    host.showChild(w);
+    // Sized once shown, when the grid knows its column widths.
+    w->fitToColumns();
     host.showChild(w);
 }
 
@@ -204,12 +216,29 @@ frmDB::~frmDB() {
     connection_.reset();
 }
 
+void frmDB::fitToColumns() {
+    // Wide enough for every column (the host keeps it inside the frame).
+    int width = grdDataGrid->verticalHeader()->width() + 2 * grdDataGrid->frameWidth() +
+                grdDataGrid->verticalScrollBar()->sizeHint().width() + 12;
+    for (int c = 0; c < grdDataGrid->horizontalHeader()->count(); ++c) {
+        if (!grdDataGrid->isColumnHidden(c)) {
+            width += grdDataGrid->columnWidth(c);
+        }
+    }
+    QWidget* frame = parentWidget() ? parentWidget() : this;
+    frame->resize(std::max(width, 520) + (frame->width() - this->width()), frame->height());
+}
+
 void frmDB::PassSQLstring(const QString& reading, const QString& editing) {
     reading_ = reading;
     editing_ = editing;
 }
 
 bool frmDB::openDatabase() {
+    if (!rivulon::pathPresent(host_.session().settings.databasePath)) {
+        msgBox(this, QStringLiteral("The project names no database."));
+        return false;
+    }
     const QString file = rivulon::ui::countyDatabaseFile(
         this, host_.session().settings.databasePath, host_.session().applicationFolder);
     if (file.isEmpty()) {

@@ -73,6 +73,7 @@ class frmDB : public QWidget {
     void recordChanged();
     void moveTo(int row);
     bool checkEditable();
+    void fitToColumns();
 
     rivulon::ui::WindowHost& host_;
     std::unique_ptr<rivulon::ui::CountyConnection> connection_;
