@@ -57,14 +57,14 @@ void FrmView::open(rivulon::ui::WindowHost& host, int kind) {
                               : kind == 2 ? s.soilMapPath
                                           : s.countyMapPath;
     w->Loadmap(qs(path), static_cast<std::int16_t>(kind));
-    // The whole map when it fits (the host keeps the window inside the frame).
-    const QSize picture = w->PicView->size().expandedTo(QSize(320, 200));
-    QWidget* frame = w->parentWidget() ? w->parentWidget() : w;
-    const QSize extra = frame->size() - w->size();
-    frame->resize(QSize(picture.width() + 2 * kMargin + 2,
-                        picture.height() + 3 * kMargin + w->cmdClose->height() + 2) +
-                  extra);
     host.showChild(w);
+    // Grown (or shrunk) to show the whole map once its frame is laid out; the
+    // host keeps the window inside the main window.
+    const QSize picture = w->PicView->size().expandedTo(QSize(320, 200));
+    if (QWidget* frame = w->parentWidget()) {
+        frame->resize(frame->size() + picture - w->PicFrame->size());
+        host.showChild(w);
+    }
 }
 
 void FrmView::openLandUseMap(rivulon::ui::WindowHost& host) {

@@ -14,7 +14,10 @@
 namespace rivulon::ui {
 
 QString countyDatabaseFile(QWidget* parent, const std::string& databasePath,
-                           const QString& homeFolder) {
+                           const QString& homeFolder, bool* imported) {
+    if (imported) {
+        *imported = false;
+    }
     if (!rivulon::pathPresent(databasePath)) {
         return {};
     }
@@ -35,6 +38,9 @@ QString countyDatabaseFile(QWidget* parent, const std::string& databasePath,
             msgBox(parent, QStringLiteral("The Access database %1 could not be imported: %2")
                                .arg(qs(databasePath), QString::fromUtf8(e.what())));
             return {};
+        }
+        if (imported) {
+            *imported = true;
         }
         msgBox(parent, qs(rivulon::importedMessage(databasePath, plan.copyPath)));
     }

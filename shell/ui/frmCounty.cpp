@@ -94,10 +94,14 @@ frmCounty::frmCounty(rivulon::ui::WindowHost& host) : host_(host) {
 frmCounty::~frmCounty() = default;
 
 bool frmCounty::openDatabase() {
+    bool imported = false;
     const QString file = rivulon::ui::countyDatabaseFile(
-        this, host_.session().settings.databasePath, host_.session().applicationFolder);
+        this, host_.session().settings.databasePath, host_.session().applicationFolder, &imported);
     if (file.isEmpty()) {
         return false;
+    }
+    if (imported) {
+        connection_->close();  // the copy was replaced under it
     }
     QString error;
     if (!connection_->open(file, error)) {

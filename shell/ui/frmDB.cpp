@@ -239,10 +239,19 @@ bool frmDB::openDatabase() {
         msgBox(this, QStringLiteral("The project names no database."));
         return false;
     }
+    bool imported = false;
     const QString file = rivulon::ui::countyDatabaseFile(
-        this, host_.session().settings.databasePath, host_.session().applicationFolder);
+        this, host_.session().settings.databasePath, host_.session().applicationFolder, &imported);
     if (file.isEmpty()) {
         return false;
+    }
+    if (imported) {
+        // The copy was replaced under the connection: its records go with it.
+        grdDataGrid->setModel(nullptr);
+        delete queryModel_;
+        queryModel_ = nullptr;
+        tableModel_ = nullptr;
+        connection_->close();
     }
     QString error;
     if (!connection_->open(file, error)) {

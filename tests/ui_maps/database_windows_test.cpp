@@ -304,6 +304,22 @@ TEST(CountyViewer, DatabaseNamedDirectlyOrImported) {
     EXPECT_EQ(d->grdDataGrid->model()->rowCount(), 8);
     EXPECT_EQ(cell(*d, 5, 1), "Jonas Maebe");
     EXPECT_TRUE(dialogs.messages.isEmpty());  // the copy is used from now on
+    EXPECT_EQ(dialogs.yesNoAsked, 0);
+
+    // The Access file changed since: asked, imported again, the old copy kept.
+    const auto copy = (dir.path() + "/testodbc.sqlite").toStdString();
+    sqlRows(QString::fromStdString(copy), "delete from FPdev where id = 8");
+    std::filesystem::last_write_time(
+        mdb.toStdString(), std::filesystem::last_write_time(copy) + std::chrono::seconds(10));
+    dialogs.yesNoAnswer = true;
+    ASSERT_TRUE(d->setSQL("Select * from FPdev"));
+    EXPECT_EQ(dialogs.yesNoAsked, 1);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains("was imported")) << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(std::filesystem::exists(copy + ".bak"));
+    EXPECT_EQ(d->grdDataGrid->model()->rowCount(), 8);  // the new copy, not the old one
+    EXPECT_EQ(sqlRows(QString::fromStdString(copy + ".bak"), "select count(*) from FPdev")[0][0],
+              "7");
 }
 
 }  // namespace
