@@ -1,5 +1,6 @@
 #include "shell/ui/county_database.h"
 
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
@@ -52,10 +53,13 @@ bool CountyConnection::open(const QString& file, QString& error) {
         return true;
     }
     close();
+    // SQLite would create a missing file, empty: refuse instead.
+    if (!QFileInfo(file).isFile()) {
+        error = file + QStringLiteral(": the file does not exist.");
+        return false;
+    }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
     db.setDatabaseName(file);
-    // An SQLite file that is not there would be created empty: refuse instead.
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READWRITE_NOCREATE"));
     if (!db.open()) {
         error = db.lastError().text();
         db = QSqlDatabase();

@@ -216,6 +216,36 @@ TEST(DatabaseBrowser, EditableViewAddsChangesAndDeletesInTheFile) {
     EXPECT_TRUE(s.dialogs.messages.isEmpty()) << s.dialogs.messages.join("\n").toStdString();
 }
 
+TEST(DatabaseBrowser, ClosingWithChangesNotWrittenOffersToSaveThem) {
+    ExampleSession s;
+    s.w.action("MnuLandUse")->trigger();
+    frmDB* d = dbWindow(s.w);
+    ASSERT_NE(d, nullptr);
+    d->ChkToEnableBtn->click();
+    QAbstractItemModel* m = d->grdDataGrid->model();
+    ASSERT_EQ(m->columnCount(), 12);
+    const int upper = rowOf(*d, 1, "Upper Millbrook");
+    m->setData(m->index(upper, 11), "Upper Millbrook creamery");
+    s.dialogs.yesNoAnswer = false;
+    d->cmdClose->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.dialogs.yesNoAsked, 1);
+    EXPECT_EQ(sqlRows(s.db(), "select [Point Sources] from County where ID = 1")[0][0], "None");
+
+    s.w.action("MnuLandUse")->trigger();
+    d = dbWindow(s.w);
+    d->ChkToEnableBtn->click();
+    m = d->grdDataGrid->model();
+    m->setData(m->index(rowOf(*d, 1, "Upper Millbrook"), 11), "Upper Millbrook creamery");
+    s.dialogs.yesNoAnswer = true;
+    d->cmdClose->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.dialogs.yesNoAsked, 2);
+    EXPECT_EQ(sqlRows(s.db(), "select [Point Sources] from County where ID = 1")[0][0],
+              "Upper Millbrook creamery");
+    EXPECT_EQ(dbWindow(s.w), nullptr);
+}
+
 TEST(CountyViewer, MenuItemShowsTheRecordWithThatId) {
     ExampleSession s;
     // The rows' order in the file does not matter: the key finds the record.
@@ -265,6 +295,17 @@ TEST(CountyViewer, DatabaseNamedDirectlyOrImported) {
     QTemporaryDir dir;
     qputenv("RIVULON_HOME", dir.path().toUtf8());
     MDIFrmMain w;
+    // A database file that is not there is said so, and not created.
+    w.session().settings.databasePath = (dir.path() + "/Gone.db").toStdString();
+    auto* c = qobject_cast<frmCounty*>(w.openWindow(WindowKind::County));
+    ASSERT_NE(c, nullptr);
+    EXPECT_FALSE(c->ToRecord(1));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains("Data error event hit err:"))
+        << dialogs.messages[0].toStdString();
+    EXPECT_FALSE(QFile::exists(dir.path() + "/Gone.db"));
+    dialogs.messages.clear();
+
     const QString small = dir.path() + "/Small.db";
     sqlRows(small,
             "create table County (ID integer primary key, Name text, Acres real, "
@@ -274,8 +315,6 @@ TEST(CountyViewer, DatabaseNamedDirectlyOrImported) {
             "insert into County values (1, 'Only County', 100, .5, 10, .1, .2, .3, .2, "
             ".1, .1, 'none')");
     w.session().settings.databasePath = small.toStdString();
-    auto* c = qobject_cast<frmCounty*>(w.openWindow(WindowKind::County));
-    ASSERT_NE(c, nullptr);
     ASSERT_TRUE(c->ToRecord(1));
     EXPECT_EQ(c->lblLabels[1]->text(), "Acres:");
     EXPECT_EQ(c->txtFields[1]->text(), "100");
