@@ -268,7 +268,7 @@ bool frmDB::setSQL(const QString& query) {
     QSqlDatabase db = connection_->database();
     const std::string problem = rivulon::rowQueryProblem(handleOf(db), ss(query));
     if (!problem.empty()) {
-        msgBox(this, qs(problem), QStringLiteral("Try your own SQL"));
+        msgBox(this, qs(problem));
         return false;
     }
     if (ChkToEnableBtn->isChecked()) {
@@ -312,7 +312,7 @@ bool frmDB::setSQL(const QString& query) {
     auto* model = new QSqlQueryModel(this);
     model->setQuery(query, db);
     if (model->lastError().isValid()) {
-        msgBox(this, model->lastError().text(), QStringLiteral("Try your own SQL"));
+        msgBox(this, model->lastError().text());
         delete model;
         return false;
     }
