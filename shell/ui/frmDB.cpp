@@ -11,6 +11,7 @@
 #include <QShortcut>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
@@ -68,7 +69,23 @@ class PlainDelegate : public QStyledItemDelegate {
     }
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
-        const QString text = static_cast<QLineEdit*>(editor)->text();
+        const QString text = static_cast<QLineEdit*>(editor)->text().trimmed();
+        // SQLite would keep a word typed into a number column as text.
+        if (const auto* table = qobject_cast<const QSqlTableModel*>(model);
+            table && !text.isEmpty()) {
+            const QSqlField field = table->record().field(index.column());
+            const int type = field.metaType().id();
+            bool number = false;
+            QLocale::c().toDouble(text, &number);
+            if ((type == QMetaType::Int || type == QMetaType::LongLong ||
+                 type == QMetaType::Double) &&
+                !number) {
+                msgBox(
+                    editor->window(),
+                    QStringLiteral("%1: expected a number, found \"%2\"").arg(field.name(), text));
+                return;
+            }
+        }
         model->setData(index, text.isEmpty() ? QVariant() : QVariant(text), Qt::EditRole);
     }
 };

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlTableModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTest>
@@ -163,6 +164,22 @@ TEST(DatabaseBrowser, EditableViewAddsChangesAndDeletesInTheFile) {
     d->cmdUpdate->click();
     EXPECT_EQ(sqlRows(s.db(), "select Population from County where ID = 2")[0][0], "5015");
     EXPECT_EQ(d->grdDataGrid->currentIndex().row(), rowOf(*d, nameCol, "Cedar Run"));
+
+    // A word typed into a number column is refused as it is typed.
+    {
+        QLineEdit editor;
+        editor.setText("many");
+        d->grdDataGrid->itemDelegate()->setModelData(&editor, m, m->index(cedar, popCol));
+        ASSERT_EQ(s.dialogs.messages.size(), 1);
+        EXPECT_TRUE(s.dialogs.messages[0].endsWith("Population: expected a number, found \"many\""))
+            << s.dialogs.messages[0].toStdString();
+        EXPECT_EQ(m->index(rowOf(*d, nameCol, "Cedar Run"), popCol).data().toInt(), 5015);
+        editor.setText(" 5020 ");
+        d->grdDataGrid->itemDelegate()->setModelData(&editor, m, m->index(cedar, popCol));
+        EXPECT_EQ(m->index(cedar, popCol).data().toString(), "5020");
+        s.dialogs.messages.clear();
+        static_cast<QSqlTableModel*>(m)->revertAll();
+    }
 
     // Add: the new record goes in and becomes the current one.
     d->cmdAdd->click();
