@@ -14,6 +14,9 @@
 #include "project/ui/frmMatrix.h"
 #include "project/ui/frmSDR.h"
 #include "project/ui/frmSimInfo.h"
+#include "shell/ui/FrmView.h"
+#include "shell/ui/frmCounty.h"
+#include "shell/ui/frmDB.h"
 
 namespace rivulon::ui {
 
@@ -42,9 +45,9 @@ const WindowRow kWindows[] = {
     {WindowKind::RunSub, "frmRunSub", nullptr, true, 270},
     {WindowKind::Compare, "FrmComp", nullptr, true, 0},
     {WindowKind::Septic, "FrmSeptic", nullptr, true, 0},
-    {WindowKind::Map, "FrmView", nullptr, true, 0},
-    {WindowKind::Database, "frmDB", nullptr, true, 90},
-    {WindowKind::County, "frmCounty", nullptr, true, 90},
+    {WindowKind::Map, "FrmView", &make<FrmView>, true, 91},
+    {WindowKind::Database, "frmDB", &make<frmDB>, true, 90},
+    {WindowKind::County, "frmCounty", &make<frmCounty>, true, 90},
     {WindowKind::Calibration, "FrmCalibrate", nullptr, true, 0},
 };
 
@@ -72,11 +75,11 @@ const CommandRow kCommands[] = {
     {"MnuSum", "Sum Sub-basin Results", WindowKind::Compare},
     {"MnuSeptic", "Septic System Improvement", WindowKind::Septic},
     {"MnuRunSubBasins", "Run Hydload for Sub-basins/Multiple Scenarios", WindowKind::RunSub},
-    {"MnuLUMap", "Land Use Map", WindowKind::Map},
-    {"MnuSoilMap", "Soil Map", WindowKind::Map},
-    {"MnuCountyMap", "County Map", WindowKind::Map},
-    {"MnuLandUse", "Land Use Distribution", WindowKind::Database},
-    {"MnuPopulation", "Population", WindowKind::Database},
+    {"MnuLUMap", "Land Use Map", WindowKind::Map, &FrmView::openLandUseMap},
+    {"MnuSoilMap", "Soil Map", WindowKind::Map, &FrmView::openSoilMap},
+    {"MnuCountyMap", "County Map", WindowKind::Map, &FrmView::openCountyMap},
+    {"MnuLandUse", "Land Use Distribution", WindowKind::Database, &frmDB::openLandUse},
+    {"MnuPopulation", "Population", WindowKind::Database, &frmDB::openPopulation},
 };
 
 }  // namespace
