@@ -72,7 +72,8 @@ double Parameter::toUnit(double value) const {
     const double u = info->transform == Transform::Log
                          ? (std::log(value) - std::log(low)) / (std::log(high) - std::log(low))
                          : (value - low) / (high - low);
-    return std::clamp(u, 0.0, 1.0);
+    // A start the log cannot take (0 or below) begins at the low end.
+    return std::isnan(u) ? 0.0 : std::clamp(u, 0.0, 1.0);
 }
 
 double Parameter::fromUnit(double unit) const {

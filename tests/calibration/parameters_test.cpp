@@ -66,6 +66,8 @@ TEST(ParameterList, LogScaleSpendsHalfTheSearchBelowTheGeometricMean) {
     // A start outside the range is moved to its nearest end.
     EXPECT_EQ(ps[0].toUnit(5.0), 1.0);
     EXPECT_EQ(ps[1].toUnit(-3.0), 0.0);
+    EXPECT_EQ(ps[0].toUnit(0.0), 0.0);
+    EXPECT_EQ(ps[0].toUnit(-0.2), 0.0) << "no log of a negative start";
     for (double u : {0.0, 0.1, 0.37, 0.9, 1.0})
         EXPECT_NEAR(ps[0].toUnit(ps[0].fromUnit(u)), u, 1e-12);
 }
