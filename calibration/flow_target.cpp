@@ -160,9 +160,30 @@ CalibrationInputs loadCalibrationProject(const std::string& projectPath,
         throw std::runtime_error(
             "no observed-flow file: the project names none; give one with --observed");
     }
+    in.observedPath = obsPath;
     const std::vector<ObservedMonth> observed = readObservedFile(obsPath, 12 * o.yearCount);
     in.target = makeFlowTarget(std::move(state), std::move(weather), observed);
     return in;
+}
+
+void refuseInputPath(const std::string& outputPath, const CalibrationInputs& in,
+                     bool allowTransport) {
+    const ProjectSettings& s = in.settings;
+    const std::pair<const std::string*, const char*> inputs[] = {
+        {&s.projectPath, "project file"},
+        {&s.transportPath, "transport file"},
+        {&s.nutrientPath, "nutrient file"},
+        {&s.weatherPath, "weather file"},
+        {&s.weatherDelayPath, "weather-delay file"},
+        {&in.observedPath, "observed-flow file"}};
+    for (const auto& [path, what] : inputs) {
+        if (absent(*path) || (allowTransport && path == &s.transportPath))
+            continue;
+        if (samePath(outputPath, *path)) {
+            throw FileError(outputPath + " is the project's " + what +
+                            "; the calibration does not write over its inputs");
+        }
+    }
 }
 
 std::string calibratedTransportText(const WatershedSetup& asRead,

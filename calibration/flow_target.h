@@ -45,6 +45,7 @@ std::vector<float> monthlyFlows(const FlowTarget& target, const std::vector<Para
 // file from level 3), the weather years asked for and the observed file.
 struct CalibrationInputs {
     ProjectSettings settings;
+    std::string observedPath;
     FlowTarget target;
     std::vector<std::string> messages;  // what start-up had to report
 };
@@ -53,6 +54,12 @@ struct CalibrationInputs {
 // file's whole years. Throws with a message naming the file that failed.
 CalibrationInputs loadCalibrationProject(const std::string& projectPath,
                                          const std::string& observedPath, int years, int level);
+
+// Refuses (FileError) an output path that is one of the files the project
+// reads: the project file, its transport (unless allowTransport), nutrient,
+// weather, weather-delay and observed-flow files.
+void refuseInputPath(const std::string& outputPath, const CalibrationInputs& inputs,
+                     bool allowTransport);
 
 // The transport file with the values applied, as the editor would save it.
 std::string calibratedTransportText(const WatershedSetup& asRead,

@@ -136,8 +136,17 @@ TEST(HydloadCalibrate, WritesEveryEvaluatedSetAndTheCalibratedTransportFile) {
                                   out + " --transport-out " + joinPath(dir, "Transprt.dat");
     const Result refused = hydload(intoInput, dir);
     EXPECT_EQ(refused.status, 1);
-    EXPECT_THAT(refused.err, HasSubstr("is the project's transport file"));
+    EXPECT_THAT(refused.err, HasSubstr("is the project's transport file; the calibration does "
+                                       "not write over its inputs unless --replace-transport"));
     EXPECT_EQ(readWholeFile(joinPath(dir, "Transprt.dat")), transport);
+    const std::string weather = readWholeFile(joinPath(dir, "Weather.dat"));
+    const Result intoWeather =
+        hydload("calibrate " + prj + " --params recession --runs 8 --years 2 --out " + out +
+                    " --replace-transport --transport-out " + joinPath(dir, "Weather.dat"),
+                dir);
+    EXPECT_EQ(intoWeather.status, 1);
+    EXPECT_THAT(intoWeather.err, HasSubstr("is the project's weather file"));
+    EXPECT_EQ(readWholeFile(joinPath(dir, "Weather.dat")), weather);
     EXPECT_EQ(hydload(intoInput + " --replace-transport --quiet", dir).status, 0);
     EXPECT_NE(readWholeFile(joinPath(dir, "Transprt.dat")), transport);
 }

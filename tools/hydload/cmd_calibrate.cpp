@@ -15,6 +15,7 @@
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/paths.h"
+#include "common/read_error.h"
 
 namespace {
 
@@ -192,11 +193,15 @@ int runCalibrate(const std::vector<std::string>& args) {
         !a.transportOut.empty()
             ? a.transportOut
             : rivulon::joinPath(a.out, defaultTransportName(in.settings.transportPath));
-    if (!a.replaceTransport && std::filesystem::exists(transportOut, ec) &&
-        std::filesystem::equivalent(transportOut, in.settings.transportPath, ec)) {
-        throw std::invalid_argument(transportOut +
-                                    " is the project's transport file; name another file or "
-                                    "give --replace-transport");
+    // Before the runs, so that a long calibration does not end in a refusal.
+    const std::string csvPath = rivulon::joinPath(a.out, "calibration.csv");
+    refuseInputPath(csvPath, in, false);
+    try {
+        refuseInputPath(transportOut, in, a.replaceTransport);
+    } catch (const rivulon::FileError& e) {
+        const bool transport = std::string(e.what()).find("transport file") != std::string::npos;
+        throw rivulon::FileError(std::string(e.what()) +
+                                 (transport ? " unless --replace-transport is given" : ""));
     }
 
     std::vector<double> start;
@@ -233,7 +238,6 @@ int runCalibrate(const std::vector<std::string>& args) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
-    const std::string csvPath = rivulon::joinPath(a.out, "calibration.csv");
     rivulon::writeFileAtomically(
         csvPath, evaluationsCsv(params, result.evaluations, a.objective.objective, &result.trace));
 

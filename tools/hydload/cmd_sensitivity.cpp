@@ -146,6 +146,8 @@ int runSensitivity(const std::vector<std::string>& args) {
     for (const auto& m : in.messages)
         std::fprintf(stderr, "hydload sensitivity: %s\n", m.c_str());
     const FlowTarget& target = in.target;
+    const std::string csvPath = rivulon::joinPath(a.out, "sensitivity.csv");
+    refuseInputPath(csvPath, in, false);
     const EvaluateFn evaluate = [&](const std::vector<double>& values) {
         return evaluateFlow(target, params, values, a.objective);
     };
@@ -167,7 +169,6 @@ int runSensitivity(const std::vector<std::string>& args) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
-    const std::string csvPath = rivulon::joinPath(a.out, "sensitivity.csv");
     rivulon::writeFileAtomically(csvPath,
                                  evaluationsCsv(params, result.evaluations, a.objective.objective));
 
