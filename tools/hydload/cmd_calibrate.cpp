@@ -39,11 +39,11 @@ constexpr const char* kHelp =
     "\n"
     "Writes into DIR: calibration.csv (every evaluated parameter set with its\n"
     "objective, statistics and the best objective so far) and the project's\n"
-    "transport file with the best values (NAME_calibrated.dat; the input file is\n"
-    "never replaced unless --transport-out names it and --replace-transport is\n"
-    "given). Prints the best values, the objective and NSE, KGE, PBIAS and RSR\n"
-    "with the monthly ratings of Moriasi et al. (2007). Progress goes to standard\n"
-    "error.\n"
+    "transport file with the best values under a name of its own (Transprt.dat\n"
+    "gives Transprt_calibrated.dat). The input file is never replaced unless\n"
+    "--transport-out names it and --replace-transport is given. Prints the best\n"
+    "values, the objective and NSE, KGE, PBIAS and RSR with the monthly ratings\n"
+    "of Moriasi et al. (2007). Progress goes to standard error.\n"
     "\n"
     "parameters (NAME or NAME=LOW:HIGH; default range in brackets):\n"
     "  recession       groundwater recession coefficient, 1/day [.005:.3], searched\n"
@@ -73,9 +73,9 @@ constexpr const char* kHelp =
     "  --replace-transport   allow --transport-out to be the project's transport file\n"
     "  --quiet               no progress\n"
     "\n"
-    "Exit status 0 when done, 1 on an error (nothing is written), 2 on a usage\n"
-    "error, 3 when no set met the |PBIAS| limit or the objective was never\n"
-    "defined (calibration.csv is written, the transport file is not).";
+    "Exit status 0 when done, 1 on an error, 2 on a usage error, 3 when no set\n"
+    "met the |PBIAS| limit or the objective was never defined (calibration.csv\n"
+    "is written, the transport file is not).";
 
 struct Arguments {
     std::string project, observed, params, out = ".", transportOut;
