@@ -123,6 +123,10 @@ std::vector<float> monthlyFlows(const FlowTarget& t, const std::vector<Parameter
 
 CalibrationInputs loadCalibrationProject(const std::string& projectPath,
                                          const std::string& observedPath, int years, int level) {
+    if (level < 1 || level > 4)
+        throw std::invalid_argument("the simulation level must be 1 to 4");
+    if (years < 0 || years > 32767)
+        throw std::invalid_argument("the number of years must be 1 to 32767");
     CalibrationInputs in;
     ProjectSettings& s = in.settings;
     s.projectPath = projectPath;
@@ -158,7 +162,7 @@ CalibrationInputs loadCalibrationProject(const std::string& projectPath,
     const std::string obsPath = observedPath.empty() ? s.observedFlowPath : observedPath;
     if (absent(obsPath)) {
         throw std::runtime_error(
-            "no observed-flow file: the project names none; give one with --observed");
+            "no observed-flow file: none was given and the project names none");
     }
     in.observedPath = obsPath;
     const std::vector<ObservedMonth> observed = readObservedFile(obsPath, 12 * o.yearCount);

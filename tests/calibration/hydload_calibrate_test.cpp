@@ -164,6 +164,23 @@ TEST(HydloadCalibrate, NoSetWithinThePbiasLimitIsNotReportedAsSuccess) {
     EXPECT_FALSE(fileExists(joinPath(dir, "out/Transprt_calibrated.dat")));
 }
 
+TEST(HydloadCalibrate, WithoutAnObservedFileThereIsNothingToCalibrateAgainst) {
+    const std::string dir = copyExample("no_observed");
+    const std::string prj = joinPath(dir, "Millbrook.prj");
+    std::string text = readWholeFile(prj);
+    const std::string named = "USGSFlowFile, \"UsgsObs.dat\"";
+    ASSERT_NE(text.find(named), std::string::npos);
+    text.replace(text.find(named), named.size(), "USGSFlowFile, \"Not Found\"");
+    writeFileAtomically(prj, text);
+    const Result r = hydload(
+        "calibrate " + prj + " --params recession --runs 8 --years 2 --out " + joinPath(dir, "out"),
+        dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err,
+                HasSubstr("no observed-flow file: none was given and the project names none"));
+    EXPECT_FALSE(fileExists(joinPath(dir, "out/calibration.csv")));
+}
+
 TEST(HydloadSensitivity, RanksTheParametersAndWritesEveryRun) {
     const std::string dir = copyExample("sensitivity");
     const Result r = hydload("sensitivity " + joinPath(dir, "Millbrook.prj") +
