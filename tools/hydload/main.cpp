@@ -16,7 +16,7 @@ void printOverview(std::FILE* out) {
     auto list = hydload::commands();
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
-    for (const auto& c : list) std::fprintf(out, "  %-10s %s\n", c.name.c_str(), c.synopsis.c_str());
+    for (const auto& c : list) std::fprintf(out, "  %-12s %s\n", c.name.c_str(), c.synopsis.c_str());
 }
 
 }  // namespace
