@@ -16,7 +16,8 @@ void printOverview(std::FILE* out) {
     auto list = hydload::commands();
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
-    for (const auto& c : list) std::fprintf(out, "  %-12s %s\n", c.name.c_str(), c.synopsis.c_str());
+    for (const auto& c : list)
+        std::fprintf(out, "  %-12s %s\n", c.name.c_str(), c.synopsis.c_str());
 }
 
 }  // namespace
@@ -28,7 +29,8 @@ int main(int argc, char** argv) {
         return args.empty() ? 2 : 0;
     }
     for (const auto& c : hydload::commands()) {
-        if (c.name != args[0]) continue;
+        if (c.name != args[0])
+            continue;
         std::vector<std::string> rest(args.begin() + 1, args.end());
         if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
             std::printf("%s\n", c.help.c_str());
