@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -378,9 +379,16 @@ void FrmComp::formatCompareGrids() {
         const int available =
             static_cast<int>((width - scroll) * rivulon::ui::kTwipsPerPixel) - 100;
         const int column = std::max(available * 2 / (2 * g->cols() + 1), 600);
-        g->setColWidth(0, column * 3 / 2);
-        for (int c = 1; c < g->cols(); ++c) {
-            g->setColWidth(c, column);
+        // Never narrower than a column's widest text: a narrow window
+        // scrolls rather than cutting headings.
+        const QFontMetrics metrics(g->font());
+        for (int c = 0; c < g->cols(); ++c) {
+            int widest = 0;
+            for (int r = 0; r < g->rows(); ++r) {
+                widest = std::max(widest, metrics.horizontalAdvance(g->textMatrix(r, c)));
+            }
+            const int fitted = static_cast<int>((widest + 12) * rivulon::ui::kTwipsPerPixel);
+            g->setColWidth(c, std::max(c == 0 ? column * 3 / 2 : column, fitted));
         }
     }
 }

@@ -335,3 +335,48 @@ TEST(SumWindow, FirstBadFileStopsTheSumWithOneMessageAndNothingWritten) {
     EXPECT_FALSE(w->CmdPlot->isEnabled());
     EXPECT_TRUE(w->savedSum().isEmpty());
 }
+
+// Pictures of the window for a person to look at: RIVULON_SHOTS=DIR.
+TEST(CompareWindow, Screenshots) {
+    const QString shots = qEnvironmentVariable("RIVULON_SHOTS");
+    if (shots.isEmpty()) {
+        GTEST_SKIP() << "set RIVULON_SHOTS to a folder for the pictures";
+    }
+    CompFixture f;
+    const QStringList basins{"Upper", "Cedar", "Lower"};
+    for (const QString& basin : basins) {
+        f.subBasin(basin, "Results" + basin + ".dat", 6);
+        ASSERT_EQ(hydload({"regroup", f.output() + "/Results" + basin + ".dat", "--group", "=1,2",
+                           "--group", "=3,4,5,6", "--group", "=7", "--group", "=8", "--group",
+                           "=9,10", "--out", f.output() + "/Rg" + basin + ".txt"}),
+                  0);
+    }
+    auto save = [&](QWidget* w, const QString& name) {
+        QCoreApplication::processEvents();
+        w->grab().save(shots + "/" + name + ".png");
+    };
+    f.main.runCommand("MnuCompScen");
+    FrmComp* w = f.window();
+    f.addFiles(*w, {"RgUpper.txt", "RgCedar.txt", "RgLower.txt"});
+    save(&f.main, "compare_selection");
+    w->cmdNext->click();
+    w->TabData->setCurrentIndex(1);
+    CompareGrid* g = w->Grid1[1];
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellCentre(g, 2, 4));
+    save(&f.main, "compare_tabs");
+    w->CmdPlot->click();
+    f.main.runCommand("MnuVertical");
+    save(&f.main, "compare_plot");
+
+    f.main.runCommand("MnuSum");
+    QCoreApplication::processEvents();
+    w = f.window();
+    f.addFiles(*w, {"ResultsUpper.dat", "ResultsCedar.dat", "ResultsLower.dat"});
+    w->setWeight(1, "0.5");
+    save(&f.main, "sum_selection");
+    f.dialogs.fileAnswers << f.output() + "/ResultsSum.dat";
+    w->cmdNext->click();
+    save(&f.main, "sum_tabs");
+    w->CmdPlot->click();
+    save(&f.main, "sum_shown");
+}
