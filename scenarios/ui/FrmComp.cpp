@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <exception>
@@ -250,6 +251,10 @@ void FrmComp::buildControls() {
     connect(cmdRemove, &QPushButton::clicked, this, &FrmComp::cmdRemove_Click);
     connect(cmdNext, &QPushButton::clicked, this, &FrmComp::cmdNext_Click);
     connect(CmdPlot, &QPushButton::clicked, this, &FrmComp::CmdPlot_Click);
+
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    help->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, this, [this] { host_.HelpCmd(1, kHelpContext); });
 }
 
 QSize FrmComp::sizeHint() const {

@@ -45,6 +45,7 @@ class FrmComp : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kMaxFiles = 20;
+    static constexpr int kHelpContext = 280;  // F1
 
     explicit FrmComp(rivulon::ui::WindowHost& host);
 
