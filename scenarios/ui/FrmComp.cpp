@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -238,11 +239,8 @@ void FrmComp::buildControls() {
     layout->addWidget(selection_, 1);
     layout->addWidget(tabsArea_, 1);
 
-    connect(Drive1, &DriveList::driveChanged, this, [this](const QString& root) {
-        Dir1->setPath(root);
-        File1->setPath(Dir1->path());
-        Text1->setText(QDir::toNativeSeparators(Dir1->path()));
-    });
+    connect(Drive1, &DriveList::driveChanged, this,
+            [this](const QString& root) { setFolder(root); });
     connect(Dir1, &DirList::pathChanged, this, [this](const QString& path) { setFolder(path); });
     connect(Check1, &QCheckBox::clicked, this, &FrmComp::Check1_Click);
     connect(File1, &QListWidget::itemDoubleClicked, this, &FrmComp::File1_DblClick);
@@ -366,6 +364,8 @@ void FrmComp::compareFiles(const QStringList& names) {
         Grid1[k]->setCells(cells);
     }
     formatCompareGrids();
+    // Again once the tabs have their size on screen.
+    QTimer::singleShot(0, this, [this] { formatCompareGrids(); });
     CmdPlot->setText(QStringLiteral("Plot Selected"));
     cellEntered(0);
 }

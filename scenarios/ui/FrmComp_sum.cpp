@@ -48,6 +48,9 @@ void FrmComp::LoadSum() {
     }
     if (Gridcf) {
         Gridcf->show();
+    } else {
+        errorMessage(QStringLiteral("The weighting coefficients cannot be shown: ") +
+                     weightsError_);
     }
 }
 
