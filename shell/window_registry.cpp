@@ -12,6 +12,7 @@
 #include "project/ui/FrmW.h"
 #include "project/ui/frmSDR.h"
 #include "project/ui/frmSimInfo.h"
+#include "scenarios/ui/FrmSeptic.h"
 
 namespace rivulon::ui {
 
@@ -39,7 +40,7 @@ const WindowRow kWindows[] = {
     {WindowKind::Weather, "FrmW", &make<FrmW>, false, 63},
     {WindowKind::RunSub, "frmRunSub", nullptr, true, 270},
     {WindowKind::Compare, "FrmComp", nullptr, true, 0},
-    {WindowKind::Septic, "FrmSeptic", nullptr, true, 0},
+    {WindowKind::Septic, "FrmSeptic", &make<FrmSeptic>, true, 0},
     {WindowKind::Map, "FrmView", nullptr, true, 0},
     {WindowKind::Database, "frmDB", nullptr, true, 90},
     {WindowKind::County, "frmCounty", nullptr, true, 90},
