@@ -650,10 +650,14 @@ void FrmSeptic::runEnded(const rivulon::ui::RunEnd& end) {
         return;
     }
     session.setResults(true);
-    if (session.state.watershedName.empty()) {
-        session.state.watershedName = !session.settings.basinName.empty()
-                                          ? session.settings.basinName
-                                          : std::string("My River Basin");
+    // The name of the start window's last save, else the project's basin name,
+    // as the start window shows it after start-up.
+    const rivulon::ModelState unnamed;
+    if (session.state.watershedName.empty() ||
+        session.state.watershedName == unnamed.watershedName) {
+        if (!session.settings.basinName.empty()) {
+            session.state.watershedName = session.settings.basinName;
+        }
     }
     const std::string folder = session.settings.outputFolder;
     const QString results = qs(rivulon::joinPath(folder, ss(kResultsName)));
