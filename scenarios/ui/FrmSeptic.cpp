@@ -115,6 +115,7 @@ FrmSeptic::FrmSeptic(rivulon::ui::WindowHost& host) : host_(host) {
     cboTechName->setMinimumWidth(260);
     technology->addWidget(lblTechName_0);
     technology->addWidget(cboTechName);
+    technology->addStretch();
 
     auto* Frame2 = new QGroupBox(this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
@@ -535,12 +536,17 @@ void FrmSeptic::CmdView_Click() {
         msgBox(this, QStringLiteral("The window to view the septic data is not available."));
         return;
     }
+    // The page puts the text after the first tab at column 40 and later ones
+    // at the next 14-column zone; each value fills its zone so that the
+    // numbers stand under their headings.
+    auto zone = [](const QString& text) { return text.leftJustified(13) + QLatin1Char('\t'); };
     QStringList lines;
     lines << QStringLiteral("SepticData, ") + QString::number(table_.size()) << QString();
-    lines << QStringLiteral("Method\tEfficiency-N\tPctPopUse\tFailure (%)");
+    lines << QStringLiteral("Method\t") + zone(QStringLiteral("Efficiency-N")) +
+                 zone(QStringLiteral("PctPopUse")) + QStringLiteral("Failure (%)");
     for (const auto& t : table_) {
-        lines << qs(t.name) + QLatin1Char('\t') + plain(t.reduction) + QLatin1Char('\t') +
-                     plain(t.share) + QLatin1Char('\t') + plain(t.failure);
+        lines << qs(t.name) + QLatin1Char('\t') + zone(plain(t.reduction)) + zone(plain(t.share)) +
+                     plain(t.failure);
     }
     // The page saves the table as it was shown, even once this window is closed.
     const rivulon::SepticTechTable shown = table_;
@@ -548,6 +554,10 @@ void FrmSeptic::CmdView_Click() {
     page->showTextPage(QStringLiteral("Current Data on Septic Systems"), lines,
                        [shown, host] { saveTechTable(*host, shown); });
     host_.showChild(window);
+    // Wide enough for the last column of the page.
+    if (QWidget* frame = window->parentWidget(); frame && frame->width() < 760) {
+        frame->resize(760, frame->height());
+    }
 }
 
 bool FrmSeptic::SaveData(const rivulon::SepticTechTable& table) {
