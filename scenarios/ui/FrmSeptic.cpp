@@ -421,9 +421,11 @@ void FrmSeptic::cmdSetSeptic_Click() {
 
 rivulon::ui::NutrientEditorService* FrmSeptic::openEditor() {
     rivulon::ui::NutrientEditorService* editor = nullptr;
+    bool wasOpen = true;
     if (editorSource_) {
         editor = editorSource_();
     } else {
+        wasOpen = host_.findWindow(WindowKind::Nutrient) != nullptr;
         QWidget* window = host_.openWindow(WindowKind::Nutrient);
         editor = dynamic_cast<rivulon::ui::NutrientEditorService*>(window);
         if (!editor) {
@@ -431,7 +433,14 @@ rivulon::ui::NutrientEditorService* FrmSeptic::openEditor() {
             return nullptr;
         }
     }
-    if (!editor || !editor->openSepticOnly()) {
+    if (!editor) {
+        return nullptr;
+    }
+    if (!editor->openSepticOnly()) {
+        // An editor made just for this and left unshown goes again.
+        if (auto* window = dynamic_cast<QWidget*>(editor); window && !wasOpen) {
+            window->close();
+        }
         return nullptr;
     }
     if (auto* window = dynamic_cast<QWidget*>(editor)) {
