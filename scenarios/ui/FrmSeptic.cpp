@@ -469,9 +469,14 @@ void FrmSeptic::UpdateNutrient(float failedShare) {
     }
     // The window goes on once the editor has closed, saved or not.
     waitingForEditor_ = true;
+    // The editor may announce its close while the program shuts down, after
+    // this window or the session are gone.
     QPointer<FrmSeptic> self(this);
-    Session* session = &host_.session();
+    QPointer<Session> session(&host_.session());
     editor->whenClosed([self, session](bool fileSaved, const QString& savedName) {
+        if (!session) {
+            return;
+        }
         if (self) {
             self->nutrientEditorClosed(fileSaved, savedName);
         } else if (fileSaved && !savedName.isEmpty()) {

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <map>
@@ -420,4 +421,25 @@ TEST(SepticWindow, WithoutTheNutrientEditorSaysSo) {
     f.dialogs.messages.clear();
     w.CmdGetNutr->click();
     EXPECT_EQ(f.dialogs.messages, QStringList{"Rivulon|The nutrient editor is not available yet."});
+}
+
+// The editor may close after the septic window: its save still counts.
+TEST(SepticWindow, EditorSavedAfterTheWindowClosed) {
+    SepticFixture f;
+    ASSERT_NE(f.window, nullptr);
+    FakeEditor editor;
+    f.window->setEditorSource([&editor] { return &editor; });
+    f.window->cmdAdd->click();
+    f.panel("Sand filter", "60", "0", "50");
+    f.dialogs.yesNoAnswer = true;
+    f.window->cmdSetSeptic->click();
+    ASSERT_TRUE(editor.closed);
+    QPointer<FrmSeptic> window(f.window);
+    f.dialogs.yesNoAnswer = false;  // Close/Run: no run
+    f.window->cmdClose->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    const QString saved = f.home.input() + "/NutSaved.dat";
+    editor.closed(true, saved);
+    EXPECT_EQ(f.session().settings.nutrientPath, saved.toStdString());
 }
