@@ -110,6 +110,8 @@ FrmSeptic::FrmSeptic(rivulon::ui::WindowHost& host) : host_(host) {
     auto* technology = new QVBoxLayout(Frame1);
     lblTechName_0 = new QLabel(QStringLiteral("Technology Name"), Frame1);
     lblTechName_0->setObjectName(QStringLiteral("lblTechName_0"));
+    // Set puts the overall efficiency here, longer than the list is wide.
+    lblTechName_0->setWordWrap(true);
     cboTechName = new QComboBox(Frame1);
     cboTechName->setObjectName(QStringLiteral("cboTechName"));
     cboTechName->setMinimumWidth(260);

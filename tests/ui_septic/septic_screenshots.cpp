@@ -48,6 +48,10 @@ int main(int argc, char** argv) {
     septic->CmdCancel->click();
     septic->CmdView->click();
     save(w, folder, "septic_text_page");
+    dialogs.yesNoAnswer = true;
+    septic->cmdClose->click();
+    waitForRun(w);
+    save(w, folder, "septic_run");
     for (const QString& m : dialogs.messages) {
         std::printf("%s\n", qPrintable(m));
     }
