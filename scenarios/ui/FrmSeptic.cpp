@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "analysis/value_format.h"
