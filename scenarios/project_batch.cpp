@@ -61,7 +61,9 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowW
         settings.popRate = row.popRate;
         settings.popRateSource = settings.optionSources.popRate;
 
-        const RunOutcome outcome = runProject(settings, state, request);
+        RunRequest rowRequest = request;
+        rowRequest.keepSeepLog = true;  // written with the row's result files
+        RunOutcome outcome = runProject(settings, state, rowRequest);
         if (!outcome.ran) {
             throw RunError("Row " + std::to_string(rowNumber) + " names no weather file.");
         }
@@ -70,6 +72,7 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowW
         out.summary = summaryFileText(state);
         if (warned && !outcome.reload.warnings.empty())
             warned(rowNumber, outcome.reload.warnings);
+        out.seepLog = std::move(outcome.seepLog);
         return out;
     };
 }
@@ -104,6 +107,21 @@ std::vector<std::string> batchInputWarnings(const BatchProject& project, const C
         }
     }
     return warnings;
+}
+
+std::vector<std::string> batchInputPaths(const BatchProject& project, const ControlFile& file,
+                                         const std::string& controlPath) {
+    std::vector<std::string> paths = runInputPaths(project.settings);
+    paths.push_back(controlPath);
+    for (const ControlRow& row : file.rows) {
+        const RowInputPaths p = rowInputPaths(row, project.settings.inputFolder);
+        paths.push_back(p.transport);
+        paths.push_back(p.nutrient);
+        paths.push_back(p.weather);
+    }
+    std::sort(paths.begin(), paths.end());
+    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+    return paths;
 }
 
 }  // namespace rivulon

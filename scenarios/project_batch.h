@@ -41,4 +41,10 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request,
 std::vector<std::string> batchInputWarnings(const BatchProject& project, const ControlFile& file,
                                             int rows, const RunRequest& request);
 
+// Every file a batch reads: the project's, the control file and the input
+// files of every row. For the output claim, so that no result file of the
+// batch replaces one of them.
+std::vector<std::string> batchInputPaths(const BatchProject& project, const ControlFile& file,
+                                         const std::string& controlPath);
+
 }  // namespace rivulon

@@ -7,9 +7,11 @@
 #include "analysis/ui/frmGResults.h"
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
+#include "project/ui/FrmN.h"
 #include "project/ui/FrmStart.h"
 #include "project/ui/FrmT.h"
 #include "project/ui/FrmW.h"
+#include "project/ui/frmMatrix.h"
 #include "project/ui/frmSDR.h"
 #include "project/ui/frmSimInfo.h"
 #include "scenarios/ui/FrmSeptic.h"
@@ -35,8 +37,8 @@ const WindowRow kWindows[] = {
     {WindowKind::Pie, "FrmPie", &make<FrmPie>, true, 0},
     {WindowKind::Transport, "FrmT", &make<FrmT>, true, 61},
     {WindowKind::Sdr, "frmSDR", &make<frmSDR>, true, 62},
-    {WindowKind::Nutrient, "FrmN", nullptr, true, 0},
-    {WindowKind::Matrix, "frmMatrix", nullptr, true, 0},
+    {WindowKind::Nutrient, "FrmN", &make<FrmN>, true, 140},
+    {WindowKind::Matrix, "frmMatrix", &make<frmMatrix>, true, 141},
     {WindowKind::Weather, "FrmW", &make<FrmW>, false, 63},
     {WindowKind::RunSub, "frmRunSub", nullptr, true, 270},
     {WindowKind::Compare, "FrmComp", nullptr, true, 0},
@@ -55,12 +57,13 @@ const CommandRow kCommands[] = {
      &FrmSeepage::openVariableConcentration},
     {"MnuEditTransport", "Edit Transport Data", WindowKind::Transport, &FrmT::openEdit},
     {"MnuCreateNew", "Edit Transport Data", WindowKind::Transport},
-    {"MnuEditNutrient", "Edit Nutrient Data", WindowKind::Nutrient},
+    {"MnuEditNutrient", "Edit Nutrient Data", WindowKind::Nutrient, &FrmN::GetMatchInputFiles},
     {"MnuEditweather", "Edit Weather Data", WindowKind::Weather, &FrmW::openEdit},
     {"MnuCreateW", "Edit Weather Data", WindowKind::Weather},
     {"MnuDelay", "Delay Stream Responses to Weather Events", WindowKind::Weather, &FrmW::openDelay},
     {"MnuSDR", "Get Sediment Delivery Ratio", WindowKind::Sdr},
-    {"MnuSetNutrMatrix", "Set Monthly Nutrient Data (Data Matrix)", WindowKind::Matrix},
+    {"MnuSetNutrMatrix", "Set Monthly Nutrient Data (Data Matrix)", WindowKind::Matrix,
+     &frmMatrix::open},
     {"MnuSummary", "Summary", WindowKind::Results, &frmGResults::runSummary},
     {"MnuAnnual", "Annual Results", WindowKind::Results, &frmGResults::runAnnual},
     {"MnuMonthly", "Monthly Results", WindowKind::Results, &frmGResults::runMonthly},
