@@ -400,27 +400,52 @@ TEST(SepticWindow, ViewAndSaveLeavesOutDeletedEntries) {
     EXPECT_EQ(w.txtUseCur->text(), "100");
 }
 
-// Until the nutrient editor is part of the program, asking for it says so and
-// the window goes on with the file's populations.
-TEST(SepticWindow, WithoutTheNutrientEditorSaysSo) {
+// With the program's own nutrient editor: Set and Yes open it on its septic
+// page with the new split; once saved and closed, Close/Run uses the saved file.
+TEST(SepticWindow, RealEditorSavesTheSplitAndTheRunUsesIt) {
     SepticFixture f;
     ASSERT_NE(f.window, nullptr);
-    if (dynamic_cast<rivulon::ui::NutrientEditorService*>(
-            f.main.openWindow(WindowKind::Nutrient))) {
-        GTEST_SKIP() << "the nutrient editor is built";
-    }
     FrmSeptic& w = *f.window;
-    w.cmdAdd->click();
-    f.panel("Sand filter", "60", "0", "50");
+    const QString input = f.home.input() + "/";
+    f.dialogs.fileAnswers = {input + "SepMillbrook.dat"};
+    w.cmdLoadData->click();
+    ASSERT_EQ(w.table().size(), 4u);
     f.dialogs.yesNoAnswer = true;
     w.cmdSetSeptic->click();
-    EXPECT_TRUE(f.dialogs.messages.contains("Rivulon|The nutrient editor is not available yet."))
-        << f.messages().toStdString();
+    QWidget* editor = f.main.findWindow(WindowKind::Nutrient);
+    ASSERT_NE(editor, nullptr) << f.messages().toStdString();
+    ASSERT_TRUE(f.dialogs.messages.isEmpty()) << f.messages().toStdString();
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_TRUE(w.waitingForEditor());
+    const QString saved = input + "NutEdited.dat";
+    // The editor's own Save button, answering its dialog with the new name.
+    f.dialogs.fileAnswers = {saved};
+    editor->findChild<QPushButton*>("cmdSaveN")->click();
+    ASSERT_TRUE(QFile::exists(saved)) << f.messages().toStdString();
+    editor->close();
     EXPECT_FALSE(w.waitingForEditor());
-    EXPECT_EQ(w.TxtNorm->text(), "5337.5");
-    f.dialogs.messages.clear();
-    w.CmdGetNutr->click();
-    EXPECT_EQ(f.dialogs.messages, QStringList{"Rivulon|The nutrient editor is not available yet."});
+    EXPECT_EQ(f.session().settings.nutrientPath, saved.toStdString());
+
+    // The saved file holds the split hydload septic works out.
+    const QString check = hydload({"septic", input + "SepMillbrook.dat", "--nutrient", saved,
+                                   "--transport", input + "Transprt.dat"});
+    EXPECT_EQ(printed(check, "Now on Normal System:"), "5171, on Ponded System: 555");
+
+    const float reduction = f.session().state.options.septicNReduction;
+    w.cmdClose->click();
+    waitForRun(f.main);
+    const int years = f.session().state.options.yearCount;
+    QByteArray project = fileBytes(f.home.project());
+    project.replace("NutrientFile, \"Nutrient.dat\"", "NutrientFile, \"NutEdited.dat\"");
+    writeBytes(input + "Edited.prj", project);
+    const QString reference = f.home.dir.path() + "/reference";
+    hydload({"run", input + "Edited.prj", "--years", QString::number(years), "--level", "4",
+             "--septic-reduction", QString::number(reduction, 'g', 9), "--out", reference,
+             "--quiet"});
+    const QString out = f.home.dir.path() + "/Output/";
+    const QByteArray results = fileBytes(out + "ResultsSeptic.dat");
+    ASSERT_FALSE(results.isEmpty()) << f.messages().toStdString();
+    EXPECT_EQ(results, fileBytes(reference + "/Results.dat"));
 }
 
 // The editor may close after the septic window: its save still counts.
