@@ -49,6 +49,13 @@ int main(int argc, char** argv) {
     septic->CmdView->click();
     save(w, folder, "septic_text_page");
     dialogs.yesNoAnswer = true;
+    septic->cmdSetSeptic->click();
+    save(w, folder, "septic_editor");
+    if (QWidget* editor = w.findWindow(rivulon::ui::WindowKind::Nutrient)) {
+        dialogs.yesNoAnswer = false;  // leave without saving
+        editor->close();
+    }
+    dialogs.yesNoAnswer = true;
     septic->cmdClose->click();
     waitForRun(w);
     save(w, folder, "septic_run");
