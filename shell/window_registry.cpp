@@ -15,6 +15,7 @@
 #include "project/ui/frmSDR.h"
 #include "project/ui/frmSimInfo.h"
 #include "scenarios/ui/FrmComp.h"
+#include "scenarios/ui/FrmSeptic.h"
 #include "shell/ui/FrmView.h"
 #include "shell/ui/frmCounty.h"
 #include "shell/ui/frmDB.h"
@@ -45,7 +46,7 @@ const WindowRow kWindows[] = {
     {WindowKind::Weather, "FrmW", &make<FrmW>, false, 63},
     {WindowKind::RunSub, "frmRunSub", nullptr, true, 270},
     {WindowKind::Compare, "FrmComp", &make<FrmComp>, true, 280},
-    {WindowKind::Septic, "FrmSeptic", nullptr, true, 0},
+    {WindowKind::Septic, "FrmSeptic", &make<FrmSeptic>, true, 0},
     {WindowKind::Map, "FrmView", &make<FrmView>, true, 91},
     {WindowKind::Database, "frmDB", &make<frmDB>, true, 90},
     {WindowKind::County, "frmCounty", &make<frmCounty>, true, 90},
