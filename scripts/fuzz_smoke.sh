@@ -16,9 +16,11 @@ for target in build/fuzz/bin/fuzz_*; do
     name=$(basename "$target")
     seeds="$PWD/fuzz/corpus/${name#fuzz_}"
     mkdir -p "$scratch/$name"
+    # A target without seeds starts from nothing.
+    [ -d "$seeds" ] || seeds=""
     log="$scratch/$name.log"
     if (cd "$scratch" && "$OLDPWD/$target" -max_total_time="$seconds" -print_final_stats=1 \
-            "$scratch/$name" "$seeds" >"$log" 2>&1); then
+            "$scratch/$name" ${seeds:+"$seeds"} >"$log" 2>&1); then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         echo "$name: ${runs:-?} inputs in ${seconds} s, no finding"
     else
