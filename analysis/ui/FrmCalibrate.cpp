@@ -573,6 +573,8 @@ void FrmCalibrate::workEnded(const rivulon::ui::RunEnd& end) {
     }
     if (work->sensitivity) {
         showSensitivity();
+        // A calibration shown before the screen may still be saved.
+        cmdSave->setEnabled(result_ && result_->bestFit.feasible);
         if (end.cancelled)
             lblStatus->setText(QStringLiteral("Sensitivity screen cancelled after ") +
                                QString::number(work->screen.evaluations.size()) +
@@ -629,7 +631,8 @@ void FrmCalibrate::showCalibration() {
     before->setName(QStringLiteral("Project's values"));
     double top = 0;
     for (std::size_t i = 0; i < target.pairedColumns.size(); ++i) {
-        const double x = target.pairedColumns[i];
+        // Month 1 is the first April: year k of the run spans k to k + 1.
+        const double x = 1 + (target.pairedColumns[i] - 1) / 12.0;
         observed->append(x, target.pairedObserved[i]);
         observedDots->append(x, target.pairedObserved[i]);
         simulated->append(x, calibrated[i]);
@@ -656,12 +659,18 @@ void FrmCalibrate::showCalibration() {
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->legend()->markers(observedDots).first()->setVisible(false);
     auto* x = new QValueAxis;
-    x->setTitleText(QStringLiteral("Month of the run (1 = first April)"));
+    x->setTitleText(QStringLiteral("Year of the run (from April)"));
     x->setLabelFormat(QStringLiteral("%d"));
-    x->setRange(target.pairedColumns.front(), target.pairedColumns.back());
+    const int years = (target.pairedColumns.back() + 11) / 12;
+    // Whole years between the ticks, at most 15 of them.
+    const int step = (years + 14) / 15;
+    const int ticks = (years + step - 1) / step;
+    x->setRange(1, 1 + ticks * step);
+    x->setTickCount(ticks + 1);
     auto* y = new QValueAxis;
     y->setTitleText(QStringLiteral("Streamflow (cm)"));
     y->setRange(0, top > 0 ? top * 1.05 : 1);
+    y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries* s : chart->series()) {
@@ -720,13 +729,15 @@ void FrmCalibrate::showCalibration() {
     for (std::size_t j = 0; j < r->params.size(); ++j) {
         const int row = static_cast<int>(j) + 1;
         grid.set(row, 0, std::string(r->params[j].info->label));
-        grid.set(row, 1, rivulon::formatDouble(r->start[j]));
-        grid.set(row, 2, rivulon::formatDouble(r->params[j].effective(r->best[j])));
+        grid.set(row, 1, rivulon::formatPattern(r->start[j], "0.000000"));
+        grid.set(row, 2, rivulon::formatPattern(r->params[j].effective(r->best[j]), "0.000000"));
         grid.set(row, 3, rivulon::formatDouble(r->params[j].low));
         grid.set(row, 4, rivulon::formatDouble(r->params[j].high));
     }
     grdBest->setCells(grid);
     grdBest->setColWidth(0, 3000);
+    grdBest->setColWidth(1, 1300);
+    grdBest->setColWidth(2, 1300);
 
     lblStatus->setText(QStringLiteral("Done: ") + QString::number(r->runs) +
                        QStringLiteral(" runs, best ") + qs(objectiveLabel(r->objective.objective)) +
@@ -744,9 +755,9 @@ void FrmCalibrate::showSensitivity() {
     rivulon::TextGrid grid(static_cast<int>(m.ranking.size()) + 1, 6);
     grid.set(0, 0, "Rank");
     grid.set(0, 1, "Parameter");
-    grid.set(0, 2, "mu*");
-    grid.set(0, 3, "mu");
-    grid.set(0, 4, "sigma");
+    grid.set(0, 2, "\u03bc*");
+    grid.set(0, 3, "\u03bc");
+    grid.set(0, 4, "\u03c3");
     grid.set(0, 5, "Effects");
     int rank = 0;
     for (const MorrisEffect& e : m.ranking) {
@@ -763,9 +774,9 @@ void FrmCalibrate::showSensitivity() {
     tabResults->setCurrentWidget(grdSensitivity);
     lblStatus->setText(
         QStringLiteral("Sensitivity: ") + QString::number(m.evaluations.size()) +
-        QStringLiteral(" runs; mu* is the mean absolute change of the ") +
+        QStringLiteral(" runs; \u03bc* is the mean absolute change of the ") +
         qs(objectiveLabel(w.objective.objective)) +
-        QStringLiteral(" over a parameter's whole range, sigma the spread of the changes.") +
+        QStringLiteral(" over a parameter's whole range, \u03c3 the spread of the changes.") +
         (m.undefinedRuns > 0 ? QStringLiteral(" ") + QString::number(m.undefinedRuns) +
                                    QStringLiteral(" run(s) gave no defined objective.")
                              : QString()));

@@ -192,7 +192,7 @@ TEST_F(CalibrateWindow, SensitivityTableIsTheCoresMorrisScreen) {
     waitForRun(w);
     const rivulon::TextGrid grid = win->grdSensitivity->cells();
     ASSERT_EQ(grid.rows(), 4);
-    EXPECT_EQ(grid.at(0, 2), "mu*");
+    EXPECT_EQ(grid.at(0, 2), "\u03bc*");
 
     const CalibrationInputs in = loadCalibrationProject(home.project().toStdString(), "", 0, 1);
     const std::vector<Parameter> params = parseParameterList("recession,seepage,cn-mult");
