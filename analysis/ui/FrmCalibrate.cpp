@@ -173,6 +173,13 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     txtPbias->setAlignment(Qt::AlignRight);
     txtPbias->setEnabled(false);
     connect(chkPbias, &QCheckBox::toggled, txtPbias, &QWidget::setEnabled);
+    connect(cboObjective, &QComboBox::currentIndexChanged, this, [this] {
+        if (!work_) {
+            traceY_->setTitleText(
+                QStringLiteral("Best ") +
+                qs(objectiveLabel(static_cast<Objective>(cboObjective->currentData().toInt()))));
+        }
+    });
     const auto spin = [](const char* name, int low, int high, int value) {
         auto* s = new QSpinBox;
         s->setObjectName(QLatin1String(name));
@@ -230,7 +237,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     prgRuns->setObjectName(QStringLiteral("prgRuns"));
     prgRuns->setRange(0, 1);
     prgRuns->setValue(0);
-    prgRuns->setFormat(QStringLiteral("%v of %m runs"));
+    prgRuns->setFormat(QString());  // no count before the first run
     lblStatus = new QLabel;
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setWordWrap(true);
@@ -258,7 +265,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     traceX_->setLabelFormat(QStringLiteral("%d"));
     traceX_->setRange(0, spnRuns->value());
     traceY_ = new QValueAxis;
-    traceY_->setTitleText(QStringLiteral("Best objective"));
+    traceY_->setTitleText(QStringLiteral("Best NSE"));
     traceY_->setRange(0, 1);
     traceChart_->addAxis(traceX_, Qt::AlignBottom);
     traceChart_->addAxis(traceY_, Qt::AlignLeft);
@@ -295,8 +302,9 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     auto* right = new QSplitter(Qt::Vertical);
     right->addWidget(chtTrace);
     right->addWidget(tabResults);
-    right->setStretchFactor(0, 2);
-    right->setStretchFactor(1, 3);
+    right->setStretchFactor(0, 1);
+    right->setStretchFactor(1, 1);
+    right->setMinimumWidth(520);
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(left, 0);
@@ -315,7 +323,13 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     connect(cmdBrowse, &QPushButton::clicked, this, &FrmCalibrate::cmdBrowse_Click);
     connect(cmdHelp, &QPushButton::clicked, this, [this] { host_.HelpCmd(1, kHelpContext); });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
-    resize(1100, 720);
+    resize(sizeHint());
+}
+
+QSize FrmCalibrate::sizeHint() const {
+    // Room for the parameter table and charts wide enough to read a
+    // 30-year monthly record.
+    return {1180, 740};
 }
 
 FrmCalibrate::~FrmCalibrate() {
@@ -502,6 +516,7 @@ bool FrmCalibrate::begin(std::shared_ptr<Work> work) {
                                                  (static_cast<int>(work->params.size()) + 1)
                                            : work->search.runs);
     prgRuns->setValue(0);
+    prgRuns->setFormat(QStringLiteral("%v of %m runs"));
     lblStatus->setText(work->sensitivity ? QStringLiteral("Screening the parameters...")
                                          : QStringLiteral("Calibrating..."));
     followRunning(true);

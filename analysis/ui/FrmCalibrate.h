@@ -33,6 +33,7 @@ class FrmCalibrate : public QWidget {
   public:
     explicit FrmCalibrate(rivulon::ui::WindowHost& host);
     ~FrmCalibrate() override;
+    QSize sizeHint() const override;
 
     // One row of the parameter table per calibratable parameter.
     struct ParamRow {

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
@@ -230,6 +231,46 @@ TEST_F(CalibrateWindow, RefusesUnusableInputsBeforeStarting) {
     EXPECT_TRUE(dialogs.messages.last().contains("at least one parameter"));
     EXPECT_FALSE(win->running());
     EXPECT_FALSE(w.runs().busy());
+}
+
+TEST_F(CalibrateWindow, ClosingDuringARunStopsIt) {
+    win->spnRuns->setValue(2000000);
+    ASSERT_TRUE(win->cmdRun_Click());
+    EXPECT_TRUE(w.runs().busy());
+    QPointer<FrmCalibrate> gone(win);
+    win->close();  // deleted on close: its work may not outlive it
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(gone.isNull());
+    EXPECT_FALSE(w.runs().busy());
+    // The controller is free for the next piece of work.
+    win = openCalibration(w);
+    ASSERT_NE(win, nullptr);
+    win->spnRuns->setValue(16);
+    ASSERT_TRUE(win->cmdRun_Click());
+    waitForRun(w);
+    EXPECT_NE(win->result(), nullptr);
+}
+
+TEST_F(CalibrateWindow, ReplacesTheProjectsTransportFileOnlyWhenConfirmed) {
+    win->spnRuns->setValue(32);
+    ASSERT_TRUE(win->cmdRun_Click());
+    waitForRun(w);
+    ASSERT_NE(win->result(), nullptr);
+    const QString own = home.input() + "/Transprt.dat";
+    dialogs.fileAnswers << own;
+    dialogs.yesNoAnswer = true;
+    ASSERT_TRUE(win->cmdSave_Click());
+    EXPECT_EQ(dialogs.yesNoAsked, 1);
+    const FrmCalibrate::Result& r = *win->result();
+    const CalibrationInputs in = loadCalibrationProject(home.project().toStdString(), "", 0, 1);
+    for (std::size_t j = 0; j < r.params.size(); ++j) {
+        if (!r.params[j].info->multiplier) {
+            EXPECT_EQ(currentValue(r.params[j], in.target.base.watershed),
+                      r.params[j].effective(r.best[j]))
+                << r.params[j].name();
+        }
+    }
 }
 
 }  // namespace
