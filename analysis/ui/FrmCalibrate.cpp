@@ -537,15 +537,15 @@ void FrmCalibrate::takeTracePoints() {
     serTrace->append(list);
     // A first set far off would squash the curve that matters: the axis
     // reaches down to -1 at most.
-    double low = traceLow_, high = traceHigh_;
+    // Under a |PBIAS| limit the best objective may fall when the first set
+    // within the limit is found, so the range is the points' own.
+    const bool first = serTrace->count() == static_cast<int>(points.size());
+    double low = first ? 1 : traceLow_, high = first ? -1 : traceHigh_;
     for (const QPointF& p : points) {
         low = std::min(low, std::max(p.y(), -1.0));
         high = std::max(high, p.y());
     }
-    if (serTrace->count() == static_cast<int>(points.size())) {
-        low = std::max(points.front().y(), -1.0);
-        high = points.back().y();
-    }
+    low = std::min(low, high);  // every point below -1
     traceLow_ = low;
     traceHigh_ = high;
     const double span = std::max(high - low, 0.01);
@@ -583,6 +583,7 @@ void FrmCalibrate::workEnded(const rivulon::ui::RunEnd& end) {
     last_ = work;
     if (!end.ok && !end.cancelled) {
         lblStatus->setText(QStringLiteral("Stopped by an error."));
+        cmdSave->setEnabled(result_ && result_->bestFit.feasible);
         msgBox(this, end.error, kTitle);
         return;
     }

@@ -273,4 +273,34 @@ TEST_F(CalibrateWindow, ReplacesTheProjectsTransportFileOnlyWhenConfirmed) {
     }
 }
 
+TEST_F(CalibrateWindow, AMissingObservedFileIsReportedAndNothingIsKept) {
+    win->txtObserved->setText(home.input() + "/NoSuchObs.dat");
+    win->spnRuns->setValue(16);
+    ASSERT_TRUE(win->cmdRun_Click());
+    waitForRun(w);
+    EXPECT_EQ(win->result(), nullptr);
+    EXPECT_EQ(win->lblStatus->text(), "Stopped by an error.");
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.last().contains("NoSuchObs.dat"))
+        << dialogs.messages.last().toStdString();
+    EXPECT_FALSE(win->cmdSave->isEnabled());
+    EXPECT_TRUE(win->cmdRun->isEnabled());
+}
+
+TEST_F(CalibrateWindow, NoSetWithinThePbiasLimitIsNotOfferedForSaving) {
+    win->chkPbias->setChecked(true);
+    win->txtPbias->setText("0");
+    win->spnRuns->setValue(16);
+    ASSERT_TRUE(win->cmdRun_Click());
+    waitForRun(w);
+    ASSERT_NE(win->result(), nullptr);
+    EXPECT_FALSE(win->result()->bestFit.feasible);
+    EXPECT_TRUE(win->lblStatistics->text().contains("No set met the |PBIAS| limit"));
+    EXPECT_FALSE(win->cmdSave->isEnabled());
+    EXPECT_FALSE(win->cmdSave_Click());
+    win->txtPbias->setText("-3");
+    EXPECT_FALSE(win->cmdRun_Click());
+    EXPECT_TRUE(dialogs.messages.last().contains("percentage of 0 or more"));
+}
+
 }  // namespace
