@@ -86,6 +86,7 @@ const MenuEntry kMenuTree[] = {
     {Kind::Item, "MnuCompScen", "&Compare Scenarios"},
     {Kind::Item, "MnuSum", "Su&m Sub-basin Results"},
     {Kind::Item, "MnuSDR", "Get &Sediment Delivery Ratio"},
+    {Kind::Item, "MnuCalibrate", "Cali&brate Hydrology..."},
     {Kind::End, "", ""},
     {Kind::Menu, "MnuOption", "&Option"},
     {Kind::Check, "MnuNormalW", "&Normal Weather Data", &MDIFrmMain::MnuNormalW_Click},

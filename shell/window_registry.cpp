@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/ui/FrmCalibrate.h"
 #include "analysis/ui/FrmPie.h"
 #include "analysis/ui/FrmReGroup.h"
 #include "analysis/ui/frmGResults.h"
@@ -50,7 +51,7 @@ const WindowRow kWindows[] = {
     {WindowKind::Map, "FrmView", &make<FrmView>, true, 91},
     {WindowKind::Database, "frmDB", &make<frmDB>, true, 90},
     {WindowKind::County, "frmCounty", &make<frmCounty>, true, 90},
-    {WindowKind::Calibration, "FrmCalibrate", nullptr, true, 0},
+    {WindowKind::Calibration, "FrmCalibrate", &make<FrmCalibrate>, true, 300},
 };
 
 // Commands whose window is still to come say so when chosen.
@@ -82,6 +83,7 @@ const CommandRow kCommands[] = {
     {"MnuCountyMap", "County Map", WindowKind::Map, &FrmView::openCountyMap},
     {"MnuLandUse", "Land Use Distribution", WindowKind::Database, &frmDB::openLandUse},
     {"MnuPopulation", "Population", WindowKind::Database, &frmDB::openPopulation},
+    {"MnuCalibrate", "Calibrate Hydrology", WindowKind::Calibration},
 };
 
 }  // namespace

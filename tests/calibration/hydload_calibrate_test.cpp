@@ -96,14 +96,15 @@ TEST(HydloadCalibrate, ExitStatusTellsUsageErrorsAndFailuresApart) {
     EXPECT_EQ(hydload("calibrate", dir).status, 2);
     EXPECT_EQ(hydload("sensitivity --params recession", dir).status, 2);
     const Result unknown = hydload("calibrate P.prj --params recession --bogus", dir);
-    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.status, 2);
     EXPECT_THAT(unknown.err, HasSubstr("unknown option --bogus"));
     const Result badParam = hydload("calibrate P.prj --params rain", dir);
-    EXPECT_EQ(badParam.status, 1);
+    EXPECT_EQ(badParam.status, 2);
     EXPECT_THAT(badParam.err, HasSubstr("unknown parameter \"rain\""));
     const Result badObjective = hydload("calibrate P.prj --params recession --objective r2", dir);
-    EXPECT_EQ(badObjective.status, 1);
+    EXPECT_EQ(badObjective.status, 2);
     EXPECT_THAT(badObjective.err, HasSubstr("--objective takes nse, kge or lognse"));
+    // A project that cannot be read is an input error, not a usage error.
     EXPECT_EQ(
         hydload("calibrate " + joinPath(dir, "missing.prj") + " --params recession", dir).status,
         1);

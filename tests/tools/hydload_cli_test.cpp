@@ -152,6 +152,47 @@ TEST_F(Hydload, UsageErrorsExitTwoWithTheUsageLine) {
         {{"septic", "S.dat", "--write", "N.dat"},
          "hydload septic: --write needs --nutrient",
          "usage: hydload septic TECHFILE [--nutrient N.dat [--transport T.dat] [--write OUT.dat]]"},
+        {{"calibrate", prj, "--params", "recession", "--bogus"},
+         "hydload calibrate: unknown option --bogus",
+         "usage: hydload calibrate PROJECT.prj --observed FILE --params "
+         "recession,seepage,cn-mult,..."},
+        {{"calibrate", prj},
+         "hydload calibrate: --params is required",
+         "usage: hydload calibrate PROJECT.prj --observed FILE --params "
+         "recession,seepage,cn-mult,..."},
+        {{"calibrate", "--params", "recession"},
+         "hydload calibrate: missing project file",
+         "usage: hydload calibrate PROJECT.prj --observed FILE --params "
+         "recession,seepage,cn-mult,..."},
+        {{"calibrate", prj, "--params", "seepage=0.05:0.01"},
+         "hydload calibrate: --params: \"seepage=0.05:0.01\": LOW must be below HIGH",
+         "usage: hydload calibrate PROJECT.prj --observed FILE --params "
+         "recession,seepage,cn-mult,..."},
+        {{"calibrate", prj, "--params", "recession", "--runs", "0"},
+         "hydload calibrate: --runs takes a whole number from 1 to 100000000, not \"0\"",
+         "usage: hydload calibrate PROJECT.prj --observed FILE --params "
+         "recession,seepage,cn-mult,..."},
+        {{"calibrate", prj, "--params", "recession", "--objective", "rmse"},
+         "hydload calibrate: --objective takes nse, kge or lognse, not \"rmse\"",
+         "usage: hydload calibrate PROJECT.prj --observed FILE --params "
+         "recession,seepage,cn-mult,..."},
+        {{"calibrate", prj, "--params", "recession", "--pbias-max", "-5"},
+         "hydload calibrate: --pbias-max takes a percentage of 0 or more",
+         "usage: hydload calibrate PROJECT.prj --observed FILE --params "
+         "recession,seepage,cn-mult,..."},
+        {{"calibrate", prj, "--params", "recession", "--quiet=no"},
+         "hydload calibrate: --quiet takes no value",
+         "usage: hydload calibrate PROJECT.prj --observed FILE --params "
+         "recession,seepage,cn-mult,..."},
+        {{"sensitivity", prj, "--params", "recession", "--trajectories", "0"},
+         "hydload sensitivity: --trajectories takes a whole number from 1 to 1000000, not \"0\"",
+         "usage: hydload sensitivity PROJECT.prj --observed FILE --params recession,seepage,..."},
+        {{"sensitivity", prj, "--params", "recession", "--seed"},
+         "hydload sensitivity: --seed needs a value",
+         "usage: hydload sensitivity PROJECT.prj --observed FILE --params recession,seepage,..."},
+        {{"sensitivity", prj, "other.prj", "--params", "recession"},
+         "hydload sensitivity: unexpected argument \"other.prj\"",
+         "usage: hydload sensitivity PROJECT.prj --observed FILE --params recession,seepage,..."},
     };
     for (const auto& c : cases) {
         const Result r = run(c.args);

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "args.h"
 #include "calibration/flow_target.h"
 #include "calibration/report.h"
 #include "calibration/search.h"
@@ -20,11 +21,6 @@
 namespace {
 
 using namespace rivulon::calibration;
-
-constexpr const char* kUsage =
-    "usage: hydload calibrate PROJECT.prj --observed FILE --params recession,seepage,cn-mult,...\n"
-    "       [--objective nse|kge|lognse] [--pbias-max P] [--runs N] [--seed S] [--jobs J]\n"
-    "       [--level L] [--out DIR]\n";
 
 constexpr const char* kHelp =
     "usage: hydload calibrate PROJECT.prj --observed FILE --params recession,seepage,cn-mult,...\n"
@@ -78,7 +74,8 @@ constexpr const char* kHelp =
     "is written, the transport file is not).";
 
 struct Arguments {
-    std::string project, observed, params, out = ".", transportOut;
+    std::string project, observed, out = ".", transportOut;
+    std::vector<Parameter> params;
     ObjectiveSettings objective;
     SearchSettings search;
     int level = 1, years = 0;
@@ -88,7 +85,7 @@ struct Arguments {
 double number(const std::string& option, const std::string& text) {
     double v = 0;
     if (!rivulon::parseDouble(text, v) || !std::isfinite(v))
-        throw std::invalid_argument(option + " takes a number, not \"" + text + "\"");
+        throw hydload::UsageError(option + " takes a number, not \"" + text + "\"");
     return v;
 }
 
@@ -96,67 +93,58 @@ long long wholeNumber(const std::string& option, const std::string& text, long l
                       long long high) {
     const double v = number(option, text);
     if (v != std::floor(v) || v < static_cast<double>(low) || v > static_cast<double>(high)) {
-        throw std::invalid_argument(option + " takes a whole number from " + std::to_string(low) +
-                                    " to " + std::to_string(high) + ", not \"" + text + "\"");
+        throw hydload::UsageError(option + " takes a whole number from " + std::to_string(low) +
+                                  " to " + std::to_string(high) + ", not \"" + text + "\"");
     }
     return static_cast<long long>(v);
 }
 
-std::optional<Arguments> parse(const std::vector<std::string>& args) {
+// Every fault of the command line is a usage error (exit 2), the parameter
+// list's included: it is checked here, before any file is read.
+Arguments parse(const std::vector<std::string>& args) {
+    const hydload::Args cli(args, {"--replace-transport", "--quiet"},
+                            {"--observed", "--params", "--objective", "--seed", "--jobs", "--level",
+                             "--years", "--out", "--pbias-max", "--runs", "--transport-out"});
+    cli.expectOperands(1, 1, "project file");
     Arguments a;
+    a.project = cli.operands()[0];
     a.search.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& opt = args[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size())
-                throw std::invalid_argument(opt + " needs a value");
-            return args[++i];
-        };
-        if (opt == "--observed") {
-            a.observed = value();
-        } else if (opt == "--params") {
-            a.params = value();
-        } else if (opt == "--objective") {
-            const std::string& v = value();
-            const auto o = objectiveFromName(v);
-            if (!o)
-                throw std::invalid_argument("--objective takes nse, kge or lognse, not \"" + v +
-                                            "\"");
-            a.objective.objective = *o;
-        } else if (opt == "--pbias-max") {
-            const std::string& v = value();
-            a.objective.pbiasMax = number(opt, v);
-            if (*a.objective.pbiasMax < 0)
-                throw std::invalid_argument("--pbias-max takes a percentage of 0 or more");
-        } else if (opt == "--runs") {
-            a.search.runs = static_cast<int>(wholeNumber(opt, value(), 1, 100000000));
-        } else if (opt == "--seed") {
-            a.search.seed =
-                static_cast<std::uint64_t>(wholeNumber(opt, value(), 0, 9007199254740992LL));
-        } else if (opt == "--jobs") {
-            a.search.jobs = static_cast<int>(wholeNumber(opt, value(), 1, 1024));
-        } else if (opt == "--level") {
-            a.level = static_cast<int>(wholeNumber(opt, value(), 1, 4));
-        } else if (opt == "--years") {
-            a.years = static_cast<int>(wholeNumber(opt, value(), 1, 32767));
-        } else if (opt == "--out") {
-            a.out = value();
-        } else if (opt == "--transport-out") {
-            a.transportOut = value();
-        } else if (opt == "--replace-transport") {
-            a.replaceTransport = true;
-        } else if (opt == "--quiet") {
-            a.quiet = true;
-        } else if (!opt.empty() && opt[0] == '-') {
-            throw std::invalid_argument("unknown option " + opt);
-        } else if (a.project.empty()) {
-            a.project = opt;
-        } else {
-            throw std::invalid_argument("unexpected argument \"" + opt + "\"");
-        }
+    const auto text = [&](const char* name) { return cli.value(name).value_or(std::string()); };
+    a.observed = text("--observed");
+    if (!cli.value("--params"))
+        throw hydload::UsageError("--params is required");
+    try {
+        a.params = parseParameterList(*cli.value("--params"));
+    } catch (const std::invalid_argument& e) {
+        throw hydload::UsageError(e.what());
     }
-    if (a.project.empty() || a.params.empty())
-        return std::nullopt;
+    if (const auto v = cli.value("--objective")) {
+        const auto o = objectiveFromName(*v);
+        if (!o)
+            throw hydload::UsageError("--objective takes nse, kge or lognse, not \"" + *v + "\"");
+        a.objective.objective = *o;
+    }
+    if (const auto v = cli.value("--pbias-max")) {
+        a.objective.pbiasMax = number("--pbias-max", *v);
+        if (*a.objective.pbiasMax < 0)
+            throw hydload::UsageError("--pbias-max takes a percentage of 0 or more");
+    }
+    if (const auto v = cli.value("--runs"))
+        a.search.runs = static_cast<int>(wholeNumber("--runs", *v, 1, 100000000));
+    if (const auto v = cli.value("--seed"))
+        a.search.seed =
+            static_cast<std::uint64_t>(wholeNumber("--seed", *v, 0, 9007199254740992LL));
+    if (const auto v = cli.value("--jobs"))
+        a.search.jobs = static_cast<int>(wholeNumber("--jobs", *v, 1, 1024));
+    if (const auto v = cli.value("--level"))
+        a.level = static_cast<int>(wholeNumber("--level", *v, 1, 4));
+    if (const auto v = cli.value("--years"))
+        a.years = static_cast<int>(wholeNumber("--years", *v, 1, 32767));
+    if (const auto v = cli.value("--out"))
+        a.out = *v;
+    a.transportOut = text("--transport-out");
+    a.replaceTransport = cli.flag("--replace-transport");
+    a.quiet = cli.flag("--quiet");
     return a;
 }
 
@@ -172,13 +160,8 @@ std::string shortNumber(double v) {
 }
 
 int runCalibrate(const std::vector<std::string>& args) {
-    const std::optional<Arguments> parsed = parse(args);
-    if (!parsed) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    const Arguments& a = *parsed;
-    const std::vector<Parameter> params = parseParameterList(a.params);
+    const Arguments a = parse(args);
+    const std::vector<Parameter>& params = a.params;
 
     std::error_code ec;
     std::filesystem::create_directories(a.out, ec);

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "args.h"
 #include "calibration/flow_target.h"
 #include "calibration/morris.h"
 #include "calibration/report.h"
@@ -19,11 +20,6 @@
 namespace {
 
 using namespace rivulon::calibration;
-
-constexpr const char* kUsage =
-    "usage: hydload sensitivity PROJECT.prj --observed FILE --params recession,seepage,...\n"
-    "       [--trajectories R] [--objective nse|kge|lognse] [--seed S] [--jobs J] [--level L]\n"
-    "       [--out DIR]\n";
 
 constexpr const char* kHelp =
     "usage: hydload sensitivity PROJECT.prj --observed FILE --params recession,seepage,...\n"
@@ -55,7 +51,8 @@ constexpr const char* kHelp =
     "parameter got no elementary effect because the objective was not defined.";
 
 struct Arguments {
-    std::string project, observed, params, out = ".";
+    std::string project, observed, out = ".";
+    std::vector<Parameter> params;
     ObjectiveSettings objective;
     MorrisSettings morris;
     int level = 1, years = 0;
@@ -65,7 +62,7 @@ struct Arguments {
 double number(const std::string& option, const std::string& text) {
     double v = 0;
     if (!rivulon::parseDouble(text, v) || !std::isfinite(v))
-        throw std::invalid_argument(option + " takes a number, not \"" + text + "\"");
+        throw hydload::UsageError(option + " takes a number, not \"" + text + "\"");
     return v;
 }
 
@@ -73,69 +70,57 @@ long long wholeNumber(const std::string& option, const std::string& text, long l
                       long long high) {
     const double v = number(option, text);
     if (v != std::floor(v) || v < static_cast<double>(low) || v > static_cast<double>(high)) {
-        throw std::invalid_argument(option + " takes a whole number from " + std::to_string(low) +
-                                    " to " + std::to_string(high) + ", not \"" + text + "\"");
+        throw hydload::UsageError(option + " takes a whole number from " + std::to_string(low) +
+                                  " to " + std::to_string(high) + ", not \"" + text + "\"");
     }
     return static_cast<long long>(v);
 }
 
-std::optional<Arguments> parse(const std::vector<std::string>& args) {
+// Every fault of the command line is a usage error (exit 2), the parameter
+// list's included: it is checked here, before any file is read.
+Arguments parse(const std::vector<std::string>& args) {
+    const hydload::Args cli(args, {"--quiet"},
+                            {"--observed", "--params", "--objective", "--seed", "--jobs", "--level",
+                             "--years", "--out", "--trajectories"});
+    cli.expectOperands(1, 1, "project file");
     Arguments a;
+    a.project = cli.operands()[0];
     a.morris.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& opt = args[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size())
-                throw std::invalid_argument(opt + " needs a value");
-            return args[++i];
-        };
-        if (opt == "--observed") {
-            a.observed = value();
-        } else if (opt == "--params") {
-            a.params = value();
-        } else if (opt == "--trajectories") {
-            a.morris.trajectories = static_cast<int>(wholeNumber(opt, value(), 1, 1000000));
-        } else if (opt == "--objective") {
-            const std::string& v = value();
-            const auto o = objectiveFromName(v);
-            if (!o)
-                throw std::invalid_argument("--objective takes nse, kge or lognse, not \"" + v +
-                                            "\"");
-            a.objective.objective = *o;
-        } else if (opt == "--seed") {
-            a.morris.seed =
-                static_cast<std::uint64_t>(wholeNumber(opt, value(), 0, 9007199254740992LL));
-        } else if (opt == "--jobs") {
-            a.morris.jobs = static_cast<int>(wholeNumber(opt, value(), 1, 1024));
-        } else if (opt == "--level") {
-            a.level = static_cast<int>(wholeNumber(opt, value(), 1, 4));
-        } else if (opt == "--years") {
-            a.years = static_cast<int>(wholeNumber(opt, value(), 1, 32767));
-        } else if (opt == "--out") {
-            a.out = value();
-        } else if (opt == "--quiet") {
-            a.quiet = true;
-        } else if (!opt.empty() && opt[0] == '-') {
-            throw std::invalid_argument("unknown option " + opt);
-        } else if (a.project.empty()) {
-            a.project = opt;
-        } else {
-            throw std::invalid_argument("unexpected argument \"" + opt + "\"");
-        }
+    const auto text = [&](const char* name) { return cli.value(name).value_or(std::string()); };
+    a.observed = text("--observed");
+    if (!cli.value("--params"))
+        throw hydload::UsageError("--params is required");
+    try {
+        a.params = parseParameterList(*cli.value("--params"));
+    } catch (const std::invalid_argument& e) {
+        throw hydload::UsageError(e.what());
     }
-    if (a.project.empty() || a.params.empty())
-        return std::nullopt;
+    if (const auto v = cli.value("--objective")) {
+        const auto o = objectiveFromName(*v);
+        if (!o)
+            throw hydload::UsageError("--objective takes nse, kge or lognse, not \"" + *v + "\"");
+        a.objective.objective = *o;
+    }
+    if (const auto v = cli.value("--trajectories"))
+        a.morris.trajectories = static_cast<int>(wholeNumber("--trajectories", *v, 1, 1000000));
+    if (const auto v = cli.value("--seed"))
+        a.morris.seed =
+            static_cast<std::uint64_t>(wholeNumber("--seed", *v, 0, 9007199254740992LL));
+    if (const auto v = cli.value("--jobs"))
+        a.morris.jobs = static_cast<int>(wholeNumber("--jobs", *v, 1, 1024));
+    if (const auto v = cli.value("--level"))
+        a.level = static_cast<int>(wholeNumber("--level", *v, 1, 4));
+    if (const auto v = cli.value("--years"))
+        a.years = static_cast<int>(wholeNumber("--years", *v, 1, 32767));
+    if (const auto v = cli.value("--out"))
+        a.out = *v;
+    a.quiet = cli.flag("--quiet");
     return a;
 }
 
 int runSensitivity(const std::vector<std::string>& args) {
-    const std::optional<Arguments> parsed = parse(args);
-    if (!parsed) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    const Arguments& a = *parsed;
-    const std::vector<Parameter> params = parseParameterList(a.params);
+    const Arguments a = parse(args);
+    const std::vector<Parameter>& params = a.params;
 
     std::error_code ec;
     std::filesystem::create_directories(a.out, ec);

@@ -1,0 +1,860 @@
+#include "analysis/ui/FrmCalibrate.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "analysis/value_format.h"
+#include "calibration/morris.h"
+#include "calibration/report.h"
+#include "calibration/search.h"
+#include "common/list_reader.h"
+#include "common/number_format.h"
+#include "common/paths.h"
+#include "common/read_error.h"
+#include "shell/dialogs.h"
+#include "shell/qt_text.h"
+#include "shell/session.h"
+
+using namespace rivulon::calibration;
+using rivulon::ui::msgBox;
+using rivulon::ui::qs;
+using rivulon::ui::ss;
+
+namespace {
+
+constexpr int kHelpContext = 300;
+const QString kTitle = QStringLiteral("Calibrate Hydrology");
+
+// Parameters checked when the window opens: the ones monthly flow answers to
+// most on a typical watershed.
+bool checkedAtFirst(const ParameterInfo& info) {
+    return info.kind == ParameterKind::RecessionCoef || info.kind == ParameterKind::SeepageCoef ||
+           info.kind == ParameterKind::CurveNumberMultiplier;
+}
+
+QString number(double v) {
+    return qs(rivulon::formatDouble(v));
+}
+
+QString fixed(double v, const char* pattern) {
+    return qs(rivulon::formatPattern(v, pattern));
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec))
+        return true;
+    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
+}
+
+}  // namespace
+
+// One piece of work in flight: what it was given, what the worker thread
+// leaves for the interface thread, and the points of the live plot.
+struct FrmCalibrate::Work {
+    bool sensitivity = false;
+    std::string projectPath, observedPath;
+    std::vector<Parameter> params;
+    ObjectiveSettings objective;
+    SearchSettings search;
+    MorrisSettings morris;
+
+    std::shared_ptr<CalibrationInputs> inputs;
+    std::vector<double> start;
+    Evaluation startFit;
+    SearchOutcome outcome;
+    MorrisOutcome screen;
+
+    std::mutex mutex;
+    std::vector<QPointF> points;  // runs done, best objective; taken by the plot
+};
+
+FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
+    setObjectName(QStringLiteral("FrmCalibrate"));
+    setWindowTitle(kTitle);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    // Left: what to calibrate and how.
+    auto* files = new QGroupBox(QStringLiteral("Project"));
+    auto* filesGrid = new QGridLayout(files);
+    lblProject = new QLabel;
+    lblProject->setObjectName(QStringLiteral("lblProject"));
+    lblProject->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblProject->setWordWrap(true);
+    txtObserved = new QLineEdit;
+    txtObserved->setObjectName(QStringLiteral("txtObserved"));
+    txtObserved->setPlaceholderText(QStringLiteral("the project's observed-flow file"));
+    cmdBrowse = new QPushButton(QStringLiteral("&Browse..."));
+    cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
+    filesGrid->addWidget(new QLabel(QStringLiteral("Project file:")), 0, 0);
+    filesGrid->addWidget(lblProject, 0, 1, 1, 2);
+    filesGrid->addWidget(new QLabel(QStringLiteral("Observed flow:")), 1, 0);
+    filesGrid->addWidget(txtObserved, 1, 1);
+    filesGrid->addWidget(cmdBrowse, 1, 2);
+    filesGrid->setColumnStretch(1, 1);
+
+    auto* paramsBox = new QGroupBox(QStringLiteral("Parameters and ranges"));
+    auto* pg = new QGridLayout(paramsBox);
+    pg->addWidget(new QLabel(QStringLiteral("<b>Parameter</b>")), 0, 0);
+    pg->addWidget(new QLabel(QStringLiteral("<b>Low</b>")), 0, 1);
+    pg->addWidget(new QLabel(QStringLiteral("<b>High</b>")), 0, 2);
+    pg->addWidget(new QLabel(QStringLiteral("<b>Unit</b>")), 0, 3);
+    int row = 1;
+    for (const ParameterInfo& info : parameterCatalogue()) {
+        if (info.kind == ParameterKind::Synthetic)
+            continue;
+        ParamRow r;
+        r.info = &info;
+        const QString name = qs(info.name).replace(QLatin1Char('-'), QLatin1Char('_'));
+        r.check = new QCheckBox(qs(info.label));
+        r.check->setObjectName(QStringLiteral("chk_") + name);
+        r.check->setChecked(checkedAtFirst(info));
+        r.check->setToolTip(qs(info.name) + (info.transform == Transform::Log
+                                                 ? QStringLiteral(": searched on a log scale")
+                                                 : QString()));
+        r.low = new QLineEdit(number(info.low));
+        r.low->setObjectName(QStringLiteral("txtLow_") + name);
+        r.high = new QLineEdit(number(info.high));
+        r.high->setObjectName(QStringLiteral("txtHigh_") + name);
+        for (QLineEdit* e : {r.low, r.high}) {
+            e->setMaximumWidth(70);
+            e->setAlignment(Qt::AlignRight);
+        }
+        pg->addWidget(r.check, row, 0);
+        pg->addWidget(r.low, row, 1);
+        pg->addWidget(r.high, row, 2);
+        pg->addWidget(new QLabel(info.multiplier ? QStringLiteral("factor") : qs(info.unit)), row,
+                      3);
+        paramRows.push_back(r);
+        ++row;
+    }
+    pg->setColumnStretch(0, 1);
+
+    auto* searchBox = new QGroupBox(QStringLiteral("Search"));
+    auto* sg = new QGridLayout(searchBox);
+    cboObjective = new QComboBox;
+    cboObjective->setObjectName(QStringLiteral("cboObjective"));
+    cboObjective->addItem(QStringLiteral("NSE (Nash-Sutcliffe efficiency)"),
+                          static_cast<int>(Objective::Nse));
+    cboObjective->addItem(QStringLiteral("KGE (Kling-Gupta efficiency)"),
+                          static_cast<int>(Objective::Kge));
+    cboObjective->addItem(QStringLiteral("log-NSE (NSE of log flows)"),
+                          static_cast<int>(Objective::LogNse));
+    chkPbias = new QCheckBox(QStringLiteral("|PBIAS| at most (%):"));
+    chkPbias->setObjectName(QStringLiteral("chkPbias"));
+    txtPbias = new QLineEdit(QStringLiteral("25"));
+    txtPbias->setObjectName(QStringLiteral("txtPbias"));
+    txtPbias->setMaximumWidth(70);
+    txtPbias->setAlignment(Qt::AlignRight);
+    txtPbias->setEnabled(false);
+    connect(chkPbias, &QCheckBox::toggled, txtPbias, &QWidget::setEnabled);
+    connect(cboObjective, &QComboBox::currentIndexChanged, this, [this] {
+        if (!work_) {
+            traceY_->setTitleText(
+                QStringLiteral("Best ") +
+                qs(objectiveLabel(static_cast<Objective>(cboObjective->currentData().toInt()))));
+        }
+    });
+    const auto spin = [](const char* name, int low, int high, int value) {
+        auto* s = new QSpinBox;
+        s->setObjectName(QLatin1String(name));
+        s->setRange(low, high);
+        s->setValue(value);
+        s->setMaximumWidth(100);
+        s->setAlignment(Qt::AlignRight);
+        return s;
+    };
+    spnRuns = spin("spnRuns", 10, 10000000, 2000);
+    spnRuns->setSingleStep(500);
+    spnSeed = spin("spnSeed", 0, 2147483647, 1);
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    spnJobs = spin("spnJobs", 1, 64, std::min(cores, 8));
+    spnTrajectories = spin("spnTrajectories", 1, 10000, 10);
+    sg->addWidget(new QLabel(QStringLiteral("Objective:")), 0, 0);
+    sg->addWidget(cboObjective, 0, 1, 1, 3);
+    sg->addWidget(chkPbias, 1, 0, 1, 2);
+    sg->addWidget(txtPbias, 1, 2);
+    sg->addWidget(new QLabel(QStringLiteral("Model runs:")), 2, 0);
+    sg->addWidget(spnRuns, 2, 1);
+    sg->addWidget(new QLabel(QStringLiteral("Seed:")), 2, 2);
+    sg->addWidget(spnSeed, 2, 3);
+    sg->addWidget(new QLabel(QStringLiteral("Jobs:")), 3, 0);
+    sg->addWidget(spnJobs, 3, 1);
+    sg->addWidget(new QLabel(QStringLiteral("Trajectories:")), 3, 2);
+    sg->addWidget(spnTrajectories, 3, 3);
+    spnTrajectories->setToolTip(QStringLiteral("Morris trajectories of the sensitivity screen"));
+    sg->setColumnStretch(4, 1);
+
+    const auto button = [this](const QString& text, const char* name) {
+        auto* b = new QPushButton(text);
+        b->setObjectName(QLatin1String(name));
+        b->setParent(this);
+        return b;
+    };
+    cmdRun = button(QStringLiteral("&Run"), "cmdRun");
+    cmdCancel = button(QStringLiteral("&Cancel"), "cmdCancel");
+    cmdSensitivity = button(QStringLiteral("Sensiti&vity"), "cmdSensitivity");
+    cmdSave = button(QStringLiteral("&Save calibrated transport file…"), "cmdSave");
+    cmdHelp = button(QStringLiteral("&Help"), "cmdHelp");
+    cmdClose = button(QStringLiteral("Cl&ose"), "cmdClose");
+    cmdRun->setDefault(true);
+    cmdCancel->setEnabled(false);
+    cmdSave->setEnabled(false);
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(cmdRun, 0, 0);
+    buttons->addWidget(cmdCancel, 0, 1);
+    buttons->addWidget(cmdSensitivity, 0, 2);
+    buttons->addWidget(cmdSave, 1, 0, 1, 3);
+    buttons->addWidget(cmdHelp, 2, 1);
+    buttons->addWidget(cmdClose, 2, 2);
+
+    prgRuns = new QProgressBar;
+    prgRuns->setObjectName(QStringLiteral("prgRuns"));
+    prgRuns->setRange(0, 1);
+    prgRuns->setValue(0);
+    prgRuns->setFormat(QString());  // no count before the first run
+    lblStatus = new QLabel;
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setWordWrap(true);
+
+    auto* left = new QWidget;
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(files);
+    leftLayout->addWidget(paramsBox);
+    leftLayout->addWidget(searchBox);
+    leftLayout->addLayout(buttons);
+    leftLayout->addWidget(prgRuns);
+    leftLayout->addWidget(lblStatus);
+    leftLayout->addStretch(1);
+
+    // Right: the best objective as the runs go, then the fit.
+    traceChart_ = new QChart;
+    traceChart_->setTitle(QStringLiteral("Best objective against model runs"));
+    traceChart_->legend()->hide();
+    serTrace = new QLineSeries;
+    serTrace->setObjectName(QStringLiteral("serTrace"));
+    traceChart_->addSeries(serTrace);
+    traceX_ = new QValueAxis;
+    traceX_->setTitleText(QStringLiteral("Model runs"));
+    traceX_->setLabelFormat(QStringLiteral("%d"));
+    traceX_->setRange(0, spnRuns->value());
+    traceY_ = new QValueAxis;
+    traceY_->setTitleText(QStringLiteral("Best NSE"));
+    traceY_->setRange(0, 1);
+    traceChart_->addAxis(traceX_, Qt::AlignBottom);
+    traceChart_->addAxis(traceY_, Qt::AlignLeft);
+    serTrace->attachAxis(traceX_);
+    serTrace->attachAxis(traceY_);
+    chtTrace = new QChartView(traceChart_);
+    chtTrace->setObjectName(QStringLiteral("chtTrace"));
+    chtTrace->setRenderHint(QPainter::Antialiasing);
+    chtTrace->setMinimumHeight(220);
+
+    auto* flowsChart = new QChart;
+    flowsChart->setTitle(QStringLiteral("Observed and simulated monthly flow"));
+    chtFlows = new QChartView(flowsChart);
+    chtFlows->setObjectName(QStringLiteral("chtFlows"));
+    chtFlows->setRenderHint(QPainter::Antialiasing);
+    lblStatistics = new QLabel;
+    lblStatistics->setObjectName(QStringLiteral("lblStatistics"));
+    lblStatistics->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* flowsPage = new QWidget;
+    auto* flowsLayout = new QVBoxLayout(flowsPage);
+    flowsLayout->addWidget(chtFlows, 1);
+    flowsLayout->addWidget(lblStatistics);
+
+    grdBest = new rivulon::ui::FlexGrid;
+    grdBest->setObjectName(QStringLiteral("grdBest"));
+    grdSensitivity = new rivulon::ui::FlexGrid;
+    grdSensitivity->setObjectName(QStringLiteral("grdSensitivity"));
+    tabResults = new QTabWidget;
+    tabResults->setObjectName(QStringLiteral("tabResults"));
+    tabResults->addTab(flowsPage, QStringLiteral("Monthly flow"));
+    tabResults->addTab(grdBest, QStringLiteral("Best values"));
+    tabResults->addTab(grdSensitivity, QStringLiteral("Sensitivity"));
+
+    auto* right = new QSplitter(Qt::Vertical);
+    right->addWidget(chtTrace);
+    right->addWidget(tabResults);
+    right->setStretchFactor(0, 1);
+    right->setStretchFactor(1, 1);
+    right->setMinimumWidth(520);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(left, 0);
+    layout->addWidget(right, 1);
+
+    const rivulon::ProjectSettings& s = host_.session().settings;
+    lblProject->setText(s.projectPath.empty() ? QStringLiteral("(no project open)")
+                                              : qs(s.projectPath));
+    if (!s.observedFlowPath.empty() && s.observedFlowPath != "Not Found")
+        txtObserved->setText(qs(s.observedFlowPath));
+
+    connect(cmdRun, &QPushButton::clicked, this, [this] { cmdRun_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, &FrmCalibrate::cmdCancel_Click);
+    connect(cmdSensitivity, &QPushButton::clicked, this, [this] { cmdSensitivity_Click(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(cmdBrowse, &QPushButton::clicked, this, &FrmCalibrate::cmdBrowse_Click);
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { host_.HelpCmd(1, kHelpContext); });
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    resize(sizeHint());
+}
+
+QSize FrmCalibrate::sizeHint() const {
+    // Room for the parameter table and charts wide enough to read a
+    // 30-year monthly record.
+    return {1180, 740};
+}
+
+FrmCalibrate::~FrmCalibrate() {
+    // The worker holds the work by a shared pointer; it must not report to a
+    // window that is gone.
+    if (work_) {
+        disconnect(progressConn_);
+        disconnect(finishedConn_);
+        host_.runs().cancel();
+        host_.runs().waitForEnd();
+    }
+}
+
+QString FrmCalibrate::projectPath() const {
+    return qs(host_.session().settings.projectPath);
+}
+
+std::vector<Parameter> FrmCalibrate::chosenParameters() {
+    std::vector<Parameter> out;
+    for (const ParamRow& r : paramRows) {
+        if (!r.check->isChecked())
+            continue;
+        double low = 0, high = 0;
+        const QString name = r.check->text();
+        if (!rivulon::parseDouble(ss(r.low->text().trimmed()), low) ||
+            !rivulon::parseDouble(ss(r.high->text().trimmed()), high) || !std::isfinite(low) ||
+            !std::isfinite(high)) {
+            msgBox(this, name + QStringLiteral(": the range takes two numbers."), kTitle);
+            return {};
+        }
+        if (!(low < high)) {
+            msgBox(this, name + QStringLiteral(": the low end must be below the high end."),
+                   kTitle);
+            return {};
+        }
+        if (low < r.info->minAllowed || high > r.info->maxAllowed) {
+            msgBox(this,
+                   name + QStringLiteral(": the range must lie within ") +
+                       number(r.info->minAllowed) + QStringLiteral(" to ") +
+                       number(r.info->maxAllowed) + QStringLiteral("."),
+                   kTitle);
+            return {};
+        }
+        if (r.info->transform == Transform::Log && low <= 0) {
+            msgBox(this, name + QStringLiteral(": the low end must be above 0 (log scale)."),
+                   kTitle);
+            return {};
+        }
+        out.push_back(Parameter{r.info, low, high});
+    }
+    if (out.empty())
+        msgBox(this, QStringLiteral("Check at least one parameter to calibrate."), kTitle);
+    return out;
+}
+
+bool FrmCalibrate::cmdRun_Click() {
+    if (work_ || host_.runs().busy()) {
+        msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
+        return false;
+    }
+    if (host_.session().settings.projectPath.empty()) {
+        msgBox(this, QStringLiteral("Open a project first: the calibration reads its files."),
+               kTitle);
+        return false;
+    }
+    auto work = std::make_shared<Work>();
+    work->params = chosenParameters();
+    if (work->params.empty())
+        return false;
+    work->objective.objective = static_cast<Objective>(cboObjective->currentData().toInt());
+    if (chkPbias->isChecked()) {
+        double limit = 0;
+        if (!rivulon::parseDouble(ss(txtPbias->text().trimmed()), limit) || !std::isfinite(limit) ||
+            limit < 0) {
+            msgBox(this, QStringLiteral("The |PBIAS| limit takes a percentage of 0 or more."),
+                   kTitle);
+            return false;
+        }
+        work->objective.pbiasMax = limit;
+    }
+    work->search.runs = spnRuns->value();
+    work->search.seed = static_cast<std::uint64_t>(spnSeed->value());
+    work->search.jobs = spnJobs->value();
+    return begin(work);
+}
+
+bool FrmCalibrate::cmdSensitivity_Click() {
+    if (work_ || host_.runs().busy()) {
+        msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
+        return false;
+    }
+    if (host_.session().settings.projectPath.empty()) {
+        msgBox(this, QStringLiteral("Open a project first: the calibration reads its files."),
+               kTitle);
+        return false;
+    }
+    auto work = std::make_shared<Work>();
+    work->sensitivity = true;
+    work->params = chosenParameters();
+    if (work->params.empty())
+        return false;
+    work->objective.objective = static_cast<Objective>(cboObjective->currentData().toInt());
+    work->morris.trajectories = spnTrajectories->value();
+    work->morris.seed = static_cast<std::uint64_t>(spnSeed->value());
+    work->morris.jobs = spnJobs->value();
+    return begin(work);
+}
+
+bool FrmCalibrate::begin(std::shared_ptr<Work> work) {
+    work->projectPath = host_.session().settings.projectPath;
+    work->observedPath = ss(txtObserved->text().trimmed());
+    rivulon::ui::RunController& runs = host_.runs();
+    progressConn_ =
+        connect(&runs, &rivulon::ui::RunController::progress, this, &FrmCalibrate::workProgress);
+    finishedConn_ =
+        connect(&runs, &rivulon::ui::RunController::finished, this, &FrmCalibrate::workEnded);
+    const bool started = runs.start([work](rivulon::RunEventRecorder& recorder) {
+        work->inputs = std::make_shared<CalibrationInputs>(
+            loadCalibrationProject(work->projectPath, work->observedPath, 0, 1));
+        const FlowTarget& target = work->inputs->target;
+        const auto evaluate = [&](const std::vector<double>& values) {
+            return evaluateFlow(target, work->params, values, work->objective);
+        };
+        // The core looks at its flag between batches; the flag follows the
+        // controller's stop token.
+        std::atomic<bool> cancel{false};
+        const auto followStop = [&] {
+            try {
+                recorder.checkStop();
+            } catch (const rivulon::RunCancelled&) {
+                cancel = true;
+            }
+        };
+        if (work->sensitivity) {
+            const int total =
+                work->morris.trajectories * (static_cast<int>(work->params.size()) + 1);
+            recorder.note(0, total, "Sensitivity screen");
+            work->screen = screenMorris(
+                work->params, evaluate, work->morris,
+                [&](const SearchProgress& p) {
+                    followStop();
+                    recorder.note(p.runsDone, p.runsTotal, "Sensitivity screen");
+                },
+                &cancel);
+            if (work->screen.cancelled)
+                throw rivulon::RunCancelled();
+            return;
+        }
+        for (const Parameter& p : work->params)
+            work->start.push_back(currentValue(p, target.base.watershed));
+        work->startFit = evaluate(work->start);
+        recorder.note(0, work->search.runs, "Calibration");
+        work->outcome = searchDds(
+            work->params, work->start, evaluate, work->search,
+            [&](const SearchProgress& p) {
+                followStop();
+                if (p.best && std::isfinite(p.best->evaluation.objective)) {
+                    const std::lock_guard<std::mutex> lock(work->mutex);
+                    work->points.emplace_back(p.runsDone, p.best->evaluation.objective);
+                }
+                recorder.note(p.runsDone, p.runsTotal, "Calibration");
+            },
+            &cancel);
+        if (work->outcome.cancelled)
+            throw rivulon::RunCancelled();
+    });
+    if (!started) {
+        disconnect(progressConn_);
+        disconnect(finishedConn_);
+        msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
+        return false;
+    }
+    work_ = work;
+    if (!work->sensitivity) {
+        serTrace->clear();
+        traceX_->setRange(0, work->search.runs);
+        traceLow_ = 0;
+        traceHigh_ = 1;
+        traceY_->setRange(0, 1);
+        traceY_->setTitleText(QStringLiteral("Best ") +
+                              qs(objectiveLabel(work->objective.objective)));
+    }
+    prgRuns->setRange(0, work->sensitivity ? work->morris.trajectories *
+                                                 (static_cast<int>(work->params.size()) + 1)
+                                           : work->search.runs);
+    prgRuns->setValue(0);
+    prgRuns->setFormat(QStringLiteral("%v of %m runs"));
+    lblStatus->setText(work->sensitivity ? QStringLiteral("Screening the parameters...")
+                                         : QStringLiteral("Calibrating..."));
+    followRunning(true);
+    return true;
+}
+
+void FrmCalibrate::takeTracePoints() {
+    if (!work_ || work_->sensitivity)
+        return;
+    std::vector<QPointF> points;
+    {
+        const std::lock_guard<std::mutex> lock(work_->mutex);
+        points.swap(work_->points);
+    }
+    if (points.empty())
+        return;
+    QList<QPointF> list(points.begin(), points.end());
+    serTrace->append(list);
+    // A first set far off would squash the curve that matters: the axis
+    // reaches down to -1 at most.
+    // Under a |PBIAS| limit the best objective may fall when the first set
+    // within the limit is found, so the range is the points' own.
+    const bool first = serTrace->count() == static_cast<int>(points.size());
+    double low = first ? 1 : traceLow_, high = first ? -1 : traceHigh_;
+    for (const QPointF& p : points) {
+        low = std::min(low, std::max(p.y(), -1.0));
+        high = std::max(high, p.y());
+    }
+    low = std::min(low, high);  // every point below -1
+    traceLow_ = low;
+    traceHigh_ = high;
+    const double span = std::max(high - low, 0.01);
+    traceY_->setRange(std::floor((low - 0.05 * span) * 100) / 100,
+                      std::ceil((high + 0.05 * span) * 100) / 100);
+}
+
+void FrmCalibrate::workProgress(const std::vector<rivulon::RunEvent>& events) {
+    for (const rivulon::RunEvent& e : events) {
+        if (e.kind != rivulon::RunEvent::Kind::Note)
+            continue;
+        prgRuns->setMaximum(std::max(1, e.total));
+        prgRuns->setValue(e.done);
+    }
+    takeTracePoints();
+    if (work_ && !work_->sensitivity && serTrace->count() > 0) {
+        const QPointF last = serTrace->at(serTrace->count() - 1);
+        lblStatus->setText(QStringLiteral("Run ") + QString::number(prgRuns->value()) +
+                           QStringLiteral(" of ") + QString::number(prgRuns->maximum()) +
+                           QStringLiteral(", best ") +
+                           qs(objectiveLabel(work_->objective.objective)) + QStringLiteral(" ") +
+                           fixed(last.y(), "0.0000"));
+    }
+}
+
+void FrmCalibrate::workEnded(const rivulon::ui::RunEnd& end) {
+    disconnect(progressConn_);
+    disconnect(finishedConn_);
+    takeTracePoints();
+    std::shared_ptr<Work> work = std::move(work_);
+    work_.reset();
+    followRunning(false);
+    if (!work)
+        return;
+    last_ = work;
+    if (!end.ok && !end.cancelled) {
+        lblStatus->setText(QStringLiteral("Stopped by an error."));
+        cmdSave->setEnabled(result_ && result_->bestFit.feasible);
+        msgBox(this, end.error, kTitle);
+        return;
+    }
+    if (work->sensitivity) {
+        showSensitivity();
+        // A calibration shown before the screen may still be saved.
+        cmdSave->setEnabled(result_ && result_->bestFit.feasible);
+        if (end.cancelled)
+            lblStatus->setText(QStringLiteral("Sensitivity screen cancelled after ") +
+                               QString::number(work->screen.evaluations.size()) +
+                               QStringLiteral(" runs."));
+        return;
+    }
+    showCalibration();
+    if (end.cancelled) {
+        lblStatus->setText(QStringLiteral("Cancelled after ") +
+                           QString::number(work->outcome.evaluations.size()) +
+                           (result_ ? QStringLiteral(" runs; the best set so far is shown.")
+                                    : QStringLiteral(" runs.")));
+    }
+}
+
+void FrmCalibrate::showCalibration() {
+    const Work& w = *last_;
+    const EvaluatedSet* best = w.outcome.best();
+    result_.reset();
+    cmdSave->setEnabled(false);
+    if (!best) {
+        lblStatus->setText(QStringLiteral("No run gave a defined ") +
+                           qs(objectiveLabel(w.objective.objective)) + QStringLiteral("."));
+        return;
+    }
+    auto r = std::make_unique<Result>();
+    r->inputs = w.inputs;
+    r->objective = w.objective;
+    r->params = w.params;
+    r->start = w.start;
+    r->best = best->values;
+    r->bestFit = best->evaluation;
+    r->startFit = w.startFit;
+    r->trace = w.outcome.trace;
+    r->runs = static_cast<int>(w.outcome.evaluations.size());
+    r->cancelled = w.outcome.cancelled;
+    const FlowTarget& target = w.inputs->target;
+
+    // Monthly flows of the paired months: observed, the project's own
+    // values and the best set.
+    const std::vector<double> calibrated = pairedPredicted(target, r->params, r->best);
+    const std::vector<double> own = pairedPredicted(target, r->params, r->start);
+    QChart* chart = chtFlows->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes())
+        chart->removeAxis(axis);
+    auto* observed = new QLineSeries;
+    observed->setName(QStringLiteral("Observed"));
+    auto* observedDots = new QScatterSeries;
+    observedDots->setMarkerSize(6);
+    auto* simulated = new QLineSeries;
+    simulated->setName(QStringLiteral("Calibrated"));
+    auto* before = new QLineSeries;
+    before->setName(QStringLiteral("Project's values"));
+    double top = 0;
+    for (std::size_t i = 0; i < target.pairedColumns.size(); ++i) {
+        // Month 1 is the first April: year k of the run spans k to k + 1.
+        const double x = 1 + (target.pairedColumns[i] - 1) / 12.0;
+        observed->append(x, target.pairedObserved[i]);
+        observedDots->append(x, target.pairedObserved[i]);
+        simulated->append(x, calibrated[i]);
+        before->append(x, own[i]);
+        top = std::max({top, target.pairedObserved[i], calibrated[i], own[i]});
+    }
+    QPen pen = before->pen();
+    pen.setStyle(Qt::DashLine);
+    pen.setColor(QColor(150, 150, 150));
+    pen.setWidthF(1.2);
+    before->setPen(pen);
+    pen.setStyle(Qt::SolidLine);
+    pen.setColor(QColor(20, 20, 20));
+    pen.setWidthF(1.5);
+    observed->setPen(pen);
+    observedDots->setColor(QColor(20, 20, 20));
+    observedDots->setBorderColor(QColor(20, 20, 20));
+    pen.setColor(QColor(0, 102, 204));
+    pen.setWidthF(2);
+    simulated->setPen(pen);
+    for (QAbstractSeries* s :
+         std::initializer_list<QAbstractSeries*>{before, observed, observedDots, simulated})
+        chart->addSeries(s);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->markers(observedDots).first()->setVisible(false);
+    auto* x = new QValueAxis;
+    x->setTitleText(QStringLiteral("Year of the run (from April)"));
+    x->setLabelFormat(QStringLiteral("%d"));
+    const int years = (target.pairedColumns.back() + 11) / 12;
+    // Whole years between the ticks, at most 15 of them.
+    const int step = (years + 14) / 15;
+    const int ticks = (years + step - 1) / step;
+    x->setRange(1, 1 + ticks * step);
+    x->setTickCount(ticks + 1);
+    auto* y = new QValueAxis;
+    y->setTitleText(QStringLiteral("Streamflow (cm)"));
+    y->setRange(0, top > 0 ? top * 1.05 : 1);
+    y->applyNiceNumbers();
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* s : chart->series()) {
+        s->attachAxis(x);
+        s->attachAxis(y);
+    }
+
+    // The statistics of the best set with their ratings, next to the
+    // project's own.
+    const auto stat = [](bool defined, double v, const char* pattern) {
+        return defined ? fixed(v, pattern) : QStringLiteral("not defined");
+    };
+    const auto rating = [](bool defined, FitRating rating) {
+        return defined ? qs(ratingName(rating)) : QString();
+    };
+    const rivulon::FlowFit& f = r->bestFit.fit;
+    const rivulon::FlowFit& g = r->startFit.fit;
+    QString html = QStringLiteral(
+        "<table cellspacing=0 cellpadding=2><tr><th align=left>Statistic&nbsp;&nbsp;</th>"
+        "<th align=right>Calibrated</th><th align=left>&nbsp;&nbsp;Rating</th>"
+        "<th align=right>&nbsp;&nbsp;Project's values</th></tr>");
+    const auto line = [&html](const QString& name, const QString& v, const QString& rated,
+                              const QString& own) {
+        html += QStringLiteral("<tr><td>") + name + QStringLiteral("</td><td align=right>") + v +
+                QStringLiteral("</td><td>&nbsp;&nbsp;") + rated +
+                QStringLiteral("</td><td align=right>") + own + QStringLiteral("</td></tr>");
+    };
+    line(QStringLiteral("NSE"), stat(f.nseDefined, f.nse, "0.0000"),
+         rating(f.nseDefined, rateNse(f.nse)), stat(g.nseDefined, g.nse, "0.0000"));
+    line(QStringLiteral("KGE"), stat(f.kgeDefined, f.kge, "0.0000"), QStringLiteral("(not rated)"),
+         stat(g.kgeDefined, g.kge, "0.0000"));
+    line(QStringLiteral("log-NSE"), stat(r->bestFit.logNseDefined, r->bestFit.logNse, "0.0000"),
+         QStringLiteral("(not rated)"),
+         stat(r->startFit.logNseDefined, r->startFit.logNse, "0.0000"));
+    line(QStringLiteral("PBIAS %"), stat(f.pbiasDefined, f.pbias, "0.00"),
+         rating(f.pbiasDefined, ratePbias(f.pbias)), stat(g.pbiasDefined, g.pbias, "0.00"));
+    line(QStringLiteral("RSR"), stat(f.rsrDefined, f.rsr, "0.0000"),
+         rating(f.rsrDefined, rateRsr(f.rsr)), stat(g.rsrDefined, g.rsr, "0.0000"));
+    html += QStringLiteral("</table>") + QString::number(f.months) +
+            QStringLiteral(
+                " paired months; ratings for monthly streamflow after Moriasi et al. "
+                "(2007).");
+    if (!r->bestFit.feasible) {
+        html += QStringLiteral(
+            "<br><b>No set met the |PBIAS| limit; the best shown breaks "
+            "it.</b>");
+    }
+    lblStatistics->setText(html);
+
+    rivulon::TextGrid grid(static_cast<int>(r->params.size()) + 1, 5);
+    grid.set(0, 0, "Parameter");
+    grid.set(0, 1, "Project");
+    grid.set(0, 2, "Calibrated");
+    grid.set(0, 3, "Low");
+    grid.set(0, 4, "High");
+    for (std::size_t j = 0; j < r->params.size(); ++j) {
+        const int row = static_cast<int>(j) + 1;
+        grid.set(row, 0, std::string(r->params[j].info->label));
+        grid.set(row, 1, rivulon::formatPattern(r->start[j], "0.000000"));
+        grid.set(row, 2, rivulon::formatPattern(r->params[j].effective(r->best[j]), "0.000000"));
+        grid.set(row, 3, rivulon::formatDouble(r->params[j].low));
+        grid.set(row, 4, rivulon::formatDouble(r->params[j].high));
+    }
+    grdBest->setCells(grid);
+    grdBest->setColWidth(0, 3000);
+    grdBest->setColWidth(1, 1300);
+    grdBest->setColWidth(2, 1300);
+
+    lblStatus->setText(QStringLiteral("Done: ") + QString::number(r->runs) +
+                       QStringLiteral(" runs, best ") + qs(objectiveLabel(r->objective.objective)) +
+                       QStringLiteral(" ") + fixed(r->bestFit.objective, "0.0000") +
+                       QStringLiteral(" (run ") + QString::number(best->run) +
+                       QStringLiteral(")."));
+    result_ = std::move(r);
+    cmdSave->setEnabled(result_->bestFit.feasible);
+    tabResults->setCurrentIndex(0);
+}
+
+void FrmCalibrate::showSensitivity() {
+    const Work& w = *last_;
+    const MorrisOutcome& m = w.screen;
+    rivulon::TextGrid grid(static_cast<int>(m.ranking.size()) + 1, 6);
+    grid.set(0, 0, "Rank");
+    grid.set(0, 1, "Parameter");
+    grid.set(0, 2, "\u03bc*");
+    grid.set(0, 3, "\u03bc");
+    grid.set(0, 4, "\u03c3");
+    grid.set(0, 5, "Effects");
+    int rank = 0;
+    for (const MorrisEffect& e : m.ranking) {
+        ++rank;
+        grid.set(rank, 0, std::to_string(rank));
+        grid.set(rank, 1, std::string(w.params[static_cast<std::size_t>(e.parameter)].info->label));
+        grid.set(rank, 2, rivulon::formatPattern(e.muStar, "0.0000"));
+        grid.set(rank, 3, rivulon::formatPattern(e.mu, "0.0000"));
+        grid.set(rank, 4, rivulon::formatPattern(e.sigma, "0.0000"));
+        grid.set(rank, 5, std::to_string(e.effects));
+    }
+    grdSensitivity->setCells(grid);
+    grdSensitivity->setColWidth(1, 3000);
+    tabResults->setCurrentWidget(grdSensitivity);
+    lblStatus->setText(
+        QStringLiteral("Sensitivity: ") + QString::number(m.evaluations.size()) +
+        QStringLiteral(" runs; \u03bc* is the mean absolute change of the ") +
+        qs(objectiveLabel(w.objective.objective)) +
+        QStringLiteral(" over a parameter's whole range, \u03c3 the spread of the changes.") +
+        (m.undefinedRuns > 0 ? QStringLiteral(" ") + QString::number(m.undefinedRuns) +
+                                   QStringLiteral(" run(s) gave no defined objective.")
+                             : QString()));
+}
+
+void FrmCalibrate::followRunning(bool running) {
+    cmdRun->setEnabled(!running);
+    cmdSensitivity->setEnabled(!running);
+    cmdCancel->setEnabled(running);
+    cmdBrowse->setEnabled(!running);
+    if (running)
+        cmdSave->setEnabled(false);
+}
+
+void FrmCalibrate::cmdCancel_Click() {
+    if (work_)
+        host_.runs().cancel();
+}
+
+void FrmCalibrate::cmdBrowse_Click() {
+    const QString folder = qs(host_.session().settings.inputFolder);
+    const QString path = rivulon::ui::dialogs().openFile(
+        this, QStringLiteral("Observed-flow file"), folder,
+        QStringLiteral("Observed flow (*.dat *.txt);;All files (*)"));
+    if (!path.isEmpty())
+        txtObserved->setText(path);
+}
+
+bool FrmCalibrate::cmdSave_Click() {
+    if (!result_ || !result_->bestFit.feasible)
+        return false;
+    const CalibrationInputs& in = *result_->inputs;
+    const QFileInfo transport(qs(in.settings.transportPath));
+    const QString suggested =
+        transport.completeBaseName() + QStringLiteral("_calibrated.") +
+        (transport.suffix().isEmpty() ? QStringLiteral("dat") : transport.suffix());
+    const QString path =
+        rivulon::ui::dialogs().saveFile(this, QStringLiteral("Save calibrated transport file"),
+                                        transport.absolutePath(), suggested, QStringLiteral("dat"));
+    if (path.isEmpty())
+        return false;
+    const std::string out = ss(path);
+    bool replace = false;
+    if (sameFile(out, in.settings.transportPath)) {
+        replace = rivulon::ui::dialogs().askYesNo(
+            this,
+            QStringLiteral("This is the project's own transport file. Replace its values with "
+                           "the calibrated ones?"),
+            kTitle);
+        if (!replace)
+            return false;
+    }
+    try {
+        refuseInputPath(out, in, replace);
+        writeCalibratedTransport(out, in.settings.transportPath, replace, in.target.base.watershed,
+                                 result_->params, result_->best);
+    } catch (const std::exception& e) {
+        msgBox(this, qs(e.what()), kTitle);
+        return false;
+    }
+    lblStatus->setText(QStringLiteral("Wrote ") + path + QStringLiteral("."));
+    if (replace)
+        host_.session().announceFiles();
+    return true;
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "calibration/flow_target.h"
+#include "calibration/parameters.h"
+#include "shell/run_controller.h"
+#include "shell/widgets/FlexGrid.h"
+#include "shell/window_host.h"
+
+class QCheckBox;
+class QChart;
+class QChartView;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QLineSeries;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QValueAxis;
+
+// Fits the hydrology of the session's project to its observed-flow file: the
+// parameters to change with their ranges, the objective and the budget; the
+// search runs off the interface thread with a live plot of the best objective,
+// then shows the observed and simulated monthly flows with the statistics.
+// "Sensitivity" ranks the checked parameters by Morris elementary effects.
+class FrmCalibrate : public QWidget {
+    Q_OBJECT
+  public:
+    explicit FrmCalibrate(rivulon::ui::WindowHost& host);
+    ~FrmCalibrate() override;
+    QSize sizeHint() const override;
+
+    // One row of the parameter table per calibratable parameter.
+    struct ParamRow {
+        const rivulon::calibration::ParameterInfo* info = nullptr;
+        QCheckBox* check = nullptr;
+        QLineEdit* low = nullptr;
+        QLineEdit* high = nullptr;
+    };
+
+    // False (with a message) when the inputs are not usable or work is running.
+    bool cmdRun_Click();
+    bool cmdSensitivity_Click();
+    void cmdCancel_Click();
+    // Asks for a file name; true when the file was written.
+    bool cmdSave_Click();
+    void cmdBrowse_Click();
+
+    bool running() const { return work_ != nullptr; }
+    // The finished calibration, when there is one.
+    struct Result;
+    const Result* result() const { return result_.get(); }
+
+    std::vector<ParamRow> paramRows;
+    QLabel* lblProject;
+    QLineEdit* txtObserved;
+    QPushButton* cmdBrowse;
+    QComboBox* cboObjective;
+    QCheckBox* chkPbias;
+    QLineEdit* txtPbias;
+    QSpinBox* spnRuns;
+    QSpinBox* spnSeed;
+    QSpinBox* spnJobs;
+    QSpinBox* spnTrajectories;
+    QPushButton* cmdRun;
+    QPushButton* cmdCancel;
+    QPushButton* cmdSensitivity;
+    QPushButton* cmdSave;
+    QPushButton* cmdHelp;
+    QPushButton* cmdClose;
+    QProgressBar* prgRuns;
+    QLabel* lblStatus;
+    QChartView* chtTrace;
+    QLineSeries* serTrace;
+    QChartView* chtFlows;
+    QLabel* lblStatistics;
+    QTabWidget* tabResults;
+    rivulon::ui::FlexGrid* grdBest;
+    rivulon::ui::FlexGrid* grdSensitivity;
+
+  private:
+    struct Work;
+    // The checked parameters with the ranges typed; empty (after a message)
+    // when a range is not usable.
+    std::vector<rivulon::calibration::Parameter> chosenParameters();
+    QString projectPath() const;
+    bool begin(std::shared_ptr<Work> work);
+    void workProgress(const std::vector<rivulon::RunEvent>& events);
+    void workEnded(const rivulon::ui::RunEnd& end);
+    void showCalibration();
+    void showSensitivity();
+    void followRunning(bool running);
+    void takeTracePoints();
+
+    rivulon::ui::WindowHost& host_;
+    QChart* traceChart_;
+    QValueAxis* traceX_;
+    QValueAxis* traceY_;
+    std::shared_ptr<Work> work_;
+    std::shared_ptr<Work> last_;
+    std::unique_ptr<Result> result_;
+    QMetaObject::Connection progressConn_, finishedConn_;
+    double traceLow_ = 0, traceHigh_ = 1;
+};
+
+// What a finished (or cancelled) calibration left: its best set and the
+// files it read, for the charts and "Save calibrated transport file…".
+struct FrmCalibrate::Result {
+    std::shared_ptr<const rivulon::calibration::CalibrationInputs> inputs;
+    rivulon::calibration::ObjectiveSettings objective;
+    std::vector<rivulon::calibration::Parameter> params;
+    std::vector<double> start;  // the project's own values
+    std::vector<double> best;
+    rivulon::calibration::Evaluation bestFit, startFit;
+    std::vector<double> trace;  // best objective after each run
+    int runs = 0;
+    bool cancelled = false;
+};

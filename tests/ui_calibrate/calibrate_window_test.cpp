@@ -1,0 +1,306 @@
+// The calibration window on the example project: a small search ends as the
+// core's with the same seed, Cancel stops a long one, the saved transport
+// file gives the calibrated fit again and runs with hydload, and the
+// sensitivity table is the core's Morris screen.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+#include "analysis/ui/FrmCalibrate.h"
+#include "analysis/value_format.h"
+#include "calibration/flow_target.h"
+#include "calibration/morris.h"
+#include "calibration/search.h"
+#include "shell/MDIFrmMain.h"
+#include "shell/session.h"
+#include "tests/ui/ui_test_support.h"
+#include "tests/ui/window_access.h"
+
+using namespace rivulon::calibration;
+using rivulon::ui::WindowKind;
+
+namespace {
+
+FrmCalibrate* openCalibration(MDIFrmMain& w) {
+    w.action(QStringLiteral("MnuCalibrate"))->trigger();
+    return qobject_cast<FrmCalibrate*>(w.findWindow(WindowKind::Calibration));
+}
+
+std::vector<double> startValues(const std::vector<Parameter>& params, const FlowTarget& target) {
+    std::vector<double> start;
+    for (const Parameter& p : params)
+        start.push_back(currentValue(p, target.base.watershed));
+    return start;
+}
+
+class CalibrateWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        startOnProject(w);
+        win = openCalibration(w);
+        ASSERT_NE(win, nullptr);
+        ASSERT_EQ(w.session().settings.projectPath, home.project().toStdString());
+    }
+
+    ExampleHome home;
+    ScriptedDialogs dialogs;
+    MDIFrmMain w;
+    FrmCalibrate* win = nullptr;
+};
+
+TEST_F(CalibrateWindow, SmallRunEndsAsTheCoreWithTheSameSeed) {
+    EXPECT_EQ(win->objectName(), "FrmCalibrate");
+    win->spnRuns->setValue(96);
+    win->spnSeed->setValue(7);
+    win->spnJobs->setValue(2);
+    ASSERT_TRUE(win->cmdRun_Click());
+    EXPECT_TRUE(win->running());
+    EXPECT_FALSE(win->cmdRun->isEnabled());
+    EXPECT_TRUE(win->cmdCancel->isEnabled());
+    waitForRun(w);
+    ASSERT_FALSE(win->running());
+    ASSERT_NE(win->result(), nullptr) << win->lblStatus->text().toStdString();
+    EXPECT_TRUE(win->lblStatus->text().startsWith("Done: 96 runs"))
+        << win->lblStatus->text().toStdString();
+    EXPECT_GT(win->serTrace->count(), 0);
+    EXPECT_EQ(win->serTrace->at(win->serTrace->count() - 1).x(), 96);
+    EXPECT_TRUE(win->cmdSave->isEnabled());
+
+    // The same search by the core, one job: the same trace and best set.
+    const FrmCalibrate::Result& r = *win->result();
+    const CalibrationInputs in = loadCalibrationProject(home.project().toStdString(), "", 0, 1);
+    ASSERT_EQ(r.params.size(), 3u);  // recession, seepage, cn-mult checked at first
+    SearchSettings s;
+    s.runs = 96;
+    s.seed = 7;
+    s.jobs = 1;
+    const auto evaluate = [&](const std::vector<double>& v) {
+        return evaluateFlow(in.target, r.params, v, ObjectiveSettings{});
+    };
+    const SearchOutcome core = searchDds(r.params, startValues(r.params, in.target), evaluate, s);
+    ASSERT_NE(core.best(), nullptr);
+    EXPECT_EQ(r.best, core.best()->values);
+    EXPECT_EQ(r.trace, core.trace);
+    EXPECT_EQ(r.bestFit.objective, core.best()->evaluation.objective);
+    // The plot's last point is the best objective.
+    EXPECT_EQ(win->serTrace->at(win->serTrace->count() - 1).y(), core.best()->evaluation.objective);
+
+    // The flows chart: observed, the project's values and the calibrated run
+    // over every paired month, with the statistics beneath.
+    const QList<QAbstractSeries*> series = win->chtFlows->chart()->series();
+    ASSERT_EQ(series.size(), 4);
+    for (QAbstractSeries* one : series) {
+        EXPECT_EQ(static_cast<QXYSeries*>(one)->count(),
+                  static_cast<int>(in.target.pairedColumns.size()));
+    }
+    EXPECT_TRUE(win->lblStatistics->text().contains("NSE"));
+    EXPECT_TRUE(win->lblStatistics->text().contains("RSR"));
+    const rivulon::TextGrid best = win->grdBest->cells();
+    EXPECT_EQ(best.rows(), 4);
+}
+
+TEST_F(CalibrateWindow, CancelStopsALongSearch) {
+    win->spnRuns->setValue(2000000);
+    win->spnJobs->setValue(1);
+    ASSERT_TRUE(win->cmdRun_Click());
+    win->cmdCancel->click();
+    waitForRun(w);
+    EXPECT_FALSE(win->running());
+    EXPECT_TRUE(win->lblStatus->text().startsWith("Cancelled after"))
+        << win->lblStatus->text().toStdString();
+    ASSERT_NE(win->result(), nullptr);
+    EXPECT_TRUE(win->result()->cancelled);
+    EXPECT_LT(win->result()->runs, 2000000);
+    EXPECT_TRUE(win->cmdRun->isEnabled());
+    EXPECT_FALSE(win->cmdCancel->isEnabled());
+    // Another run may start at once.
+    win->spnRuns->setValue(16);
+    ASSERT_TRUE(win->cmdRun_Click());
+    waitForRun(w);
+    EXPECT_TRUE(win->lblStatus->text().startsWith("Done: 16 runs"));
+}
+
+TEST_F(CalibrateWindow, SavedTransportFileGivesTheCalibratedFitAndRuns) {
+    win->spnRuns->setValue(64);
+    ASSERT_TRUE(win->cmdRun_Click());
+    waitForRun(w);
+    ASSERT_NE(win->result(), nullptr);
+
+    // Over the project's own file only when the user says so.
+    const QString own = home.input() + "/Transprt.dat";
+    QFile f(own);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    dialogs.fileAnswers << own;
+    dialogs.yesNoAnswer = false;
+    EXPECT_FALSE(win->cmdSave_Click());
+    EXPECT_EQ(dialogs.yesNoAsked, 1);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    f.close();
+    // Never over another input (the weather file), asked or not.
+    dialogs.fileAnswers << home.input() + "/Weather.dat";
+    EXPECT_FALSE(win->cmdSave_Click());
+    EXPECT_FALSE(dialogs.messages.isEmpty());
+
+    // A copy of the project whose transport file is the saved one.
+    QTemporaryDir copy;
+    for (const QString& name : QDir(home.input()).entryList(QDir::Files))
+        QFile::copy(home.input() + "/" + name, copy.path() + "/" + name);
+    const QString saved = copy.path() + "/Transprt_calibrated.dat";
+    dialogs.fileAnswers << saved;
+    ASSERT_TRUE(win->cmdSave_Click());
+    QFile::remove(copy.path() + "/Transprt.dat");
+    ASSERT_TRUE(QFile::copy(saved, copy.path() + "/Transprt.dat"));
+
+    const FrmCalibrate::Result& r = *win->result();
+    const CalibrationInputs in =
+        loadCalibrationProject((copy.path() + "/Millbrook.prj").toStdString(), "", 0, 1);
+    const Evaluation again =
+        evaluateFlow(in.target, r.params, startValues(r.params, in.target), ObjectiveSettings{});
+    ASSERT_TRUE(again.defined);
+    EXPECT_NEAR(again.objective, r.bestFit.objective, 1e-9);
+
+    QProcess hydload;
+    hydload.start(
+        QCoreApplication::applicationDirPath() + "/hydload",
+        {"run", "--transport", saved, "--nutrient", copy.path() + "/Nutrient.dat", "--weather",
+         copy.path() + "/Weather.dat", "--years", "5", "--quiet", "--out", copy.path() + "/out"});
+    ASSERT_TRUE(hydload.waitForFinished(60000));
+    EXPECT_EQ(hydload.exitCode(), 0) << hydload.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFile::exists(copy.path() + "/out/Results.dat"));
+}
+
+TEST_F(CalibrateWindow, SensitivityTableIsTheCoresMorrisScreen) {
+    win->spnTrajectories->setValue(3);
+    win->spnSeed->setValue(5);
+    ASSERT_TRUE(win->cmdSensitivity_Click());
+    waitForRun(w);
+    const rivulon::TextGrid grid = win->grdSensitivity->cells();
+    ASSERT_EQ(grid.rows(), 4);
+    EXPECT_EQ(grid.at(0, 2), "\u03bc*");
+
+    const CalibrationInputs in = loadCalibrationProject(home.project().toStdString(), "", 0, 1);
+    const std::vector<Parameter> params = parseParameterList("recession,seepage,cn-mult");
+    MorrisSettings m;
+    m.trajectories = 3;
+    m.seed = 5;
+    const MorrisOutcome core = screenMorris(
+        params,
+        [&](const std::vector<double>& v) {
+            return evaluateFlow(in.target, params, v, ObjectiveSettings{});
+        },
+        m);
+    for (std::size_t i = 0; i < core.ranking.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        EXPECT_EQ(grid.at(row, 1),
+                  params[static_cast<std::size_t>(core.ranking[i].parameter)].info->label);
+        EXPECT_EQ(grid.at(row, 2), rivulon::formatPattern(core.ranking[i].muStar, "0.0000"));
+    }
+}
+
+TEST_F(CalibrateWindow, RefusesUnusableInputsBeforeStarting) {
+    FrmCalibrate::ParamRow& recession = win->paramRows.front();
+    recession.low->setText("0.3");
+    recession.high->setText("0.1");
+    EXPECT_FALSE(win->cmdRun_Click());
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.last().contains("low end must be below"))
+        << dialogs.messages.last().toStdString();
+    recession.low->setText("abc");
+    EXPECT_FALSE(win->cmdSensitivity_Click());
+    EXPECT_TRUE(dialogs.messages.last().contains("two numbers"));
+    for (auto& row : win->paramRows)
+        row.check->setChecked(false);
+    EXPECT_FALSE(win->cmdRun_Click());
+    EXPECT_TRUE(dialogs.messages.last().contains("at least one parameter"));
+    EXPECT_FALSE(win->running());
+    EXPECT_FALSE(w.runs().busy());
+}
+
+TEST_F(CalibrateWindow, ClosingDuringARunStopsIt) {
+    win->spnRuns->setValue(2000000);
+    ASSERT_TRUE(win->cmdRun_Click());
+    EXPECT_TRUE(w.runs().busy());
+    QPointer<FrmCalibrate> gone(win);
+    win->close();  // deleted on close: its work may not outlive it
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(gone.isNull());
+    EXPECT_FALSE(w.runs().busy());
+    // The controller is free for the next piece of work.
+    win = openCalibration(w);
+    ASSERT_NE(win, nullptr);
+    win->spnRuns->setValue(16);
+    ASSERT_TRUE(win->cmdRun_Click());
+    waitForRun(w);
+    EXPECT_NE(win->result(), nullptr);
+}
+
+TEST_F(CalibrateWindow, ReplacesTheProjectsTransportFileOnlyWhenConfirmed) {
+    win->spnRuns->setValue(32);
+    ASSERT_TRUE(win->cmdRun_Click());
+    waitForRun(w);
+    ASSERT_NE(win->result(), nullptr);
+    const QString own = home.input() + "/Transprt.dat";
+    dialogs.fileAnswers << own;
+    dialogs.yesNoAnswer = true;
+    ASSERT_TRUE(win->cmdSave_Click());
+    EXPECT_EQ(dialogs.yesNoAsked, 1);
+    const FrmCalibrate::Result& r = *win->result();
+    const CalibrationInputs in = loadCalibrationProject(home.project().toStdString(), "", 0, 1);
+    for (std::size_t j = 0; j < r.params.size(); ++j) {
+        if (!r.params[j].info->multiplier) {
+            EXPECT_EQ(currentValue(r.params[j], in.target.base.watershed),
+                      r.params[j].effective(r.best[j]))
+                << r.params[j].name();
+        }
+    }
+}
+
+TEST_F(CalibrateWindow, AMissingObservedFileIsReportedAndNothingIsKept) {
+    win->txtObserved->setText(home.input() + "/NoSuchObs.dat");
+    win->spnRuns->setValue(16);
+    ASSERT_TRUE(win->cmdRun_Click());
+    waitForRun(w);
+    EXPECT_EQ(win->result(), nullptr);
+    EXPECT_EQ(win->lblStatus->text(), "Stopped by an error.");
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.last().contains("NoSuchObs.dat"))
+        << dialogs.messages.last().toStdString();
+    EXPECT_FALSE(win->cmdSave->isEnabled());
+    EXPECT_TRUE(win->cmdRun->isEnabled());
+}
+
+TEST_F(CalibrateWindow, NoSetWithinThePbiasLimitIsNotOfferedForSaving) {
+    win->chkPbias->setChecked(true);
+    win->txtPbias->setText("0");
+    win->spnRuns->setValue(16);
+    ASSERT_TRUE(win->cmdRun_Click());
+    waitForRun(w);
+    ASSERT_NE(win->result(), nullptr);
+    EXPECT_FALSE(win->result()->bestFit.feasible);
+    EXPECT_TRUE(win->lblStatistics->text().contains("No set met the |PBIAS| limit"));
+    EXPECT_FALSE(win->cmdSave->isEnabled());
+    EXPECT_FALSE(win->cmdSave_Click());
+    win->txtPbias->setText("-3");
+    EXPECT_FALSE(win->cmdRun_Click());
+    EXPECT_TRUE(dialogs.messages.last().contains("percentage of 0 or more"));
+}
+
+}  // namespace
