@@ -19,6 +19,9 @@ inline constexpr std::string_view kSeepCoefFileName = "SeepCoef.txt";
 struct RunRequest {
     std::int16_t yearCount = 1;
     std::int16_t simLevel = 1;
+    // Reads and checks everything the run needs, then stops before its first
+    // day (a batch checks its rows this way before running any).
+    bool prepareOnly = false;
 };
 
 struct RunOutcome {

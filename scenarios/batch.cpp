@@ -135,6 +135,10 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
     const int jobs = std::clamp(settings.jobs, 1, std::max(1, total));
     if (jobs == 1) {
         for (int rowNumber : rows) {
+            if (observer.stopRequested && observer.stopRequested()) {
+                outcome.stopped = true;
+                break;
+            }
             outcome.lastAppliedRow = rowNumber;
             if (observer.rowStarted)
                 observer.rowStarted(rowNumber);
@@ -155,7 +159,8 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
     std::condition_variable cv;
     std::size_t nextIndex = 0;
     std::size_t committed = 0;
-    std::size_t stopAt = rows.size();  // no row at or beyond this index is started
+    std::size_t stopAt = rows.size();     // no row at or beyond this index is started
+    std::size_t stoppedAt = rows.size();  // where a stop request cut the rows off
     const std::size_t window = static_cast<std::size_t>(jobs) * 4;  // bounds texts held in memory
 
     // Files get ordinary permissions, as writeFileAtomically gives them.
@@ -170,6 +175,12 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
                 std::unique_lock lock(mu);
                 cv.wait(lock,
                         [&] { return nextIndex >= stopAt || nextIndex < committed + window; });
+                if (nextIndex < stopAt && observer.stopRequested && observer.stopRequested()) {
+                    // Rows already taken still finish and are written.
+                    stopAt = nextIndex;
+                    stoppedAt = nextIndex;
+                    cv.notify_all();
+                }
                 if (nextIndex >= stopAt)
                     return;
                 idx = nextIndex++;
@@ -208,7 +219,11 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
         Slot slot;
         {
             std::unique_lock lock(mu);
-            cv.wait(lock, [&] { return slots[committed].done; });
+            cv.wait(lock, [&] { return slots[committed].done || committed >= stoppedAt; });
+            if (!slots[committed].done) {
+                outcome.stopped = true;
+                break;
+            }
             slot = std::move(slots[committed]);
         }
         const int rowNumber = rows[committed];

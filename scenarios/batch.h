@@ -33,6 +33,10 @@ struct BatchObserver {
     std::function<void(int rowNumber)> rowStarted;  // sequential batches only
     // After row rowNumber's files are written; done of total rows of this batch.
     std::function<void(int rowNumber, int done, int total)> rowWritten;
+    // Asked before each row starts, possibly from worker threads: once it
+    // says true no further row starts; rows already started finish and are
+    // written.
+    std::function<bool()> stopRequested;
 };
 
 struct BatchOutcome {
@@ -41,6 +45,7 @@ struct BatchOutcome {
     int rowsWritten = 0;     // rows whose files were written, in order
     int failedRow = 0;       // 1-based row that stopped the batch, 0 when none did
     std::string error;       // its error text
+    bool stopped = false;    // stopRequested ended the batch before its last row
     int lastAppliedRow = 0;  // the row whose settings a sequential batch leaves in force
     std::vector<std::string> filesWritten;
     bool ok() const { return failedRow == 0; }

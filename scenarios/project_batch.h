@@ -32,13 +32,33 @@ BatchProject loadBatchProject(const std::string& projectPath, const std::string&
 // `warned`, when given, receives each row's layout warnings of its input
 // files; it is called from the worker threads.
 using RowWarnings = std::function<void(int rowNumber, const std::vector<std::string>& warnings)>;
-RowRunner projectRowRunner(const BatchProject& project, RunRequest request,
-                           RowWarnings warned = {});
+// `observer`, when given, follows every row's run (a sequential batch only:
+// it is called from the thread that runs the row).
+RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned = {},
+                           RunObserver* observer = nullptr);
+
+// A project as the program holds it (its settings and the current options)
+// for a batch over it.
+BatchProject batchProjectOf(const ProjectSettings& settings, const RunOptions& options);
 
 // The batch pre-check: the input files of the first `rows` rows read as their
 // runs would read them, for the lines that do not hold the fields of their
 // written layout (each file once). Read errors are left to the runs.
 std::vector<std::string> batchInputWarnings(const BatchProject& project, const ControlFile& file,
                                             int rows, const RunRequest& request);
+
+// Before the first row: reads the first `rows` rows' input files and checks
+// their options exactly as their runs would (rows that differ only in their
+// watershed name are checked once). The first problem found, naming the row
+// and the field, or "" when every row can run.
+std::string batchRowProblem(const BatchProject& project, const ControlFile& file, int rows,
+                            const RunRequest& request);
+
+// A batch never writes a result file over one of its own inputs: the control
+// file, the project file, the weather-delay file and the transport, nutrient
+// and weather files of every row. The first such clash, naming both files,
+// or "" when there is none.
+std::string batchOverwriteProblem(const BatchProject& project, const ControlFile& file,
+                                  const std::string& controlPath, const BatchSettings& settings);
 
 }  // namespace rivulon

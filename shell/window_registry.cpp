@@ -12,6 +12,7 @@
 #include "project/ui/FrmW.h"
 #include "project/ui/frmSDR.h"
 #include "project/ui/frmSimInfo.h"
+#include "scenarios/ui/frmRunSub.h"
 
 namespace rivulon::ui {
 
@@ -37,7 +38,7 @@ const WindowRow kWindows[] = {
     {WindowKind::Nutrient, "FrmN", nullptr, true, 0},
     {WindowKind::Matrix, "frmMatrix", nullptr, true, 0},
     {WindowKind::Weather, "FrmW", &make<FrmW>, false, 63},
-    {WindowKind::RunSub, "frmRunSub", nullptr, true, 270},
+    {WindowKind::RunSub, "frmRunSub", &make<frmRunSub>, true, 270},
     {WindowKind::Compare, "FrmComp", nullptr, true, 0},
     {WindowKind::Septic, "FrmSeptic", nullptr, true, 0},
     {WindowKind::Map, "FrmView", nullptr, true, 0},

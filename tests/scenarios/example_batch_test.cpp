@@ -136,3 +136,56 @@ TEST_F(ExampleBatch, RowWithAMissingFileStopsTheBatch) {
     EXPECT_FALSE(fs::exists(dir_ / "broken" / "Results2.dat"));
     EXPECT_FALSE(fs::exists(dir_ / "broken" / "Results3.dat"));
 }
+
+// The checks a batch makes before its first row: every row that will run is
+// read as its run would read it, and no result name lands on an input.
+TEST_F(ExampleBatch, RowsAreCheckedBeforeTheFirstRow) {
+    const std::string control = (dir_ / "RCheck.dat").string();
+    const std::string good =
+        "\"One\",TrUpper.dat,NuUpper.dat,Weather.dat,0,0,0,0,0,0,0,0,0,0,0\r\n";
+    writeFileAtomically(control, "4\r\nN,T,Nu,W,P,S,M,D,Y,V,a,b,L,U,R\r\n" + good + good +
+                                     "\"Three\",TrUpper.dat,NuMissing.dat,Weather.dat,0,0,0,0,0,"
+                                     "0,0,0,0,0,0\r\n"
+                                     "\"Four\",TrUpper.dat,NuUpper.dat,Weather.dat,-.9,0,0,0,0,0,"
+                                     "0,0,0,0,0\r\n");
+    const BatchProject project = loadBatchProject(kExample + "Millbrook.prj", dir_.string());
+    const ControlFile file = readControlFile(control);
+    EXPECT_EQ(batchRowProblem(project, file, 2, RunRequest{3, 4}), "");
+    // The nutrient file is read from level 3 on only.
+    EXPECT_EQ(batchRowProblem(project, file, 3, RunRequest{3, 2}), "");
+    EXPECT_EQ(batchRowProblem(project, file, 3, RunRequest{3, 4}),
+              "Row 3 (RCheck.dat:5), field 3 (nutrient file): " + kExample +
+                  "NuMissing.dat is not found.");
+    // A growth rate that empties the population in the years asked for.
+    const std::string rate = batchRowProblem(project, file, 4, RunRequest{3, 2});
+    EXPECT_THAT(rate, ::testing::StartsWith("Row 4 (RCheck.dat:6): RCheck.dat:6: field 5 "
+                                            "(population growth rate)"));
+
+    // A weather file with fewer years than asked for.
+    EXPECT_THAT(batchRowProblem(project, file, 1, RunRequest{200, 1}),
+                ::testing::StartsWith("Row 1 (RCheck.dat:3), field 4 (weather file): "));
+
+    BatchSettings s;
+    s.outputFolder = kExample;  // the rows' own folder
+    s.requestedCount = 2;
+    s.nameString = "Auto";
+    EXPECT_EQ(batchOverwriteProblem(project, file, control, s), "");
+    // "Results" + "Auto" + row 1 would be the control file itself.
+    s.outputFolder = dir_.string();
+    const std::string clash = (dir_ / "ResultsX1.dat").string();
+    writeFileAtomically(clash, readWholeFile(control));
+    s.nameString = "X";
+    EXPECT_EQ(batchOverwriteProblem(project, file, clash, s),
+              "Row 1 would write " + (dir_ / "ResultsX1.dat").string() + " over the control file " +
+                  clash + ". Nothing was run; choose another string for the results filename.");
+    // A row's weather file, written through another spelling of the folder.
+    BatchProject inOut = project;
+    inOut.settings.inputFolder = dir_.string() + "/";
+    ControlFile named = file;
+    named.rows[1].weatherFile = "SummaryW2.dat";
+    s.outputFolder = (dir_ / "j1" / "..").string();
+    s.nameString = "W";
+    EXPECT_THAT(
+        batchOverwriteProblem(inOut, named, control, s),
+        ::testing::HasSubstr("over the weather file " + dir_.string() + "/SummaryW2.dat of row 2"));
+}
