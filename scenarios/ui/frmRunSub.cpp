@@ -350,8 +350,10 @@ void frmRunSub::cmdRun_Click() {
     b->settings.outputFolder = output;
     b->settings.requestedCount = rows;
     b->overlay = chkOverlapGraph->isChecked();
-    b->settings.jobs =
-        b->overlay ? 1 : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    b->settings.jobs = b->overlay ? 1
+                       : batchJobs > 0
+                           ? batchJobs
+                           : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
     if (const std::string clash =
             rivulon::batchOverwriteProblem(b->project, b->file, ss(control), b->settings);

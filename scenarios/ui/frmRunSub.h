@@ -43,6 +43,8 @@ class frmRunSub : public QWidget {
     // The number of rows a batch runs; lowered to a control file's row count.
     int requestedCount() const { return requested_; }
     bool running() const { return batch_ != nullptr; }
+    // Rows run at the same time without overlay; 0 means one per core.
+    int batchJobs = 0;
 
     QLabel* LblFileList;
     QComboBox* Drive1;  // the places to pick a folder from
