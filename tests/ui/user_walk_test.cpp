@@ -94,7 +94,7 @@ TEST(UserWalk, EveryMenuItemAndToolbarButton) {
 
     const QStringList later = {"MnuEditNutrient", "MnuLandUse",  "MnuPopulation",    "MnuCounty",
                                "MnuLUMap",        "MnuSoilMap",  "MnuCountyMap",     "MnuCompScen",
-                               "MnuSum",          "MnuSetNutrMatrix", "MnuSeptic", "MnuRunSubBasins"};
+                               "MnuSum",          "MnuSetNutrMatrix", "MnuSeptic"};
     QStringList walked;
     const std::function<void(QMenu*)> walk = [&](QMenu* menu) {
         emit menu->aboutToShow();
