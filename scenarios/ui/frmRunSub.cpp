@@ -149,7 +149,7 @@ frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName("cmdCancel");
     cmdCancel->setToolTip(QStringLiteral("Stop after the rows now running; their files are kept"));
-    cmdCancel->setVisible(false);
+    cmdCancel->setEnabled(false);
     CmdHelp = new QPushButton(QStringLiteral("Help"), this);
     CmdHelp->setObjectName("CmdHelp");
     CmdRunSubClose = new QPushButton(QStringLiteral("Close"), this);
@@ -158,6 +158,11 @@ frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
     auto* files = new QVBoxLayout;
     files->addWidget(LblFileList);
     files->addWidget(Drive1);
+    // The lists take the height the rest of the window needs, not more.
+    for (QListWidget* list : {static_cast<QListWidget*>(Dir1), static_cast<QListWidget*>(File1)}) {
+        list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+        list->setMinimumHeight(72);
+    }
     files->addWidget(Dir1, 1);
     files->addWidget(File1, 1);
 
@@ -182,15 +187,16 @@ frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
     right->addWidget(TxtCtrlFile);
     right->addLayout(form);
     right->addWidget(chkOverlapGraph);
-    right->addStretch();
+    right->addSpacing(12);
     right->addWidget(barRows);
     right->addWidget(lblRowsDone);
+    right->addStretch();
     right->addLayout(buttons);
 
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(files, 2);
     layout->addLayout(right, 3);
-    resize(640, 360);
+    resize(620, 290);
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, &frmRunSub::Drive1_Change);
     connect(Dir1, &DirList::pathChanged, this, &frmRunSub::Dir1_Change);
@@ -375,6 +381,10 @@ void frmRunSub::cmdRun_Click() {
                 overlay->overlayRuns();
             }
             host_.showChild(graph);
+            // This window stays in front, with its progress and Cancel.
+            if (parentWidget()) {
+                parentWidget()->raise();
+            }
         }
     } else if (QWidget* graph = host_.findWindow(WindowKind::Graph)) {
         // Rows without overlay draw nothing; an old drawing would pass for theirs.
@@ -383,7 +393,9 @@ void frmRunSub::cmdRun_Click() {
 
     barRows->setRange(0, rows);
     barRows->setValue(0);
-    lblRowsDone->setText(rowsDoneText(0, rows));
+    lblRowsDone->setText(b->settings.jobs > 1
+                             ? QStringLiteral("Rows run %1 at a time.").arg(b->settings.jobs)
+                             : QStringLiteral("Rows run one after another."));
     setWindowTitle(qs(rivulon::batchRowCaption(1)));
     b->progress = connect(&runs, &rivulon::ui::RunController::progress, this, &frmRunSub::progress);
     b->finished =
@@ -440,7 +452,6 @@ void frmRunSub::progress(const std::vector<rivulon::RunEvent>& events) {
         }
         barRows->setRange(0, std::max(1, e.total));
         barRows->setValue(e.done);
-        lblRowsDone->setText(rowsDoneText(e.done, e.total));
         if (!e.text.empty()) {
             setWindowTitle(qs(e.text));
         }
@@ -539,7 +550,6 @@ void frmRunSub::keepLastRowSettings(const BatchInFlight& b, int row) {
 void frmRunSub::followRunning(bool running) {
     const bool mine = batch_ != nullptr;
     cmdRun->setEnabled(!running);
-    cmdCancel->setVisible(mine);
     cmdCancel->setEnabled(mine);
 }
 
@@ -547,8 +557,7 @@ void frmRunSub::cmdCancel_Click() {
     if (batch_) {
         host_.runs().cancel();
         cmdCancel->setEnabled(false);
-        lblRowsDone->setText(lblRowsDone->text() +
-                             QStringLiteral(" - stopping after the rows now running..."));
+        lblRowsDone->setText(QStringLiteral("Stopping after the rows now running..."));
     }
 }
 

@@ -204,8 +204,9 @@ TEST(RunSubWindow, CancelKeepsExactlyTheRowsDone) {
                              }
                          }
                      });
+    EXPECT_FALSE(w.cmdCancel->isEnabled());
     w.cmdRun->click();
-    EXPECT_TRUE(w.cmdCancel->isVisible());
+    EXPECT_TRUE(w.cmdCancel->isEnabled());
     EXPECT_FALSE(w.cmdRun->isEnabled());
     QElapsedTimer clock;
     clock.start();
@@ -213,7 +214,7 @@ TEST(RunSubWindow, CancelKeepsExactlyTheRowsDone) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     ASSERT_FALSE(w.running());
-    EXPECT_FALSE(w.cmdCancel->isVisible());
+    EXPECT_FALSE(w.cmdCancel->isEnabled());
     EXPECT_TRUE(w.cmdRun->isEnabled());
     const int done = w.barRows->value();
     EXPECT_GE(done, 1);
@@ -331,4 +332,39 @@ TEST(RunSubWindow, SixtyTwoRowsOfThirtyYears) {
         EXPECT_EQ(fileBytes(f.output() + QStringLiteral("/SummaryJ1_%1.dat").arg(i)),
                   fileBytes(f.output() + QStringLiteral("/SummaryJ2_%1.dat").arg(i)));
     }
+}
+
+// Not a check: the main window during and after a batch, into
+// $RIVULON_SHOT_DIR (run with --gtest_also_run_disabled_tests).
+TEST(RunSubWindow, DISABLED_Screenshots) {
+    const QString dir = qEnvironmentVariable("RIVULON_SHOT_DIR", QDir::tempPath());
+    RunSubFixture f("30");
+    frmRunSub& w = *f.window;
+    writeBytes(f.home.input() + "/RunSubbasins62.dat",
+               repeatedRows(f.home.input() + "/RunSubbasins.dat", 62));
+    w.Dir1_Change();
+    f.pick("RunSubbasins62.dat");
+    w.UpDnSubBasins->setValue(62);
+    w.batchJobs = 1;
+    bool shot = false;
+    QObject::connect(&f.main.runs(), &rivulon::ui::RunController::progress, &w,
+                     [&](const std::vector<rivulon::RunEvent>& events) {
+                         for (const auto& e : events) {
+                             if (!shot && e.kind == rivulon::RunEvent::Kind::Note && e.done >= 20) {
+                                 shot = true;
+                                 w.repaint();
+                                 f.main.grab().save(dir + "/runsub_during.png");
+                             }
+                         }
+                     });
+    w.cmdRun->click();
+    while (w.running()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    f.main.grab().save(dir + "/runsub_after.png");
+    w.chkOverlapGraph->setChecked(true);
+    w.UpDnSubBasins->setValue(4);
+    f.window->TxtCtrlFile->setText(f.home.input() + "/RunSubbasins.dat");
+    f.runAndWait();
+    f.main.grab().save(dir + "/runsub_overlay.png");
 }
