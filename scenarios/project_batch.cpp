@@ -48,11 +48,8 @@ BatchProject loadBatchProject(const std::string& projectPath, const std::string&
     return p;
 }
 
-namespace {
-
-// A row's settings and options over the project's, as its run takes them.
-void prepareRow(const BatchProject& project, const ControlRow& row, ProjectSettings& settings,
-                ModelState& state) {
+void applyBatchRow(const BatchProject& project, const ControlRow& row, ProjectSettings& settings,
+                   ModelState& state) {
     settings = project.settings;
     settings.filesChosen = false;  // rows reload the transport file only, as after start-up
     const RowInputPaths paths = rowInputPaths(row, settings.inputFolder);
@@ -67,6 +64,15 @@ void prepareRow(const BatchProject& project, const ControlRow& row, ProjectSetti
     settings.popRate = row.popRate;
     settings.popRateSource = settings.optionSources.popRate;
 }
+
+RunOutcome runBatchRow(const BatchProject& project, const ControlRow& row,
+                       const RunRequest& request, ProjectSettings& settings, ModelState& state,
+                       RunObserver* observer) {
+    applyBatchRow(project, row, settings, state);
+    return runProject(settings, state, request, observer);
+}
+
+namespace {
 
 // Everything of a row but its watershed name and where it was read: rows
 // that share it read the same files with the same options.
@@ -106,9 +112,7 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowW
     return [&project, request, warned, observer](const ControlRow& row, int rowNumber) {
         ProjectSettings settings;
         ModelState state;
-        prepareRow(project, row, settings, state);
-
-        const RunOutcome outcome = runProject(settings, state, request, observer);
+        const RunOutcome outcome = runBatchRow(project, row, request, settings, state, observer);
         if (!outcome.ran) {
             throw RunError("Row " + std::to_string(rowNumber) + " names no weather file.");
         }
@@ -151,7 +155,7 @@ std::string batchRowProblem(const BatchProject& project, const ControlFile& file
         }
         ProjectSettings settings;
         ModelState state;
-        prepareRow(project, row, settings, state);
+        applyBatchRow(project, row, settings, state);
         try {
             runProject(settings, state, check);
         } catch (const std::exception& e) {

@@ -37,6 +37,16 @@ using RowWarnings = std::function<void(int rowNumber, const std::vector<std::str
 RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned = {},
                            RunObserver* observer = nullptr);
 
+// A row's settings and options over the project's, as its run takes them
+// (the settings a batch leaves in force after that row).
+void applyBatchRow(const BatchProject& project, const ControlRow& row, ProjectSettings& settings,
+                   ModelState& state);
+// Runs one row as projectRowRunner does, leaving its settings and finished
+// model state behind.
+RunOutcome runBatchRow(const BatchProject& project, const ControlRow& row,
+                       const RunRequest& request, ProjectSettings& settings, ModelState& state,
+                       RunObserver* observer = nullptr);
+
 // A project as the program holds it (its settings and the current options)
 // for a batch over it.
 BatchProject batchProjectOf(const ProjectSettings& settings, const RunOptions& options);

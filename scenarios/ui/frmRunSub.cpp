@@ -94,6 +94,11 @@ struct frmRunSub::BatchInFlight {
     rivulon::BatchOutcome outcome;
     std::mutex warningsLock;
     std::vector<std::string> warnings;  // rows' input-file warnings, each once
+    // What the last row run leaves in force: its settings, and its finished
+    // run when it ran to the end.
+    rivulon::ProjectSettings lastSettings;
+    rivulon::ModelState lastState;
+    bool lastRan = false;
     QMetaObject::Connection progress, finished;
 };
 
@@ -433,6 +438,24 @@ void frmRunSub::cmdRun_Click() {
                                        rivulon::projectRowRunner(b->project, b->request, gather,
                                                                  b->overlay ? &overlay : nullptr),
                                        observer);
+        // The program holds the last row's run afterwards, as if it had been
+        // run from the simulation window (a row run again costs milliseconds).
+        const int last = b->outcome.lastAppliedRow;
+        if (last < 1) {
+            return;
+        }
+        const rivulon::ControlRow& row = b->file.rows[static_cast<std::size_t>(last - 1)];
+        if (b->outcome.failedRow == last) {
+            rivulon::applyBatchRow(b->project, row, b->lastSettings, b->lastState);
+            return;
+        }
+        try {
+            b->lastRan =
+                rivulon::runBatchRow(b->project, row, b->request, b->lastSettings, b->lastState)
+                    .ran;
+        } catch (const std::exception&) {
+            rivulon::applyBatchRow(b->project, row, b->lastSettings, b->lastState);
+        }
     });
     if (!started) {
         disconnect(b->progress);
@@ -523,26 +546,19 @@ void frmRunSub::batchEnded(const rivulon::ui::RunEnd& end) {
 }
 
 void frmRunSub::keepLastRowSettings(const BatchInFlight& b, int row) {
-    // The last row run leaves its files, options and watershed name in force,
-    // as if the user had chosen them.
+    // The last row run leaves its files, options, watershed name and run in
+    // force, as if the user had chosen and run them.
     if (row < 1 || row > static_cast<int>(b.file.rows.size())) {
         return;
     }
-    const rivulon::ControlRow& last = b.file.rows[static_cast<std::size_t>(row - 1)];
     Session& session = host_.session();
-    const rivulon::RowInputPaths paths = rivulon::rowInputPaths(last, session.settings.inputFolder);
-    session.settings.transportPath = paths.transport;
-    session.settings.nutrientPath = paths.nutrient;
-    session.settings.weatherPath = paths.weather;
-    session.settings.popRate = last.popRate;
-    session.settings.optionSources = rivulon::controlRowSources(last);
-    session.settings.popRateSource = session.settings.optionSources.popRate;
-    rivulon::applyControlRow(last, session.state.options);
-    session.state.watershedName = last.watershedName;
+    session.settings = b.lastSettings;
+    session.state = b.lastState;
     if (auto* choices =
             dynamic_cast<rivulon::ui::SimulationChoices*>(host_.findWindow(WindowKind::Start))) {
-        choices->setWatershedName(qs(last.watershedName));
+        choices->setWatershedName(qs(b.lastState.watershedName));
     }
+    session.setResults(b.lastRan);
     session.announceOptions();
     session.announceFiles();
 }

@@ -147,6 +147,11 @@ TEST(RunSubWindow, BothModesWriteWhatHydloadBatchWrites) {
     EXPECT_TRUE(session.state.options.varConcOn);
     EXPECT_FLOAT_EQ(session.settings.popRate, .01f);
     EXPECT_EQ(f.start->txtWName->text(), "Millbrook, all controls");
+    // ... and so does its run: saving it gives the row's files again.
+    ASSERT_TRUE(f.main.session().hasResults());
+    const QString saved = f.home.dir.path() + "/Results.dat";
+    EXPECT_EQ(f.start->SaveResults(saved), saved);
+    EXPECT_EQ(fileBytes(saved), fileBytes(reference + "/ResultsAuto4.dat"));
 
     // One after another into the graph window, with another name string; the
     // curves of the rows are drawn over each other.
