@@ -81,6 +81,13 @@ int runBatchCommand(const std::vector<std::string>& args) {
         control = rivulon::joinPath(base.settings.inputFolder, control);
     const rivulon::ControlFile file = rivulon::readControlFile(control);
     hydload::reportWarnings(file.warnings, strict);
+    // A result name that falls on one of the batch's own inputs is refused
+    // before anything is written.
+    if (const std::string clash = rivulon::batchOverwriteProblem(base, file, control, settings);
+        !clash.empty()) {
+        std::fprintf(stderr, "hydload batch: %s\n", clash.c_str());
+        return 1;
+    }
 
     rivulon::RunRequest request;
     request.yearCount =
