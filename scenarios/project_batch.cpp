@@ -58,6 +58,9 @@ void applyBatchRow(const BatchProject& project, const ControlRow& row, ProjectSe
     settings.weatherPath = paths.weather;
 
     state.options = project.state.options;
+    // With the data matrix in use the runs take its nutrient data, not a file.
+    if (state.options.nutrientMatrixInUse)
+        state.nutrients = project.state.nutrients;
     applyControlRow(row, state.options);
     state.watershedName = row.watershedName;
     settings.optionSources = controlRowSources(row);
@@ -125,11 +128,13 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowW
     };
 }
 
-BatchProject batchProjectOf(const ProjectSettings& settings, const RunOptions& options) {
+BatchProject batchProjectOf(const ProjectSettings& settings, const ModelState& state) {
     BatchProject p;
     p.settings = settings;
     p.settings.filesChosen = false;
-    p.state.options = options;
+    p.state.options = state.options;
+    if (state.options.nutrientMatrixInUse)
+        p.state.nutrients = state.nutrients;
     return p;
 }
 

@@ -47,9 +47,9 @@ RunOutcome runBatchRow(const BatchProject& project, const ControlRow& row,
                        const RunRequest& request, ProjectSettings& settings, ModelState& state,
                        RunObserver* observer = nullptr);
 
-// A project as the program holds it (its settings and the current options)
-// for a batch over it.
-BatchProject batchProjectOf(const ProjectSettings& settings, const RunOptions& options);
+// A project as the program holds it (its settings, the current options, and
+// the nutrient data of the data matrix when that is in use) for a batch over it.
+BatchProject batchProjectOf(const ProjectSettings& settings, const ModelState& state);
 
 // The batch pre-check: the input files of the first `rows` rows read as their
 // runs would read them, for the lines that do not hold the fields of their

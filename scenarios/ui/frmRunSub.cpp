@@ -351,7 +351,7 @@ void frmRunSub::cmdRun_Click() {
     b->request.yearCount = years;
     b->request.simLevel = static_cast<std::int16_t>(level);
 
-    b->project = rivulon::batchProjectOf(session.settings, session.state.options);
+    b->project = rivulon::batchProjectOf(session.settings, session.state);
     std::string output = session.settings.outputFolder;
     if (output.empty()) {
         output = ss(session.applicationFolder + QStringLiteral("/Output"));

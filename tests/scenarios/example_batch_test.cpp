@@ -12,6 +12,9 @@
 #include "analysis/table_text.h"
 #include "common/atomic_file.h"
 #include "common/number_format.h"
+#include "engine/result_files.h"
+#include "project/nutrient_file.h"
+#include "project/transport_file.h"
 #include "scenarios/control_file.h"
 #include "scenarios/project_batch.h"
 #include "scenarios/scenario_compare.h"
@@ -188,4 +191,40 @@ TEST_F(ExampleBatch, RowsAreCheckedBeforeTheFirstRow) {
     EXPECT_THAT(
         batchOverwriteProblem(inOut, named, control, s),
         ::testing::HasSubstr("over the weather file " + dir_.string() + "/SummaryW2.dat of row 2"));
+}
+
+// With the data matrix in use the rows take the matrix's nutrient data, as a
+// run from the simulation window does, and never read their nutrient files.
+TEST_F(ExampleBatch, DataMatrixInUseFeedsEveryRow) {
+    const BatchProject loaded = loadBatchProject(kExample + "Millbrook.prj", dir_.string());
+    ModelState held;
+    held.options = loaded.state.options;
+    readTransportFile(kExample + "Transprt.dat", held.watershed);
+    readNutrientFile(kExample + "Nutrient.dat", held.watershed, pointSourceYears(loaded.settings),
+                     held.nutrients);
+    held.options.nutrientMatrixInUse = true;
+    const BatchProject matrix = batchProjectOf(loaded.settings, held);
+    held.options.nutrientMatrixInUse = false;
+
+    // The simulation window's run on the same held state.
+    ProjectSettings settings = loaded.settings;
+    settings.transportPath = kExample + "Transprt.dat";
+    settings.weatherPath = kExample + "Weather.dat";
+    settings.nutrientPath = kExample + "NuMissing.dat";
+    ControlRow row;
+    row.watershedName = "Millbrook Creek";
+    row.transportFile = "Transprt.dat";
+    row.weatherFile = "Weather.dat";
+    row.nutrientFile = "NuMissing.dat";
+    row.popRate = .01f;
+    ModelState direct = held;
+    direct.options.nutrientMatrixInUse = true;
+    applyControlRow(row, direct.options);
+    direct.watershedName = row.watershedName;
+    runProject(settings, direct, RunRequest{3, 4});
+
+    const RowOutput fromMatrix = projectRowRunner(matrix, RunRequest{3, 4})(row, 1);
+    EXPECT_EQ(fromMatrix.results, resultsFileText(direct));
+    EXPECT_EQ(fromMatrix.summary, summaryFileText(direct));
+    EXPECT_EQ(batchRowProblem(matrix, ControlFile{{row}, {}}, 1, RunRequest{3, 4}), "");
 }
