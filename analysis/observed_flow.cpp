@@ -56,6 +56,56 @@ std::vector<ObservedMonth> readObservedFile(const std::string& path, int maxMont
     return parseObservedText(path, readTextFile(path), maxMonths, warnings);
 }
 
+std::vector<int> pairedMonthColumns(const std::vector<ObservedMonth>& observed,
+                                    int simulatedMonths) {
+    std::vector<int> columns;
+    const int records = std::min<int>(simulatedMonths, static_cast<int>(observed.size()));
+    for (int j = kFirstPairedMonth; j <= records; ++j)
+        if (observed[j - 1].flow > 0)
+            columns.push_back(j);
+    return columns;
+}
+
+FlowFit flowFit(const std::vector<double>& o, const std::vector<double>& p) {
+    FlowFit fit;
+    const int n = static_cast<int>(std::min(o.size(), p.size()));
+    fit.months = n;
+    if (n < 1)
+        return fit;
+    double so = 0, sp = 0;
+    for (int i = 0; i < n; ++i) {
+        so += o[i];
+        sp += p[i];
+    }
+    const double mo = so / n, mp = sp / n;
+    double sse = 0, varO = 0, varP = 0, cov = 0, diff = 0;
+    for (int i = 0; i < n; ++i) {
+        sse += (o[i] - p[i]) * (o[i] - p[i]);
+        varO += (o[i] - mo) * (o[i] - mo);
+        varP += (p[i] - mp) * (p[i] - mp);
+        cov += (o[i] - mo) * (p[i] - mp);
+        diff += o[i] - p[i];
+    }
+    if (varO > 0) {
+        fit.nseDefined = fit.rsrDefined = true;
+        fit.nse = 1 - sse / varO;
+        fit.rsr = std::sqrt(sse) / std::sqrt(varO);
+    }
+    if (varO > 0 && varP > 0 && mo != 0) {
+        const double r = cov / std::sqrt(varO * varP);
+        const double alpha = std::sqrt(varP / varO);
+        const double beta = mp / mo;
+        fit.kgeDefined = true;
+        fit.kge =
+            1 - std::sqrt((r - 1) * (r - 1) + (alpha - 1) * (alpha - 1) + (beta - 1) * (beta - 1));
+    }
+    if (so != 0) {
+        fit.pbiasDefined = true;
+        fit.pbias = 100 * diff / so;
+    }
+    return fit;
+}
+
 ObservedComparison compareObserved(const ResultSet& rs, const std::vector<ObservedMonth>& obs) {
     ObservedComparison out;
     const MonthlyTable monthly = buildMonthlyTable(rs, 0, false);
@@ -145,42 +195,21 @@ ObservedComparison compareObserved(const ResultSet& rs, const std::vector<Observ
     }
 
     // Goodness of fit over the same months, on the file's own values.
-    double so = 0, sp = 0;
     std::vector<double> o, p;
     for (int j : paired) {
         const int y = (j - 1) / 12 + 1, m = (j - 1) % 12 + 1;
         o.push_back(obs[j - 1].flow);
         p.push_back(rs.flow[y][m]);
-        so += o.back();
-        sp += p.back();
     }
-    std::string stats;
-    if (n >= 1) {
-        const double mo = so / n, mp = sp / n;
-        double sse = 0, varO = 0, varP = 0, cov = 0, diff = 0;
-        for (int i = 0; i < n; ++i) {
-            sse += (o[i] - p[i]) * (o[i] - p[i]);
-            varO += (o[i] - mo) * (o[i] - mo);
-            varP += (p[i] - mp) * (p[i] - mp);
-            cov += (o[i] - mo) * (p[i] - mp);
-            diff += o[i] - p[i];
-        }
-        if (varO > 0) {
-            out.nseDefined = out.rsrDefined = true;
-            out.nse = 1 - sse / varO;
-            out.rsr = std::sqrt(sse) / std::sqrt(varO);
-        }
-        if (varO > 0 && varP > 0) {
-            const double r = cov / std::sqrt(varO * varP);
-            const double alpha = std::sqrt(varP / varO);
-            const double beta = mp / mo;
-            out.kgeDefined = true;
-            out.kge = 1 - std::sqrt((r - 1) * (r - 1) + (alpha - 1) * (alpha - 1) +
-                                    (beta - 1) * (beta - 1));
-        }
-        out.pbiasDefined = true;
-        out.pbias = 100 * diff / so;
-    }
+    const FlowFit fit = flowFit(o, p);
+    out.nseDefined = fit.nseDefined;
+    out.kgeDefined = fit.kgeDefined;
+    out.pbiasDefined = fit.pbiasDefined;
+    out.rsrDefined = fit.rsrDefined;
+    out.nse = fit.nse;
+    out.kge = fit.kge;
+    out.pbias = fit.pbias;
+    out.rsr = fit.rsr;
     auto figure = [](bool defined, double v, const char* pattern) {
         return defined ? formatPattern(v, pattern) : std::string("not defined");
     };

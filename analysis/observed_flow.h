@@ -31,6 +31,23 @@ std::vector<ObservedMonth> parseObservedText(const std::string& name, std::strin
                                              int maxMonths,
                                              std::vector<std::string>* warnings = nullptr);
 
+// The months that pair up, as 1-based columns of the simulated months: from
+// the seventh on (the first six warm the model up), with a record whose flow
+// is above 0.
+std::vector<int> pairedMonthColumns(const std::vector<ObservedMonth>& observed,
+                                    int simulatedMonths);
+
+// Goodness of fit of predicted against observed values of the same months.
+// NSE and RSR need observations that vary, KGE also predictions that vary,
+// PBIAS (positive when the model under-predicts) at least one month and an
+// observed sum other than 0.
+struct FlowFit {
+    int months = 0;
+    bool nseDefined = false, kgeDefined = false, pbiasDefined = false, rsrDefined = false;
+    double nse = 0, kge = 0, pbias = 0, rsr = 0;
+};
+FlowFit flowFit(const std::vector<double>& observed, const std::vector<double>& predicted);
+
 struct ObservedComparison {
     // Row 0 headings ("Month" in column 0), row 1 predicted, row 2
     // "Observation"; one column per simulated month.

@@ -1,22 +1,38 @@
 #!/usr/bin/env bash
-# Times whole hydload processes, start to exit, on a 100-year run of a
-# 25-land-use watershed at levels 1 and 4, reading every input file and writing
-# both result files. The inputs are made here: 100 years of weathergen weather
-# and the Millbrook example's transport and nutrient data spread over 25 land
-# uses. Usage: bench/end_to_end.sh [BUILD_DIR]   (default build/bench)
+# Times whole hydload processes, start to exit:
+#  - `hydload run` of a 100-year, 25-land-use watershed at levels 1 and 4,
+#    reading every input file and writing both result files, once with the
+#    files on local disk and once in memory (/dev/shm); median of many runs;
+#  - `hydload batch` of the example's 62-row, 30-year control file
+#    (examples/Millbrook/RunSubbasins62.dat) at level 4 with --jobs 2;
+#  - a 200-row, 100-year level-4 batch with --jobs 1 and --jobs 2, and the
+#    speed-up between them.
+# The run's inputs are made here: 100 years of weathergen weather and the
+# Millbrook example's transport and nutrient data spread over 25 land uses.
+# Usage: bench/end_to_end.sh [BUILD_DIR]   (default build/bench)
+# RUNS sets the number of timed processes per figure (default 101).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/bench}
 hydload=$build/bin/hydload
 weathergen=$build/bin/weathergen
+runs=${RUNS:-101}
 # E2E_DIR keeps the inputs (for profiling); otherwise they go to a temporary folder.
 if [ -n "${E2E_DIR:-}" ]; then
     work=$E2E_DIR
     mkdir -p "$work"
 else
-    work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
+    work=$(mktemp -d "${TMPDIR:-/var/tmp}/rivulon-e2e.XXXXXX")
 fi
+shm=""
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    shm=$(mktemp -d /dev/shm/rivulon-e2e.XXXXXX)
+fi
+cleanup() {
+    [ -n "${E2E_DIR:-}" ] || rm -rf "$work"
+    [ -z "$shm" ] || rm -rf "$shm"
+}
+trap cleanup EXIT
 
 "$weathergen" --years 100 --seed 11 "$work/Weather.dat" >/dev/null
 
@@ -42,25 +58,92 @@ awk 'NR <= 19 { if (NR == 1) print "20,5"; else print; next }
     echo "12,2.5,1.6,.4"
 } >"$work/Nutrient.dat"
 
-run() {
-    "$hydload" run --transport "$work/Transprt.dat" --nutrient "$work/Nutrient.dat" \
-        --weather "$work/Weather.dat" --years 100 --level "$1" --out "$work" --quiet >/dev/null
+# Median wall time of a command over $runs processes, in ms (after 5 warm-ups).
+median_ms() {
+    python3 - "$runs" "$@" <<'EOF'
+import statistics, subprocess, sys, time
+n = int(sys.argv[1])
+cmd = sys.argv[2:]
+for _ in range(5):
+    subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+times = []
+for _ in range(n):
+    t = time.perf_counter()
+    subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    times.append(time.perf_counter() - t)
+times.sort()
+print(f"median {statistics.median(times) * 1000:.2f} ms (min {times[0] * 1000:.2f}, "
+      f"90th percentile {times[int(len(times) * 0.9)] * 1000:.2f}; {n} runs)")
+EOF
 }
-run 1
-run 4
-if command -v hyperfine >/dev/null; then
-    for level in 1 4; do
-        hyperfine -N --warmup 5 --runs 100 \
-            "$hydload run --transport $work/Transprt.dat --nutrient $work/Nutrient.dat --weather $work/Weather.dat --years 100 --level $level --out $work --quiet"
-    done
-else
-    for level in 1 4; do
-        start=$(date +%s%N)
-        for i in $(seq 50); do run "$level"; done
-        end=$(date +%s%N)
-        echo "level $level: $(( (end - start) / 50000 )) us per 100-year run (mean of 50 processes)"
-    done
+
+run_args() { # run_args DIR LEVEL
+    echo run --transport "$1/Transprt.dat" --nutrient "$1/Nutrient.dat" \
+        --weather "$1/Weather.dat" --years 100 --level "$2" --out "$1/out" --quiet
+}
+
+echo "hydload run, 100 years, 25 land uses, process start to exit:"
+places=("local disk:$work")
+if [ -n "$shm" ]; then
+    cp "$work"/Transprt.dat "$work"/Nutrient.dat "$work"/Weather.dat "$shm"/
+    places+=("memory (/dev/shm):$shm")
 fi
-/usr/bin/time -v "$hydload" run --transport "$work/Transprt.dat" --nutrient "$work/Nutrient.dat" \
-    --weather "$work/Weather.dat" --years 100 --level 4 --out "$work" --quiet 2>&1 >/dev/null |
-    grep -E "Maximum resident|Elapsed" || true
+for place in "${places[@]}"; do
+    label=${place%%:*}
+    dir=${place#*:}
+    for level in 1 4; do
+        # shellcheck disable=SC2046
+        printf '  level %d, %-18s %s\n' "$level" "$label:" \
+            "$(median_ms "$hydload" $(run_args "$dir" "$level"))"
+    done
+done
+/usr/bin/time -v "$hydload" $(run_args "$work" 4) 2>&1 >/dev/null |
+    grep -E "Maximum resident" | sed 's/^\s*/  level 4, /' || true
+
+# Batches. The project is the example's, in a folder of its own.
+project=$work/project
+mkdir -p "$project"
+cp examples/Millbrook/*.dat examples/Millbrook/Millbrook.prj "$project"/
+batch_s() { # batch_s CONTROL PROJECT JOBS YEARS -> microseconds of the fastest of 3
+    local best="" t start
+    for i in 1 2 3; do
+        rm -rf "$work/batch-out"
+        start=$(date +%s%N)
+        "$hydload" batch "$1" --project "$2" --out "$work/batch-out" \
+            --jobs "$3" --years "$4" --level 4 --quiet >/dev/null
+        t=$((($(date +%s%N) - start) / 1000))
+        if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
+    done
+    echo "$best"
+}
+fmt_s() { awk -v us="$1" 'BEGIN { printf "%.3f s", us / 1e6 }'; }
+
+echo "hydload batch, level 4, local disk (fastest of 3, process start to exit):"
+t62=$(batch_s "$project/RunSubbasins62.dat" "$project/Millbrook.prj" 2 30)
+echo "  62 rows x 30 years (RunSubbasins62.dat), --jobs 2: $(fmt_s "$t62")"
+
+# 200 rows of 100 years over the 25-land-use watershed above (the example's
+# weather and point sources cover 30 years): the option sets of the
+# example's four rows, each row naming the 100-year input files.
+big=$work/project100
+mkdir -p "$big"
+cp "$work"/Transprt.dat "$work"/Nutrient.dat "$work"/Weather.dat "$big"/
+sed 's/^WeatherDelayFile, .*/WeatherDelayFile, "Not Found"/; s/^USGSFlowFile, .*/USGSFlowFile, "Not Found"/' \
+    examples/Millbrook/Millbrook.prj \
+    >"$big/Bench.prj"
+{
+    echo 200
+    sed -n 2p examples/Millbrook/RunSubbasins.dat
+    for i in $(seq 0 199); do
+        sed -n "$((i % 4 + 3))p" examples/Millbrook/RunSubbasins.dat |
+            awk -F, -v OFS=, '{
+                # the name may hold a comma: the file fields are counted from the end
+                $(NF - 13) = "\"Transprt.dat\""; $(NF - 12) = "\"Nutrient.dat\""
+                $(NF - 11) = "\"Weather.dat\""; print }'
+    done
+} >"$big/RunBench200.dat"
+t1=$(batch_s "$big/RunBench200.dat" "$big/Bench.prj" 1 100)
+t2=$(batch_s "$big/RunBench200.dat" "$big/Bench.prj" 2 100)
+echo "  200 rows x 100 years, --jobs 1: $(fmt_s "$t1")"
+echo "  200 rows x 100 years, --jobs 2: $(fmt_s "$t2")"
+awk -v a="$t1" -v b="$t2" 'BEGIN { printf "  speed-up of --jobs 2 over --jobs 1: %.2fx\n", a / b }'

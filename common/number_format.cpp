@@ -9,38 +9,52 @@ namespace rivulon {
 
 namespace {
 
-// Lays out a rounded number: mant holds its n significant digits (no trailing
-// zeros), exp its decimal exponent; plain when that takes at most `digits`
-// digits, E form otherwise.
-void appendLayout(std::string& out, const char* mant, int n, int exp, int digits) {
+// Lays out a rounded number into buf (room for 40 characters) and returns its
+// length: mant holds its n significant digits (no trailing zeros), exp its
+// decimal exponent; plain when that takes at most `digits` digits, E form
+// otherwise. The text is built in place and appended once, which costs far
+// less than appending it piece by piece.
+std::size_t layout(char* buf, const char* mant, int n, int exp, int digits) {
+    char* p = buf;
     if (exp >= 0 && exp < digits) {
         if (n <= exp + 1) {
-            out.append(mant, n);
-            out.append(static_cast<std::size_t>(exp + 1 - n), '0');
+            std::memcpy(p, mant, static_cast<std::size_t>(n));
+            p += n;
+            for (int i = 0; i < exp + 1 - n; ++i)
+                *p++ = '0';
         } else {
-            out.append(mant, exp + 1);
-            out += '.';
-            out.append(mant + exp + 1, n - exp - 1);
+            std::memcpy(p, mant, static_cast<std::size_t>(exp + 1));
+            p += exp + 1;
+            *p++ = '.';
+            std::memcpy(p, mant + exp + 1, static_cast<std::size_t>(n - exp - 1));
+            p += n - exp - 1;
         }
     } else if (exp < 0 && (-exp - 1 + n) <= digits) {
-        out += '.';
-        out.append(static_cast<std::size_t>(-exp - 1), '0');
-        out.append(mant, n);
+        *p++ = '.';
+        for (int i = 0; i < -exp - 1; ++i)
+            *p++ = '0';
+        std::memcpy(p, mant, static_cast<std::size_t>(n));
+        p += n;
     } else {
-        out += mant[0];
+        *p++ = mant[0];
         if (n > 1) {
-            out += '.';
-            out.append(mant + 1, n - 1);
+            *p++ = '.';
+            std::memcpy(p, mant + 1, static_cast<std::size_t>(n - 1));
+            p += n - 1;
         }
-        out += 'E';
-        out += exp < 0 ? '-' : '+';
+        *p++ = 'E';
+        *p++ = exp < 0 ? '-' : '+';
         const int a = exp < 0 ? -exp : exp;
         if (a < 10)
-            out += '0';
-        char eb[8];
-        const auto r = std::to_chars(eb, eb + sizeof eb, a);
-        out.append(eb, r.ptr);
+            *p++ = '0';
+        p = std::to_chars(p, p + 8, a).ptr;
     }
+    return static_cast<std::size_t>(p - buf);
+}
+
+void appendLayout(std::string& out, const char* mant, int n, int exp, int digits) {
+    char buf[48];
+    out.append(buf, layout(buf, mant, n, exp, digits));
 }
 
 // Writes |value| rounded to `digits` significant digits in the runtime's form.
@@ -173,9 +187,12 @@ void appendReal(std::string& out, float value) {
     int n = 7;
     while (n > 1 && mant[n - 1] == '0')
         --n;
+    char buf[48];
+    char* p = buf;
     if (value < 0)
-        out += '-';
-    appendLayout(out, mant, n, exp, 7);
+        *p++ = '-';
+    p += layout(p, mant, n, exp, 7);
+    out.append(buf, static_cast<std::size_t>(p - buf));
 }
 
 std::string formatReal(float value) {

@@ -2,13 +2,6 @@
 
 namespace rivulon {
 
-void addDailyErosion(ModelState& state, int k, int month, int year) {
-    const WatershedSetup& w = state.watershed;
-    const float eroded = 1.32f * state.daily.erosivity * w.erosionProduct[k] * w.area[k];  // t
-    state.results.erosion[year][month] += eroded;
-    state.results.luSolidsMonth[k][month] += eroded;
-}
-
 void yearlySedimentYield(ModelState& state, int year) {
     const WatershedSetup& w = state.watershed;
     RunResults& r = state.results;

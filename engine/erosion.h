@@ -5,8 +5,14 @@
 namespace rivulon {
 
 // The day's erosion of rural land use k (t), from the day's erosivity and the
-// land use's K*LS*C*P, added to the month's erosion. Level 2 and up.
-void addDailyErosion(ModelState& state, int k, int month, int year);
+// land use's K*LS*C*P, added to the month's erosion. Level 2 and up. Inline:
+// it runs for every rural land use on every day with runoff.
+inline void addDailyErosion(ModelState& state, int k, int month, int year) {
+    const WatershedSetup& w = state.watershed;
+    const float eroded = 1.32f * state.daily.erosivity * w.erosionProduct[k] * w.area[k];  // t
+    state.results.erosion[year][month] += eroded;
+    state.results.luSolidsMonth[k][month] += eroded;
+}
 
 // After a year's last day: each month's erosion is delivered over the months
 // from its own to March in proportion to transport capacity, times the

@@ -1,6 +1,8 @@
 #include "engine/hydrology.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "common/number_format.h"
@@ -62,6 +64,65 @@ float dayCurveNumber(const std::array<float, 4>& cn, const CurveNumberBand& b) {
     return cn1 + (cn2 - cn1) * b.a5 / b.lower;
 }
 
+// x raised to a fixed power, remembered by the exact bits of x: the weather
+// file holds temperatures to a tenth of a degree and precipitation to a
+// hundredth of a cm, so the same arguments come back day after day. The
+// results are those of std::pow itself.
+template <int Bits>
+class PowTable {
+  public:
+    explicit PowTable(float exponent) : exponent_(exponent) { keys_.fill(kEmpty); }
+    float operator()(float x) {
+        const std::uint32_t bits = std::bit_cast<std::uint32_t>(x);
+        const std::uint32_t slot = (bits * 2654435761u) >> (32 - Bits);
+        if (keys_[slot] == bits && bits != kEmpty)
+            return values_[slot];
+        const float v = std::pow(x, exponent_);
+        keys_[slot] = bits;
+        values_[slot] = v;
+        return v;
+    }
+
+  private:
+    static constexpr std::uint32_t kEmpty = 0xffffffffu;  // a NaN, always computed
+    float exponent_;
+    std::array<std::uint32_t, 1u << Bits> keys_;
+    std::array<float, 1u << Bits> values_{};
+};
+
+// a when keep is all ones, else +0: a choice made on the bits, so that it
+// needs no branch and no arithmetic on a value that may not be a number.
+inline float choose(std::uint32_t keep, float a) {
+    return std::bit_cast<float>(std::bit_cast<std::uint32_t>(a) & keep);
+}
+
+inline std::uint32_t maskOf(bool b) {
+    return 0u - static_cast<std::uint32_t>(b);
+}
+
+// The runoff depth (cm) of land uses 1..n on a day with `water` cm of rain
+// and melt, into q[k]: the curve-number rule with the day's curve number from
+// dayCn(CN I, CN II, CN III), and 0 for a land use without a curve number.
+// True when a land use with a curve number has a day curve number of 0 (the
+// caller reports it). Every land use gets the same operations in the same
+// order as one at a time would.
+template <class DayCn>
+bool runoffDepths(const std::array<float, 4>* cn, int n, float water, float* q, DayCn dayCn) {
+    std::uint32_t zero = 0;
+    for (int k = 1; k <= n; ++k) {
+        const float cn1 = cn[k][1], cn2 = cn[k][2], cn3 = cn[k][3];
+        const float c = dayCn(cn1, cn2, cn3);
+        const std::uint32_t present = maskOf(cn2 > 0);
+        zero |= present & maskOf(c == 0);
+        const float r = 2540 / c - 25.4f;
+        const float s = choose(~maskOf(r < 0), r);
+        const float excess = water - 0.2f * s;
+        const float depth = excess * excess / (water + 0.8f * s);
+        q[k] = choose(present & maskOf(water >= 0.2f * s), depth);
+    }
+    return zero != 0;
+}
+
 }  // namespace
 
 void prepareWatershed(ModelState& state) {
@@ -92,8 +153,9 @@ void prepareWatershed(ModelState& state) {
 }
 
 void updateUrbanBuildup(ModelState& state) {
-    const float keep = std::exp(-kBuildupDecay);
-    const float add = (1 - keep) / kBuildupDecay;
+    // The same two factors every day: computed once.
+    static const float keep = std::exp(-kBuildupDecay);
+    static const float add = (1 - keep) / kBuildupDecay;
     std::vector<float>& buildup = state.daily.urbanBuildup;
     for (int k = state.watershed.ruralCount + 1; k <= state.watershed.landUseCount; ++k) {
         buildup[k] = buildup[k] * keep + add;
@@ -124,7 +186,8 @@ void dailyWeather(ModelState& state, float temp, float prec, int month, int year
         }
         d.water = d.rain + d.melt;
         if (state.options.simLevel > 1 && d.rain > 0 && w.snowStorage < kSnowPresent) {
-            d.erosivity = 6.46f * w.erosivityCoef[month] * std::pow(d.rain, 1.81f);
+            thread_local PowTable<10> rainPower(1.81f);
+            d.erosivity = 6.46f * w.erosivityCoef[month] * rainPower(d.rain);
         }
     }
 
@@ -138,7 +201,8 @@ void dailyWeather(ModelState& state, float temp, float prec, int month, int year
     w.antecedentWater[1] = d.water;
 
     if (temp > 0) {
-        const float es = 33.8639f * (std::pow(0.00738f * temp + 0.8072f, 8.0f) -
+        thread_local PowTable<10> eighthPower(8.0f);
+        const float es = 33.8639f * (eighthPower(0.00738f * temp + 0.8072f) -
                                      0.000019f * std::fabs(1.8f * temp + 48) + 0.001316f);
         const float dayLength = w.dayLength[month];
         const float pe = 0.021f * (dayLength * dayLength) * es / (temp + 273);
@@ -156,54 +220,70 @@ void dailyRunoff(ModelState& state, int month, int year) {
     const float water = d.water;
     const CurveNumberBand band = curveNumberBand(d.antecedent5, melting, growing);
 
-    // Depth of runoff (cm) from land use k; 0 where it has no curve number.
-    const auto landUseRunoff = [&](int k) {
-        float q = 0;
-        const std::array<float, 4>& cn = w.curveNumber[k];
-        if (cn[2] > 0) {
-            const float dayCn = dayCurveNumber(cn, band);
-            if (dayCn == 0) {
+    // Depth of runoff (cm) of every land use first, 0 where it has no curve
+    // number: the same arithmetic for each, without branches, so that several
+    // land uses are done at once. The sums below then run in land-use order.
+    const int landUses = w.landUseCount;
+    thread_local std::vector<float> depth;
+    depth.resize(static_cast<std::size_t>(landUses) + 1);
+    bool zeroCn = false;
+    const std::array<float, 4>* cns = w.curveNumber.data();
+    float* q = depth.data();
+    switch (band.kind) {
+        case CurveNumberBand::Wet:
+            zeroCn =
+                runoffDepths(cns, landUses, water, q, [](float, float, float cn3) { return cn3; });
+            break;
+        case CurveNumberBand::Upper: {
+            const float above = band.above, width = band.width;
+            zeroCn =
+                runoffDepths(cns, landUses, water, q, [above, width](float, float cn2, float cn3) {
+                    return cn2 + (cn3 - cn2) * above / width;
+                });
+            break;
+        }
+        case CurveNumberBand::Lower: {
+            const float a5 = band.a5, lower = band.lower;
+            zeroCn =
+                runoffDepths(cns, landUses, water, q, [a5, lower](float cn1, float cn2, float) {
+                    return cn1 + (cn2 - cn1) * a5 / lower;
+                });
+            break;
+        }
+    }
+    if (zeroCn) {
+        for (int k = 1; k <= landUses; ++k) {
+            if (w.curveNumber[k][2] > 0 && dayCurveNumber(w.curveNumber[k], band) == 0) {
                 throw RunError("Land use " + std::to_string(k) + " (\"" + w.landUseName[k] +
                                "\") reached a curve number of 0 in month " + std::to_string(month) +
                                " (1 = April)" + " of year " + std::to_string(year) +
                                "; its retention cannot be computed.");
             }
-            float s = 2540 / dayCn - 25.4f;
-            if (s < 0)
-                s = 0;
-            if (water >= 0.2f * s) {
-                const float excess = water - 0.2f * s;
-                q = excess * excess / (water + 0.8f * s);
-            }
         }
-        return q;
-    };
+    }
 
     float weighted = 0;  // cm * ha
-    const int landUses = w.landUseCount;
     if (level == 1) {
         // Nothing else runs per land use, so the tables stay in registers.
         const float* area = w.area.data();
         MonthArray* luRunoff = r.luRunoffMonth.data();
         for (int k = 1; k <= landUses; ++k) {
             if (w.curveNumber[k][2] > 0) {
-                const float q = landUseRunoff(k);
-                weighted += q * area[k];
-                luRunoff[k][month] += q;
+                weighted += q[k] * area[k];
+                luRunoff[k][month] += q[k];
             }
         }
     } else {
-        for (int k = 1; k <= w.landUseCount; ++k) {
-            const float q = landUseRunoff(k);
+        for (int k = 1; k <= landUses; ++k) {
             if (w.curveNumber[k][2] > 0) {
-                weighted += q * w.area[k];
-                r.luRunoffMonth[k][month] += q;
+                weighted += q[k] * w.area[k];
+                r.luRunoffMonth[k][month] += q[k];
             }
             if (k <= w.ruralCount) {
                 if (level > 1)
                     addDailyErosion(state, k, month, year);
             } else if (level > 2) {
-                urbanWashoff(state, k, q, month);
+                urbanWashoff(state, k, q[k], month);
             }
         }
     }

@@ -16,13 +16,16 @@ namespace tabulex {
 inline constexpr char kPluginFileName[] = "libtabulex.so";
 
 // Folders searched, in order: every entry of $TABULEX_PLUGIN_PATH (separated
-// by colons), then the folder that holds the running program.
+// by colons), the folder that holds the running program, then lib/rivulon
+// beside it (where an installed program keeps it).
 inline QStringList pluginSearchPath() {
     QStringList dirs;
     const QString env = qEnvironmentVariable("TABULEX_PLUGIN_PATH");
     for (const QString& dir : env.split(QLatin1Char(':'), Qt::SkipEmptyParts))
         dirs << dir;
     dirs << QCoreApplication::applicationDirPath();
+    dirs << QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                            QLatin1String("/../lib/rivulon"));
     return dirs;
 }
 

@@ -122,7 +122,8 @@ void readMatrixBlockText(const std::string& fileName, std::string_view content, 
     }
     r.skip(2);
     r.endRecord(3);
-    for (auto* table : {&matrix.n, &matrix.p}) {
+    NutrientMatrix read;
+    for (auto* table : {&read.n, &read.p}) {
         table->resize(static_cast<std::size_t>(landUseCount) + 1);
         for (std::size_t k = 0; k < table->size(); ++k) {
             MatrixRow& row = (*table)[k];
@@ -136,15 +137,40 @@ void readMatrixBlockText(const std::string& fileName, std::string_view content, 
         }
     }
     r.endOfRecords();
-    matrix.warnings = r.warnings();
+    read.warnings = r.warnings();
+    matrix = std::move(read);
 }
 
 void readMatrixBlock(const std::string& path, int landUseCount, NutrientMatrix& matrix) {
     readMatrixBlockText(path, readWholeFile(path), landUseCount, matrix);
 }
 
+std::optional<MatrixCellProblem> findNonNumber(const NutrientMatrix& matrix, int landUseCount) {
+    for (const bool phosphorus : {false, true}) {
+        const auto& table = phosphorus ? matrix.p : matrix.n;
+        for (int k = 1; k <= landUseCount; ++k) {
+            for (int m = 1; m <= 12; ++m) {
+                const std::string text = k < static_cast<int>(table.size()) ? table[k][m] : "";
+                float v = 0;
+                if (!parseReal(text, v))
+                    return MatrixCellProblem{phosphorus, k, m, text};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 void useNutrientMatrix(const NutrientMatrix& matrix, const WatershedSetup& ws, NutrientSetup& ns,
                        RunOptions& options) {
+    if (const auto bad = findNonNumber(matrix, ws.landUseCount)) {
+        const std::string name = bad->row < static_cast<int>(ws.landUseName.size())
+                                     ? ws.landUseName[bad->row]
+                                     : "land use " + std::to_string(bad->row);
+        throw std::invalid_argument("The " + std::string(bad->phosphorus ? "P" : "N") +
+                                    " value \"" + bad->text + "\" of " + name + " in " +
+                                    ws.monthName[bad->month] +
+                                    " is not a number; the data matrix was not used.");
+    }
     if (static_cast<int>(ns.runoffN.size()) < ws.landUseCount + 1) {
         ns.resizeLandUses(ws.landUseCount);
     }

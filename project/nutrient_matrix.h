@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -63,16 +64,28 @@ bool hasMatrixBlock(std::string_view content);
 void appendMatrixBlock(const std::string& path, const WatershedSetup& watershed,
                        const NutrientMatrix& matrix);
 
-// Reads a saved block back into `matrix` (both tables, row 0 included).
+// Reads a saved block back into `matrix` (both tables, row 0 included); on
+// any failure `matrix` is left as it was.
 // MatrixBlockError when there is none (NotFound) or it was saved for another
 // number of land uses (WrongLandUseCount); ReadError when it is cut short.
 void readMatrixBlock(const std::string& path, int landUseCount, NutrientMatrix& matrix);
 void readMatrixBlockText(const std::string& fileName, std::string_view content, int landUseCount,
                          NutrientMatrix& matrix);
 
+// The first cell of the monthly values (N table first, then P) that is not a
+// number, if any.
+struct MatrixCellProblem {
+    bool phosphorus = false;
+    int row = 0;    // land use
+    int month = 0;  // 1 = April
+    std::string text;
+};
+std::optional<MatrixCellProblem> findNonNumber(const NutrientMatrix& matrix, int landUseCount);
+
 // Hands the tables to the run: each cell's numeric value becomes the land
 // use's monthly runoff concentration (rural) or build-up rate (urban), and the
-// run then takes its nutrient values from the matrix.
+// run then takes its nutrient values from the matrix. A cell that is not a
+// number changes nothing: std::invalid_argument naming the land use and month.
 void useNutrientMatrix(const NutrientMatrix& matrix, const WatershedSetup& watershed,
                        NutrientSetup& nutrients, RunOptions& options);
 

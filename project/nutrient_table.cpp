@@ -41,6 +41,20 @@ std::size_t roundedCount(const std::string& text) {
     return n > 0 ? static_cast<std::size_t>(std::min(n, 32767.0)) : 0;
 }
 
+// True when twelve more rows of point-source numbers follow (a data-matrix
+// block or the end of the file does not).
+bool wholeYearFollows(const ListReader& r, int columns) {
+    ListReader probe = r;
+    for (int i = 0; i < 12 * columns; ++i) {
+        if (probe.atEnd())
+            return false;
+        float v = 0;
+        if (!parseReal(probe.next().text, v))
+            return false;
+    }
+    return true;
+}
+
 void readTable(ListReader& r, int commas, int ruralCount, int urbanCount,
                const std::function<int()>& pointYears, NutrientTable& t) {
     std::string first = numberText(r, "sediment N");
@@ -95,6 +109,16 @@ void readTable(ListReader& r, int commas, int ruralCount, int urbanCount,
             for (int c = 0; c < t.columns; ++c)
                 t.point[i][c] = numberText(r, "point source");
             r.endRecord(t.columns);
+        }
+        // Whole years the file holds beyond the answer are kept: saving the
+        // table must not drop them.
+        for (int more = 0; years + more < 99 && wholeYearFollows(r, t.columns); ++more) {
+            std::array<std::string, 3> row{};
+            for (int i = 0; i < 12; ++i) {
+                for (int c = 0; c < t.columns; ++c)
+                    row[c] = numberText(r, "point source");
+                t.point.push_back(row);
+            }
         }
     }
     if (!r.nextLineIs(kMatrixBlockLine))
@@ -208,6 +232,68 @@ std::string nutrientFileText(const NutrientTable& t) {
 
 void writeNutrientFile(const std::string& path, const NutrientTable& table) {
     writeFileAtomically(path, nutrientFileText(table));
+}
+
+std::optional<NutrientCellProblem> findNonNumber(const NutrientTable& t) {
+    using Table = NutrientCellProblem::Table;
+    const auto bad = [](const std::string& text) {
+        float v = 0;
+        return !parseReal(text, v);
+    };
+    const bool threeColumns = !t.general[2].empty();
+    const int columns = threeColumns ? 3 : 2;
+    for (int i : {0, 1, 2, 3, 4, 5}) {
+        if ((i == 2 || i == 5) && !threeColumns)
+            continue;
+        if (bad(t.general[i]))
+            return NutrientCellProblem{Table::General, 0, i, t.general[i]};
+    }
+    const std::string* manure[] = {&t.manuredCount, &t.manureStart, &t.manureEnd, &t.manureStart2,
+                                   &t.manureEnd2};
+    const bool secondPeriod =
+        leadingNumber(t.manureStart2) != 0 && leadingNumber(t.manureEnd2) != 0;
+    for (int i = 0; i < 5; ++i) {
+        if (i >= 3 && !secondPeriod)
+            continue;
+        if (bad(*manure[i]))
+            return NutrientCellProblem{Table::General, 0, 6 + i, *manure[i]};
+    }
+    auto rows = [&](const auto& table, Table which, std::size_t from, std::size_t to,
+                    int cols) -> std::optional<NutrientCellProblem> {
+        for (std::size_t r = from; r < to && r < table.size(); ++r) {
+            for (int c = 0; c < cols; ++c) {
+                if (bad(table[r][c]))
+                    return NutrientCellProblem{which, static_cast<int>(r), c, table[r][c]};
+            }
+        }
+        return std::nullopt;
+    };
+    if (auto p = rows(t.rural, Table::Rural, 0, t.rural.size(), columns))
+        return p;
+    if (auto p = rows(t.urban, Table::Urban, 0, t.urban.size(), columns))
+        return p;
+    if (auto p = rows(t.manured, Table::Manured, 0, t.manured.size(), 2))
+        return p;
+    if (t.point.size() < 12)
+        return NutrientCellProblem{Table::Point, static_cast<int>(t.point.size()), 0, {}};
+    if (auto p = rows(t.point, Table::Point, 0, 12, columns))
+        return p;
+    if (bad(t.flag))
+        return NutrientCellProblem{Table::General, 0, 11, t.flag};
+    const double flag = leadingNumber(t.flag);
+    if (flag == 1 || flag == 3) {
+        if (auto p = rows(t.septic, Table::Septic, 0, t.septic.size(), 4))
+            return p;
+    }
+    for (int c = 0; c < 4; ++c) {
+        if (bad(t.septicLoads[c]))
+            return NutrientCellProblem{Table::SepticLoads, 0, c, t.septicLoads[c]};
+    }
+    if (flag == 2 || flag == 3) {
+        if (auto p = rows(t.point, Table::Point, 12, t.point.size(), columns))
+            return p;
+    }
+    return std::nullopt;
 }
 
 NutrientTable newNutrientTable(int ruralCount, int urbanCount, int manuredCount, int pointYears) {

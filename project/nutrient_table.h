@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,22 @@ void readNutrientTableText(const std::string& fileName, std::string content, int
 // and no line end. Numbers are the leading numeric part of each text.
 std::string nutrientFileText(const NutrientTable& table);
 void writeNutrientFile(const std::string& path, const NutrientTable& table);
+
+// A text that the file would store as a number but is not one.
+struct NutrientCellProblem {
+    enum class Table { General, Rural, Urban, Manured, Point, Septic, SepticLoads };
+    Table table = Table::General;
+    int row = 0;  // 0-based row of the table (0 for a box)
+    // 0-based value column; for General the box: 0..5 sediment and
+    // groundwater, 6 manured count, 7..10 manure months, 11 the flag.
+    int column = 0;
+    std::string text;
+};
+
+// The first text, in file order, of those the saved file would hold as a
+// number that is not a number (an empty text is not one either). Cells the
+// save writes as zeros (septic rows without septic data) are not looked at.
+std::optional<NutrientCellProblem> findNonNumber(const NutrientTable& table);
 
 // A new file's table: everything 0 except the manure end month (12) and the
 // septic loads 12, 2.5, 1.6 and 0.4.

@@ -79,17 +79,61 @@ RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunReq
     outcome.ran = true;
     if (o.seepOutput) {
         outcome.seepCoefPath = joinPath(settings.outputFolder, kSeepCoefFileName);
-        writeFileAtomically(outcome.seepCoefPath, seepLog);
+        if (request.keepSeepLog) {
+            outcome.seepLog = std::move(seepLog);
+        } else {
+            const auto claim =
+                claimOutputFolder(settings.outputFolder, {outcome.seepCoefPath},
+                                  runInputPaths(settings), OutputFolderLock::Mode::Refuse);
+            ResultFileSet set;
+            set.add(outcome.seepCoefPath, std::move(seepLog));
+            set.commit();
+        }
     }
     return outcome;
 }
 
-void saveResults(const std::string& path, const ModelState& state) {
-    writeFileAtomically(path, resultsFileText(state));
+std::vector<std::string> runInputPaths(const ProjectSettings& settings) {
+    std::vector<std::string> paths;
+    for (const std::string* p :
+         {&settings.projectPath, &settings.transportPath, &settings.nutrientPath,
+          &settings.weatherPath, &settings.weatherDelayPath}) {
+        if (pathPresent(*p))
+            paths.push_back(*p);
+    }
+    return paths;
 }
 
-void saveSummary(const std::string& path, ModelState& state) {
-    writeFileAtomically(path, summaryFileText(state));
+void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog) {
+    // The texts are made first: a run without usable results changes no file.
+    ResultFileSet set;
+    set.add(names.results, resultsFileText(state));
+    set.add(names.summary, summaryFileText(state));
+    if (!seepLog.empty())
+        set.add(names.seepCoef, seepLog);
+    set.commit();
+}
+
+namespace {
+
+void saveOne(const std::string& path, std::string text, const std::vector<std::string>& inputs) {
+    const auto claim =
+        claimOutputFolder(dirOfPath(path), {path}, inputs, OutputFolderLock::Mode::Refuse);
+    ResultFileSet set;
+    set.add(path, std::move(text));
+    set.commit();
+}
+
+}  // namespace
+
+void saveResults(const std::string& path, const ModelState& state,
+                 const std::vector<std::string>& inputs) {
+    saveOne(path, resultsFileText(state), inputs);
+}
+
+void saveSummary(const std::string& path, ModelState& state,
+                 const std::vector<std::string>& inputs) {
+    saveOne(path, summaryFileText(state), inputs);
 }
 
 }  // namespace rivulon

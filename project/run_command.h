@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/model_state.h"
 #include "engine/option_rules.h"
@@ -19,6 +20,10 @@ inline constexpr std::string_view kSeepCoefFileName = "SeepCoef.txt";
 struct RunRequest {
     std::int16_t yearCount = 1;
     std::int16_t simLevel = 1;
+    // False: SeepCoef.txt is written when the run completes (the start
+    // window). True: its text is handed back in RunOutcome::seepLog, to be
+    // written together with the result files (saveRunFiles, batches).
+    bool keepSeepLog = false;
     // Reads and checks everything the run needs, then stops before its first
     // day (a batch checks its rows this way before running any).
     bool prepareOnly = false;
@@ -31,6 +36,7 @@ struct RunOutcome {
     StartupReport reload;      // messages of the reload (missing files, weather scan); its
                                // warnings also name the nutrient and weather files
     std::string seepCoefPath;  // SeepCoef.txt, when seepage output is on
+    std::string seepLog;       // its text, when kept (RunRequest::keepSeepLog)
 };
 
 // The start window's Run: reloads the inputs (only the transport file while
@@ -50,9 +56,26 @@ RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunReq
 // 10000), so that the run uses 100, 50, 30 and 50 instead.
 bool graphScalesNeedDefaults(const std::array<std::int16_t, 5>& scales);
 
-// Result files, each replaced only once it is complete. Summary.dat also fills
-// the point-source year sums of the results.
-void saveResults(const std::string& path, const ModelState& state);
-void saveSummary(const std::string& path, ModelState& state);
+// The files a run reads: project, transport, nutrient, weather and weather
+// delay file (those named). A result file must be none of them.
+std::vector<std::string> runInputPaths(const ProjectSettings& settings);
+
+// Result files of one run: Results.dat and Summary.dat, and SeepCoef.txt when
+// seepLog is not empty. Written as one ResultFileSet (common/atomic_file.h):
+// when any of them cannot be written, every old file stays as it was. Call it
+// while holding the output folder's claim (claimOutputFolder). Summary.dat
+// also fills the point-source year sums of the results.
+struct RunFileNames {
+    std::string results, summary, seepCoef;
+};
+void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog);
+
+// The start window's two saves, one file each. Each claims the file's folder
+// (refusing when another program writes there, or when the path is one of
+// inputs) and replaces the file only once it is complete.
+void saveResults(const std::string& path, const ModelState& state,
+                 const std::vector<std::string>& inputs = {});
+void saveSummary(const std::string& path, ModelState& state,
+                 const std::vector<std::string>& inputs = {});
 
 }  // namespace rivulon

@@ -1,5 +1,7 @@
 #include "project/transport_file.h"
 
+#include <algorithm>
+
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
@@ -118,6 +120,17 @@ TransportTable transportTableFrom(const WatershedSetup& ws) {
     return t;
 }
 
+namespace {
+
+// Names are written in double quotes without escaping, so a double quote in a
+// name would end it when the file is read back; it is saved as an apostrophe.
+std::string nameForFile(std::string name) {
+    std::replace(name.begin(), name.end(), '"', '\'');
+    return name;
+}
+
+}  // namespace
+
 std::string transportFileText(const TransportTable& t) {
     // The reader rounds each count to a whole number; write as many rows as it
     // will then expect.
@@ -141,14 +154,14 @@ std::string transportFileText(const TransportTable& t) {
         w.endRecord();
     }
     for (const auto& row : t.months) {
-        w.text(row[0]);
+        w.text(nameForFile(row[0]));
         for (int c = 1; c < 5; ++c)
             cellNumber(w, row[c]);
         w.endRecord();
     }
     for (std::size_t k = 0; k < static_cast<std::size_t>(rows); ++k) {
         const auto& row = t.landUses[k];
-        w.text(row[0]);
+        w.text(nameForFile(row[0]));
         for (int c = 1; c < 4; ++c)
             cellNumber(w, row[c]);
         w.endRecord();

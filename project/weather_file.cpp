@@ -1,14 +1,98 @@
 #include "project/weather_file.h"
 
-#include <cmath>
+#include <sys/stat.h>
 
+#include <cmath>
+#include <mutex>
+
+#include "common/atomic_file.h"
 #include "common/paths.h"
 #include "common/read_error.h"
 
 namespace rivulon {
 
+namespace {
+
+struct FileStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    timespec mtime{}, ctime{};
+    bool operator==(const FileStamp& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
+               ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+bool stampOf(const std::string& path, FileStamp& out) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    out.dev = st.st_dev;
+    out.ino = st.st_ino;
+    out.size = st.st_size;
+    out.mtime = st.st_mtim;
+    out.ctime = st.st_ctim;
+    return true;
+}
+
+struct KeptBytes {
+    std::mutex mu;
+    std::string path;
+    FileStamp stamp;
+    std::string bytes;
+    bool full = false;
+};
+
+KeptBytes& kept() {
+    static KeptBytes k;
+    return k;
+}
+
+}  // namespace
+
+void readWeatherFileForScan(const std::string& path,
+                            const std::function<void(std::string_view bytes)>& scan) {
+    FileStamp before;
+    const bool haveBefore = stampOf(path, before);
+    std::string bytes = readWholeFile(path);
+    FileStamp after;
+    // Kept only when the file did not change while it was read.
+    const bool stable = haveBefore && stampOf(path, after) && after == before &&
+                        before.size == static_cast<off_t>(bytes.size());
+    scan(bytes);
+    KeptBytes& k = kept();
+    std::lock_guard lock(k.mu);
+    k.full = stable;
+    k.path = path;
+    k.stamp = before;
+    k.bytes = stable ? std::move(bytes) : std::string();
+}
+
+namespace {
+
+std::string weatherBytes(const std::string& path) {
+    KeptBytes& k = kept();
+    {
+        std::lock_guard lock(k.mu);
+        if (k.full && k.path == path) {
+            FileStamp now;
+            const bool same = stampOf(path, now) && now == k.stamp;
+            k.full = false;
+            std::string bytes = std::move(k.bytes);
+            k.bytes = std::string();
+            if (same)
+                return bytes;
+        }
+    }
+    return readWholeFile(path);
+}
+
+}  // namespace
+
 WeatherFileSource::WeatherFileSource(const std::string& path, bool dated)
-    : reader_(ListReader::open(path)), dated_(dated) {}
+    : reader_(path, weatherBytes(path)), dated_(dated) {}
 
 WeatherFileSource::WeatherFileSource(std::string fileName, std::string content, bool dated)
     : reader_(std::move(fileName), std::move(content)), dated_(dated) {}

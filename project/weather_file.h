@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/list_reader.h"
@@ -14,7 +16,9 @@ namespace rivulon {
 // (cm).
 class WeatherFileSource : public WeatherSource {
   public:
-    // Reads the file into memory; throws FileError when it cannot be opened.
+    // Reads the file into memory (or takes the bytes the start-up scan just
+    // read of the same, unchanged file); throws FileError when it cannot be
+    // opened.
     WeatherFileSource(const std::string& path, bool dated);
     WeatherFileSource(std::string fileName, std::string content, bool dated);
 
@@ -39,5 +43,14 @@ class WeatherFileSource : public WeatherSource {
     int parsedYears_ = 0;
     std::vector<WeatherYear> preloaded_;  // [0] is year 1
 };
+
+// The start-up scan reads a whole weather file; the run that follows would
+// read it again. readWeatherFileForScan reads the file (throwing FileError as
+// readWholeFile does), lets `scan` look at its bytes, and then keeps them; the
+// next WeatherFileSource opened on that path takes them, once, when the file
+// is still the same (same file, size, and modification and change times as
+// when it was read). Otherwise that source reads the file itself.
+void readWeatherFileForScan(const std::string& path,
+                            const std::function<void(std::string_view bytes)>& scan);
 
 }  // namespace rivulon

@@ -9,6 +9,7 @@
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/read_error.h"
+#include "project/weather_file.h"
 
 namespace rivulon {
 
@@ -65,7 +66,10 @@ std::int32_t countLines(std::string_view content) {
     return static_cast<std::int32_t>(std::min<std::int64_t>(lines, INT32_MAX));
 }
 
-WeatherScan scanWeatherText(const std::string& fileName, std::string_view content) {
+namespace {
+
+// The first two fields: the second decides between a dated and an undated file.
+WeatherScan firstFields(const std::string& fileName, std::string_view content) {
     WeatherScan scan;
     ListReader r(fileName, std::string(content));
     r.next("day count");
@@ -81,13 +85,41 @@ WeatherScan scanWeatherText(const std::string& fileName, std::string_view conten
         }
         scan.dated = true;
     }
+    return scan;
+}
+
+}  // namespace
+
+WeatherScan scanWeatherText(const std::string& fileName, std::string_view content) {
+    // Only the first two fields are read, so a head of the text cut at a line
+    // end serves (a century of weather need not be copied for them); when they
+    // are not found in it, the whole text is read, for the usual message.
+    constexpr std::size_t kHead = 4096;
+    WeatherScan scan;
+    bool found = false;
+    if (content.size() > 2 * kHead) {
+        const std::size_t cut = content.find_last_of("\r\n", kHead);
+        if (cut != std::string_view::npos) {
+            try {
+                scan = firstFields(fileName, content.substr(0, cut + 1));
+                found = true;
+            } catch (const ReadError&) {
+            }
+        }
+    }
+    if (!found)
+        scan = firstFields(fileName, content);
     scan.lineCount = countLines(content);
     scan.years = static_cast<std::int16_t>(std::min(scan.lineCount / kWeatherLinesPerYear, 32767));
     return scan;
 }
 
 WeatherScan scanWeatherFile(const std::string& path) {
-    return scanWeatherText(path, readWholeFile(path));
+    // The run that usually follows takes these bytes instead of reading again.
+    WeatherScan scan;
+    readWeatherFileForScan(path,
+                           [&](std::string_view bytes) { scan = scanWeatherText(path, bytes); });
+    return scan;
 }
 
 int yearsForSpinner(const WeatherScan& scan) {

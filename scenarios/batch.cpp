@@ -4,84 +4,20 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <optional>
 #include <thread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 #include "common/atomic_file.h"
 #include "common/paths.h"
-#include "common/read_error.h"
+#include "project/run_command.h"
 
 namespace rivulon {
 
 namespace {
 
-// A result file written and flushed under a temporary name in its folder,
-// put in place by rename once every earlier row has been put in place. The
-// slow part (the flush) thus runs in the workers, in parallel.
-struct StagedFile {
-    std::string tmp, path;
-};
-
-std::string systemError(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
-}
-
-StagedFile stage(const std::string& path, std::string_view bytes, mode_t mode) {
-    std::string pattern = dirOfPath(path) + "." + fileNameOf(path) + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        throw FileError(systemError("Cannot create a file next to", path));
-    StagedFile f{name.data(), path};
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    bool ok = true;
-    while (ok && left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    if (::close(fd) != 0)
-        ok = false;
-    if (!ok) {
-        const std::string msg = systemError("Cannot write", path);
-        ::unlink(f.tmp.c_str());
-        throw FileError(msg);
-    }
-    return f;
-}
-
-void commit(const StagedFile& f) {
-    if (std::rename(f.tmp.c_str(), f.path.c_str()) != 0) {
-        const std::string msg = systemError("Cannot replace", f.path);
-        ::unlink(f.tmp.c_str());
-        throw FileError(msg);
-    }
-}
-
-void discard(const std::vector<StagedFile>& files) {
-    for (const auto& f : files)
-        ::unlink(f.tmp.c_str());
-}
-
 struct Slot {
     bool done = false;
-    std::vector<StagedFile> files;  // results, then summary; empty on failure
+    bool ok = false;
+    ResultFileSet files;  // staged (written, write-back started) when ok
     std::string error;
 };
 
@@ -97,16 +33,34 @@ std::string errorText(std::exception_ptr e) {
 
 }  // namespace
 
+std::vector<int> batchRows(const ControlFile& file, const BatchSettings& settings) {
+    const int runCount = rowsToRun(settings.requestedCount, file);
+    const int shards = std::max(1, settings.shardCount);
+    std::vector<int> rows;
+    for (int i = 1; i <= runCount; ++i) {
+        if (i % shards == settings.shardIndex)
+            rows.push_back(i);
+    }
+    return rows;
+}
+
+std::vector<std::string> batchOutputPaths(const ControlFile& file, const BatchSettings& settings) {
+    std::vector<std::string> paths;
+    for (int row : batchRows(file, settings)) {
+        paths.push_back(
+            joinPath(settings.outputFolder, batchResultsName(settings.nameString, row)));
+        paths.push_back(
+            joinPath(settings.outputFolder, batchSummaryName(settings.nameString, row)));
+    }
+    paths.push_back(joinPath(settings.outputFolder, kSeepCoefFileName));
+    return paths;
+}
+
 BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
                       const RowRunner& runRow, const BatchObserver& observer) {
     BatchOutcome outcome;
     outcome.runCount = rowsToRun(settings.requestedCount, file);
-    const int shards = std::max(1, settings.shardCount);
-    std::vector<int> rows;  // 1-based row numbers
-    for (int i = 1; i <= outcome.runCount; ++i) {
-        if (i % shards == settings.shardIndex)
-            rows.push_back(i);
-    }
+    const std::vector<int> rows = batchRows(file, settings);
     outcome.rowCount = static_cast<int>(rows.size());
     const int total = outcome.rowCount;
 
@@ -116,34 +70,57 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
     auto summaryPath = [&](int rowNumber) {
         return joinPath(settings.outputFolder, batchSummaryName(settings.nameString, rowNumber));
     };
-    auto write = [&](int rowNumber, const RowOutput& out) {
-        const std::string results = resultsPath(rowNumber);
-        const std::string summary = summaryPath(rowNumber);
-        writeFileAtomically(results, out.results);
-        outcome.filesWritten.push_back(results);
-        writeFileAtomically(summary, out.summary);
-        outcome.filesWritten.push_back(summary);
+    auto filesOf = [&](int rowNumber, RowOutput&& out) {
+        ResultFileSet set;
+        set.add(resultsPath(rowNumber), std::move(out.results));
+        set.add(summaryPath(rowNumber), std::move(out.summary));
+        if (!out.seepLog.empty())
+            set.add(joinPath(settings.outputFolder, kSeepCoefFileName), std::move(out.seepLog));
+        return set;
+    };
+    auto written = [&](int rowNumber, const ResultFileSet& set) {
+        outcome.filesWritten.push_back(set.paths()[0]);
+        outcome.filesWritten.push_back(set.paths()[1]);
         ++outcome.rowsWritten;
         if (observer.rowWritten)
             observer.rowWritten(rowNumber, outcome.rowsWritten, total);
     };
+    // Files of rows from this one on, left by an earlier batch.
+    auto noteOlderFiles = [&](int fromRow) {
+        for (int row : rows) {
+            if (row < fromRow)
+                continue;
+            for (const std::string& p : {resultsPath(row), summaryPath(row)}) {
+                if (fileExists(p))
+                    outcome.olderFiles.push_back(p);
+            }
+        }
+    };
     auto fail = [&](int rowNumber, std::string text) {
         outcome.failedRow = rowNumber;
         outcome.error = std::move(text);
+        noteOlderFiles(rowNumber);
     };
+    auto stopBefore = [&](int rowNumber) {
+        outcome.stopped = true;
+        noteOlderFiles(rowNumber);
+    };
+    auto stopAsked = [&] { return observer.stopRequested && observer.stopRequested(); };
 
     const int jobs = std::clamp(settings.jobs, 1, std::max(1, total));
     if (jobs == 1) {
         for (int rowNumber : rows) {
-            if (observer.stopRequested && observer.stopRequested()) {
-                outcome.stopped = true;
+            if (stopAsked()) {
+                stopBefore(rowNumber);
                 break;
             }
             outcome.lastAppliedRow = rowNumber;
             if (observer.rowStarted)
                 observer.rowStarted(rowNumber);
             try {
-                write(rowNumber, runRow(file.rows[rowNumber - 1], rowNumber));
+                ResultFileSet set = filesOf(rowNumber, runRow(file.rows[rowNumber - 1], rowNumber));
+                set.commit();
+                written(rowNumber, set);
             } catch (...) {
                 fail(rowNumber, errorText(std::current_exception()));
                 break;
@@ -152,8 +129,10 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
         return outcome;
     }
 
-    // Workers run rows in order of their index; this thread writes finished rows
-    // strictly in row order, so a failure leaves exactly the sequential files.
+    // Workers run rows in order of their index and stage their files; this
+    // thread puts finished rows in place strictly in row order, all rows
+    // finished so far with one wait for their data, so a failure leaves exactly
+    // the sequential files.
     std::vector<Slot> slots(rows.size());
     std::mutex mu;
     std::condition_variable cv;
@@ -163,11 +142,6 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
     std::size_t stoppedAt = rows.size();  // where a stop request cut the rows off
     const std::size_t window = static_cast<std::size_t>(jobs) * 4;  // bounds texts held in memory
 
-    // Files get ordinary permissions, as writeFileAtomically gives them.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    const mode_t mode = 0666 & ~mask;
-
     auto worker = [&] {
         for (;;) {
             std::size_t idx;
@@ -175,7 +149,7 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
                 std::unique_lock lock(mu);
                 cv.wait(lock,
                         [&] { return nextIndex >= stopAt || nextIndex < committed + window; });
-                if (nextIndex < stopAt && observer.stopRequested && observer.stopRequested()) {
+                if (nextIndex < stopAt && stopAsked()) {
                     // Rows already taken still finish and are written.
                     stopAt = nextIndex;
                     stoppedAt = nextIndex;
@@ -187,22 +161,17 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
             }
             Slot result;
             try {
-                const RowOutput out = runRow(file.rows[rows[idx] - 1], rows[idx]);
-                result.files.push_back(stage(resultsPath(rows[idx]), out.results, mode));
-                try {
-                    result.files.push_back(stage(summaryPath(rows[idx]), out.summary, mode));
-                } catch (...) {
-                    discard(result.files);
-                    throw;
-                }
+                result.files = filesOf(rows[idx], runRow(file.rows[rows[idx] - 1], rows[idx]));
+                result.files.stage();
+                result.ok = true;
             } catch (...) {
-                result.files.clear();
+                result.files.discard();
                 result.error = errorText(std::current_exception());
             }
             result.done = true;
             {
                 std::lock_guard lock(mu);
-                if (result.files.empty())
+                if (!result.ok)
                     stopAt = std::min(stopAt, idx + 1);
                 slots[idx] = std::move(result);
             }
@@ -215,46 +184,60 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
     for (int j = 0; j < jobs; ++j)
         threads.emplace_back(worker);
 
-    while (committed < rows.size()) {
-        Slot slot;
+    bool stopped = false;
+    while (!stopped && committed < rows.size()) {
+        // Every row finished in order from the next one to put in place.
+        std::vector<Slot> ready;
         {
             std::unique_lock lock(mu);
             cv.wait(lock, [&] { return slots[committed].done || committed >= stoppedAt; });
-            if (!slots[committed].done) {
-                outcome.stopped = true;
+            if (!slots[committed].done)
+                break;  // stopped: no row from here on was started
+            for (std::size_t i = committed; i < rows.size() && slots[i].done; ++i)
+                ready.push_back(std::move(slots[i]));
+        }
+        std::vector<ResultFileSet*> sets;
+        std::size_t failedAt = ready.size();
+        for (std::size_t i = 0; i < ready.size(); ++i) {
+            if (!ready[i].ok) {
+                failedAt = i;
                 break;
             }
-            slot = std::move(slots[committed]);
+            sets.push_back(&ready[i].files);
         }
-        const int rowNumber = rows[committed];
-        outcome.lastAppliedRow = rowNumber;
-        bool ok = false;
-        if (!slot.files.empty()) {
-            try {
-                commit(slot.files[0]);
-                outcome.filesWritten.push_back(slot.files[0].path);
-                commit(slot.files[1]);
-                outcome.filesWritten.push_back(slot.files[1].path);
-                ++outcome.rowsWritten;
-                ok = true;
-            } catch (...) {
-                discard(slot.files);
-                fail(rowNumber, errorText(std::current_exception()));
-            }
-            if (ok && observer.rowWritten)
-                observer.rowWritten(rowNumber, outcome.rowsWritten, total);
-        } else {
-            fail(rowNumber, slot.error);
+        std::size_t inPlace = 0;
+        std::string commitError;
+        try {
+            ResultFileSet::commitAll(sets, &inPlace);
+        } catch (...) {
+            commitError = errorText(std::current_exception());
         }
+        for (std::size_t i = 0; i < inPlace; ++i) {
+            outcome.lastAppliedRow = rows[committed + i];
+            written(rows[committed + i], ready[i].files);
+        }
+        if (inPlace < sets.size()) {
+            outcome.lastAppliedRow = rows[committed + inPlace];
+            fail(rows[committed + inPlace], commitError);
+            stopped = true;
+        } else if (failedAt < ready.size()) {
+            outcome.lastAppliedRow = rows[committed + failedAt];
+            fail(rows[committed + failedAt], ready[failedAt].error);
+            stopped = true;
+        }
+        const std::size_t advanced = stopped ? inPlace + 1 : ready.size();
         {
             std::lock_guard lock(mu);
-            ++committed;
-            if (!ok)
+            committed += advanced;
+            if (stopped)
                 stopAt = std::min(stopAt, committed);
         }
         cv.notify_all();
-        if (!ok)
-            break;
+        // Sets after a failure, not put in place, remove their temporaries here.
+    }
+    if (!stopped && committed < rows.size()) {
+        stopped = true;
+        stopBefore(rows[committed]);
     }
     {
         std::lock_guard lock(mu);
@@ -265,7 +248,7 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
         t.join();
     // Rows after the failing one that finished anyway leave nothing behind.
     for (std::size_t i = committed; i < slots.size(); ++i)
-        discard(slots[i].files);
+        slots[i].files.discard();
     return outcome;
 }
 

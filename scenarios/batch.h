@@ -12,6 +12,7 @@ namespace rivulon {
 struct RowOutput {
     std::string results;  // Results.dat bytes
     std::string summary;  // Summary.dat bytes
+    std::string seepLog;  // SeepCoef.txt bytes, empty when seepage output is off
 };
 
 // Runs one row on a model state of its own and returns its result texts; throws
@@ -45,17 +46,33 @@ struct BatchOutcome {
     int rowsWritten = 0;     // rows whose files were written, in order
     int failedRow = 0;       // 1-based row that stopped the batch, 0 when none did
     std::string error;       // its error text
-    bool stopped = false;    // stopRequested ended the batch before its last row
     int lastAppliedRow = 0;  // the row whose settings a sequential batch leaves in force
     std::vector<std::string> filesWritten;
+    // After a failure at row k: result files of rows k..N of this batch that
+    // are still in the folder from an earlier batch. They are never removed
+    // (they are the user's), but they do not belong with the rows written now.
+    std::vector<std::string> olderFiles;
+    bool stopped = false;  // stopRequested ended the batch before its last row (olderFiles
+                           // then lists the later rows' files from an earlier batch)
     bool ok() const { return failedRow == 0; }
 };
 
+// The rows a batch runs (1-based, after the count rule and the shard).
+std::vector<int> batchRows(const ControlFile& file, const BatchSettings& settings);
+
+// Every file the batch may write: each row's results and summary, and
+// SeepCoef.txt. For the output claim (claimOutputFolder), before the batch.
+std::vector<std::string> batchOutputPaths(const ControlFile& file, const BatchSettings& settings);
+
 // Runs the rows 1..min(requested, n) (those of the shard), writing
-// "Results"+name+i+".dat" and "Summary"+name+i+".dat" into the output folder.
-// Whatever the job count, the files written are those of a sequential batch:
-// rows are written in row order, and at the first failing row the batch stops,
-// rows before it keeping their files and no later row writing any.
+// "Results"+name+i+".dat" and "Summary"+name+i+".dat" (and SeepCoef.txt, when
+// a row has seepage output) into the output folder. Whatever the job count,
+// the files written are those of a sequential batch: rows are written in row
+// order, and at the first failing row the batch stops, rows before it keeping
+// their files and no later row writing any. A row's files are replaced
+// together (ResultFileSet), and finished rows are flushed together, so a
+// killed batch leaves only complete files. Call it while holding the output
+// folder's claim (claimOutputFolder with batchOutputPaths).
 BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
                       const RowRunner& runRow, const BatchObserver& observer = {});
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <set>
 
 #include "common/paths.h"
@@ -112,10 +111,11 @@ std::string samePathKey(const std::string& path) {
 
 RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned,
                            RunObserver* observer) {
+    request.keepSeepLog = true;  // written with the row's result files
     return [&project, request, warned, observer](const ControlRow& row, int rowNumber) {
         ProjectSettings settings;
         ModelState state;
-        const RunOutcome outcome = runBatchRow(project, row, request, settings, state, observer);
+        RunOutcome outcome = runBatchRow(project, row, request, settings, state, observer);
         if (!outcome.ran) {
             throw RunError("Row " + std::to_string(rowNumber) + " names no weather file.");
         }
@@ -124,6 +124,7 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowW
         out.summary = summaryFileText(state);
         if (warned && !outcome.reload.warnings.empty())
             warned(rowNumber, outcome.reload.warnings);
+        out.seepLog = std::move(outcome.seepLog);
         return out;
     };
 }
@@ -185,41 +186,6 @@ std::string batchRowProblem(const BatchProject& project, const ControlFile& file
     return {};
 }
 
-std::string batchOverwriteProblem(const BatchProject& project, const ControlFile& file,
-                                  const std::string& controlPath, const BatchSettings& settings) {
-    // Every file the batch reads, by the one name it has on disk.
-    std::map<std::string, std::string> inputs;  // path key -> what it is
-    auto add = [&](const std::string& path, const std::string& what) {
-        if (!path.empty() && path != "Not Found")
-            inputs.emplace(samePathKey(path), what);
-    };
-    add(controlPath, "the control file " + controlPath);
-    add(project.settings.projectPath, "the project file " + project.settings.projectPath);
-    add(project.settings.weatherDelayPath,
-        "the weather-delay file " + project.settings.weatherDelayPath);
-    for (std::size_t i = 0; i < file.rows.size(); ++i) {
-        const RowInputPaths paths = rowInputPaths(file.rows[i], project.settings.inputFolder);
-        const std::string row = " of row " + std::to_string(i + 1);
-        add(paths.transport, "the transport file " + paths.transport + row);
-        add(paths.nutrient, "the nutrient file " + paths.nutrient + row);
-        add(paths.weather, "the weather file " + paths.weather + row);
-    }
-    const int count = rowsToRun(settings.requestedCount, file);
-    for (int i = 1; i <= count; ++i) {
-        if (i % std::max(1, settings.shardCount) != settings.shardIndex)
-            continue;
-        for (const std::string& name :
-             {batchResultsName(settings.nameString, i), batchSummaryName(settings.nameString, i)}) {
-            const std::string out = joinPath(settings.outputFolder, name);
-            if (auto it = inputs.find(samePathKey(out)); it != inputs.end()) {
-                return "Row " + std::to_string(i) + " would write " + out + " over " + it->second +
-                       ". Nothing was run; choose another string for the results filename.";
-            }
-        }
-    }
-    return {};
-}
-
 std::vector<std::string> batchInputWarnings(const BatchProject& project, const ControlFile& file,
                                             int rows, const RunRequest& request) {
     std::vector<std::string> warnings;
@@ -250,6 +216,21 @@ std::vector<std::string> batchInputWarnings(const BatchProject& project, const C
         }
     }
     return warnings;
+}
+
+std::vector<std::string> batchInputPaths(const BatchProject& project, const ControlFile& file,
+                                         const std::string& controlPath) {
+    std::vector<std::string> paths = runInputPaths(project.settings);
+    paths.push_back(controlPath);
+    for (const ControlRow& row : file.rows) {
+        const RowInputPaths p = rowInputPaths(row, project.settings.inputFolder);
+        paths.push_back(p.transport);
+        paths.push_back(p.nutrient);
+        paths.push_back(p.weather);
+    }
+    std::sort(paths.begin(), paths.end());
+    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+    return paths;
 }
 
 }  // namespace rivulon

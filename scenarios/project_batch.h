@@ -64,11 +64,10 @@ std::vector<std::string> batchInputWarnings(const BatchProject& project, const C
 std::string batchRowProblem(const BatchProject& project, const ControlFile& file, int rows,
                             const RunRequest& request);
 
-// A batch never writes a result file over one of its own inputs: the control
-// file, the project file, the weather-delay file and the transport, nutrient
-// and weather files of every row. The first such clash, naming both files,
-// or "" when there is none.
-std::string batchOverwriteProblem(const BatchProject& project, const ControlFile& file,
-                                  const std::string& controlPath, const BatchSettings& settings);
+// Every file a batch reads: the project's, the control file and the input
+// files of every row. For the output claim, so that no result file of the
+// batch replaces one of them.
+std::vector<std::string> batchInputPaths(const BatchProject& project, const ControlFile& file,
+                                         const std::string& controlPath);
 
 }  // namespace rivulon

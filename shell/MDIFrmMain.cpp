@@ -380,8 +380,17 @@ void MDIFrmMain::MnuSoil_Click() {
 }
 
 void MDIFrmMain::MnuCounty_Click(int index) {
-    notAvailable(countyItems_.value(index) ? countyItems_.value(index)->text()
-                                           : QStringLiteral("County or Sub-basin"));
+    // Item i of the sub-menu is the county whose "ID" is i + 1.
+    QWidget* viewer = openWindow(WindowKind::County);
+    auto* record = dynamic_cast<CountyRecordView*>(viewer);
+    if (!record) {
+        notAvailable(countyItems_.value(index) ? countyItems_.value(index)->text()
+                                               : QStringLiteral("County or Sub-basin"));
+        return;
+    }
+    showChild(viewer);
+    viewer->raise();
+    record->ToRecord(index + 1);
 }
 
 void MDIFrmMain::MnuNormalW_Click() {

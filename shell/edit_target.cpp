@@ -180,6 +180,14 @@ EditTarget* editTargetFor(QWidget* control, std::unique_ptr<EditTarget>& adapter
             }
         }
     }
+    // A control made by a library (the editable grid) is held in a box of
+    // the window that copies for it.
+    for (QWidget* up = control->parentWidget(); !adapter && up && !up->isWindow();
+         up = up->parentWidget()) {
+        if (auto* own = dynamic_cast<EditTarget*>(up)) {
+            return own;
+        }
+    }
     return adapter.get();
 }
 

@@ -7,12 +7,17 @@
 #include "analysis/ui/frmGResults.h"
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
+#include "project/ui/FrmN.h"
 #include "project/ui/FrmStart.h"
 #include "project/ui/FrmT.h"
 #include "project/ui/FrmW.h"
+#include "project/ui/frmMatrix.h"
 #include "project/ui/frmSDR.h"
 #include "project/ui/frmSimInfo.h"
 #include "scenarios/ui/frmRunSub.h"
+#include "shell/ui/FrmView.h"
+#include "shell/ui/frmCounty.h"
+#include "shell/ui/frmDB.h"
 
 namespace rivulon::ui {
 
@@ -35,15 +40,15 @@ const WindowRow kWindows[] = {
     {WindowKind::Pie, "FrmPie", &make<FrmPie>, true, 0},
     {WindowKind::Transport, "FrmT", &make<FrmT>, true, 61},
     {WindowKind::Sdr, "frmSDR", &make<frmSDR>, true, 62},
-    {WindowKind::Nutrient, "FrmN", nullptr, true, 0},
-    {WindowKind::Matrix, "frmMatrix", nullptr, true, 0},
+    {WindowKind::Nutrient, "FrmN", &make<FrmN>, true, 140},
+    {WindowKind::Matrix, "frmMatrix", &make<frmMatrix>, true, 141},
     {WindowKind::Weather, "FrmW", &make<FrmW>, false, 63},
     {WindowKind::RunSub, "frmRunSub", &make<frmRunSub>, true, 270},
     {WindowKind::Compare, "FrmComp", nullptr, true, 0},
     {WindowKind::Septic, "FrmSeptic", nullptr, true, 0},
-    {WindowKind::Map, "FrmView", nullptr, true, 0},
-    {WindowKind::Database, "frmDB", nullptr, true, 90},
-    {WindowKind::County, "frmCounty", nullptr, true, 90},
+    {WindowKind::Map, "FrmView", &make<FrmView>, true, 91},
+    {WindowKind::Database, "frmDB", &make<frmDB>, true, 90},
+    {WindowKind::County, "frmCounty", &make<frmCounty>, true, 90},
     {WindowKind::Calibration, "FrmCalibrate", nullptr, true, 0},
 };
 
@@ -55,12 +60,13 @@ const CommandRow kCommands[] = {
      &FrmSeepage::openVariableConcentration},
     {"MnuEditTransport", "Edit Transport Data", WindowKind::Transport, &FrmT::openEdit},
     {"MnuCreateNew", "Edit Transport Data", WindowKind::Transport},
-    {"MnuEditNutrient", "Edit Nutrient Data", WindowKind::Nutrient},
+    {"MnuEditNutrient", "Edit Nutrient Data", WindowKind::Nutrient, &FrmN::GetMatchInputFiles},
     {"MnuEditweather", "Edit Weather Data", WindowKind::Weather, &FrmW::openEdit},
     {"MnuCreateW", "Edit Weather Data", WindowKind::Weather},
     {"MnuDelay", "Delay Stream Responses to Weather Events", WindowKind::Weather, &FrmW::openDelay},
     {"MnuSDR", "Get Sediment Delivery Ratio", WindowKind::Sdr},
-    {"MnuSetNutrMatrix", "Set Monthly Nutrient Data (Data Matrix)", WindowKind::Matrix},
+    {"MnuSetNutrMatrix", "Set Monthly Nutrient Data (Data Matrix)", WindowKind::Matrix,
+     &frmMatrix::open},
     {"MnuSummary", "Summary", WindowKind::Results, &frmGResults::runSummary},
     {"MnuAnnual", "Annual Results", WindowKind::Results, &frmGResults::runAnnual},
     {"MnuMonthly", "Monthly Results", WindowKind::Results, &frmGResults::runMonthly},
@@ -70,11 +76,11 @@ const CommandRow kCommands[] = {
     {"MnuSum", "Sum Sub-basin Results", WindowKind::Compare},
     {"MnuSeptic", "Septic System Improvement", WindowKind::Septic},
     {"MnuRunSubBasins", "Run Hydload for Sub-basins/Multiple Scenarios", WindowKind::RunSub},
-    {"MnuLUMap", "Land Use Map", WindowKind::Map},
-    {"MnuSoilMap", "Soil Map", WindowKind::Map},
-    {"MnuCountyMap", "County Map", WindowKind::Map},
-    {"MnuLandUse", "Land Use Distribution", WindowKind::Database},
-    {"MnuPopulation", "Population", WindowKind::Database},
+    {"MnuLUMap", "Land Use Map", WindowKind::Map, &FrmView::openLandUseMap},
+    {"MnuSoilMap", "Soil Map", WindowKind::Map, &FrmView::openSoilMap},
+    {"MnuCountyMap", "County Map", WindowKind::Map, &FrmView::openCountyMap},
+    {"MnuLandUse", "Land Use Distribution", WindowKind::Database, &frmDB::openLandUse},
+    {"MnuPopulation", "Population", WindowKind::Database, &frmDB::openPopulation},
 };
 
 }  // namespace

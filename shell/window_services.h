@@ -144,6 +144,23 @@ class PieChartView {
 
 namespace rivulon::ui {
 
+// The county record viewer: one county's record of the project database,
+// found by its "ID" (the county's position in the project's list, from 1).
+// The county sub-menu and the county map use it.
+class CountyRecordView {
+  public:
+    virtual ~CountyRecordView() = default;
+    // Shows the record; false (after saying so) when there is none or the
+    // database cannot be read, the boxes keeping what they showed.
+    virtual bool ToRecord(int key) = 0;
+    // The name shown for the record (its first box).
+    virtual QString recordName() const = 0;
+};
+
+}  // namespace rivulon::ui
+
+namespace rivulon::ui {
+
 // The simulation window's choices as a batch of runs takes them, and the
 // watershed name a batch leaves in it (that of its last row).
 class SimulationChoices {

@@ -440,7 +440,7 @@ QString FrmStart::SaveResults(const QString& fileName) {
     }
     session.state.watershedName = ss(txtWName->text());
     try {
-        rivulon::saveResults(ss(path), session.state);
+        rivulon::saveResults(ss(path), session.state, rivulon::runInputPaths(session.settings));
     } catch (const std::exception& e) {
         // A cancelled dialog stays silent, but a failed write must not look
         // like a saved file.
@@ -463,7 +463,7 @@ QString FrmStart::SaveSummary(const QString& fileName) {
         return {};
     }
     try {
-        rivulon::saveSummary(ss(path), session.state);
+        rivulon::saveSummary(ss(path), session.state, rivulon::runInputPaths(session.settings));
     } catch (const std::exception& e) {
         dialogs().message(this, QStringLiteral("Summary was not saved: ") + qs(e.what()),
                           QStringLiteral("Save simulation summary"));

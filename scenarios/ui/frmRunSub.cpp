@@ -18,6 +18,7 @@
 #include <mutex>
 #include <thread>
 
+#include "common/atomic_file.h"
 #include "common/paths.h"
 #include "engine/run_events.h"
 #include "project/run_command.h"
@@ -89,6 +90,7 @@ struct frmRunSub::BatchInFlight {
     rivulon::ControlFile file;
     rivulon::BatchSettings settings;
     rivulon::RunRequest request;
+    std::string controlPath;
     bool overlay = false;
     std::string problem;  // a row that cannot run: nothing ran
     rivulon::BatchOutcome outcome;
@@ -366,12 +368,7 @@ void frmRunSub::cmdRun_Click() {
                            ? batchJobs
                            : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
-    if (const std::string clash =
-            rivulon::batchOverwriteProblem(b->project, b->file, ss(control), b->settings);
-        !clash.empty()) {
-        msgBox(this, qs(clash), kCaption);
-        return;
-    }
+    b->controlPath = ss(control);
 
     if (b->overlay) {
         if (QWidget* graph = host_.openWindow(WindowKind::Graph)) {
@@ -407,6 +404,18 @@ void frmRunSub::cmdRun_Click() {
         connect(&runs, &rivulon::ui::RunController::finished, this, &frmRunSub::batchEnded);
     batch_ = b;
     const bool started = runs.start([b](rivulon::RunEventRecorder& recorder) {
+        // The folder is ours for the batch, and no result name may fall on
+        // one of the batch's inputs.
+        std::unique_ptr<rivulon::OutputFolderLock> claim;
+        try {
+            claim = rivulon::claimOutputFolder(
+                b->settings.outputFolder, rivulon::batchOutputPaths(b->file, b->settings),
+                rivulon::batchInputPaths(b->project, b->file, b->controlPath),
+                rivulon::OutputFolderLock::Mode::Refuse);
+        } catch (const std::exception& e) {
+            b->problem = e.what();
+            return;
+        }
         // Every row that will run is read and checked first, so that a typo
         // in row 40 does not stop the batch after 39 rows.
         b->problem =
@@ -449,10 +458,11 @@ void frmRunSub::cmdRun_Click() {
             rivulon::applyBatchRow(b->project, row, b->lastSettings, b->lastState);
             return;
         }
+        rivulon::RunRequest again = b->request;
+        again.keepSeepLog = true;  // the batch wrote it with the row's files
         try {
             b->lastRan =
-                rivulon::runBatchRow(b->project, row, b->request, b->lastSettings, b->lastState)
-                    .ran;
+                rivulon::runBatchRow(b->project, row, again, b->lastSettings, b->lastState).ran;
         } catch (const std::exception&) {
             rivulon::applyBatchRow(b->project, row, b->lastSettings, b->lastState);
         }
@@ -533,6 +543,18 @@ void frmRunSub::batchEnded(const rivulon::ui::RunEnd& end) {
         setWindowTitle(qs(rivulon::kBatchDoneCaption));
         lblRowsDone->setText(rowsDoneText(out.rowsWritten, total) + QStringLiteral(" in ") +
                              qs(b->settings.outputFolder));
+    }
+    if (!out.olderFiles.empty()) {
+        // Files of later rows from an earlier batch stay (they are the
+        // user's), but must not be taken for this batch's.
+        QString text = QStringLiteral(
+            "These files of later rows are from an earlier batch and "
+            "were left as they were; do not sum or compare them with "
+            "this batch:");
+        for (const auto& f : out.olderFiles) {
+            text += QStringLiteral("\n") + qs(f);
+        }
+        msgBox(this, text, kCaption);
     }
     if (!b->warnings.empty()) {
         QString text = QStringLiteral(

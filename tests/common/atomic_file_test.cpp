@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "common/atomic_file.h"
 #include "common/paths.h"
@@ -44,6 +49,184 @@ TEST(Paths, DirOfPathAcceptsBothSeparators) {
     EXPECT_FALSE(pathPresent("Not Found"));
     EXPECT_FALSE(pathPresent(""));
     EXPECT_TRUE(pathPresent("x"));
+}
+
+// A fresh folder for one test, removed afterwards.
+struct Folder {
+    fs::path dir;
+    explicit Folder(const std::string& name)
+        : dir(fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    std::string operator/(const std::string& name) const { return (dir / name).string(); }
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(dir))
+            out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+struct FaultReset {
+    ~FaultReset() { setWriteFaultForTesting({}); }
+};
+
+TEST(ResultFileSet, ReplacesEveryFileOrNone) {
+    Folder f("rivulon_resultset");
+    writeFileAtomically(f / "Results.dat", "old results");
+    writeFileAtomically(f / "Summary.dat", "old summary");
+
+    {
+        // Summary.dat cannot be written after Results.dat was: both old files stay.
+        FaultReset reset;
+        setWriteFaultForTesting(
+            [](const std::string& target) { return fileNameOf(target) == "Summary.dat"; });
+        ResultFileSet set;
+        set.add(f / "Results.dat", "new results");
+        set.add(f / "Summary.dat", "new summary");
+        set.add(f / "SeepCoef.txt", "new seep");
+        try {
+            set.commit();
+            FAIL() << "the failed write was not reported";
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find("Summary.dat"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(readWholeFile(f / "Results.dat"), "old results");
+    EXPECT_EQ(readWholeFile(f / "Summary.dat"), "old summary");
+    EXPECT_EQ(f.names(), (std::vector<std::string>{"Results.dat", "Summary.dat"}));
+
+    ResultFileSet set;
+    set.add(f / "Results.dat", "new results");
+    set.add(f / "Summary.dat", "new summary");
+    set.commit();
+    EXPECT_EQ(readWholeFile(f / "Results.dat"), "new results");
+    EXPECT_EQ(readWholeFile(f / "Summary.dat"), "new summary");
+    EXPECT_EQ(f.names(), (std::vector<std::string>{"Results.dat", "Summary.dat"}));
+}
+
+TEST(ResultFileSet, GroupCommitKeepsSetsBeforeAFailure) {
+    Folder f("rivulon_resultgroup");
+    FaultReset reset;
+    setWriteFaultForTesting(
+        [](const std::string& target) { return fileNameOf(target) == "Summary2.dat"; });
+    std::vector<ResultFileSet> sets(3);
+    for (int i = 0; i < 3; ++i) {
+        sets[i].add(f / ("Results" + std::to_string(i + 1) + ".dat"), "r");
+        sets[i].add(f / ("Summary" + std::to_string(i + 1) + ".dat"), "s");
+    }
+    sets[2].stage();  // staged ahead, as a batch worker does
+    std::size_t committed = 99;
+    EXPECT_THROW(ResultFileSet::commitAll({&sets[0], &sets[1], &sets[2]}, &committed), FileError);
+    EXPECT_EQ(committed, 1u);
+    EXPECT_EQ(f.names(), (std::vector<std::string>{"Results1.dat", "Summary1.dat"}));
+}
+
+TEST(ResultFileSet, DroppedSetLeavesNoTemporary) {
+    Folder f("rivulon_resultdrop");
+    {
+        ResultFileSet set;
+        set.add(f / "Results.dat", "x");
+        set.stage();
+        ASSERT_EQ(f.names().size(), 1u);
+        EXPECT_EQ(
+            f.names()[0].rfind(std::string(kTemporaryPrefix) + std::to_string(::getpid()) + ".", 0),
+            0u);
+    }
+    EXPECT_TRUE(f.names().empty());
+}
+
+TEST(OutputFolder, StaleTemporariesOfDeadProcessesAreRemoved) {
+    Folder f("rivulon_stale");
+    // A process killed while writing: a child that stages a set and ends
+    // without cleaning up.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        auto* set = new ResultFileSet;
+        set->add(f / "Results.dat", "partial");
+        set->stage();
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    ASSERT_EQ(f.names().size(), 1u);
+    const std::string killed = f.names()[0];
+    EXPECT_EQ(killed.rfind(std::string(kTemporaryPrefix) + std::to_string(child) + ".", 0), 0u);
+
+    const std::string alive =
+        std::string(kTemporaryPrefix) + std::to_string(::getppid()) + "-0-Results.dat";
+    const std::string deadOldForm =
+        std::string(kTemporaryPrefix) + std::to_string(child) + "-0-Summary.dat";
+    // Another machine's temporary in a shared folder: its process id means
+    // nothing here.
+    const std::string otherHost =
+        std::string(kTemporaryPrefix) + std::to_string(child) + ".elsewhere-0-Results.dat";
+    for (const auto& name :
+         {alive, deadOldForm, otherHost, std::string(".rivulon-tmp-x-Results.dat"),
+          std::string("Results.dat")}) {
+        std::ofstream(f / name) << "x";
+    }
+    EXPECT_EQ(removeStaleTemporaries(f.dir.string()), 2);
+    std::vector<std::string> left{alive, otherHost, ".rivulon-tmp-x-Results.dat", "Results.dat"};
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(f.names(), left);
+}
+
+TEST(OutputFolder, SecondWriterIsRefusedOrWaits) {
+    Folder f("rivulon_lock");
+    {
+        OutputFolderLock first(f.dir.string(), OutputFolderLock::Mode::Refuse);
+        try {
+            OutputFolderLock second(f.dir.string(), OutputFolderLock::Mode::Refuse);
+            FAIL() << "two writers held one folder";
+        } catch (const FolderBusyError& e) {
+            EXPECT_EQ(std::string(e.what()), folderBusyMessage(f.dir.string()));
+        }
+        // Another process sees the folder busy too.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            try {
+                OutputFolderLock other(f.dir.string(), OutputFolderLock::Mode::Refuse);
+                ::_exit(1);
+            } catch (const FolderBusyError&) {
+                ::_exit(0);
+            }
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    {
+        // Shards of one batch share the folder, and still keep others out.
+        OutputFolderLock shard1(f.dir.string(), OutputFolderLock::Mode::Refuse, {}, true);
+        OutputFolderLock shard2(f.dir.string(), OutputFolderLock::Mode::Refuse, {}, true);
+        EXPECT_THROW(OutputFolderLock(f.dir.string(), OutputFolderLock::Mode::Refuse),
+                     FolderBusyError);
+    }
+    // Released with its holder; a waiting writer then gets it without waiting.
+    bool waited = false;
+    OutputFolderLock again(f.dir.string(), OutputFolderLock::Mode::Wait, [&] { waited = true; });
+    EXPECT_FALSE(waited);
+    EXPECT_THROW(OutputFolderLock(f / "missing", OutputFolderLock::Mode::Refuse), FileError);
+}
+
+TEST(OutputFolder, OutputThatIsAnInputIsRefused) {
+    Folder f("rivulon_inout");
+    writeFileAtomically(f / "Weather.dat", "w");
+    fs::create_directories(f.dir / "sub");
+    fs::create_symlink(f.dir / "Weather.dat", f.dir / "sub" / "Link.dat");
+    const std::string input = f / "Weather.dat";
+    // The same file under another spelling, through a link, or not yet existing.
+    EXPECT_THROW(refuseInputsAsOutputs({(f.dir / "sub" / ".." / "Weather.dat").string()}, {input}),
+                 FileError);
+    EXPECT_THROW(refuseInputsAsOutputs({f / "sub/Link.dat"}, {input}), FileError);
+    EXPECT_THROW(refuseInputsAsOutputs({f / "New.dat"}, {f / "sub/../New.dat"}), FileError);
+    EXPECT_NO_THROW(refuseInputsAsOutputs({f / "Results.dat", ""}, {input, ""}));
 }
 
 }  // namespace

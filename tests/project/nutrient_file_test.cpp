@@ -201,5 +201,61 @@ TEST(NutrientTable, ThreeColumnFormAndMultiYearPointSources) {
     EXPECT_THAT(saved, ::testing::Not(HasSubstr("120,10")));
 }
 
+TEST(NutrientTable, KeepsEveryPointSourceYearTheFileHolds) {
+    // Three years of point sources, two asked for: the third is kept, and a
+    // matrix block after them is not taken for a year.
+    const std::string text =
+        nutrientText("1,5,8", 1, 2, 2) + "\r\nNutrient Data Matrix\r\n3,2,1\r\n\"Saved Data\"\r\n";
+    NutrientTable t;
+    readNutrientTableText(
+        "N.dat", text, 2, 1, [] { return 2; }, t);
+    ASSERT_EQ(t.point.size(), 36u);
+    EXPECT_EQ(t.point[35][0], "312");
+    // Asked for more years than the file holds: a read error.
+    NutrientTable more;
+    EXPECT_THROW(readNutrientTableText(
+                     "N.dat", nutrientText("1,5,8", 1, 2, 1), 2, 1, [] { return 3; }, more),
+                 ReadError);
+}
+
+TEST(NutrientTable, FindsTheFirstTextThatIsNoNumber) {
+    NutrientTable t = newNutrientTable(2, 1, 1, 2);
+    EXPECT_FALSE(findNonNumber(t));
+    using Table = NutrientCellProblem::Table;
+    t.urban[0][1] = "1,5x";
+    auto bad = findNonNumber(t);
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(bad->table, Table::Urban);
+    EXPECT_EQ(bad->row, 0);
+    EXPECT_EQ(bad->column, 1);
+    EXPECT_EQ(bad->text, "1,5x");
+    t.urban[0][1] = "1.5";
+    // The C column counts only in the three-column form.
+    t.rural[1][2] = "";
+    EXPECT_FALSE(findNonNumber(t));
+    t.general[2] = "40";
+    t.general[5] = "2";
+    bad = findNonNumber(t);
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(bad->table, Table::Rural);
+    EXPECT_EQ(bad->row, 1);
+    EXPECT_EQ(bad->column, 2);
+    t.general[2].clear();
+    // Septic rows are looked at only when the flag says they are saved;
+    // later point-source years only for flag 2 or 3, empty rows included.
+    t.septic[3][2] = "many";
+    t.point[20][0] = "";
+    EXPECT_FALSE(findNonNumber(t));
+    t.flag = "3";
+    EXPECT_EQ(findNonNumber(t)->table, Table::Septic);
+    t.flag = "2";
+    bad = findNonNumber(t);
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(bad->table, Table::Point);
+    EXPECT_EQ(bad->row, 20);
+    t.flag = "x";
+    EXPECT_EQ(findNonNumber(t)->column, 11);
+}
+
 }  // namespace
 }  // namespace rivulon

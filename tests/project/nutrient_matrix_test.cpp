@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "common/atomic_file.h"
+#include "common/read_error.h"
 #include "project/nutrient_file.h"
 #include "project/nutrient_matrix.h"
 #include "project/transport_file.h"
@@ -99,12 +100,33 @@ TEST(NutrientMatrix, AppendReadBackAndRefuseASecondBlock) {
     }
 }
 
+TEST(NutrientMatrix, ACutShortBlockLeavesTheTablesAlone) {
+    Loaded l = loadSmall(dataPath("Small/Nutrient.dat"));
+    NutrientMatrix mx = buildNutrientMatrix(l.ws, l.ns);
+    const NutrientMatrix before = mx;
+    const std::string text = "1\r\n\r\nNutrient Data Matrix\r\n3,2,1\r\n\"Saved Data\",\"Apr\"\r\n";
+    EXPECT_THROW(readMatrixBlockText("Cut.dat", text, 3, mx), ReadError);
+    EXPECT_EQ(mx.n, before.n);
+    EXPECT_EQ(mx.p, before.p);
+}
+
 TEST(NutrientMatrix, UsingItSetsMonthlyValuesAndTheFlag) {
     Loaded l = loadSmall(dataPath("Small/Nutrient.dat"));
     NutrientMatrix mx = buildNutrientMatrix(l.ws, l.ns);
     mx.n[1][4] = "6.5";
-    mx.p[3][12] = "0.5 kg";  // leading numeric part
+    mx.p[3][12] = "0.5 kg";
     RunOptions options;
+    // A cell that is not a number is named and nothing changes.
+    try {
+        useNutrientMatrix(mx, l.ws, l.ns, options);
+        ADD_FAILURE() << "a non-number was used";
+    } catch (const std::invalid_argument& e) {
+        EXPECT_THAT(e.what(), HasSubstr("\"0.5 kg\""));
+        EXPECT_THAT(e.what(), HasSubstr(l.ws.landUseName[3] + " in " + l.ws.monthName[12]));
+    }
+    EXPECT_FALSE(options.nutrientMatrixInUse);
+    EXPECT_FLOAT_EQ(l.ns.runoffN[1][4], 2.9f);
+    mx.p[3][12] = ".5";
     useNutrientMatrix(mx, l.ws, l.ns, options);
     EXPECT_TRUE(options.nutrientMatrixInUse);
     EXPECT_FLOAT_EQ(l.ns.runoffN[1][4], 6.5f);

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/atomic_file.h"
 #include "common/paths.h"
 #include "common/read_error.h"
@@ -65,6 +67,59 @@ TEST(RunCommand, RunsTheProjectAsTheEngineDoesWithTheSameInputs) {
     saveSummary(out.file("Summary.dat"), viaProject);
     EXPECT_EQ(readWholeFile(out.file("Results.dat")), resultsFileText(direct));
     EXPECT_EQ(readWholeFile(out.file("Summary.dat")), summaryFileText(direct));
+}
+
+TEST(RunCommand, ResultFilesOfARunAreReplacedTogetherOrNotAtAll) {
+    TempFolder out;
+    ProjectSettings settings = smallProject(out.dir());
+    ModelState state;
+    state.options.seepOutput = true;
+    RunRequest request{1, 4};
+    request.keepSeepLog = true;
+    const RunOutcome outcome = runProject(settings, state, request);
+    ASSERT_FALSE(outcome.seepLog.empty());
+    EXPECT_FALSE(fileExists(out.file("SeepCoef.txt")));  // kept for the set, not written
+
+    const RunFileNames names{out.file("Results.dat"), out.file("Summary.dat"),
+                             out.file("SeepCoef.txt")};
+    out.write("Results.dat", "old results");
+    out.write("Summary.dat", "old summary");
+    out.write("SeepCoef.txt", "old seep");
+    // Writing Summary.dat fails after Results.dat was written.
+    setWriteFaultForTesting(
+        [](const std::string& target) { return fileNameOf(target) == "Summary.dat"; });
+    EXPECT_THROW(saveRunFiles(names, state, outcome.seepLog), FileError);
+    setWriteFaultForTesting({});
+    EXPECT_EQ(readWholeFile(names.results), "old results");
+    EXPECT_EQ(readWholeFile(names.summary), "old summary");
+    EXPECT_EQ(readWholeFile(names.seepCoef), "old seep");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.dir()),
+                            std::filesystem::directory_iterator()),
+              3);
+
+    saveRunFiles(names, state, outcome.seepLog);
+    EXPECT_EQ(readWholeFile(names.results), resultsFileText(state));
+    EXPECT_EQ(readWholeFile(names.summary), summaryFileText(state));
+    EXPECT_EQ(readWholeFile(names.seepCoef), outcome.seepLog);
+}
+
+TEST(RunCommand, ASaveIntoAnInputFileIsRefused) {
+    TempFolder out;
+    ProjectSettings settings = smallProject(out.dir());
+    ModelState state;
+    runProject(settings, state, {1, 1});
+    const std::vector<std::string> inputs = runInputPaths(settings);
+    EXPECT_THAT(inputs, ::testing::Contains(dataPath("Small/Weather.dat")));
+    const std::string before = readWholeFile(dataPath("Small/Weather.dat"));
+    try {
+        saveResults(dataPath("Small/Weather.dat"), state, inputs);
+        FAIL() << "an input file was replaced";
+    } catch (const FileError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("would replace the input file"));
+    }
+    EXPECT_EQ(readWholeFile(dataPath("Small/Weather.dat")), before);
+    saveResults(out.file("Results.dat"), state, inputs);
+    EXPECT_TRUE(fileExists(out.file("Results.dat")));
 }
 
 TEST(RunCommand, GraphScalesFallBackOnlyWhenTheProductIsZero) {

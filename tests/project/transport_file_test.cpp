@@ -114,5 +114,23 @@ TEST(TransportFile, EditorTableSavesWhatTheReaderReadsBack) {
               (std::vector<std::string>{"Corn, grain", "Forest", "Town"}));
 }
 
+TEST(TransportFile, SavingIsStableAndKeepsSevenDigits) {
+    WatershedSetup original;
+    readTransportFile(dataPath("Small/Transprt.dat"), original);
+    TransportTable table = transportTableFrom(original);
+    // A name with a double quote would be cut at it when read back.
+    table.landUses[1][0] = "Forest \"old\"";
+    table.landUses[0][1] = "1234.5678";  // more digits than the file keeps
+    table.landUses[1][1] = "9999999";
+    const std::string saved = transportFileText(table);
+    EXPECT_THAT(saved, HasSubstr("\"Forest 'old'\",9999999,"));
+    EXPECT_THAT(saved, HasSubstr("\"Corn, grain\",1234.568,"));
+
+    WatershedSetup back;
+    readTransportText("saved.dat", saved, back);
+    EXPECT_EQ(transportFileText(transportTableFrom(back)), saved);
+    EXPECT_EQ(back.area[2], 9999999.0f);
+}
+
 }  // namespace
 }  // namespace rivulon

@@ -55,6 +55,55 @@ TEST(WeatherScan, YearsFromLineCountAndDatedOrNot) {
     }
 }
 
+TEST(WeatherScan, LongFilesReadTheirHeadLikeTheWholeText) {
+    // More than the head the scan looks at first: the same answers and the
+    // same messages as for a short text.
+    const WeatherScan dated = scanWeatherText("W.dat", weatherLines(3770, "4/1/1990"));
+    EXPECT_TRUE(dated.dated);
+    EXPECT_EQ(dated.years, 10);
+    std::string blankHead(9000, '\n');
+    const WeatherScan late = scanWeatherText("W.dat", blankHead + weatherLines(377, "4/1/1990"));
+    EXPECT_TRUE(late.dated);
+    EXPECT_EQ(late.lineCount, 9377);
+    try {
+        scanWeatherText("W.dat", blankHead + "30,Someday\r\n1,2\r\n");
+        FAIL();
+    } catch (const ReadError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("W.dat:9001: field 2 (date label)"));
+    }
+}
+
+// A year of one-day months, every day temp, prec.
+std::string oneDayMonths(const std::string& day) {
+    std::string s;
+    for (int m = 1; m <= 12; ++m)
+        s += "1\r\n" + day + "\r\n";
+    return s;
+}
+
+TEST(WeatherScan, TheRunTakesTheScannedBytesOnlyOfAnUnchangedFile) {
+    TempFolder dir;
+    const std::string path = dir.write("Weather.dat", oneDayMonths("20,1.5"));
+    scanWeatherFile(path);
+    // The file is replaced after the scan: the run reads the new one.
+    dir.write("Weather.dat", oneDayMonths("21,2.5"));
+    WeatherYear year{};
+    WeatherFileSource changed(path, false);
+    changed.readYear(1, year);
+    EXPECT_FLOAT_EQ(year[1].temp[1], 21.0f);
+
+    // Unchanged: the scanned bytes serve, and read the same.
+    scanWeatherFile(path);
+    WeatherFileSource same(path, false);
+    same.readYear(1, year);
+    EXPECT_FLOAT_EQ(year[1].prec[1], 2.5f);
+    // A later change is read again by the next run.
+    dir.write("Weather.dat", oneDayMonths("22,3.5"));
+    WeatherFileSource again(path, false);
+    again.readYear(1, year);
+    EXPECT_FLOAT_EQ(year[1].temp[1], 22.0f);
+}
+
 TEST(WeatherScan, CountsEveryKindOfLineEndAcrossWordBoundaries) {
     // The slow, obvious count the word-at-a-time one must agree with.
     const auto reference = [](const std::string& s) {

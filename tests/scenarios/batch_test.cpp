@@ -30,7 +30,7 @@ RowOutput fakeRun(const ControlRow& row, int rowNumber) {
     if (row.watershedName == "Broken")
         throw std::runtime_error("Transprt.dat:3: field 1: bad");
     return {"results of " + row.watershedName + " " + std::to_string(rowNumber) + "\r\n",
-            "summary of " + row.watershedName + "\r\n"};
+            "summary of " + row.watershedName + "\r\n", ""};
 }
 
 class BatchTest : public ::testing::Test {
@@ -110,6 +110,8 @@ TEST_F(BatchTest, FirstFailureStopsAndKeepsEarlierRowsOnly) {
         EXPECT_FALSE(has("ResultsAuto4.dat")) << jobs;
         EXPECT_FALSE(has("SummaryAuto8.dat")) << jobs;
         EXPECT_EQ(file("ResultsAuto5.dat"), "old");
+        // The earlier batch's file is named, not removed.
+        EXPECT_THAT(out.olderFiles, ::testing::ElementsAre((dir_ / "ResultsAuto5.dat").string()));
         // Rows that finished after the failing one leave no temporary files.
         const auto entries = std::distance(fs::directory_iterator(dir_), fs::directory_iterator());
         EXPECT_EQ(entries, 5) << jobs;
@@ -136,12 +138,50 @@ TEST_F(BatchTest, UnwritableFolderIsTheRowsError) {
     EXPECT_FALSE(out.error.empty());
 }
 
+TEST_F(BatchTest, RowWhoseSummaryCannotBeWrittenKeepsItsOldPair) {
+    for (int jobs : {1, 2}) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        writeFileAtomically((dir_ / "ResultsAuto4.dat").string(), "old results");
+        writeFileAtomically((dir_ / "SummaryAuto4.dat").string(), "old summary");
+        setWriteFaultForTesting(
+            [](const std::string& target) { return fileNameOf(target) == "SummaryAuto4.dat"; });
+        const BatchOutcome out = runBatch(rows(6), settings(jobs, 6), fakeRun);
+        setWriteFaultForTesting({});
+        EXPECT_EQ(out.failedRow, 4) << jobs;
+        EXPECT_EQ(out.rowsWritten, 3) << jobs;
+        EXPECT_THAT(out.error, ::testing::HasSubstr("SummaryAuto4.dat"));
+        EXPECT_EQ(file("ResultsAuto3.dat"), "results of Basin3 3\r\n");
+        EXPECT_EQ(file("ResultsAuto4.dat"), "old results");
+        EXPECT_EQ(file("SummaryAuto4.dat"), "old summary");
+        EXPECT_EQ(out.olderFiles.size(), 2u);
+        // Rows 1-3 (six files) and the old pair; no temporary is left.
+        const auto entries = std::distance(fs::directory_iterator(dir_), fs::directory_iterator());
+        EXPECT_EQ(entries, 8) << jobs;
+    }
+}
+
+TEST_F(BatchTest, SeepageTextGoesWithTheRowsFilesAndTheLastRowWins) {
+    auto withSeep = [](const ControlRow& row, int rowNumber) {
+        RowOutput o = fakeRun(row, rowNumber);
+        o.seepLog = "seep of row " + std::to_string(rowNumber);
+        return o;
+    };
+    const BatchOutcome out = runBatch(rows(5), settings(2, 5), withSeep);
+    EXPECT_TRUE(out.ok());
+    EXPECT_EQ(file("SeepCoef.txt"), "seep of row 5");
+    const std::vector<std::string> paths = batchOutputPaths(rows(5), settings(2, 3));
+    EXPECT_EQ(paths.size(), 7u);  // three pairs and SeepCoef.txt
+    EXPECT_EQ(paths.back(), joinPath(dir_.string(), "SeepCoef.txt"));
+}
 // A stop asked for while rows run: the rows already started finish and are
 // written in order, no later row starts or leaves a file, whatever the jobs.
 TEST_F(BatchTest, StopLetsStartedRowsFinishAndStartsNoMore) {
     for (int jobs : {1, 3}) {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
+        // A file of an earlier batch for a row this one does not reach.
+        writeFileAtomically((dir_ / "ResultsAuto12.dat").string(), "old results");
         std::atomic<int> started{0};
         std::atomic<bool> stop{false};
         BatchObserver obs;
@@ -158,7 +198,10 @@ TEST_F(BatchTest, StopLetsStartedRowsFinishAndStartsNoMore) {
         EXPECT_GE(out.rowsWritten, 4);
         EXPECT_LT(out.rowsWritten, 12);
         EXPECT_EQ(out.lastAppliedRow, out.rowsWritten);
-        for (int i = 1; i <= 12; ++i) {
+        EXPECT_EQ(out.olderFiles,
+                  std::vector<std::string>{joinPath(dir_.string(), "ResultsAuto12.dat")});
+        EXPECT_EQ(file("ResultsAuto12.dat"), "old results");
+        for (int i = 1; i < 12; ++i) {
             EXPECT_EQ(has(batchResultsName("Auto", i)), i <= out.rowsWritten) << jobs << " " << i;
             EXPECT_EQ(has(batchSummaryName("Auto", i)), i <= out.rowsWritten) << jobs << " " << i;
         }

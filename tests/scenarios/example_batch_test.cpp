@@ -141,7 +141,7 @@ TEST_F(ExampleBatch, RowWithAMissingFileStopsTheBatch) {
 }
 
 // The checks a batch makes before its first row: every row that will run is
-// read as its run would read it, and no result name lands on an input.
+// read as its run would read it.
 TEST_F(ExampleBatch, RowsAreCheckedBeforeTheFirstRow) {
     const std::string control = (dir_ / "RCheck.dat").string();
     const std::string good =
@@ -167,30 +167,6 @@ TEST_F(ExampleBatch, RowsAreCheckedBeforeTheFirstRow) {
     // A weather file with fewer years than asked for.
     EXPECT_THAT(batchRowProblem(project, file, 1, RunRequest{200, 1}),
                 ::testing::StartsWith("Row 1 (RCheck.dat:3), field 4 (weather file): "));
-
-    BatchSettings s;
-    s.outputFolder = kExample;  // the rows' own folder
-    s.requestedCount = 2;
-    s.nameString = "Auto";
-    EXPECT_EQ(batchOverwriteProblem(project, file, control, s), "");
-    // "Results" + "Auto" + row 1 would be the control file itself.
-    s.outputFolder = dir_.string();
-    const std::string clash = (dir_ / "ResultsX1.dat").string();
-    writeFileAtomically(clash, readWholeFile(control));
-    s.nameString = "X";
-    EXPECT_EQ(batchOverwriteProblem(project, file, clash, s),
-              "Row 1 would write " + (dir_ / "ResultsX1.dat").string() + " over the control file " +
-                  clash + ". Nothing was run; choose another string for the results filename.");
-    // A row's weather file, written through another spelling of the folder.
-    BatchProject inOut = project;
-    inOut.settings.inputFolder = dir_.string() + "/";
-    ControlFile named = file;
-    named.rows[1].weatherFile = "SummaryW2.dat";
-    s.outputFolder = (dir_ / "j1" / "..").string();
-    s.nameString = "W";
-    EXPECT_THAT(
-        batchOverwriteProblem(inOut, named, control, s),
-        ::testing::HasSubstr("over the weather file " + dir_.string() + "/SummaryW2.dat of row 2"));
 }
 
 // With the data matrix in use the rows take the matrix's nutrient data, as a

@@ -327,22 +327,4 @@ TEST_F(Hydload, ShiftedLinesWarnAndStrictRefuses) {
     EXPECT_FALSE(fs::exists(path("d/ResultsAuto1.dat")));
 }
 
-// A batch whose name string would turn a result file into one of its inputs
-// is refused before any row runs, naming both files.
-TEST_F(Hydload, BatchNeverWritesOverItsInputs) {
-    spit(in("Results1.dat"), slurp(in("Transprt.dat")));
-    std::string control = slurp(in("RunSubbasins.dat"));
-    control.replace(control.find("TrCedar.dat"), 11, "Results1.dat");
-    spit(in("RunOwn.dat"), control);
-    const Result r = run({"batch", in("RunOwn.dat"), "--project", in("Millbrook.prj"), "--out",
-                          path("in"), "--name", "", "--years", "1", "--quiet"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "hydload batch: Row 1 would write " + in("Results1.dat") +
-                         " over the transport file " + in("Results1.dat") +
-                         " of row 2. Nothing was run; choose another string for the results "
-                         "filename.\n");
-    EXPECT_EQ(slurp(in("Results1.dat")), slurp(in("Transprt.dat")));
-    EXPECT_FALSE(fs::exists(in("Summary1.dat")));
-}
-
 }  // namespace

@@ -14,6 +14,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <clocale>
+#include <cstdlib>
+
+#include "shell/UpDown.h"
 
 #include "analysis/file_kind.h"
 #include "common/atomic_file.h"
@@ -270,6 +274,38 @@ TEST(FileKind, ToldApartByContent) {
     EXPECT_EQ(rivulon::fileKindOfText("\xEF\xBB\xBF"
                                       "BasinName, \"x\"\n"),
               rivulon::FileKind::Project);
+}
+
+}  // namespace
+
+namespace {
+
+// Numbers read and show the same under any user locale. The test pass also
+// runs this under a German locale (decimal comma), which the test script
+// generates so that it never silently runs under "C" only.
+TEST(Locale, NumbersReadAndShowTheSameUnderAnyLocale) {
+    const QByteArray wanted = qgetenv("LC_ALL");
+    if (wanted.startsWith("de_DE")) {
+        const char* ctype = std::setlocale(LC_CTYPE, nullptr);
+        ASSERT_TRUE(ctype && QByteArray(ctype).startsWith("de_DE"))
+            << "the German locale is not installed; scripts/deps.sh generates it";
+        EXPECT_EQ(QLocale::system().decimalPoint(), ",");
+    }
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    EXPECT_EQ(QLocale().toString(1.5), "1.5");
+    EXPECT_EQ(std::strtod("1.5", nullptr), 1.5);
+
+    // A window shows and reads its numbers in the program's own way.
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    MDIFrmMain w;
+    w.session().settings.graphScale = {0, 100, 80, 100, 150};
+    FrmGraph* graph = graphWindow(w, true);
+    ASSERT_NE(graph, nullptr);
+    EXPECT_EQ(graph->Text1[1]->text(), ".8");
+    graph->Text1[0]->setText("1.25");
+    emit graph->Text1[0]->editingFinished();
+    EXPECT_EQ(graph->UpDn[0]->value(), 125);
 }
 
 }  // namespace

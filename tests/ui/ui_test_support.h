@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <QStringList>
 
+#include "shell/app_locale.h"
 #include "shell/dialogs.h"
 
 // The window tests share one offscreen application, started before the first test.
@@ -18,6 +19,7 @@ class QtEnvironment : public ::testing::Environment {
         static char name[] = "ui_tests";
         static char* argv[] = {name, nullptr};
         app_ = new QApplication(argc, argv);
+        rivulon::ui::pinNumericLocale();
     }
     void TearDown() override {
         delete app_;

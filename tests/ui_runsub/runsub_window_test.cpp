@@ -113,7 +113,8 @@ TEST(RunSubWindow, BothModesWriteWhatHydloadBatchWrites) {
     EXPECT_EQ(rivulon::ui::windowRow(WindowKind::RunSub)->helpContext, 270);
     // The program's Input folder with its control files.
     EXPECT_EQ(QDir(w.Dir1->path()), QDir(f.home.input()));
-    EXPECT_EQ(w.File1->fileNames(), (QStringList{"RunSpeed20.dat", "RunSubbasins.dat"}));
+    EXPECT_EQ(w.File1->fileNames(),
+              (QStringList{"RunSpeed20.dat", "RunSubbasins.dat", "RunSubbasins62.dat"}));
     f.pick("RunSubbasins.dat");
     EXPECT_EQ(w.TxtCtrlFile->text(), QDir(f.home.input()).filePath("RunSubbasins.dat"));
     EXPECT_EQ(w.TxtNameString->text(), "Auto");
@@ -287,11 +288,11 @@ TEST(RunSubWindow, ProblemsAreReportedBeforeAnyRowRuns) {
     w.TxtNameString->setText("Q");
     f.runAndWait();
     ASSERT_EQ(f.dialogs.messages.size(), 1);
-    EXPECT_EQ(f.dialogs.messages[0], "Run the model for sub-basins|Row 1 would write " +
-                                         f.output() + "/ResultsQ1.dat over the control file " +
+    EXPECT_EQ(f.dialogs.messages[0], "Run the model for sub-basins|The result file " + f.output() +
+                                         "/ResultsQ1.dat would replace the input file " +
                                          f.output() +
-                                         "/ResultsQ1.dat. Nothing was run; choose "
-                                         "another string for the results filename.");
+                                         "/ResultsQ1.dat; choose another output "
+                                         "folder or name.");
     EXPECT_EQ(fileBytes(f.output() + "/ResultsQ1.dat"), control);
     EXPECT_FALSE(QFile::exists(f.output() + "/SummaryQ1.dat"));
 
@@ -304,13 +305,11 @@ TEST(RunSubWindow, ProblemsAreReportedBeforeAnyRowRuns) {
 }
 
 // From Run Now to "Done!" for 62 rows of 30 years at level 4 over the
-// example's sub-basins, with one row at a time and two at a time.
+// example's sub-basins (RunSubbasins62.dat), one row at a time and two at a time.
 TEST(RunSubWindow, SixtyTwoRowsOfThirtyYears) {
     RunSubFixture f("30");
     frmRunSub& w = *f.window;
-    writeBytes(f.home.input() + "/RunSubbasins62.dat",
-               repeatedRows(f.home.input() + "/RunSubbasins.dat", 62));
-    w.Dir1_Change();
+    // The example's 62 rows: its four rows repeated.
     f.pick("RunSubbasins62.dat");
     w.UpDnSubBasins->setValue(62);
     // The interface thread idles in its event loop, as it does for a user.
@@ -355,9 +354,6 @@ TEST(RunSubWindow, DISABLED_Screenshots) {
     const QString dir = qEnvironmentVariable("RIVULON_SHOT_DIR", QDir::tempPath());
     RunSubFixture f("30");
     frmRunSub& w = *f.window;
-    writeBytes(f.home.input() + "/RunSubbasins62.dat",
-               repeatedRows(f.home.input() + "/RunSubbasins.dat", 62));
-    w.Dir1_Change();
     f.pick("RunSubbasins62.dat");
     w.UpDnSubBasins->setValue(62);
     w.batchJobs = 1;

@@ -10,6 +10,7 @@
 
 #include "args.h"
 #include "command_registry.h"
+#include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/paths.h"
 #include "scenarios/batch.h"
@@ -81,13 +82,6 @@ int runBatchCommand(const std::vector<std::string>& args) {
         control = rivulon::joinPath(base.settings.inputFolder, control);
     const rivulon::ControlFile file = rivulon::readControlFile(control);
     hydload::reportWarnings(file.warnings, strict);
-    // A result name that falls on one of the batch's own inputs is refused
-    // before anything is written.
-    if (const std::string clash = rivulon::batchOverwriteProblem(base, file, control, settings);
-        !clash.empty()) {
-        std::fprintf(stderr, "hydload batch: %s\n", clash.c_str());
-        return 1;
-    }
 
     rivulon::RunRequest request;
     request.yearCount =
@@ -102,6 +96,16 @@ int runBatchCommand(const std::vector<std::string>& args) {
                                         rivulon::rowsToRun(settings.requestedCount, file), request),
             true);
     }
+
+    const auto claim = rivulon::claimOutputFolder(
+        out, rivulon::batchOutputPaths(file, settings),
+        rivulon::batchInputPaths(base, file, control), rivulon::OutputFolderLock::Mode::Wait,
+        [&] {
+            std::fprintf(stderr, "hydload batch: %s\n",
+                         rivulon::waitingForFolderMessage(out).c_str());
+        },
+        settings.shardCount > 1);  // the shards of one batch write disjoint rows side by side
+
     const auto start = std::chrono::steady_clock::now();
     rivulon::BatchObserver observer;
     if (!quiet) {
@@ -137,6 +141,14 @@ int runBatchCommand(const std::vector<std::string>& args) {
                      outcome.error.c_str());
         std::fprintf(stderr, "hydload batch: %d row(s) before it kept their files\n",
                      outcome.rowsWritten);
+        if (!outcome.olderFiles.empty()) {
+            std::fprintf(stderr,
+                         "hydload batch: these files of rows %d and after are from an earlier "
+                         "batch and were left as they were; do not sum them with this one:\n",
+                         outcome.failedRow);
+            for (const auto& f : outcome.olderFiles)
+                std::fprintf(stderr, "  %s\n", f.c_str());
+        }
         return 1;
     }
     const double seconds =

@@ -7,6 +7,7 @@
 
 #include "args.h"
 #include "command_registry.h"
+#include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/paths.h"
@@ -254,9 +255,19 @@ int runCommand(const std::vector<std::string>& args) {
     request.yearCount =
         static_cast<std::int16_t>(a.years > 0 ? a.years : std::max<int>(settings.weatherYears, 1));
     request.simLevel = static_cast<std::int16_t>(a.level);
+    request.keepSeepLog = true;
+
+    const RunFileNames names{joinPath(a.out, "Results.dat"), joinPath(a.out, "Summary.dat"),
+                             joinPath(a.out, kSeepCoefFileName)};
+    std::vector<std::string> inputs = runInputPaths(settings);
+    inputs.push_back(a.matrix);
+    const auto claim = claimOutputFolder(
+        a.out, {names.results, names.summary, o.seepOutput ? names.seepCoef : std::string()},
+        inputs, OutputFolderLock::Mode::Wait,
+        [&] { std::fprintf(stderr, "hydload run: %s\n", waitingForFolderMessage(a.out).c_str()); });
 
     Progress progress(request.yearCount);
-    const RunOutcome outcome = runProject(settings, state, request, a.quiet ? nullptr : &progress);
+    RunOutcome outcome = runProject(settings, state, request, a.quiet ? nullptr : &progress);
     for (const auto& m : outcome.reload.messages)
         std::fprintf(stderr, "hydload run: %s\n", m.c_str());
     // The reload repeats the start-up's transport warnings; say each once.
@@ -269,10 +280,9 @@ int runCommand(const std::vector<std::string>& args) {
     if (!outcome.ran)
         throw std::runtime_error("no weather file is named; nothing was run");
 
-    const std::string results = joinPath(a.out, "Results.dat");
-    const std::string summary = joinPath(a.out, "Summary.dat");
-    saveResults(results, state);
-    saveSummary(summary, state);
+    saveRunFiles(names, state, outcome.seepLog);
+    const std::string& results = names.results;
+    const std::string& summary = names.summary;
 
     const RunResults& r = state.results;
     std::printf("%s: %d years at level %d\n", state.watershedName.c_str(), o.yearCount, o.simLevel);

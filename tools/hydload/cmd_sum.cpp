@@ -8,6 +8,7 @@
 #include "command_registry.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
+#include "common/paths.h"
 #include "scenarios/sub_basin_sum.h"
 
 namespace {
@@ -41,8 +42,14 @@ int runSum(const std::vector<std::string>& args) {
     if (weights.empty())
         weights.assign(files.size(), 1.0f);  // the window's grid starts at 1 for every file
 
+    // A results file like a run's: never one of the files summed, and written
+    // under the output folder's claim.
+    const auto claim = rivulon::claimOutputFolder(rivulon::dirOfPath(out), {out}, files,
+                                                  rivulon::OutputFolderLock::Mode::Wait);
     const std::string text = rivulon::sumResultsFiles(files, weights);
-    rivulon::writeFileAtomically(out, text);
+    rivulon::ResultFileSet set;
+    set.add(out, text);
+    set.commit();
     std::printf("%zu results file(s) summed into %s\n", files.size(), out.c_str());
     return 0;
 }

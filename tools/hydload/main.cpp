@@ -18,7 +18,7 @@ void printOverview(std::FILE* out) {
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
     for (const auto& c : list)
-        std::fprintf(out, "  %-10s %s\n", c.name.c_str(), c.synopsis.c_str());
+        std::fprintf(out, "  %-12s %s\n", c.name.c_str(), c.synopsis.c_str());
 }
 
 // The usage lines at the top of a command's help (up to the first empty line).

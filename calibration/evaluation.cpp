@@ -1,0 +1,149 @@
+#include "calibration/evaluation.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <system_error>
+#include <thread>
+
+namespace rivulon::calibration {
+
+std::optional<Objective> objectiveFromName(std::string_view name) {
+    if (name == "nse")
+        return Objective::Nse;
+    if (name == "kge")
+        return Objective::Kge;
+    if (name == "lognse")
+        return Objective::LogNse;
+    return std::nullopt;
+}
+
+std::string_view objectiveName(Objective o) {
+    switch (o) {
+        case Objective::Nse:
+            return "nse";
+        case Objective::Kge:
+            return "kge";
+        case Objective::LogNse:
+            return "lognse";
+    }
+    return "nse";
+}
+
+std::string_view objectiveLabel(Objective o) {
+    switch (o) {
+        case Objective::Nse:
+            return "NSE";
+        case Objective::Kge:
+            return "KGE";
+        case Objective::LogNse:
+            return "log-NSE";
+    }
+    return "NSE";
+}
+
+bool better(const Evaluation& a, const Evaluation& b) {
+    if (a.defined != b.defined)
+        return a.defined;
+    if (!a.defined)
+        return false;
+    if (a.feasible != b.feasible)
+        return a.feasible;
+    if (!a.feasible && a.pbiasExcess != b.pbiasExcess)
+        return a.pbiasExcess < b.pbiasExcess;
+    return a.objective > b.objective;
+}
+
+Evaluation scoreFlows(const std::vector<double>& observed, const std::vector<double>& predicted,
+                      const ObjectiveSettings& settings) {
+    Evaluation e;
+    e.fit = flowFit(observed, predicted);
+    if (!observed.empty()) {
+        double mean = 0;
+        for (double o : observed)
+            mean += o;
+        mean /= static_cast<double>(observed.size());
+        const double eps = mean / 100;
+        if (eps > 0) {
+            std::vector<double> lo, lp;
+            lo.reserve(observed.size());
+            lp.reserve(predicted.size());
+            bool finite = true;
+            for (std::size_t i = 0; i < observed.size() && i < predicted.size(); ++i) {
+                finite &= observed[i] + eps > 0 && predicted[i] + eps > 0;
+                lo.push_back(std::log(observed[i] + eps));
+                lp.push_back(std::log(predicted[i] + eps));
+            }
+            if (finite) {
+                const FlowFit logFit = flowFit(lo, lp);
+                e.logNseDefined = logFit.nseDefined;
+                e.logNse = logFit.nse;
+            }
+        }
+    }
+    switch (settings.objective) {
+        case Objective::Nse:
+            e.defined = e.fit.nseDefined;
+            e.objective = e.fit.nse;
+            break;
+        case Objective::Kge:
+            e.defined = e.fit.kgeDefined;
+            e.objective = e.fit.kge;
+            break;
+        case Objective::LogNse:
+            e.defined = e.logNseDefined;
+            e.objective = e.logNse;
+            break;
+    }
+    if (!e.defined || !std::isfinite(e.objective)) {
+        e.defined = false;
+        e.objective = std::numeric_limits<double>::quiet_NaN();
+        e.error =
+            std::string(objectiveLabel(settings.objective)) + " is not defined for these flows";
+        return e;
+    }
+    if (settings.pbiasMax) {
+        if (!e.fit.pbiasDefined) {
+            e.feasible = false;
+            e.pbiasExcess = std::numeric_limits<double>::infinity();
+        } else if (std::fabs(e.fit.pbias) > *settings.pbiasMax) {
+            e.feasible = false;
+            e.pbiasExcess = std::fabs(e.fit.pbias) - *settings.pbiasMax;
+        }
+    }
+    return e;
+}
+
+std::vector<Evaluation> evaluateAll(const std::vector<std::vector<double>>& points,
+                                    const EvaluateFn& evaluate, int jobs) {
+    std::vector<Evaluation> results(points.size());
+    std::atomic<std::size_t> nextIndex{0};
+    auto work = [&] {
+        for (std::size_t i = nextIndex++; i < points.size(); i = nextIndex++) {
+            try {
+                results[i] = evaluate(points[i]);
+            } catch (const std::exception& ex) {
+                results[i] = Evaluation{};
+                results[i].error = ex.what();
+            }
+        }
+    };
+    const int threads =
+        std::clamp<int>(jobs, 1, static_cast<int>(std::max<std::size_t>(1, points.size())));
+    std::vector<std::thread> pool;
+    pool.reserve(static_cast<std::size_t>(threads - 1));
+    for (int t = 1; t < threads; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // fewer threads than asked for: the others take the work
+        }
+    }
+    work();
+    for (std::thread& t : pool)
+        t.join();
+    return results;
+}
+
+}  // namespace rivulon::calibration

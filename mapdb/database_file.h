@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace rivulon {
+
+// What a project's database file is, from its first bytes (its name when it
+// cannot be read): an SQLite file is used as it stands; an Access file is
+// imported into an SQLite copy first.
+enum class DatabaseFormat { Sqlite, Access, Unknown };
+DatabaseFormat databaseFormat(const std::string& path);
+
+// Where the SQLite copy of an Access file goes and what to do about it.
+struct AccessImportPlan {
+    enum class Action {
+        UseCopy,      // the copy exists and is not older than the Access file
+        Import,       // no copy yet
+        AskReimport,  // the Access file changed since the copy was made
+    };
+    Action action = Action::Import;
+    std::string copyPath;    // <name>.sqlite beside the Access file, else in <home>/Databases/
+    std::string backupPath;  // where a copy goes before it is replaced: copyPath + ".bak"
+};
+
+// `homeFolder` is the program's folder, used when the Access file's folder
+// cannot be written.
+AccessImportPlan planAccessImport(const std::string& accessPath, const std::string& homeFolder);
+
+// One sentence saying what an import created.
+std::string importedMessage(const std::string& accessPath, const std::string& copyPath);
+// The question asked when the Access file is newer than its copy.
+std::string reimportQuestion(const std::string& accessPath, const std::string& copyPath);
+
+}  // namespace rivulon
