@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "common/atomic_file.h"
+#include "common/paths.h"
 #include "scenarios/ui/frmRunSub.h"
 #include "shell/MDIFrmMain.h"
 #include "shell/PictureBox.h"
@@ -281,6 +283,29 @@ TEST(RunSubWindow, ProblemsAreReportedBeforeAnyRowRuns) {
     EXPECT_TRUE(f.dialogs.messages.isEmpty()) << f.dialogs.messages.join("\n").toStdString();
     EXPECT_EQ(resultFiles(f.output()), (QStringList{"ResultsAuto1.dat", "ResultsAuto2.dat",
                                                     "SummaryAuto1.dat", "SummaryAuto2.dat"}));
+
+    // A row whose files cannot be written (a full disk): the rows before it
+    // keep their files, the error takes the control file's place and the
+    // caption keeps the row that failed; the later row's old files are named.
+    writeBytes(f.output() + "/ResultsF3.dat", "old results");
+    w.TxtCtrlFile->setText(f.home.input() + "/RunSubbasins.dat");
+    w.TxtNameString->setText("F");
+    w.UpDnSubBasins->setValue(3);
+    rivulon::setWriteFaultForTesting(
+        [](const std::string& target) { return rivulon::fileNameOf(target) == "SummaryF2.dat"; });
+    f.runAndWait();
+    rivulon::setWriteFaultForTesting({});
+    EXPECT_EQ(w.windowTitle(), "Runing model for subbasin 2...");
+    EXPECT_TRUE(w.TxtCtrlFile->text().startsWith("Row 2: ")) << w.TxtCtrlFile->text().toStdString();
+    EXPECT_TRUE(w.TxtCtrlFile->text().contains("SummaryF2.dat"));
+    EXPECT_TRUE(QFile::exists(f.output() + "/ResultsF1.dat"));
+    EXPECT_TRUE(QFile::exists(f.output() + "/SummaryF1.dat"));
+    EXPECT_FALSE(QFile::exists(f.output() + "/ResultsF2.dat"));
+    EXPECT_EQ(fileBytes(f.output() + "/ResultsF3.dat"), "old results");
+    ASSERT_EQ(f.dialogs.messages.size(), 1);
+    EXPECT_TRUE(f.dialogs.messages[0].endsWith(f.output() + "/ResultsF3.dat"))
+        << f.dialogs.messages[0].toStdString();
+    f.dialogs.messages.clear();
 
     // A control file the batch would write over: refused, naming both.
     writeBytes(f.output() + "/ResultsQ1.dat", control);
