@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 
@@ -403,4 +404,26 @@ TEST(RunSubWindow, DISABLED_Screenshots) {
     f.window->TxtCtrlFile->setText(f.home.input() + "/RunSubbasins.dat");
     f.runAndWait();
     f.main.grab().save(dir + "/runsub_overlay.png");
+
+    f.main.findWindow(WindowKind::Graph)->close();
+    w.chkOverlapGraph->setChecked(false);
+    w.batchJobs = 0;
+    w.TxtCtrlFile->setText(f.home.input() + "/RunSubbasins62.dat");
+    w.UpDnSubBasins->setValue(62);
+    w.TxtNameString->setText("C");
+    QObject::connect(&f.main.runs(), &rivulon::ui::RunController::progress, &w,
+                     [&w](const std::vector<rivulon::RunEvent>& events) {
+                         for (const auto& e : events) {
+                             if (e.kind == rivulon::RunEvent::Kind::Note && e.done >= 1 &&
+                                 w.cmdCancel->isEnabled()) {
+                                 w.cmdCancel->click();
+                             }
+                         }
+                     });
+    w.cmdRun->click();
+    while (w.running()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    QTest::qWait(50);
+    f.main.grab().save(dir + "/runsub_cancelled.png");
 }
