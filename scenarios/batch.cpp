@@ -108,7 +108,11 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
     auto stopAsked = [&] { return observer.stopRequested && observer.stopRequested(); };
 
     const int jobs = std::clamp(settings.jobs, 1, std::max(1, total));
-    if (jobs == 1) {
+    // One row at a time in this thread when each row's start is to be told
+    // (the graphs of an overlaid batch). Otherwise even a single worker runs
+    // beside this thread, so that the next row computes while the finished
+    // ones are flushed to disk.
+    if (total <= 1 || (jobs == 1 && observer.rowStarted)) {
         for (int rowNumber : rows) {
             if (stopAsked()) {
                 stopBefore(rowNumber);
