@@ -14,6 +14,8 @@
 #include "project/ui/frmMatrix.h"
 #include "project/ui/frmSDR.h"
 #include "project/ui/frmSimInfo.h"
+#include "scenarios/ui/FrmComp.h"
+#include "scenarios/ui/FrmSeptic.h"
 #include "scenarios/ui/frmRunSub.h"
 #include "shell/ui/FrmView.h"
 #include "shell/ui/frmCounty.h"
@@ -44,8 +46,8 @@ const WindowRow kWindows[] = {
     {WindowKind::Matrix, "frmMatrix", &make<frmMatrix>, true, 141},
     {WindowKind::Weather, "FrmW", &make<FrmW>, false, 63},
     {WindowKind::RunSub, "frmRunSub", &make<frmRunSub>, true, 270},
-    {WindowKind::Compare, "FrmComp", nullptr, true, 0},
-    {WindowKind::Septic, "FrmSeptic", nullptr, true, 0},
+    {WindowKind::Compare, "FrmComp", &make<FrmComp>, true, 280},
+    {WindowKind::Septic, "FrmSeptic", &make<FrmSeptic>, true, 0},
     {WindowKind::Map, "FrmView", &make<FrmView>, true, 91},
     {WindowKind::Database, "frmDB", &make<frmDB>, true, 90},
     {WindowKind::County, "frmCounty", &make<frmCounty>, true, 90},
@@ -72,8 +74,8 @@ const CommandRow kCommands[] = {
     {"MnuMonthly", "Monthly Results", WindowKind::Results, &frmGResults::runMonthly},
     {"MnuUSGS", "Compare to USGS Observations", WindowKind::Results, &frmGResults::runObserved},
     {"MnuRegroup", "Re-Group Nutrient Sources", WindowKind::Regroup, &FrmReGroup::openRegroup},
-    {"MnuCompScen", "Compare Scenarios", WindowKind::Compare},
-    {"MnuSum", "Sum Sub-basin Results", WindowKind::Compare},
+    {"MnuCompScen", "Compare Scenarios", WindowKind::Compare, &FrmComp::runCompare},
+    {"MnuSum", "Sum Sub-basin Results", WindowKind::Compare, &FrmComp::runSum},
     {"MnuSeptic", "Septic System Improvement", WindowKind::Septic},
     {"MnuRunSubBasins", "Run Hydload for Sub-basins/Multiple Scenarios", WindowKind::RunSub},
     {"MnuLUMap", "Land Use Map", WindowKind::Map, &FrmView::openLandUseMap},

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -11,11 +12,15 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
+
 #include <clocale>
 #include <cstdlib>
+#include "shell/HelpViewer.h"
 
 #include "shell/UpDown.h"
 
@@ -306,6 +311,46 @@ TEST(Locale, NumbersReadAndShowTheSameUnderAnyLocale) {
     graph->Text1[0]->setText("1.25");
     emit graph->Text1[0]->editingFinished();
     EXPECT_EQ(graph->UpDn[0]->value(), 125);
+}
+
+}  // namespace
+
+namespace {
+
+// A question's Help button opens the guide, and the guide can be read and
+// scrolled while the question waits: questions block only the main window.
+TEST(Help, GuideStaysUsableWhileAQuestionWaits) {
+    rivulon::ui::setDialogHandler(nullptr);  // the real dialogs
+    ExampleHome home;
+    MDIFrmMain w;
+    w.show();
+    bool scrolled = false;
+    onNextModal([&](QWidget* modal) {
+        auto* help = modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help);
+        help->click();
+        QApplication::processEvents();
+        HelpViewer* viewer = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* v = qobject_cast<HelpViewer*>(top); v && v->isVisible()) {
+                viewer = v;
+            }
+        }
+        if (viewer) {
+            auto* text = viewer->findChild<QTextBrowser*>();
+            viewer->resize(320, 160);
+            QApplication::processEvents();
+            text->setFocus();
+            const int before = text->verticalScrollBar()->value();
+            QTest::keyClick(viewer->windowHandle(), Qt::Key_End);
+            QApplication::processEvents();
+            scrolled = text->verticalScrollBar()->value() > before;
+            viewer->close();
+        }
+        modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    });
+    w.CheckInputBox("How many years of data will you create?", "Years of Weather Data <=100", 101,
+                    76, "1");
+    EXPECT_TRUE(scrolled);
 }
 
 }  // namespace
