@@ -71,6 +71,8 @@ RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunReq
     if (o.yearCount > 0)
         weather.preload(o.yearCount);
     warnings.insert(warnings.end(), weather.warnings().begin(), weather.warnings().end());
+    if (request.prepareOnly)
+        return outcome;
 
     std::string seepLog;
     runSimulation(state, weather, observer, o.seepOutput ? &seepLog : nullptr);

@@ -24,6 +24,9 @@ struct RunRequest {
     // window). True: its text is handed back in RunOutcome::seepLog, to be
     // written together with the result files (saveRunFiles, batches).
     bool keepSeepLog = false;
+    // Reads and checks everything the run needs, then stops before its first
+    // day (a batch checks its rows this way before running any).
+    bool prepareOnly = false;
 };
 
 struct RunOutcome {

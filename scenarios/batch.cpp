@@ -85,12 +85,10 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
         if (observer.rowWritten)
             observer.rowWritten(rowNumber, outcome.rowsWritten, total);
     };
-    auto fail = [&](int rowNumber, std::string text) {
-        outcome.failedRow = rowNumber;
-        outcome.error = std::move(text);
-        // Files of rows from the failing one on, left by an earlier batch.
+    // Files of rows from this one on, left by an earlier batch.
+    auto noteOlderFiles = [&](int fromRow) {
         for (int row : rows) {
-            if (row < rowNumber)
+            if (row < fromRow)
                 continue;
             for (const std::string& p : {resultsPath(row), summaryPath(row)}) {
                 if (fileExists(p))
@@ -98,10 +96,28 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
             }
         }
     };
+    auto fail = [&](int rowNumber, std::string text) {
+        outcome.failedRow = rowNumber;
+        outcome.error = std::move(text);
+        noteOlderFiles(rowNumber);
+    };
+    auto stopBefore = [&](int rowNumber) {
+        outcome.stopped = true;
+        noteOlderFiles(rowNumber);
+    };
+    auto stopAsked = [&] { return observer.stopRequested && observer.stopRequested(); };
 
     const int jobs = std::clamp(settings.jobs, 1, std::max(1, total));
-    if (jobs == 1) {
+    // One row at a time in this thread when each row's start is to be told
+    // (the graphs of an overlaid batch). Otherwise even a single worker runs
+    // beside this thread, so that the next row computes while the finished
+    // ones are flushed to disk.
+    if (total <= 1 || (jobs == 1 && observer.rowStarted)) {
         for (int rowNumber : rows) {
+            if (stopAsked()) {
+                stopBefore(rowNumber);
+                break;
+            }
             outcome.lastAppliedRow = rowNumber;
             if (observer.rowStarted)
                 observer.rowStarted(rowNumber);
@@ -126,7 +142,8 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
     std::condition_variable cv;
     std::size_t nextIndex = 0;
     std::size_t committed = 0;
-    std::size_t stopAt = rows.size();  // no row at or beyond this index is started
+    std::size_t stopAt = rows.size();     // no row at or beyond this index is started
+    std::size_t stoppedAt = rows.size();  // where a stop request cut the rows off
     const std::size_t window = static_cast<std::size_t>(jobs) * 4;  // bounds texts held in memory
 
     auto worker = [&] {
@@ -136,6 +153,12 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
                 std::unique_lock lock(mu);
                 cv.wait(lock,
                         [&] { return nextIndex >= stopAt || nextIndex < committed + window; });
+                if (nextIndex < stopAt && stopAsked()) {
+                    // Rows already taken still finish and are written.
+                    stopAt = nextIndex;
+                    stoppedAt = nextIndex;
+                    cv.notify_all();
+                }
                 if (nextIndex >= stopAt)
                     return;
                 idx = nextIndex++;
@@ -171,7 +194,9 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
         std::vector<Slot> ready;
         {
             std::unique_lock lock(mu);
-            cv.wait(lock, [&] { return slots[committed].done; });
+            cv.wait(lock, [&] { return slots[committed].done || committed >= stoppedAt; });
+            if (!slots[committed].done)
+                break;  // stopped: no row from here on was started
             for (std::size_t i = committed; i < rows.size() && slots[i].done; ++i)
                 ready.push_back(std::move(slots[i]));
         }
@@ -213,6 +238,10 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
         }
         cv.notify_all();
         // Sets after a failure, not put in place, remove their temporaries here.
+    }
+    if (!stopped && committed < rows.size()) {
+        stopped = true;
+        stopBefore(rows[committed]);
     }
     {
         std::lock_guard lock(mu);

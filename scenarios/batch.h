@@ -24,16 +24,21 @@ struct BatchSettings {
     std::string nameString = "Auto";  // goes between "Results"/"Summary" and the row number
     std::string outputFolder;
     int requestedCount = 1;  // lowered to the file's row count
-    int jobs = 1;            // 1 runs every row in the calling thread
+    int jobs = 1;            // rows run at the same time (one worker when 1)
     int shardIndex = 0;      // run only rows i with i mod shardCount == shardIndex
     int shardCount = 1;
 };
 
 // Told about the batch as it goes, always from the calling thread.
 struct BatchObserver {
-    std::function<void(int rowNumber)> rowStarted;  // sequential batches only
+    // Before each row; given with jobs 1, the rows run in the calling thread.
+    std::function<void(int rowNumber)> rowStarted;
     // After row rowNumber's files are written; done of total rows of this batch.
     std::function<void(int rowNumber, int done, int total)> rowWritten;
+    // Asked before each row starts, possibly from worker threads: once it
+    // says true no further row starts; rows already started finish and are
+    // written.
+    std::function<bool()> stopRequested;
 };
 
 struct BatchOutcome {
@@ -48,6 +53,8 @@ struct BatchOutcome {
     // are still in the folder from an earlier batch. They are never removed
     // (they are the user's), but they do not belong with the rows written now.
     std::vector<std::string> olderFiles;
+    bool stopped = false;  // stopRequested ended the batch before its last row (olderFiles
+                           // then lists the later rows' files from an earlier batch)
     bool ok() const { return failedRow == 0; }
 };
 

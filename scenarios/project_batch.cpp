@@ -1,6 +1,7 @@
 #include "scenarios/project_batch.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "common/paths.h"
@@ -13,6 +14,8 @@
 #include "project/weather_scan.h"
 
 namespace rivulon {
+
+namespace fs = std::filesystem;
 
 BatchProject loadBatchProject(const std::string& projectPath, const std::string& outputFolder) {
     BatchProject p;
@@ -44,26 +47,75 @@ BatchProject loadBatchProject(const std::string& projectPath, const std::string&
     return p;
 }
 
-RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned) {
-    return [&project, request, warned](const ControlRow& row, int rowNumber) {
-        ProjectSettings settings = project.settings;
-        settings.filesChosen = false;  // rows reload the transport file only, as after start-up
-        const RowInputPaths paths = rowInputPaths(row, settings.inputFolder);
-        settings.transportPath = paths.transport;
-        settings.nutrientPath = paths.nutrient;
-        settings.weatherPath = paths.weather;
+void applyBatchRow(const BatchProject& project, const ControlRow& row, ProjectSettings& settings,
+                   ModelState& state) {
+    settings = project.settings;
+    settings.filesChosen = false;  // rows reload the transport file only, as after start-up
+    const RowInputPaths paths = rowInputPaths(row, settings.inputFolder);
+    settings.transportPath = paths.transport;
+    settings.nutrientPath = paths.nutrient;
+    settings.weatherPath = paths.weather;
 
+    state.options = project.state.options;
+    // With the data matrix in use the runs take its nutrient data, not a file.
+    if (state.options.nutrientMatrixInUse)
+        state.nutrients = project.state.nutrients;
+    applyControlRow(row, state.options);
+    state.watershedName = row.watershedName;
+    settings.optionSources = controlRowSources(row);
+    settings.popRate = row.popRate;
+    settings.popRateSource = settings.optionSources.popRate;
+}
+
+RunOutcome runBatchRow(const BatchProject& project, const ControlRow& row,
+                       const RunRequest& request, ProjectSettings& settings, ModelState& state,
+                       RunObserver* observer) {
+    applyBatchRow(project, row, settings, state);
+    return runProject(settings, state, request, observer);
+}
+
+namespace {
+
+// Everything of a row but its watershed name and where it was read: rows
+// that share it read the same files with the same options.
+std::string rowKey(const ControlRow& r) {
+    std::string key = r.transportFile + '\n' + r.nutrientFile + '\n' + r.weatherFile;
+    for (float v : {r.popRate, r.maxSeepCoef, r.dailySeep, r.yearSeep, r.varConcA, r.varConcB,
+                    r.varConcLow, r.varConcHigh, r.septicNReduction}) {
+        key += '\n' + std::to_string(v);
+    }
+    return key + '\n' + std::to_string(r.seepControl) + '\n' + std::to_string(r.varConc);
+}
+
+std::string fieldLabel(int field) {
+    switch (field) {
+        case 2:
+            return "field 2 (transport file)";
+        case 3:
+            return "field 3 (nutrient file)";
+        default:
+            return "field 4 (weather file)";
+    }
+}
+
+// The same file whatever way it is written (relative parts, links).
+std::string samePathKey(const std::string& path) {
+    std::error_code ec;
+    fs::path p = fs::weakly_canonical(fs::absolute(fs::path(path), ec), ec);
+    if (ec)
+        p = fs::absolute(fs::path(path)).lexically_normal();
+    return p.string();
+}
+
+}  // namespace
+
+RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned,
+                           RunObserver* observer) {
+    request.keepSeepLog = true;  // written with the row's result files
+    return [&project, request, warned, observer](const ControlRow& row, int rowNumber) {
+        ProjectSettings settings;
         ModelState state;
-        state.options = project.state.options;
-        applyControlRow(row, state.options);
-        state.watershedName = row.watershedName;
-        settings.optionSources = controlRowSources(row);
-        settings.popRate = row.popRate;
-        settings.popRateSource = settings.optionSources.popRate;
-
-        RunRequest rowRequest = request;
-        rowRequest.keepSeepLog = true;  // written with the row's result files
-        RunOutcome outcome = runProject(settings, state, rowRequest);
+        RunOutcome outcome = runBatchRow(project, row, request, settings, state, observer);
         if (!outcome.ran) {
             throw RunError("Row " + std::to_string(rowNumber) + " names no weather file.");
         }
@@ -75,6 +127,63 @@ RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowW
         out.seepLog = std::move(outcome.seepLog);
         return out;
     };
+}
+
+BatchProject batchProjectOf(const ProjectSettings& settings, const ModelState& state) {
+    BatchProject p;
+    p.settings = settings;
+    p.settings.filesChosen = false;
+    p.state.options = state.options;
+    if (state.options.nutrientMatrixInUse)
+        p.state.nutrients = state.nutrients;
+    return p;
+}
+
+std::string batchRowProblem(const BatchProject& project, const ControlFile& file, int rows,
+                            const RunRequest& request) {
+    RunRequest check = request;
+    check.prepareOnly = true;
+    const bool readsNutrients = request.simLevel >= 3 && !project.state.options.nutrientMatrixInUse;
+    std::set<std::string> checked;
+    const int count = std::min<int>(rows, static_cast<int>(file.rows.size()));
+    for (int i = 0; i < count; ++i) {
+        const ControlRow& row = file.rows[i];
+        if (!checked.insert(rowKey(row)).second)
+            continue;
+        const std::string rowText =
+            "Row " + std::to_string(i + 1) + (row.source.empty() ? "" : " (" + row.source + ")");
+        const RowInputPaths paths = rowInputPaths(row, project.settings.inputFolder);
+        const std::pair<int, std::string> files[] = {
+            {2, paths.transport}, {3, readsNutrients ? paths.nutrient : ""}, {4, paths.weather}};
+        for (const auto& [field, path] : files) {
+            if (!path.empty() && !fileExists(path))
+                return rowText + ", " + fieldLabel(field) + ": " + path + " is not found.";
+        }
+        ProjectSettings settings;
+        ModelState state;
+        applyBatchRow(project, row, settings, state);
+        try {
+            runProject(settings, state, check);
+        } catch (const std::exception& e) {
+            // Readers name the file (by its path or its name) and the line;
+            // the row says which of its files that is.
+            const auto* read = dynamic_cast<const ReadError*>(&e);
+            const std::string what = e.what();
+            int field = 0;
+            for (const auto& [f, path] : files) {
+                if (path.empty())
+                    continue;
+                const std::string name = fileNameOf(path);
+                const bool named =
+                    read ? (read->file() == name || samePathKey(read->file()) == samePathKey(path))
+                         : (what.rfind(name + ":", 0) == 0 || what.rfind(path + ":", 0) == 0);
+                if (named)
+                    field = f;
+            }
+            return rowText + (field ? ", " + fieldLabel(field) : std::string()) + ": " + what;
+        }
+    }
+    return {};
 }
 
 std::vector<std::string> batchInputWarnings(const BatchProject& project, const ControlFile& file,

@@ -32,14 +32,37 @@ BatchProject loadBatchProject(const std::string& projectPath, const std::string&
 // `warned`, when given, receives each row's layout warnings of its input
 // files; it is called from the worker threads.
 using RowWarnings = std::function<void(int rowNumber, const std::vector<std::string>& warnings)>;
-RowRunner projectRowRunner(const BatchProject& project, RunRequest request,
-                           RowWarnings warned = {});
+// `observer`, when given, follows every row's run (a sequential batch only:
+// it is called from the thread that runs the row).
+RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned = {},
+                           RunObserver* observer = nullptr);
+
+// A row's settings and options over the project's, as its run takes them
+// (the settings a batch leaves in force after that row).
+void applyBatchRow(const BatchProject& project, const ControlRow& row, ProjectSettings& settings,
+                   ModelState& state);
+// Runs one row as projectRowRunner does, leaving its settings and finished
+// model state behind.
+RunOutcome runBatchRow(const BatchProject& project, const ControlRow& row,
+                       const RunRequest& request, ProjectSettings& settings, ModelState& state,
+                       RunObserver* observer = nullptr);
+
+// A project as the program holds it (its settings, the current options, and
+// the nutrient data of the data matrix when that is in use) for a batch over it.
+BatchProject batchProjectOf(const ProjectSettings& settings, const ModelState& state);
 
 // The batch pre-check: the input files of the first `rows` rows read as their
 // runs would read them, for the lines that do not hold the fields of their
 // written layout (each file once). Read errors are left to the runs.
 std::vector<std::string> batchInputWarnings(const BatchProject& project, const ControlFile& file,
                                             int rows, const RunRequest& request);
+
+// Before the first row: reads the first `rows` rows' input files and checks
+// their options exactly as their runs would (rows that differ only in their
+// watershed name are checked once). The first problem found, naming the row
+// and the field, or "" when every row can run.
+std::string batchRowProblem(const BatchProject& project, const ControlFile& file, int rows,
+                            const RunRequest& request);
 
 // Every file a batch reads: the project's, the control file and the input
 // files of every row. For the output claim, so that no result file of the

@@ -17,6 +17,7 @@
 #include "project/ui/frmSimInfo.h"
 #include "scenarios/ui/FrmComp.h"
 #include "scenarios/ui/FrmSeptic.h"
+#include "scenarios/ui/frmRunSub.h"
 #include "shell/ui/FrmView.h"
 #include "shell/ui/frmCounty.h"
 #include "shell/ui/frmDB.h"
@@ -45,7 +46,7 @@ const WindowRow kWindows[] = {
     {WindowKind::Nutrient, "FrmN", &make<FrmN>, true, 140},
     {WindowKind::Matrix, "frmMatrix", &make<frmMatrix>, true, 141},
     {WindowKind::Weather, "FrmW", &make<FrmW>, false, 63},
-    {WindowKind::RunSub, "frmRunSub", nullptr, true, 270},
+    {WindowKind::RunSub, "frmRunSub", &make<frmRunSub>, true, 270},
     {WindowKind::Compare, "FrmComp", &make<FrmComp>, true, 280},
     {WindowKind::Septic, "FrmSeptic", &make<FrmSeptic>, true, 0},
     {WindowKind::Map, "FrmView", &make<FrmView>, true, 91},

@@ -158,3 +158,30 @@ class CountyRecordView {
 };
 
 }  // namespace rivulon::ui
+
+namespace rivulon::ui {
+
+// The simulation window's choices as a batch of runs takes them, and the
+// watershed name a batch leaves in it (that of its last row).
+class SimulationChoices {
+  public:
+    virtual ~SimulationChoices() = default;
+    // The years in the years box; false (the window says why) when it does
+    // not hold a whole number a run can use.
+    virtual bool chosenYears(std::int16_t& years) = 0;
+    virtual int chosenLevel() const = 0;
+    // "<start> to <end>" as the window shows the simulated period.
+    virtual QString chosenPeriod() const = 0;
+    virtual void setWatershedName(const QString& name) = 0;
+};
+
+// The graph window drawing the runs of one piece of work over each other
+// (a batch with overlaid graphs): called after beginRun, every run after
+// the first draws over the earlier curves instead of clearing them.
+class RunOverlay {
+  public:
+    virtual ~RunOverlay() = default;
+    virtual void overlayRuns() = 0;
+};
+
+}  // namespace rivulon::ui

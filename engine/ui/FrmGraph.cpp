@@ -175,6 +175,12 @@ void FrmGraph::beginRun(int simLevel, const std::array<std::int16_t, 5>& scales,
                         });
 }
 
+void FrmGraph::overlayRuns() {
+    if (graphs_) {
+        graphs_->overlayLaterRuns();
+    }
+}
+
 void FrmGraph::endRun() {
     disconnect(progress_);
     disconnect(finished_);

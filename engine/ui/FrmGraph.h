@@ -18,7 +18,7 @@ class UpDown;
 
 // The run's live graphs: streamflow and sediment on one tab, nitrogen (or
 // organic carbon) and phosphorus on the other, with the four y-scales.
-class FrmGraph : public QWidget, public rivulon::ui::RunView {
+class FrmGraph : public QWidget, public rivulon::ui::RunView, public rivulon::ui::RunOverlay {
     Q_OBJECT
   public:
     explicit FrmGraph(rivulon::ui::WindowHost& host);
@@ -30,6 +30,7 @@ class FrmGraph : public QWidget, public rivulon::ui::RunView {
     void prepareRun(int simLevel);
     void beginRun(int simLevel, const std::array<std::int16_t, 5>& scales,
                   const QString& period) override;
+    void overlayRuns() override;
     // After a run: keeps the finished drawings.
     void keepDrawings();
     std::array<std::int16_t, 5> scales() const;

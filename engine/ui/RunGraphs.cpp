@@ -76,6 +76,11 @@ void RunGraphs::runStarted(const rivulon::RunEvent& started) {
     daily_ = {};
     monthly_ = {};
     labels_.clear();
+    if (overlay_ && drawnOnce_) {
+        // The axes, titles and legends are drawn again in the same places.
+        return;
+    }
+    drawnOnce_ = true;
     pictures_.water->clear();
     pictures_.nutrients->clear();
     for (PictureBox* legend : pictures_.legends) {

@@ -36,6 +36,8 @@ class RunGraphs {
 
     // Shows the finished drawings.
     void finish();
+    // Runs after the first draw over the earlier curves (a batch's overlay).
+    void overlayLaterRuns() { overlay_ = true; }
 
     // A day's value as a line from the series' last point; day 1 draws the axes.
     void GraphDaily(PictureBox& picture, double xStep, double yScale, float value, int x,
@@ -76,4 +78,6 @@ class RunGraphs {
     };
     std::vector<PanelLabels> labels_;
     QElapsedTimer sinceRefresh_;
+    bool overlay_ = false;
+    bool drawnOnce_ = false;
 };

@@ -283,6 +283,14 @@ int FrmStart::simLevel() const {
     return previous >= 1 && previous <= 4 ? previous : 4;
 }
 
+QString FrmStart::chosenPeriod() const {
+    return txtStartMY->text() + QStringLiteral(" to ") + TxtEndMY->text();
+}
+
+void FrmStart::setWatershedName(const QString& name) {
+    txtWName->setText(name);
+}
+
 bool FrmStart::yearCountFromBox(std::int16_t& years) {
     const auto value = rivulon::yearsFromBox(ss(txtYear->text()), UpdnYear->maximum());
     if (!value) {

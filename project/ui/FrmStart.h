@@ -24,7 +24,8 @@ struct RunEnd;
 // commands to list the settings, run, save the results and close.
 class FrmStart : public QWidget,
                  public rivulon::ui::RunCommands,
-                 public rivulon::ui::StartupDialogue {
+                 public rivulon::ui::StartupDialogue,
+                 public rivulon::ui::SimulationChoices {
     Q_OBJECT
   public:
     explicit FrmStart(rivulon::ui::WindowHost& host);
@@ -56,6 +57,11 @@ class FrmStart : public QWidget,
     bool running() const;
     // The level of the selected simulation option (the last one when none is).
     int simLevel() const;
+    // What a batch of runs takes from this window.
+    bool chosenYears(std::int16_t& years) override { return yearCountFromBox(years); }
+    int chosenLevel() const override { return simLevel(); }
+    QString chosenPeriod() const override;
+    void setWatershedName(const QString& name) override;
 
     QLineEdit* txtWName;
     QLineEdit* txtYear;

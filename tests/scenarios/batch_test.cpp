@@ -174,3 +174,45 @@ TEST_F(BatchTest, SeepageTextGoesWithTheRowsFilesAndTheLastRowWins) {
     EXPECT_EQ(paths.size(), 7u);  // three pairs and SeepCoef.txt
     EXPECT_EQ(paths.back(), joinPath(dir_.string(), "SeepCoef.txt"));
 }
+// A stop asked for while rows run: the rows already started finish and are
+// written in order, no later row starts or leaves a file, whatever the jobs.
+TEST_F(BatchTest, StopLetsStartedRowsFinishAndStartsNoMore) {
+    for (int jobs : {1, 3}) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        // A file of an earlier batch for a row this one does not reach.
+        writeFileAtomically((dir_ / "ResultsAuto12.dat").string(), "old results");
+        std::atomic<int> started{0};
+        std::atomic<bool> stop{false};
+        BatchObserver obs;
+        obs.stopRequested = [&] { return stop.load(); };
+        const RowRunner run = [&](const ControlRow& row, int n) {
+            if (++started == 4)
+                stop = true;  // asked while the fourth row runs
+            return fakeRun(row, n);
+        };
+        const BatchOutcome out = runBatch(rows(12), settings(jobs, 12), run, obs);
+        EXPECT_TRUE(out.ok()) << out.error;
+        EXPECT_TRUE(out.stopped) << jobs;
+        EXPECT_EQ(out.rowsWritten, started.load()) << jobs;
+        EXPECT_GE(out.rowsWritten, 4);
+        EXPECT_LT(out.rowsWritten, 12);
+        EXPECT_EQ(out.lastAppliedRow, out.rowsWritten);
+        EXPECT_EQ(out.olderFiles,
+                  std::vector<std::string>{joinPath(dir_.string(), "ResultsAuto12.dat")});
+        EXPECT_EQ(file("ResultsAuto12.dat"), "old results");
+        for (int i = 1; i < 12; ++i) {
+            EXPECT_EQ(has(batchResultsName("Auto", i)), i <= out.rowsWritten) << jobs << " " << i;
+            EXPECT_EQ(has(batchSummaryName("Auto", i)), i <= out.rowsWritten) << jobs << " " << i;
+        }
+        // Nothing half-written is left next to the files.
+        for (const auto& entry : fs::directory_iterator(dir_))
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+    // Never asked: every row runs.
+    BatchObserver quiet;
+    quiet.stopRequested = [] { return false; };
+    const BatchOutcome all = runBatch(rows(5), settings(2, 5), fakeRun, quiet);
+    EXPECT_FALSE(all.stopped);
+    EXPECT_EQ(all.rowsWritten, 5);
+}

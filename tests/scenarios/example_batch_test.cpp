@@ -12,6 +12,9 @@
 #include "analysis/table_text.h"
 #include "common/atomic_file.h"
 #include "common/number_format.h"
+#include "engine/result_files.h"
+#include "project/nutrient_file.h"
+#include "project/transport_file.h"
 #include "scenarios/control_file.h"
 #include "scenarios/project_batch.h"
 #include "scenarios/scenario_compare.h"
@@ -135,4 +138,69 @@ TEST_F(ExampleBatch, RowWithAMissingFileStopsTheBatch) {
     EXPECT_TRUE(fs::exists(dir_ / "broken" / "Summary1.dat"));
     EXPECT_FALSE(fs::exists(dir_ / "broken" / "Results2.dat"));
     EXPECT_FALSE(fs::exists(dir_ / "broken" / "Results3.dat"));
+}
+
+// The checks a batch makes before its first row: every row that will run is
+// read as its run would read it.
+TEST_F(ExampleBatch, RowsAreCheckedBeforeTheFirstRow) {
+    const std::string control = (dir_ / "RCheck.dat").string();
+    const std::string good =
+        "\"One\",TrUpper.dat,NuUpper.dat,Weather.dat,0,0,0,0,0,0,0,0,0,0,0\r\n";
+    writeFileAtomically(control, "4\r\nN,T,Nu,W,P,S,M,D,Y,V,a,b,L,U,R\r\n" + good + good +
+                                     "\"Three\",TrUpper.dat,NuMissing.dat,Weather.dat,0,0,0,0,0,"
+                                     "0,0,0,0,0,0\r\n"
+                                     "\"Four\",TrUpper.dat,NuUpper.dat,Weather.dat,-.9,0,0,0,0,0,"
+                                     "0,0,0,0,0\r\n");
+    const BatchProject project = loadBatchProject(kExample + "Millbrook.prj", dir_.string());
+    const ControlFile file = readControlFile(control);
+    EXPECT_EQ(batchRowProblem(project, file, 2, RunRequest{3, 4}), "");
+    // The nutrient file is read from level 3 on only.
+    EXPECT_EQ(batchRowProblem(project, file, 3, RunRequest{3, 2}), "");
+    EXPECT_EQ(batchRowProblem(project, file, 3, RunRequest{3, 4}),
+              "Row 3 (RCheck.dat:5), field 3 (nutrient file): " + kExample +
+                  "NuMissing.dat is not found.");
+    // A growth rate that empties the population in the years asked for.
+    const std::string rate = batchRowProblem(project, file, 4, RunRequest{3, 2});
+    EXPECT_THAT(rate, ::testing::StartsWith("Row 4 (RCheck.dat:6): RCheck.dat:6: field 5 "
+                                            "(population growth rate)"));
+
+    // A weather file with fewer years than asked for.
+    EXPECT_THAT(batchRowProblem(project, file, 1, RunRequest{200, 1}),
+                ::testing::StartsWith("Row 1 (RCheck.dat:3), field 4 (weather file): "));
+}
+
+// With the data matrix in use the rows take the matrix's nutrient data, as a
+// run from the simulation window does, and never read their nutrient files.
+TEST_F(ExampleBatch, DataMatrixInUseFeedsEveryRow) {
+    const BatchProject loaded = loadBatchProject(kExample + "Millbrook.prj", dir_.string());
+    ModelState held;
+    held.options = loaded.state.options;
+    readTransportFile(kExample + "Transprt.dat", held.watershed);
+    readNutrientFile(kExample + "Nutrient.dat", held.watershed, pointSourceYears(loaded.settings),
+                     held.nutrients);
+    held.options.nutrientMatrixInUse = true;
+    const BatchProject matrix = batchProjectOf(loaded.settings, held);
+    held.options.nutrientMatrixInUse = false;
+
+    // The simulation window's run on the same held state.
+    ProjectSettings settings = loaded.settings;
+    settings.transportPath = kExample + "Transprt.dat";
+    settings.weatherPath = kExample + "Weather.dat";
+    settings.nutrientPath = kExample + "NuMissing.dat";
+    ControlRow row;
+    row.watershedName = "Millbrook Creek";
+    row.transportFile = "Transprt.dat";
+    row.weatherFile = "Weather.dat";
+    row.nutrientFile = "NuMissing.dat";
+    row.popRate = .01f;
+    ModelState direct = held;
+    direct.options.nutrientMatrixInUse = true;
+    applyControlRow(row, direct.options);
+    direct.watershedName = row.watershedName;
+    runProject(settings, direct, RunRequest{3, 4});
+
+    const RowOutput fromMatrix = projectRowRunner(matrix, RunRequest{3, 4})(row, 1);
+    EXPECT_EQ(fromMatrix.results, resultsFileText(direct));
+    EXPECT_EQ(fromMatrix.summary, summaryFileText(direct));
+    EXPECT_EQ(batchRowProblem(matrix, ControlFile{{row}, {}}, 1, RunRequest{3, 4}), "");
 }

@@ -267,16 +267,6 @@ TEST(MainWindowServices, CloseAndPrintWithoutAWindow) {
     EXPECT_EQ(dialogs.messages, QStringList{"Rivulon|No form to print or printer error"});
 }
 
-TEST(MainWindowServices, WindowsNotBuiltYetSaySo) {
-    ScriptedDialogs dialogs;
-    MDIFrmMain w;
-    for (const char* name : {"MnuRunSubBasins"}) {
-        w.action(name)->trigger();
-    }
-    EXPECT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages[0].contains("is not available yet"));
-}
-
 TEST(MainWindowEdit, CommandsActOnTheActiveControl) {
     ScriptedDialogs dialogs;
     MDIFrmMain w;

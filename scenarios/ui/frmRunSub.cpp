@@ -1,0 +1,617 @@
+#include "scenarios/ui/frmRunSub.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <mutex>
+#include <thread>
+
+#include "common/atomic_file.h"
+#include "common/paths.h"
+#include "engine/run_events.h"
+#include "project/run_command.h"
+#include "scenarios/batch.h"
+#include "scenarios/control_file.h"
+#include "scenarios/project_batch.h"
+#include "shell/UpDown.h"
+#include "shell/dialogs.h"
+#include "shell/file_lists.h"
+#include "shell/qt_text.h"
+#include "shell/run_controller.h"
+#include "shell/session.h"
+#include "shell/window_services.h"
+
+using rivulon::ui::msgBox;
+using rivulon::ui::qs;
+using rivulon::ui::ss;
+using rivulon::ui::WindowKind;
+
+namespace {
+
+const QString kCaption = QStringLiteral("Run the model for sub-basins");
+constexpr int kHelpContext = 270;
+
+// Hands a row's run to the recorder for the graph window. A stop asked for
+// while a row runs lets the row finish (its files are written); the batch
+// then starts no further row.
+class OverlayObserver : public rivulon::RunObserver {
+  public:
+    explicit OverlayObserver(rivulon::RunEventRecorder& recorder) : recorder_(recorder) {}
+    void runStarted(const rivulon::ModelState& state) override { recorder_.runStarted(state); }
+    void dayEnded(const rivulon::ModelState& state, const rivulon::DayPoint& point) override {
+        try {
+            recorder_.dayEnded(state, point);
+        } catch (const rivulon::RunCancelled&) {
+            // The rest of this row is not drawn.
+        }
+    }
+    void monthEnded(const rivulon::ModelState& state, int year, int month, int dayIndex) override {
+        recorder_.monthEnded(state, year, month, dayIndex);
+    }
+    void yearEnded(const rivulon::ModelState& state, int year) override {
+        recorder_.yearEnded(state, year);
+    }
+
+  private:
+    rivulon::RunEventRecorder& recorder_;
+};
+
+bool stopAsked(const rivulon::RunEventRecorder& recorder) {
+    try {
+        recorder.checkStop();
+        return false;
+    } catch (const rivulon::RunCancelled&) {
+        return true;
+    }
+}
+
+QString rowsDoneText(int done, int total) {
+    return QStringLiteral("%1 of %2 rows done").arg(done).arg(total);
+}
+
+}  // namespace
+
+// What a batch takes when Run Now is pressed, and what it found; shared with
+// the worker thread, which only touches it while the batch runs.
+struct frmRunSub::BatchInFlight {
+    rivulon::BatchProject project;
+    rivulon::ControlFile file;
+    rivulon::BatchSettings settings;
+    rivulon::RunRequest request;
+    std::string controlPath;
+    bool overlay = false;
+    std::string problem;  // a row that cannot run: nothing ran
+    rivulon::BatchOutcome outcome;
+    std::mutex warningsLock;
+    std::vector<std::string> warnings;  // rows' input-file warnings, each once
+    // What the last row run leaves in force: its settings, and its finished
+    // run when it ran to the end.
+    rivulon::ProjectSettings lastSettings;
+    rivulon::ModelState lastState;
+    bool lastRan = false;
+    QMetaObject::Connection progress, finished;
+};
+
+frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
+    setObjectName("frmRunSub");
+    setWindowTitle(kCaption);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/rivulon.png")));
+
+    LblFileList = new QLabel(QStringLiteral("Available files:"), this);
+    LblFileList->setObjectName("LblFileList");
+    Drive1 = new QComboBox(this);
+    Drive1->setObjectName("Drive1");
+    Drive1->setToolTip(QStringLiteral("Places to look for control files"));
+    Dir1 = new DirList(this);
+    Dir1->setObjectName("Dir1");
+    File1 = new FileList(this);
+    File1->setObjectName("File1");
+    File1->setPattern(QStringLiteral("R*.dat"));
+
+    TxtCtrlFile = new QLineEdit(QStringLiteral("Sub-basin control file"), this);
+    TxtCtrlFile->setObjectName("TxtCtrlFile");
+    lblNumSubBasins = new QLabel(QStringLiteral("Number of sub-basins:"), this);
+    lblNumSubBasins->setObjectName("lblNumSubBasins");
+    TxtNumSubBasins = new QLineEdit(this);
+    TxtNumSubBasins->setObjectName("TxtNumSubBasins");
+    TxtNumSubBasins->setReadOnly(true);
+    TxtNumSubBasins->setFixedWidth(48);
+    TxtNumSubBasins->setAlignment(Qt::AlignRight);
+    UpDnSubBasins = new UpDown(this);
+    UpDnSubBasins->setObjectName("UpDnSubBasins");
+    UpDnSubBasins->setRange(1, 100);
+    UpDnSubBasins->setSingleStep(1);
+    UpDnSubBasins->setValue(1);
+    LblNameString = new QLabel(QStringLiteral("String for results filename:"), this);
+    LblNameString->setObjectName("LblNameString");
+    TxtNameString = new QLineEdit(QStringLiteral("Auto"), this);
+    TxtNameString->setObjectName("TxtNameString");
+    chkOverlapGraph = new QCheckBox(QStringLiteral("Overlay graphic simulation results."), this);
+    chkOverlapGraph->setObjectName("chkOverlapGraph");
+
+    barRows = new QProgressBar(this);
+    barRows->setObjectName("barRows");
+    barRows->setRange(0, 1);
+    barRows->setValue(0);
+    barRows->setFormat(QStringLiteral("%v of %m rows"));
+    lblRowsDone = new QLabel(this);
+    lblRowsDone->setObjectName("lblRowsDone");
+    lblRowsDone->setWordWrap(true);
+
+    cmdRun = new QPushButton(QStringLiteral("Run Now"), this);
+    cmdRun->setObjectName("cmdRun");
+    cmdRun->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName("cmdCancel");
+    cmdCancel->setToolTip(QStringLiteral("Stop after the rows now running; their files are kept"));
+    cmdCancel->setEnabled(false);
+    CmdHelp = new QPushButton(QStringLiteral("Help"), this);
+    CmdHelp->setObjectName("CmdHelp");
+    CmdRunSubClose = new QPushButton(QStringLiteral("Close"), this);
+    CmdRunSubClose->setObjectName("CmdRunSubClose");
+
+    auto* files = new QVBoxLayout;
+    files->addWidget(LblFileList);
+    files->addWidget(Drive1);
+    // The lists take the height the rest of the window needs, not more.
+    for (QListWidget* list : {static_cast<QListWidget*>(Dir1), static_cast<QListWidget*>(File1)}) {
+        list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+        list->setMinimumHeight(72);
+    }
+    files->addWidget(Dir1, 1);
+    files->addWidget(File1, 1);
+
+    auto* count = new QHBoxLayout;
+    count->setSpacing(0);
+    count->addWidget(TxtNumSubBasins);
+    count->addWidget(UpDnSubBasins);
+    count->addStretch();
+    auto* form = new QGridLayout;
+    form->addWidget(lblNumSubBasins, 0, 0);
+    form->addLayout(count, 0, 1);
+    form->addWidget(LblNameString, 1, 0);
+    form->addWidget(TxtNameString, 1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {cmdRun, cmdCancel, CmdHelp, CmdRunSubClose}) {
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(TxtCtrlFile);
+    right->addLayout(form);
+    right->addWidget(chkOverlapGraph);
+    right->addSpacing(12);
+    right->addWidget(barRows);
+    right->addWidget(lblRowsDone);
+    right->addStretch();
+    right->addLayout(buttons);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(files, 2);
+    layout->addLayout(right, 3);
+    resize(620, 290);
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, &frmRunSub::Drive1_Change);
+    connect(Dir1, &DirList::pathChanged, this, &frmRunSub::Dir1_Change);
+    connect(File1, &QListWidget::itemClicked, this, &frmRunSub::File1_Click);
+    connect(File1, &QListWidget::currentRowChanged, this, &frmRunSub::File1_Click);
+    connect(UpDnSubBasins, &QSpinBox::valueChanged, this, &frmRunSub::UpDnSubBasins_Change);
+    connect(cmdRun, &QPushButton::clicked, this, &frmRunSub::cmdRun_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmRunSub::cmdCancel_Click);
+    connect(CmdHelp, &QPushButton::clicked, this, &frmRunSub::CmdHelp_Click);
+    connect(CmdRunSubClose, &QPushButton::clicked, this, &frmRunSub::CmdRunSubClose_Click);
+    connect(&host_.session(), &Session::runningChanged, this, &frmRunSub::followRunning);
+    Form_Load();
+}
+
+frmRunSub::~frmRunSub() {
+    if (batch_) {
+        disconnect(batch_->progress);
+        disconnect(batch_->finished);
+    }
+}
+
+void frmRunSub::Form_Load() {
+    TxtNumSubBasins->setText(QString::number(UpDnSubBasins->value()));
+    requested_ = 1;
+    // The places a control file is usually kept: the project's folder, the
+    // program's Input and Output folders, the home folder and the root.
+    const Session& session = host_.session();
+    QStringList places;
+    auto add = [&places](const QString& folder) {
+        const QString clean = QDir::cleanPath(folder);
+        if (!folder.isEmpty() && QFileInfo(clean).isDir() && !places.contains(clean)) {
+            places << clean;
+        }
+    };
+    const QString input = session.applicationFolder.isEmpty()
+                              ? QString()
+                              : session.applicationFolder + QStringLiteral("/Input");
+    add(input);
+    add(qs(session.settings.inputFolder));
+    add(qs(session.settings.outputFolder));
+    add(QDir::homePath());
+    add(QDir::rootPath());
+    {
+        const QSignalBlocker block(Drive1);
+        Drive1->clear();
+        Drive1->addItems(places);
+        Drive1->setCurrentIndex(0);
+    }
+    Drive1_Change();
+}
+
+void frmRunSub::Drive1_Change() {
+    Dir1->setPath(Drive1->currentText());
+    Dir1_Change();
+}
+
+void frmRunSub::Dir1_Change() {
+    File1->setPath(Dir1->path());
+    File1->setPattern(QStringLiteral("R*.dat"));
+    // The first control file is picked, so that Run Now has a file to run.
+    if (File1->count() > 0 && File1->currentRow() < 0) {
+        const QSignalBlocker block(File1);
+        File1->setCurrentRow(0);
+    }
+    File1_Click();
+}
+
+void frmRunSub::File1_Click() {
+    TxtCtrlFile->setText(QDir(Dir1->path()).filePath(File1->fileName()));
+}
+
+void frmRunSub::UpDnSubBasins_Change() {
+    TxtNumSubBasins->setText(QString::number(UpDnSubBasins->value()));
+    requested_ = UpDnSubBasins->value();
+}
+
+QString frmRunSub::controlFilePath() const {
+    // A typed name without a folder is taken in the project's folder.
+    const QString typed = TxtCtrlFile->text().trimmed();
+    if (typed.isEmpty() || QFileInfo(typed).isAbsolute()) {
+        return typed;
+    }
+    return qs(rivulon::joinPath(host_.session().settings.inputFolder, ss(typed)));
+}
+
+void frmRunSub::moveTowardsCorner() {
+    // Out of the way of the graph window: towards the lower right corner of
+    // the area the windows live in, by the toolbar's height T (left edge at
+    // width - window - T, top at height - window - 6 T).
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    QWidget* frame = sub ? static_cast<QWidget*>(sub) : this;
+    QWidget* area = frame->parentWidget();
+    if (!area) {
+        return;
+    }
+    int toolbar = 28;
+    if (QWidget* main = host_.frame()) {
+        if (auto* bar = main->findChild<QToolBar*>()) {
+            toolbar = bar->height();
+        }
+    }
+    const float left = static_cast<float>(area->width() - frame->width() - toolbar);
+    const float top = static_cast<float>(area->height() - frame->height() - 6 * toolbar);
+    frame->move(std::max(0, static_cast<int>(left)), std::max(0, static_cast<int>(top)));
+}
+
+void frmRunSub::cmdRun_Click() {
+    rivulon::ui::RunController& runs = host_.runs();
+    if (batch_ || runs.busy()) {
+        return;
+    }
+    moveTowardsCorner();
+    Session& session = host_.session();
+    auto b = std::make_shared<BatchInFlight>();
+
+    const QString control = controlFilePath();
+    try {
+        b->file = rivulon::readControlFile(ss(control));
+    } catch (const std::exception& e) {
+        TxtCtrlFile->setText(qs(e.what()));
+        return;
+    }
+    const int rows = rivulon::rowsToRun(requested_, b->file);
+    if (rows < requested_) {
+        // The lowered count stays until the spinner is changed again.
+        UpDnSubBasins->setValue(rows);
+        requested_ = rows;
+    }
+
+    // Years and level as the simulation window has them.
+    std::int16_t years =
+        session.state.options.yearCount > 0
+            ? session.state.options.yearCount
+            : static_cast<std::int16_t>(std::max<int>(1, session.settings.weatherYears));
+    int level = session.state.options.simLevel >= 1 && session.state.options.simLevel <= 4
+                    ? session.state.options.simLevel
+                    : 4;
+    QString period;
+    if (auto* choices =
+            dynamic_cast<rivulon::ui::SimulationChoices*>(host_.findWindow(WindowKind::Start))) {
+        if (!choices->chosenYears(years)) {
+            return;
+        }
+        level = choices->chosenLevel();
+        period = choices->chosenPeriod();
+    }
+    b->request.yearCount = years;
+    b->request.simLevel = static_cast<std::int16_t>(level);
+
+    b->project = rivulon::batchProjectOf(session.settings, session.state);
+    std::string output = session.settings.outputFolder;
+    if (output.empty()) {
+        output = ss(session.applicationFolder + QStringLiteral("/Output"));
+    }
+    b->project.settings.outputFolder = output;
+    b->settings.nameString = ss(TxtNameString->text());
+    b->settings.outputFolder = output;
+    b->settings.requestedCount = rows;
+    b->overlay = chkOverlapGraph->isChecked();
+    b->settings.jobs = b->overlay ? 1
+                       : batchJobs > 0
+                           ? batchJobs
+                           : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+
+    b->controlPath = ss(control);
+
+    if (b->overlay) {
+        if (QWidget* graph = host_.openWindow(WindowKind::Graph)) {
+            if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
+                std::array<std::int16_t, 5> scales = session.state.options.graphScale;
+                if (rivulon::graphScalesNeedDefaults(scales)) {
+                    scales = rivulon::kDefaultGraphScales;
+                }
+                view->beginRun(level, scales, period);
+            }
+            if (auto* overlay = dynamic_cast<rivulon::ui::RunOverlay*>(graph)) {
+                overlay->overlayRuns();
+            }
+            host_.showChild(graph);
+            // This window stays in front, with its progress and Cancel.
+            if (parentWidget()) {
+                parentWidget()->raise();
+            }
+        }
+    } else if (QWidget* graph = host_.findWindow(WindowKind::Graph)) {
+        // Rows without overlay draw nothing; an old drawing would pass for theirs.
+        graph->close();
+    }
+
+    barRows->setRange(0, rows);
+    barRows->setValue(0);
+    lblRowsDone->setText(b->settings.jobs > 1
+                             ? QStringLiteral("Rows run %1 at a time.").arg(b->settings.jobs)
+                             : QStringLiteral("Rows run one after another."));
+    setWindowTitle(qs(rivulon::batchRowCaption(1)));
+    b->progress = connect(&runs, &rivulon::ui::RunController::progress, this, &frmRunSub::progress);
+    b->finished =
+        connect(&runs, &rivulon::ui::RunController::finished, this, &frmRunSub::batchEnded);
+    batch_ = b;
+    const bool started = runs.start([b](rivulon::RunEventRecorder& recorder) {
+        // The folder is ours for the batch, and no result name may fall on
+        // one of the batch's inputs.
+        std::unique_ptr<rivulon::OutputFolderLock> claim;
+        try {
+            claim = rivulon::claimOutputFolder(
+                b->settings.outputFolder, rivulon::batchOutputPaths(b->file, b->settings),
+                rivulon::batchInputPaths(b->project, b->file, b->controlPath),
+                rivulon::OutputFolderLock::Mode::Refuse);
+        } catch (const std::exception& e) {
+            b->problem = e.what();
+            return;
+        }
+        // Every row that will run is read and checked first, so that a typo
+        // in row 40 does not stop the batch after 39 rows.
+        b->problem =
+            rivulon::batchRowProblem(b->project, b->file, b->settings.requestedCount, b->request);
+        if (!b->problem.empty()) {
+            return;
+        }
+        OverlayObserver overlay(recorder);
+        rivulon::BatchObserver observer;
+        observer.stopRequested = [&recorder] { return stopAsked(recorder); };
+        if (b->overlay) {
+            observer.rowStarted = [&recorder, b](int row) {
+                recorder.note(row - 1, b->settings.requestedCount, rivulon::batchRowCaption(row));
+            };
+        }
+        observer.rowWritten = [&recorder](int row, int done, int total) {
+            // Rows are written in order: the batch now waits for the next one.
+            recorder.note(done, total, done < total ? rivulon::batchRowCaption(row + 1) : "");
+        };
+        const auto gather = [b](int, const std::vector<std::string>& warnings) {
+            const std::lock_guard<std::mutex> hold(b->warningsLock);
+            for (const auto& w : warnings) {
+                if (std::find(b->warnings.begin(), b->warnings.end(), w) == b->warnings.end()) {
+                    b->warnings.push_back(w);
+                }
+            }
+        };
+        b->outcome = rivulon::runBatch(b->file, b->settings,
+                                       rivulon::projectRowRunner(b->project, b->request, gather,
+                                                                 b->overlay ? &overlay : nullptr),
+                                       observer);
+        // The program holds the last row's run afterwards, as if it had been
+        // run from the simulation window (a row run again costs milliseconds).
+        const int last = b->outcome.lastAppliedRow;
+        if (last < 1) {
+            return;
+        }
+        const rivulon::ControlRow& row = b->file.rows[static_cast<std::size_t>(last - 1)];
+        if (b->outcome.failedRow == last) {
+            rivulon::applyBatchRow(b->project, row, b->lastSettings, b->lastState);
+            return;
+        }
+        rivulon::RunRequest again = b->request;
+        again.keepSeepLog = true;  // the batch wrote it with the row's files
+        try {
+            b->lastRan =
+                rivulon::runBatchRow(b->project, row, again, b->lastSettings, b->lastState).ran;
+        } catch (const std::exception&) {
+            rivulon::applyBatchRow(b->project, row, b->lastSettings, b->lastState);
+        }
+    });
+    if (!started) {
+        disconnect(b->progress);
+        disconnect(b->finished);
+        batch_.reset();
+        setWindowTitle(kCaption);
+        return;
+    }
+    session.setRunning(true);
+    followRunning(true);
+}
+
+void frmRunSub::progress(const std::vector<rivulon::RunEvent>& events) {
+    for (const rivulon::RunEvent& e : events) {
+        if (e.kind != rivulon::RunEvent::Kind::Note) {
+            continue;
+        }
+        barRows->setRange(0, std::max(1, e.total));
+        barRows->setValue(e.done);
+        if (!e.text.empty()) {
+            setWindowTitle(qs(e.text));
+        }
+    }
+}
+
+void frmRunSub::batchEnded(const rivulon::ui::RunEnd& end) {
+    std::shared_ptr<BatchInFlight> b = std::move(batch_);
+    if (!b) {
+        return;
+    }
+    disconnect(b->progress);
+    disconnect(b->finished);
+    Session& session = host_.session();
+    session.setRunning(false);
+    followRunning(false);
+    const rivulon::BatchOutcome& out = b->outcome;
+    const int total = b->settings.requestedCount;
+
+    if (!end.ok) {
+        // Only an unexpected failure of the batch itself gets here.
+        TxtCtrlFile->setText(end.error);
+        lblRowsDone->clear();
+        return;
+    }
+    if (!b->problem.empty()) {
+        setWindowTitle(kCaption);
+        lblRowsDone->setText(QStringLiteral("Nothing was run."));
+        msgBox(this, qs(b->problem), kCaption);
+        return;
+    }
+    keepLastRowSettings(*b, out.lastAppliedRow);
+    if (!b->overlay) {
+        if (QWidget* graph = host_.findWindow(WindowKind::Graph)) {
+            graph->close();
+        }
+    }
+    barRows->setRange(0, std::max(1, out.rowCount));
+    barRows->setValue(out.rowsWritten);
+    if (!out.ok()) {
+        // The error's text takes the control file's place; the caption keeps
+        // the row that failed, and rows before it keep their files.
+        setWindowTitle(qs(rivulon::batchRowCaption(out.failedRow)));
+        TxtCtrlFile->setText(qs("Row " + std::to_string(out.failedRow) + ": " + out.error));
+        lblRowsDone->setText(rowsDoneText(out.rowsWritten, total) +
+                             QStringLiteral("; row %1 failed.").arg(out.failedRow));
+    } else if (out.stopped) {
+        setWindowTitle(
+            QStringLiteral("Cancelled after %1 of %2 rows.").arg(out.rowsWritten).arg(total));
+        lblRowsDone->setText(
+            QStringLiteral("Cancelled: %1 of %2 rows done; their files are written, later rows "
+                           "wrote none.")
+                .arg(out.rowsWritten)
+                .arg(total));
+    } else {
+        setWindowTitle(qs(rivulon::kBatchDoneCaption));
+        lblRowsDone->setText(rowsDoneText(out.rowsWritten, total) + QStringLiteral(" in ") +
+                             qs(b->settings.outputFolder));
+    }
+    if (!out.olderFiles.empty()) {
+        // Files of later rows from an earlier batch stay (they are the
+        // user's), but must not be taken for this batch's.
+        QString text = QStringLiteral(
+            "These files of later rows are from an earlier batch and "
+            "were left as they were; do not sum or compare them with "
+            "this batch:");
+        for (const auto& f : out.olderFiles) {
+            text += QStringLiteral("\n") + qs(f);
+        }
+        msgBox(this, text, kCaption);
+    }
+    if (!b->warnings.empty()) {
+        QString text = QStringLiteral(
+            "Some input files have lines that do not hold their "
+            "fields:");
+        for (const auto& w : b->warnings) {
+            text += QStringLiteral("\n") + qs(w);
+        }
+        msgBox(this, text, kCaption);
+    }
+}
+
+void frmRunSub::keepLastRowSettings(const BatchInFlight& b, int row) {
+    // The last row run leaves its files, options, watershed name and run in
+    // force, as if the user had chosen and run them.
+    if (row < 1 || row > static_cast<int>(b.file.rows.size())) {
+        return;
+    }
+    Session& session = host_.session();
+    session.settings = b.lastSettings;
+    session.state = b.lastState;
+    if (auto* choices =
+            dynamic_cast<rivulon::ui::SimulationChoices*>(host_.findWindow(WindowKind::Start))) {
+        choices->setWatershedName(qs(b.lastState.watershedName));
+    }
+    session.setResults(b.lastRan);
+    session.announceOptions();
+    session.announceFiles();
+}
+
+void frmRunSub::followRunning(bool running) {
+    const bool mine = batch_ != nullptr;
+    cmdRun->setEnabled(!running);
+    cmdCancel->setEnabled(mine);
+}
+
+void frmRunSub::cmdCancel_Click() {
+    if (batch_) {
+        host_.runs().cancel();
+        cmdCancel->setEnabled(false);
+        lblRowsDone->setText(QStringLiteral("Stopping after the rows now running..."));
+    }
+}
+
+void frmRunSub::CmdHelp_Click() {
+    host_.HelpCmd(1, kHelpContext);
+}
+
+void frmRunSub::CmdRunSubClose_Click() {
+    close();
+}
+
+void frmRunSub::closeEvent(QCloseEvent* event) {
+    // The batch's copies belong to this window: stop it before closing.
+    if (batch_) {
+        host_.runs().cancel();
+        host_.runs().waitForEnd();
+    }
+    event->accept();
+}
