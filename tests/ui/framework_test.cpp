@@ -266,6 +266,28 @@ TEST(CommandLine, FilesOpenByTheirContent) {
     }
 }
 
+// A results file and a summary file open in the result tables, a regrouped
+// table in the regrouping window, whatever their names.
+TEST(CommandLine, ResultFilesOpenInTheirWindows) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    const QString results = home.input() + "/run-april.txt";
+    const QString summary = home.input() + "/means";
+    ASSERT_TRUE(QFile::copy(RIVULON_SOURCE_DIR "/tests/analysis/data/Results3y_L4.dat", results));
+    ASSERT_TRUE(QFile::copy(RIVULON_SOURCE_DIR "/tests/analysis/data/Summary3y_L4.dat", summary));
+    MDIFrmMain w;
+    w.show();
+    EXPECT_TRUE(w.MDIForm_Load({results}));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+    QWidget* table = w.findWindow(rivulon::ui::WindowKind::Results);
+    ASSERT_NE(table, nullptr);
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_EQ(startWindow(w), nullptr);  // no start-up question
+    w.openFiles({summary});
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+    EXPECT_EQ(w.findWindow(rivulon::ui::WindowKind::Results), table);
+}
+
 TEST(FileKind, ToldApartByContent) {
     ExampleHome home;
     EXPECT_EQ(rivulon::fileKindOf(home.project().toStdString()), rivulon::FileKind::Project);
