@@ -54,5 +54,12 @@ int main(int argc, char** argv) {
     save(w, folder, "second_start");
     std::printf("%lld windows after the second start\n",
                 static_cast<long long>(w.mdiArea()->subWindowList().size()));
+
+    // A results file given as on the command line.
+    w.mdiArea()->closeAllSubWindows();
+    w.openFiles({QStringLiteral(RIVULON_SOURCE_DIR "/tests/analysis/data/Results3y_L4.dat")});
+    save(w, folder, "results_monthly");
+    w.openFiles({QStringLiteral(RIVULON_SOURCE_DIR "/tests/analysis/data/Summary3y_L4.dat")});
+    save(w, folder, "results_summary");
     return 0;
 }
