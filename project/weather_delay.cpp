@@ -21,7 +21,8 @@ bool isDayRow(const WeatherRow& row) {
 }  // namespace
 
 WeatherTable delayWeatherTableText(const WeatherTable& g, const std::string& delayFileName,
-                                   std::string delayContent, int days) {
+                                   std::string delayContent, int days,
+                                   std::vector<std::string>* warnings) {
     const int d = days;
     if (d < 1 || d > kDelayRecords) {
         throw RunError("A delay of " + std::to_string(d) +
@@ -57,13 +58,18 @@ WeatherTable delayWeatherTableText(const WeatherTable& g, const std::string& del
         for (int i = 1; i <= kDelayRecords; ++i) {
             temp[i] = reader.readReal("temperature");
             prec[i] = reader.readReal("precipitation");
+            reader.endRecord(2);
         }
+        reader.endOfRecords();
     } catch (const ReadError& e) {
         throw InputFileError(e.file(), e.line(),
                              "The weather-delay file must hold 32 daily records of temperature "
                              "and precipitation; nothing was delayed: " +
                                  std::string(e.what()));
     }
+
+    if (warnings)
+        warnings->insert(warnings->end(), reader.warnings().begin(), reader.warnings().end());
 
     WeatherTable h;
     h.rows.assign(g.rows.size(), WeatherRow{});
@@ -99,8 +105,9 @@ WeatherTable delayWeatherTableText(const WeatherTable& g, const std::string& del
     return h;
 }
 
-WeatherTable delayWeatherTable(const WeatherTable& source, const std::string& delayPath, int days) {
-    return delayWeatherTableText(source, delayPath, readWholeFile(delayPath), days);
+WeatherTable delayWeatherTable(const WeatherTable& source, const std::string& delayPath, int days,
+                               std::vector<std::string>* warnings) {
+    return delayWeatherTableText(source, delayPath, readWholeFile(delayPath), days, warnings);
 }
 
 }  // namespace rivulon

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "project/weather_table.h"
 
@@ -14,9 +15,13 @@ inline constexpr int kDelayRecords = 32;
 // the delay file and the last days of the series are dropped. Throws
 // ReadError (FileError when missing) for a delay file with fewer than 32
 // records and RunError for a delay under 1, over 32 or longer than the
-// shortest month; the source table is never changed.
-WeatherTable delayWeatherTable(const WeatherTable& source, const std::string& delayPath, int days);
+// shortest month; the source table is never changed. Lines of the delay file
+// that do not hold the two fields of a record, and text after the 32nd
+// record, are added to `warnings`.
+WeatherTable delayWeatherTable(const WeatherTable& source, const std::string& delayPath, int days,
+                               std::vector<std::string>* warnings = nullptr);
 WeatherTable delayWeatherTableText(const WeatherTable& source, const std::string& delayFileName,
-                                   std::string delayContent, int days);
+                                   std::string delayContent, int days,
+                                   std::vector<std::string>* warnings = nullptr);
 
 }  // namespace rivulon

@@ -178,6 +178,10 @@ NutrientSeptic readNutrientSeptic(const std::string& fileName, const std::string
     s.perCapitaP = numberOf(fileName, fields[i++], "septic P loading");
     s.uptakeN = numberOf(fileName, fields[i++], "septic N uptake");
     s.uptakeP = numberOf(fileName, fields[i++], "septic P uptake");
+    // The first year of point sources stands before the septic section; the
+    // flag says whether whole later years follow it.
+    const std::size_t perYear = 12u * static_cast<std::size_t>(columns);
+    s.pointYears = 1 + (flag >= 2 ? static_cast<int>((fields.size() - i) / perYear) : 0);
     return s;
 }
 

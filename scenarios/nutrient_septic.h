@@ -16,6 +16,7 @@ struct NutrientSeptic {
     int flag = 0;  // 0 neither, 1 septic, 2 multi-year points, 3 both
     MonthArray normalPop{}, pondedPop{}, shortCircuitPop{}, directPop{};  // persons, [1..12]
     float perCapitaN = 0, perCapitaP = 0, uptakeN = 0, uptakeP = 0;       // g/person/day
+    int pointYears = 1;  // years of point-source data the file holds
 
     // Bytes [rewriteBegin, rewriteEnd) hold the flag and the twelve population records.
     std::size_t rewriteBegin = 0, rewriteEnd = 0;

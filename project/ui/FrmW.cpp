@@ -10,6 +10,7 @@
 #include <QMetaMethod>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "analysis/grid_copy.h"
 #include "common/read_error.h"
@@ -384,11 +385,20 @@ bool FrmW::btnSave_Click() {
 void FrmW::btnDelay_Click() {
     const rivulon::ProjectSettings& s = host_.session().settings;
     rivulon::WeatherTable delayed;
+    std::vector<std::string> warnings;
     try {
-        delayed = rivulon::delayWeatherTable(table(), s.weatherDelayPath, UpDnDelay->value());
+        delayed =
+            rivulon::delayWeatherTable(table(), s.weatherDelayPath, UpDnDelay->value(), &warnings);
     } catch (const std::exception& e) {
         msgBox(this, q(e.what()));
         return;
+    }
+    // A shifted field in the delay file is pointed out once, with the delayed data.
+    for (const std::string& warning : warnings) {
+        if (std::find(delayWarned_.begin(), delayWarned_.end(), warning) == delayWarned_.end()) {
+            delayWarned_.push_back(warning);
+            msgBox(this, q(warning));
+        }
     }
     auto* window = new FrmW(host_);
     host_.addChild(window);

@@ -71,7 +71,8 @@ class FrmW : public QWidget, public rivulon::ui::NewWeatherEditor {
     QString originDelay_ = QStringLiteral("1");
     rivulon::WeatherTable baseline_;  // what the file on disk holds
     bool hasBaseline_ = false;
-    bool edited_ = false;  // a cell edit was typed since the last load or save
+    bool edited_ = false;                   // a cell edit was typed since the last load or save
+    std::vector<std::string> delayWarned_;  // delay-file warnings already shown
     bool loaded_ = false;
     bool delayed_ = false;
 };

@@ -307,3 +307,34 @@ TEST(WeatherDelay, RefusesWhatItCannotDoAndLeavesTheTableAlone) {
 
 }  // namespace
 }  // namespace rivulon
+
+namespace rivulon {
+namespace {
+
+using testing::dataPath;
+using ::testing::HasSubstr;
+
+// A stray comma in the delay file shifts every later value: the line is
+// pointed out, and so is text after the 32nd record.
+TEST(WeatherDelay, ShiftedFieldsAndTrailingTextArePointedOut) {
+    const WeatherTable g = oneMonth();
+    const std::string delay = readWholeFile(dataPath("Small/Wdelay.dat"));
+    std::vector<std::string> warnings;
+    delayWeatherTableText(g, "Wdelay.dat", delay, 1, &warnings);
+    EXPECT_TRUE(warnings.empty());
+
+    std::string shifted = delay;
+    shifted.insert(shifted.find_first_of("\r\n"), ",9");
+    warnings.clear();
+    delayWeatherTableText(g, "Wdelay.dat", shifted + "1,1\n", 1, &warnings);
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_THAT(warnings[0], HasSubstr("Wdelay.dat:1: expected 2 fields on this line, found 3"));
+
+    warnings.clear();
+    delayWeatherTableText(g, "Wdelay.dat", delay + "surveyed 1998\n", 1, &warnings);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_THAT(warnings[0], HasSubstr("text after the last record is ignored"));
+}
+
+}  // namespace
+}  // namespace rivulon

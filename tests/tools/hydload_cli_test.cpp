@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/atomic_file.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -366,6 +368,42 @@ TEST_F(Hydload, ShiftedLinesWarnAndStrictRefuses) {
                                  "4 fields on this line, found 2; the values after it may be "
                                  "shifted\n"));
     EXPECT_FALSE(fs::exists(path("d/ResultsAuto1.dat")));
+}
+
+}  // namespace
+
+namespace {
+
+// The septic command reads the nutrient file its own way; a stray comma is
+// still named at its line before the error it causes, and text after the
+// last record is a warning that --strict turns into a refusal.
+TEST_F(Hydload, SepticPointsOutShiftedNutrientFields) {
+    const std::string nutrient = rivulon::readWholeFile(in("Nutrient.dat"));
+    const std::size_t lineEnd = nutrient.find_first_of("\r\n");
+    rivulon::writeFileAtomically(in("NuShifted.dat"),
+                                 nutrient.substr(0, lineEnd) + ",7" + nutrient.substr(lineEnd));
+    rivulon::writeFileAtomically(in("NuTail.dat"), nutrient + "surveyed 1998\n");
+    const auto septic = [&](const std::string& file, bool strict) {
+        std::vector<std::string> args = {"septic", in("SepMillbrook.dat"), "--nutrient",
+                                         in(file), "--transport",          in("Transprt.dat")};
+        if (strict)
+            args.push_back("--strict");
+        return run(args);
+    };
+    Result r = septic("NuShifted.dat", false);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err,
+                HasSubstr("warning: NuShifted.dat:1: expected 4 fields on this line, found 5"));
+    EXPECT_LT(r.err.find("warning:"), r.err.find("hydload septic: NuShifted.dat"));
+
+    r = septic("NuTail.dat", false);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("text after the last record is ignored: \"surveyed 1998\""));
+    r = septic("NuTail.dat", true);
+    EXPECT_EQ(r.status, 1);
+    r = septic("Nutrient.dat", true);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
 }
 
 }  // namespace

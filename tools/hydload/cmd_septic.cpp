@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,7 @@
 #include "common/atomic_file.h"
 #include "common/number_format.h"
 #include "engine/model_state.h"
+#include "project/nutrient_file.h"
 #include "project/transport_file.h"
 #include "scenarios/nutrient_septic.h"
 #include "scenarios/septic_calc.h"
@@ -48,15 +50,40 @@ int runSeptic(const std::vector<std::string>& args) {
     if (nutrient.empty())
         return 0;
     std::optional<int> landUses;
+    std::optional<rivulon::WatershedSetup> watershed;
     if (!transport.empty()) {
         rivulon::WatershedSetup ws;
         std::vector<std::string> transportWarnings;
         rivulon::readTransportFile(transport, ws, &transportWarnings);
         hydload::reportWarnings(transportWarnings, strict);
         landUses = ws.landUseCount;
+        watershed = ws;
     }
     const std::string content = rivulon::readWholeFile(nutrient);
-    const rivulon::NutrientSeptic septic = rivulon::readNutrientSeptic(nutrient, content, landUses);
+    // A shifted field makes the septic section unreadable; the line that
+    // shifted it is named first.
+    rivulon::NutrientSeptic septic;
+    std::exception_ptr failure;
+    try {
+        septic = rivulon::readNutrientSeptic(nutrient, content, landUses);
+    } catch (const std::exception&) {
+        failure = std::current_exception();
+    }
+    if (watershed) {
+        // The run's reader compares the file's lines with the written layout;
+        // its errors are the run's to report, only its warnings count here.
+        std::vector<std::string> nutrientWarnings;
+        try {
+            rivulon::NutrientSetup setup;
+            rivulon::readNutrientText(nutrient, content, *watershed,
+                                      failure ? 1 : septic.pointYears, setup, &nutrientWarnings);
+        } catch (const std::exception&) {
+        }
+        hydload::reportWarnings(nutrientWarnings, strict && !failure);
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
     const float n = septic.normalSum();
     const float p = septic.pondedSum();
     float s = 0.0f, d = 0.0f;
