@@ -1,55 +1,10 @@
 #include "calibration/report.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace rivulon::calibration {
-
-FitRating rateNse(double nse) {
-    if (nse > 0.75)
-        return FitRating::VeryGood;
-    if (nse > 0.65)
-        return FitRating::Good;
-    if (nse > 0.50)
-        return FitRating::Satisfactory;
-    return FitRating::Unsatisfactory;
-}
-
-FitRating rateRsr(double rsr) {
-    if (rsr <= 0.50)
-        return FitRating::VeryGood;
-    if (rsr <= 0.60)
-        return FitRating::Good;
-    if (rsr <= 0.70)
-        return FitRating::Satisfactory;
-    return FitRating::Unsatisfactory;
-}
-
-FitRating ratePbias(double pbias) {
-    const double a = std::fabs(pbias);
-    if (a < 10)
-        return FitRating::VeryGood;
-    if (a < 15)
-        return FitRating::Good;
-    if (a < 25)
-        return FitRating::Satisfactory;
-    return FitRating::Unsatisfactory;
-}
-
-std::string_view ratingName(FitRating r) {
-    switch (r) {
-        case FitRating::VeryGood:
-            return "very good";
-        case FitRating::Good:
-            return "good";
-        case FitRating::Satisfactory:
-            return "satisfactory";
-        case FitRating::Unsatisfactory:
-            return "unsatisfactory";
-    }
-    return "unsatisfactory";
-}
 
 std::string exactNumber(double v) {
     char buf[32];
@@ -59,18 +14,19 @@ std::string exactNumber(double v) {
 
 namespace {
 
-std::string line(const char* label, bool defined, double v, const char* format,
+// "  LABEL    VALUE  rating", the value right-aligned in 9 columns with
+// `decimals` digits; numbers never take the user's decimal comma.
+std::string line(std::string_view label, bool defined, double v, int decimals,
                  std::string_view rating) {
-    char buf[96];
-    if (!defined) {
-        std::snprintf(buf, sizeof buf, "  %-8s not defined\n", label);
-    } else {
-        char num[32];
-        std::snprintf(num, sizeof num, format, v);
-        std::snprintf(buf, sizeof buf, "  %-8s %9s  %.*s\n", label, num,
-                      static_cast<int>(rating.size()), rating.data());
-    }
-    return buf;
+    std::string out = "  " + std::string(label);
+    out.resize(std::max<std::size_t>(out.size(), 10) + 1, ' ');
+    if (!defined)
+        return out + "not defined\n";
+    char num[64];
+    const auto res = std::to_chars(num, num + sizeof num, v, std::chars_format::fixed, decimals);
+    const std::string value(num, res.ptr);
+    out += std::string(value.size() < 9 ? 9 - value.size() : 0, ' ') + value + "  ";
+    return out + std::string(rating) + "\n";
 }
 
 }  // namespace
@@ -78,11 +34,11 @@ std::string line(const char* label, bool defined, double v, const char* format,
 std::string fitSummary(const Evaluation& e) {
     const FlowFit& f = e.fit;
     std::string s;
-    s += line("NSE", f.nseDefined, f.nse, "%.4f", ratingName(rateNse(f.nse)));
-    s += line("KGE", f.kgeDefined, f.kge, "%.4f", "(not rated)");
-    s += line("log-NSE", e.logNseDefined, e.logNse, "%.4f", "(not rated)");
-    s += line("PBIAS %", f.pbiasDefined, f.pbias, "%.2f", ratingName(ratePbias(f.pbias)));
-    s += line("RSR", f.rsrDefined, f.rsr, "%.4f", ratingName(rateRsr(f.rsr)));
+    s += line("NSE", f.nseDefined, f.nse, 4, ratingName(rateNse(f.nse)));
+    s += line("KGE", f.kgeDefined, f.kge, 4, "(not rated)");
+    s += line("log-NSE", e.logNseDefined, e.logNse, 4, "(not rated)");
+    s += line("PBIAS %", f.pbiasDefined, f.pbias, 2, ratingName(ratePbias(f.pbias)));
+    s += line("RSR", f.rsrDefined, f.rsr, 4, ratingName(rateRsr(f.rsr)));
     return s;
 }
 

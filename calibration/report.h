@@ -7,22 +7,20 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/observed_flow.h"
 #include "calibration/evaluation.h"
 #include "calibration/parameters.h"
 #include "calibration/search.h"
 
 namespace rivulon::calibration {
 
-// General performance ratings for monthly streamflow of Moriasi et al. (2007),
-// "Model evaluation guidelines for systematic quantification of accuracy in
-// watershed simulations", Transactions of the ASABE 50(3): 885-900, Table 4.
-// KGE has no rating there and is left unrated.
-enum class FitRating { VeryGood, Good, Satisfactory, Unsatisfactory };
-
-FitRating rateNse(double nse);                  // > .75, > .65, > .50
-FitRating rateRsr(double rsr);                  // <= .50, <= .60, <= .70
-FitRating ratePbias(double pbias);              // |PBIAS| < 10, < 15, < 25
-std::string_view ratingName(FitRating rating);  // "very good", "good", ...
+// The performance ratings of the observed-flow comparison (Moriasi et al.
+// 2007, monthly streamflow); KGE has no rating there and is left unrated.
+using rivulon::FitRating;
+using rivulon::rateNse;
+using rivulon::ratePbias;
+using rivulon::rateRsr;
+using rivulon::ratingName;
 
 // One line per statistic: "NSE    .8123  very good"; "not defined" where a
 // statistic cannot be computed.
