@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
+#include <utility>
 
 #include "engine/model_state.h"
 #include "project/project_settings.h"
@@ -28,6 +30,24 @@ class Session : public QObject {
     // A run is in flight on the worker thread; commands that start a run or
     // save results wait for it.
     bool running() const { return running_; }
+
+    // Takes the inputs and the model state of a run that ended (it worked on
+    // copies). Options changed while the run went are kept for the next run;
+    // otherwise the run's own (years, level, what its reload read) stay.
+    void takeFinishedRun(rivulon::ProjectSettings&& runSettings, rivulon::ModelState&& runState,
+                         const rivulon::RunOptions& optionsAtStart) {
+        const rivulon::RunOptions current = state.options;
+        const bool optionsChanged = !(current == optionsAtStart);
+        settings = std::move(runSettings);
+        state = std::move(runState);
+        if (optionsChanged) {
+            const std::int16_t years = state.options.yearCount;
+            const std::int16_t level = state.options.simLevel;
+            state.options = current;
+            state.options.yearCount = years;
+            state.options.simLevel = level;
+        }
+    }
 
     // The run options (check marks, population rate, scales) changed.
     void announceOptions() { emit optionsChanged(); }

@@ -379,19 +379,7 @@ void FrmStart::runEnded(const rivulon::ui::RunEnd& end) {
     }
     disconnect(run->finished);
     Session& session = host_.session();
-    // Options changed while the run went are kept for the next run; the run's
-    // own (years, level, what the reload read) are kept otherwise.
-    const rivulon::RunOptions current = session.state.options;
-    const bool optionsChanged = !(current == run->optionsAtStart);
-    session.settings = std::move(run->settings);
-    session.state = std::move(run->state);
-    if (optionsChanged) {
-        const std::int16_t years = session.state.options.yearCount;
-        const std::int16_t level = session.state.options.simLevel;
-        session.state.options = current;
-        session.state.options.yearCount = years;
-        session.state.options.simLevel = level;
-    }
+    session.takeFinishedRun(std::move(run->settings), std::move(run->state), run->optionsAtStart);
     session.setRunning(false);
     if (!end.cancelled) {
         showStartupReport(run->outcome.reload.messages, run->outcome.reload.projectRead,

@@ -650,18 +650,7 @@ void FrmSeptic::runEnded(const rivulon::ui::RunEnd& end) {
     }
     disconnect(run->finished);
     Session& session = host_.session();
-    // Options changed while the run went count from the next run.
-    const rivulon::RunOptions current = session.state.options;
-    const bool optionsChanged = !(current == run->optionsAtStart);
-    session.settings = std::move(run->settings);
-    session.state = std::move(run->state);
-    if (optionsChanged) {
-        const std::int16_t years = session.state.options.yearCount;
-        const std::int16_t level = session.state.options.simLevel;
-        session.state.options = current;
-        session.state.options.yearCount = years;
-        session.state.options.simLevel = level;
-    }
+    session.takeFinishedRun(std::move(run->settings), std::move(run->state), run->optionsAtStart);
     session.setRunning(false);
     if (end.cancelled) {
         session.setResults(false);
