@@ -121,6 +121,23 @@ int wholeArg(std::string_view option, const std::string& text, int low, int high
     return static_cast<int>(v);
 }
 
+double doubleArg(std::string_view option, const std::string& text) {
+    double v = 0;
+    if (!rivulon::parseDouble(text, v) || !std::isfinite(v))
+        throw UsageError(std::string(option) + " takes a number, not " + quoted(text));
+    return v;
+}
+
+long long longArg(std::string_view option, const std::string& text, long long low, long long high) {
+    double v = 0;
+    if (!rivulon::parseDouble(text, v) || v != std::floor(v) || v < static_cast<double>(low) ||
+        v > static_cast<double>(high)) {
+        throw UsageError(std::string(option) + " takes a whole number from " + std::to_string(low) +
+                         " to " + std::to_string(high) + ", not " + quoted(text));
+    }
+    return static_cast<long long>(v);
+}
+
 std::vector<std::string> listArg(std::string_view option, const std::string& text,
                                  std::size_t count) {
     std::vector<std::string> parts;

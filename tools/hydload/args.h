@@ -47,6 +47,9 @@ class Args {
 float realArg(std::string_view option, const std::string& text);
 float realArg(std::string_view option, const std::string& text, float low, float high);
 int wholeArg(std::string_view option, const std::string& text, int low, int high);
+// The same in double precision and 64-bit counts (search budgets, seeds).
+double doubleArg(std::string_view option, const std::string& text);
+long long longArg(std::string_view option, const std::string& text, long long low, long long high);
 // Comma-separated texts; `count` of them exactly (0: any number, at least 1).
 std::vector<std::string> listArg(std::string_view option, const std::string& text,
                                  std::size_t count);

@@ -82,23 +82,6 @@ struct Arguments {
     bool replaceTransport = false, quiet = false;
 };
 
-double number(const std::string& option, const std::string& text) {
-    double v = 0;
-    if (!rivulon::parseDouble(text, v) || !std::isfinite(v))
-        throw hydload::UsageError(option + " takes a number, not \"" + text + "\"");
-    return v;
-}
-
-long long wholeNumber(const std::string& option, const std::string& text, long long low,
-                      long long high) {
-    const double v = number(option, text);
-    if (v != std::floor(v) || v < static_cast<double>(low) || v > static_cast<double>(high)) {
-        throw hydload::UsageError(option + " takes a whole number from " + std::to_string(low) +
-                                  " to " + std::to_string(high) + ", not \"" + text + "\"");
-    }
-    return static_cast<long long>(v);
-}
-
 // Every fault of the command line is a usage error (exit 2), the parameter
 // list's included: it is checked here, before any file is read.
 Arguments parse(const std::vector<std::string>& args) {
@@ -125,21 +108,21 @@ Arguments parse(const std::vector<std::string>& args) {
         a.objective.objective = *o;
     }
     if (const auto v = cli.value("--pbias-max")) {
-        a.objective.pbiasMax = number("--pbias-max", *v);
+        a.objective.pbiasMax = hydload::doubleArg("--pbias-max", *v);
         if (*a.objective.pbiasMax < 0)
             throw hydload::UsageError("--pbias-max takes a percentage of 0 or more");
     }
     if (const auto v = cli.value("--runs"))
-        a.search.runs = static_cast<int>(wholeNumber("--runs", *v, 1, 100000000));
+        a.search.runs = static_cast<int>(hydload::longArg("--runs", *v, 1, 100000000));
     if (const auto v = cli.value("--seed"))
         a.search.seed =
-            static_cast<std::uint64_t>(wholeNumber("--seed", *v, 0, 9007199254740992LL));
+            static_cast<std::uint64_t>(hydload::longArg("--seed", *v, 0, 9007199254740992LL));
     if (const auto v = cli.value("--jobs"))
-        a.search.jobs = static_cast<int>(wholeNumber("--jobs", *v, 1, 1024));
+        a.search.jobs = static_cast<int>(hydload::longArg("--jobs", *v, 1, 1024));
     if (const auto v = cli.value("--level"))
-        a.level = static_cast<int>(wholeNumber("--level", *v, 1, 4));
+        a.level = static_cast<int>(hydload::longArg("--level", *v, 1, 4));
     if (const auto v = cli.value("--years"))
-        a.years = static_cast<int>(wholeNumber("--years", *v, 1, 32767));
+        a.years = static_cast<int>(hydload::longArg("--years", *v, 1, 32767));
     if (const auto v = cli.value("--out"))
         a.out = *v;
     a.transportOut = text("--transport-out");
