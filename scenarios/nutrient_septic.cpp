@@ -6,6 +6,7 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/read_error.h"
+#include "project/nutrient_file.h"
 
 namespace rivulon {
 
@@ -183,6 +184,18 @@ NutrientSeptic readNutrientSeptic(const std::string& fileName, const std::string
     const std::size_t perYear = 12u * static_cast<std::size_t>(columns);
     s.pointYears = 1 + (flag >= 2 ? static_cast<int>((fields.size() - i) / perYear) : 0);
     return s;
+}
+
+std::vector<std::string> nutrientLayoutWarnings(const std::string& fileName,
+                                                const std::string& content,
+                                                const WatershedSetup& watershed, int pointYears) {
+    std::vector<std::string> warnings;
+    try {
+        NutrientSetup setup;
+        readNutrientText(fileName, content, watershed, pointYears, setup, &warnings);
+    } catch (const std::exception&) {
+    }
+    return warnings;
 }
 
 std::string withSepticPopulation(const std::string& content, const NutrientSeptic& septic,

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/model_state.h"
 #include "scenarios/septic_calc.h"
@@ -32,6 +33,14 @@ struct NutrientSeptic {
 // that fits more than one count is refused. Throws ReadError.
 NutrientSeptic readNutrientSeptic(const std::string& fileName, const std::string& content,
                                   std::optional<int> landUseCount = std::nullopt);
+
+// Where the nutrient file's lines differ from its written layout (the first
+// line whose field count differs, text after the last record), as the run's
+// reader finds them; `pointYears` as the septic read found them (1 when that
+// read failed). The file's errors are the run's to report: none is thrown.
+std::vector<std::string> nutrientLayoutWarnings(const std::string& fileName,
+                                                const std::string& content,
+                                                const WatershedSetup& watershed, int pointYears);
 
 // The nutrient file with every month's normal and ponded population replaced;
 // the short-circuited and direct-discharge populations stay. A flag without

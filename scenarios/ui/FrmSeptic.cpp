@@ -268,8 +268,27 @@ void FrmSeptic::loadPopulations() {
             if (session.state.watershed.landUseCount > 0) {
                 landUses = session.state.watershed.landUseCount;
             }
-            const rivulon::NutrientSeptic septic =
-                rivulon::readNutrientSeptic(path, rivulon::readWholeFile(path), landUses);
+            const std::string content = rivulon::readWholeFile(path);
+            rivulon::NutrientSeptic septic;
+            std::exception_ptr failure;
+            try {
+                septic = rivulon::readNutrientSeptic(path, content, landUses);
+            } catch (const std::exception&) {
+                failure = std::current_exception();
+            }
+            // A shifted field is named once, before the error it may cause.
+            if (landUses) {
+                for (const std::string& warning : rivulon::nutrientLayoutWarnings(
+                         path, content, session.state.watershed, failure ? 1 : septic.pointYears)) {
+                    if (std::find(warned_.begin(), warned_.end(), warning) == warned_.end()) {
+                        warned_.push_back(warning);
+                        msgBox(this, qs(warning));
+                    }
+                }
+            }
+            if (failure) {
+                std::rethrow_exception(failure);
+            }
             normalSum_ = septic.normalSum();
             pondedSum_ = septic.pondedSum();
             for (int m = 1; m <= 12; ++m) {

@@ -5,6 +5,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "scenarios/septic_technology.h"
 #include "shell/window_host.h"
@@ -95,6 +97,8 @@ class FrmSeptic : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // Layout warnings of the nutrient file already shown.
+    std::vector<std::string> warned_;
     void showPanel(bool shown);
     void fillCombo();
     void loadPopulations();

@@ -468,3 +468,25 @@ TEST(SepticWindow, EditorSavedAfterTheWindowClosed) {
     editor.closed(true, saved);
     EXPECT_EQ(f.session().settings.nutrientPath, saved.toStdString());
 }
+
+// Text after the nutrient file's last record is pointed out once when the
+// window reads the populations, which are still read.
+TEST(SepticWindow, NamesTextAfterTheNutrientFilesLastRecordOnce) {
+    ExampleHome home;
+    ScriptedDialogs dialogs;
+    QFile nutrient(home.input() + "/Nutrient.dat");
+    ASSERT_TRUE(nutrient.open(QIODevice::Append));
+    nutrient.write("surveyed 1998\n");
+    nutrient.close();
+    MDIFrmMain main;
+    startOnProject(main);
+    dialogs.messages.clear();
+    main.runCommand(QStringLiteral("MnuSeptic"));
+    auto* window = qobject_cast<FrmSeptic*>(main.findWindow(WindowKind::Septic));
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(dialogs.messages.size(), 1) << dialogs.messages.join("\n").toStdString();
+    EXPECT_TRUE(dialogs.messages[0].contains(
+        "Nutrient.dat:390: text after the last record is ignored: \"surveyed 1998\""))
+        << dialogs.messages[0].toStdString();
+    EXPECT_EQ(window->TxtCurPop->text(), "5937.25");
+}

@@ -11,7 +11,6 @@
 #include "common/atomic_file.h"
 #include "common/number_format.h"
 #include "engine/model_state.h"
-#include "project/nutrient_file.h"
 #include "project/transport_file.h"
 #include "scenarios/nutrient_septic.h"
 #include "scenarios/septic_calc.h"
@@ -70,15 +69,8 @@ int runSeptic(const std::vector<std::string>& args) {
         failure = std::current_exception();
     }
     if (watershed) {
-        // The run's reader compares the file's lines with the written layout;
-        // its errors are the run's to report, only its warnings count here.
-        std::vector<std::string> nutrientWarnings;
-        try {
-            rivulon::NutrientSetup setup;
-            rivulon::readNutrientText(nutrient, content, *watershed,
-                                      failure ? 1 : septic.pointYears, setup, &nutrientWarnings);
-        } catch (const std::exception&) {
-        }
+        const std::vector<std::string> nutrientWarnings = rivulon::nutrientLayoutWarnings(
+            nutrient, content, *watershed, failure ? 1 : septic.pointYears);
         hydload::reportWarnings(nutrientWarnings, strict && !failure);
     }
     if (failure) {
