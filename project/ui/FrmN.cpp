@@ -14,7 +14,7 @@
 
 #include "common/list_reader.h"
 #include "project/transport_file.h"
-#include "project/ui/FrmN_cells.h"
+#include "project/ui/GridCellEdit.h"
 #include "shell/UpDown.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"

@@ -14,7 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class UpDown;
-class NCellEdit;
+class GridCellEdit;
 
 namespace rivulon::ui {
 class FlexGrid;
@@ -74,7 +74,7 @@ class FrmN : public QWidget, public rivulon::ui::NutrientEditorService {
     UpDown* UpDnSepticPointFlag;
     std::array<rivulon::ui::FlexGrid*, 5> NGrid{};
     std::array<QLineEdit*, 5> TxtCell{};
-    std::array<NCellEdit*, 5> cellEdit{};
+    std::array<GridCellEdit*, 5> cellEdit{};
     QLabel* lblSepticHeading;
     QWidget* fraCounts;  // the land-use counts, hidden with the septic page alone
     QPushButton* cmdSaveN;

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "project/ui/FrmN.h"
-#include "project/ui/FrmN_cells.h"
+#include "project/ui/GridCellEdit.h"
 #include "shell/UpDown.h"
 #include "shell/widgets/FlexGrid.h"
 
@@ -41,8 +41,8 @@ void FrmN::buildPages() {
         NGrid[i]->setObjectName(QStringLiteral("NGrid_%1").arg(i));
         TxtCell[i] = new QLineEdit;
         TxtCell[i]->setObjectName(QStringLiteral("TxtCell_%1").arg(i));
-        cellEdit[i] = new NCellEdit(NGrid[i], TxtCell[i]);
-        connect(cellEdit[i], &NCellEdit::committed, this, [this] { changed(); });
+        cellEdit[i] = new GridCellEdit(NGrid[i], TxtCell[i]);
+        connect(cellEdit[i], &GridCellEdit::committed, this, [this] { changed(); });
         NGrid[i]->setRows(1);
         NGrid[i]->setColWidth(0, 1500);
     }

@@ -21,6 +21,8 @@ GridCellEdit::GridCellEdit(rivulon::ui::FlexGrid* grid, QLineEdit* box)
     });
     connect(grid_, &tabulex::TableGrid::doubleClicked, this, [this] { GridEdit(32, QString()); });
     connect(grid_, &tabulex::TableGrid::gotFocus, this, &GridCellEdit::commit);
+    // A click on another cell ends the edit in the cell it was made in.
+    connect(grid_, &tabulex::TableGrid::leaveCell, this, &GridCellEdit::commit);
 }
 
 // The box counts as open while it is not hidden, also on a page not shown.

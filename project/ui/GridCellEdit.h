@@ -8,10 +8,11 @@ namespace rivulon::ui {
 class FlexGrid;
 }
 
-// In-cell editing of a read-only table grid through an edit box (the editors'
-// TxtCell): a printable key opens the box over the current cell with that
-// character, a double click with the cell's text. Enter commits (the cell
-// turns red), Esc drops the edit, Up and Down commit and move a row.
+// In-cell editing of a read-only table grid through an edit box (the transport
+// and nutrient editors' TxtCell): a printable key opens the box over the
+// current cell with that character, a double click with the cell's text.
+// Enter, the table taking the focus back or another cell chosen commits (the
+// cell turns red), Esc drops the edit, Up and Down commit and move a row.
 class GridCellEdit : public QObject {
     Q_OBJECT
   public:
