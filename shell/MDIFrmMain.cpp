@@ -50,6 +50,8 @@ MDIFrmMain::MDIFrmMain(QWidget* parent) : QMainWindow(parent) {
     mdiArea_->setObjectName("MDIArea");
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A window opened or brought forward keeps its own size when another is maximised.
+    mdiArea_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     setCentralWidget(mdiArea_);
     createActions();
     createMenus();

@@ -55,6 +55,10 @@ int main(int argc, char** argv) {
     std::printf("%lld windows after the second start\n",
                 static_cast<long long>(w.mdiArea()->subWindowList().size()));
 
+    // The calibration window on the example project, before a run.
+    w.runCommand(QStringLiteral("MnuCalibrate"));
+    save(w, folder, "calibration");
+
     // A results file given as on the command line.
     w.mdiArea()->closeAllSubWindows();
     w.openFiles({QStringLiteral(RIVULON_SOURCE_DIR "/tests/analysis/data/Results3y_L4.dat")});
