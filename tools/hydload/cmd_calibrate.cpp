@@ -12,6 +12,7 @@
 #include "calibration/flow_target.h"
 #include "calibration/report.h"
 #include "calibration/search.h"
+#include "calibration_args.h"
 #include "command_registry.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
@@ -73,13 +74,10 @@ constexpr const char* kHelp =
     "met the |PBIAS| limit or the objective was never defined (calibration.csv\n"
     "is written, the transport file is not).";
 
-struct Arguments {
-    std::string project, observed, out = ".", transportOut;
-    std::vector<Parameter> params;
-    ObjectiveSettings objective;
+struct Arguments : hydload::CalibrationCommon {
+    std::string transportOut;
     SearchSettings search;
-    int level = 1, years = 0;
-    bool replaceTransport = false, quiet = false;
+    bool replaceTransport = false;
 };
 
 // Every fault of the command line is a usage error (exit 2), the parameter
@@ -88,25 +86,10 @@ Arguments parse(const std::vector<std::string>& args) {
     const hydload::Args cli(args, {"--replace-transport", "--quiet"},
                             {"--observed", "--params", "--objective", "--seed", "--jobs", "--level",
                              "--years", "--out", "--pbias-max", "--runs", "--transport-out"});
-    cli.expectOperands(1, 1, "project file");
     Arguments a;
-    a.project = cli.operands()[0];
-    a.search.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const auto text = [&](const char* name) { return cli.value(name).value_or(std::string()); };
-    a.observed = text("--observed");
-    if (!cli.value("--params"))
-        throw hydload::UsageError("--params is required");
-    try {
-        a.params = parseParameterList(*cli.value("--params"));
-    } catch (const std::invalid_argument& e) {
-        throw hydload::UsageError(e.what());
-    }
-    if (const auto v = cli.value("--objective")) {
-        const auto o = objectiveFromName(*v);
-        if (!o)
-            throw hydload::UsageError("--objective takes nse, kge or lognse, not \"" + *v + "\"");
-        a.objective.objective = *o;
-    }
+    static_cast<hydload::CalibrationCommon&>(a) = hydload::parseCalibrationCommon(cli);
+    a.search.seed = a.seed.value_or(a.search.seed);
+    a.search.jobs = a.jobs;
     if (const auto v = cli.value("--pbias-max")) {
         a.objective.pbiasMax = hydload::doubleArg("--pbias-max", *v);
         if (*a.objective.pbiasMax < 0)
@@ -114,20 +97,8 @@ Arguments parse(const std::vector<std::string>& args) {
     }
     if (const auto v = cli.value("--runs"))
         a.search.runs = static_cast<int>(hydload::longArg("--runs", *v, 1, 100000000));
-    if (const auto v = cli.value("--seed"))
-        a.search.seed =
-            static_cast<std::uint64_t>(hydload::longArg("--seed", *v, 0, 9007199254740992LL));
-    if (const auto v = cli.value("--jobs"))
-        a.search.jobs = static_cast<int>(hydload::longArg("--jobs", *v, 1, 1024));
-    if (const auto v = cli.value("--level"))
-        a.level = static_cast<int>(hydload::longArg("--level", *v, 1, 4));
-    if (const auto v = cli.value("--years"))
-        a.years = static_cast<int>(hydload::longArg("--years", *v, 1, 32767));
-    if (const auto v = cli.value("--out"))
-        a.out = *v;
-    a.transportOut = text("--transport-out");
+    a.transportOut = cli.value("--transport-out").value_or(std::string());
     a.replaceTransport = cli.flag("--replace-transport");
-    a.quiet = cli.flag("--quiet");
     return a;
 }
 

@@ -12,6 +12,7 @@
 #include "calibration/flow_target.h"
 #include "calibration/morris.h"
 #include "calibration/report.h"
+#include "calibration_args.h"
 #include "command_registry.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
@@ -50,13 +51,8 @@ constexpr const char* kHelp =
     "Exit status 0 when done, 1 on an error, 2 on a usage error, 3 when some\n"
     "parameter got no elementary effect because the objective was not defined.";
 
-struct Arguments {
-    std::string project, observed, out = ".";
-    std::vector<Parameter> params;
-    ObjectiveSettings objective;
+struct Arguments : hydload::CalibrationCommon {
     MorrisSettings morris;
-    int level = 1, years = 0;
-    bool quiet = false;
 };
 
 // Every fault of the command line is a usage error (exit 2), the parameter
@@ -65,40 +61,13 @@ Arguments parse(const std::vector<std::string>& args) {
     const hydload::Args cli(args, {"--quiet"},
                             {"--observed", "--params", "--objective", "--seed", "--jobs", "--level",
                              "--years", "--out", "--trajectories"});
-    cli.expectOperands(1, 1, "project file");
     Arguments a;
-    a.project = cli.operands()[0];
-    a.morris.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const auto text = [&](const char* name) { return cli.value(name).value_or(std::string()); };
-    a.observed = text("--observed");
-    if (!cli.value("--params"))
-        throw hydload::UsageError("--params is required");
-    try {
-        a.params = parseParameterList(*cli.value("--params"));
-    } catch (const std::invalid_argument& e) {
-        throw hydload::UsageError(e.what());
-    }
-    if (const auto v = cli.value("--objective")) {
-        const auto o = objectiveFromName(*v);
-        if (!o)
-            throw hydload::UsageError("--objective takes nse, kge or lognse, not \"" + *v + "\"");
-        a.objective.objective = *o;
-    }
+    static_cast<hydload::CalibrationCommon&>(a) = hydload::parseCalibrationCommon(cli);
+    a.morris.seed = a.seed.value_or(a.morris.seed);
+    a.morris.jobs = a.jobs;
     if (const auto v = cli.value("--trajectories"))
         a.morris.trajectories =
             static_cast<int>(hydload::longArg("--trajectories", *v, 1, 1000000));
-    if (const auto v = cli.value("--seed"))
-        a.morris.seed =
-            static_cast<std::uint64_t>(hydload::longArg("--seed", *v, 0, 9007199254740992LL));
-    if (const auto v = cli.value("--jobs"))
-        a.morris.jobs = static_cast<int>(hydload::longArg("--jobs", *v, 1, 1024));
-    if (const auto v = cli.value("--level"))
-        a.level = static_cast<int>(hydload::longArg("--level", *v, 1, 4));
-    if (const auto v = cli.value("--years"))
-        a.years = static_cast<int>(hydload::longArg("--years", *v, 1, 32767));
-    if (const auto v = cli.value("--out"))
-        a.out = *v;
-    a.quiet = cli.flag("--quiet");
     return a;
 }
 
