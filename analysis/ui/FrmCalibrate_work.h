@@ -1,0 +1,51 @@
+#pragma once
+
+// What the calibration window's two files share: the piece of work in
+// flight and the number texts of its tables.
+
+#include <QPointF>
+#include <QString>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "analysis/ui/FrmCalibrate.h"
+#include "analysis/value_format.h"
+#include "calibration/flow_target.h"
+#include "calibration/morris.h"
+#include "calibration/search.h"
+#include "common/number_format.h"
+#include "shell/qt_text.h"
+
+// One piece of work in flight: what it was given, what the worker thread
+// leaves for the interface thread, and the points of the live plot.
+struct FrmCalibrate::Work {
+    bool sensitivity = false;
+    std::string projectPath, observedPath;
+    std::vector<rivulon::calibration::Parameter> params;
+    rivulon::calibration::ObjectiveSettings objective;
+    rivulon::calibration::SearchSettings search;
+    rivulon::calibration::MorrisSettings morris;
+
+    std::shared_ptr<rivulon::calibration::CalibrationInputs> inputs;
+    std::vector<double> start;
+    rivulon::calibration::Evaluation startFit;
+    rivulon::calibration::SearchOutcome outcome;
+    rivulon::calibration::MorrisOutcome screen;
+
+    std::mutex mutex;
+    std::vector<QPointF> points;  // runs done, best objective; taken by the plot
+};
+
+namespace frm_calibrate {
+
+inline QString number(double v) {
+    return rivulon::ui::qs(rivulon::formatDouble(v));
+}
+
+inline QString fixed(double v, const char* pattern) {
+    return rivulon::ui::qs(rivulon::formatPattern(v, pattern));
+}
+
+}  // namespace frm_calibrate
