@@ -450,10 +450,6 @@ rivulon::ui::NutrientEditorService* FrmSeptic::openEditor() {
         wasOpen = host_.findWindow(WindowKind::Nutrient) != nullptr;
         QWidget* window = host_.openWindow(WindowKind::Nutrient);
         editor = dynamic_cast<rivulon::ui::NutrientEditorService*>(window);
-        if (!editor) {
-            msgBox(this, QStringLiteral("The nutrient editor is not available yet."));
-            return nullptr;
-        }
     }
     if (!editor) {
         return nullptr;
