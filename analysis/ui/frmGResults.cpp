@@ -292,39 +292,44 @@ void frmGResults::pageChanged(int page) {
     Frame->setVisible(page == 1);
 }
 
-bool frmGResults::GraphSummary(const QString& file) {
-    const QString path = file.isEmpty() ? SelectFile(QStringLiteral("Summary*.dat"), {}) : file;
+QString frmGResults::takeFile(const QString& file, const QString& pattern, bool summary) {
+    const QString path = file.isEmpty() ? SelectFile(pattern, {}) : file;
     if (path.isEmpty())
-        return false;
+        return {};
     rivulon::ResultSet set;
-    if (!readFile(path, true, set))
-        return false;
+    if (!readFile(path, summary, set))
+        return {};
     results_ = std::move(set);
-    const rivulon::SummaryTable table = rivulon::buildSummaryTable(results_, organicCarbon_);
-    showTable(table.grid, GridOut);
-    setWindowTitle(QStringLiteral("Summary Data and Graph: ") + shownPath(path));
-    kind_ = Kind::Summary;
-    charts_.assign(table.charts.begin(), table.charts.end());
+    return path;
+}
+
+void frmGResults::showBuilt(const rivulon::TextGrid& grid, std::vector<rivulon::ChartData> charts,
+                            Kind kind, const QString& caption) {
+    showTable(grid, GridOut);
+    setWindowTitle(caption);
+    kind_ = kind;
+    charts_ = std::move(charts);
     showButtons(kind_);
     drawChart(0);
+}
+
+bool frmGResults::GraphSummary(const QString& file) {
+    const QString path = takeFile(file, QStringLiteral("Summary*.dat"), true);
+    if (path.isEmpty())
+        return false;
+    const rivulon::SummaryTable table = rivulon::buildSummaryTable(results_, organicCarbon_);
+    showBuilt(table.grid, {table.charts.begin(), table.charts.end()}, Kind::Summary,
+              QStringLiteral("Summary Data and Graph: ") + shownPath(path));
     return true;
 }
 
 bool frmGResults::GraphAnnual(const QString& file) {
-    const QString path = file.isEmpty() ? SelectFile(QStringLiteral("Result*.dat"), {}) : file;
+    const QString path = takeFile(file, QStringLiteral("Result*.dat"), false);
     if (path.isEmpty())
         return false;
-    rivulon::ResultSet set;
-    if (!readFile(path, false, set))
-        return false;
-    results_ = std::move(set);
     const rivulon::AnnualTable table = rivulon::buildAnnualTable(results_, organicCarbon_);
-    showTable(table.grid, GridOut);
-    setWindowTitle(QStringLiteral("Annual Data and Graph: ") + shownPath(path));
-    kind_ = Kind::Annual;
-    charts_.assign(table.charts.begin(), table.charts.end());
-    showButtons(kind_);
-    drawChart(0);
+    showBuilt(table.grid, {table.charts.begin(), table.charts.end()}, Kind::Annual,
+              QStringLiteral("Annual Data and Graph: ") + shownPath(path));
     return true;
 }
 

@@ -88,6 +88,12 @@ class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
     enum class Kind { None, Summary, Annual, Monthly, Observed, Scenario };
 
     bool readFile(const QString& path, bool summary, rivulon::ResultSet& out);
+    // The file given, or one asked for with `pattern`, read into the window's
+    // result set; empty when cancelled or unreadable (the set is kept then).
+    QString takeFile(const QString& file, const QString& pattern, bool summary);
+    // A built summary or annual table in GridOut, its caption and its first chart.
+    void showBuilt(const rivulon::TextGrid& grid, std::vector<rivulon::ChartData> charts, Kind kind,
+                   const QString& caption);
     void showTable(const rivulon::TextGrid& cells, rivulon::ui::FlexGrid* grid);
     void setGGrid(const rivulon::TextGrid& cells, int firstWidth);
     void fitGGridHeight();
