@@ -135,8 +135,8 @@ void FrmCalibrate::showUncertainty() {
         high.values.push_back(m.high);
     }
     chtBand->plotLines({observed, low, median, high},
-                       QStringLiteral("Month of the run (1 = first April)"),
-                       QStringLiteral("Streamflow (cm)"));
+                       QStringLiteral("Month, from October of the run's first year"),
+                       QStringLiteral("Flow (cm)"));
     // The band shaded between its edges; months without data are left out of
     // the observed line rather than drawn at their -1.
     QChart* chart = chtBand->chart();
@@ -166,6 +166,13 @@ void FrmCalibrate::showUncertainty() {
         for (QAbstractSeries* series : chart->series())
             for (QAbstractAxis* axis : axes)
                 series->attachAxis(axis);
+        // Flows are never below 0; the axis went there for the -1 of no data.
+        for (QAbstractAxis* axis : chart->axes(Qt::Vertical)) {
+            if (auto* values = qobject_cast<QValueAxis*>(axis)) {
+                values->setMin(0);
+                values->applyNiceNumbers();
+            }
+        }
         QPen edge(QColor(0, 102, 204, 140));
         edge.setWidthF(1);
         lower->setPen(edge);
@@ -220,7 +227,7 @@ void FrmCalibrate::showUncertainty() {
     grdBehavioural->setCells(grid);
     grdBehavioural->setColWidth(0, 3000);
     for (int c = 1; c <= 4; ++c)
-        grdBehavioural->setColWidth(c, 1500);
+        grdBehavioural->setColWidth(c, 1800);
 
     lblStatus->setText(
         QStringLiteral("Uncertainty: ") + runs + QStringLiteral(" runs, ") +
