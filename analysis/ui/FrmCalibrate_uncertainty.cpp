@@ -103,6 +103,11 @@ void FrmCalibrate::showUncertainty() {
         chtBand->plotLines({}, {}, {});
         grdBehavioural->setCells(rivulon::TextGrid(1, 1));
         const EvaluatedSet* best = u.best();
+        if (u.cancelled) {
+            lblBand->setText(QStringLiteral("Cancelled after ") + runs +
+                             QStringLiteral(" runs; no band is drawn."));
+            return;
+        }
         const QString text =
             QStringLiteral("No behavioural set: none of the ") + runs +
             QStringLiteral(" runs reached ") + label + QStringLiteral(" ") +
