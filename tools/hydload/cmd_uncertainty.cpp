@@ -44,7 +44,7 @@ constexpr const char* kHelp =
     "options:\n"
     "  --observed FILE    observed-flow file (default: the project's)\n"
     "  --params LIST      parameters to sample, NAME or NAME=LOW:HIGH, separated by commas\n"
-    "  --runs N           parameter sets (default 1000)\n"
+    "  --runs N           parameter sets, at most 1000000 (default 1000)\n"
     "  --seed S           seed of the sampling (default 1); the same seed gives the same\n"
     "                     result with any --jobs\n"
     "  --objective O      nse (default), kge or lognse\n"
@@ -71,7 +71,7 @@ Arguments parse(const std::vector<std::string>& args) {
     a.uncertainty.seed = a.seed.value_or(a.uncertainty.seed);
     a.uncertainty.jobs = a.jobs;
     if (const auto v = cli.value("--runs"))
-        a.uncertainty.runs = static_cast<int>(hydload::longArg("--runs", *v, 1, 10000000));
+        a.uncertainty.runs = static_cast<int>(hydload::longArg("--runs", *v, 1, 1000000));
     if (const auto v = cli.value("--threshold"))
         a.uncertainty.threshold = hydload::doubleArg("--threshold", *v);
     return a;
