@@ -11,6 +11,7 @@
 #include "scenarios/ui/frmRunSub.h"
 #include "shell/MDIFrmMain.h"
 #include "shell/UpDown.h"
+#include "shell/file_lists.h"
 #include "shell/session.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
