@@ -135,8 +135,10 @@ TEST(WeatherTableCheck, EveryStoredNumberIsCheckedLabelsAreNot) {
     EXPECT_FALSE(checkWeatherTable(t).has_value());
     t.rows[3][2] = "-1";
     ASSERT_TRUE(checkWeatherTable(t).has_value());
-    EXPECT_THAT(checkWeatherTable(t)->message,
-                HasSubstr("1-Apr, day 2, column 2 (Prcp (cm)): -1 is outside the allowed range"));
+    EXPECT_THAT(
+        checkWeatherTable(t)->message,
+        HasSubstr(
+            "any label at all, day 2, column 2 (Prcp (cm)): -1 is outside the allowed range"));
     t.rows[3][2] = "0";
 
     t.rows[5][2] = "1,5";
@@ -144,7 +146,8 @@ TEST(WeatherTableCheck, EveryStoredNumberIsCheckedLabelsAreNot) {
     ASSERT_TRUE(problem.has_value());
     EXPECT_EQ(problem->row, 5u);
     EXPECT_EQ(problem->col, 2);
-    EXPECT_THAT(problem->message, HasSubstr("1-Apr, day 4, column 2 (Prcp (cm)): \"1,5\""));
+    EXPECT_THAT(problem->message,
+                HasSubstr("any label at all, day 4, column 2 (Prcp (cm)): \"1,5\""));
     t.rows[5][2] = "1";
 
     t.rows[1][1] = "thirty";
