@@ -86,6 +86,12 @@ class PlainDelegate : public QStyledItemDelegate {
                     QStringLiteral("%1: expected a number, found \"%2\"").arg(field.name(), text));
                 return;
             }
+            // A share is a fraction; 50 meant as 50 % would put 50 counties in the basin.
+            const std::string problem = rivulon::countyValueProblem(ss(field.name()), ss(text));
+            if (!problem.empty()) {
+                msgBox(editor->window(), qs(problem));
+                return;
+            }
         }
         model->setData(index, text.isEmpty() ? QVariant() : QVariant(text), Qt::EditRole);
     }
@@ -507,6 +513,17 @@ void frmDB::cmdDelete_Click() {
     }
     const int row = grdDataGrid->currentIndex().row();
     if (row < 0) {
+        return;
+    }
+    // A deleted record cannot be brought back: the user says so first.
+    QString name;
+    const QSqlRecord record = tableModel_->record(row);
+    const int nameColumn = record.indexOf(QStringLiteral("County Name"));
+    name = nameColumn >= 0 ? record.value(nameColumn).toString()
+                           : QStringLiteral("record %1").arg(row + 1);
+    if (!rivulon::ui::dialogs().askYesNo(
+            this, QStringLiteral("Delete the record of %1? It cannot be brought back.").arg(name),
+            windowTitle())) {
         return;
     }
     tableModel_->removeRow(row);
