@@ -16,6 +16,7 @@
 #include "analysis/grid_copy.h"
 #include "analysis/observed_flow.h"
 #include "analysis/result_tables.h"
+#include "analysis/ui/DurationPage.h"
 #include "analysis/ui/ResultChart.h"
 #include "analysis/value_format.h"
 #include "common/paths.h"
@@ -142,6 +143,14 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
     tableLayout->addWidget(ChkOC);
     tableLayout->addLayout(frameRow);
     TabResult->addTab(tablePage, QStringLiteral("Table and Print"));
+
+    // Page 2: duration curves of a daily file, over the project's area.
+    durationPage = new DurationPage;
+    double area = 0;
+    for (float a : host.session().state.watershed.area)
+        area += a;
+    durationPage->setProjectArea(area);
+    TabResult->addTab(durationPage, QStringLiteral("Duration curves"));
 
     // Below the tabs: the regression and the goodness of fit of the
     // observed-flow comparison.
@@ -431,6 +440,14 @@ void frmGResults::plotScenarios(const QString& title, const QString& footnote,
     // File names are longer than numbers.
     for (int c = 0; c < GGrid->cols(); ++c)
         GGrid->setColWidth(c, GGrid->colWidth(c) * 3 / 2);
+}
+
+bool frmGResults::showDailyFile(const QString& path) {
+    TabResult->setCurrentWidget(durationPage);
+    const bool shown = durationPage->openDailyFile(path);
+    if (shown)
+        setWindowTitle(QStringLiteral("Duration Curves: ") + shownPath(path));
+    return shown;
 }
 
 void frmGResults::cmdNextS_Click() {
