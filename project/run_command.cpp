@@ -105,7 +105,7 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings) {
 }
 
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  const std::string& dailyText) {
+                  const std::string& dailyPath, const std::string& dailyText) {
     // The texts are made first: a run without usable results changes no file.
     ResultFileSet set;
     set.add(names.results, resultsFileText(state));
@@ -113,7 +113,7 @@ void saveRunFiles(const RunFileNames& names, ModelState& state, const std::strin
     if (!seepLog.empty())
         set.add(names.seepCoef, seepLog);
     if (!dailyText.empty())
-        set.add(names.daily, dailyText);
+        set.add(dailyPath, dailyText);
     set.commit();
 }
 

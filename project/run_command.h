@@ -66,12 +66,12 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings);
 // when any of them cannot be written, every old file stays as it was. Call it
 // while holding the output folder's claim (claimOutputFolder). Summary.dat
 // also fills the point-source year sums of the results.
-// The daily file (names.daily) is written with them when dailyText is not empty.
+// The daily file (dailyPath) is written with them when dailyText is not empty.
 struct RunFileNames {
-    std::string results, summary, seepCoef, daily;
+    std::string results, summary, seepCoef;
 };
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  const std::string& dailyText = {});
+                  const std::string& dailyPath = {}, const std::string& dailyText = {});
 
 // The daily file of a run on these settings: dated when the weather file is.
 std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& settings);

@@ -261,7 +261,7 @@ int runCommand(const std::vector<std::string>& args) {
     request.keepSeepLog = true;
 
     const RunFileNames names{joinPath(a.out, "Results.dat"), joinPath(a.out, "Summary.dat"),
-                             joinPath(a.out, kSeepCoefFileName), a.daily};
+                             joinPath(a.out, kSeepCoefFileName)};
     std::vector<std::string> inputs = runInputPaths(settings);
     inputs.push_back(a.matrix);
     const auto claim = claimOutputFolder(
@@ -286,7 +286,7 @@ int runCommand(const std::vector<std::string>& args) {
     if (!outcome.ran)
         throw std::runtime_error("no weather file is named; nothing was run");
 
-    saveRunFiles(names, state, outcome.seepLog,
+    saveRunFiles(names, state, outcome.seepLog, a.daily,
                  a.daily.empty() ? std::string() : dailyFileTextFor(daily.record(), settings));
     const std::string& results = names.results;
     const std::string& summary = names.summary;
