@@ -104,14 +104,34 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings) {
     return paths;
 }
 
-void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog) {
+void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
+                  const std::string& dailyPath, const std::string& dailyText) {
     // The texts are made first: a run without usable results changes no file.
     ResultFileSet set;
     set.add(names.results, resultsFileText(state));
     set.add(names.summary, summaryFileText(state));
     if (!seepLog.empty())
         set.add(names.seepCoef, seepLog);
+    if (!dailyText.empty())
+        set.add(dailyPath, dailyText);
     set.commit();
+}
+
+std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& settings) {
+    std::optional<CalendarStart> start;
+    if (settings.datedWeather && settings.weatherStart) {
+        const CalendarDate& d = *settings.weatherStart;
+        start = CalendarStart{d.year, d.month, d.day};
+    }
+    return dailyFileText(record, start);
+}
+
+std::string dailyPathBeside(const std::string& resultsPath) {
+    const std::string folder = dirOfPath(resultsPath);
+    std::string name = resultsPath.substr(folder.size());
+    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return folder + name + "_daily.csv";
 }
 
 namespace {
@@ -134,6 +154,10 @@ void saveResults(const std::string& path, const ModelState& state,
 void saveSummary(const std::string& path, ModelState& state,
                  const std::vector<std::string>& inputs) {
     saveOne(path, summaryFileText(state), inputs);
+}
+
+void saveDaily(const std::string& path, std::string text, const std::vector<std::string>& inputs) {
+    saveOne(path, std::move(text), inputs);
 }
 
 }  // namespace rivulon

@@ -615,14 +615,22 @@ bool ResultChart::saveChartPdf() {
 }
 
 bool ResultChart::writePng(const QString& path) const {
+    return writeViewPng(view_, path);
+}
+
+bool ResultChart::writePdf(const QString& path) const {
+    return writeViewPdf(view_, title(), path);
+}
+
+bool ResultChart::writeViewPng(QChartView* view, const QString& path) {
     // Drawn at twice the screen size so that it stays sharp in a report.
-    const QSize size = view_->size().expandedTo(QSize(480, 320)) * 2;
+    const QSize size = view->size().expandedTo(QSize(480, 320)) * 2;
     QImage image(size, QImage::Format_ARGB32);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        view_->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        view->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
     }
     QByteArray bytes;
     {
@@ -641,22 +649,22 @@ bool ResultChart::writePng(const QString& path) const {
     }
 }
 
-bool ResultChart::writePdf(const QString& path) const {
+bool ResultChart::writeViewPdf(QChartView* view, const QString& title, const QString& path) {
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&buffer);
-        pdf.setTitle(title());
+        pdf.setTitle(title);
         pdf.setPageOrientation(QPageLayout::Landscape);
         QPainter painter;
         if (!painter.begin(&pdf))
             return false;
         const QRect page = painter.viewport();
         // Keep the chart's shape; fill the page's width or height.
-        QSizeF shape = QSizeF(view_->size()).expandedTo(QSizeF(480, 320));
+        QSizeF shape = QSizeF(view->size()).expandedTo(QSizeF(480, 320));
         shape.scale(QSizeF(page.size()), Qt::KeepAspectRatio);
-        view_->render(&painter, QRectF(QPointF(0, 0), shape));
+        view->render(&painter, QRectF(QPointF(0, 0), shape));
         painter.end();
     }
     try {

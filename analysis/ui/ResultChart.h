@@ -55,6 +55,9 @@ class ResultChart : public QWidget {
     // Without asking: false when the file cannot be written.
     bool writePng(const QString& path) const;
     bool writePdf(const QString& path) const;
+    // The same for any chart view (the duration curves).
+    static bool writeViewPng(QChartView* view, const QString& path);
+    static bool writeViewPdf(QChartView* view, const QString& title, const QString& path);
 
   private:
     void rebuild(const QString& xTitle, const QString& yTitle);

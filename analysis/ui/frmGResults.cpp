@@ -18,6 +18,7 @@
 #include "analysis/grid_copy.h"
 #include "analysis/observed_flow.h"
 #include "analysis/result_tables.h"
+#include "analysis/ui/DurationPage.h"
 #include "analysis/ui/ResultChart.h"
 #include "analysis/value_format.h"
 #include "common/atomic_file.h"
@@ -146,7 +147,15 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
     tableLayout->addLayout(frameRow);
     TabResult->addTab(tablePage, QStringLiteral("Table and Print"));
 
-    // Page 2: predicted against observed months, for the observed-flow comparison.
+    // Page 2: duration curves of a daily file, over the project's area.
+    durationPage = new DurationPage;
+    double area = 0;
+    for (float a : host.session().state.watershed.area)
+        area += a;
+    durationPage->setProjectArea(area);
+    TabResult->addTab(durationPage, QStringLiteral("Duration curves"));
+
+    // Page 3: predicted against observed months, for the observed-flow comparison.
     auto* scatterPage = new QWidget;
     MSChartScatter = new ResultChart(scatterPage);
     MSChartScatter->setObjectName(QStringLiteral("MSChartScatter"));
@@ -307,7 +316,8 @@ void frmGResults::showButtons(Kind kind) {
     cmdCopyStats->setVisible(kind == Kind::Observed);
     cmdSaveStats->setVisible(kind == Kind::Observed);
     TabResult->setTabEnabled(1, kind != Kind::Scenario && kind != Kind::Observed);
-    TabResult->setTabVisible(2, kind == Kind::Observed);
+    TabResult->setTabVisible(TabResult->indexOf(MSChartScatter->parentWidget()),
+                             kind == Kind::Observed);
 }
 
 void frmGResults::pageChanged(int page) {
@@ -459,6 +469,14 @@ void frmGResults::plotScenarios(const QString& title, const QString& footnote,
     // File names are longer than numbers.
     for (int c = 0; c < GGrid->cols(); ++c)
         GGrid->setColWidth(c, GGrid->colWidth(c) * 3 / 2);
+}
+
+bool frmGResults::showDailyFile(const QString& path) {
+    TabResult->setCurrentWidget(durationPage);
+    const bool shown = durationPage->openDailyFile(path);
+    if (shown)
+        setWindowTitle(QStringLiteral("Duration Curves: ") + shownPath(path));
+    return shown;
 }
 
 void frmGResults::cmdNextS_Click() {

@@ -406,4 +406,76 @@ TEST_F(Hydload, SepticPointsOutShiftedNutrientFields) {
     EXPECT_EQ(r.err, "");
 }
 
+TEST_F(Hydload, RunWritesTheDailyValuesWithItsResults) {
+    Result r = run({"run", in("Millbrook.prj"), "--years", "2", "--level", "3", "--out",
+                    path("out"), "--daily", path("out/Daily.csv"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("wrote " + path("out/Daily.csv")));
+    std::istringstream lines(slurp(path("out/Daily.csv")));
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line,
+              "date,precipitation (cm),temperature (\u00B0C),snowmelt (cm),evapotranspiration "
+              "(cm),runoff (cm),streamflow (cm),erosion (t),sediment (t),dissolved N (kg),total "
+              "N (kg),dissolved P (kg),total P (kg)\r");
+    std::getline(lines, line);
+    EXPECT_THAT(line, StartsWith("1990-04-01,.35,10.2,0,"));
+    int days = 1;
+    std::string last;
+    while (std::getline(lines, line)) {
+        ++days;
+        last = line;
+    }
+    EXPECT_EQ(days, 730);
+    EXPECT_THAT(last, StartsWith("1992-03-31,"));
+
+    // Never over an input file, and nothing written then.
+    r = run({"run", in("Millbrook.prj"), "--years", "1", "--out", path("out2"), "--daily",
+             in("Weather.dat"), "--quiet"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("Weather.dat"));
+    EXPECT_FALSE(fs::exists(path("out2/Results.dat")));
+}
+
+TEST_F(Hydload, DurationPrintsAndWritesThePercentsAndZones) {
+    // Flows 3 1 4 1 5 cm and P loads; at .5 mg/l over 100 ha the allowable
+    // load is 5 kg a cm of flow (worked out in the core's tests).
+    spit(path("D.csv"),
+         "day,precipitation (cm),temperature (\u00B0C),snowmelt (cm),evapotranspiration (cm),"
+         "runoff (cm),streamflow (cm),erosion (t),sediment (t),dissolved N (kg),total N (kg),"
+         "dissolved P (kg),total P (kg)\r\n"
+         "1,0,1,0,0,0,3,0,0,0,0,0,10\r\n2,0,1,0,0,0,1,0,0,0,0,0,3\r\n"
+         "3,0,1,0,0,0,4,0,0,0,0,0,50\r\n4,0,1,0,0,0,1,0,0,0,0,0,1\r\n"
+         "5,0,1,0,0,0,5,0,0,0,0,0,50\r\n");
+    Result r = run({"duration", path("D.csv"), "--series", "phosphorus", "--target-conc", ".5",
+                    "--area", "100", "--csv", path("ldc.csv")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("5 days, total P (kg), target .5 mg/l over 100 ha"));
+    EXPECT_THAT(r.out, HasSubstr("Moist conditions"));
+    const std::string csv = slurp(path("ldc.csv"));
+    EXPECT_THAT(csv, StartsWith("percent,value\r\n1,50\r\n5,50\r\n10,50\r\n25,50\r\n40,34\r\n"));
+    EXPECT_THAT(csv, HasSubstr("\r\nMoist conditions,10,40,2,5,3.6,27.5,100\r\n"));
+    EXPECT_THAT(csv, HasSubstr("\r\npercent,allowable load (kg/day)\r\n1,25\r\n"));
+
+    // The flow curve needs no area.
+    r = run({"duration", path("D.csv")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("High flows"));
+
+    r = run({"duration", path("D.csv"), "--series", "sediment"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_THAT(r.err, HasSubstr("--series is streamflow, nitrogen or phosphorus"));
+    r = run({"duration", path("D.csv"), "--series", "nitrogen", "--target-conc", "2"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_THAT(r.err, HasSubstr("--target-conc needs the watershed area"));
+    // The area of the example project: 32400 ha.
+    r = run({"duration", path("D.csv"), "--series", "nitrogen", "--target-conc", "2", "--project",
+             in("Millbrook.prj")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("over 32400 ha"));
+    r = run({"duration", in("Weather.dat")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("not a daily file"));
+}
+
 }  // namespace

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -107,6 +109,54 @@ TEST(StartWindowRun, SavedFilesMatchHydload) {
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].startsWith("Save simulation results|Results were not saved: "))
         << dialogs.messages[0].toStdString();
+}
+
+// "Write daily values" records the run; saving the results then writes the
+// daily file beside them, the same bytes as hydload's --daily.
+TEST(StartWindowRun, WriteDailyValuesSavesThemBesideTheResults) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    MDIFrmMain w;
+    startOnProject(w);
+    FrmStart* start = startWindow(w);
+    ASSERT_NE(start, nullptr);
+    start->txtYear->selectAll();
+    QTest::keyClicks(start->txtYear, "3");
+    QTest::mouseClick(start->OptSim[2], Qt::LeftButton);
+    ASSERT_FALSE(start->ChkDaily->isChecked());
+    QTest::mouseClick(start->cmdRunSimulation, Qt::LeftButton);
+    waitForRun(w);
+    ASSERT_TRUE(start->hasResults());
+
+    // Checked only after the run: the values were not recorded.
+    const QString out = home.dir.path() + "/Output/";
+    QTest::mouseClick(start->ChkDaily, Qt::LeftButton, {},
+                      QPoint(5, start->ChkDaily->height() / 2));
+    ASSERT_TRUE(start->ChkDaily->isChecked());
+    dialogs.fileAnswers = {out + "Results.dat", out + "Summary.dat"};
+    QTest::mouseClick(start->cmdCreateResults, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_THAT(dialogs.messages[0].toStdString(),
+                ::testing::HasSubstr("check \"Write daily values\" before Run Simulation"));
+    EXPECT_FALSE(QFile::exists(out + "Results_daily.csv"));
+
+    dialogs.messages.clear();
+    QTest::mouseClick(start->cmdRunSimulation, Qt::LeftButton);
+    waitForRun(w);
+    dialogs.fileAnswers = {out + "Results.dat", out + "Summary.dat"};
+    QTest::mouseClick(start->cmdCreateResults, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+
+    const QString reference = home.dir.path() + "/hydload";
+    QProcess process;
+    process.start(QCoreApplication::applicationDirPath() + "/hydload",
+                  {"run", home.project(), "--years", "3", "--level", "3", "--out", reference,
+                   "--daily", reference + "/Daily.csv", "--quiet"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const QByteArray daily = fileBytes(out + "Results_daily.csv");
+    EXPECT_TRUE(daily.startsWith("date,precipitation (cm),"));
+    EXPECT_EQ(daily, fileBytes(reference + "/Daily.csv"));
 }
 
 // A transport file with text after its last land use still runs; the start

@@ -391,7 +391,7 @@ TEST_F(ResultsWindow, ChartsZoomAndShowObservedGaps) {
 
     // Predicted against observed: one point per month with an observation,
     // beside the 1:1 line.
-    ASSERT_TRUE(w->TabResult->isTabVisible(2));
+    ASSERT_TRUE(w->TabResult->isTabVisible(3));
     const auto monthsWithData = [](const QStringList& row) {
         int n = 0;
         for (const QString& cell : row) {
@@ -429,7 +429,7 @@ TEST_F(ResultsWindow, ChartsZoomAndShowObservedGaps) {
     // Other tables have no scatter page and no statistics buttons.
     dialogs.fileAnswers << ex.results(4);
     w->GraphMonthly(0, w->GridOut);
-    EXPECT_FALSE(w->TabResult->isTabVisible(2));
+    EXPECT_FALSE(w->TabResult->isTabVisible(3));
     EXPECT_FALSE(w->cmdSaveStats->isVisibleTo(w));
 }
 

@@ -43,6 +43,8 @@ constexpr const char* kHelp =
     "  --seep MAX,DAILY,YEAR,MINSTREAM\n"
     "                           seepage control (a MAX of 0 leaves it off)\n"
     "  --seep-output            also write SeepCoef.txt\n"
+    "  --daily FILE.csv         also write the daily values: one line per day with\n"
+    "                           the weather, the water terms and the day's loads\n"
     "  --pop-rate R             population growth rate per year\n"
     "  --exp-growth             exponential population growth (linear by default)\n"
     "  --septic-reduction F     reduction of normal-septic N, a fraction 0..1\n"
@@ -54,7 +56,7 @@ constexpr const char* kHelp =
     "                           of their written layout (otherwise a warning)\n";
 
 struct Arguments {
-    std::string project, transport, nutrient, weather, out = ".", name, matrix;
+    std::string project, transport, nutrient, weather, out = ".", name, matrix, daily;
     int years = 0;  // 0: the weather file's
     int level = 1;
     bool hasSeep = false, seepOutput = false, expGrowth = false, organicCarbon = false;
@@ -73,7 +75,7 @@ Arguments parse(const std::vector<std::string>& args) {
     const hydload::Args cli(
         args, {"--seep-output", "--exp-growth", "--organic-carbon", "--quiet", "--strict"},
         {"--years", "--level", "--out", "--transport", "--nutrient", "--weather", "--name",
-         "--seep", "--pop-rate", "--septic-reduction", "--varconc", "--matrix"});
+         "--seep", "--pop-rate", "--septic-reduction", "--varconc", "--matrix", "--daily"});
     Arguments a;
     cli.expectOperands(0, 1, "project file");
     if (!cli.operands().empty())
@@ -88,6 +90,7 @@ Arguments parse(const std::vector<std::string>& args) {
     a.weather = cli.value("--weather").value_or("");
     a.name = cli.value("--name").value_or("");
     a.matrix = cli.value("--matrix").value_or("");
+    a.daily = cli.value("--daily").value_or("");
     if (auto v = cli.value("--seep")) {
         a.seep = fourValues("--seep", *v);
         a.hasSeep = true;
@@ -262,12 +265,15 @@ int runCommand(const std::vector<std::string>& args) {
     std::vector<std::string> inputs = runInputPaths(settings);
     inputs.push_back(a.matrix);
     const auto claim = claimOutputFolder(
-        a.out, {names.results, names.summary, o.seepOutput ? names.seepCoef : std::string()},
+        a.out,
+        {names.results, names.summary, o.seepOutput ? names.seepCoef : std::string(), a.daily},
         inputs, OutputFolderLock::Mode::Wait,
         [&] { std::fprintf(stderr, "hydload run: %s\n", waitingForFolderMessage(a.out).c_str()); });
 
     Progress progress(request.yearCount);
-    RunOutcome outcome = runProject(settings, state, request, a.quiet ? nullptr : &progress);
+    DailyRecorder daily;
+    RunObserverList observers{a.quiet ? nullptr : &progress, a.daily.empty() ? nullptr : &daily};
+    RunOutcome outcome = runProject(settings, state, request, &observers);
     for (const auto& m : outcome.reload.messages)
         std::fprintf(stderr, "hydload run: %s\n", m.c_str());
     // The reload repeats the start-up's transport warnings; say each once.
@@ -280,7 +286,8 @@ int runCommand(const std::vector<std::string>& args) {
     if (!outcome.ran)
         throw std::runtime_error("no weather file is named; nothing was run");
 
-    saveRunFiles(names, state, outcome.seepLog);
+    saveRunFiles(names, state, outcome.seepLog, a.daily,
+                 a.daily.empty() ? std::string() : dailyFileTextFor(daily.record(), settings));
     const std::string& results = names.results;
     const std::string& summary = names.summary;
 
@@ -307,6 +314,8 @@ int runCommand(const std::vector<std::string>& args) {
     std::printf("wrote %s\nwrote %s\n", results.c_str(), summary.c_str());
     if (!outcome.seepCoefPath.empty())
         std::printf("wrote %s\n", outcome.seepCoefPath.c_str());
+    if (!a.daily.empty())
+        std::printf("wrote %s\n", a.daily.c_str());
     return 0;
 }
 
