@@ -94,12 +94,10 @@ void FrmView::open(rivulon::ui::WindowHost& host, int kind) {
                                           : s.countyMapPath;
     w->Loadmap(qs(path), static_cast<std::int16_t>(kind));
     host.showChild(w);
-    // Grown (or shrunk) to show the whole map once its frame is laid out; the
-    // host keeps the window inside the main window.
-    const QSize picture = w->PicView->size().expandedTo(QSize(320, 200));
-    // The frame's size excludes the legend beside it, so the legend keeps its room.
+    // Sized to show the whole map beside its legend; the host keeps the
+    // window inside the main window.
     if (QWidget* frame = w->parentWidget()) {
-        frame->resize(frame->size() + picture - w->PicFrame->size());
+        frame->resize(frame->size() - w->size() + w->sizeToShowMap());
         host.showChild(w);
     }
 }
@@ -246,6 +244,20 @@ void FrmView::fillLegend() {
         }
     }
     lstLegend->setVisible(lstLegend->count() > 0);
+    // Wide enough for the longest name, within reason; longer names have their tool tip.
+    int widest = 0;
+    for (int i = 0; i < lstLegend->count(); ++i) {
+        widest = std::max(widest,
+                          lstLegend->fontMetrics().horizontalAdvance(lstLegend->item(i)->text()));
+    }
+    legendWidth_ = std::clamp(widest + 56, kLegendWidth, 2 * kLegendWidth);
+}
+
+QSize FrmView::sizeToShowMap() const {
+    const QSize picture = PicView->size().expandedTo(QSize(320, 200));
+    const int legend = lstLegend->isVisibleTo(this) ? legendWidth_ + kMargin : 0;
+    return QSize(2 * kMargin + picture.width() + legend,
+                 3 * kMargin + picture.height() + cmdClose->height());
 }
 
 void FrmView::setZoom(double zoom, QPoint anchor) {
@@ -345,11 +357,11 @@ bool FrmView::wheel(QWheelEvent* event, QPoint inFrame) {
 void FrmView::ScrollPicture() {
     const int barH = HScroll1->sizeHint().height();
     const int barW = VScroll1->sizeHint().width();
-    const int legend = lstLegend->isVisibleTo(this) ? kLegendWidth + kMargin : 0;
+    const int legend = lstLegend->isVisibleTo(this) ? legendWidth_ + kMargin : 0;
     const QRect frame(kMargin, kMargin, std::max(1, width() - 2 * kMargin - legend),
                       std::max(1, height() - 3 * kMargin - cmdClose->height()));
     PicFrame->setGeometry(frame);
-    lstLegend->setGeometry(frame.right() + 1 + kMargin, frame.top(), kLegendWidth, frame.height());
+    lstLegend->setGeometry(frame.right() + 1 + kMargin, frame.top(), legendWidth_, frame.height());
     // The bars lie along the frame's bottom and right edges; a bar that
     // takes room may make the other one needed.
     const QSize picture = PicView->size();

@@ -52,6 +52,8 @@ class FrmView : public QWidget {
     // Saves the part of the map the frame shows, at the zoom shown.
     bool exportVisible(const QString& path) const;
     QImage visibleImage() const;
+    // The window's size that shows the whole map at the zoom shown, with its legend.
+    QSize sizeToShowMap() const;
 
     QFrame* PicFrame;
     QWidget* PicView;
@@ -85,4 +87,5 @@ class FrmView : public QWidget {
     rivulon::CountyHover hover_;
     QString countyHint_;  // the hint of the county the pointer is in
     double zoom_ = 1.0;
+    int legendWidth_ = 210;
 };

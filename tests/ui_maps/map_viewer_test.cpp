@@ -188,8 +188,10 @@ TEST(MapViewer, LegendZoomScrollAndExport) {
         const QColor c = box.pixelColor(8, 6);
         EXPECT_EQ(c.red() + 256 * c.green() + 65536 * c.blue(), v->legendColors()[i]) << i;
     }
-    // The legend takes its own room beside the map.
+    // The window opens showing the whole map, the legend in its own room beside it.
     EXPECT_EQ(v->PicView->size(), QSize(560, 420));
+    EXPECT_FALSE(v->HScroll1->isVisible());
+    EXPECT_FALSE(v->VScroll1->isVisible());
     EXPECT_FALSE(v->lstLegend->geometry().intersects(v->PicFrame->geometry()));
 
     // Ctrl+wheel zooms in around the pointer; the hint follows the map pixel.
