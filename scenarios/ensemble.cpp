@@ -152,14 +152,14 @@ EnsembleResult runEnsemble(const ProjectSettings& settings, const ModelState& st
                 if (stop && stop->stopRequested())
                     throw RunCancelled();
                 done[i] = runOne(settings, state, model, e, i, stop);
+                // The caller may stop the ensemble from here by throwing.
+                if (progress) {
+                    const std::lock_guard<std::mutex> hold(progressLock);
+                    progress(++finished, n);
+                }
             } catch (...) {
                 errors[i] = std::current_exception();
                 failed.store(true);
-                continue;
-            }
-            if (progress) {
-                const std::lock_guard<std::mutex> hold(progressLock);
-                progress(++finished, n);
             }
         }
     };
@@ -202,25 +202,22 @@ EnsembleResult runEnsemble(const ProjectSettings& settings, const ModelState& st
     return result;
 }
 
-std::array<float, 5> bandPercentiles(std::vector<float> values) {
-    std::array<float, 5> p{};
-    if (values.empty())
-        return p;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    for (std::size_t i = 0; i < kBandPercents.size(); ++i) {
-        const double h = static_cast<double>(n - 1) * kBandPercents[i] / 100.0;
-        const std::size_t lo = static_cast<std::size_t>(h);
-        const std::size_t hi = std::min(lo + 1, n - 1);
-        const double frac = h - static_cast<double>(lo);
-        const double v = frac == 0 ? values[lo] : values[lo] + frac * (values[hi] - values[lo]);
-        p[i] = static_cast<float>(v);
+EnsembleBands ensembleBands(const EnsembleResult& result, const std::string& description) {
+    EnsembleBands bands;
+    bands.realizations = result.realizations;
+    bands.years = result.years;
+    bands.level = result.level;
+    bands.description = description;
+    for (const EnsembleOutput& o : result.outputs) {
+        OutputBands out;
+        out.name = o.name;
+        for (const auto& month : o.monthly)
+            out.monthly.push_back(bandPercentiles(month));
+        for (const auto& year : o.annual)
+            out.annual.push_back(bandPercentiles(year));
+        bands.outputs.push_back(std::move(out));
     }
-    // Rounding to float cannot reorder, but a sample holding an infinity
-    // could give NaN between two infinities: keep the order regardless.
-    for (std::size_t i = 1; i < p.size(); ++i)
-        p[i] = std::max(p[i], p[i - 1]);
-    return p;
+    return bands;
 }
 
 std::string ensembleBandsCsv(const EnsembleResult& result) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ensemble_bands.h"
 #include "engine/model_state.h"
 #include "engine/run_events.h"
 #include "project/project_settings.h"
@@ -20,9 +21,6 @@ struct EnsembleSettings {
     int level = 1;
     int jobs = 1;  // realizations run at the same time; the results do not depend on it
 };
-
-// The percentiles the bands show, in percent.
-inline constexpr std::array<int, 5> kBandPercents{5, 25, 50, 75, 95};
 
 // One output of the model as the ensemble gathers it, in the engine's units.
 struct EnsembleOutput {
@@ -45,7 +43,8 @@ std::vector<std::string> ensembleOutputNames(int level, bool organicCarbon);
 // (the settings' climate change applied to it, as to a weather file), each on
 // copies of `settings` and `state` as start-up leaves them, `jobs` at a time.
 // `progress`, when given, is called after each realization (done of total)
-// from the thread that finished it, one call at a time. Throws the error of
+// from the thread that finished it, one call at a time; what it throws
+// (RunCancelled) ends the ensemble like a failure of that realization. Throws the error of
 // the first failing realization (in realization order), or RunCancelled once
 // `stop` is set.
 using EnsembleProgress = std::function<void(int done, int total)>;
@@ -53,10 +52,9 @@ EnsembleResult runEnsemble(const ProjectSettings& settings, const ModelState& st
                            const WeatherModel& model, const EnsembleSettings& ensemble,
                            const StopToken* stop = nullptr, const EnsembleProgress& progress = {});
 
-// The 5, 25, 50, 75 and 95 % values of a sample: linear between the sorted
-// values (position (n - 1) p), so that they never decrease and a sample of one
-// gives its value five times. An empty sample gives zeros.
-std::array<float, 5> bandPercentiles(std::vector<float> values);
+// The bands of every output, for the charts; `description` says what the
+// series were.
+EnsembleBands ensembleBands(const EnsembleResult& result, const std::string& description);
 
 // bands.csv: "month" (the running month of the run, 1 = the first April),
 // then NAME_p5,NAME_p25,NAME_p50,NAME_p75,NAME_p95 for every output.

@@ -59,13 +59,6 @@ std::vector<std::vector<std::string>> csvRows(const std::string& text) {
     return rows;
 }
 
-TEST(Ensemble, PercentilesInterpolateBetweenSortedValues) {
-    EXPECT_THAT(bandPercentiles({5, 1, 4, 2, 3}), ElementsAre(1.2f, 2, 3, 4, 4.8f));
-    EXPECT_THAT(bandPercentiles({7}), ElementsAre(7, 7, 7, 7, 7));
-    EXPECT_THAT(bandPercentiles({}), ElementsAre(0, 0, 0, 0, 0));
-    EXPECT_THAT(bandPercentiles({2, 2, 1}), ElementsAre(1.1f, 1.5f, 2, 2, 2));
-}
-
 TEST(Ensemble, BandsAreOrderedForEveryMonthAndOutput) {
     const Project& p = millbrook();
     EnsembleSettings e;
