@@ -1,10 +1,13 @@
 #include "project/run_command.h"
 
+#include <optional>
+
 #include "common/atomic_file.h"
 #include "common/paths.h"
 #include "common/read_error.h"
 #include "engine/result_files.h"
 #include "engine/simulation.h"
+#include "project/climate_delta.h"
 #include "project/input_error.h"
 #include "project/nutrient_file.h"
 #include "project/transport_file.h"
@@ -64,18 +67,27 @@ RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunReq
         readNutrientFile(settings.nutrientPath, state.watershed, pointSourceYears(settings),
                          state.nutrients, &warnings);
     }
-    if (settings.weatherPath.empty())
-        return outcome;
-
-    WeatherFileSource weather(settings.weatherPath, settings.datedWeather);
-    if (o.yearCount > 0)
-        weather.preload(o.yearCount);
-    warnings.insert(warnings.end(), weather.warnings().begin(), weather.warnings().end());
+    std::optional<WeatherFileSource> file;
+    WeatherSource* weather = request.weather;
+    if (!weather) {
+        if (settings.weatherPath.empty())
+            return outcome;
+        file.emplace(settings.weatherPath, settings.datedWeather);
+        if (o.yearCount > 0)
+            file->preload(o.yearCount);
+        warnings.insert(warnings.end(), file->warnings().begin(), file->warnings().end());
+        weather = &*file;
+    }
     if (request.prepareOnly)
         return outcome;
 
     std::string seepLog;
-    runSimulation(state, weather, observer, o.seepOutput ? &seepLog : nullptr);
+    if (settings.climate.isIdentity()) {
+        runSimulation(state, *weather, observer, o.seepOutput ? &seepLog : nullptr);
+    } else {
+        DeltaWeatherSource changed(*weather, settings.climate);
+        runSimulation(state, changed, observer, o.seepOutput ? &seepLog : nullptr);
+    }
     outcome.ran = true;
     if (o.seepOutput) {
         outcome.seepCoefPath = joinPath(settings.outputFolder, kSeepCoefFileName);

@@ -9,6 +9,7 @@
 #include "engine/model_state.h"
 #include "engine/option_rules.h"
 #include "engine/run_observer.h"
+#include "engine/weather_source.h"
 #include "project/project_settings.h"
 #include "project/startup.h"
 
@@ -28,6 +29,9 @@ struct RunRequest {
     // Reads and checks everything the run needs, then stops before its first
     // day (a batch checks its rows this way before running any).
     bool prepareOnly = false;
+    // A series to run on in place of the weather file (a generated one); the
+    // climate change of the settings applies to it as to the file.
+    WeatherSource* weather = nullptr;
 };
 
 struct RunOutcome {

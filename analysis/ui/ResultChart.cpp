@@ -1,6 +1,7 @@
 #include "analysis/ui/ResultChart.h"
 
 #include <QApplication>
+#include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -307,13 +308,23 @@ void ResultChart::setFootnote(const QString& text) {
 void ResultChart::plot(const ChartData& chart, const QString& xTitle, const QString& yTitle) {
     scatter_ = false;
     series_ = {chart};
+    bands_.clear();
     rebuild(xTitle, yTitle);
+}
+
+void ResultChart::plotWithBands(const ChartData& chart, const std::vector<rivulon::Band>& bands,
+                                const QString& xTitle) {
+    series_ = {chart};
+    series_.front().kind = ChartKind::Line2d;
+    bands_ = bands;
+    rebuild(xTitle, {});
 }
 
 void ResultChart::plotLines(const std::vector<ChartData>& series, const QString& xTitle,
                             const QString& yTitle) {
     scatter_ = false;
     series_ = series;
+    bands_.clear();
     for (ChartData& s : series_)
         s.kind = ChartKind::Line2d;
     rebuild(xTitle, yTitle);
@@ -433,6 +444,10 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
             high = std::max(high, v);
         }
     }
+    for (const rivulon::Band& b : bands_) {
+        low = std::min(low, b.front());
+        high = std::max(high, b.back());
+    }
     if (high <= low)
         high = low + 1;
 
@@ -486,6 +501,31 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
     xAxis->setTickInterval(std::max(1.0, step));
     chart_->addAxis(xAxis, Qt::AlignBottom);
     chart_->addAxis(yAxis, Qt::AlignLeft);
+    // The bands first, so that the line is drawn over them.
+    const struct {
+        std::size_t low, high;
+        const char* name;
+        QColor colour;
+    } bandAreas[] = {{0, 4, "5-95 % of the ensemble", QColor(70, 130, 180, 60)},
+                     {1, 3, "25-75 % of the ensemble", QColor(70, 130, 180, 120)}};
+    for (const auto& area : bandAreas) {
+        if (bands_.empty())
+            break;
+        auto* lower = new QLineSeries(chart_);
+        auto* upper = new QLineSeries(chart_);
+        for (std::size_t j = 0; j < bands_.size(); ++j) {
+            lower->append(static_cast<double>(j + 1), bands_[j][area.low]);
+            upper->append(static_cast<double>(j + 1), bands_[j][area.high]);
+        }
+        auto* fill = new QAreaSeries(upper, lower);
+        fill->setName(QString::fromLatin1(area.name));
+        fill->setObjectName(QString::fromLatin1(area.low == 0 ? "band95" : "band75"));
+        fill->setColor(area.colour);
+        fill->setBorderColor(Qt::transparent);
+        chart_->addSeries(fill);
+        fill->attachAxis(xAxis);
+        fill->attachAxis(yAxis);
+    }
     for (std::size_t i = 0; i < series_.size(); ++i) {
         const ChartData& s = series_[i];
         // Runs of points with data; a series with gaps is drawn as several
@@ -525,7 +565,7 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
             }
         }
     }
-    chart_->legend()->setVisible(series_.size() > 1);
+    chart_->legend()->setVisible(series_.size() > 1 || !bands_.empty());
 }
 
 void ResultChart::showHover(int series, int index, bool on) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/chart_data.h"
+#include "analysis/ensemble_bands.h"
 #include "analysis/text_grid.h"
 
 class QChart;
@@ -24,6 +25,11 @@ class ResultChart : public QWidget {
     // One series drawn as its kind says. `xTitle` names the points; the value
     // axis is titled `yTitle`, or the series label with the title's unit.
     void plot(const rivulon::ChartData& chart, const QString& xTitle, const QString& yTitle = {});
+    // A line chart with the spread of an ensemble behind it: the 5-95 % band
+    // and, darker, the 25-75 % band, over the first points of the line.
+    void plotWithBands(const rivulon::ChartData& chart, const std::vector<rivulon::Band>& bands,
+                       const QString& xTitle);
+    const std::vector<rivulon::Band>& bands() const { return bands_; }
     // Line series over the same points; the chart takes the first one's title.
     void plotLines(const std::vector<rivulon::ChartData>& series, const QString& xTitle,
                    const QString& yTitle);
@@ -72,6 +78,7 @@ class ResultChart : public QWidget {
     QLabel* footnote_;
     QLabel* cursor_;
     std::vector<rivulon::ChartData> series_;
+    std::vector<rivulon::Band> bands_;
     QString xTitle_;
     bool scatter_ = false;
     QString scatterTitle_, scatterYTitle_;

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "analysis/ensemble_bands.h"
 #include "analysis/grid_copy.h"
 #include "analysis/observed_flow.h"
 #include "analysis/result_tables.h"
@@ -301,7 +302,18 @@ void frmGResults::drawChart(int selection) {
         return;
     const rivulon::ChartData& chart = charts_[static_cast<std::size_t>(selection)];
     MSChart1->setFootnote({});
-    MSChart1->plot(chart, xTitle(selection));
+    const rivulon::EnsembleBands* ensemble = host_.session().ensemble.get();
+    std::vector<rivulon::Band> bands;
+    if (ensemble && (kind_ == Kind::Annual || kind_ == Kind::Monthly)) {
+        bands = rivulon::chartBands(*ensemble, kind_ == Kind::Monthly, selection, organicCarbon_,
+                                    chart.values.size());
+    }
+    if (bands.empty()) {
+        MSChart1->plot(chart, xTitle(selection));
+    } else {
+        MSChart1->plotWithBands(chart, bands, xTitle(selection));
+        MSChart1->setFootnote(QStringLiteral("Bands: ") + qs(ensemble->description));
+    }
     setGGrid(rivulon::chartGrid(chart), kind_ == Kind::Summary  ? 0
                                         : kind_ == Kind::Annual ? 1600
                                                                 : 1200);

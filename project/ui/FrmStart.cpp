@@ -20,6 +20,7 @@
 
 #include "common/list_reader.h"
 #include "common/paths.h"
+#include "project/climate_delta.h"
 #include "project/project_file.h"
 #include "project/run_command.h"
 #include "project/startup.h"
@@ -359,8 +360,11 @@ bool FrmStart::RunSimulation(const std::array<std::int16_t, 5>& scales) {
 
     if (auto* graph = host_.openWindow(WindowKind::Graph)) {
         if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
-            view->beginRun(run->level, scales,
-                           txtStartMY->text() + QStringLiteral(" to ") + TxtEndMY->text());
+            QString period = txtStartMY->text() + QStringLiteral(" to ") + TxtEndMY->text();
+            if (!run->settings.climate.isIdentity())
+                period += QStringLiteral("; climate changed: ") +
+                          qs(rivulon::describeClimateDelta(run->settings.climate));
+            view->beginRun(run->level, scales, period);
         }
         host_.showChild(graph);
     }

@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,6 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 struct Result {
@@ -192,6 +195,34 @@ TEST_F(Hydload, UsageErrorsExitTwoWithTheUsageLine) {
         {{"sensitivity", prj, "--params", "recession", "--seed"},
          "hydload sensitivity: --seed needs a value",
          "usage: hydload sensitivity PROJECT.prj --observed FILE --params recession,seepage,..."},
+        {{"run", prj, "--precip-factor", "-0.5"},
+         "hydload run: --precip-factor must not be below 0 (a factor on precipitation), not "
+         "\"-0.5\"",
+         "usage: hydload run PROJECT.prj [options]"},
+        {{"run", prj, "--delta-temp", "1,2"},
+         "hydload run: --delta-temp takes one value or twelve values (April to March) separated "
+         "by commas, not \"1,2\"",
+         "usage: hydload run PROJECT.prj [options]"},
+        {{"batch", ctl, "--project", prj, "--out", path("o"), "--delta-temp", "warm"},
+         "hydload batch: --delta-temp takes numbers, not \"warm\"",
+         "usage: hydload batch CONTROL --project P.prj --name Auto --out DIR [--jobs N]"},
+        {{"calibrate", prj, "--params", "recession", "--delta-temp", "2"},
+         "hydload calibrate: --delta-temp is not taken here: the model is fitted to the observed "
+         "flow with the weather as observed; run a changed climate with `hydload run` or "
+         "`hydload ensemble` after calibrating",
+         "usage: hydload calibrate PROJECT.prj --observed FILE --params "
+         "recession,seepage,cn-mult,..."},
+        {{"ensemble", prj, "--seed", "1", "--out", path("e")},
+         "hydload ensemble: --realizations is required",
+         "usage: hydload ensemble PROJECT.prj --realizations N --seed S --out DIR [options]"},
+        {{"ensemble", prj, "--realizations", "0", "--seed", "1", "--out", path("e")},
+         "hydload ensemble: --realizations takes a whole number from 1 to 10000, not \"0\"",
+         "usage: hydload ensemble PROJECT.prj --realizations N --seed S --out DIR [options]"},
+        {{"ensemble", prj, "--realizations", "2", "--seed", "1", "--out", path("e"),
+          "--precip-factor", "1,1,1,1,1,1,1,1,1,1,1,-1"},
+         "hydload ensemble: --precip-factor must not be below 0 (a factor on precipitation), not "
+         "\"-1\"",
+         "usage: hydload ensemble PROJECT.prj --realizations N --seed S --out DIR [options]"},
         {{"sensitivity", prj, "other.prj", "--params", "recession"},
          "hydload sensitivity: unexpected argument \"other.prj\"",
          "usage: hydload sensitivity PROJECT.prj --observed FILE --params recession,seepage,..."},
@@ -479,3 +510,93 @@ TEST_F(Hydload, DurationPrintsAndWritesThePercentsAndZones) {
 }
 
 }  // namespace
+
+namespace {
+
+// The weather file with every value changed as a person would change it in an
+// editor: temperatures plus `shift`, precipitation times `factor`, written
+// with the few digits they need.
+std::string changedByHand(const std::string& weather, double shift, double factor) {
+    std::string out;
+    std::istringstream lines(weather);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const auto comma = line.find(',');
+        if (comma == std::string::npos || line.find('/') != std::string::npos) {
+            out += line + "\n";  // a month header, dated or not
+            continue;
+        }
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.6g,%.6g\n", std::stod(line.substr(0, comma)) + shift,
+                      std::stod(line.substr(comma + 1)) * factor);
+        out += buf;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Hydload, AClimateChangeIsTheRunOnAWeatherFileChangedByHand) {
+    const std::string prj = in("Millbrook.prj");
+    Result r = run({"run", prj, "--years", "5", "--level", "4", "--out", path("plain"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"run", prj, "--years", "5", "--level", "4", "--out", path("zero"), "--quiet",
+             "--delta-temp", "0", "--precip-factor", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, Not(HasSubstr("Climate change")));
+    for (const char* f : {"Results.dat", "Summary.dat"})
+        EXPECT_EQ(slurp(path(std::string("zero/") + f)), slurp(path(std::string("plain/") + f)))
+            << f;
+
+    r = run({"run", prj, "--years", "5", "--level", "4", "--out", path("delta"), "--quiet",
+             "--delta-temp", "1.5", "--precip-factor", "1.1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("  Climate change: temperature +1.5 degC, precipitation x 1.1\n"));
+    EXPECT_NE(slurp(path("delta/Results.dat")), slurp(path("plain/Results.dat")));
+
+    // The same scenario on a changed copy of the weather file, named in a
+    // copy of the project.
+    spit(in("WeatherWarm.dat"), changedByHand(slurp(in("Weather.dat")), 1.5, 1.1));
+    std::string project = slurp(prj);
+    project.replace(project.find("\"Weather.dat\""), 13, "\"WeatherWarm.dat\"");
+    spit(in("Warm.prj"), project);
+    r = run(
+        {"run", in("Warm.prj"), "--years", "5", "--level", "4", "--out", path("hand"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(slurp(path("hand/Results.dat")), slurp(path("delta/Results.dat")));
+    EXPECT_EQ(slurp(path("hand/Summary.dat")), slurp(path("delta/Summary.dat")));
+
+    // A batch takes the same change for every row.
+    r = run({"batch", in("RunSubbasins.dat"), "--project", prj, "--out", path("b0"), "--count", "1",
+             "--years", "2", "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"batch", in("RunSubbasins.dat"), "--project", prj, "--out", path("b1"), "--count", "1",
+             "--years", "2", "--quiet", "--precip-factor", "0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(slurp(path("b0/ResultsAuto1.dat")), slurp(path("b1/ResultsAuto1.dat")));
+}
+
+TEST_F(Hydload, EnsembleWritesTheSameBandsWithAnyJobCount) {
+    const std::string prj = in("Millbrook.prj");
+    Result r = run({"ensemble", prj, "--realizations", "5", "--seed", "9", "--years", "2",
+                    "--level", "3", "--jobs", "1", "--out", path("e1"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_THAT(r.out, HasSubstr("5 generated series of 2 years at level 3 (seeds 9 to 13)"));
+    r = run({"ensemble", prj, "--realizations", "5", "--seed", "9", "--years", "2", "--level", "3",
+             "--jobs", "2", "--out", path("e2"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* f : {"bands.csv", "annual_bands.csv", "summary.csv", "weather_model.json"}) {
+        const std::string one = slurp(path(std::string("e1/") + f));
+        EXPECT_FALSE(one.empty()) << f;
+        EXPECT_EQ(one, slurp(path(std::string("e2/") + f))) << f;
+    }
+    EXPECT_THAT(slurp(path("e1/bands.csv")),
+                StartsWith("month,precip_cm_p5,precip_cm_p25,precip_cm_p50,precip_cm_p75,"
+                           "precip_cm_p95,et_cm_p5,"));
+    // 24 months and the heading.
+    const std::string bands = slurp(path("e1/bands.csv"));
+    EXPECT_EQ(std::count(bands.begin(), bands.end(), '\n'), 25);
+}

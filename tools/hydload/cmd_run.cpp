@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "args.h"
+#include "climate_args.h"
 #include "command_registry.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
@@ -50,7 +51,7 @@ constexpr const char* kHelp =
     "  --septic-reduction F     reduction of normal-septic N, a fraction 0..1\n"
     "  --varconc A,B,LOW,HIGH   variable concentration coefficient a*Q^b with limits\n"
     "  --matrix NUTRIENTFILE    use the data-matrix block appended to that nutrient file\n"
-    "  --organic-carbon         organic-carbon mode (the N columns carry C)\n"
+    "  --organic-carbon         organic-carbon mode (the N columns carry C)\n" HYDLOAD_CLIMATE_HELP
     "  --quiet                  no progress line\n"
     "  --strict                 refuse input files whose lines do not hold the fields\n"
     "                           of their written layout (otherwise a warning)\n";
@@ -64,6 +65,7 @@ struct Arguments {
     bool strict = false;
     std::array<std::string, 4> seep, varConc;
     float popRate = 0, septicReduction = 0;
+    ClimateDelta climate;
 };
 
 std::array<std::string, 4> fourValues(const std::string& option, const std::string& text) {
@@ -75,7 +77,8 @@ Arguments parse(const std::vector<std::string>& args) {
     const hydload::Args cli(
         args, {"--seep-output", "--exp-growth", "--organic-carbon", "--quiet", "--strict"},
         {"--years", "--level", "--out", "--transport", "--nutrient", "--weather", "--name",
-         "--seep", "--pop-rate", "--septic-reduction", "--varconc", "--matrix", "--daily"});
+         "--seep", "--pop-rate", "--septic-reduction", "--varconc", "--matrix", "--daily",
+         "--delta-temp", "--precip-factor"});
     Arguments a;
     cli.expectOperands(0, 1, "project file");
     if (!cli.operands().empty())
@@ -112,6 +115,7 @@ Arguments parse(const std::vector<std::string>& args) {
     a.organicCarbon = cli.flag("--organic-carbon");
     a.quiet = cli.flag("--quiet");
     a.strict = cli.flag("--strict");
+    a.climate = hydload::climateArgs(cli);
     if (a.project.empty() && (a.transport.empty() || a.weather.empty())) {
         throw hydload::UsageError(
             "give a project file, or --transport and --weather (and --nutrient from level 3)");
@@ -251,6 +255,7 @@ int runCommand(const std::vector<std::string>& args) {
         useNutrientMatrix(matrix, state.watershed, state.nutrients, o);
     }
 
+    settings.climate = a.climate;
     state.watershedName = !a.name.empty()               ? a.name
                           : !settings.basinName.empty() ? settings.basinName
                                                         : std::string("My River Basin");
@@ -293,6 +298,8 @@ int runCommand(const std::vector<std::string>& args) {
 
     const RunResults& r = state.results;
     std::printf("%s: %d years at level %d\n", state.watershedName.c_str(), o.yearCount, o.simLevel);
+    if (!settings.climate.isIdentity())
+        std::printf("  Climate change: %s\n", describeClimateDelta(settings.climate).c_str());
     line("Mean annual precipitation (cm):", r.meanPrecip[0]);
     line("Mean annual evapotranspiration (cm):", r.meanEvapo[0]);
     line("Mean annual streamflow (cm):", r.meanFlow[0]);
