@@ -31,8 +31,9 @@ QValidator::State NumberSpinBox::validate(QString& input, int&) const {
                                                   : QValidator::Intermediate;
     }
     // A number being typed: empty, a sign, or a mantissa waiting for its
-    // exponent. Anything else (a comma, a letter) is refused as typed.
-    static const QString partial = QStringLiteral("+-0123456789.eEdD");
+    // exponent. A comma or a blank stays in sight (so "1,500" is seen, and
+    // never taken, not turned into 1500); a letter is refused as typed.
+    static const QString partial = QStringLiteral("+-0123456789.eEdD, ");
     for (const QChar c : t) {
         if (!partial.contains(c)) {
             return QValidator::Invalid;
