@@ -1,7 +1,6 @@
 #include "calibration/flow_target.h"
 
 #include <array>
-#include <filesystem>
 #include <stdexcept>
 
 #include "common/atomic_file.h"
@@ -49,19 +48,6 @@ std::vector<double> pairedFrom(const FlowTarget& t, const RunResults& r) {
     for (int j : t.pairedColumns)
         p.push_back(r.flow[(j - 1) / 12 + 1][(j - 1) % 12 + 1]);
     return p;
-}
-
-bool samePath(const std::string& a, const std::string& b) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec)) {
-        const bool eq = fs::equivalent(a, b, ec);
-        if (!ec)
-            return eq;
-    }
-    std::error_code ea, eb;
-    const fs::path ca = fs::weakly_canonical(a, ea), cb = fs::weakly_canonical(b, eb);
-    return !ea && !eb && ca == cb;
 }
 
 bool absent(const std::string& path) {
@@ -252,7 +238,7 @@ void refuseInputPath(const std::string& outputPath, const CalibrationInputs& in,
     for (const auto& [path, what] : inputs) {
         if (absent(*path) || (allowTransport && path == &s.transportPath))
             continue;
-        if (samePath(outputPath, *path)) {
+        if (sameFile(outputPath, *path)) {
             throw FileError(outputPath + " is the project's " + what +
                             "; the calibration does not write over its inputs");
         }
@@ -271,7 +257,7 @@ void writeCalibratedTransport(const std::string& outputPath, const std::string& 
                               bool replaceInput, const WatershedSetup& asRead,
                               const std::vector<Parameter>& params,
                               const std::vector<double>& values) {
-    if (samePath(outputPath, inputPath) && !replaceInput) {
+    if (sameFile(outputPath, inputPath) && !replaceInput) {
         throw FileError(outputPath +
                         " is the input transport file; the calibrated values are written "
                         "over it only when that is asked for");

@@ -25,7 +25,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -40,6 +39,7 @@
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
+#include "shell/widgets/NumberSpinBox.h"
 
 using namespace rivulon::calibration;
 using frm_calibrate::fixed;
@@ -58,13 +58,6 @@ const QString kTitle = QStringLiteral("Calibrate Hydrology");
 bool checkedAtFirst(const ParameterInfo& info) {
     return info.kind == ParameterKind::RecessionCoef || info.kind == ParameterKind::SeepageCoef ||
            info.kind == ParameterKind::CurveNumberMultiplier;
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec))
-        return true;
-    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
 }
 
 }  // namespace
@@ -156,7 +149,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
         }
     });
     const auto spin = [](const char* name, int low, int high, int value) {
-        auto* s = new QSpinBox;
+        auto* s = new NumberSpinBox;
         s->setObjectName(QLatin1String(name));
         s->setRange(low, high);
         s->setValue(value);
@@ -653,7 +646,7 @@ bool FrmCalibrate::cmdSave_Click() {
         return false;
     const std::string out = ss(path);
     bool replace = false;
-    if (sameFile(out, in.settings.transportPath)) {
+    if (rivulon::sameFile(out, in.settings.transportPath)) {
         replace = rivulon::ui::dialogs().askYesNo(
             this,
             QStringLiteral("This is the project's own transport file. Replace its values with "

@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "common/list_reader.h"
+#include "common/paths.h"
 #include "common/value_rules.h"
 #include "project/transport_file.h"
 #include "project/ui/GridCellEdit.h"
@@ -199,10 +200,7 @@ bool FrmN::NutrientOpen(int ruralCount, int urbanCount, const QString& mode,
     const rivulon::ProjectSettings& settings = host_.session().settings;
     int answered = 0;
     const auto pointYears = [&]() {
-        if (!settings.nutrientPath.empty() &&
-            QFileInfo(path).absoluteFilePath().compare(
-                QFileInfo(qs(settings.nutrientPath)).absoluteFilePath(), Qt::CaseInsensitive) ==
-                0) {
+        if (rivulon::sameFile(ss(path), settings.nutrientPath)) {
             answered = std::max<int>(settings.weatherYears, 1);
         } else {
             const QString answer = host_.CheckInputBox(

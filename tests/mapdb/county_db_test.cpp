@@ -131,6 +131,27 @@ TEST(CountyDatabase, OnlySimpleSelectsAreEditable) {
     EXPECT_EQ(filtered->orderBy, "County Name");
     EXPECT_TRUE(filtered->descending);
 
+    // Names and texts are the tokenizer's own: the keywords inside them are
+    // not keywords, and the condition is kept exactly as written.
+    const auto named = parseSimpleSelect(
+        "select [Somewhere], [Order by] from County where [Somewhere] = 'where it''s; order by x'"
+        "  order by [Order by]");
+    ASSERT_TRUE(named);
+    EXPECT_THAT(named->columns, ElementsAre("Somewhere", "Order by"));
+    EXPECT_EQ(named->where, "[Somewhere] = 'where it''s; order by x'");
+    EXPECT_EQ(named->orderBy, "Order by");
+    const auto inName = parseSimpleSelect("select * from [Somewhere]");
+    ASSERT_TRUE(inName);
+    EXPECT_EQ(inName->table, "Somewhere");
+    EXPECT_EQ(inName->where, "");
+    const auto inText = parseSimpleSelect("SELECT * FROM County WHERE Note <> 'ORDER' ;");
+    ASSERT_TRUE(inText);
+    EXPECT_EQ(inText->where, "Note <> 'ORDER'");
+    EXPECT_EQ(inText->orderBy, "");
+    EXPECT_FALSE(parseSimpleSelect("select * from County where Note = 'unclosed"));
+    EXPECT_FALSE(parseSimpleSelect("select 'text' from County"));
+    EXPECT_FALSE(parseSimpleSelect("select * from County order by 'Population'"));
+
     EXPECT_FALSE(parseSimpleSelect(kLandUseReadingQuery));
     EXPECT_FALSE(parseSimpleSelect(kPopulationReadingQuery));
     EXPECT_FALSE(parseSimpleSelect("select a from t1, t2"));

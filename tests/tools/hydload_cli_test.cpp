@@ -112,6 +112,13 @@ TEST_F(Hydload, UsageErrorsExitTwoWithTheUsageLine) {
         {{"run", prj, "--varconc", "1,1,2"},
          "hydload run: --varconc takes 4 values separated by commas, not \"1,1,2\"",
          "usage: hydload run PROJECT.prj [options]"},
+        // An option where a value belongs is never taken for the value.
+        {{"run", prj, "--out", "--quiet"},
+         "hydload run: --out needs a value, not the option \"--quiet\"",
+         "usage: hydload run PROJECT.prj [options]"},
+        {{"batch", ctl, "--project", "--out", path("o")},
+         "hydload batch: --project needs a value, not the option \"--out\"",
+         "usage: hydload batch CONTROL --project P.prj --name Auto --out DIR [--jobs N]"},
         {{"run", prj, "--quiet=yes"},
          "hydload run: --quiet takes no value",
          "usage: hydload run PROJECT.prj [options]"},
@@ -310,6 +317,135 @@ TEST_F(Hydload, EveryCommandRunsOnTheExample) {
              in("Transprt.dat"), "--strict"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(r.out, HasSubstr("Pop on Normal System:"));
+}
+
+// Every bound an option's usage gives is taken at its value and refused just
+// beyond it. A project that does not exist makes an accepted call end with an
+// input error (1) instead of running; a refused value is a usage error (2).
+TEST_F(Hydload, OptionBoundsAreTakenExactly) {
+    const std::string prj = in("Missing.prj");
+    const std::string out = path("o");
+    const struct {
+        std::vector<std::string> call;
+        std::string option;
+        std::vector<std::string> inside, outside;
+    } cases[] = {
+        {{"run", prj, "--out", out}, "--years", {"1", "32767"}, {"0", "32768", "1.5"}},
+        {{"run", prj, "--out", out}, "--level", {"1", "4"}, {"0", "5"}},
+        {{"run", prj, "--out", out},
+         "--septic-reduction",
+         {"0", "1", "-0", "1e0"},
+         {"-0.001", "1.001", "1,0"}},
+        {{"batch", "C.dat", "--project", prj, "--out", out},
+         "--jobs",
+         {"1", "1024"},
+         {"0", "1025"}},
+        {{"batch", "C.dat", "--project", prj, "--out", out},
+         "--count",
+         {"1", "32767"},
+         {"0", "32768"}},
+        {{"batch", "C.dat", "--project", prj, "--out", out}, "--level", {"1", "4"}, {"0", "5"}},
+        {{"batch", "C.dat", "--project", prj, "--out", out},
+         "--years",
+         {"1", "32767"},
+         {"0", "32768"}},
+        {{"batch", "C.dat", "--project", prj, "--out", out},
+         "--shard",
+         {"0/1", "1/2", "32766/32767"},
+         {"1/1", "-1/2", "0/0", "0/32768"}},
+        {{"table", "monthly", in("R.dat")}, "--mode", {"0", "3"}, {"-1", "4"}},
+        {{"compare", in("Rg1.txt"), "--col", "1"}, "--row", {"0", "13"}, {"-1", "14"}},
+        {{"compare", in("Rg1.txt"), "--row", "1"}, "--col", {"0", "6"}, {"-1", "7"}},
+        {{"calibrate", prj, "--params", "recession"}, "--runs", {"1"}, {"0"}},
+        {{"calibrate", prj, "--params", "recession"}, "--jobs", {"1", "1024"}, {"0", "1025"}},
+        {{"calibrate", prj, "--params", "recession"}, "--level", {"1", "4"}, {"0", "5"}},
+        {{"sensitivity", prj, "--params", "recession"},
+         "--trajectories",
+         {"1", "1000000"},
+         {"0", "1000001"}},
+    };
+    for (const auto& c : cases) {
+        for (const bool accepted : {true, false}) {
+            for (const std::string& value : accepted ? c.inside : c.outside) {
+                std::vector<std::string> args = c.call;
+                args.push_back(c.option);
+                args.push_back(value);
+                const Result r = run(args);
+                const std::string call = args[0] + " " + c.option + " " + value;
+                if (accepted) {
+                    EXPECT_EQ(r.status, 1) << call << "\n" << r.err;
+                    EXPECT_THAT(r.err, Not(HasSubstr(c.option + " "))) << call;
+                } else {
+                    EXPECT_EQ(r.status, 2) << call << "\n" << r.err;
+                    EXPECT_THAT(r.err, StartsWith("hydload " + args[0] + ": " + c.option)) << call;
+                }
+            }
+        }
+    }
+}
+
+// Rows finish in any order on two workers; what the batch prints does not.
+TEST_F(Hydload, BatchWarningsComeInRowOrder) {
+    const char* transports[] = {"TrUpper.dat", "TrCedar.dat", "TrLower.dat", "Transprt.dat"};
+    for (int i = 0; i < 4; ++i) {
+        spit(in(transports[i]),
+             slurp(in(transports[i])) + "\r\nnote of row " + std::to_string(i + 1) + "\r\n");
+    }
+    std::string first;
+    for (int n = 0; n < 20; ++n) {
+        const Result r = run({"batch", in("RunSubbasins.dat"), "--project", in("Millbrook.prj"),
+                              "--out", path("b"), "--jobs", "2", "--years", "1", "--quiet"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        if (n == 0) {
+            first = r.err;
+            continue;
+        }
+        ASSERT_EQ(r.err, first) << "run " << n + 1;
+    }
+    std::size_t at = 0;
+    for (int i = 0; i < 4; ++i) {
+        const std::string warning = "warning: " + std::string(transports[i]) + ":";
+        const std::size_t found = first.find(warning);
+        ASSERT_NE(found, std::string::npos) << first;
+        EXPECT_GE(found, at) << transports[i] << " out of row order:\n" << first;
+        at = found;
+        EXPECT_NE(first.find("\"note of row " + std::to_string(i + 1) + "\"\n", found),
+                  std::string::npos);
+    }
+}
+
+// A set of result files is replaced whole or not at all, and each replaced
+// file keeps the mode and link the user gave it.
+TEST_F(Hydload, RunReplacesItsFilesWholeKeepingModeAndLinks) {
+    const std::string out = path("o");
+    Result r = run({"run", in("Millbrook.prj"), "--years", "1", "--quiet", "--out", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string results = slurp(out + "/Results.dat");
+
+    // Summary.dat is a folder: refused before Results.dat is touched.
+    fs::remove(out + "/Summary.dat");
+    fs::create_directories(out + "/Summary.dat");
+    r = run({"run", in("Millbrook.prj"), "--years", "2", "--quiet", "--out", out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "hydload run: Cannot replace " + out + "/Summary.dat: it is a folder, not a file\n");
+    EXPECT_EQ(slurp(out + "/Results.dat"), results);
+    fs::remove(out + "/Summary.dat");
+
+    // Results.dat made 0640, Summary.dat a link into another folder.
+    fs::permissions(out + "/Results.dat",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_directories(path("kept"));
+    spit(path("kept/Summary.dat"), "old");
+    fs::create_symlink(path("kept/Summary.dat"), out + "/Summary.dat");
+    r = run({"run", in("Millbrook.prj"), "--years", "2", "--quiet", "--out", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(slurp(out + "/Results.dat"), results);
+    EXPECT_EQ(fs::status(out + "/Results.dat").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_TRUE(fs::is_symlink(out + "/Summary.dat"));
+    EXPECT_NE(slurp(path("kept/Summary.dat")), "old");
+    EXPECT_EQ(fs::directory_iterator(path("kept"))->path().filename(), "Summary.dat");
 }
 
 TEST_F(Hydload, BatchJobsAndShards) {

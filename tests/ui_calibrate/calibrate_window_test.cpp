@@ -118,6 +118,28 @@ TEST_F(CalibrateWindow, SmallRunEndsAsTheCoreWithTheSameSeed) {
     EXPECT_EQ(best.rows(), 4);
 }
 
+// Counts typed into the window are read as hydload reads them: "1,500" is not
+// 1500, "2e3" is 2000.
+TEST_F(CalibrateWindow, TypedCountsAreReadStrictly) {
+    QSpinBox* runs = win->spnRuns;
+    QLineEdit* edit = runs->findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    const auto typeInto = [&](const QString& text) {
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, text);
+    };
+    typeInto(QStringLiteral("3000"));
+    EXPECT_EQ(runs->value(), 3000);
+    typeInto(QStringLiteral("1,500"));
+    EXPECT_EQ(edit->text(), "1,500");
+    EXPECT_EQ(runs->value(), 3000);
+    typeInto(QStringLiteral("2e3"));
+    EXPECT_EQ(runs->value(), 2000);
+    typeInto(QStringLiteral("15x"));
+    EXPECT_EQ(edit->text(), "15");
+    EXPECT_EQ(runs->value(), 15);
+}
+
 TEST_F(CalibrateWindow, CancelStopsALongSearch) {
     win->spnRuns->setValue(2000000);
     win->spnJobs->setValue(1);

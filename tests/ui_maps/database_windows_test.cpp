@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlTableModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "shell/MDIFrmMain.h"
@@ -396,6 +401,68 @@ TEST(CountyViewer, DatabaseNamedDirectlyOrImported) {
     EXPECT_EQ(d->grdDataGrid->model()->rowCount(), 8);  // the new copy, not the old one
     EXPECT_EQ(sqlRows(QString::fromStdString(copy + ".bak"), "select count(*) from FPdev")[0][0],
               "7");
+}
+
+}  // namespace
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// An Access import runs behind a progress dialog while the window stays
+// live; its Cancel ends the mdbtools program at once, and nothing is
+// imported or reported. The mdbtools program here never ends by itself.
+TEST(CountyViewer, AccessImportCanBeCancelled) {
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    qputenv("RIVULON_HOME", dir.path().toUtf8());
+    QDir(dir.path()).mkdir("bin");
+    const QString fake = dir.path() + "/bin/mdb-tables";
+    writeFile(fake, "#!/bin/sh\nexec sleep 60\n");
+    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", dir.path().toUtf8() + "/bin:" + path);
+    const QString mdb = dir.path() + "/Slow.mdb";
+    writeFile(mdb, "not read");
+
+    MDIFrmMain w;
+    w.session().settings.databasePath = mdb.toStdString();
+    // The user sees the dialog, and the interface answers, before pressing
+    // Cancel.
+    int polls = 0;
+    QString label;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        ++polls;
+        auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || polls < 5) {
+            return;
+        }
+        label = dialog->labelText();
+        auto* cancel = dialog->findChild<QPushButton*>();
+        if (cancel != nullptr) {
+            poll.stop();
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+    });
+    poll.start(20);
+    auto* c = qobject_cast<frmCounty*>(w.openWindow(WindowKind::County));
+    ASSERT_NE(c, nullptr);
+    EXPECT_FALSE(c->ToRecord(1));
+    poll.stop();
+    qputenv("PATH", path);
+    EXPECT_EQ(label, "Importing the Access database Slow.mdb ...");
+    EXPECT_GE(polls, 5);
+    EXPECT_FALSE(QFile::exists(dir.path() + "/Slow.sqlite"));
+    EXPECT_FALSE(QFile::exists(dir.path() + "/Slow.sqlite.part"));
+    for (const QString& m : dialogs.messages) {
+        EXPECT_FALSE(m.contains("could not be imported")) << m.toStdString();
+        EXPECT_FALSE(m.contains("was imported")) << m.toStdString();
+    }
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -123,21 +122,14 @@ int runBatchCommand(const std::vector<std::string>& args) {
             std::fflush(stderr);
         };
     }
-    // Rows run on worker threads; their warnings are gathered and printed
-    // once the batch ends, each once (rows often share a weather file).
-    std::mutex warningsLock;
-    std::vector<std::string> rowWarnings;
-    const auto gather = [&](int, const std::vector<std::string>& warnings) {
-        const std::lock_guard<std::mutex> hold(warningsLock);
-        for (const auto& w : warnings) {
-            if (std::find(rowWarnings.begin(), rowWarnings.end(), w) == rowWarnings.end())
-                rowWarnings.push_back(w);
-        }
-    };
+    // Rows run on worker threads; their warnings are printed once the batch
+    // ends, in row order and each once (rows often share a weather file),
+    // and only of the rows a one-at-a-time batch would have run.
+    rivulon::RowWarningCollector rowWarnings;
     const rivulon::BatchOutcome outcome = rivulon::runBatch(
-        file, settings, rivulon::projectRowRunner(base, request, gather), observer);
+        file, settings, rivulon::projectRowRunner(base, request, rowWarnings.sink()), observer);
     hydload::endProgressLine();
-    hydload::reportWarnings(rowWarnings, false);
+    hydload::reportWarnings(rowWarnings.inRowOrder(outcome.ok() ? 0 : outcome.failedRow), false);
     if (!outcome.ok()) {
         hydload::endProgressLine();
         std::fprintf(stderr, "hydload batch: row %d: %s\n", outcome.failedRow,
