@@ -41,10 +41,10 @@ bool graphScalesNeedDefaults(const std::array<std::int16_t, 5>& s) {
     return product / 10000.0f == 0.0f;
 }
 
-RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunRequest& request,
-                      RunObserver* observer) {
-    RunOutcome outcome;
-    outcome.reload = reloadInputs(settings, state);
+ProjectRun::ProjectRun(ProjectSettings& settings, ModelState& state, const RunRequest& request,
+                       RunObserver* observer)
+    : settings_(settings), state_(state), request_(request) {
+    outcome_.reload = reloadInputs(settings, state);
 
     RunOptions& o = state.options;
     if (graphScalesNeedDefaults(o.graphScale))
@@ -59,38 +59,58 @@ RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunReq
     if (const std::string problem = runOptionsProblem(o, o.yearCount, sources); !problem.empty())
         throw RunError(problem);
 
-    std::vector<std::string>& warnings = outcome.reload.warnings;
+    std::vector<std::string>& warnings = outcome_.reload.warnings;
     if (o.simLevel >= 3 && !o.nutrientMatrixInUse) {
         readNutrientFile(settings.nutrientPath, state.watershed, pointSourceYears(settings),
                          state.nutrients, &warnings);
     }
     if (settings.weatherPath.empty())
-        return outcome;
+        return;
 
-    WeatherFileSource weather(settings.weatherPath, settings.datedWeather);
+    weather_ = std::make_unique<WeatherFileSource>(settings.weatherPath, settings.datedWeather);
     if (o.yearCount > 0)
-        weather.preload(o.yearCount);
-    warnings.insert(warnings.end(), weather.warnings().begin(), weather.warnings().end());
+        weather_->preload(o.yearCount);
+    warnings.insert(warnings.end(), weather_->warnings().begin(), weather_->warnings().end());
     if (request.prepareOnly)
-        return outcome;
+        return;
 
-    std::string seepLog;
-    runSimulation(state, weather, observer, o.seepOutput ? &seepLog : nullptr);
-    outcome.ran = true;
+    stepper_ = std::make_unique<SimulationStepper>(state, *weather_, observer,
+                                                   o.seepOutput ? &seepLog_ : nullptr);
+}
+
+ProjectRun::~ProjectRun() = default;
+
+RunOutcome ProjectRun::finish() {
+    if (!stepper_)
+        return std::move(outcome_);
+    if (!stepper_->done())
+        throw RunError("The run has not simulated its last day.");
+    const RunOptions& o = state_.options;
+    outcome_.ran = true;
     if (o.seepOutput) {
-        outcome.seepCoefPath = joinPath(settings.outputFolder, kSeepCoefFileName);
-        if (request.keepSeepLog) {
-            outcome.seepLog = std::move(seepLog);
+        outcome_.seepCoefPath = joinPath(settings_.outputFolder, kSeepCoefFileName);
+        if (request_.keepSeepLog) {
+            outcome_.seepLog = std::move(seepLog_);
         } else {
             const auto claim =
-                claimOutputFolder(settings.outputFolder, {outcome.seepCoefPath},
-                                  runInputPaths(settings), OutputFolderLock::Mode::Refuse);
+                claimOutputFolder(settings_.outputFolder, {outcome_.seepCoefPath},
+                                  runInputPaths(settings_), OutputFolderLock::Mode::Refuse);
             ResultFileSet set;
-            set.add(outcome.seepCoefPath, std::move(seepLog));
+            set.add(outcome_.seepCoefPath, std::move(seepLog_));
             set.commit();
         }
     }
-    return outcome;
+    return std::move(outcome_);
+}
+
+RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunRequest& request,
+                      RunObserver* observer) {
+    ProjectRun run(settings, state, request, observer);
+    if (SimulationStepper* days = run.stepper()) {
+        while (!days->done())
+            days->stepDay();
+    }
+    return run.finish();
 }
 
 std::vector<std::string> runInputPaths(const ProjectSettings& settings) {
