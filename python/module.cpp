@@ -227,20 +227,27 @@ RunRequest batchRequest(const BatchProject& base, int years, int level) {
     return request;
 }
 
-// One row of a batch, for a worker of a cluster: the texts of its files.
-py::tuple runRow(const std::string& project, const std::string& control, int rowNumber, int years,
-                 int level, const std::string& out) {
-    RowOutput o;
+// Rows of a batch, for a worker of a cluster: the texts of their files. The
+// control file is read once for them all.
+py::list runRows(const std::string& project, const std::string& control,
+                 const std::vector<int>& rowNumbers, int years, int level, const std::string& out) {
+    std::vector<RowOutput> outputs;
     {
         py::gil_scoped_release free;
         const BatchProject& base = batchProject(project, out);
         const ControlFile file = readControlFile(controlPathOf(control, base));
-        if (rowNumber < 1 || rowNumber > static_cast<int>(file.rows.size()))
-            throw RunError("the control file has no row " + std::to_string(rowNumber));
-        o = projectRowRunner(base, batchRequest(base, years, level))(file.rows[rowNumber - 1],
-                                                                     rowNumber);
+        const RowRunner run = projectRowRunner(base, batchRequest(base, years, level));
+        for (int rowNumber : rowNumbers) {
+            if (rowNumber < 1 || rowNumber > static_cast<int>(file.rows.size()))
+                throw RunError("the control file has no row " + std::to_string(rowNumber));
+            outputs.push_back(run(file.rows[rowNumber - 1], rowNumber));
+        }
     }
-    return py::make_tuple(py::bytes(o.results), py::bytes(o.summary), py::bytes(o.seepLog));
+    py::list texts;
+    for (const RowOutput& o : outputs)
+        texts.append(
+            py::make_tuple(py::bytes(o.results), py::bytes(o.summary), py::bytes(o.seepLog)));
+    return texts;
 }
 
 py::dict runBatchFiles(const std::string& control, const std::string& project,
@@ -371,7 +378,7 @@ PYBIND11_MODULE(_rivulon, m) {
     m.def("_run_batch", &runBatchFiles, py::arg("control"), py::arg("project"), py::arg("out"),
           py::arg("name"), py::arg("years"), py::arg("level"), py::arg("jobs"), py::arg("count"),
           py::arg("remote"));
-    m.def("_run_row", &runRow, py::arg("project"), py::arg("control"), py::arg("row"),
+    m.def("_run_rows", &runRows, py::arg("project"), py::arg("control"), py::arg("rows"),
           py::arg("years"), py::arg("level"), py::arg("out"));
     m.def("_batch_rows", &batchRowNumbers, py::arg("control"), py::arg("project"), py::arg("out"),
           py::arg("count"));

@@ -306,7 +306,7 @@ class BatchResult:
 def _batch_rows(project: str, control: str, rows: Sequence[int], years: int, level: int,
                 out: str) -> list:
     """Runs rows of a batch on a worker; the texts of their files."""
-    return [_rivulon._run_row(project, control, r, years, level, out) for r in rows]
+    return _rivulon._run_rows(project, control, list(rows), years, level, out)
 
 
 def batch(control: str, project: str, out: str, name: str = "Auto",
@@ -340,9 +340,17 @@ def batch(control: str, project: str, out: str, name: str = "Auto",
             for j, r in enumerate(c):
                 where[r] = (k, j)
 
+        fetched: Dict[int, list] = {}
+
         def remote(row: int) -> tuple:
+            # Each chunk is gathered once; rows come in order, so an earlier
+            # chunk is done with once a later one is asked for.
             k, j = where[row]
-            return futures[k].result()[j]
+            if k not in fetched:
+                fetched.clear()
+                fetched[k] = futures[k].result()
+                futures[k].release()
+            return fetched[k][j]
 
     try:
         outcome = _rivulon._run_batch(control, project, out, name, years_arg, int(level),
