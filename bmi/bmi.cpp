@@ -1,9 +1,11 @@
 #include "bmi/bmi.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -117,7 +119,7 @@ struct Bmi::Impl {
     // One value per variable of this level, for GetValuePtr; inputs a framework
     // changed (SetValue or through the pointer) replace the next day's weather.
     std::vector<const Variable*> variables;
-    std::vector<double> values;
+    double* values = nullptr;  // the Bmi's own storage, one per variable
     std::vector<double> published;
     std::vector<bool> pending;
 
@@ -211,7 +213,9 @@ void Bmi::Initialize(std::string configFile) {
         if (v.level <= impl->state.options.simLevel)
             impl->variables.push_back(&v);
     }
-    impl->values.assign(impl->variables.size(), 0.0);
+    static_assert(std::size(kVariables) <= sizeof(values_) / sizeof(values_[0]));
+    impl->values = values_;
+    std::fill(std::begin(values_), std::end(values_), 0.0);
     impl->published.assign(impl->variables.size(), 0.0);
     impl->pending.assign(impl->variables.size(), false);
     impl->initialized = true;

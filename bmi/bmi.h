@@ -91,6 +91,9 @@ class Bmi {
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
+    // The values GetValuePtr points into: they live as long as this object,
+    // so a pointer taken before Finalize never dangles.
+    double values_[16] = {};
 };
 
 }  // namespace rivulon

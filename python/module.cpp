@@ -328,6 +328,8 @@ py::array_t<double> arrayArg(const py::handle& h) {
 
 }  // namespace
 
+void bindCalibration(py::module_& m);
+
 PYBIND11_MODULE(_rivulon, m) {
     m.doc() = "The C++ core of the rivulon package; use the rivulon module.";
     py::register_exception_translator(&translate);
@@ -380,6 +382,7 @@ PYBIND11_MODULE(_rivulon, m) {
           py::arg("remote"));
     m.def("_run_rows", &runRows, py::arg("project"), py::arg("control"), py::arg("rows"),
           py::arg("years"), py::arg("level"), py::arg("out"));
+    bindCalibration(m);
     m.def("_batch_rows", &batchRowNumbers, py::arg("control"), py::arg("project"), py::arg("out"),
           py::arg("count"));
 

@@ -34,7 +34,9 @@ __all__ = [
     "Run",
     "RunError",
     "batch",
+    "calibrate",
     "read_results",
+    "sensitivity",
 ]
 
 __version__ = "0.1.0"
@@ -359,3 +361,42 @@ def batch(control: str, project: str, out: str, name: str = "Auto",
         for f in futures:
             f.cancel()
     return BatchResult(outcome)
+
+
+def _param_text(params) -> str:
+    return params if isinstance(params, str) else ",".join(params)
+
+
+def calibrate(project: str, params, observed: Optional[str] = None, objective: str = "nse",
+              pbias_max: Optional[float] = None, runs: int = 2000, seed: int = 1,
+              jobs: Optional[int] = None, level: int = 1, years: Optional[int] = None,
+              out: str = ".", transport_out: Optional[str] = None,
+              replace_transport: bool = False) -> dict:
+    """Fits the hydrology of a project to an observed-flow file, as ``hydload
+    calibrate`` does, writing the same calibration.csv and calibrated
+    transport file into ``out``.
+
+    params: "recession,seepage,cn-mult" or a list of NAME or NAME=LOW:HIGH
+        (recession, seepage, unsat-capacity, cn-mult, et-mult).
+    Returns the project's and the best values and fits (NSE, KGE, PBIAS,
+    RSR), the number of runs and the paths written (``transport`` is None
+    when no set met ``pbias_max`` or no objective was defined).
+    """
+    return _rivulon._calibrate(
+        os.fspath(project), _param_text(params), os.fspath(observed or ""), objective,
+        pbias_max, int(runs), int(seed), int(jobs or 0), int(level), int(years or 0),
+        os.fspath(out), os.fspath(transport_out or ""), bool(replace_transport))
+
+
+def sensitivity(project: str, params, observed: Optional[str] = None,
+                trajectories: int = 10, objective: str = "nse", seed: int = 1,
+                jobs: Optional[int] = None, level: int = 1, years: Optional[int] = None,
+                out: str = ".") -> dict:
+    """Ranks parameters by Morris elementary effects on the fit, as ``hydload
+    sensitivity`` does, writing the same sensitivity.csv into ``out``.
+    Returns the ranking (mu*, mu, sigma and the number of effects of every
+    parameter, largest mu* first) and the number of runs."""
+    return _rivulon._sensitivity(
+        os.fspath(project), _param_text(params), os.fspath(observed or ""), objective,
+        int(trajectories), int(seed), int(jobs or 0), int(level), int(years or 0),
+        os.fspath(out))

@@ -1,4 +1,4 @@
-from typing import Dict, List, Optional, Sequence, Tuple
+from typing import Any, Dict, List, Optional, Sequence, Tuple, Union
 
 import numpy as np
 import pandas as pd
@@ -17,6 +17,7 @@ class BmiError(RuntimeError): ...
 
 class Results:
     def table(self, kind: str, mode: int = ...) -> pd.DataFrame: ...
+    def land_uses(self, kind: str = ..., mode: int = ...) -> pd.DataFrame: ...
     def table_cells(self, kind: str, mode: int = ...) -> List[List[str]]: ...
     @property
     def monthly(self) -> pd.DataFrame: ...
@@ -135,3 +136,31 @@ class Bmi:
     def get_grid_face_edges(self, grid: int, out: np.ndarray) -> np.ndarray: ...
     def get_grid_face_nodes(self, grid: int, out: np.ndarray) -> np.ndarray: ...
     def get_grid_nodes_per_face(self, grid: int, out: np.ndarray) -> np.ndarray: ...
+
+def calibrate(
+    project: str,
+    params: Union[str, Sequence[str]],
+    observed: Optional[str] = ...,
+    objective: str = ...,
+    pbias_max: Optional[float] = ...,
+    runs: int = ...,
+    seed: int = ...,
+    jobs: Optional[int] = ...,
+    level: int = ...,
+    years: Optional[int] = ...,
+    out: str = ...,
+    transport_out: Optional[str] = ...,
+    replace_transport: bool = ...,
+) -> Dict[str, Any]: ...
+def sensitivity(
+    project: str,
+    params: Union[str, Sequence[str]],
+    observed: Optional[str] = ...,
+    trajectories: int = ...,
+    objective: str = ...,
+    seed: int = ...,
+    jobs: Optional[int] = ...,
+    level: int = ...,
+    years: Optional[int] = ...,
+    out: str = ...,
+) -> Dict[str, Any]: ...

@@ -137,6 +137,13 @@ def test_variables_grid_and_refusals(tmp_path):
         bmi.update_until(366)
     assert bmi.get_current_time() == 0
 
+    # A value array taken before finalize stays readable after it.
+    snow = bmi.get_value_ptr("snow")
+    bmi.finalize()
+    assert snow[0] == snow[0]
+    with pytest.raises(rivulon.BmiError, match="not initialized"):
+        bmi.update()
+
 
 def test_bad_configurations_are_refused_with_their_reason(tmp_path):
     def message(text):
