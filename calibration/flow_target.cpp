@@ -1,5 +1,6 @@
 #include "calibration/flow_target.h"
 
+#include <array>
 #include <filesystem>
 #include <stdexcept>
 
@@ -91,6 +92,10 @@ FlowTarget makeFlowTarget(ModelState base, std::vector<WeatherYear> weather,
     }
     for (int j : t.pairedColumns)
         t.pairedObserved.push_back(observed[static_cast<std::size_t>(j) - 1].flow);
+    for (const ObservedMonth& m : observed)
+        t.observedFlows.push_back(m.flow);
+    if (FlowBatch::handles(t.base))
+        t.batch = std::make_shared<const FlowBatch>(t.base, t.weather);
     return t;
 }
 
@@ -104,6 +109,70 @@ Evaluation evaluateFlow(const FlowTarget& t, const std::vector<Parameter>& param
         ev.error = e.what();
         return ev;
     }
+}
+
+void evaluateFlows(const FlowTarget& t, const std::vector<Parameter>& params,
+                   std::span<const std::vector<double>> values, const ObjectiveSettings& settings,
+                   std::span<Evaluation> results, std::span<std::vector<float>> flows) {
+    const bool wantFlows = !flows.empty();
+    // A set the batch cannot vouch for runs on its own, which also tells why
+    // it stopped in the engine's own words.
+    auto alone = [&](std::size_t i) {
+        results[i] = evaluateFlow(t, params, values[i], settings);
+        if (wantFlows) {
+            flows[i].clear();
+            try {
+                flows[i] = monthlyFlows(t, params, values[i]);
+            } catch (const RunError&) {
+            }
+        }
+    };
+    if (!t.batch) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            alone(i);
+        return;
+    }
+    constexpr int kLanes = FlowBatch::kLanes;
+    const int months = t.batch->months();
+    thread_local std::vector<WatershedSetup> sets;
+    thread_local std::vector<float> laneFlows;
+    sets.resize(kLanes);
+    laneFlows.resize(static_cast<std::size_t>(kLanes) * static_cast<std::size_t>(months));
+    std::vector<double> predicted(t.pairedColumns.size());
+    for (std::size_t first = 0; first < values.size(); first += kLanes) {
+        const std::size_t n = std::min<std::size_t>(kLanes, values.size() - first);
+        std::array<const WatershedSetup*, kLanes> lanes{};
+        for (std::size_t l = 0; l < n; ++l) {
+            sets[l] = t.base.watershed;
+            applyParameters(params, values[first + l], sets[l]);
+            lanes[l] = &sets[l];
+        }
+        std::array<bool, kLanes> ok{};
+        t.batch->run(std::span(lanes.data(), n), laneFlows.data(), ok.data());
+        for (std::size_t l = 0; l < n; ++l) {
+            const std::size_t i = first + l;
+            if (!ok[l]) {
+                alone(i);
+                continue;
+            }
+            const float* f = laneFlows.data() + l * static_cast<std::size_t>(months);
+            for (std::size_t p = 0; p < t.pairedColumns.size(); ++p)
+                predicted[p] = f[t.pairedColumns[p] - 1];
+            results[i] = scoreFlows(t.pairedObserved, predicted, settings);
+            if (wantFlows)
+                flows[i].assign(f, f + months);
+        }
+    }
+}
+
+Evaluator flowEvaluator(const FlowTarget& t, const std::vector<Parameter>& params,
+                        const ObjectiveSettings& settings) {
+    return Evaluator(
+        [&t, params, settings](std::span<const std::vector<double>> points,
+                               std::span<Evaluation> results) {
+            evaluateFlows(t, params, points, settings, results);
+        },
+        t.batch ? FlowBatch::kLanes : 1);
 }
 
 std::vector<double> pairedPredicted(const FlowTarget& t, const std::vector<Parameter>& params,

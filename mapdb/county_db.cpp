@@ -2,9 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+
+#include "common/list_reader.h"
+#include "common/value_rules.h"
 
 namespace rivulon {
 
@@ -68,6 +72,31 @@ std::string rowQueryProblem(sqlite3* db, const std::string& sql) {
         return "the statement returns no records";
     }
     return {};
+}
+
+std::string countyValueProblem(std::string_view column, std::string_view text) {
+    const auto is = [column](std::string_view name) {
+        return column.size() == name.size() &&
+               std::equal(column.begin(), column.end(), name.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) ==
+                          std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    const ValueRule* rule = nullptr;
+    for (const char* share : {"Pct in Basin", "Urban", "Agricultural land", "Forest",
+                              "Exposed land", "Herbacious wetland", "Water"}) {
+        if (is(share))
+            rule = &kFractionRule;
+    }
+    if (is("Area (acre)") || is("Population"))
+        rule = &kAmountRule;
+    float value = 0;
+    if (!rule || !parseReal(text, value) || rule->accepts(value))
+        return {};
+    std::string message = outsideRangeText(column, text, rule->allowed);
+    if (rule == &kFractionRule)
+        message += " (a share is a fraction: 50 % is 0.5)";
+    return message;
 }
 
 bool isShareBox(int box) {

@@ -57,6 +57,7 @@ MDIFrmMain::MDIFrmMain(QWidget* parent) : QMainWindow(parent) {
     createMenus();
     createToolBars();
     followSession();
+    keepSelectionsForMenus();
 }
 
 MDIFrmMain::~MDIFrmMain() {

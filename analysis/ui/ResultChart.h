@@ -27,12 +27,20 @@ class ResultChart : public QWidget {
     // Line series over the same points; the chart takes the first one's title.
     void plotLines(const std::vector<rivulon::ChartData>& series, const QString& xTitle,
                    const QString& yTitle);
+    // Points (x, y) of two series of equal length with the 1:1 line; points
+    // where either value is negative (no data) are left out.
+    void plotScatter(const rivulon::ChartData& x, const rivulon::ChartData& y, const QString& title,
+                     const QString& xTitle, const QString& yTitle);
     void setFootnote(const QString& text);
 
     QString title() const;
     QString footnote() const;
     QChart* chart() const { return chart_; }
     QChartView* view() const { return view_; }
+    // Back to the whole chart after zooming or panning.
+    void resetZoom();
+    // The value under the pointer, as the label beside the buttons shows it.
+    QString cursorText() const;
     const std::vector<rivulon::ChartData>& series() const { return series_; }
 
     // The plotted numbers: row 0 the point heading and the series labels,
@@ -50,13 +58,18 @@ class ResultChart : public QWidget {
 
   private:
     void rebuild(const QString& xTitle, const QString& yTitle);
+    void rebuildScatter();
     void showHover(int series, int index, bool on);
+    void showCursor(const QPointF& value);
     QString askPath(const QString& title, const QString& suffix);
     QString baseName() const;
 
     QChart* chart_;
     QChartView* view_;
     QLabel* footnote_;
+    QLabel* cursor_;
     std::vector<rivulon::ChartData> series_;
     QString xTitle_;
+    bool scatter_ = false;
+    QString scatterTitle_, scatterYTitle_;
 };

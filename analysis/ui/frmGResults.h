@@ -59,6 +59,10 @@ class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
     void CmdSaveTable_Click();
     void CmdPrintGrid_Click();
     void CmdSaveCsv_Click();
+    // The regression and goodness-of-fit lines of the observed-flow comparison.
+    QString statisticsText() const;
+    void cmdCopyStats_Click();
+    bool cmdSaveStats_Click();
     void GridOut_DblClick();
     void GridOut_Click();
 
@@ -69,6 +73,10 @@ class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
 
     QTabWidget* TabResult;
     ResultChart* MSChart1;
+    // The observed-flow comparison's predicted against observed months.
+    ResultChart* MSChartScatter;
+    QPushButton* cmdCopyStats;
+    QPushButton* cmdSaveStats;
     rivulon::ui::FlexGrid* GGrid;
     QPushButton* cmdNextS;
     QPushButton* cmdNextY;

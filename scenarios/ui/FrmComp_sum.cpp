@@ -29,6 +29,7 @@
 #include "shell/qt_text.h"
 #include "shell/session.h"
 #include "shell/twips.h"
+#include "shell/widgets/cell_edits.h"
 
 using rivulon::ui::qs;
 using rivulon::ui::ss;
@@ -113,6 +114,8 @@ void FrmComp::setWeight(int k, const QString& text) {
 }
 
 void FrmComp::sumFiles(const QStringList& names) {
+    // A coefficient typed and not confirmed is the one used.
+    rivulon::ui::endCellEdits(this);
     std::vector<float> weights;
     QStringList paths;
     try {

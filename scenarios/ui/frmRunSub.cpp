@@ -126,7 +126,6 @@ frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
     lblNumSubBasins->setObjectName("lblNumSubBasins");
     TxtNumSubBasins = new QLineEdit(this);
     TxtNumSubBasins->setObjectName("TxtNumSubBasins");
-    TxtNumSubBasins->setReadOnly(true);
     TxtNumSubBasins->setFixedWidth(48);
     TxtNumSubBasins->setAlignment(Qt::AlignRight);
     UpDnSubBasins = new UpDown(this);
@@ -134,6 +133,8 @@ frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
     UpDnSubBasins->setRange(1, 100);
     UpDnSubBasins->setSingleStep(1);
     UpDnSubBasins->setValue(1);
+    // The count can be typed as well as clicked.
+    UpDnSubBasins->setBuddy(TxtNumSubBasins);
     LblNameString = new QLabel(QStringLiteral("String for results filename:"), this);
     LblNameString->setObjectName("LblNameString");
     TxtNameString = new QLineEdit(QStringLiteral("Auto"), this);
@@ -276,7 +277,6 @@ void frmRunSub::File1_Click() {
 }
 
 void frmRunSub::UpDnSubBasins_Change() {
-    TxtNumSubBasins->setText(QString::number(UpDnSubBasins->value()));
     requested_ = UpDnSubBasins->value();
 }
 
@@ -313,6 +313,12 @@ void frmRunSub::moveTowardsCorner() {
 void frmRunSub::cmdRun_Click() {
     rivulon::ui::RunController& runs = host_.runs();
     if (batch_ || runs.busy()) {
+        return;
+    }
+    const QString typed = UpDnSubBasins->typedProblem(QStringLiteral("Number of sub-basins"));
+    if (!typed.isEmpty()) {
+        msgBox(this, typed + QStringLiteral("."));
+        TxtNumSubBasins->setFocus();
         return;
     }
     moveTowardsCorner();

@@ -152,5 +152,22 @@ TEST(CountyDatabase, FormatFromTheFirstBytes) {
     std::filesystem::remove(tmp);
 }
 
+// Edits of the table: shares are fractions, areas and populations not negative.
+TEST(CountyDatabase, EditedValuesStayWithinTheirRanges) {
+    EXPECT_EQ(countyValueProblem("Pct in Basin", "50"),
+              "Pct in Basin: 50 is outside the allowed range 0 to 1 (a share is a fraction: 50 % "
+              "is 0.5)");
+    EXPECT_NE(countyValueProblem("forest", "1.01"),
+              "");  // names as the table spells them, any case
+    EXPECT_NE(countyValueProblem("Water", "-0.1"), "");
+    EXPECT_EQ(countyValueProblem("Water", "1"), "");
+    EXPECT_EQ(countyValueProblem("Urban", "0"), "");
+    EXPECT_EQ(countyValueProblem("Population", "-5"),
+              "Population: -5 is outside the allowed range 0 or more");
+    EXPECT_EQ(countyValueProblem("Population", "250000"), "");
+    EXPECT_EQ(countyValueProblem("County Name", "-5"), "");
+    EXPECT_EQ(countyValueProblem("ID", "-5"), "");
+}
+
 }  // namespace
 }  // namespace rivulon

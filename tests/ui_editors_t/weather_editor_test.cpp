@@ -232,7 +232,7 @@ TEST_F(WeatherFixture, RulingsKeepFilesSafe) {
     dialogs.fileAnswers = {good};
     EXPECT_FALSE(f->btnSave_Click());
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages[0].contains("row 4, column 2 (Prcp): \".7x6\" is not a number"))
+    EXPECT_TRUE(dialogs.messages[0].contains("4/3/1990, column 2 (Prcp): \".7x6\" is not a number"))
         << dialogs.messages[0].toStdString();
     EXPECT_TRUE(dialogs.fileTitles.isEmpty());
     EXPECT_EQ(fileBytes(good), original);
@@ -254,7 +254,7 @@ TEST_F(WeatherFixture, RulingsKeepFilesSafe) {
     EXPECT_EQ(f->Text3->text(), "2 (1 months)");
     dialogs.messages.clear();
     EXPECT_FALSE(f->btnSave_Click());
-    EXPECT_TRUE(dialogs.messages.value(0).contains("row 4, column 1 (Temp): the row is empty"))
+    EXPECT_TRUE(dialogs.messages.value(0).contains("4/3/1990, column 1 (Temp): the row is empty"))
         << dialogs.messages.value(0).toStdString();
 
     // OK keeps the day and loads on.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -97,6 +98,25 @@ TEST(DatabaseBrowser, LandUseAndPopulationQueries) {
     EXPECT_EQ(column(*d, 2), QStringList({"100", "100", "100", "9.84", "5.9"}));
     // 48,799 x .059 = 2,879.14 people of Harlan County in the basin.
     EXPECT_EQ(cell(*d, 4, 3), "2879");
+    EXPECT_TRUE(s.dialogs.messages.isEmpty()) << s.dialogs.messages.join("\n").toStdString();
+}
+
+// Export saves the view as shown: its columns, its rounding, every row.
+TEST(DatabaseBrowser, ExportSavesTheViewShownAsCsv) {
+    ExampleSession s;
+    s.w.action("MnuPopulation")->trigger();
+    frmDB* d = dbWindow(s.w);
+    ASSERT_NE(d, nullptr);
+    const QString file = s.home.dir.path() + "/Output/Population.csv";
+    s.dialogs.fileAnswers << file;
+    QTest::mouseClick(d->cmdExport, Qt::LeftButton);
+    EXPECT_EQ(s.dialogs.fileTitles.size(), 1);
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << s.dialogs.messages.join("\n").toStdString();
+    const QStringList lines = QString::fromUtf8(saved.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_EQ(lines[0], "County Name,Population,PctCountyInBasin,PopInBasin");
+    EXPECT_EQ(lines[5], "Harlan County,48799,5.9,2879");
     EXPECT_TRUE(s.dialogs.messages.isEmpty()) << s.dialogs.messages.join("\n").toStdString();
 }
 

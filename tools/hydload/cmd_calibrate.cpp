@@ -171,7 +171,8 @@ int runCalibrate(const std::vector<std::string>& args) {
             std::fflush(stderr);
         };
     }
-    const SearchOutcome result = searchDds(params, start, evaluate, a.search, progress);
+    const SearchOutcome result =
+        searchDds(params, start, flowEvaluator(target, params, a.objective), a.search, progress);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 

@@ -86,9 +86,6 @@ int runSensitivity(const std::vector<std::string>& args) {
     const FlowTarget& target = in.target;
     const std::string csvPath = rivulon::joinPath(a.out, "sensitivity.csv");
     refuseInputPath(csvPath, in, false);
-    const EvaluateFn evaluate = [&](const std::vector<double>& values) {
-        return evaluateFlow(target, params, values, a.objective);
-    };
 
     const auto t0 = std::chrono::steady_clock::now();
     ProgressFn progress;
@@ -103,7 +100,8 @@ int runSensitivity(const std::vector<std::string>& args) {
             std::fflush(stderr);
         };
     }
-    const MorrisOutcome result = screenMorris(params, evaluate, a.morris, progress);
+    const MorrisOutcome result =
+        screenMorris(params, flowEvaluator(target, params, a.objective), a.morris, progress);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
