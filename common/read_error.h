@@ -14,6 +14,12 @@ class ReadError : public std::runtime_error {
               std::string what = {});
     // An error that is about a whole file (missing, unreadable, ended early).
     ReadError(std::string file, int line, std::string message);
+    // The same place, with `leading` put before the text (the caller's context).
+    ReadError(const ReadError& cause, const std::string& leading)
+        : std::runtime_error(leading + cause.what()),
+          file_(cause.file_),
+          line_(cause.line_),
+          field_(cause.field_) {}
 
     const std::string& file() const { return file_; }
     int line() const { return line_; }

@@ -1,6 +1,7 @@
 #include "engine/simulation.h"
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -242,113 +243,177 @@ void endYear(ModelState& state, int year) {
     addMeans(r, year, state.options.yearCount, landUses, level > 3);
 }
 
-void simulate(ModelState& state, WeatherSource& weather, RunObserver* observer,
-              std::string* seepLog) {
-    const RunOptions& o = state.options;
-    const int years = o.yearCount;
-    const int level = o.simLevel;
-    WatershedSetup& w = state.watershed;
+}  // namespace
 
-    sizeResults(state.results, years, w.landUseCount);
-    w.antecedentWater.fill(0.0f);
-    prepareWatershed(state);
-    state.daily = DailyState{};
-    state.daily.urbanBuildup.assign(w.landUseCount + 1, 0.0f);
-    state.nutrientWork = NutrientWork{};  // coefficient 1, ponded store empty
-    if (o.seepOutput && seepLog != nullptr)
-        *seepLog += kSeepLogHeader;
-
-    if (observer != nullptr)
-        observer->runStarted(state);
-
-    // The weather is held a block of years at a time and asked for strictly in
-    // sequence from year 1.
-    std::vector<WeatherYear> held;
+// The weather is held a block of years at a time and asked for strictly in
+// sequence from year 1.
+struct SimulationStepper::HeldWeather {
+    std::vector<WeatherYear> years;
     int firstHeld = 1;
     int firstToLoad = 1;
     int lastLoaded = 0;
     bool allLoaded = false;
-    const bool hasUrban = w.urbanCount > 0;
-    int dayIndex = 0;
+};
 
-    for (int year = 1; year <= years; ++year) {
-        state.nutrientWork.growthFactor = populationGrowthFactor(o, year);
-        if (!allLoaded) {
-            int last = 0;
-            if (years > kWeatherBlockYears && year > lastLoaded) {
-                last = lastLoaded + kWeatherBlockYears;
-                if (last > years)
-                    last = years;
-            } else if (years <= kWeatherBlockYears) {
-                last = years;
-                allLoaded = true;
-            }
-            if (last > 0) {
-                held.assign(last - firstToLoad + 1, WeatherYear{});
-                for (int y = firstToLoad; y <= last; ++y)
-                    weather.readYear(y, held[y - firstToLoad]);
-                firstHeld = firstToLoad;
-                lastLoaded = last;
-                firstToLoad = last + 1;
-            }
+SimulationStepper::SimulationStepper(ModelState& state, WeatherSource& weather,
+                                     RunObserver* observer, std::string* seepLog)
+    : state_(state),
+      weather_(weather),
+      observer_(observer),
+      seepLog_(seepLog),
+      logStart_(seepLog != nullptr ? seepLog->size() : 0),
+      held_(std::make_unique<HeldWeather>()) {
+    guarded([&] {
+        checkRunInputs(state_);
+        const RunOptions& o = state_.options;
+        WatershedSetup& w = state_.watershed;
+        sizeResults(state_.results, o.yearCount, w.landUseCount);
+        w.antecedentWater.fill(0.0f);
+        prepareWatershed(state_);
+        state_.daily = DailyState{};
+        state_.daily.urbanBuildup.assign(w.landUseCount + 1, 0.0f);
+        state_.nutrientWork = NutrientWork{};  // coefficient 1, ponded store empty
+        if (o.seepOutput && seepLog_ != nullptr)
+            *seepLog_ += kSeepLogHeader;
+        if (observer_ != nullptr)
+            observer_->runStarted(state_);
+        year_ = 1;
+        beginYear();
+        month_ = 1;
+        beginMonth();
+        settle();
+    });
+}
+
+SimulationStepper::~SimulationStepper() = default;
+
+float& SimulationStepper::nextTemperature() {
+    return currentMonth().temp[day_];
+}
+
+float& SimulationStepper::nextPrecipitation() {
+    return currentMonth().prec[day_];
+}
+
+WeatherMonth& SimulationStepper::currentMonth() {
+    if (done_)
+        throw RunError("The run has simulated its last day.");
+    return held_->years[year_ - held_->firstHeld][month_];
+}
+
+void SimulationStepper::stepDay() {
+    if (done_ && !failed_)
+        throw RunError("The run has simulated its last day.");
+    guarded([&] {
+        WeatherMonth& wm = currentMonth();
+        checkDay(wm, year_, month_, day_);
+        ++dayIndex_;
+        if (state_.watershed.urbanCount > 0)
+            updateUrbanBuildup(state_);
+        dailyWeather(state_, wm.temp[day_], wm.prec[day_], month_, year_);
+        dailyWaterBalance(state_, year_, month_, day_, seepLog_);
+        if (state_.options.simLevel > 3)
+            dailySeptic(state_, month_);
+        if (observer_ != nullptr) {
+            DayPoint p;
+            p.year = year_;
+            p.month = month_;
+            p.day = day_;
+            p.dayIndex = dayIndex_;
+            p.precipitation = state_.daily.precipitation;
+            p.streamflow = state_.daily.streamflow;
+            observer_->dayEnded(state_, p);
         }
-        const WeatherYear& wy = held[year - firstHeld];
+        ++day_;
+        settle();
+    });
+}
 
-        for (int month = 1; month <= 12; ++month) {
-            if (level > 3)
-                clearMonthSeptic(state.nutrientWork, month);
-            for (int k = 1; k <= w.landUseCount; ++k) {
-                state.results.luRunoffMonth[k][month] = 0;
-                state.results.luSolidsMonth[k][month] = 0;
-            }
-            const WeatherMonth& wm = wy[month];
-            const int days = dayCount(wm, year, month);
-            for (int day = 1; day <= days; ++day) {
-                checkDay(wm, year, month, day);
-                ++dayIndex;
-                if (hasUrban)
-                    updateUrbanBuildup(state);
-                dailyWeather(state, wm.temp[day], wm.prec[day], month, year);
-                dailyWaterBalance(state, year, month, day, seepLog);
-                if (level > 3)
-                    dailySeptic(state, month);
-                if (observer != nullptr) {
-                    DayPoint p;
-                    p.year = year;
-                    p.month = month;
-                    p.day = day;
-                    p.dayIndex = dayIndex;
-                    p.precipitation = state.daily.precipitation;
-                    p.streamflow = state.daily.streamflow;
-                    observer->dayEnded(state, p);
-                }
-            }
-            if (observer != nullptr)
-                observer->monthEnded(state, year, month, dayIndex);
-        }
-
-        endYear(state, year);
-        if (observer != nullptr)
-            observer->yearEnded(state, year);
+void SimulationStepper::beginYear() {
+    const int years = state_.options.yearCount;
+    HeldWeather& h = *held_;
+    state_.nutrientWork.growthFactor = populationGrowthFactor(state_.options, year_);
+    if (h.allLoaded)
+        return;
+    int last = 0;
+    if (years > kWeatherBlockYears && year_ > h.lastLoaded) {
+        last = h.lastLoaded + kWeatherBlockYears;
+        if (last > years)
+            last = years;
+    } else if (years <= kWeatherBlockYears) {
+        last = years;
+        h.allLoaded = true;
+    }
+    if (last > 0) {
+        h.years.assign(last - h.firstToLoad + 1, WeatherYear{});
+        for (int y = h.firstToLoad; y <= last; ++y)
+            weather_.readYear(y, h.years[y - h.firstToLoad]);
+        h.firstHeld = h.firstToLoad;
+        h.lastLoaded = last;
+        h.firstToLoad = last + 1;
     }
 }
 
-}  // namespace
+void SimulationStepper::beginMonth() {
+    if (state_.options.simLevel > 3)
+        clearMonthSeptic(state_.nutrientWork, month_);
+    for (int k = 1; k <= state_.watershed.landUseCount; ++k) {
+        state_.results.luRunoffMonth[k][month_] = 0;
+        state_.results.luSolidsMonth[k][month_] = 0;
+    }
+    day_ = 1;
+    days_ = dayCount(held_->years[year_ - held_->firstHeld][month_], year_, month_);
+}
 
-void runSimulation(ModelState& state, WeatherSource& weather, RunObserver* observer,
-                   std::string* seepLog) {
-    const std::size_t logStart = seepLog != nullptr ? seepLog->size() : 0;
+// Completes every month (and year) that has no day left to run, so that the
+// stepper always rests before a day or at the end of the run.
+void SimulationStepper::settle() {
+    while (day_ > days_) {
+        if (observer_ != nullptr)
+            observer_->monthEnded(state_, year_, month_, dayIndex_);
+        if (month_ < 12) {
+            ++month_;
+            beginMonth();
+            continue;
+        }
+        endYear(state_, year_);
+        ++yearsDone_;
+        if (observer_ != nullptr)
+            observer_->yearEnded(state_, year_);
+        if (year_ == state_.options.yearCount) {
+            done_ = true;
+            return;
+        }
+        ++year_;
+        beginYear();
+        month_ = 1;
+        beginMonth();
+    }
+}
+
+template <class F>
+void SimulationStepper::guarded(F&& step) {
+    if (failed_)
+        throw RunError("The run has stopped on an error.");
     try {
-        checkRunInputs(state);
-        simulate(state, weather, observer, seepLog);
+        step();
     } catch (...) {
         // A refused or stopped run leaves nothing that could pass for results,
         // not even an earlier run's tables under the new options.
-        state.results = RunResults{};
-        if (seepLog != nullptr)
-            seepLog->resize(logStart);
+        failed_ = true;
+        done_ = true;
+        state_.results = RunResults{};
+        if (seepLog_ != nullptr)
+            seepLog_->resize(logStart_);
         throw;
     }
+}
+
+void runSimulation(ModelState& state, WeatherSource& weather, RunObserver* observer,
+                   std::string* seepLog) {
+    SimulationStepper stepper(state, weather, observer, seepLog);
+    while (!stepper.done())
+        stepper.stepDay();
 }
 
 }  // namespace rivulon

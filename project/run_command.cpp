@@ -44,10 +44,10 @@ bool graphScalesNeedDefaults(const std::array<std::int16_t, 5>& s) {
     return product / 10000.0f == 0.0f;
 }
 
-RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunRequest& request,
-                      RunObserver* observer) {
-    RunOutcome outcome;
-    outcome.reload = reloadInputs(settings, state);
+ProjectRun::ProjectRun(ProjectSettings& settings, ModelState& state, const RunRequest& request,
+                       RunObserver* observer)
+    : settings_(settings), state_(state), request_(request) {
+    outcome_.reload = reloadInputs(settings, state);
 
     RunOptions& o = state.options;
     if (graphScalesNeedDefaults(o.graphScale))
@@ -62,47 +62,66 @@ RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunReq
     if (const std::string problem = runOptionsProblem(o, o.yearCount, sources); !problem.empty())
         throw RunError(problem);
 
-    std::vector<std::string>& warnings = outcome.reload.warnings;
+    std::vector<std::string>& warnings = outcome_.reload.warnings;
     if (o.simLevel >= 3 && !o.nutrientMatrixInUse) {
         readNutrientFile(settings.nutrientPath, state.watershed, pointSourceYears(settings),
                          state.nutrients, &warnings);
     }
-    std::optional<WeatherFileSource> file;
     WeatherSource* weather = request.weather;
     if (!weather) {
         if (settings.weatherPath.empty())
-            return outcome;
-        file.emplace(settings.weatherPath, settings.datedWeather);
+            return;
+        weather_ = std::make_unique<WeatherFileSource>(settings.weatherPath, settings.datedWeather);
         if (o.yearCount > 0)
-            file->preload(o.yearCount);
-        warnings.insert(warnings.end(), file->warnings().begin(), file->warnings().end());
-        weather = &*file;
+            weather_->preload(o.yearCount);
+        warnings.insert(warnings.end(), weather_->warnings().begin(), weather_->warnings().end());
+        weather = weather_.get();
     }
     if (request.prepareOnly)
-        return outcome;
+        return;
 
-    std::string seepLog;
-    if (settings.climate.isIdentity()) {
-        runSimulation(state, *weather, observer, o.seepOutput ? &seepLog : nullptr);
-    } else {
-        DeltaWeatherSource changed(*weather, settings.climate);
-        runSimulation(state, changed, observer, o.seepOutput ? &seepLog : nullptr);
+    // The climate change applies to a generated series as to the file.
+    if (!settings.climate.isIdentity()) {
+        delta_ = std::make_unique<DeltaWeatherSource>(*weather, settings.climate);
+        weather = delta_.get();
     }
-    outcome.ran = true;
+    stepper_ = std::make_unique<SimulationStepper>(state, *weather, observer,
+                                                   o.seepOutput ? &seepLog_ : nullptr);
+}
+
+ProjectRun::~ProjectRun() = default;
+
+RunOutcome ProjectRun::finish() {
+    if (!stepper_)
+        return std::move(outcome_);
+    if (!stepper_->done())
+        throw RunError("The run has not simulated its last day.");
+    const RunOptions& o = state_.options;
+    outcome_.ran = true;
     if (o.seepOutput) {
-        outcome.seepCoefPath = joinPath(settings.outputFolder, kSeepCoefFileName);
-        if (request.keepSeepLog) {
-            outcome.seepLog = std::move(seepLog);
+        outcome_.seepCoefPath = joinPath(settings_.outputFolder, kSeepCoefFileName);
+        if (request_.keepSeepLog) {
+            outcome_.seepLog = std::move(seepLog_);
         } else {
             const auto claim =
-                claimOutputFolder(settings.outputFolder, {outcome.seepCoefPath},
-                                  runInputPaths(settings), OutputFolderLock::Mode::Refuse);
+                claimOutputFolder(settings_.outputFolder, {outcome_.seepCoefPath},
+                                  runInputPaths(settings_), OutputFolderLock::Mode::Refuse);
             ResultFileSet set;
-            set.add(outcome.seepCoefPath, std::move(seepLog));
+            set.add(outcome_.seepCoefPath, std::move(seepLog_));
             set.commit();
         }
     }
-    return outcome;
+    return std::move(outcome_);
+}
+
+RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunRequest& request,
+                      RunObserver* observer) {
+    ProjectRun run(settings, state, request, observer);
+    if (SimulationStepper* days = run.stepper()) {
+        while (!days->done())
+            days->stepDay();
+    }
+    return run.finish();
 }
 
 std::vector<std::string> runInputPaths(const ProjectSettings& settings) {

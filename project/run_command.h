@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "engine/model_state.h"
 #include "engine/option_rules.h"
 #include "engine/run_observer.h"
+#include "engine/simulation.h"
 #include "engine/weather_source.h"
 #include "project/project_settings.h"
 #include "project/startup.h"
@@ -56,6 +58,40 @@ struct RunOutcome {
 // result tables are then not to be saved.
 RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunRequest& request,
                       RunObserver* observer = nullptr);
+
+class WeatherFileSource;
+class DeltaWeatherSource;
+
+// runProject in three steps, for callers that step the days themselves: the
+// constructor reloads, checks and reads everything as runProject does before
+// the first day (and throws as it does); stepper() then runs the days (null
+// when no weather file is named or with prepareOnly); finish() completes the
+// run as runProject does once the stepper is done (SeepCoef.txt). settings,
+// state and observer must outlive it.
+class ProjectRun {
+  public:
+    ProjectRun(ProjectSettings& settings, ModelState& state, const RunRequest& request,
+               RunObserver* observer = nullptr);
+    ~ProjectRun();
+    ProjectRun(const ProjectRun&) = delete;
+    ProjectRun& operator=(const ProjectRun&) = delete;
+
+    SimulationStepper* stepper() { return stepper_.get(); }
+    // What the reload reported so far.
+    const RunOutcome& outcome() const { return outcome_; }
+    // Throws RunError when the stepper has days left.
+    RunOutcome finish();
+
+  private:
+    ProjectSettings& settings_;
+    ModelState& state_;
+    RunRequest request_;
+    RunOutcome outcome_;
+    std::string seepLog_;
+    std::unique_ptr<WeatherFileSource> weather_;
+    std::unique_ptr<DeltaWeatherSource> delta_;
+    std::unique_ptr<SimulationStepper> stepper_;
+};
 
 // True when the four graph scales multiply to 0 (in 32-bit float, divided by
 // 10000), so that the run uses 100, 50, 30 and 50 instead.

@@ -9,6 +9,8 @@ packages=(
     xvfb xauth imagemagick xdotool fonts-dejavu-core poppler-utils
     mdbtools mdbtools-dev libclang-rt-14-dev fp-units-db
     desktop-file-utils locales dpkg-dev shared-mime-info
+    pybind11-dev python3-dev python3-numpy python3-pandas python3-distributed python3-pytest
+    python3-matplotlib nlohmann-json3-dev
 )
 
 missing=()

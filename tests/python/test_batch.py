@@ -1,0 +1,48 @@
+import os
+
+import pytest
+
+import rivulon
+from conftest import EXAMPLE, PROJECT, hydload, read_bytes
+
+CONTROL = os.path.join(EXAMPLE, "RunSubbasins.dat")
+
+
+def files(folder):
+    return {name: read_bytes(os.path.join(folder, name)) for name in sorted(os.listdir(folder))}
+
+
+@pytest.fixture(scope="module")
+def hydload_batch(tmp_path_factory):
+    out = tmp_path_factory.mktemp("hydload")
+    hydload("batch", CONTROL, "--project", PROJECT, "--name", "Py", "--out", out, "--jobs", 2,
+            "--years", 10, "--quiet")
+    return files(out)
+
+
+def test_batch_writes_the_files_of_hydload_batch(tmp_path, hydload_batch):
+    result = rivulon.batch(CONTROL, PROJECT, tmp_path, name="Py", years=10, jobs=2)
+    assert result.ok and result.rows_written == 4
+    assert files(tmp_path) == hydload_batch
+    assert len(hydload_batch) == 8
+
+
+def test_batch_on_a_local_cluster_writes_the_same_files(tmp_path, hydload_batch):
+    distributed = pytest.importorskip("distributed")
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, \
+            distributed.Client(cluster) as client:
+        result = rivulon.batch(CONTROL, PROJECT, tmp_path, name="Py", years=10, client=client)
+    assert result.ok, result.error
+    assert files(tmp_path) == hydload_batch
+
+
+def test_a_failing_row_stops_the_batch_after_the_rows_before_it(tmp_path, example):
+    control = example / "RunBroken.dat"
+    text = (example / "RunSubbasins.dat").read_text()
+    control.write_text(text.replace('"TrCedar.dat"', '"TrMissing.dat"'))
+    result = rivulon.batch(control, example / "Millbrook.prj", tmp_path / "out", years=2, jobs=1)
+    assert not result.ok
+    assert result.failed_row == 2 and result.rows_written == 1
+    assert "TrMissing.dat" in result.error
+    assert sorted(os.listdir(tmp_path / "out")) == ["ResultsAuto1.dat", "SummaryAuto1.dat"]
