@@ -42,7 +42,7 @@ Trajectory drawTrajectory(std::size_t k, int levels, double delta, Random& rng) 
 
 MorrisOutcome screenMorris(const std::vector<Parameter>& params, const EvaluateFn& evaluate,
                            const MorrisSettings& s, const ProgressFn& progress,
-                           const std::atomic<bool>* cancel) {
+                           const StopToken* stop) {
     const std::size_t k = params.size();
     if (k == 0)
         throw std::invalid_argument("no parameter to screen");
@@ -63,7 +63,7 @@ MorrisOutcome screenMorris(const std::vector<Parameter>& params, const EvaluateF
     const int chunk = std::max(1, 32 / perTrajectory);
     std::vector<std::vector<double>> effects(k);
     for (int first = 0; first < r; first += chunk) {
-        if (cancel && cancel->load()) {
+        if (stop && stop->stopRequested()) {
             out.cancelled = true;
             break;
         }

@@ -31,7 +31,7 @@ double perturb(double x, double r, Random& rng) {
 
 SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<double>& start,
                         const EvaluateFn& evaluate, const SearchSettings& s,
-                        const ProgressFn& progress, const std::atomic<bool>* cancel) {
+                        const ProgressFn& progress, const StopToken* stop) {
     const std::size_t k = params.size();
     if (k == 0)
         throw std::invalid_argument("no parameter to calibrate");
@@ -48,7 +48,7 @@ SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<
     Evaluation bestEval;  // undefined: anything defined beats it
     int done = 0;
     for (int batch = 1; done < budget; ++batch) {
-        if (cancel && cancel->load()) {
+        if (stop && stop->stopRequested()) {
             out.cancelled = true;
             break;
         }

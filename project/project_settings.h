@@ -43,6 +43,8 @@ struct ProjectSettings {
     std::optional<CalendarDate> weatherStart;
     std::string startText = "N/A";  // txtStartMY
     std::string endText = "N/A";    // TxtEndMY
+
+    bool operator==(const ProjectSettings&) const = default;
 };
 
 }  // namespace rivulon
