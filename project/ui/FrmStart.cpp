@@ -351,6 +351,7 @@ bool FrmStart::RunSimulation(const std::array<std::int16_t, 5>& scales) {
         return false;
     }
     job_ = job;
+    cmdCancelRun->show();
     host_.session().setResults(false);
     if (auto* graph = host_.openWindow(WindowKind::Graph)) {
         if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
@@ -382,7 +383,8 @@ void FrmStart::followRunning(bool running) {
     // waits for this one.
     cmdRunSimulation->setEnabled(!running);
     cmdCreateResults->setEnabled(!running);
-    cmdCancelRun->setVisible(running);
+    // Cancel stops this window's run only, not another window's job.
+    cmdCancelRun->setVisible(running && job_);
 }
 
 bool FrmStart::hasResults() const {
