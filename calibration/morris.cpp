@@ -63,10 +63,6 @@ MorrisOutcome screenMorris(const std::vector<Parameter>& params, const EvaluateF
     const int chunk = std::max(1, 32 / perTrajectory);
     std::vector<std::vector<double>> effects(k);
     for (int first = 0; first < r; first += chunk) {
-        if (stop && stop->stopRequested()) {
-            out.cancelled = true;
-            break;
-        }
         const int last = std::min(r, first + chunk);
         std::vector<std::vector<double>> values;
         for (int t = first; t < last; ++t) {
@@ -101,6 +97,11 @@ MorrisOutcome screenMorris(const std::vector<Parameter>& params, const EvaluateF
         }
         if (progress)
             progress({last * perTrajectory, total, nullptr});
+        // Between chunks: a stop leaves the trajectories run so far.
+        if (last < r && stop && stop->stopRequested()) {
+            out.cancelled = true;
+            break;
+        }
     }
 
     for (std::size_t j = 0; j < k; ++j) {

@@ -55,7 +55,7 @@ struct SearchOutcome {
 
 // Starts from `start` (parameter units; clamped into the ranges), which is
 // the first run of the first batch; the rest of that batch is drawn uniformly.
-// `stop` is looked at between batches.
+// `stop` is looked at between batches (the first batch always runs).
 SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<double>& start,
                         const EvaluateFn& evaluate, const SearchSettings& settings,
                         const ProgressFn& progress = {}, const StopToken* stop = nullptr);
