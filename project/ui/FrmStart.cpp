@@ -338,6 +338,11 @@ bool FrmStart::RunSimulation(const std::array<std::int16_t, 5>& scales) {
     }
     const rivulon::RunRequest request{years, static_cast<std::int16_t>(simLevel())};
     auto report = std::make_shared<RunReport>();
+    // The graph window is up before the run starts, so that it draws from the first day.
+    QWidget* graph = host_.openWindow(WindowKind::Graph);
+    if (graph) {
+        host_.showChild(graph);
+    }
     // The run works on the job's copies of the settings and the model state;
     // the options may change meanwhile (they count from the next run).
     rivulon::ui::Job* job = host_.jobs().start(
@@ -353,11 +358,10 @@ bool FrmStart::RunSimulation(const std::array<std::int16_t, 5>& scales) {
     job_ = job;
     cmdCancelRun->show();
     host_.session().setResults(false);
-    if (auto* graph = host_.openWindow(WindowKind::Graph)) {
+    if (graph) {
         if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
             view->beginRun(*job, request.simLevel, scales, chosenPeriod());
         }
-        host_.showChild(graph);
     }
     connect(job, &rivulon::ui::Job::finished, this,
             [this, report](const rivulon::ui::JobEnd& end) { runEnded(end, *report); });
