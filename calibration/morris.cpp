@@ -42,7 +42,7 @@ Trajectory drawTrajectory(std::size_t k, int levels, double delta, Random& rng) 
 
 MorrisOutcome screenMorris(const std::vector<Parameter>& params, const Evaluator& evaluate,
                            const MorrisSettings& s, const ProgressFn& progress,
-                           const std::atomic<bool>* cancel) {
+                           const StopToken* stop) {
     const std::size_t k = params.size();
     if (k == 0)
         throw std::invalid_argument("no parameter to screen");
@@ -63,10 +63,6 @@ MorrisOutcome screenMorris(const std::vector<Parameter>& params, const Evaluator
     const int chunk = std::max(1, 32 / perTrajectory);
     std::vector<std::vector<double>> effects(k);
     for (int first = 0; first < r; first += chunk) {
-        if (cancel && cancel->load()) {
-            out.cancelled = true;
-            break;
-        }
         const int last = std::min(r, first + chunk);
         std::vector<std::vector<double>> values;
         for (int t = first; t < last; ++t) {
@@ -101,6 +97,11 @@ MorrisOutcome screenMorris(const std::vector<Parameter>& params, const Evaluator
         }
         if (progress)
             progress({last * perTrajectory, total, nullptr});
+        // Between chunks: a stop leaves the trajectories run so far.
+        if (last < r && stop && stop->stopRequested()) {
+            out.cancelled = true;
+            break;
+        }
     }
 
     for (std::size_t j = 0; j < k; ++j) {

@@ -6,13 +6,13 @@
 // objective; sigma (standard deviation of the effects) shows interaction or
 // non-linearity. Effects are per whole range of a parameter.
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
 #include "calibration/evaluation.h"
 #include "calibration/parameters.h"
 #include "calibration/search.h"
+#include "common/stop_token.h"
 
 namespace rivulon::calibration {
 
@@ -42,6 +42,6 @@ struct MorrisOutcome {
 // parallel; `progress` is told after each trajectory.
 MorrisOutcome screenMorris(const std::vector<Parameter>& params, const Evaluator& evaluate,
                            const MorrisSettings& settings, const ProgressFn& progress = {},
-                           const std::atomic<bool>* cancel = nullptr);
+                           const StopToken* stop = nullptr);
 
 }  // namespace rivulon::calibration

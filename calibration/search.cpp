@@ -31,7 +31,7 @@ double perturb(double x, double r, Random& rng) {
 
 SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<double>& start,
                         const Evaluator& evaluate, const SearchSettings& s,
-                        const ProgressFn& progress, const std::atomic<bool>* cancel) {
+                        const ProgressFn& progress, const StopToken* stop) {
     const std::size_t k = params.size();
     if (k == 0)
         throw std::invalid_argument("no parameter to calibrate");
@@ -48,10 +48,6 @@ SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<
     Evaluation bestEval;  // undefined: anything defined beats it
     int done = 0;
     for (int batch = 1; done < budget; ++batch) {
-        if (cancel && cancel->load()) {
-            out.cancelled = true;
-            break;
-        }
         const int n = std::min(batchSize, budget - done);
         std::vector<std::vector<double>> units(static_cast<std::size_t>(n), std::vector<double>(k));
         std::vector<std::vector<double>> values(units.size(), std::vector<double>(k));
@@ -105,6 +101,11 @@ SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<
         done += n;
         if (progress)
             progress({done, budget, out.best()});
+        // Between batches: a stop leaves at least the first batch's best set.
+        if (done < budget && stop && stop->stopRequested()) {
+            out.cancelled = true;
+            break;
+        }
     }
     return out;
 }

@@ -6,13 +6,13 @@
 // does not depend on the number of jobs, so a seed gives the same trace and
 // the same best set, bit for bit, with any job count.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
 #include "calibration/evaluation.h"
 #include "calibration/parameters.h"
+#include "common/stop_token.h"
 
 namespace rivulon::calibration {
 
@@ -55,9 +55,9 @@ struct SearchOutcome {
 
 // Starts from `start` (parameter units; clamped into the ranges), which is
 // the first run of the first batch; the rest of that batch is drawn uniformly.
-// `cancel` is looked at between batches.
+// `stop` is looked at between batches (the first batch always runs).
 SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<double>& start,
                         const Evaluator& evaluate, const SearchSettings& settings,
-                        const ProgressFn& progress = {}, const std::atomic<bool>* cancel = nullptr);
+                        const ProgressFn& progress = {}, const StopToken* stop = nullptr);
 
 }  // namespace rivulon::calibration

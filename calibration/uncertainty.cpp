@@ -45,7 +45,7 @@ std::string shortest(float v) {
     return std::string(buf, res.ptr);
 }
 
-// Sets run together between two looks at `cancel`.
+// Sets run together between two looks at `stop`.
 constexpr std::size_t kChunk = 2048;
 
 }  // namespace
@@ -132,7 +132,7 @@ UncertaintyOutcome analyseUncertainty(const FlowTarget& target,
                                       const std::vector<Parameter>& params,
                                       const ObjectiveSettings& objective,
                                       const UncertaintySettings& s, const ProgressFn& progress,
-                                      const std::atomic<bool>* cancel) {
+                                      const StopToken* stop) {
     const std::size_t k = params.size();
     if (k == 0)
         throw std::invalid_argument("no parameter to sample");
@@ -154,7 +154,7 @@ UncertaintyOutcome analyseUncertainty(const FlowTarget& target,
     Evaluation bestEval;
     const std::size_t group = target.batch ? FlowBatch::kLanes : 1;
     for (std::size_t first = 0; first < units.size(); first += kChunk) {
-        if (cancel && cancel->load()) {
+        if (stop && stop->stopRequested()) {
             out.cancelled = true;
             break;
         }

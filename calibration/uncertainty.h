@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "common/stop_token.h"
+
 #include "calibration/evaluation.h"
 #include "calibration/flow_target.h"
 #include "calibration/parameters.h"
@@ -74,14 +76,14 @@ struct UncertaintyOutcome {
 
 // The months of the band: the seventh simulated month on (the first six warm
 // the model up, as in the calibration) as far as the observed file goes.
-// `progress` is told after every share of the runs; `cancel` is looked at in
+// `progress` is told after every share of the runs; `stop` is looked at in
 // between. The same seed gives the same outcome with any number of jobs.
 UncertaintyOutcome analyseUncertainty(const FlowTarget& target,
                                       const std::vector<Parameter>& params,
                                       const ObjectiveSettings& objective,
                                       const UncertaintySettings& settings,
                                       const ProgressFn& progress = {},
-                                      const std::atomic<bool>* cancel = nullptr);
+                                      const StopToken* stop = nullptr);
 
 // run,<parameters>,<objective>_objective,nse,kge,lognse,pbias,rsr,behavioural,weight,error
 std::string samplesCsv(const std::vector<Parameter>& params, const UncertaintyOutcome& outcome,

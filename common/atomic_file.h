@@ -45,9 +45,10 @@ std::string readWholeFile(const std::string& path);
 //
 // The windows do the same: the start window's save goes through saveResults
 // and saveSummary (project/run_command.h), which claim the folder with
-// Mode::Refuse and show the refusal; the batch window claims the output folder
-// with batchOutputPaths and batchInputPaths (scenarios/) around runBatch and
-// shows BatchOutcome::olderFiles when a batch stops early.
+// Mode::Refuse and show the refusal (the septic window's set goes through
+// saveRunFileSet, the same writer); the batch window and `hydload batch` run
+// runBatchJob (scenarios/batch_job.h), which claims the output folder with
+// batchOutputPaths and batchInputPaths around runBatch.
 //
 // commit() writes every file to a temporary next to its target, flushes them
 // together, and only when all are complete renames them into place and flushes

@@ -84,6 +84,7 @@ struct OptionSources {
     // Prefix of the four seepage and four variable-concentration names; each
     // value is named "<prefix><field name>".
     std::string seepage, varConc;
+    bool operator==(const OptionSources&) const = default;
 };
 
 // Checked when a run starts, once the number of years is known: a linear

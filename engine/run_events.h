@@ -1,13 +1,13 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/stop_token.h"
 #include "engine/run_observer.h"
 
 namespace rivulon {
@@ -16,16 +16,6 @@ namespace rivulon {
 // state is then incomplete and must not be saved.
 struct RunCancelled : std::runtime_error {
     RunCancelled() : std::runtime_error("The run was cancelled.") {}
-};
-
-// Set from any thread; the run checks it between days.
-class StopToken {
-  public:
-    void requestStop() { stop_.store(true, std::memory_order_relaxed); }
-    bool stopRequested() const { return stop_.load(std::memory_order_relaxed); }
-
-  private:
-    std::atomic<bool> stop_{false};
 };
 
 // What a drawing of the run needs, copied out of the model state as the run

@@ -47,6 +47,8 @@ struct ProjectSettings {
 
     // Applied to the weather as every run reads it; never written to a file.
     ClimateDelta climate;
+
+    bool operator==(const ProjectSettings&) const = default;
 };
 
 }  // namespace rivulon

@@ -1,6 +1,7 @@
 #include "project/run_command.h"
 
 #include <optional>
+#include <utility>
 
 #include "common/atomic_file.h"
 #include "common/paths.h"
@@ -167,11 +168,19 @@ std::string dailyPathBeside(const std::string& resultsPath) {
 
 namespace {
 
-void saveOne(const std::string& path, std::string text, const std::vector<std::string>& inputs) {
+// The windows' one writer of result files: their folder claimed (refusing
+// when another program writes there, or when a file is one of the inputs),
+// then the files replaced as one set.
+void saveClaimed(std::vector<std::pair<std::string, std::string>> files,
+                 const std::vector<std::string>& inputs) {
+    std::vector<std::string> paths;
+    for (const auto& f : files)
+        paths.push_back(f.first);
     const auto claim =
-        claimOutputFolder(dirOfPath(path), {path}, inputs, OutputFolderLock::Mode::Refuse);
+        claimOutputFolder(dirOfPath(paths.front()), paths, inputs, OutputFolderLock::Mode::Refuse);
     ResultFileSet set;
-    set.add(path, std::move(text));
+    for (auto& [path, text] : files)
+        set.add(path, std::move(text));
     set.commit();
 }
 
@@ -179,16 +188,26 @@ void saveOne(const std::string& path, std::string text, const std::vector<std::s
 
 void saveResults(const std::string& path, const ModelState& state,
                  const std::vector<std::string>& inputs) {
-    saveOne(path, resultsFileText(state), inputs);
+    saveClaimed({{path, resultsFileText(state)}}, inputs);
 }
 
 void saveSummary(const std::string& path, ModelState& state,
                  const std::vector<std::string>& inputs) {
-    saveOne(path, summaryFileText(state), inputs);
+    saveClaimed({{path, summaryFileText(state)}}, inputs);
+}
+
+void saveRunFileSet(const RunFileNames& names, ModelState& state, const std::string& seepLog,
+                    const std::vector<std::string>& inputs) {
+    // The texts are made first: a run without usable results changes no file.
+    std::vector<std::pair<std::string, std::string>> files = {
+        {names.results, resultsFileText(state)}, {names.summary, summaryFileText(state)}};
+    if (!seepLog.empty())
+        files.emplace_back(names.seepCoef, seepLog);
+    saveClaimed(std::move(files), inputs);
 }
 
 void saveDaily(const std::string& path, std::string text, const std::vector<std::string>& inputs) {
-    saveOne(path, std::move(text), inputs);
+    saveClaimed({{path, std::move(text)}}, inputs);
 }
 
 }  // namespace rivulon

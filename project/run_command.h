@@ -119,6 +119,12 @@ std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& s
 // "Results_daily.csv" in the same folder.
 std::string dailyPathBeside(const std::string& resultsPath);
 
+// The same set saved by a window (the septic window's Close/Run): claims the
+// folder as the start window's saves do, refusing when another program
+// writes there or when a file is one of `inputs`, then writes the set.
+void saveRunFileSet(const RunFileNames& names, ModelState& state, const std::string& seepLog,
+                    const std::vector<std::string>& inputs);
+
 // The start window's two saves, one file each. Each claims the file's folder
 // (refusing when another program writes there, or when the path is one of
 // inputs) and replaces the file only once it is complete.

@@ -116,7 +116,7 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
         outcome.stopped = true;
         noteOlderFiles(rowNumber);
     };
-    auto stopAsked = [&] { return observer.stopRequested && observer.stopRequested(); };
+    auto stopAsked = [&] { return observer.stop && observer.stop->stopRequested(); };
 
     const int jobs = std::clamp(settings.jobs, 1, std::max(1, total));
     // One row at a time in this thread when each row's start is to be told

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/stop_token.h"
 #include "scenarios/control_file.h"
 
 namespace rivulon {
@@ -35,10 +36,10 @@ struct BatchObserver {
     std::function<void(int rowNumber)> rowStarted;
     // After row rowNumber's files are written; done of total rows of this batch.
     std::function<void(int rowNumber, int done, int total)> rowWritten;
-    // Asked before each row starts, possibly from worker threads: once it
-    // says true no further row starts; rows already started finish and are
-    // written.
-    std::function<bool()> stopRequested;
+    // Looked at before each row starts, possibly from worker threads: once a
+    // stop is asked for no further row starts; rows already started finish
+    // and are written.
+    const StopToken* stop = nullptr;
 };
 
 struct BatchOutcome {
@@ -53,7 +54,7 @@ struct BatchOutcome {
     // are still in the folder from an earlier batch. They are never removed
     // (they are the user's), but they do not belong with the rows written now.
     std::vector<std::string> olderFiles;
-    bool stopped = false;  // stopRequested ended the batch before its last row (olderFiles
+    bool stopped = false;  // a stop ended the batch before its last row (olderFiles
                            // then lists the later rows' files from an earlier batch)
     bool ok() const { return failedRow == 0; }
 };

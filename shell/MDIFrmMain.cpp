@@ -61,7 +61,9 @@ MDIFrmMain::MDIFrmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 MDIFrmMain::~MDIFrmMain() {
-    // Children first, while the session and the run controller they use live.
+    // The job in flight ends first, its windows still there to hear it; then
+    // the children, while the session and the jobs they use live.
+    jobs_.stopAndWait();
     mdiArea_->closeAllSubWindows();
     qDeleteAll(mdiArea_->subWindowList());
 }
@@ -71,6 +73,8 @@ void MDIFrmMain::followSession() {
     connect(&session_, &Session::filesChanged, this, &MDIFrmMain::followFiles);
     connect(&session_, &Session::resultsChanged, this, &MDIFrmMain::followRuns);
     connect(&session_, &Session::runningChanged, this, &MDIFrmMain::followRuns);
+    connect(&jobs_, &Jobs::jobStarted, this, &MDIFrmMain::followJobs);
+    connect(&jobs_, &Jobs::jobEnded, this, &MDIFrmMain::followJobs);
     connect(menus_.value("MnuEdit"), &QMenu::aboutToShow, this, &MDIFrmMain::MnuEdit_Open);
     connect(menus_.value("mnuWindows"), &QMenu::aboutToShow, this, &MDIFrmMain::mnuWindows_Open);
     // Ctrl+C and the other shortcuts act between menu openings too.
@@ -99,6 +103,15 @@ void MDIFrmMain::followFiles() {
 
 void MDIFrmMain::followRuns() {
     actions_.value("MnuSaveResults")->setEnabled(session_.hasResults() && !session_.running());
+}
+
+void MDIFrmMain::followJobs() {
+    const bool free = !jobs_.holdsSession();
+    for (const char* name : {"mnuStart", "MnuInput", "MnuBuildProject"}) {
+        if (QAction* a = actions_.value(QString::fromLatin1(name))) {
+            a->setEnabled(free);
+        }
+    }
 }
 
 QWidget* MDIFrmMain::findWindow(WindowKind kind) const {
@@ -290,8 +303,7 @@ void MDIFrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     exitConfirmed_ = false;
-    runs_.cancel();
-    runs_.waitForEnd();
+    jobs_.stopAndWait();
     mdiArea_->closeAllSubWindows();
     HelpCmd(2, 0);
     event->accept();

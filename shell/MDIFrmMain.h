@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <cstdint>
 
-#include "shell/run_controller.h"
+#include "shell/jobs.h"
 #include "shell/session.h"
 #include "shell/window_host.h"
 
@@ -50,7 +50,7 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
                           const QString& defaultText) override;
     void SetPopRate(const QString& explanation, const QString& kind) override;
     bool NotepadOpen(const QString& fileName) override;
-    rivulon::ui::RunController& runs() override { return runs_; }
+    rivulon::ui::Jobs& jobs() override { return jobs_; }
 
     QMdiArea* mdiArea() const { return mdiArea_; }
     QAction* action(const QString& name) const { return actions_.value(name); }
@@ -113,6 +113,11 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     void keepSelectionsForMenus();
     void followFiles();
     void followRuns();
+    // While a job whose results are the project\'s runs, the commands that
+    // choose another project are off.
+    void followJobs();
+    // True (after saying so) while such a job runs.
+    bool refusedWhileRunning();
     void MnuEdit_Open();
     void mnuWindows_Open();
     // A command of the window registry: opens its window, or says it is not
@@ -126,7 +131,7 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     void openStartWindow();
 
     Session session_;
-    rivulon::ui::RunController runs_;
+    rivulon::ui::Jobs jobs_{session_};
     QMdiArea* mdiArea_;
     QToolBar* toolBar_ = nullptr;
     QHash<QString, QAction*> actions_;

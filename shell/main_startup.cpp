@@ -76,7 +76,19 @@ void MDIFrmMain::openStartWindow() {
     }
 }
 
+bool MDIFrmMain::refusedWhileRunning() {
+    // The run's results are this project's; another project would not match them.
+    if (!jobs_.holdsSession()) {
+        return false;
+    }
+    msgBox(this, QStringLiteral("A run is in progress. Open another project when it has ended."));
+    return true;
+}
+
 void MDIFrmMain::mnuStart_Click() {
+    if (refusedWhileRunning()) {
+        return;
+    }
     // An open start window would be left without its files: start it afresh.
     if (QWidget* start = findWindow(WindowKind::Start)) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(start->parentWidget())) {
@@ -99,6 +111,9 @@ void MDIFrmMain::mnuStart_Click() {
 }
 
 void MDIFrmMain::MnuInput_Click() {
+    if (refusedWhileRunning()) {
+        return;
+    }
     // Closing may be refused by a window; stop rather than loop forever.
     for (int guard = 0; guard < 100 && activeChild(); ++guard) {
         QMdiSubWindow* sub = mdiArea_->activeSubWindow() ? mdiArea_->activeSubWindow()
@@ -162,6 +177,9 @@ void MDIFrmMain::MnuCreateW_Click() {
 }
 
 void MDIFrmMain::MnuBuildProject_Click() {
+    if (refusedWhileRunning()) {
+        return;
+    }
     const rivulon::RunOptions& options = session_.state.options;
     frmFileList list(session_, this, frmFileList::Mode::Hidden);
     list.CreateProject(options.varConcA, options.varConcB, options.varConcLow, options.varConcHigh,

@@ -8,6 +8,7 @@
 
 #include "engine/model_state.h"
 #include "project/project_settings.h"
+#include "shell/jobs.h"
 
 namespace rivulon {
 struct EnsembleBands;
@@ -35,27 +36,19 @@ class Session : public QObject {
 
     // The model state holds the tables of a finished run that may be saved.
     bool hasResults() const { return hasResults_; }
-    // A run is in flight on the worker thread; commands that start a run or
-    // save results wait for it.
+    // A job is in flight on the worker thread (shell/jobs.h); commands that
+    // start one or save results wait for it.
     bool running() const { return running_; }
 
-    // Takes the inputs and the model state of a run that ended (it worked on
-    // copies). Options changed while the run went are kept for the next run;
-    // otherwise the run's own (years, level, what its reload read) stay.
-    void takeFinishedRun(rivulon::ProjectSettings&& runSettings, rivulon::ModelState&& runState,
-                         const rivulon::RunOptions& optionsAtStart) {
-        const rivulon::RunOptions current = state.options;
-        const bool optionsChanged = !(current == optionsAtStart);
-        settings = std::move(runSettings);
-        state = std::move(runState);
-        if (optionsChanged) {
-            const std::int16_t years = state.options.yearCount;
-            const std::int16_t level = state.options.simLevel;
-            state.options = current;
-            state.options.yearCount = years;
-            state.options.simLevel = level;
-        }
-    }
+    // The one hand-over of every job's result (shell/jobs.h): a job that
+    // ended hands back only its results. The user's choices made while it
+    // went stay: when the project's settings changed meanwhile (another
+    // project opened) nothing of the job's replaces them; when only options
+    // changed, the job's settings and run are taken with the user's options
+    // (years and level stay the run's). Graph scales are always the user's.
+    rivulon::ui::HandOver takeJobResult(rivulon::ui::JobResult&& result,
+                                        const rivulon::ProjectSettings& settingsAtStart,
+                                        const rivulon::RunOptions& optionsAtStart);
 
     // The run options (check marks, population rate, scales) changed.
     void announceOptions() { emit optionsChanged(); }

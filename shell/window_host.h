@@ -8,7 +8,7 @@ class Session;
 
 namespace rivulon::ui {
 
-class RunController;
+class Jobs;
 
 // Every kind of window the program opens. A kind is one registry row
 // (shell/window_registry.cpp): its factory, whether one or many may be open,
@@ -73,8 +73,8 @@ class WindowHost {
     // Opens a file (or nothing) in the user's text editor; false with a message when none starts.
     virtual bool NotepadOpen(const QString& fileName) = 0;
 
-    // The one controller of long work off the interface thread.
-    virtual RunController& runs() = 0;
+    // Starts long work off the interface thread, one job at a time.
+    virtual Jobs& jobs() = 0;
 };
 
 }  // namespace rivulon::ui

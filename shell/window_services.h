@@ -24,13 +24,15 @@ class RunCommands {
     virtual void saveResults() = 0;
 };
 
+class Job;
+
 // The window that draws a run as it goes (the graph window). It follows the
-// host's run controller from beginRun until the run ends.
+// job given, and only that job, until it ends.
 class RunView {
   public:
     virtual ~RunView() = default;
     // `period` is "<start> to <end>" of the simulated years, `scales` [1..4].
-    virtual void beginRun(int simLevel, const std::array<std::int16_t, 5>& scales,
+    virtual void beginRun(Job& job, int simLevel, const std::array<std::int16_t, 5>& scales,
                           const QString& period) = 0;
 };
 
@@ -178,6 +180,8 @@ class SimulationChoices {
     // not hold a whole number a run can use.
     virtual bool chosenYears(std::int16_t& years) = 0;
     virtual int chosenLevel() const = 0;
+    // The watershed name in its box, as a run saved now would be named.
+    virtual QString chosenWatershedName() const = 0;
     // "<start> to <end>" as the window shows the simulated period.
     virtual QString chosenPeriod() const = 0;
     virtual void setWatershedName(const QString& name) = 0;

@@ -315,11 +315,10 @@ QSize FrmCalibrate::sizeHint() const {
 FrmCalibrate::~FrmCalibrate() {
     // The worker holds the work by a shared pointer; it must not report to a
     // window that is gone.
-    if (work_) {
-        disconnect(progressConn_);
-        disconnect(finishedConn_);
-        host_.runs().cancel();
-        host_.runs().waitForEnd();
+    if (job_) {
+        disconnect(job_, nullptr, this, nullptr);
+        job_->stop();
+        job_->waitForEnd();
     }
 }
 
@@ -366,7 +365,7 @@ std::vector<Parameter> FrmCalibrate::chosenParameters() {
 }
 
 bool FrmCalibrate::cmdRun_Click() {
-    if (work_ || host_.runs().busy()) {
+    if (work_ || host_.jobs().busy()) {
         msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
         return false;
     }
@@ -397,7 +396,7 @@ bool FrmCalibrate::cmdRun_Click() {
 }
 
 bool FrmCalibrate::cmdSensitivity_Click() {
-    if (work_ || host_.runs().busy()) {
+    if (work_ || host_.jobs().busy()) {
         msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
         return false;
     }
@@ -421,78 +420,63 @@ bool FrmCalibrate::cmdSensitivity_Click() {
 bool FrmCalibrate::begin(std::shared_ptr<Work> work) {
     work->projectPath = host_.session().settings.projectPath;
     work->observedPath = ss(txtObserved->text().trimmed());
-    rivulon::ui::RunController& runs = host_.runs();
-    progressConn_ =
-        connect(&runs, &rivulon::ui::RunController::progress, this, &FrmCalibrate::workProgress);
-    finishedConn_ =
-        connect(&runs, &rivulon::ui::RunController::finished, this, &FrmCalibrate::workEnded);
-    const bool started = runs.start([work](rivulon::RunEventRecorder& recorder) {
-        work->inputs = std::make_shared<CalibrationInputs>(
-            loadCalibrationProject(work->projectPath, work->observedPath, 0, 1));
-        const FlowTarget& target = work->inputs->target;
-        const Evaluator evaluate = flowEvaluator(target, work->params, work->objective);
-        // The core looks at its flag between batches; the flag follows the
-        // controller's stop token.
-        std::atomic<bool> cancel{false};
-        const auto followStop = [&] {
-            try {
-                recorder.checkStop();
-            } catch (const rivulon::RunCancelled&) {
-                cancel = true;
+    rivulon::ui::Job* job =
+        host_.jobs().start(rivulon::ui::JobUse::OwnCopy, [work](rivulon::ui::Job::Context& c) {
+            rivulon::RunEventRecorder& recorder = c.recorder;
+            work->inputs = std::make_shared<CalibrationInputs>(
+                loadCalibrationProject(work->projectPath, work->observedPath, 0, 1));
+            const FlowTarget& target = work->inputs->target;
+            const Evaluator evaluate = flowEvaluator(target, work->params, work->objective);
+            if (work->uncertainty) {
+                recorder.note(0, work->band.runs, "Uncertainty");
+                work->bands = analyseUncertainty(
+                    target, work->params, work->objective, work->band,
+                    [&](const SearchProgress& p) {
+                        recorder.note(p.runsDone, p.runsTotal, "Uncertainty");
+                    },
+                    &c.stop);
+                if (work->bands.cancelled)
+                    throw rivulon::RunCancelled();
+                return;
             }
-        };
-        if (work->uncertainty) {
-            recorder.note(0, work->band.runs, "Uncertainty");
-            work->bands = analyseUncertainty(
-                target, work->params, work->objective, work->band,
+            if (work->sensitivity) {
+                const int total =
+                    work->morris.trajectories * (static_cast<int>(work->params.size()) + 1);
+                recorder.note(0, total, "Sensitivity screen");
+                work->screen = screenMorris(
+                    work->params, evaluate, work->morris,
+                    [&](const SearchProgress& p) {
+                        recorder.note(p.runsDone, p.runsTotal, "Sensitivity screen");
+                    },
+                    &c.stop);
+                if (work->screen.cancelled)
+                    throw rivulon::RunCancelled();
+                return;
+            }
+            for (const Parameter& p : work->params)
+                work->start.push_back(currentValue(p, target.base.watershed));
+            work->startFit = evaluateFlow(target, work->params, work->start, work->objective);
+            recorder.note(0, work->search.runs, "Calibration");
+            work->outcome = searchDds(
+                work->params, work->start, evaluate, work->search,
                 [&](const SearchProgress& p) {
-                    followStop();
-                    recorder.note(p.runsDone, p.runsTotal, "Uncertainty");
+                    if (p.best && std::isfinite(p.best->evaluation.objective)) {
+                        const std::lock_guard<std::mutex> lock(work->mutex);
+                        work->points.emplace_back(p.runsDone, p.best->evaluation.objective);
+                    }
+                    recorder.note(p.runsDone, p.runsTotal, "Calibration");
                 },
-                &cancel);
-            if (work->bands.cancelled)
+                &c.stop);
+            if (work->outcome.cancelled)
                 throw rivulon::RunCancelled();
-            return;
-        }
-        if (work->sensitivity) {
-            const int total =
-                work->morris.trajectories * (static_cast<int>(work->params.size()) + 1);
-            recorder.note(0, total, "Sensitivity screen");
-            work->screen = screenMorris(
-                work->params, evaluate, work->morris,
-                [&](const SearchProgress& p) {
-                    followStop();
-                    recorder.note(p.runsDone, p.runsTotal, "Sensitivity screen");
-                },
-                &cancel);
-            if (work->screen.cancelled)
-                throw rivulon::RunCancelled();
-            return;
-        }
-        for (const Parameter& p : work->params)
-            work->start.push_back(currentValue(p, target.base.watershed));
-        work->startFit = evaluateFlow(target, work->params, work->start, work->objective);
-        recorder.note(0, work->search.runs, "Calibration");
-        work->outcome = searchDds(
-            work->params, work->start, evaluate, work->search,
-            [&](const SearchProgress& p) {
-                followStop();
-                if (p.best && std::isfinite(p.best->evaluation.objective)) {
-                    const std::lock_guard<std::mutex> lock(work->mutex);
-                    work->points.emplace_back(p.runsDone, p.best->evaluation.objective);
-                }
-                recorder.note(p.runsDone, p.runsTotal, "Calibration");
-            },
-            &cancel);
-        if (work->outcome.cancelled)
-            throw rivulon::RunCancelled();
-    });
-    if (!started) {
-        disconnect(progressConn_);
-        disconnect(finishedConn_);
+        });
+    if (!job) {
         msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
         return false;
     }
+    job_ = job;
+    connect(job, &rivulon::ui::Job::progress, this, &FrmCalibrate::workProgress);
+    connect(job, &rivulon::ui::Job::finished, this, &FrmCalibrate::workEnded);
     work_ = work;
     if (!work->sensitivity && !work->uncertainty) {
         serTrace->clear();
@@ -564,10 +548,9 @@ void FrmCalibrate::workProgress(const std::vector<rivulon::RunEvent>& events) {
     }
 }
 
-void FrmCalibrate::workEnded(const rivulon::ui::RunEnd& end) {
-    disconnect(progressConn_);
-    disconnect(finishedConn_);
+void FrmCalibrate::workEnded(const rivulon::ui::JobEnd& end) {
     takeTracePoints();
+    job_ = nullptr;
     std::shared_ptr<Work> work = std::move(work_);
     work_.reset();
     followRunning(false);
@@ -618,8 +601,8 @@ void FrmCalibrate::followRunning(bool running) {
 }
 
 void FrmCalibrate::cmdCancel_Click() {
-    if (work_)
-        host_.runs().cancel();
+    if (job_)
+        job_->stop();
 }
 
 void FrmCalibrate::cmdBrowse_Click() {

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <vector>
 
 #include "calibration/flow_target.h"
 #include "calibration/parameters.h"
-#include "shell/run_controller.h"
+#include "shell/jobs.h"
 #include "shell/widgets/FlexGrid.h"
 #include "shell/window_host.h"
 
@@ -100,7 +101,7 @@ class FrmCalibrate : public QWidget {
     QString projectPath() const;
     bool begin(std::shared_ptr<Work> work);
     void workProgress(const std::vector<rivulon::RunEvent>& events);
-    void workEnded(const rivulon::ui::RunEnd& end);
+    void workEnded(const rivulon::ui::JobEnd& end);
     void showCalibration();
     void showSensitivity();
     QWidget* makeUncertaintyPage();
@@ -115,7 +116,7 @@ class FrmCalibrate : public QWidget {
     std::shared_ptr<Work> work_;
     std::shared_ptr<Work> last_;
     std::unique_ptr<Result> result_;
-    QMetaObject::Connection progressConn_, finishedConn_;
+    QPointer<rivulon::ui::Job> job_;
     double traceLow_ = 0, traceHigh_ = 1;
 };
 

@@ -21,8 +21,8 @@
 #include "analysis/regroup.h"
 #include "analysis/result_file.h"
 #include "shell/dialogs.h"
+#include "shell/jobs.h"
 #include "shell/qt_text.h"
-#include "shell/run_controller.h"
 #include "shell/session.h"
 #include "shell/twips.h"
 #include "shell/widgets/FlexGrid.h"
@@ -72,9 +72,7 @@ FrmReGroup::FrmReGroup(rivulon::ui::WindowHost& host) : host_(host) {
     ChkOC_Click();
 }
 
-FrmReGroup::~FrmReGroup() {
-    disconnect(calcFinished_);
-}
+FrmReGroup::~FrmReGroup() = default;
 
 void FrmReGroup::buildControls() {
     auto button = [this](const QString& caption, const char* name) {
@@ -378,24 +376,22 @@ void FrmReGroup::cmdCalculate_Click() {
 
     // The whole results file is read again; the window takes no input meanwhile.
     setEnabled(false);
-    rivulon::ui::RunController& runs = host_.runs();
-    calcFinished_ = connect(&runs, &rivulon::ui::RunController::finished, this,
-                            [this, outcome, failed](const rivulon::ui::RunEnd& end) {
-                                disconnect(calcFinished_);
-                                setEnabled(true);
-                                if (end.ok) {
-                                    totalArea_ = outcome->totalArea;
-                                    calculated(outcome->table);
-                                } else if (!end.cancelled) {
-                                    failed(end.error);
-                                }
-                            });
-    const bool started = runs.start([work](rivulon::RunEventRecorder&) { work(); });
-    if (started) {
+    rivulon::ui::Job* job = host_.jobs().start(rivulon::ui::JobUse::OwnCopy,
+                                               [work](rivulon::ui::Job::Context&) { work(); });
+    if (job) {
+        connect(job, &rivulon::ui::Job::finished, this,
+                [this, outcome, failed](const rivulon::ui::JobEnd& end) {
+                    setEnabled(true);
+                    if (end.ok) {
+                        totalArea_ = outcome->totalArea;
+                        calculated(outcome->table);
+                    } else if (!end.cancelled) {
+                        failed(end.error);
+                    }
+                });
         return;
     }
     // Another piece of work holds the worker: the file is read here instead.
-    disconnect(calcFinished_);
     try {
         work();
         setEnabled(true);

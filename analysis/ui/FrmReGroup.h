@@ -104,5 +104,4 @@ class FrmReGroup : public QWidget, public rivulon::ui::RegroupView {
     float totalArea_ = 0;
     int editedLabel_ = -1;
     bool tableShown_ = false;
-    QMetaObject::Connection calcFinished_;
 };

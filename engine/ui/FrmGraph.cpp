@@ -18,7 +18,7 @@
 #include "shell/PictureBox.h"
 #include "shell/UpDown.h"
 #include "shell/dialogs.h"
-#include "shell/run_controller.h"
+#include "shell/jobs.h"
 #include "shell/session.h"
 
 using rivulon::ui::msgBox;
@@ -108,10 +108,13 @@ FrmGraph::FrmGraph(rivulon::ui::WindowHost& host) : host_(host) {
     connect(cmdSaveScales, &QPushButton::clicked, this, &FrmGraph::cmdSaveScales_Click);
     connect(CmdSave, &QPushButton::clicked, this, &FrmGraph::CmdSave_Click);
     connect(CmdClose, &QPushButton::clicked, this, &FrmGraph::CmdClose_Click);
-    connect(&host_.session(), &Session::runningChanged, this, [this](bool running) {
+    const auto followRunning = [this](bool running) {
         cmdRedraw->setEnabled(!running);
         CmdSave->setEnabled(!running);
-    });
+    };
+    connect(&host_.session(), &Session::runningChanged, this, followRunning);
+    // A window opened for a job already running starts with its buttons off.
+    followRunning(host_.session().running());
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {cmdRedraw, cmdShowOther, cmdSaveScales, CmdSave, CmdClose}) {
@@ -136,13 +139,10 @@ void FrmGraph::Form_Load() {
     prepareRun(host_.session().state.options.simLevel);
 }
 
-FrmGraph::~FrmGraph() {
-    disconnect(progress_);
-    disconnect(finished_);
-}
+FrmGraph::~FrmGraph() = default;
 
-void FrmGraph::beginRun(int simLevel, const std::array<std::int16_t, 5>& scales,
-                        const QString& period) {
+void FrmGraph::beginRun(rivulon::ui::Job& job, int simLevel,
+                        const std::array<std::int16_t, 5>& scales, const QString& period) {
     endRun();
     // The period follows the start window at every run, not only the first.
     Label2->setText(QStringLiteral("Simulation Interval: From the Start to the End from ") +
@@ -156,23 +156,22 @@ void FrmGraph::beginRun(int simLevel, const std::array<std::int16_t, 5>& scales,
         pictures.legends[i] = PicLegend[i];
     }
     graphs_ = std::make_unique<RunGraphs>(pictures, scales);
-    rivulon::ui::RunController& runs = host_.runs();
-    progress_ = connect(&runs, &rivulon::ui::RunController::progress, this,
-                        [this](const std::vector<rivulon::RunEvent>& events) {
-                            if (graphs_) {
-                                graphs_->apply(events);
-                            }
-                        });
-    finished_ = connect(&runs, &rivulon::ui::RunController::finished, this,
-                        [this](const rivulon::ui::RunEnd& end) {
-                            if (graphs_) {
-                                graphs_->finish();
-                                if (end.ok) {
-                                    keepDrawings();
-                                }
-                            }
-                            endRun();
-                        });
+    job_ = &job;
+    connect(&job, &rivulon::ui::Job::progress, this,
+            [this](const std::vector<rivulon::RunEvent>& events) {
+                if (graphs_) {
+                    graphs_->apply(events);
+                }
+            });
+    connect(&job, &rivulon::ui::Job::finished, this, [this](const rivulon::ui::JobEnd& end) {
+        if (graphs_) {
+            graphs_->finish();
+            if (end.ok) {
+                keepDrawings();
+            }
+        }
+        endRun();
+    });
 }
 
 void FrmGraph::overlayRuns() {
@@ -182,8 +181,10 @@ void FrmGraph::overlayRuns() {
 }
 
 void FrmGraph::endRun() {
-    disconnect(progress_);
-    disconnect(finished_);
+    if (job_) {
+        disconnect(job_, nullptr, this, nullptr);
+    }
+    job_ = nullptr;
     graphs_.reset();
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <memory>
 
+#include "shell/jobs.h"
 #include "shell/window_host.h"
 #include "shell/window_services.h"
 
@@ -28,7 +30,7 @@ class FrmGraph : public QWidget, public rivulon::ui::RunView, public rivulon::ui
     void Form_Load();
     // Before a run: tab captions and which scale boxes show.
     void prepareRun(int simLevel);
-    void beginRun(int simLevel, const std::array<std::int16_t, 5>& scales,
+    void beginRun(rivulon::ui::Job& job, int simLevel, const std::array<std::int16_t, 5>& scales,
                   const QString& period) override;
     void overlayRuns() override;
     // After a run: keeps the finished drawings.
@@ -67,6 +69,6 @@ class FrmGraph : public QWidget, public rivulon::ui::RunView, public rivulon::ui
 
     rivulon::ui::WindowHost& host_;
     std::unique_ptr<RunGraphs> graphs_;
-    QMetaObject::Connection progress_, finished_;
+    QPointer<rivulon::ui::Job> job_;
     std::array<QLabel*, 4> scaleLabels_{};
 };

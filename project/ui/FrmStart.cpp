@@ -28,8 +28,8 @@
 #include "project/ui/frmFileList.h"
 #include "shell/UpDown.h"
 #include "shell/dialogs.h"
+#include "shell/jobs.h"
 #include "shell/qt_text.h"
-#include "shell/run_controller.h"
 #include "shell/session.h"
 
 using rivulon::ui::dialogs;
@@ -114,7 +114,11 @@ FrmStart::FrmStart(rivulon::ui::WindowHost& host) : host_(host) {
     connect(cmdRunSimulation, &QPushButton::clicked, this, &FrmStart::cmdRunSimulation_Click);
     connect(cmdCreateResults, &QPushButton::clicked, this, &FrmStart::cmdCreateResults_Click);
     connect(cmdClose, &QPushButton::clicked, this, &FrmStart::cmdClose_Click);
-    connect(cmdCancelRun, &QPushButton::clicked, this, [this] { host_.runs().cancel(); });
+    connect(cmdCancelRun, &QPushButton::clicked, this, [this] {
+        if (job_) {
+            job_->stop();
+        }
+    });
     connect(&host_.session(), &Session::runningChanged, this, &FrmStart::followRunning);
 
     auto* fields = new QGridLayout;
@@ -144,17 +148,10 @@ FrmStart::FrmStart(rivulon::ui::WindowHost& host) : host_(host) {
     layout->addStretch();
 }
 
-// What a run takes when Run is pressed: copies of the inputs, so that the
-// windows may change options while it goes (they count from the next run).
-struct FrmStart::RunInFlight {
-    rivulon::ProjectSettings settings;
-    rivulon::ModelState state;
-    rivulon::RunOptions optionsAtStart;
+// What the run reports besides its results; the worker fills it.
+struct FrmStart::RunReport {
     rivulon::RunOutcome outcome;
-    std::int16_t years = 0;
-    int level = 0;
     std::shared_ptr<rivulon::DailyRecorder> daily;  // when daily values are written
-    QMetaObject::Connection finished;
 };
 
 StartupChoice FrmStart::Form_Load(const QString& projectFile) {
@@ -292,8 +289,17 @@ int FrmStart::simLevel() const {
     return previous >= 1 && previous <= 4 ? previous : 4;
 }
 
+QString FrmStart::chosenWatershedName() const {
+    return txtWName->text();
+}
+
 QString FrmStart::chosenPeriod() const {
-    return txtStartMY->text() + QStringLiteral(" to ") + TxtEndMY->text();
+    QString period = txtStartMY->text() + QStringLiteral(" to ") + TxtEndMY->text();
+    const rivulon::ClimateDelta& climate = host_.session().settings.climate;
+    if (!climate.isIdentity())
+        period +=
+            QStringLiteral("; climate changed: ") + qs(rivulon::describeClimateDelta(climate));
+    return period;
 }
 
 void FrmStart::setWatershedName(const QString& name) {
@@ -340,79 +346,58 @@ void FrmStart::redraw(const std::array<std::int16_t, 5>& scales) {
 }
 
 bool FrmStart::RunSimulation(const std::array<std::int16_t, 5>& scales) {
-    rivulon::ui::RunController& runs = host_.runs();
-    if (runs.busy()) {
-        return false;
-    }
     std::int16_t years = 0;
-    if (!yearCountFromBox(years)) {
+    if (host_.jobs().busy() || !yearCountFromBox(years)) {
         return false;
     }
-    Session& session = host_.session();
-    auto run = std::make_shared<RunInFlight>();
-    run->settings = session.settings;
-    run->state = session.state;
-    run->optionsAtStart = session.state.options;
-    run->years = years;
-    run->level = simLevel();
+    const rivulon::RunRequest request{years, static_cast<std::int16_t>(simLevel())};
+    auto report = std::make_shared<RunReport>();
     if (ChkDaily->isChecked())
-        run->daily = std::make_shared<rivulon::DailyRecorder>();
-
-    if (auto* graph = host_.openWindow(WindowKind::Graph)) {
-        if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
-            QString period = txtStartMY->text() + QStringLiteral(" to ") + TxtEndMY->text();
-            if (!run->settings.climate.isIdentity())
-                period += QStringLiteral("; climate changed: ") +
-                          qs(rivulon::describeClimateDelta(run->settings.climate));
-            view->beginRun(run->level, scales, period);
-        }
+        report->daily = std::make_shared<rivulon::DailyRecorder>();
+    // The graph window is up before the run starts, so that it draws from the first day.
+    QWidget* graph = host_.openWindow(WindowKind::Graph);
+    if (graph) {
         host_.showChild(graph);
     }
-    session.setResults(false);
-    run_ = run;
-    run->finished =
-        connect(&runs, &rivulon::ui::RunController::finished, this, &FrmStart::runEnded);
-    const bool started = runs.start([run](rivulon::RunEventRecorder& recorder) {
-        rivulon::RunObserverList observers{&recorder, run->daily.get()};
-        run->outcome =
-            rivulon::runProject(run->settings, run->state,
-                                {run->years, static_cast<std::int16_t>(run->level)}, &observers);
-    });
-    if (!started) {
-        disconnect(run->finished);
-        run_.reset();
+    // The run works on the job's copies of the settings and the model state;
+    // the options may change meanwhile (they count from the next run).
+    rivulon::ui::Job* job = host_.jobs().start(
+        rivulon::ui::JobUse::Session, [report, request](rivulon::ui::Job::Context& c) {
+            c.result.leaves = true;
+            rivulon::RunObserverList observers{&c.recorder, report->daily.get()};
+            report->outcome =
+                rivulon::runProject(c.result.settings, c.result.state, request, &observers);
+            c.result.ran = report->outcome.ran;
+        });
+    if (!job) {
         return false;
     }
-    session.setRunning(true);
+    job_ = job;
+    cmdCancelRun->show();
+    host_.session().setResults(false);
+    if (graph) {
+        if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
+            view->beginRun(*job, request.simLevel, scales, chosenPeriod());
+        }
+    }
+    connect(job, &rivulon::ui::Job::finished, this,
+            [this, report](const rivulon::ui::JobEnd& end) { runEnded(end, *report); });
     return true;
 }
 
-void FrmStart::runEnded(const rivulon::ui::RunEnd& end) {
-    std::shared_ptr<RunInFlight> run = std::move(run_);
-    if (!run) {
-        return;
-    }
-    disconnect(run->finished);
-    Session& session = host_.session();
-    session.takeFinishedRun(std::move(run->settings), std::move(run->state), run->optionsAtStart);
-    session.setRunning(false);
+void FrmStart::runEnded(const rivulon::ui::JobEnd& end, const RunReport& report) {
+    job_ = nullptr;
     if (!end.cancelled) {
-        showStartupReport(run->outcome.reload.messages, run->outcome.reload.projectRead,
-                          run->outcome.reload.weatherScanned, false);
-        showWarnings(run->outcome.reload.warnings);
+        const rivulon::StartupReport& reload = report.outcome.reload;
+        showStartupReport(reload.messages, reload.projectRead, reload.weatherScanned, false);
+        showWarnings(reload.warnings);
     }
     if (end.cancelled) {
-        session.setResults(false);
         msgBox(this, QStringLiteral("The run was cancelled; there are no results to save."));
-        return;
-    }
-    if (!end.ok) {
-        session.setResults(false);
+    } else if (!end.ok) {
         msgBox(this, end.error);
-        return;
     }
-    session.setResults(run->outcome.ran);
-    daily_ = run->outcome.ran ? run->daily : nullptr;
+    daily_ = end.ok && report.outcome.ran ? report.daily : nullptr;
 }
 
 void FrmStart::followRunning(bool running) {
@@ -420,7 +405,8 @@ void FrmStart::followRunning(bool running) {
     // waits for this one.
     cmdRunSimulation->setEnabled(!running);
     cmdCreateResults->setEnabled(!running);
-    cmdCancelRun->setVisible(running);
+    // Cancel stops this window's run only, not another window's job.
+    cmdCancelRun->setVisible(running && job_);
 }
 
 bool FrmStart::hasResults() const {
@@ -428,7 +414,7 @@ bool FrmStart::hasResults() const {
 }
 
 bool FrmStart::running() const {
-    return run_ != nullptr;
+    return job_ != nullptr;
 }
 
 QString FrmStart::SaveResults(const QString& fileName) {
@@ -508,10 +494,10 @@ void FrmStart::cmdClose_Click() {
 }
 
 void FrmStart::closeEvent(QCloseEvent* event) {
-    // The run's copies belong to this window's run: stop it before closing.
-    if (run_) {
-        host_.runs().cancel();
-        host_.runs().waitForEnd();
+    // The run belongs to this window: stop it before closing.
+    if (job_) {
+        job_->stop();
+        job_->waitForEnd();
     }
     if (QWidget* graph = host_.findWindow(WindowKind::Graph)) {
         graph->close();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/jobs.h"
 #include "shell/window_host.h"
 #include "shell/window_services.h"
 
@@ -17,9 +19,6 @@ class QPushButton;
 class QRadioButton;
 class QTextEdit;
 class UpDown;
-namespace rivulon::ui {
-struct RunEnd;
-}
 namespace rivulon {
 class DailyRecorder;
 }
@@ -65,6 +64,7 @@ class FrmStart : public QWidget,
     bool chosenYears(std::int16_t& years) override { return yearCountFromBox(years); }
     int chosenLevel() const override { return simLevel(); }
     QString chosenPeriod() const override;
+    QString chosenWatershedName() const override;
     void setWatershedName(const QString& name) override;
 
     QLineEdit* txtWName;
@@ -90,16 +90,15 @@ class FrmStart : public QWidget,
     // Starts the model on the worker thread with the given scales; the graph
     // window draws as it goes. False when it could not start.
     bool RunSimulation(const std::array<std::int16_t, 5>& scales);
-    void runEnded(const rivulon::ui::RunEnd& end);
+    struct RunReport;
+    void runEnded(const rivulon::ui::JobEnd& end, const RunReport& report);
     void followRunning(bool running);
     void showStartupReport(const std::vector<std::string>& messages, bool projectRead,
                            bool weatherScanned, bool closeStart);
     bool yearCountFromBox(std::int16_t& years);
 
-    struct RunInFlight;
-
     rivulon::ui::WindowHost& host_;
-    std::shared_ptr<RunInFlight> run_;
+    QPointer<rivulon::ui::Job> job_;
     // The daily values of the last run that recorded them.
     std::shared_ptr<rivulon::DailyRecorder> daily_;
     void saveDailyBeside(const QString& resultsPath);

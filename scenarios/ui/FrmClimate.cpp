@@ -19,8 +19,8 @@
 #include "project/weather_model.h"
 #include "scenarios/ensemble.h"
 #include "shell/dialogs.h"
+#include "shell/jobs.h"
 #include "shell/qt_text.h"
-#include "shell/run_controller.h"
 #include "shell/session.h"
 #include "shell/window_services.h"
 
@@ -51,7 +51,6 @@ struct FrmClimate::EnsembleInFlight {
     std::string description;
     rivulon::EnsembleBands bands;
     std::string folder;
-    QMetaObject::Connection finished, progress;
 };
 
 FrmClimate::FrmClimate(rivulon::ui::WindowHost& host) : host_(host) {
@@ -134,9 +133,9 @@ FrmClimate::FrmClimate(rivulon::ui::WindowHost& host) : host_(host) {
 
 FrmClimate::~FrmClimate() {
     // The ensemble's copies belong to this window: stop it before they go.
-    if (run_) {
-        host_.runs().cancel();
-        host_.runs().waitForEnd();
+    if (job_) {
+        job_->stop();
+        job_->waitForEnd();
     }
 }
 
@@ -173,8 +172,8 @@ void FrmClimate::cmdOK_Click() {
 }
 
 void FrmClimate::cmdCancel_Click() {
-    if (run_) {
-        host_.runs().cancel();
+    if (job_) {
+        job_->stop();
         return;
     }
     close();
@@ -198,8 +197,7 @@ bool FrmClimate::startEnsemble() {
                                     "a project with a weather file of at least one year first."));
         return false;
     }
-    rivulon::ui::RunController& runs = host_.runs();
-    if (runs.busy()) {
+    if (host_.jobs().busy()) {
         msgBox(this, QStringLiteral("Another run is in progress; start the ensemble when it "
                                     "has ended."));
         return false;
@@ -228,59 +226,59 @@ bool FrmClimate::startEnsemble() {
     if (!run->settings.climate.isIdentity())
         run->description += ", " + rivulon::describeClimateDelta(run->settings.climate);
 
-    run_ = run;
-    run->finished =
-        connect(&runs, &rivulon::ui::RunController::finished, this, &FrmClimate::ensembleEnded);
-    run->progress =
-        connect(&runs, &rivulon::ui::RunController::progress, this,
-                [this](const std::vector<rivulon::RunEvent>& events) {
-                    for (const rivulon::RunEvent& ev : events) {
-                        if (ev.kind == rivulon::RunEvent::Kind::Note)
-                            lblStatus->setText(
-                                QStringLiteral("Series %1 of %2").arg(ev.done).arg(ev.total));
-                    }
-                });
-    const bool started = runs.start([run](rivulon::RunEventRecorder& recorder) {
-        const rivulon::WeatherModel model =
-            rivulon::fitWeatherModel(rivulon::readWeatherRecord(run->settings.weatherPath));
-        const rivulon::EnsembleResult result =
-            rivulon::runEnsemble(run->settings, run->state, model, run->ensemble, nullptr,
-                                 [&recorder](int done, int total) {
-                                     recorder.note(done, total, "Generated weather series");
-                                     recorder.checkStop();
-                                 });
-        run->bands = rivulon::ensembleBands(result, run->description);
-        // The numbers behind the bands, beside the run's result files.
-        const std::vector<std::string> files = {rivulon::joinPath(run->folder, "bands.csv"),
-                                                rivulon::joinPath(run->folder, "annual_bands.csv"),
-                                                rivulon::joinPath(run->folder, "summary.csv")};
-        const auto claim =
-            rivulon::claimOutputFolder(run->folder, files, rivulon::runInputPaths(run->settings),
-                                       rivulon::OutputFolderLock::Mode::Refuse);
-        rivulon::ResultFileSet set;
-        set.add(files[0], rivulon::ensembleBandsCsv(result));
-        set.add(files[1], rivulon::ensembleAnnualBandsCsv(result));
-        set.add(files[2], rivulon::ensembleSummaryCsv(result));
-        set.commit();
-    });
-    if (!started) {
-        disconnect(run->finished);
-        disconnect(run->progress);
-        run_.reset();
+    rivulon::ui::Job* job =
+        host_.jobs().start(rivulon::ui::JobUse::OwnCopy, [run](rivulon::ui::Job::Context& c) {
+            rivulon::RunEventRecorder& recorder = c.recorder;
+            const rivulon::WeatherModel model =
+                rivulon::fitWeatherModel(rivulon::readWeatherRecord(run->settings.weatherPath));
+            const rivulon::EnsembleResult result =
+                rivulon::runEnsemble(run->settings, run->state, model, run->ensemble, nullptr,
+                                     [&recorder](int done, int total) {
+                                         recorder.note(done, total, "Generated weather series");
+                                         recorder.checkStop();
+                                     });
+            run->bands = rivulon::ensembleBands(result, run->description);
+            // The numbers behind the bands, beside the run's result files.
+            const std::vector<std::string> files = {
+                rivulon::joinPath(run->folder, "bands.csv"),
+                rivulon::joinPath(run->folder, "annual_bands.csv"),
+                rivulon::joinPath(run->folder, "summary.csv")};
+            const auto claim = rivulon::claimOutputFolder(run->folder, files,
+                                                          rivulon::runInputPaths(run->settings),
+                                                          rivulon::OutputFolderLock::Mode::Refuse);
+            rivulon::ResultFileSet set;
+            set.add(files[0], rivulon::ensembleBandsCsv(result));
+            set.add(files[1], rivulon::ensembleAnnualBandsCsv(result));
+            set.add(files[2], rivulon::ensembleSummaryCsv(result));
+            set.commit();
+        });
+    if (!job) {
+        msgBox(this, QStringLiteral("Another run is in progress; start the ensemble when it "
+                                    "has ended."));
         return false;
     }
+    run_ = run;
+    job_ = job;
+    connect(job, &rivulon::ui::Job::progress, this,
+            [this](const std::vector<rivulon::RunEvent>& events) {
+                for (const rivulon::RunEvent& ev : events) {
+                    if (ev.kind == rivulon::RunEvent::Kind::Note)
+                        lblStatus->setText(
+                            QStringLiteral("Series %1 of %2").arg(ev.done).arg(ev.total));
+                }
+            });
+    connect(job, &rivulon::ui::Job::finished, this, &FrmClimate::ensembleEnded);
     cmdOK->setEnabled(false);
     cmdRecorded->setEnabled(false);
     lblStatus->setText(QStringLiteral("Fitting the weather record..."));
     return true;
 }
 
-void FrmClimate::ensembleEnded(const rivulon::ui::RunEnd& end) {
+void FrmClimate::ensembleEnded(const rivulon::ui::JobEnd& end) {
     std::shared_ptr<EnsembleInFlight> run = std::move(run_);
+    job_ = nullptr;
     if (!run)
         return;
-    disconnect(run->finished);
-    disconnect(run->progress);
     cmdOK->setEnabled(true);
     cmdRecorded->setEnabled(true);
     lblStatus->clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -10,8 +11,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 namespace rivulon::ui {
-struct RunEnd;
-}
+struct JobEnd;
+class Job;
+}  // namespace rivulon::ui
 
 // "Climate scenario": a change of the recorded weather that every run then
 // reads (temperature plus a shift, precipitation times a factor, one value or
@@ -41,11 +43,12 @@ class FrmClimate : public QWidget {
   private:
     // Starts the ensemble on the worker thread; false when it could not start.
     bool startEnsemble();
-    void ensembleEnded(const rivulon::ui::RunEnd& end);
+    void ensembleEnded(const rivulon::ui::JobEnd& end);
     void showClimate();
 
     struct EnsembleInFlight;
 
     rivulon::ui::WindowHost& host_;
     std::shared_ptr<EnsembleInFlight> run_;
+    QPointer<rivulon::ui::Job> job_;
 };

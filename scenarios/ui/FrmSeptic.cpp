@@ -25,8 +25,8 @@
 #include "scenarios/nutrient_septic.h"
 #include "scenarios/septic_calc.h"
 #include "shell/dialogs.h"
+#include "shell/jobs.h"
 #include "shell/qt_text.h"
-#include "shell/run_controller.h"
 #include "shell/session.h"
 
 using rivulon::ui::dialogs;
@@ -76,15 +76,10 @@ bool saveTechTable(rivulon::ui::WindowHost& host, const rivulon::SepticTechTable
 
 }  // namespace
 
-// What a septic run takes when it starts: copies of the inputs, so that the
-// windows may change options while it goes.
-struct FrmSeptic::RunInFlight {
-    rivulon::ProjectSettings settings;
-    rivulon::ModelState state;
-    rivulon::RunOptions optionsAtStart;
-    rivulon::RunOutcome outcome;
-    std::int16_t years = 0;
-    QMetaObject::Connection finished;
+// What a septic run reports besides its results; the worker fills it.
+struct FrmSeptic::RunReport {
+    bool ran = false;
+    std::string saveError;  // the result files could not be written
 };
 
 FrmSeptic::FrmSeptic(rivulon::ui::WindowHost& host) : host_(host) {
@@ -613,90 +608,91 @@ void FrmSeptic::cmdClose_Click() {
 }
 
 void FrmSeptic::runSeptic() {
-    rivulon::ui::RunController& runs = host_.runs();
-    Session& session = host_.session();
-    if (runs.busy() || session.running()) {
+    rivulon::ui::Jobs& jobs = host_.jobs();
+    if (jobs.busy()) {
         msgBox(this, QStringLiteral("A run is in progress. Please try again when it has ended."));
         return;
     }
+    // The project, years and watershed name the start window shows now.
+    const Session& session = host_.session();
     const rivulon::ProjectSettings& s = session.settings;
-    std::int16_t years = session.state.options.yearCount;
-    if (years < 1) {
-        // No run yet: the whole years of the weather file, as the start window offers.
-        years = static_cast<std::int16_t>(
-            std::max(1, rivulon::yearsForSpinner(
-                            {s.datedWeather, s.weatherStart, s.weatherLineCount, s.weatherYears})));
+    auto* start = dynamic_cast<rivulon::ui::SimulationChoices*>(
+        host_.findWindow(rivulon::ui::WindowKind::Start));
+    std::int16_t years = static_cast<std::int16_t>(
+        std::max(1, rivulon::yearsForSpinner(
+                        {s.datedWeather, s.weatherStart, s.weatherLineCount, s.weatherYears})));
+    if (start && !start->chosenYears(years)) {
+        return;
     }
-    auto run = std::make_shared<RunInFlight>();
-    run->settings = session.settings;
-    run->state = session.state;
-    run->optionsAtStart = session.state.options;
-    run->years = years;
+    std::string name = start ? ss(start->chosenWatershedName()) : s.basinName;
+    if (name.empty()) {
+        name = session.state.watershedName;
+    }
+    const QString period =
+        start ? start->chosenPeriod() : qs(s.startText) + QStringLiteral(" to ") + qs(s.endText);
 
+    rivulon::RunRequest request{years, 4};
+    request.keepSeepLog = true;  // written with the two result files
+    const std::string folder = s.outputFolder;
+    auto report = std::make_shared<RunReport>();
+    rivulon::ui::Job* job = jobs.start(
+        rivulon::ui::JobUse::Session,
+        [report, request, name, folder](rivulon::ui::Job::Context& c) {
+            c.result.leaves = true;
+            c.result.state.watershedName = name;
+            rivulon::RunOutcome outcome =
+                rivulon::runProject(c.result.settings, c.result.state, request, &c.recorder);
+            c.result.ran = report->ran = outcome.ran;
+            if (!outcome.ran) {
+                return;
+            }
+            try {
+                rivulon::saveRunFileSet({rivulon::joinPath(folder, ss(kResultsName)),
+                                         rivulon::joinPath(folder, ss(kSummaryName)),
+                                         rivulon::joinPath(folder, rivulon::kSeepCoefFileName)},
+                                        c.result.state, outcome.seepLog,
+                                        rivulon::runInputPaths(c.result.settings));
+            } catch (const std::exception& e) {
+                report->saveError = e.what();
+            }
+        });
+    if (!job) {
+        return;
+    }
+    job_ = job;
+    host_.session().setResults(false);
     std::array<std::int16_t, 5> scales = session.state.options.graphScale;
     if (rivulon::graphScalesNeedDefaults(scales)) {
         scales = rivulon::kDefaultGraphScales;
     }
     if (QWidget* graph = host_.openWindow(WindowKind::Graph)) {
         if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
-            view->beginRun(4, scales, qs(s.startText) + QStringLiteral(" to ") + qs(s.endText));
+            view->beginRun(*job, 4, scales, period);
         }
         host_.showChild(graph);
     }
-    session.setResults(false);
-    run_ = run;
-    run->finished =
-        connect(&runs, &rivulon::ui::RunController::finished, this, &FrmSeptic::runEnded);
-    const bool started = runs.start([run](rivulon::RunEventRecorder& recorder) {
-        run->outcome = rivulon::runProject(run->settings, run->state, {run->years, 4}, &recorder);
-    });
-    if (!started) {
-        disconnect(run->finished);
-        run_.reset();
-        return;
-    }
-    session.setRunning(true);
+    connect(job, &rivulon::ui::Job::finished, this,
+            [this, report, folder](const rivulon::ui::JobEnd& end) {
+                runEnded(end, *report, qs(rivulon::joinPath(folder, ss(kResultsName))));
+            });
 }
 
-void FrmSeptic::runEnded(const rivulon::ui::RunEnd& end) {
-    std::shared_ptr<RunInFlight> run = std::move(run_);
-    if (!run) {
-        return;
-    }
-    disconnect(run->finished);
-    Session& session = host_.session();
-    session.takeFinishedRun(std::move(run->settings), std::move(run->state), run->optionsAtStart);
-    session.setRunning(false);
+void FrmSeptic::runEnded(const rivulon::ui::JobEnd& end, const RunReport& report,
+                         const QString& results) {
+    job_ = nullptr;
     if (end.cancelled) {
-        session.setResults(false);
         msgBox(this, QStringLiteral("The run was cancelled; ") + kResultsName +
                          QStringLiteral(" and ") + kSummaryName +
                          QStringLiteral(" were not written."));
         return;
     }
-    if (!end.ok || !run->outcome.ran) {
-        session.setResults(false);
+    if (!end.ok || !report.ran) {
         msgBox(this,
                end.ok ? QStringLiteral("No weather file is named; nothing was run.") : end.error);
         return;
     }
-    session.setResults(true);
-    // The name of the start window's last save, else the project's basin name,
-    // as the start window shows it after start-up.
-    const rivulon::ModelState unnamed;
-    if (session.state.watershedName.empty() ||
-        session.state.watershedName == unnamed.watershedName) {
-        if (!session.settings.basinName.empty()) {
-            session.state.watershedName = session.settings.basinName;
-        }
-    }
-    const std::string folder = session.settings.outputFolder;
-    const QString results = qs(rivulon::joinPath(folder, ss(kResultsName)));
-    try {
-        rivulon::saveResults(ss(results), session.state);
-        rivulon::saveSummary(rivulon::joinPath(folder, ss(kSummaryName)), session.state);
-    } catch (const std::exception& e) {
-        msgBox(this, QStringLiteral("The septic results were not saved: ") + qs(e.what()));
+    if (!report.saveError.empty()) {
+        msgBox(this, QStringLiteral("The septic results were not saved: ") + qs(report.saveError));
         return;
     }
     QWidget* window = host_.openWindow(WindowKind::Results);
@@ -709,9 +705,9 @@ void FrmSeptic::runEnded(const rivulon::ui::RunEnd& end) {
 
 void FrmSeptic::closeEvent(QCloseEvent* event) {
     // The run's copies end with it; a window closed during its run stops it.
-    if (run_) {
-        host_.runs().cancel();
-        host_.runs().waitForEnd();
+    if (job_) {
+        job_->stop();
+        job_->waitForEnd();
     }
     event->accept();
 }

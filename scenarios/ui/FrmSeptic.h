@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "scenarios/septic_technology.h"
+#include "shell/jobs.h"
 #include "shell/window_host.h"
 #include "shell/window_services.h"
 
@@ -18,9 +20,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-namespace rivulon::ui {
-struct RunEnd;
-}
 
 // Spreads the septic population over treatment technologies, derives the
 // overall N reduction of normal systems and the new normal/ponded split,
@@ -63,7 +62,7 @@ class FrmSeptic : public QWidget {
     bool panelShown() const;
     bool waitingForEditor() const { return waitingForEditor_; }
     // A septic run started by Close/Run is in flight.
-    bool running() const { return run_ != nullptr; }
+    bool running() const { return job_ != nullptr; }
 
     QLineEdit* TxtCurPop;
     QLineEdit* TxtNorm;
@@ -105,9 +104,8 @@ class FrmSeptic : public QWidget {
     void showAverages();
     rivulon::ui::NutrientEditorService* openEditor();
     void runSeptic();
-    void runEnded(const rivulon::ui::RunEnd& end);
-
-    struct RunInFlight;
+    struct RunReport;
+    void runEnded(const rivulon::ui::JobEnd& end, const RunReport& report, const QString& results);
 
     rivulon::ui::WindowHost& host_;
     rivulon::SepticTechTable table_;
@@ -115,5 +113,5 @@ class FrmSeptic : public QWidget {
     int changing_ = -1;                    // the entry "Change" edits
     bool waitingForEditor_ = false;
     EditorSource editorSource_;
-    std::shared_ptr<RunInFlight> run_;
+    QPointer<rivulon::ui::Job> job_;
 };

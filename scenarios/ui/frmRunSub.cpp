@@ -22,13 +22,14 @@
 #include "engine/run_events.h"
 #include "project/run_command.h"
 #include "scenarios/batch.h"
+#include "scenarios/batch_job.h"
 #include "scenarios/control_file.h"
 #include "scenarios/project_batch.h"
 #include "shell/UpDown.h"
 #include "shell/dialogs.h"
 #include "shell/file_lists.h"
+#include "shell/jobs.h"
 #include "shell/qt_text.h"
-#include "shell/run_controller.h"
 #include "shell/session.h"
 #include "shell/window_services.h"
 
@@ -67,15 +68,6 @@ class OverlayObserver : public rivulon::RunObserver {
     rivulon::RunEventRecorder& recorder_;
 };
 
-bool stopAsked(const rivulon::RunEventRecorder& recorder) {
-    try {
-        recorder.checkStop();
-        return false;
-    } catch (const rivulon::RunCancelled&) {
-        return true;
-    }
-}
-
 QString rowsDoneText(int done, int total) {
     return QStringLiteral("%1 of %2 rows done").arg(done).arg(total);
 }
@@ -85,21 +77,9 @@ QString rowsDoneText(int done, int total) {
 // What a batch takes when Run Now is pressed, and what it found; shared with
 // the worker thread, which only touches it while the batch runs.
 struct frmRunSub::BatchInFlight {
-    rivulon::BatchProject project;
-    rivulon::ControlFile file;
-    rivulon::BatchSettings settings;
-    rivulon::RunRequest request;
-    std::string controlPath;
+    rivulon::BatchJob job;
     bool overlay = false;
-    std::string problem;  // a row that cannot run: nothing ran
-    rivulon::BatchOutcome outcome;
-    rivulon::RowWarningCollector warnings;  // rows' input-file warnings
-    // What the last row run leaves in force: its settings, and its finished
-    // run when it ran to the end.
-    rivulon::ProjectSettings lastSettings;
-    rivulon::ModelState lastState;
-    bool lastRan = false;
-    QMetaObject::Connection progress, finished;
+    rivulon::BatchJobOutcome outcome;
 };
 
 frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
@@ -214,15 +194,12 @@ frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
     connect(CmdHelp, &QPushButton::clicked, this, &frmRunSub::CmdHelp_Click);
     connect(CmdRunSubClose, &QPushButton::clicked, this, &frmRunSub::CmdRunSubClose_Click);
     connect(&host_.session(), &Session::runningChanged, this, &frmRunSub::followRunning);
+    // Opened while another job runs, Run Now waits for it.
+    followRunning(host_.session().running());
     Form_Load();
 }
 
-frmRunSub::~frmRunSub() {
-    if (batch_) {
-        disconnect(batch_->progress);
-        disconnect(batch_->finished);
-    }
-}
+frmRunSub::~frmRunSub() = default;
 
 void frmRunSub::Form_Load() {
     TxtNumSubBasins->setText(QString::number(UpDnSubBasins->value()));
@@ -309,8 +286,7 @@ void frmRunSub::moveTowardsCorner() {
 }
 
 void frmRunSub::cmdRun_Click() {
-    rivulon::ui::RunController& runs = host_.runs();
-    if (batch_ || runs.busy()) {
+    if (job_ || host_.jobs().busy()) {
         return;
     }
     const QString typed = UpDnSubBasins->typedProblem(QStringLiteral("Number of sub-basins"));
@@ -322,15 +298,16 @@ void frmRunSub::cmdRun_Click() {
     moveTowardsCorner();
     Session& session = host_.session();
     auto b = std::make_shared<BatchInFlight>();
+    rivulon::BatchJob& job = b->job;
 
     const QString control = controlFilePath();
     try {
-        b->file = rivulon::readControlFile(ss(control));
+        job.file = rivulon::readControlFile(ss(control));
     } catch (const std::exception& e) {
         TxtCtrlFile->setText(qs(e.what()));
         return;
     }
-    const int rows = rivulon::rowsToRun(requested_, b->file);
+    const int rows = rivulon::rowsToRun(requested_, job.file);
     if (rows < requested_) {
         // The lowered count stays until the spinner is changed again.
         UpDnSubBasins->setValue(rows);
@@ -354,26 +331,75 @@ void frmRunSub::cmdRun_Click() {
         level = choices->chosenLevel();
         period = choices->chosenPeriod();
     }
-    b->request.yearCount = years;
-    b->request.simLevel = static_cast<std::int16_t>(level);
+    job.request.yearCount = years;
+    job.request.simLevel = static_cast<std::int16_t>(level);
 
-    b->project = rivulon::batchProjectOf(session.settings, session.state);
+    job.project = rivulon::batchProjectOf(session.settings, session.state);
     std::string output = session.settings.outputFolder;
     if (output.empty()) {
         output = ss(session.applicationFolder + QStringLiteral("/Output"));
     }
-    b->project.settings.outputFolder = output;
-    b->settings.nameString = ss(TxtNameString->text());
-    b->settings.outputFolder = output;
-    b->settings.requestedCount = rows;
+    job.project.settings.outputFolder = output;
+    job.settings.nameString = ss(TxtNameString->text());
+    job.settings.outputFolder = output;
+    job.settings.requestedCount = rows;
+    job.controlPath = ss(control);
+    job.checkRowsFirst = true;
     b->overlay = chkOverlapGraph->isChecked();
-    b->settings.jobs = b->overlay ? 1
-                       : batchJobs > 0
-                           ? batchJobs
-                           : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    job.settings.jobs = b->overlay ? 1
+                        : batchJobs > 0
+                            ? batchJobs
+                            : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
-    b->controlPath = ss(control);
+    // Files another batch (or the user) left under the names this batch
+    // writes are replaced only when the user says so.
+    const std::vector<std::string> others = rivulon::batchFilesOfOthers(job.file, job.settings);
+    if (!others.empty()) {
+        QString text = QStringLiteral(
+                           "These result files were not written by an earlier batch named "
+                           "\"%1\"; this batch would replace them:")
+                           .arg(TxtNameString->text());
+        for (const std::string& f : others) {
+            text += QStringLiteral("\n") + qs(f);
+        }
+        text += QStringLiteral("\n\nReplace them?");
+        if (!rivulon::ui::dialogs().askYesNo(this, text, kCaption)) {
+            lblRowsDone->setText(QStringLiteral("Nothing was run."));
+            return;
+        }
+    }
 
+    rivulon::ui::Job* started =
+        host_.jobs().start(rivulon::ui::JobUse::OwnCopy, [b](rivulon::ui::Job::Context& c) {
+            rivulon::BatchJob& job = b->job;
+            OverlayObserver overlay(c.recorder);
+            rivulon::BatchObserver observer;
+            observer.stop = &c.stop;
+            if (b->overlay) {
+                job.rowObserver = &overlay;
+                observer.rowStarted = [&c, &job](int row) {
+                    c.recorder.note(row - 1, job.settings.requestedCount,
+                                    rivulon::batchRowCaption(row));
+                };
+            }
+            observer.rowWritten = [&c](int row, int done, int total) {
+                // Rows are written in order: the batch now waits for the next one.
+                c.recorder.note(done, total, done < total ? rivulon::batchRowCaption(row + 1) : "");
+            };
+            b->outcome = rivulon::runBatchJob(job, observer);
+            job.rowObserver = nullptr;
+            // The program holds the last row's settings and run afterwards, as
+            // if they had been chosen and run in the simulation window.
+            if (b->outcome.problem.empty() && b->outcome.batch.lastAppliedRow >= 1) {
+                c.result.ran = rivulon::lastRowInForce(job, b->outcome.batch, c.result.settings,
+                                                       c.result.state);
+                c.result.leaves = true;
+            }
+        });
+    if (!started) {
+        return;
+    }
+    job_ = started;
     if (b->overlay) {
         if (QWidget* graph = host_.openWindow(WindowKind::Graph)) {
             if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
@@ -381,7 +407,7 @@ void frmRunSub::cmdRun_Click() {
                 if (rivulon::graphScalesNeedDefaults(scales)) {
                     scales = rivulon::kDefaultGraphScales;
                 }
-                view->beginRun(level, scales, period);
+                view->beginRun(*started, level, scales, period);
             }
             if (auto* overlay = dynamic_cast<rivulon::ui::RunOverlay*>(graph)) {
                 overlay->overlayRuns();
@@ -399,79 +425,13 @@ void frmRunSub::cmdRun_Click() {
 
     barRows->setRange(0, rows);
     barRows->setValue(0);
-    lblRowsDone->setText(b->settings.jobs > 1
-                             ? QStringLiteral("Rows run %1 at a time.").arg(b->settings.jobs)
+    lblRowsDone->setText(job.settings.jobs > 1
+                             ? QStringLiteral("Rows run %1 at a time.").arg(job.settings.jobs)
                              : QStringLiteral("Rows run one after another."));
     setWindowTitle(qs(rivulon::batchRowCaption(1)));
-    b->progress = connect(&runs, &rivulon::ui::RunController::progress, this, &frmRunSub::progress);
-    b->finished =
-        connect(&runs, &rivulon::ui::RunController::finished, this, &frmRunSub::batchEnded);
-    batch_ = b;
-    const bool started = runs.start([b](rivulon::RunEventRecorder& recorder) {
-        // The folder is ours for the batch, and no result name may fall on
-        // one of the batch's inputs.
-        std::unique_ptr<rivulon::OutputFolderLock> claim;
-        try {
-            claim = rivulon::claimOutputFolder(
-                b->settings.outputFolder, rivulon::batchOutputPaths(b->file, b->settings),
-                rivulon::batchInputPaths(b->project, b->file, b->controlPath),
-                rivulon::OutputFolderLock::Mode::Refuse);
-        } catch (const std::exception& e) {
-            b->problem = e.what();
-            return;
-        }
-        // Every row that will run is read and checked first, so that a typo
-        // in row 40 does not stop the batch after 39 rows.
-        b->problem =
-            rivulon::batchRowProblem(b->project, b->file, b->settings.requestedCount, b->request);
-        if (!b->problem.empty()) {
-            return;
-        }
-        OverlayObserver overlay(recorder);
-        rivulon::BatchObserver observer;
-        observer.stopRequested = [&recorder] { return stopAsked(recorder); };
-        if (b->overlay) {
-            observer.rowStarted = [&recorder, b](int row) {
-                recorder.note(row - 1, b->settings.requestedCount, rivulon::batchRowCaption(row));
-            };
-        }
-        observer.rowWritten = [&recorder](int row, int done, int total) {
-            // Rows are written in order: the batch now waits for the next one.
-            recorder.note(done, total, done < total ? rivulon::batchRowCaption(row + 1) : "");
-        };
-        b->outcome =
-            rivulon::runBatch(b->file, b->settings,
-                              rivulon::projectRowRunner(b->project, b->request, b->warnings.sink(),
-                                                        b->overlay ? &overlay : nullptr),
-                              observer);
-        // The program holds the last row's run afterwards, as if it had been
-        // run from the simulation window (a row run again costs milliseconds).
-        const int last = b->outcome.lastAppliedRow;
-        if (last < 1) {
-            return;
-        }
-        const rivulon::ControlRow& row = b->file.rows[static_cast<std::size_t>(last - 1)];
-        if (b->outcome.failedRow == last) {
-            rivulon::applyBatchRow(b->project, row, b->lastSettings, b->lastState);
-            return;
-        }
-        rivulon::RunRequest again = b->request;
-        again.keepSeepLog = true;  // the batch wrote it with the row's files
-        try {
-            b->lastRan =
-                rivulon::runBatchRow(b->project, row, again, b->lastSettings, b->lastState).ran;
-        } catch (const std::exception&) {
-            rivulon::applyBatchRow(b->project, row, b->lastSettings, b->lastState);
-        }
-    });
-    if (!started) {
-        disconnect(b->progress);
-        disconnect(b->finished);
-        batch_.reset();
-        setWindowTitle(kCaption);
-        return;
-    }
-    session.setRunning(true);
+    connect(started, &rivulon::ui::Job::progress, this, &frmRunSub::progress);
+    connect(started, &rivulon::ui::Job::finished, this,
+            [this, b](const rivulon::ui::JobEnd& end) { batchEnded(end, *b); });
     followRunning(true);
 }
 
@@ -488,18 +448,12 @@ void frmRunSub::progress(const std::vector<rivulon::RunEvent>& events) {
     }
 }
 
-void frmRunSub::batchEnded(const rivulon::ui::RunEnd& end) {
-    std::shared_ptr<BatchInFlight> b = std::move(batch_);
-    if (!b) {
-        return;
-    }
-    disconnect(b->progress);
-    disconnect(b->finished);
-    Session& session = host_.session();
-    session.setRunning(false);
+void frmRunSub::batchEnded(const rivulon::ui::JobEnd& end, const BatchInFlight& b) {
+    const rivulon::ui::HandOver handedOver = job_ ? job_->handedOver() : rivulon::ui::HandOver{};
+    job_ = nullptr;
     followRunning(false);
-    const rivulon::BatchOutcome& out = b->outcome;
-    const int total = b->settings.requestedCount;
+    const rivulon::BatchOutcome& out = b.outcome.batch;
+    const int total = b.job.settings.requestedCount;
 
     if (!end.ok) {
         // Only an unexpected failure of the batch itself gets here.
@@ -507,14 +461,21 @@ void frmRunSub::batchEnded(const rivulon::ui::RunEnd& end) {
         lblRowsDone->clear();
         return;
     }
-    if (!b->problem.empty()) {
+    if (!b.outcome.problem.empty()) {
         setWindowTitle(kCaption);
         lblRowsDone->setText(QStringLiteral("Nothing was run."));
-        msgBox(this, qs(b->problem), kCaption);
+        msgBox(this, qs(b.outcome.problem), kCaption);
         return;
     }
-    keepLastRowSettings(*b, out.lastAppliedRow);
-    if (!b->overlay) {
+    // The last row's watershed name stays in the simulation window, unless
+    // the user chose another project while the batch ran.
+    if (handedOver.settings) {
+        if (auto* choices = dynamic_cast<rivulon::ui::SimulationChoices*>(
+                host_.findWindow(WindowKind::Start))) {
+            choices->setWatershedName(qs(host_.session().state.watershedName));
+        }
+    }
+    if (!b.overlay) {
         if (QWidget* graph = host_.findWindow(WindowKind::Graph)) {
             graph->close();
         }
@@ -539,7 +500,7 @@ void frmRunSub::batchEnded(const rivulon::ui::RunEnd& end) {
     } else {
         setWindowTitle(qs(rivulon::kBatchDoneCaption));
         lblRowsDone->setText(rowsDoneText(out.rowsWritten, total) + QStringLiteral(" in ") +
-                             qs(b->settings.outputFolder));
+                             qs(b.job.settings.outputFolder));
     }
     if (!out.olderFiles.empty()) {
         // Files of later rows from an earlier batch stay (they are the
@@ -553,46 +514,26 @@ void frmRunSub::batchEnded(const rivulon::ui::RunEnd& end) {
         }
         msgBox(this, text, kCaption);
     }
-    // In row order, whichever row finished first.
-    const std::vector<std::string> warnings = b->warnings.inRowOrder(out.ok() ? 0 : out.failedRow);
-    if (!warnings.empty()) {
+    if (!b.outcome.warnings.empty()) {
         QString text = QStringLiteral(
             "Some input files have lines that do not hold their "
             "fields:");
-        for (const auto& w : warnings) {
+        for (const auto& w : b.outcome.warnings) {
             text += QStringLiteral("\n") + qs(w);
         }
         msgBox(this, text, kCaption);
     }
 }
 
-void frmRunSub::keepLastRowSettings(const BatchInFlight& b, int row) {
-    // The last row run leaves its files, options, watershed name and run in
-    // force, as if the user had chosen and run them.
-    if (row < 1 || row > static_cast<int>(b.file.rows.size())) {
-        return;
-    }
-    Session& session = host_.session();
-    session.settings = b.lastSettings;
-    session.state = b.lastState;
-    if (auto* choices =
-            dynamic_cast<rivulon::ui::SimulationChoices*>(host_.findWindow(WindowKind::Start))) {
-        choices->setWatershedName(qs(b.lastState.watershedName));
-    }
-    session.setResults(b.lastRan);
-    session.announceOptions();
-    session.announceFiles();
-}
-
 void frmRunSub::followRunning(bool running) {
-    const bool mine = batch_ != nullptr;
+    const bool mine = job_ != nullptr;
     cmdRun->setEnabled(!running);
     cmdCancel->setEnabled(mine);
 }
 
 void frmRunSub::cmdCancel_Click() {
-    if (batch_) {
-        host_.runs().cancel();
+    if (job_) {
+        job_->stop();
         cmdCancel->setEnabled(false);
         lblRowsDone->setText(QStringLiteral("Stopping after the rows now running..."));
     }
@@ -608,9 +549,9 @@ void frmRunSub::CmdRunSubClose_Click() {
 
 void frmRunSub::closeEvent(QCloseEvent* event) {
     // The batch's copies belong to this window: stop it before closing.
-    if (batch_) {
-        host_.runs().cancel();
-        host_.runs().waitForEnd();
+    if (job_) {
+        job_->stop();
+        job_->waitForEnd();
     }
     event->accept();
 }

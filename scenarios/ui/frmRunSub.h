@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <vector>
 
 #include "engine/run_events.h"
+#include "shell/jobs.h"
 #include "shell/window_host.h"
 
 class QCheckBox;
@@ -16,9 +18,6 @@ class QPushButton;
 class DirList;
 class FileList;
 class UpDown;
-namespace rivulon::ui {
-struct RunEnd;
-}
 
 // Runs the model once per row of a sub-basin control file and writes each
 // row's Results and Summary files under "Results"+string+row number. Rows
@@ -42,7 +41,7 @@ class frmRunSub : public QWidget {
 
     // The number of rows a batch runs; lowered to a control file's row count.
     int requestedCount() const { return requested_; }
-    bool running() const { return batch_ != nullptr; }
+    bool running() const { return job_ != nullptr; }
     // Rows run at the same time without overlay; 0 means one per core.
     int batchJobs = 0;
 
@@ -73,11 +72,10 @@ class frmRunSub : public QWidget {
     void moveTowardsCorner();
     QString controlFilePath() const;
     void progress(const std::vector<rivulon::RunEvent>& events);
-    void batchEnded(const rivulon::ui::RunEnd& end);
-    void keepLastRowSettings(const BatchInFlight& b, int row);
+    void batchEnded(const rivulon::ui::JobEnd& end, const BatchInFlight& b);
     void followRunning(bool running);
 
     rivulon::ui::WindowHost& host_;
     int requested_ = 1;
-    std::shared_ptr<BatchInFlight> batch_;
+    QPointer<rivulon::ui::Job> job_;
 };

@@ -80,7 +80,7 @@ TEST(Dds, SameSeedSameSearchWithAnyJobCountAndAnotherSeedAnotherOne) {
 }
 
 TEST(Dds, StopsBetweenBatchesWhenCancelled) {
-    std::atomic<bool> cancel{false};
+    StopToken stop;
     int batches = 0;
     SearchSettings s;
     s.runs = 100;
@@ -90,9 +90,9 @@ TEST(Dds, StopsBetweenBatchesWhenCancelled) {
             ++batches;
             EXPECT_EQ(p.runsTotal, 100);
             if (p.runsDone == 16)
-                cancel = true;
+                stop.requestStop();
         },
-        &cancel);
+        &stop);
     EXPECT_TRUE(out.cancelled);
     EXPECT_EQ(batches, 2);
     EXPECT_EQ(out.evaluations.size(), 16u);

@@ -183,12 +183,12 @@ TEST_F(BatchTest, StopLetsStartedRowsFinishAndStartsNoMore) {
         // A file of an earlier batch for a row this one does not reach.
         writeFileAtomically((dir_ / "ResultsAuto12.dat").string(), "old results");
         std::atomic<int> started{0};
-        std::atomic<bool> stop{false};
+        StopToken stop;
         BatchObserver obs;
-        obs.stopRequested = [&] { return stop.load(); };
+        obs.stop = &stop;
         const RowRunner run = [&](const ControlRow& row, int n) {
             if (++started == 4)
-                stop = true;  // asked while the fourth row runs
+                stop.requestStop();  // asked while the fourth row runs
             return fakeRun(row, n);
         };
         const BatchOutcome out = runBatch(rows(12), settings(jobs, 12), run, obs);
@@ -210,8 +210,9 @@ TEST_F(BatchTest, StopLetsStartedRowsFinishAndStartsNoMore) {
             EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
     }
     // Never asked: every row runs.
+    StopToken never;
     BatchObserver quiet;
-    quiet.stopRequested = [] { return false; };
+    quiet.stop = &never;
     const BatchOutcome all = runBatch(rows(5), settings(2, 5), fakeRun, quiet);
     EXPECT_FALSE(all.stopped);
     EXPECT_EQ(all.rowsWritten, 5);

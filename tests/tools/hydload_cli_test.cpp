@@ -485,6 +485,52 @@ TEST_F(Hydload, BatchJobsAndShards) {
                           "linear growth; the population would be negative in year 3"));
 }
 
+// A batch whose names fall on another batch's files says so before its rows
+// run: "Mid2" row 1 writes ResultsMid21.dat, which is "Mid"'s row 21. What a
+// batch of the same name wrote earlier is replaced without a word, as long as
+// it is still the file that batch wrote.
+TEST_F(Hydload, BatchNamesTheFilesOfOtherBatchesItReplaces) {
+    const std::string ctl = in("RunSubbasins62.dat");
+    const std::string prj = in("Millbrook.prj");
+    const auto batch = [&](const std::string& name, const std::string& count) {
+        return run({"batch", ctl, "--project", prj, "--out", path("o"), "--name", name, "--count",
+                    count, "--years", "1", "--level", "1", "--quiet", "--jobs", "2"});
+    };
+    Result r = batch("Mid", "21");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::string mid21 = slurp(path("o/ResultsMid21.dat"));
+    const std::string warning = "hydload batch: warning: " + path("o/ResultsMid21.dat") +
+                                " will be replaced; an earlier batch named \"Mid2\" did not "
+                                "write it\nhydload batch: warning: " +
+                                path("o/SummaryMid21.dat") +
+                                " will be replaced; an earlier batch named \"Mid2\" did not "
+                                "write it\n";
+    r = batch("Mid2", "1");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, warning);
+    // Row 1 of the 62 is not row 21: the file was replaced.
+    EXPECT_NE(slurp(path("o/ResultsMid21.dat")), mid21);
+    // Its own files, once more: nothing to say.
+    r = batch("Mid2", "1");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    // "Mid" again: row 21 is no longer the file it wrote; its other rows are.
+    r = batch("Mid", "21");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "hydload batch: warning: " + path("o/ResultsMid21.dat") +
+                         " will be replaced; an earlier batch named \"Mid\" did not write it\n"
+                         "hydload batch: warning: " +
+                         path("o/SummaryMid21.dat") +
+                         " will be replaced; an earlier batch named \"Mid\" did not write it\n");
+    EXPECT_EQ(slurp(path("o/ResultsMid21.dat")), mid21);
+    // A file the user put under a batch's name is the user's.
+    spit(path("o/ResultsMid5.dat"), "kept by hand");
+    r = batch("Mid", "5");
+    EXPECT_THAT(r.err, HasSubstr(path("o/ResultsMid5.dat") + " will be replaced"));
+    EXPECT_THAT(r.err, Not(HasSubstr("ResultsMid4.dat")));
+}
+
 TEST_F(Hydload, ShiftedLinesWarnAndStrictRefuses) {
     std::string transport = slurp(in("Transprt.dat"));
     spit(in("Transprt.dat"), transport + "\r\nsurveyed 1998\r\n");

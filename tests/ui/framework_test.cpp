@@ -36,11 +36,11 @@ namespace {
 
 // Waits in the event loop (drawing, timers) until the run in flight ends.
 void runToEnd(MDIFrmMain& w) {
-    if (!w.runs().busy()) {
+    if (!w.jobs().busy()) {
         return;
     }
     QEventLoop loop;
-    QObject::connect(&w.runs(), &rivulon::ui::RunController::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&w.jobs(), &rivulon::ui::Jobs::jobEnded, &loop, &QEventLoop::quit);
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
 }
@@ -111,8 +111,7 @@ TEST(RunController, HundredYearsOfTwentyFiveLandUsesDrawnWhileTheWindowAnswers) 
     ASSERT_NE(start, nullptr);
     ASSERT_EQ(start->txtYear->text(), "100");
     int batches = 0;
-    QObject::connect(&w.runs(), &rivulon::ui::RunController::progress,
-                     [&batches](const std::vector<rivulon::RunEvent>&) { ++batches; });
+    onJobProgress(w, &w, [&batches](const std::vector<rivulon::RunEvent>&) { ++batches; });
     // A timer keeps firing while the model runs: the window answers throughout.
     int ticks = 0;
     QTimer timer;
@@ -151,13 +150,12 @@ TEST(RunController, ACancelledRunLeavesNothingToSave) {
     ASSERT_NE(start, nullptr);
     // Cancel as soon as the first days are drawn, as a user pressing the button would.
     bool pressed = false;
-    QObject::connect(&w.runs(), &rivulon::ui::RunController::progress,
-                     [&](const std::vector<rivulon::RunEvent>&) {
-                         if (!pressed && start->cmdCancelRun->isVisible()) {
-                             pressed = true;
-                             start->cmdCancelRun->click();
-                         }
-                     });
+    onJobProgress(w, &w, [&](const std::vector<rivulon::RunEvent>&) {
+        if (!pressed && start->cmdCancelRun->isVisible()) {
+            pressed = true;
+            start->cmdCancelRun->click();
+        }
+    });
     start->cmdRunSimulation->click();
     EXPECT_TRUE(start->cmdCancelRun->isVisibleTo(start));
     runToEnd(w);

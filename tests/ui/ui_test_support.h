@@ -46,13 +46,15 @@ class ScriptedDialogs : public rivulon::ui::DialogHandler {
     QStringList fileTitles;
     bool yesNoAnswer = true;
     int yesNoAsked = 0;
+    QStringList questions;  // "title|text" of the yes/no questions
     bool printerAnswer = false;
 
     void message(QWidget*, const QString& text, const QString& title) override {
         messages.append(title + "|" + text);
     }
-    bool askYesNo(QWidget*, const QString&, const QString&) override {
+    bool askYesNo(QWidget*, const QString& text, const QString& title) override {
         ++yesNoAsked;
+        questions.append(title + "|" + text);
         return yesNoAnswer;
     }
     QString inputBox(QWidget*, const QString& prompt, const QString& title, const QString&,

@@ -2,11 +2,14 @@
 
 #include <QCoreApplication>
 #include <QMdiSubWindow>
+#include <functional>
+#include <vector>
 
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
 #include "project/ui/FrmStart.h"
 #include "shell/MDIFrmMain.h"
+#include "shell/jobs.h"
 
 // The windows of a main window by kind, for the tests.
 inline FrmStart* startWindow(MDIFrmMain& w) {
@@ -28,6 +31,15 @@ inline QMdiSubWindow* addShown(MDIFrmMain& w, QWidget* window) {
 }
 // Lets the run in flight end and its end be announced.
 inline void waitForRun(MDIFrmMain& w) {
-    w.runs().waitForEnd();
+    w.jobs().waitForEnd();
     QCoreApplication::processEvents();
+}
+// Calls `each` with every progress batch of the jobs started from now on,
+// while `context` lives.
+inline void onJobProgress(MDIFrmMain& w, QObject* context,
+                          std::function<void(const std::vector<rivulon::RunEvent>&)> each) {
+    QObject::connect(&w.jobs(), &rivulon::ui::Jobs::jobStarted, context,
+                     [context, each](rivulon::ui::Job* job) {
+                         QObject::connect(job, &rivulon::ui::Job::progress, context, each);
+                     });
 }

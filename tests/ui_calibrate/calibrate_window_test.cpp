@@ -257,19 +257,19 @@ TEST_F(CalibrateWindow, RefusesUnusableInputsBeforeStarting) {
     EXPECT_FALSE(win->cmdRun_Click());
     EXPECT_TRUE(dialogs.messages.last().contains("at least one parameter"));
     EXPECT_FALSE(win->running());
-    EXPECT_FALSE(w.runs().busy());
+    EXPECT_FALSE(w.jobs().busy());
 }
 
 TEST_F(CalibrateWindow, ClosingDuringARunStopsIt) {
     win->spnRuns->setValue(2000000);
     ASSERT_TRUE(win->cmdRun_Click());
-    EXPECT_TRUE(w.runs().busy());
+    EXPECT_TRUE(w.jobs().busy());
     QPointer<FrmCalibrate> gone(win);
     win->close();  // deleted on close: its work may not outlive it
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     EXPECT_TRUE(gone.isNull());
-    EXPECT_FALSE(w.runs().busy());
+    EXPECT_FALSE(w.jobs().busy());
     // The controller is free for the next piece of work.
     win = openCalibration(w);
     ASSERT_NE(win, nullptr);

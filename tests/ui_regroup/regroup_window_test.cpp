@@ -91,7 +91,7 @@ struct RegroupFixture {
     }
     void calculate() {
         window->cmdCalculate->click();
-        main.runs().waitForEnd();
+        main.jobs().waitForEnd();
         QCoreApplication::processEvents();
     }
     FrmPie* pie() { return qobject_cast<FrmPie*>(main.findWindow(WindowKind::Pie)); }

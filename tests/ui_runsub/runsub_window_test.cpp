@@ -27,7 +27,7 @@
 #include "shell/PictureBox.h"
 #include "shell/UpDown.h"
 #include "shell/file_lists.h"
-#include "shell/run_controller.h"
+#include "shell/jobs.h"
 #include "shell/session.h"
 #include "shell/window_registry.h"
 #include "tests/ui/ui_test_support.h"
@@ -88,7 +88,7 @@ struct RunSubFixture {
     }
     void runAndWait() {
         window->cmdRun->click();
-        main.runs().waitForEnd();
+        main.jobs().waitForEnd();
         QCoreApplication::processEvents();
     }
     // hydload's files of the same batch.
@@ -206,15 +206,14 @@ TEST(RunSubWindow, CancelKeepsExactlyTheRowsDone) {
     f.pick("RunMany.dat");
     w.UpDnSubBasins->setValue(100);
     // Cancel as soon as the first rows are reported done.
-    QObject::connect(&f.main.runs(), &rivulon::ui::RunController::progress, &w,
-                     [&w](const std::vector<rivulon::RunEvent>& events) {
-                         for (const auto& e : events) {
-                             if (e.kind == rivulon::RunEvent::Kind::Note && e.done >= 1 &&
-                                 w.cmdCancel->isEnabled()) {
-                                 w.cmdCancel->click();
-                             }
-                         }
-                     });
+    onJobProgress(f.main, &w, [&w](const std::vector<rivulon::RunEvent>& events) {
+        for (const auto& e : events) {
+            if (e.kind == rivulon::RunEvent::Kind::Note && e.done >= 1 &&
+                w.cmdCancel->isEnabled()) {
+                w.cmdCancel->click();
+            }
+        }
+    });
     EXPECT_FALSE(w.cmdCancel->isEnabled());
     w.cmdRun->click();
     EXPECT_TRUE(w.cmdCancel->isEnabled());
@@ -340,8 +339,7 @@ TEST(RunSubWindow, SixtyTwoRowsOfThirtyYears) {
     w.UpDnSubBasins->setValue(62);
     // The interface thread idles in its event loop, as it does for a user.
     int updates = 0;
-    QObject::connect(&f.main.runs(), &rivulon::ui::RunController::progress, &w,
-                     [&updates] { ++updates; });
+    onJobProgress(f.main, &w, [&updates](const std::vector<rivulon::RunEvent>&) { ++updates; });
     for (int jobs : {1, 2}) {
         w.batchJobs = jobs;
         w.TxtNameString->setText(QStringLiteral("J%1_").arg(jobs));
@@ -386,16 +384,15 @@ TEST(RunSubWindow, DISABLED_Screenshots) {
     w.UpDnSubBasins->setValue(62);
     w.batchJobs = 1;
     bool shot = false;
-    QObject::connect(&f.main.runs(), &rivulon::ui::RunController::progress, &w,
-                     [&](const std::vector<rivulon::RunEvent>& events) {
-                         for (const auto& e : events) {
-                             if (!shot && e.kind == rivulon::RunEvent::Kind::Note && e.done >= 20) {
-                                 shot = true;
-                                 w.repaint();
-                                 f.main.grab().save(dir + "/runsub_during.png");
-                             }
-                         }
-                     });
+    onJobProgress(f.main, &w, [&](const std::vector<rivulon::RunEvent>& events) {
+        for (const auto& e : events) {
+            if (!shot && e.kind == rivulon::RunEvent::Kind::Note && e.done >= 20) {
+                shot = true;
+                w.repaint();
+                f.main.grab().save(dir + "/runsub_during.png");
+            }
+        }
+    });
     w.cmdRun->click();
     while (w.running()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -413,15 +410,14 @@ TEST(RunSubWindow, DISABLED_Screenshots) {
     w.TxtCtrlFile->setText(f.home.input() + "/RunSubbasins62.dat");
     w.UpDnSubBasins->setValue(62);
     w.TxtNameString->setText("C");
-    QObject::connect(&f.main.runs(), &rivulon::ui::RunController::progress, &w,
-                     [&w](const std::vector<rivulon::RunEvent>& events) {
-                         for (const auto& e : events) {
-                             if (e.kind == rivulon::RunEvent::Kind::Note && e.done >= 1 &&
-                                 w.cmdCancel->isEnabled()) {
-                                 w.cmdCancel->click();
-                             }
-                         }
-                     });
+    onJobProgress(f.main, &w, [&w](const std::vector<rivulon::RunEvent>& events) {
+        for (const auto& e : events) {
+            if (e.kind == rivulon::RunEvent::Kind::Note && e.done >= 1 &&
+                w.cmdCancel->isEnabled()) {
+                w.cmdCancel->click();
+            }
+        }
+    });
     w.cmdRun->click();
     while (w.running()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);

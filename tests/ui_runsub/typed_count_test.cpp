@@ -40,7 +40,7 @@ TEST(RunSubTyped, TypedSubBasinCountIsTheCountRun) {
     QTest::keyClicks(w->TxtNumSubBasins, "150");
     dialogs.messages.clear();
     w->cmdRun->click();
-    main.runs().waitForEnd();
+    main.jobs().waitForEnd();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].contains(
         "Number of sub-basins: 150 is outside the allowed range 1 to 100"))
@@ -51,7 +51,7 @@ TEST(RunSubTyped, TypedSubBasinCountIsTheCountRun) {
     QTest::keyClicks(w->TxtNumSubBasins, "3");
     EXPECT_EQ(w->UpDnSubBasins->value(), 3);
     w->cmdRun->click();
-    main.runs().waitForEnd();
+    main.jobs().waitForEnd();
     QCoreApplication::processEvents();
     EXPECT_EQ(QDir(output).entryList({"Results*.dat"}, QDir::Files).size(), 3)
         << QDir(output).entryList(QDir::Files).join(" ").toStdString();

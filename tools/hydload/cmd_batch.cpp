@@ -14,6 +14,7 @@
 #include "common/list_reader.h"
 #include "common/paths.h"
 #include "scenarios/batch.h"
+#include "scenarios/batch_job.h"
 #include "scenarios/control_file.h"
 #include "scenarios/project_batch.h"
 
@@ -99,14 +100,21 @@ int runBatchCommand(const std::vector<std::string>& args) {
             true);
     }
 
-    const auto claim = rivulon::claimOutputFolder(
-        out, rivulon::batchOutputPaths(file, settings),
-        rivulon::batchInputPaths(base, file, control), rivulon::OutputFolderLock::Mode::Wait,
-        [&] {
-            std::fprintf(stderr, "hydload batch: %s\n",
-                         rivulon::waitingForFolderMessage(out).c_str());
-        },
-        settings.shardCount > 1);  // the shards of one batch write disjoint rows side by side
+    rivulon::BatchJob job;
+    job.project = base;
+    job.file = file;
+    job.controlPath = control;
+    job.settings = settings;
+    job.request = request;
+    job.claimMode = rivulon::OutputFolderLock::Mode::Wait;
+    job.onWaitForFolder = [&] {
+        std::fprintf(stderr, "hydload batch: %s\n", rivulon::waitingForFolderMessage(out).c_str());
+    };
+    for (const std::string& f : rivulon::batchFilesOfOthers(file, settings))
+        std::fprintf(stderr,
+                     "hydload batch: warning: %s will be replaced; an earlier batch named \"%s\" "
+                     "did not write it\n",
+                     f.c_str(), settings.nameString.c_str());
 
     const auto start = std::chrono::steady_clock::now();
     rivulon::BatchObserver observer;
@@ -122,14 +130,13 @@ int runBatchCommand(const std::vector<std::string>& args) {
             std::fflush(stderr);
         };
     }
-    // Rows run on worker threads; their warnings are printed once the batch
-    // ends, in row order and each once (rows often share a weather file),
-    // and only of the rows a one-at-a-time batch would have run.
-    rivulon::RowWarningCollector rowWarnings;
-    const rivulon::BatchOutcome outcome = rivulon::runBatch(
-        file, settings, rivulon::projectRowRunner(base, request, rowWarnings.sink()), observer);
+    const rivulon::BatchJobOutcome ran = rivulon::runBatchJob(job, observer);
+    if (!ran.problem.empty())
+        throw std::runtime_error(ran.problem);
+    const rivulon::BatchOutcome& outcome = ran.batch;
     hydload::endProgressLine();
-    hydload::reportWarnings(rowWarnings.inRowOrder(outcome.ok() ? 0 : outcome.failedRow), false);
+    // Each row's warnings, in row order, each once (rows often share a weather file).
+    hydload::reportWarnings(ran.warnings, false);
     if (!outcome.ok()) {
         hydload::endProgressLine();
         std::fprintf(stderr, "hydload batch: row %d: %s\n", outcome.failedRow,
