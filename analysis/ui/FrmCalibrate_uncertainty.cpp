@@ -62,7 +62,7 @@ QWidget* FrmCalibrate::makeUncertaintyPage() {
 }
 
 bool FrmCalibrate::cmdUncertainty_Click() {
-    if (work_ || host_.runs().busy()) {
+    if (work_ || host_.jobs().busy()) {
         msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
         return false;
     }
