@@ -30,6 +30,7 @@
 #include "project/run_command.h"
 #include "project/run_setup.h"
 #include "scenarios/batch.h"
+#include "scenarios/batch_job.h"
 #include "scenarios/control_file.h"
 #include "scenarios/project_batch.h"
 
@@ -275,15 +276,9 @@ py::dict runBatchFiles(const std::string& control, const std::string& project,
         const auto claim = claimOutputFolder(out, batchOutputPaths(file, settings),
                                              batchInputPaths(base, file, controlPath),
                                              OutputFolderLock::Mode::Wait);
-        std::mutex warningsLock;
-        const auto gather = [&](int, const std::vector<std::string>& w) {
-            const std::lock_guard<std::mutex> hold(warningsLock);
-            for (const auto& x : w) {
-                if (std::find(warnings.begin(), warnings.end(), x) == warnings.end())
-                    warnings.push_back(x);
-            }
-        };
-        RowRunner runner = projectRowRunner(base, request, gather);
+        // Rows finish in any order; their warnings are given in row order.
+        RowWarningCollector rowWarnings;
+        RowRunner runner = projectRowRunner(base, request, rowWarnings.sink());
         if (remote) {
             // The rows run elsewhere; this process only writes their files, in
             // row order, as a sequential batch does.
@@ -300,6 +295,15 @@ py::dict runBatchFiles(const std::string& control, const std::string& project,
             };
         }
         outcome = runBatch(file, settings, runner);
+        for (const std::string& w : rowWarnings.inRowOrder(outcome.ok() ? 0 : outcome.failedRow)) {
+            if (std::find(warnings.begin(), warnings.end(), w) == warnings.end())
+                warnings.push_back(w);
+        }
+        try {
+            recordBatchFiles(settings, outcome.filesWritten);
+        } catch (const std::exception&) {
+            // Without the list a later batch of this name only asks once more.
+        }
     }
     py::dict d;
     d["rows_written"] = outcome.rowsWritten;

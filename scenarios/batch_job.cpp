@@ -83,9 +83,11 @@ FileList listsOfName(const std::string& folder, const std::string& name) {
     return files;
 }
 
+}  // namespace
+
 // Records the files this batch wrote, keeping the earlier entries of its list
 // whose files are still as written.
-void recordWrittenFiles(const BatchSettings& s, const std::vector<std::string>& written) {
+void recordBatchFiles(const BatchSettings& s, const std::vector<std::string>& written) {
     if (written.empty())
         return;
     const std::string path = joinPath(s.outputFolder, listName(s));
@@ -109,8 +111,6 @@ void recordWrittenFiles(const BatchSettings& s, const std::vector<std::string>& 
                 std::to_string(id.inode) + "\t" + file + "\n";
     writeFileAtomically(path, text);
 }
-
-}  // namespace
 
 std::vector<std::string> batchFilesOfOthers(const ControlFile& file,
                                             const BatchSettings& settings) {
@@ -160,7 +160,7 @@ BatchJobOutcome runBatchJob(const BatchJob& job, const BatchObserver& observer) 
         projectRowRunner(job.project, job.request, rowWarnings.sink(), job.rowObserver), observer);
     out.warnings = rowWarnings.inRowOrder(out.batch.ok() ? 0 : out.batch.failedRow);
     try {
-        recordWrittenFiles(job.settings, out.batch.filesWritten);
+        recordBatchFiles(job.settings, out.batch.filesWritten);
     } catch (const std::exception&) {
         // Without the list a later batch of this name only asks once more.
     }

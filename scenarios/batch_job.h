@@ -52,6 +52,9 @@ BatchJobOutcome runBatchJob(const BatchJob& job, const BatchObserver& observer =
 // size, time and inode as written: a file counts as the batch's own only while
 // it is still that very file.
 std::vector<std::string> batchFilesOfOthers(const ControlFile& file, const BatchSettings& settings);
+// Records in that list the files a batch wrote, keeping the earlier entries
+// whose files are still as written (runBatchJob does this itself).
+void recordBatchFiles(const BatchSettings& settings, const std::vector<std::string>& written);
 
 // What a finished batch leaves in force, as if the user had chosen and run it:
 // the settings of the last row applied (outcome.lastAppliedRow, none when 0)
