@@ -9,11 +9,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTextEdit>
 
 #include "project/ui/FrmStart.h"
 #include "project/ui/frmFileList.h"
 #include "shell/MDIFrmMain.h"
+#include "shell/UpDown.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
 
@@ -137,8 +139,24 @@ TEST(StartWindow, StartsOnTheExampleProject) {
     EXPECT_EQ(w.menu("MnuCountyArray")->actions()[1]->text(), "Cedar Run");
     EXPECT_TRUE(w.action("MnuUSGS")->isEnabled());
 
-    start->txtYear->setText("3");
+    // One rule for the end: the last day of the years in the box, on load as
+    // after typing (30 years from 4/1/1990 end on 3/31/2020, leap days or
+    // not); typing moves the arrows' count too.
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/2020");
+    start->txtYear->selectAll();
+    QTest::keyClicks(start->txtYear, "3");
     EXPECT_EQ(start->TxtEndMY->text(), "3/31/1993");
+    QTest::keyClick(start->UpdnYear, Qt::Key_Up);
+    EXPECT_EQ(start->txtYear->text(), "4");
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/1994");
+    start->txtYear->selectAll();
+    QTest::keyClicks(start->txtYear, "50");
+    EXPECT_EQ(start->TxtEndMY->text(), "");
+    start->txtYear->selectAll();
+    QTest::keyClicks(start->txtYear, "30");
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/2020");
+    start->txtYear->selectAll();
+    QTest::keyClicks(start->txtYear, "3");
 
     start->cmdShowSimInfo->click();
     auto* info = w.mdiArea()->findChild<QTextEdit*>("frmSimInfo");
