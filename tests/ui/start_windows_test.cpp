@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include "project/ui/FrmStart.h"
@@ -124,6 +125,7 @@ TEST(StartWindow, StartsOnTheExampleProject) {
     ScriptedDialogs dialogs;
     ExampleHome home;
     MDIFrmMain w;
+    w.resize(1280, 860);
     w.show();
     onNextModal([](QWidget* modal) { modal->findChild<QPushButton*>("btnGetFile")->click(); });
     w.MDIForm_Load();
@@ -162,6 +164,9 @@ TEST(StartWindow, StartsOnTheExampleProject) {
     auto* info = w.mdiArea()->findChild<QTextEdit*>("frmSimInfo");
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->windowTitle(), "Current Simulation Infomation");
+    // It opens large enough for its longest path and every line.
+    EXPECT_GE(info->viewport()->width(), info->document()->idealWidth());
+    EXPECT_GE(info->viewport()->height(), info->document()->size().height());
     const QStringList lines = info->toPlainText().split('\n');
     EXPECT_EQ(lines[0], "Current Transport File:      " + home.input() + "/Transprt.dat");
     EXPECT_TRUE(lines[10].startsWith("Population Growth Rate:      .01 (Linear)"));
