@@ -19,6 +19,9 @@ struct ChartData {
     std::vector<std::string> pointLabels;   // under each point of the chart
     std::vector<std::string> gridHeadings;  // row 0 of the data grid, columns 1..n
     std::string seriesLabel;
+    // Negative values mark points without data (an observed month of -1):
+    // a line chart leaves a gap there instead of drawing them.
+    bool negativeIsMissing = false;
 };
 
 // The data grid of a chart: row 0 the headings (column 0 empty), row 1 the

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "analysis/duration_curve.h"
 #include "analysis/result_file.h"
 
 namespace rivulon {
@@ -36,6 +37,9 @@ FileKind fileKindOfText(const std::string& content) {
     }
     if (startsWith(text, "\"Land Use Group")) {
         return FileKind::Regrouped;
+    }
+    if (isDailyText(text)) {
+        return FileKind::Daily;
     }
     // Both result files start with the same header line; each reads only as
     // what it is, since a file shorter than its header promises is refused.

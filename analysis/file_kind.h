@@ -11,6 +11,7 @@ enum class FileKind {
     Results,     // Results.dat of a run
     Summary,     // Summary.dat of a run
     Regrouped,   // a regrouped table (Rg*.txt)
+    Daily,       // the daily values of a run (its heading line)
     Unknown,     // readable, but none of these
     Unreadable,  // missing, a folder, or cannot be read
 };

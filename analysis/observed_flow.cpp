@@ -132,6 +132,7 @@ ObservedComparison compareObserved(const ResultSet& rs, const std::vector<Observ
     out.predicted.seriesLabel = "Predicted";
     out.observed = flowChart;
     out.observed.seriesLabel = "Observed (negative values indicate no data) ";
+    out.observed.negativeIsMissing = true;
     std::vector<std::string> labels;
     for (int j = 1; j <= lastCol; ++j) {
         labels.push_back(g.at(0, j));

@@ -116,24 +116,36 @@ Evaluation scoreFlows(const std::vector<double>& observed, const std::vector<dou
 }
 
 std::vector<Evaluation> evaluateAll(const std::vector<std::vector<double>>& points,
-                                    const EvaluateFn& evaluate, int jobs) {
+                                    const Evaluator& evaluate, int jobs) {
     std::vector<Evaluation> results(points.size());
-    std::atomic<std::size_t> nextIndex{0};
+    const std::size_t n = points.size();
+    const std::size_t threads = static_cast<std::size_t>(std::max(1, jobs));
+    // Groups no larger than needed to give every job a share.
+    const std::size_t share = (n + threads - 1) / threads;
+    const std::size_t group = std::max<std::size_t>(
+        1, std::min<std::size_t>(static_cast<std::size_t>(std::max(1, evaluate.group())), share));
+    const std::size_t groups = (n + group - 1) / group;
+    std::atomic<std::size_t> nextGroup{0};
     auto work = [&] {
-        for (std::size_t i = nextIndex++; i < points.size(); i = nextIndex++) {
+        for (std::size_t g = nextGroup++; g < groups; g = nextGroup++) {
+            const std::size_t first = g * group;
+            const std::size_t count = std::min(group, n - first);
+            const std::span<const std::vector<double>> in(points.data() + first, count);
+            const std::span<Evaluation> out(results.data() + first, count);
             try {
-                results[i] = evaluate(points[i]);
+                evaluate(in, out);
             } catch (const std::exception& ex) {
-                results[i] = Evaluation{};
-                results[i].error = ex.what();
+                for (Evaluation& e : out) {
+                    e = Evaluation{};
+                    e.error = ex.what();
+                }
             }
         }
     };
-    const int threads =
-        std::clamp<int>(jobs, 1, static_cast<int>(std::max<std::size_t>(1, points.size())));
+    const std::size_t started = std::min<std::size_t>(threads, std::max<std::size_t>(1, groups));
     std::vector<std::thread> pool;
-    pool.reserve(static_cast<std::size_t>(threads - 1));
-    for (int t = 1; t < threads; ++t) {
+    pool.reserve(started - 1);
+    for (std::size_t t = 1; t < started; ++t) {
         try {
             pool.emplace_back(work);
         } catch (const std::system_error&) {

@@ -3,9 +3,11 @@
 // What one run of a candidate parameter set gave, and how two such results
 // are ranked.
 
+#include <concepts>
 #include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,9 +54,38 @@ Evaluation scoreFlows(const std::vector<double>& observed, const std::vector<dou
 // at once, so it must not change shared state.
 using EvaluateFn = std::function<Evaluation(const std::vector<double>& values)>;
 
-// Evaluates every point, up to `jobs` at a time; results[i] belongs to
-// points[i] whatever the timing.
+// Runs several candidates together, results[i] for points[i]; called from
+// several threads at once on different candidates.
+using EvaluateManyFn =
+    std::function<void(std::span<const std::vector<double>> points, std::span<Evaluation> results)>;
+
+// How candidates are run: one at a time, or in groups of up to `group`.
+class Evaluator {
+  public:
+    template <class F>
+    requires std::is_invocable_r_v < Evaluation, const F&, const std::vector<double>
+    & > Evaluator(F one)  // implicit: any single-set function will do
+        : many_([one = std::move(one)](std::span<const std::vector<double>> points,
+                                       std::span<Evaluation> results) {
+              for (std::size_t i = 0; i < points.size(); ++i)
+                  results[i] = one(points[i]);
+          }) {}
+    Evaluator(EvaluateManyFn many, int group) : many_(std::move(many)), group_(group) {}
+
+    int group() const { return group_; }
+    void operator()(std::span<const std::vector<double>> points,
+                    std::span<Evaluation> results) const {
+        many_(points, results);
+    }
+
+  private:
+    EvaluateManyFn many_;
+    int group_ = 1;
+};
+
+// Evaluates every point, up to `jobs` groups at a time; results[i] belongs to
+// points[i] whatever the timing and the grouping.
 std::vector<Evaluation> evaluateAll(const std::vector<std::vector<double>>& points,
-                                    const EvaluateFn& evaluate, int jobs);
+                                    const Evaluator& evaluate, int jobs);
 
 }  // namespace rivulon::calibration

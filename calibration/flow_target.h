@@ -3,11 +3,14 @@
 // The model side of a calibration: a watershed as read, the weather read once
 // and shared read-only, and the observed months a run is compared with.
 
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "analysis/observed_flow.h"
 #include "calibration/evaluation.h"
+#include "calibration/flow_batch.h"
 #include "calibration/parameters.h"
 #include "engine/model_state.h"
 #include "project/project_settings.h"
@@ -19,6 +22,10 @@ struct FlowTarget {
     std::vector<WeatherYear> weather;  // [0] is year 1
     std::vector<int> pairedColumns;    // months 1..12*years that pair up
     std::vector<double> pairedObserved;
+    std::vector<float> observedFlows;  // every record read, [0] the first April; 0 or less: no data
+    // Many sets a pass where the base allows it (null otherwise); built from
+    // base and weather as they are when the target is made.
+    std::shared_ptr<const FlowBatch> batch;
 };
 
 // Pairs the observed months with the run of base.options.yearCount years as
@@ -31,6 +38,18 @@ FlowTarget makeFlowTarget(ModelState base, std::vector<WeatherYear> weather,
 // that cannot be computed gives an undefined evaluation naming the reason.
 Evaluation evaluateFlow(const FlowTarget& target, const std::vector<Parameter>& params,
                         const std::vector<double>& values, const ObjectiveSettings& settings);
+
+// Evaluates every set as evaluateFlow does, results[i] for values[i], many
+// sets a pass where the target has a batch. With `flows`, (*flows)[i] gets
+// set i's monthly flows as monthlyFlows gives them (empty when its run
+// stopped).
+void evaluateFlows(const FlowTarget& target, const std::vector<Parameter>& params,
+                   std::span<const std::vector<double>> values, const ObjectiveSettings& settings,
+                   std::span<Evaluation> results, std::span<std::vector<float>> flows = {});
+
+// evaluateFlows as the searches take it, in groups of a batch's lanes.
+Evaluator flowEvaluator(const FlowTarget& target, const std::vector<Parameter>& params,
+                        const ObjectiveSettings& settings);
 
 // The predicted monthly flows of the paired months for given values (for
 // charts and for the tests' observed files).

@@ -40,7 +40,7 @@ Trajectory drawTrajectory(std::size_t k, int levels, double delta, Random& rng) 
 
 }  // namespace
 
-MorrisOutcome screenMorris(const std::vector<Parameter>& params, const EvaluateFn& evaluate,
+MorrisOutcome screenMorris(const std::vector<Parameter>& params, const Evaluator& evaluate,
                            const MorrisSettings& s, const ProgressFn& progress,
                            const std::atomic<bool>* cancel) {
     const std::size_t k = params.size();

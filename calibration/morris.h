@@ -40,7 +40,7 @@ struct MorrisOutcome {
 
 // Runs trajectories * (parameters + 1) sets, a trajectory at a time in
 // parallel; `progress` is told after each trajectory.
-MorrisOutcome screenMorris(const std::vector<Parameter>& params, const EvaluateFn& evaluate,
+MorrisOutcome screenMorris(const std::vector<Parameter>& params, const Evaluator& evaluate,
                            const MorrisSettings& settings, const ProgressFn& progress = {},
                            const std::atomic<bool>* cancel = nullptr);
 

@@ -30,7 +30,7 @@ double perturb(double x, double r, Random& rng) {
 }  // namespace
 
 SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<double>& start,
-                        const EvaluateFn& evaluate, const SearchSettings& s,
+                        const Evaluator& evaluate, const SearchSettings& s,
                         const ProgressFn& progress, const std::atomic<bool>* cancel) {
     const std::size_t k = params.size();
     if (k == 0)

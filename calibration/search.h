@@ -57,7 +57,7 @@ struct SearchOutcome {
 // the first run of the first batch; the rest of that batch is drawn uniformly.
 // `cancel` is looked at between batches.
 SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<double>& start,
-                        const EvaluateFn& evaluate, const SearchSettings& settings,
+                        const Evaluator& evaluate, const SearchSettings& settings,
                         const ProgressFn& progress = {}, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace rivulon::calibration

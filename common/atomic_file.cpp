@@ -34,6 +34,20 @@ WriteFault& writeFault() {
     return fault;
 }
 
+WriteFault& flushFault() {
+    static WriteFault fault;
+    return fault;
+}
+
+WriteFault& renameFault() {
+    static WriteFault fault;
+    return fault;
+}
+
+bool faultAt(const WriteFault& fault, const std::string& path) {
+    return fault && fault(path);
+}
+
 // This machine's name as it goes into temporary names: a folder shared over
 // the network may hold temporaries of processes on other machines, whose
 // process ids say nothing here.
@@ -102,13 +116,45 @@ int writeTemporary(const std::string& tmp, const std::string& target, std::strin
     return fd;
 }
 
-void flushFolder(const std::string& folder) {
+// Gives the new file what the user set on the one it replaces: its mode and,
+// where this process may, its owner and group (a file of another owner keeps
+// at least its group when we belong to it).
+void keepWhatTheUserSet(int fd, const std::string& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0)
+            (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    }
+    // After the owner: changing it may clear set-id bits.
+    (void)::fchmod(fd, st.st_mode & 07777);
+}
+
+// Refuses a target that a rename cannot replace with a file.
+void checkReplaceable(const std::string& target, const std::string& path) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        throw FileError("Cannot replace " + path + ": it is a folder, not a file");
+}
+
+// 0 when the folder's entries are on disk (or the folder cannot be opened to
+// flush it, or its file system cannot flush folders), else the error.
+int flushFolder(const std::string& folder) {
     const std::string dir = folder.empty() ? std::string(".") : folder;
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return;  // the renames are done; a folder we cannot open cannot be flushed
-    ::fsync(fd);
+        return 0;
+    int err = 0;
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        err = errno;
     ::close(fd);
+    return err;
+}
+
+std::string folderFlushError(const std::string& folder, int err) {
+    return systemError("Cannot flush the folder", folder.empty() ? std::string(".") : folder, err) +
+           " (the files were replaced but may not survive a power failure)";
 }
 
 // Runs the tasks at the same time, on a few threads besides this one, so that
@@ -153,33 +199,50 @@ bool processExists(long pid) {
     return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
-// The folder a path's file is in, resolved, plus the name: two spellings of
-// one target give the same key even when the file does not exist yet.
-std::string resolvedPath(const std::string& path) {
-    std::string dir = dirOfPath(path);
-    if (dir.empty())
-        dir = ".";
-    char buf[PATH_MAX];
-    if (::realpath(dir.c_str(), buf) == nullptr)
-        return path;
-    return joinPath(buf, fileNameOf(path));
-}
-
 }  // namespace
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
-    const std::string tmp = temporaryPathFor(path);
-    const int fd = writeTemporary(tmp, path, bytes, false);
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const std::string msg = systemError("Cannot write", path);
-        ::unlink(tmp.c_str());
-        throw FileError(msg);
+std::string replacementTarget(const std::string& path) {
+    std::string p = path;
+    // Links lead to links at most this many times (the kernel's own limit).
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return p;
+        std::string to(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(p.c_str(), to.data(), to.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= to.size())
+            return p;
+        to.resize(static_cast<std::size_t>(n));
+        p = to.front() == '/' ? to : dirOfPath(p) + to;
     }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    return p;
+}
+
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::string target = replacementTarget(path);
+    checkReplaceable(target, path);
+    const std::string tmp = temporaryPathFor(target);
+    const int fd = writeTemporary(tmp, path, bytes, false);
+    keepWhatTheUserSet(fd, target);
+    int err = 0;
+    if (faultAt(flushFault(), path))
+        err = EIO;
+    else if (::fsync(fd) != 0)
+        err = errno;
+    // Closed whatever the flush gave, so a failing disk leaks no descriptor.
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(tmp.c_str());
+        throw FileError(systemError("Cannot write", path, err));
+    }
+    if (std::rename(tmp.c_str(), target.c_str()) != 0) {
         const std::string msg = systemError("Cannot replace", path);
         ::unlink(tmp.c_str());
         throw FileError(msg);
     }
+    if (const int flushed = flushFolder(dirOfPath(target)); flushed != 0)
+        throw FileError(folderFlushError(dirOfPath(target), flushed));
 }
 
 std::string readWholeFile(const std::string& path) {
@@ -292,17 +355,8 @@ void refuseInputsAsOutputs(const std::vector<std::string>& outputs,
     for (const auto& out : outputs) {
         if (out.empty())
             continue;
-        struct stat outStat {};
-        const bool outExists = ::stat(out.c_str(), &outStat) == 0;
-        const std::string outKey = resolvedPath(out);
         for (const auto& in : inputs) {
-            if (in.empty())
-                continue;
-            struct stat inStat {};
-            const bool same = resolvedPath(in) == outKey ||
-                              (outExists && ::stat(in.c_str(), &inStat) == 0 &&
-                               inStat.st_dev == outStat.st_dev && inStat.st_ino == outStat.st_ino);
-            if (same) {
+            if (sameFile(out, in)) {
                 throw FileError("The result file " + out + " would replace the input file " + in +
                                 "; choose another output folder or name.");
             }
@@ -326,6 +380,14 @@ std::unique_ptr<OutputFolderLock> claimOutputFolder(const std::string& folder,
 
 void setWriteFaultForTesting(WriteFault fault) {
     writeFault() = std::move(fault);
+}
+
+void setFlushFaultForTesting(WriteFault fault) {
+    flushFault() = std::move(fault);
+}
+
+void setRenameFaultForTesting(WriteFault fault) {
+    renameFault() = std::move(fault);
 }
 
 ResultFileSet::ResultFileSet(ResultFileSet&& other) noexcept
@@ -371,10 +433,13 @@ void ResultFileSet::stage() {
     try {
         for (std::size_t i = 0; i < paths_.size(); ++i) {
             const std::string& path = paths_[i];
-            const bool fault = writeFault() && writeFault()(path);
+            const bool fault = faultAt(writeFault(), path);
             Staged s;
-            s.tmp = temporaryPathFor(path);
+            s.target = replacementTarget(path);
+            checkReplaceable(s.target, path);
+            s.tmp = temporaryPathFor(s.target);
             s.fd = writeTemporary(s.tmp, path, bytes_[i], fault);
+            keepWhatTheUserSet(s.fd, s.target);
             staged_.push_back(std::move(s));
             // Start the write-back now; commit() waits for all of it at once.
             ::sync_file_range(staged_.back().fd, 0, 0, SYNC_FILE_RANGE_WRITE);
@@ -389,14 +454,55 @@ void ResultFileSet::stage() {
 }
 
 void ResultFileSet::renameAll() {
+    try {
+        for (std::size_t i = 0; i < staged_.size(); ++i)
+            checkReplaceable(staged_[i].target, paths_[i]);
+    } catch (...) {
+        discard();
+        throw;
+    }
+    // Each file being replaced keeps a second name until the whole set is in
+    // place, so that a rename failing half-way can put the old files back.
+    // Where the file system has no hard links the set goes without.
+    std::vector<std::string> kept(staged_.size());
     for (std::size_t i = 0; i < staged_.size(); ++i) {
-        if (std::rename(staged_[i].tmp.c_str(), paths_[i].c_str()) != 0) {
-            const std::string msg = systemError("Cannot replace", paths_[i]);
+        struct stat st {};
+        if (::lstat(staged_[i].target.c_str(), &st) != 0)
+            continue;  // nothing to keep: a new file
+        std::string name = temporaryPathFor(staged_[i].target);
+        if (::link(staged_[i].target.c_str(), name.c_str()) == 0)
+            kept[i] = std::move(name);
+    }
+    auto dropKept = [&] {
+        for (const std::string& k : kept) {
+            if (!k.empty())
+                ::unlink(k.c_str());
+        }
+    };
+    for (std::size_t i = 0; i < staged_.size(); ++i) {
+        int err = 0;
+        if (faultAt(renameFault(), paths_[i]))
+            err = EIO;
+        else if (std::rename(staged_[i].tmp.c_str(), staged_[i].target.c_str()) != 0)
+            err = errno;
+        if (err != 0) {
+            const std::string msg = systemError("Cannot replace", paths_[i], err);
+            for (std::size_t j = 0; j < i; ++j) {
+                // Back as it was: the old file, or no file where there was none.
+                if (!kept[j].empty()) {
+                    if (std::rename(kept[j].c_str(), staged_[j].target.c_str()) == 0)
+                        kept[j].clear();
+                } else {
+                    ::unlink(staged_[j].target.c_str());
+                }
+            }
+            dropKept();
             discard();
             throw FileError(msg);
         }
         staged_[i].tmp.clear();  // in place: nothing to remove any more
     }
+    dropKept();
     staged_.clear();
 }
 
@@ -438,8 +544,8 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
     for (std::size_t i = 0; i < good; ++i) {
         for (std::size_t f = 0; f < sets[i]->staged_.size(); ++f)
             flushes.push_back({i, f});
-        for (const auto& p : sets[i]->paths_)
-            folders.insert(dirOfPath(p));
+        for (const auto& s : sets[i]->staged_)
+            folders.insert(dirOfPath(s.target));
     }
     bool inMemory = !folders.empty();
     for (const auto& f : folders)
@@ -447,8 +553,11 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
     std::vector<std::function<void()>> tasks;
     for (Flush& f : flushes) {
         const int fd = sets[f.set]->staged_[f.file].fd;
-        tasks.emplace_back([fd, &f] {
-            if (::fdatasync(fd) != 0)
+        const bool fault = faultAt(flushFault(), sets[f.set]->paths_[f.file]);
+        tasks.emplace_back([fd, fault, &f] {
+            if (fault)
+                f.err = EIO;
+            else if (::fdatasync(fd) != 0)
                 f.err = errno;
         });
     }
@@ -474,8 +583,8 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
     // taken after the renames, all files together, with the folder's flush.
     std::vector<int> held;
     for (std::size_t i = 0; i < good; ++i) {
-        for (const auto& p : sets[i]->paths_) {
-            const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        for (const auto& s : sets[i]->staged_) {
+            const int fd = ::open(s.target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0)
                 held.push_back(fd);
         }
@@ -489,13 +598,20 @@ void ResultFileSet::commitAll(std::vector<ResultFileSet*> sets, std::size_t* com
             *committed = i + 1;
     }
     tasks.clear();
+    std::vector<std::pair<std::string, int>> folderFlushes;
     for (const auto& f : folders)
-        tasks.emplace_back([&f] { flushFolder(f); });
+        folderFlushes.emplace_back(f, 0);
+    for (auto& ff : folderFlushes)
+        tasks.emplace_back([&ff] { ff.second = flushFolder(ff.first); });
     for (int fd : held)
         tasks.emplace_back([fd] { ::close(fd); });
     runTogether(tasks, inMemory);
     if (failure)
         std::rethrow_exception(failure);
+    for (const auto& [folder, err] : folderFlushes) {
+        if (err != 0)
+            throw FileError(folderFlushError(folder, err));
+    }
 }
 
 }  // namespace rivulon

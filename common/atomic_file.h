@@ -13,7 +13,17 @@ namespace rivulon {
 // Files the user edits (inputs, project files, tables): writes the whole file
 // or nothing. The bytes go to a temporary file in the same folder, are flushed,
 // and the temporary then replaces the target by rename. Throws FileError.
+//
+// Every writer here replaces a file the way the user left it: the new file
+// gets the old one's mode and, where this process may set them, its owner and
+// group; a symbolic link stays a link, and the file it leads to is replaced
+// (in that file's folder). A folder in a target's place is refused before
+// anything is renamed.
 void writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// The file that writing `path` replaces: the path itself, or the file its
+// symbolic links lead to (which need not exist yet).
+std::string replacementTarget(const std::string& path);
 
 // Reads a whole file. Throws FileError naming the file when it cannot.
 std::string readWholeFile(const std::string& path);
@@ -120,9 +130,10 @@ class ResultFileSet {
     void stage();
     // stage() when not done yet, then waits for the data, renames every file
     // into place and flushes the folder. Throws FileError naming the file that
-    // could not be written; no target is then changed. A rename that fails
-    // after others succeeded (which the flushes before make unlikely) is
-    // reported the same way.
+    // could not be written; no target is then changed: every target is
+    // checked before the first rename, and when a rename still fails the
+    // files renamed before it are put back as they were. A folder flush that
+    // fails after the renames is reported too (the files are then in place).
     void commit();
     // Commits several sets with one wait for their data and one flush per
     // folder; the sets are renamed in order. On a failure it throws after the
@@ -134,6 +145,7 @@ class ResultFileSet {
 
   private:
     struct Staged {
+        std::string target;  // the file replaced (where a link leads)
         std::string tmp;
         int fd = -1;
     };
@@ -147,5 +159,10 @@ class ResultFileSet {
 // change while writers run.
 using WriteFault = std::function<bool(const std::string& targetPath)>;
 void setWriteFaultForTesting(WriteFault fault);
+// The same for the flush of a file's data (both writers: the data never
+// reached the disk) and for the rename that puts a file in place (result file
+// sets). The path given is the one the caller named.
+void setFlushFaultForTesting(WriteFault fault);
+void setRenameFaultForTesting(WriteFault fault);
 
 }  // namespace rivulon

@@ -8,6 +8,7 @@
 #include "common/atomic_file.h"
 #include "common/paths.h"
 #include "common/read_error.h"
+#include "common/value_rules.h"
 
 namespace rivulon {
 
@@ -474,9 +475,7 @@ void ListReader::failRange(std::string_view allowed, std::string_view what) cons
     std::string where = "field " + std::to_string(last_.field);
     if (!what.empty())
         where += " (" + std::string(what) + ")";
-    throw ReadError(fileName_, last_.line,
-                    where + ": " + shownText(last_.text) + " is outside the allowed range " +
-                        std::string(allowed));
+    throw ReadError(fileName_, last_.line, outsideRangeText(where, last_.text, allowed));
 }
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
 namespace rivulon {
 
 std::string dirOfPath(std::string_view path) {
@@ -80,6 +82,32 @@ std::string inputFileProblem(const std::string& path) {
 bool directoryExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string normalizedAbsolutePath(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path absolute = fs::absolute(fs::path(path), ec);
+    if (ec)
+        absolute = fs::path(path);
+    fs::path resolved = fs::weakly_canonical(absolute, ec);
+    if (ec)
+        resolved = absolute.lexically_normal();
+    std::string out = resolved.string();
+    // "/data/out/" and "/data/out" are one folder.
+    while (out.size() > 1 && out.back() == '/')
+        out.pop_back();
+    return out;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty())
+        return false;
+    struct stat sa {
+    }, sb{};
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return normalizedAbsolutePath(a) == normalizedAbsolutePath(b);
 }
 
 }  // namespace rivulon

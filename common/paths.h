@@ -36,4 +36,14 @@ std::string nextFreeName(std::string_view folder, std::string_view pattern);
 std::string inputFileProblem(const std::string& path);
 bool directoryExists(const std::string& path);
 
+// The absolute form of a path with "." and "..", repeated separators and the
+// links of its existing part resolved; a path that cannot be resolved is
+// only made absolute and normalised.
+std::string normalizedAbsolutePath(const std::string& path);
+
+// Whether two paths name one file: the same device and inode when both exist,
+// otherwise the same normalised absolute path (compared case-sensitively, as
+// the file system does). Empty paths name no file.
+bool sameFile(const std::string& a, const std::string& b);
+
 }  // namespace rivulon

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "engine/model_state.h"
 
 namespace rivulon {
@@ -10,8 +12,14 @@ namespace rivulon {
 inline void addDailyErosion(ModelState& state, int k, int month, int year) {
     const WatershedSetup& w = state.watershed;
     const float eroded = 1.32f * state.daily.erosivity * w.erosionProduct[k] * w.area[k];  // t
+    state.daily.erosion += eroded;
     state.results.erosion[year][month] += eroded;
     state.results.luSolidsMonth[k][month] += eroded;
+}
+
+// The transport capacity of a day with runoffCm of area-weighted runoff.
+inline float transportCapacity(float runoffCm) {
+    return std::pow(runoffCm, 1.67f);
 }
 
 // After a year's last day: each month's erosion is delivered over the months

@@ -1,5 +1,6 @@
 #include "engine/hydrology.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -171,6 +172,7 @@ void dailyWeather(ModelState& state, float temp, float prec, int month, int year
     d.erosivity = 0;
     d.et = 0;
     d.runoff = 0;
+    d.erosion = 0;
     d.temperature = temp;
     d.precipitation = prec;
 
@@ -191,8 +193,12 @@ void dailyWeather(ModelState& state, float temp, float prec, int month, int year
         }
     }
 
-    if (d.water > kRunoffThreshold)
+    if (d.water > kRunoffThreshold) {
         dailyRunoff(state, month, year);
+    } else {
+        std::fill(d.landUseRunoff.begin(), d.landUseRunoff.end(), 0.0f);
+        std::fill(d.landUseWashoff.begin(), d.landUseWashoff.end(), 0.0f);
+    }
 
     // Today's runoff saw the five days before today; now today joins them.
     d.antecedent5 = d.antecedent5 - w.antecedentWater[5] + d.water;
@@ -224,8 +230,9 @@ void dailyRunoff(ModelState& state, int month, int year) {
     // number: the same arithmetic for each, without branches, so that several
     // land uses are done at once. The sums below then run in land-use order.
     const int landUses = w.landUseCount;
-    thread_local std::vector<float> depth;
+    std::vector<float>& depth = d.landUseRunoff;
     depth.resize(static_cast<std::size_t>(landUses) + 1);
+    d.landUseWashoff.resize(depth.size());
     bool zeroCn = false;
     const std::array<float, 4>* cns = w.curveNumber.data();
     float* q = depth.data();
@@ -288,7 +295,7 @@ void dailyRunoff(ModelState& state, int month, int year) {
         }
     }
     d.runoff = weighted / w.totalArea;
-    r.transportQ[year][month] += std::pow(d.runoff, 1.67f);
+    r.transportQ[year][month] += transportCapacity(d.runoff);
     r.runoffDepth[year][month] += d.runoff;
 }
 

@@ -115,12 +115,26 @@ struct DailyState {
     float seepage = 0;        // cm, deep seepage D
     float percolation = 0;    // cm
     float streamflow = 0;     // cm, runoff + G
+    // What the day added per land use and in all, for the daily record: the
+    // runoff of each land use (cm, 0 on days without runoff) and the wash-off
+    // of each urban land use (days of accumulation), [k]; the erosion of all
+    // rural land uses (t).
+    std::vector<float> landUseRunoff;
+    std::vector<float> landUseWashoff;
+    float erosion = 0;
+    // The day's septic terms (level 4): ponded effluent released (g), and the
+    // per-person loads of normal, short-circuited and direct systems (g).
+    float pondedReleaseN = 0, pondedReleaseP = 0;
+    float normalPerCapN = 0;
+    float shortPerCapN = 0, shortPerCapP = 0;
+    float directPerCapN = 0, directPerCapP = 0;
 };
 
 // Working values of the nutrient step, owned by the run.
 struct NutrientWork {
-    float concCoef = 1.0f;      // variable concentration coefficient
-    float growthFactor = 1.0f;  // septic population factor of the current year
+    float concCoef = 1.0f;       // variable concentration coefficient
+    MonthArray monthConcCoef{};  // the coefficient each month of the year took
+    float growthFactor = 1.0f;   // septic population factor of the current year
     // Per month of the current year, cleared at the start of the month.
     MonthArray normalPerCapN{};                   // g per person (then g, once spread)
     MonthArray shortPerCapN{}, shortPerCapP{};    // g per person

@@ -15,6 +15,7 @@ void urbanWashoff(ModelState& state, int k, float runoffCm, int month) {
     float& buildup = state.daily.urbanBuildup[k];
     const float washed = buildup * (1 - std::exp(-1.81f * runoffCm));
     buildup -= washed;
+    state.daily.landUseWashoff[k] = washed;
     state.results.luSolidsMonth[k][month] += washed;
 }
 
@@ -35,25 +36,35 @@ void dailySeptic(ModelState& state, int month) {
 
     const float pondedTodayN = (n.perCapitaN - n.uptakeN * gs) * n.pondedPop[month];
     const float pondedTodayP = (n.perCapitaP - n.uptakeP * gs) * n.pondedPop[month];
-    if (state.watershed.snowStorage > 0 || state.daily.temperature <= 0) {
+    DailyState& d = state.daily;
+    if (state.watershed.snowStorage > 0 || d.temperature <= 0) {
         // Frozen: held back until the first open day, which may be months later.
         work.pondedStoreN += pondedTodayN;
         work.pondedStoreP += pondedTodayP;
+        d.pondedReleaseN = 0;
+        d.pondedReleaseP = 0;
     } else {
-        work.pondedN[month] += work.pondedStoreN + pondedTodayN;
-        work.pondedP[month] += work.pondedStoreP + pondedTodayP;
+        d.pondedReleaseN = work.pondedStoreN + pondedTodayN;
+        d.pondedReleaseP = work.pondedStoreP + pondedTodayP;
+        work.pondedN[month] += d.pondedReleaseN;
+        work.pondedP[month] += d.pondedReleaseP;
         work.pondedStoreN = 0;
         work.pondedStoreP = 0;
     }
 
     const float normal = n.perCapitaN * (1 - state.options.septicNReduction) - n.uptakeN * gs;
-    work.normalPerCapN[month] += normal > 0 ? normal : 0.0f;
+    d.normalPerCapN = normal > 0 ? normal : 0.0f;
+    work.normalPerCapN[month] += d.normalPerCapN;
 
-    work.shortPerCapN[month] += n.perCapitaN - n.uptakeN * gs;
-    work.shortPerCapP[month] += n.perCapitaP - n.uptakeP * gs;
+    d.shortPerCapN = n.perCapitaN - n.uptakeN * gs;
+    d.shortPerCapP = n.perCapitaP - n.uptakeP * gs;
+    work.shortPerCapN[month] += d.shortPerCapN;
+    work.shortPerCapP[month] += d.shortPerCapP;
 
-    work.directPerCapN[month] += n.perCapitaN;
-    work.directPerCapP[month] += n.perCapitaP;
+    d.directPerCapN = n.perCapitaN;
+    d.directPerCapP = n.perCapitaP;
+    work.directPerCapN[month] += d.directPerCapN;
+    work.directPerCapP[month] += d.directPerCapP;
 }
 
 void sumAnnualNormalSeptic(ModelState& state) {
@@ -87,6 +98,17 @@ float pointLoad(const YearMonthTable& table, int year, int month) {
     return 0;
 }
 
+RunoffConcentration runoffConcentration(const ModelState& state, int k, int month) {
+    const NutrientSetup& n = state.nutrients;
+    const bool manureMonth = inManurePeriod(month, n.manureStart, n.manureEnd) ||
+                             inManurePeriod(month, n.manureStart2, n.manureEnd2);
+    if (static_cast<float>(k) <= n.manuredCount && !state.options.nutrientMatrixInUse &&
+        manureMonth) {
+        return {n.manuredRunoffN[k], n.manuredRunoffP[k]};
+    }
+    return {n.runoffN[k][month], n.runoffP[k][month]};
+}
+
 void monthlyNutrientLoads(ModelState& state, int year) {
     const WatershedSetup& w = state.watershed;
     const NutrientSetup& n = state.nutrients;
@@ -111,16 +133,10 @@ void monthlyNutrientLoads(ModelState& state, int year) {
         if (o.varConcOn)
             work.concCoef = concentrationCoef(o, r.flow[year][m]);
         const float coef = work.concCoef;
-        const bool manureMonth = inManurePeriod(m, n.manureStart, n.manureEnd) ||
-                                 inManurePeriod(m, n.manureStart2, n.manureEnd2);
+        work.monthConcCoef[m] = coef;
 
         for (int k = 1; k <= w.ruralCount; ++k) {
-            float cN = n.runoffN[k][m];
-            float cP = n.runoffP[k][m];
-            if (static_cast<float>(k) <= n.manuredCount && !o.nutrientMatrixInUse && manureMonth) {
-                cN = n.manuredRunoffN[k];
-                cP = n.manuredRunoffP[k];
-            }
+            const auto [cN, cP] = runoffConcentration(state, k, m);
             const float runoff = r.luRunoffMonth[k][m];
             const float loadN = cN * coef * 0.1f * runoff * w.area[k];
             const float loadP = cP * 0.1f * runoff * w.area[k];

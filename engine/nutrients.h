@@ -36,6 +36,13 @@ float concentrationCoef(const RunOptions& options, float flowCm);
 // year 1's values, and no table at all means no load.
 float pointLoad(const YearMonthTable& table, int year, int month);
 
+// The runoff concentrations (mg/l) of rural land use k in a month: its
+// manured ones in a manure period (unless the data matrix is in use).
+struct RunoffConcentration {
+    float n = 0, p = 0;
+};
+RunoffConcentration runoffConcentration(const ModelState& state, int k, int month);
+
 // After the year's sediment yield: the monthly dissolved and total N and P of
 // the watershed and of every land use, groundwater, point and septic loads,
 // and the year totals. Level 3 and up (septic from level 4).

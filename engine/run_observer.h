@@ -1,5 +1,8 @@
 #pragma once
 
+#include <initializer_list>
+#include <vector>
+
 #include "engine/model_state.h"
 
 namespace rivulon {
@@ -26,6 +29,36 @@ class RunObserver {
                             int /*dayIndex*/) {}
     // After the year's totals, sediment, nutrients and means are complete.
     virtual void yearEnded(const ModelState& /*state*/, int /*year*/) {}
+};
+
+// Tells several observers in turn, in the order given; null ones are left out.
+class RunObserverList : public RunObserver {
+  public:
+    RunObserverList(std::initializer_list<RunObserver*> observers) {
+        for (RunObserver* o : observers) {
+            if (o != nullptr)
+                list_.push_back(o);
+        }
+    }
+    void runStarted(const ModelState& state) override {
+        for (RunObserver* o : list_)
+            o->runStarted(state);
+    }
+    void dayEnded(const ModelState& state, const DayPoint& point) override {
+        for (RunObserver* o : list_)
+            o->dayEnded(state, point);
+    }
+    void monthEnded(const ModelState& state, int year, int month, int dayIndex) override {
+        for (RunObserver* o : list_)
+            o->monthEnded(state, year, month, dayIndex);
+    }
+    void yearEnded(const ModelState& state, int year) override {
+        for (RunObserver* o : list_)
+            o->yearEnded(state, year);
+    }
+
+  private:
+    std::vector<RunObserver*> list_;
 };
 
 }  // namespace rivulon

@@ -6,6 +6,7 @@
 
 #include "common/number_format.h"
 #include "common/read_error.h"
+#include "common/value_rules.h"
 #include "engine/erosion.h"
 #include "engine/hydrology.h"
 #include "engine/nutrients.h"
@@ -121,7 +122,7 @@ std::string monthText(int month) {
 void checkDay(const WeatherMonth& wm, int year, int month, int day) {
     const float temp = wm.temp[day];
     const float prec = wm.prec[day];
-    if (!(temp > -273) || !std::isfinite(temp)) {
+    if (!kTemperatureRule.accepts(temp) || !std::isfinite(temp)) {
         throw RunError("The weather of year " + std::to_string(year) + ", " + monthText(month) +
                        ", day " + std::to_string(day) + " has a temperature of " +
                        formatReal(temp) + " degC; temperatures must be above -273 degC.");

@@ -128,6 +128,14 @@ void GridEditable::startEdit(int code, const QString& typed) {
     txtEdit_->setFocus(Qt::OtherFocusReason);
 }
 
+bool GridEditable::EndEdit() {
+    lastError_.clear();
+    if (!editing())
+        return false;
+    commitEdit(true);
+    return true;
+}
+
 void GridEditable::returnFocusToGrid() {
     fg2_->setFocus(Qt::OtherFocusReason);
     // An inactive window gets no focus event until it is activated again;

@@ -74,6 +74,10 @@ class GridEditable : public QWidget {
 
     // Makes (RowIdx, ColIdx) the current cell and shows its text in red.
     Q_INVOKABLE void ChangeCellForeColor(int RowIdx, int ColIdx);
+    // Ends an edit still open as Enter would (the cell takes the typed text
+    // and turns red), for a host command about to read the cells; false when
+    // none was open.
+    Q_INVOKABLE bool EndEdit();
 
     // Stored settings: a host-owned bag keyed by property name. Reading
     // applies every key (its default when absent) in a fixed order and

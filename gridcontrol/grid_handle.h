@@ -73,6 +73,12 @@ class GridHandle {
     void setRowHeight(int row, int twips) {
         call("setRowHeight", QGenericReturnArgument(), Q_ARG(int, row), Q_ARG(int, twips));
     }
+    // Ends an open cell edit as Enter would; false when none was open.
+    bool endEdit() {
+        bool ended = false;
+        call("EndEdit", Q_RETURN_ARG(bool, ended));
+        return ended;
+    }
     void changeCellForeColor(int row, int col) {
         call("ChangeCellForeColor", QGenericReturnArgument(), Q_ARG(int, row), Q_ARG(int, col));
     }

@@ -516,17 +516,36 @@ int TableGrid::pageRows() const {
 void TableGrid::ensureCurrentVisible() {
     const int vh = viewport()->height();
     const int vw = viewport()->width();
+    // The first row (column) to show is found by walking back from the
+    // current one over one screenful, so that a jump to the end of a long
+    // table costs what a step does.
     if (row_ >= fixedRows_ && row_ < rows_) {
-        if (row_ < topRow_)
+        if (row_ < topRow_) {
             topRow_ = row_;
-        while (topRow_ < row_ && rowY(row_) + rowHeightPx(row_) > vh)
-            ++topRow_;
+        } else {
+            const int avail = vh - fixedHeightPx();
+            int first = row_;
+            int used = rowHeightPx(row_);
+            while (first > topRow_ && used + rowHeightPx(first - 1) <= avail) {
+                --first;
+                used += rowHeightPx(first);
+            }
+            topRow_ = std::max(topRow_, first);
+        }
     }
     if (col_ >= fixedCols_ && col_ < cols_) {
-        if (col_ < leftCol_)
+        if (col_ < leftCol_) {
             leftCol_ = col_;
-        while (leftCol_ < col_ && colX(col_) + colWidthPx(col_) > vw)
-            ++leftCol_;
+        } else {
+            const int avail = vw - fixedWidthPx();
+            int first = col_;
+            int used = colWidthPx(col_);
+            while (first > leftCol_ && used + colWidthPx(first - 1) <= avail) {
+                --first;
+                used += colWidthPx(first);
+            }
+            leftCol_ = std::max(leftCol_, first);
+        }
     }
     updateScrollBars();
     viewport()->update();

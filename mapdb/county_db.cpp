@@ -2,9 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+
+#include "common/list_reader.h"
+#include "common/value_rules.h"
 
 namespace rivulon {
 
@@ -70,6 +74,31 @@ std::string rowQueryProblem(sqlite3* db, const std::string& sql) {
     return {};
 }
 
+std::string countyValueProblem(std::string_view column, std::string_view text) {
+    const auto is = [column](std::string_view name) {
+        return column.size() == name.size() &&
+               std::equal(column.begin(), column.end(), name.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) ==
+                          std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    const ValueRule* rule = nullptr;
+    for (const char* share : {"Pct in Basin", "Urban", "Agricultural land", "Forest",
+                              "Exposed land", "Herbacious wetland", "Water"}) {
+        if (is(share))
+            rule = &kFractionRule;
+    }
+    if (is("Area (acre)") || is("Population"))
+        rule = &kAmountRule;
+    float value = 0;
+    if (!rule || !parseReal(text, value) || rule->accepts(value))
+        return {};
+    std::string message = outsideRangeText(column, text, rule->allowed);
+    if (rule == &kFractionRule)
+        message += " (a share is a fraction: 50 % is 0.5)";
+    return message;
+}
+
 bool isShareBox(int box) {
     return box == 2 || (box >= 4 && box <= 9);
 }
@@ -103,10 +132,13 @@ std::string plainNumberText(double value) {
 namespace {
 
 // A small tokenizer for the editable-query check: words, bracketed or quoted
-// names, and single characters.
+// names, quoted texts ('it''s'), and single characters. Each token keeps where
+// it stands in the query, so a condition is cut out of the query as written.
 struct Token {
     std::string text;
-    bool name = false;  // came in brackets or quotes
+    bool name = false;               // came in brackets, double quotes or back quotes
+    bool literal = false;            // a text in single quotes
+    std::size_t begin = 0, end = 0;  // its place in the query, quotes included
 };
 
 std::vector<Token> tokenize(std::string_view q, bool& ok) {
@@ -124,18 +156,39 @@ std::vector<Token> tokenize(std::string_view q, bool& ok) {
                 ok = false;
                 return out;
             }
-            out.push_back({std::string(q.substr(i + 1, end - i - 1)), true});
+            out.push_back({std::string(q.substr(i + 1, end - i - 1)), true, false, i, end + 1});
             i = end + 1;
+        } else if (c == '\'') {
+            // A doubled quote stands for one quote inside the text.
+            std::string text;
+            std::size_t j = i + 1;
+            while (true) {
+                if (j >= q.size()) {
+                    ok = false;
+                    return out;
+                }
+                if (q[j] == '\'') {
+                    if (j + 1 < q.size() && q[j + 1] == '\'') {
+                        text += '\'';
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                text += q[j++];
+            }
+            out.push_back({std::move(text), false, true, i, j + 1});
+            i = j + 1;
         } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
             std::size_t end = i;
             while (end < q.size() &&
                    (std::isalnum(static_cast<unsigned char>(q[end])) || q[end] == '_')) {
                 ++end;
             }
-            out.push_back({std::string(q.substr(i, end - i)), false});
+            out.push_back({std::string(q.substr(i, end - i)), false, false, i, end});
             i = end;
         } else {
-            out.push_back({std::string(1, c), false});
+            out.push_back({std::string(1, c), false, false, i, i + 1});
             ++i;
         }
     }
@@ -143,7 +196,7 @@ std::vector<Token> tokenize(std::string_view q, bool& ok) {
 }
 
 bool isWord(const Token& t, std::string_view word) {
-    if (t.name || t.text.size() != word.size()) {
+    if (t.name || t.literal || t.text.size() != word.size()) {
         return false;
     }
     for (std::size_t i = 0; i < word.size(); ++i) {
@@ -162,7 +215,7 @@ std::optional<SimpleSelect> parseSimpleSelect(std::string_view query) {
     if (!ok) {
         return std::nullopt;
     }
-    while (!t.empty() && t.back().text == ";" && !t.back().name) {
+    while (!t.empty() && t.back().text == ";" && !t.back().name && !t.back().literal) {
         t.pop_back();
     }
     std::size_t i = 0;
@@ -174,7 +227,7 @@ std::optional<SimpleSelect> parseSimpleSelect(std::string_view query) {
         ++i;
     } else {
         while (true) {
-            if (i >= t.size() ||
+            if (i >= t.size() || t[i].literal ||
                 (!t[i].name && !std::isalpha(static_cast<unsigned char>(t[i].text[0])) &&
                  t[i].text[0] != '_')) {
                 return std::nullopt;
@@ -190,7 +243,7 @@ std::optional<SimpleSelect> parseSimpleSelect(std::string_view query) {
             break;
         }
     }
-    if (i >= t.size() || !isWord(t[i++], "FROM") || i >= t.size()) {
+    if (i >= t.size() || !isWord(t[i++], "FROM") || i >= t.size() || t[i].literal) {
         return std::nullopt;
     }
     s.table = t[i++].text;
@@ -205,29 +258,13 @@ std::optional<SimpleSelect> parseSimpleSelect(std::string_view query) {
         if (end == start) {
             return std::nullopt;
         }
-        const std::string upper = [&] {
-            std::string u(query);
-            for (char& c : u) {
-                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            }
-            return u;
-        }();
-        const std::size_t from = upper.find("WHERE");
-        std::size_t to = upper.rfind("ORDER");
-        if (end == t.size() || to == std::string::npos || to < from) {
-            to = query.size();
-        }
-        std::string cond(query.substr(from + 5, to - from - 5));
-        while (!cond.empty() &&
-               (std::isspace(static_cast<unsigned char>(cond.back())) || cond.back() == ';')) {
-            cond.pop_back();
-        }
-        const std::size_t first = cond.find_first_not_of(" \t\r\n");
-        s.where = first == std::string::npos ? std::string() : cond.substr(first);
+        // From the condition's first token to its last, as written.
+        s.where = std::string(query.substr(t[start].begin, t[end - 1].end - t[start].begin));
         i = end;
     }
     if (i < t.size()) {
-        if (!(isWord(t[i], "ORDER") && i + 2 < t.size() && isWord(t[i + 1], "BY"))) {
+        if (!(isWord(t[i], "ORDER") && i + 2 < t.size() && isWord(t[i + 1], "BY")) ||
+            t[i + 2].literal) {
             return std::nullopt;
         }
         s.orderBy = t[i + 2].text;

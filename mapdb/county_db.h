@@ -48,6 +48,11 @@ std::string percentText(double fraction);
 // a decimal point for whole numbers ("24290.5", "2140", "0.0632").
 std::string plainNumberText(double value);
 
+// What an edit of the County table may not store: a share outside 0 to 1
+// (the shares are fractions, 50 % is 0.5) or a negative area or population.
+// "" when `text` may go into `column`, else the message naming both.
+std::string countyValueProblem(std::string_view column, std::string_view text);
+
 // A query simple enough to edit: one table, plain columns (or *), an optional
 // WHERE and ORDER BY. Names are given without their brackets or quotes.
 struct SimpleSelect {

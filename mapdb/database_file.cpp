@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -37,6 +39,19 @@ DatabaseFormat databaseFormat(const std::string& path) {
     return DatabaseFormat::Unknown;
 }
 
+std::string homeCopyPath(const std::string& accessPath, const std::string& homeFolder) {
+    // FNV-1a of the full path: the same on every machine and build.
+    std::uint64_t h = 14695981039346656037ull;
+    for (const unsigned char c : normalizedAbsolutePath(accessPath)) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    char key[17];
+    std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(h));
+    const std::string name = fs::path(accessPath).stem().string() + "-" + key + ".sqlite";
+    return (fs::path(homeFolder) / "Databases" / name).string();
+}
+
 AccessImportPlan planAccessImport(const std::string& accessPath, const std::string& homeFolder) {
     const fs::path source(accessPath);
     const std::string name = source.stem().string() + ".sqlite";
@@ -48,7 +63,7 @@ AccessImportPlan planAccessImport(const std::string& accessPath, const std::stri
     plan.copyPath = (fs::path(folder) / name).string();
     std::error_code ec;
     if (!fs::exists(plan.copyPath, ec) && ::access(folder.c_str(), W_OK) != 0) {
-        plan.copyPath = (fs::path(homeFolder) / "Databases" / name).string();
+        plan.copyPath = homeCopyPath(accessPath, homeFolder);
     }
     plan.backupPath = plan.copyPath + ".bak";
     if (!fs::exists(plan.copyPath, ec)) {

@@ -18,9 +18,16 @@ struct AccessImportPlan {
         AskReimport,  // the Access file changed since the copy was made
     };
     Action action = Action::Import;
-    std::string copyPath;    // <name>.sqlite beside the Access file, else in <home>/Databases/
+    // <name>.sqlite beside the Access file, else <name>-<key of its full
+    // path>.sqlite in <home>/Databases/
+    std::string copyPath;
     std::string backupPath;  // where a copy goes before it is replaced: copyPath + ".bak"
 };
+
+// Where the copy goes when the Access file's folder cannot be written:
+// <home>/Databases/<name>-<key of the file's full path>.sqlite, so that two
+// files of one name in two read-only folders get a copy each.
+std::string homeCopyPath(const std::string& accessPath, const std::string& homeFolder);
 
 // `homeFolder` is the program's folder, used when the Access file's folder
 // cannot be written.

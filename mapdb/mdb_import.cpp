@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -18,7 +20,7 @@ namespace rivulon {
 
 namespace fs = std::filesystem;
 
-std::string runProgram(const std::vector<std::string>& argv) {
+std::string runProgram(const std::vector<std::string>& argv, const std::atomic<bool>* cancel) {
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0) {
         throw ImportError("cannot start " + argv.at(0));
@@ -48,13 +50,25 @@ std::string runProgram(const std::vector<std::string>& argv) {
         throw ImportError("the program " + argv[0] +
                           " of mdbtools is not installed (Debian package mdbtools)");
     }
-    // Both outputs are read as they come, so that neither pipe fills up.
+    // Both outputs are read as they come, so that neither pipe fills up. A
+    // signal only interrupts a wait; the child is waited for once both pipes
+    // are closed, or after it was ended, never while it may block on a pipe.
     std::string output, errors;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
     char buf[65536];
+    bool ended = false, cancelled = false;
+    const int tick = cancel ? 100 : -1;  // ms between looks at the cancel flag
     while (open > 0) {
-        if (poll(fds, 2, -1) < 0) {
+        if (cancel && cancel->load()) {
+            cancelled = true;
+            break;
+        }
+        const int ready = poll(fds, 2, tick);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
             break;
         }
         for (pollfd& f : fds) {
@@ -62,6 +76,8 @@ std::string runProgram(const std::vector<std::string>& argv) {
                 const ssize_t n = read(f.fd, buf, sizeof buf);
                 if (n > 0) {
                     (&f == &fds[0] ? output : errors).append(buf, static_cast<std::size_t>(n));
+                } else if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+                    continue;
                 } else {
                     close(f.fd);
                     f.fd = -1;
@@ -70,8 +86,26 @@ std::string runProgram(const std::vector<std::string>& argv) {
             }
         }
     }
+    if (open > 0) {
+        // Stopped early (cancelled, or the wait failed): end the child before
+        // waiting for it, since it may be blocked writing into a full pipe.
+        kill(pid, SIGKILL);
+        ended = true;
+        for (pollfd& f : fds) {
+            if (f.fd >= 0) {
+                close(f.fd);
+            }
+        }
+    }
     int status = 0;
-    waitpid(pid, &status, 0);
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (cancelled) {
+        throw ImportCancelled("the import was cancelled");
+    }
+    if (ended) {
+        throw ImportError(argv[0] + " could not be read from");
+    }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         while (!errors.empty() && (errors.back() == '\n' || errors.back() == '\r')) {
             errors.pop_back();
@@ -223,7 +257,8 @@ std::size_t copyRows(sqlite3* db, const std::string& table, const std::string& c
 
 std::vector<ImportedTable> importAccessDatabase(const std::string& accessPath,
                                                 const std::string& copyPath,
-                                                const std::string& backupPath) {
+                                                const std::string& backupPath,
+                                                const ImportProgress& progress) {
     std::error_code ec;
     if (!fs::is_regular_file(accessPath, ec)) {
         throw ImportError(accessPath + " cannot be read");
@@ -244,7 +279,8 @@ std::vector<ImportedTable> importAccessDatabase(const std::string& accessPath,
         }
         try {
             exec(db.get(), "BEGIN", "import");
-            const std::string list = runProgram({"mdb-tables", "-1", accessPath});
+            const std::string list = runProgram({"mdb-tables", "-1", accessPath}, progress.cancel);
+            std::vector<std::string> names;
             std::size_t start = 0;
             while (start < list.size()) {
                 std::size_t end = list.find('\n', start);
@@ -256,15 +292,26 @@ std::vector<ImportedTable> importAccessDatabase(const std::string& accessPath,
                 while (!name.empty() && (name.back() == '\r' || name.back() == ' ')) {
                     name.pop_back();
                 }
-                if (name.empty()) {
-                    continue;
+                if (!name.empty()) {
+                    names.push_back(std::move(name));
+                }
+            }
+            const int total = static_cast<int>(names.size());
+            for (const std::string& name : names) {
+                if (progress.tableStarted) {
+                    progress.tableStarted(static_cast<int>(tables.size()), total, name);
+                }
+                if (progress.cancel && progress.cancel->load()) {
+                    throw ImportCancelled("the import was cancelled");
                 }
                 const std::string schema =
                     runProgram({"mdb-schema", "--no-relations", "--no-drop-table", "-T", name,
-                                accessPath, "sqlite"});
+                                accessPath, "sqlite"},
+                               progress.cancel);
                 exec(db.get(), schema, "table " + name);
                 const std::string csv = runProgram(
-                    {"mdb-export", "-D", "%Y-%m-%d", "-T", "%Y-%m-%d %H:%M:%S", accessPath, name});
+                    {"mdb-export", "-D", "%Y-%m-%d", "-T", "%Y-%m-%d %H:%M:%S", accessPath, name},
+                    progress.cancel);
                 tables.push_back({name, copyRows(db.get(), name, csv)});
             }
             exec(db.get(), "COMMIT", "import");

@@ -5,6 +5,7 @@
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/read_error.h"
+#include "common/value_rules.h"
 #include "project/input_error.h"
 #include "project/nutrient_matrix.h"
 
@@ -15,8 +16,8 @@ namespace {
 // Concentrations, loads and populations below 0 have no meaning in the model.
 float readAtLeastZero(ListReader& r, const char* what) {
     const float v = r.readReal(what);
-    if (!(v >= 0))
-        r.failRange("0 or more", what);
+    if (!kAmountRule.accepts(v))
+        r.failRange(kAmountRule.allowed, what);
     return v;
 }
 

@@ -6,6 +6,7 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/paths.h"
+#include "common/value_rules.h"
 
 namespace rivulon {
 
@@ -77,8 +78,16 @@ bool hasMatrixBlock(std::string_view content) {
     return false;
 }
 
+namespace {
+[[noreturn]] void refuseCell(const MatrixCellProblem& bad, const WatershedSetup& ws,
+                             const std::string& outcome);
+}  // namespace
+
 void appendMatrixBlock(const std::string& path, const WatershedSetup& ws,
                        const NutrientMatrix& matrix) {
+    // What the run cannot use is not written for it to find later.
+    if (const auto bad = findNonNumber(matrix, ws.landUseCount))
+        refuseCell(*bad, ws, "nothing was appended.");
     // A new file chosen in the save dialog is created, as appending would.
     std::string content = fileExists(path) ? readWholeFile(path) : std::string();
     if (hasMatrixBlock(content)) {
@@ -130,8 +139,9 @@ void readMatrixBlockText(const std::string& fileName, std::string_view content, 
             for (std::size_t m = 0; m < row.size(); ++m) {
                 row[m] = r.readString("matrix cell");
                 // Concentrations and build-up rates below 0 have no meaning.
-                if (k > 0 && m > 0 && leadingNumber(row[m]) < 0)
-                    r.failRange("0 or more", "matrix cell");
+                if (k > 0 && m > 0 &&
+                    !kAmountRule.accepts(static_cast<float>(leadingNumber(row[m]))))
+                    r.failRange(kAmountRule.allowed, "matrix cell");
             }
             r.endRecord(static_cast<int>(row.size()));
         }
@@ -153,24 +163,46 @@ std::optional<MatrixCellProblem> findNonNumber(const NutrientMatrix& matrix, int
                 const std::string text = k < static_cast<int>(table.size()) ? table[k][m] : "";
                 float v = 0;
                 if (!parseReal(text, v))
-                    return MatrixCellProblem{phosphorus, k, m, text};
+                    return MatrixCellProblem{phosphorus, k, m, text, {}};
+                if (!kAmountRule.accepts(v))
+                    return MatrixCellProblem{phosphorus, k, m, text,
+                                             std::string(kAmountRule.allowed)};
             }
         }
     }
     return std::nullopt;
 }
 
+namespace {
+
+// Why a cell keeps the tables from being used or appended; `outcome` says
+// what did not happen.
+[[noreturn]] void refuseCell(const MatrixCellProblem& bad, const WatershedSetup& ws,
+                             const std::string& outcome) {
+    const std::string name = bad.row < static_cast<int>(ws.landUseName.size())
+                                 ? ws.landUseName[bad.row]
+                                 : "land use " + std::to_string(bad.row);
+    const std::string month =
+        bad.month < static_cast<int>(ws.monthName.size()) && !ws.monthName[bad.month].empty()
+            ? ws.monthName[bad.month]
+            : "month " + std::to_string(bad.month);
+    const std::string what = std::string(bad.phosphorus ? "P" : "N");
+    if (!bad.allowed.empty()) {
+        throw std::invalid_argument(
+            outsideRangeText("The " + what + " value of " + name + " in " + month, bad.text,
+                             bad.allowed) +
+            "; " + outcome);
+    }
+    throw std::invalid_argument("The " + what + " value \"" + bad.text + "\" of " + name + " in " +
+                                month + " is not a number; " + outcome);
+}
+
+}  // namespace
+
 void useNutrientMatrix(const NutrientMatrix& matrix, const WatershedSetup& ws, NutrientSetup& ns,
                        RunOptions& options) {
-    if (const auto bad = findNonNumber(matrix, ws.landUseCount)) {
-        const std::string name = bad->row < static_cast<int>(ws.landUseName.size())
-                                     ? ws.landUseName[bad->row]
-                                     : "land use " + std::to_string(bad->row);
-        throw std::invalid_argument("The " + std::string(bad->phosphorus ? "P" : "N") +
-                                    " value \"" + bad->text + "\" of " + name + " in " +
-                                    ws.monthName[bad->month] +
-                                    " is not a number; the data matrix was not used.");
-    }
+    if (const auto bad = findNonNumber(matrix, ws.landUseCount))
+        refuseCell(*bad, ws, "the data matrix was not used.");
     if (static_cast<int>(ns.runoffN.size()) < ws.landUseCount + 1) {
         ns.resizeLandUses(ws.landUseCount);
     }

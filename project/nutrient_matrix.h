@@ -79,13 +79,18 @@ struct MatrixCellProblem {
     int row = 0;    // land use
     int month = 0;  // 1 = April
     std::string text;
+    // For a number the run refuses, the range it must lie in; empty for a
+    // text that is not a number.
+    std::string allowed;
 };
+// Also a number the run refuses (below 0).
 std::optional<MatrixCellProblem> findNonNumber(const NutrientMatrix& matrix, int landUseCount);
 
 // Hands the tables to the run: each cell's numeric value becomes the land
 // use's monthly runoff concentration (rural) or build-up rate (urban), and the
 // run then takes its nutrient values from the matrix. A cell that is not a
-// number changes nothing: std::invalid_argument naming the land use and month.
+// number, or is below 0, changes nothing: std::invalid_argument naming the
+// land use and month. appendMatrixBlock refuses such a cell the same way.
 void useNutrientMatrix(const NutrientMatrix& matrix, const WatershedSetup& watershed,
                        NutrientSetup& nutrients, RunOptions& options);
 

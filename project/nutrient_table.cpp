@@ -6,6 +6,7 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/read_error.h"
+#include "common/value_rules.h"
 #include "project/nutrient_file.h"
 #include "project/nutrient_matrix.h"
 
@@ -43,6 +44,9 @@ std::size_t roundedCount(const std::string& text) {
 
 // True when twelve more rows of point-source numbers follow (a data-matrix
 // block or the end of the file does not).
+// Twelve rows a year within the 16-bit row numbers of the file's readers.
+constexpr int kMaxPointYears = 32767 / 12;
+
 bool wholeYearFollows(const ListReader& r, int columns) {
     ListReader probe = r;
     for (int i = 0; i < 12 * columns; ++i) {
@@ -103,7 +107,8 @@ void readTable(ListReader& r, int commas, int ruralCount, int urbanCount,
 
     const double flag = leadingNumber(t.flag);
     if (flag == 2 || flag == 3) {
-        const int years = std::clamp(pointYears ? pointYears() : 1, 1, 99);
+        // As many years as the run may ask for, never a hundredth cut off.
+        const int years = std::clamp(pointYears ? pointYears() : 1, 1, kMaxPointYears);
         t.point.resize(12 * static_cast<std::size_t>(years));
         for (std::size_t i = 12; i < t.point.size(); ++i) {
             for (int c = 0; c < t.columns; ++c)
@@ -112,7 +117,8 @@ void readTable(ListReader& r, int commas, int ruralCount, int urbanCount,
         }
         // Whole years the file holds beyond the answer are kept: saving the
         // table must not drop them.
-        for (int more = 0; years + more < 99 && wholeYearFollows(r, t.columns); ++more) {
+        for (int more = 0; years + more < kMaxPointYears && wholeYearFollows(r, t.columns);
+             ++more) {
             std::array<std::string, 3> row{};
             for (int i = 0; i < 12; ++i) {
                 for (int c = 0; c < t.columns; ++c)
@@ -246,7 +252,7 @@ std::optional<NutrientCellProblem> findNonNumber(const NutrientTable& t) {
         if ((i == 2 || i == 5) && !threeColumns)
             continue;
         if (bad(t.general[i]))
-            return NutrientCellProblem{Table::General, 0, i, t.general[i]};
+            return NutrientCellProblem{Table::General, 0, i, t.general[i], {}};
     }
     const std::string* manure[] = {&t.manuredCount, &t.manureStart, &t.manureEnd, &t.manureStart2,
                                    &t.manureEnd2};
@@ -256,14 +262,14 @@ std::optional<NutrientCellProblem> findNonNumber(const NutrientTable& t) {
         if (i >= 3 && !secondPeriod)
             continue;
         if (bad(*manure[i]))
-            return NutrientCellProblem{Table::General, 0, 6 + i, *manure[i]};
+            return NutrientCellProblem{Table::General, 0, 6 + i, *manure[i], {}};
     }
     auto rows = [&](const auto& table, Table which, std::size_t from, std::size_t to,
                     int cols) -> std::optional<NutrientCellProblem> {
         for (std::size_t r = from; r < to && r < table.size(); ++r) {
             for (int c = 0; c < cols; ++c) {
                 if (bad(table[r][c]))
-                    return NutrientCellProblem{which, static_cast<int>(r), c, table[r][c]};
+                    return NutrientCellProblem{which, static_cast<int>(r), c, table[r][c], {}};
             }
         }
         return std::nullopt;
@@ -275,11 +281,11 @@ std::optional<NutrientCellProblem> findNonNumber(const NutrientTable& t) {
     if (auto p = rows(t.manured, Table::Manured, 0, t.manured.size(), 2))
         return p;
     if (t.point.size() < 12)
-        return NutrientCellProblem{Table::Point, static_cast<int>(t.point.size()), 0, {}};
+        return NutrientCellProblem{Table::Point, static_cast<int>(t.point.size()), 0, {}, {}};
     if (auto p = rows(t.point, Table::Point, 0, 12, columns))
         return p;
     if (bad(t.flag))
-        return NutrientCellProblem{Table::General, 0, 11, t.flag};
+        return NutrientCellProblem{Table::General, 0, 11, t.flag, {}};
     const double flag = leadingNumber(t.flag);
     if (flag == 1 || flag == 3) {
         if (auto p = rows(t.septic, Table::Septic, 0, t.septic.size(), 4))
@@ -287,11 +293,62 @@ std::optional<NutrientCellProblem> findNonNumber(const NutrientTable& t) {
     }
     for (int c = 0; c < 4; ++c) {
         if (bad(t.septicLoads[c]))
-            return NutrientCellProblem{Table::SepticLoads, 0, c, t.septicLoads[c]};
+            return NutrientCellProblem{Table::SepticLoads, 0, c, t.septicLoads[c], {}};
     }
     if (flag == 2 || flag == 3) {
         if (auto p = rows(t.point, Table::Point, 12, t.point.size(), columns))
             return p;
+    }
+    return std::nullopt;
+}
+
+std::optional<NutrientCellProblem> findOutOfRange(const NutrientTable& t) {
+    using Table = NutrientCellProblem::Table;
+    const ValueRule& rule = kAmountRule;
+    const auto refused = [&rule](const std::string& text) {
+        return !rule.accepts(static_cast<float>(leadingNumber(text)));
+    };
+    const auto problem = [&rule](Table which, std::size_t row, int col, const std::string& text) {
+        return NutrientCellProblem{which, static_cast<int>(row), col, text,
+                                   std::string(rule.allowed)};
+    };
+    const int columns = t.general[2].empty() ? 2 : 3;
+    for (int i = 0; i < 6; ++i) {
+        if (!t.general[i].empty() && refused(t.general[i]))
+            return problem(Table::General, 0, i, t.general[i]);
+    }
+    const double flag = leadingNumber(t.flag);
+    // Rows the save writes as zeros, or not at all, do not count.
+    const bool pointYears = flag == 2 || flag == 3;
+    auto rows = [&](const auto& table, Table which,
+                    int cols) -> std::optional<NutrientCellProblem> {
+        const std::size_t last = which == Table::Point && !pointYears
+                                     ? std::min<std::size_t>(12, table.size())
+                                     : table.size();
+        for (std::size_t r = 0; r < last; ++r) {
+            for (int c = 0; c < cols; ++c) {
+                if (refused(table[r][c]))
+                    return problem(which, r, c, table[r][c]);
+            }
+        }
+        return std::nullopt;
+    };
+    if (auto p = rows(t.rural, Table::Rural, columns))
+        return p;
+    if (auto p = rows(t.urban, Table::Urban, columns))
+        return p;
+    if (auto p = rows(t.manured, Table::Manured, 2))
+        return p;
+    if (auto p = rows(t.point, Table::Point, columns))
+        return p;
+    if (flag == 1 || flag == 3) {
+        if (auto p = rows(t.septic, Table::Septic, 4))
+            return p;
+    }
+    // The plants' uptake is a share the run does not check.
+    for (int c = 0; c < 2; ++c) {
+        if (refused(t.septicLoads[c]))
+            return problem(Table::SepticLoads, 0, c, t.septicLoads[c]);
     }
     return std::nullopt;
 }

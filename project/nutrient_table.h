@@ -58,12 +58,19 @@ struct NutrientCellProblem {
     // groundwater, 6 manured count, 7..10 manure months, 11 the flag.
     int column = 0;
     std::string text;
+    // For a number the run refuses: the range it must lie in, as the run's
+    // reader words it; empty for a text that is not a number.
+    std::string allowed;
 };
 
 // The first text, in file order, of those the saved file would hold as a
 // number that is not a number (an empty text is not one either). Cells the
 // save writes as zeros (septic rows without septic data) are not looked at.
 std::optional<NutrientCellProblem> findNonNumber(const NutrientTable& table);
+// The first number, in file order, that the run's reader would refuse:
+// negative concentrations, build-up rates, point-source loads, septic
+// populations and per-capita loads.
+std::optional<NutrientCellProblem> findOutOfRange(const NutrientTable& table);
 
 // A new file's table: everything 0 except the manure end month (12) and the
 // septic loads 12, 2.5, 1.6 and 0.4.

@@ -8,6 +8,7 @@
 
 #include "engine/option_rules.h"
 #include "engine/run_options.h"
+#include "project/climate_delta.h"
 #include "project/dates.h"
 
 namespace rivulon {
@@ -43,6 +44,9 @@ struct ProjectSettings {
     std::optional<CalendarDate> weatherStart;
     std::string startText = "N/A";  // txtStartMY
     std::string endText = "N/A";    // TxtEndMY
+
+    // Applied to the weather as every run reads it; never written to a file.
+    ClimateDelta climate;
 };
 
 }  // namespace rivulon

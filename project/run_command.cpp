@@ -1,10 +1,13 @@
 #include "project/run_command.h"
 
+#include <optional>
+
 #include "common/atomic_file.h"
 #include "common/paths.h"
 #include "common/read_error.h"
 #include "engine/result_files.h"
 #include "engine/simulation.h"
+#include "project/climate_delta.h"
 #include "project/input_error.h"
 #include "project/nutrient_file.h"
 #include "project/transport_file.h"
@@ -64,18 +67,27 @@ RunOutcome runProject(ProjectSettings& settings, ModelState& state, const RunReq
         readNutrientFile(settings.nutrientPath, state.watershed, pointSourceYears(settings),
                          state.nutrients, &warnings);
     }
-    if (settings.weatherPath.empty())
-        return outcome;
-
-    WeatherFileSource weather(settings.weatherPath, settings.datedWeather);
-    if (o.yearCount > 0)
-        weather.preload(o.yearCount);
-    warnings.insert(warnings.end(), weather.warnings().begin(), weather.warnings().end());
+    std::optional<WeatherFileSource> file;
+    WeatherSource* weather = request.weather;
+    if (!weather) {
+        if (settings.weatherPath.empty())
+            return outcome;
+        file.emplace(settings.weatherPath, settings.datedWeather);
+        if (o.yearCount > 0)
+            file->preload(o.yearCount);
+        warnings.insert(warnings.end(), file->warnings().begin(), file->warnings().end());
+        weather = &*file;
+    }
     if (request.prepareOnly)
         return outcome;
 
     std::string seepLog;
-    runSimulation(state, weather, observer, o.seepOutput ? &seepLog : nullptr);
+    if (settings.climate.isIdentity()) {
+        runSimulation(state, *weather, observer, o.seepOutput ? &seepLog : nullptr);
+    } else {
+        DeltaWeatherSource changed(*weather, settings.climate);
+        runSimulation(state, changed, observer, o.seepOutput ? &seepLog : nullptr);
+    }
     outcome.ran = true;
     if (o.seepOutput) {
         outcome.seepCoefPath = joinPath(settings.outputFolder, kSeepCoefFileName);
@@ -104,14 +116,34 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings) {
     return paths;
 }
 
-void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog) {
+void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
+                  const std::string& dailyPath, const std::string& dailyText) {
     // The texts are made first: a run without usable results changes no file.
     ResultFileSet set;
     set.add(names.results, resultsFileText(state));
     set.add(names.summary, summaryFileText(state));
     if (!seepLog.empty())
         set.add(names.seepCoef, seepLog);
+    if (!dailyText.empty())
+        set.add(dailyPath, dailyText);
     set.commit();
+}
+
+std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& settings) {
+    std::optional<CalendarStart> start;
+    if (settings.datedWeather && settings.weatherStart) {
+        const CalendarDate& d = *settings.weatherStart;
+        start = CalendarStart{d.year, d.month, d.day};
+    }
+    return dailyFileText(record, start);
+}
+
+std::string dailyPathBeside(const std::string& resultsPath) {
+    const std::string folder = dirOfPath(resultsPath);
+    std::string name = resultsPath.substr(folder.size());
+    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return folder + name + "_daily.csv";
 }
 
 namespace {
@@ -134,6 +166,10 @@ void saveResults(const std::string& path, const ModelState& state,
 void saveSummary(const std::string& path, ModelState& state,
                  const std::vector<std::string>& inputs) {
     saveOne(path, summaryFileText(state), inputs);
+}
+
+void saveDaily(const std::string& path, std::string text, const std::vector<std::string>& inputs) {
+    saveOne(path, std::move(text), inputs);
 }
 
 }  // namespace rivulon

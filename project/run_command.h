@@ -5,9 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/daily_record.h"
 #include "engine/model_state.h"
 #include "engine/option_rules.h"
 #include "engine/run_observer.h"
+#include "engine/weather_source.h"
 #include "project/project_settings.h"
 #include "project/startup.h"
 
@@ -27,6 +29,9 @@ struct RunRequest {
     // Reads and checks everything the run needs, then stops before its first
     // day (a batch checks its rows this way before running any).
     bool prepareOnly = false;
+    // A series to run on in place of the weather file (a generated one); the
+    // climate change of the settings applies to it as to the file.
+    WeatherSource* weather = nullptr;
 };
 
 struct RunOutcome {
@@ -65,10 +70,18 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings);
 // when any of them cannot be written, every old file stays as it was. Call it
 // while holding the output folder's claim (claimOutputFolder). Summary.dat
 // also fills the point-source year sums of the results.
+// The daily file (dailyPath) is written with them when dailyText is not empty.
 struct RunFileNames {
     std::string results, summary, seepCoef;
 };
-void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog);
+void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
+                  const std::string& dailyPath = {}, const std::string& dailyText = {});
+
+// The daily file of a run on these settings: dated when the weather file is.
+std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& settings);
+// Where the daily values go beside a results file: "Results.dat" ->
+// "Results_daily.csv" in the same folder.
+std::string dailyPathBeside(const std::string& resultsPath);
 
 // The start window's two saves, one file each. Each claims the file's folder
 // (refusing when another program writes there, or when the path is one of
@@ -77,5 +90,8 @@ void saveResults(const std::string& path, const ModelState& state,
                  const std::vector<std::string>& inputs = {});
 void saveSummary(const std::string& path, ModelState& state,
                  const std::vector<std::string>& inputs = {});
+// The daily file, the same way.
+void saveDaily(const std::string& path, std::string text,
+               const std::vector<std::string>& inputs = {});
 
 }  // namespace rivulon

@@ -4,6 +4,7 @@
 
 #include "common/number_format.h"
 #include "common/paths.h"
+#include "project/climate_delta.h"
 #include "project/project_file.h"
 #include "project/transport_file.h"
 
@@ -146,6 +147,7 @@ std::vector<std::pair<std::string, std::string>> simulationInfo(const ProjectSet
         {"     b coef as in a*Q^b: ", formatReal(o.varConcB)},
         {"     Lower limit: ", formatReal(o.varConcLow)},
         {"     Upper limit: ", formatReal(o.varConcHigh)},
+        {"Climate Scenario: ", describeClimateDelta(s.climate)},
     };
 }
 

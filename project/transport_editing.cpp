@@ -4,6 +4,7 @@
 
 #include "common/list_reader.h"
 #include "common/number_format.h"
+#include "common/value_rules.h"
 
 namespace rivulon {
 
@@ -192,6 +193,32 @@ std::optional<TableProblem> checkTransportTable(const TransportTable& t) {
                                     " must be a whole number of 0 or more, not " +
                                     quoted(*boxes[i]) + ". Nothing was saved."};
         }
+    }
+    // What the run's reader refuses, in its words.
+    float total = 0;
+    for (std::size_t k = 0; k < t.landUses.size(); ++k) {
+        const auto row = static_cast<int>(k) + 1;
+        for (const auto& [col, rule] :
+             {std::pair{1, &kAmountRule}, std::pair{2, &kCurveNumberRule}}) {
+            float value = 0;
+            parseReal(t.landUses[k][static_cast<std::size_t>(col)], value);
+            if (!rule->accepts(value)) {
+                return TableProblem{
+                    2, row, col,
+                    outsideRangeText("The land-use table, row " + std::to_string(row) + " (" +
+                                         t.landUses[k][0] + "), column " +
+                                         quoted(kLandUseColumns[col]),
+                                     t.landUses[k][static_cast<std::size_t>(col)], rule->allowed) +
+                        ". Nothing was saved; please correct it first."};
+            }
+            if (col == 1)
+                total += value;
+        }
+    }
+    if (!t.landUses.empty() && !(total > 0)) {
+        return TableProblem{2, 1, 1,
+                            "The areas of the land uses add up to 0 ha; a run needs a watershed "
+                            "with an area. Nothing was saved; please correct it first."};
     }
     const auto rows = static_cast<long>(t.landUses.size());
     if (static_cast<long>(rural) + static_cast<long>(urban) != rows) {

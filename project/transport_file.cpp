@@ -6,6 +6,7 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/read_error.h"
+#include "common/value_rules.h"
 
 namespace rivulon {
 
@@ -27,10 +28,10 @@ void readCounts(ListReader& r, std::int16_t& rural, std::int16_t& urban) {
 
 // A value that no watershed can have (a negative area, a curve number past
 // 100) would still run and give a meaningless result, so it is refused.
-float readAtLeastZero(ListReader& r, const char* what) {
+float readChecked(ListReader& r, const ValueRule& rule, const char* what) {
     const float v = r.readReal(what);
-    if (!(v >= 0))
-        r.failRange("0 or more", what);
+    if (!rule.accepts(v))
+        r.failRange(rule.allowed, what);
     return v;
 }
 
@@ -62,10 +63,8 @@ void readTransport(ListReader& r, WatershedSetup& ws) {
     }
     for (int k = 1; k <= ws.landUseCount; ++k) {
         ws.landUseName[k] = r.readString("land use name");
-        ws.area[k] = readAtLeastZero(r, "area");
-        ws.curveNumber[k][2] = r.readReal("curve number");
-        if (!(ws.curveNumber[k][2] >= 0 && ws.curveNumber[k][2] <= 100))
-            r.failRange("0 to 100", "curve number");
+        ws.area[k] = readChecked(r, kAmountRule, "area");
+        ws.curveNumber[k][2] = readChecked(r, kCurveNumberRule, "curve number");
         ws.erosionProduct[k] = r.readReal("K*LS*C*P");
         r.endRecord(4);
     }

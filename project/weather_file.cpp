@@ -8,6 +8,7 @@
 #include "common/atomic_file.h"
 #include "common/paths.h"
 #include "common/read_error.h"
+#include "common/value_rules.h"
 
 namespace rivulon {
 
@@ -113,8 +114,8 @@ void WeatherFileSource::parseYear(int year, WeatherYear& out) {
             for (int d = 1; d <= static_cast<int>(days); ++d) {
                 wm.temp[d] = reader_.readReal("temperature");
                 wm.prec[d] = reader_.readReal("precipitation");
-                if (!(wm.prec[d] >= 0))
-                    reader_.failRange("0 or more", "precipitation");
+                if (!kAmountRule.accepts(wm.prec[d]))
+                    reader_.failRange(kAmountRule.allowed, "precipitation");
                 reader_.endRecord(2);
             }
         }

@@ -7,6 +7,7 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/read_error.h"
+#include "common/value_rules.h"
 
 namespace rivulon {
 
@@ -125,9 +126,75 @@ std::string weatherTableText(const WeatherTable& table) {
     return out;
 }
 
+namespace {
+
+// A date label "m/d/yyyy" as its three numbers.
+bool slashDate(const std::string& label, int& month, int& day, int& year) {
+    int parts[3] = {0, 0, 0};
+    std::size_t at = 0;
+    for (int i = 0; i < 3; ++i) {
+        const char* first = label.data() + at;
+        const char* last = label.data() + label.size();
+        const auto [end, ec] = std::from_chars(first, last, parts[i]);
+        if (ec != std::errc() || end == first)
+            return false;
+        at = static_cast<std::size_t>(end - label.data());
+        if (i < 2) {
+            if (at >= label.size() || label[at] != '/')
+                return false;
+            ++at;
+        }
+    }
+    month = parts[0];
+    day = parts[1];
+    year = parts[2];
+    return at == label.size();
+}
+
+// How a message names a row: the day's date when the month headers carry
+// dates, else the header's label or the year and month, and the day.
+std::string rowName(const WeatherTable& table, std::size_t row) {
+    std::size_t header = 0;
+    long headers = 0;
+    for (std::size_t i = 1; i <= row && i < table.rows.size(); ++i) {
+        float v = 0;
+        const WeatherRow& r = table.rows[i];
+        if (!parseReal(r[0], v) && !(r[0].empty() && r[1].empty() && r[2].empty())) {
+            header = i;
+            ++headers;
+        }
+    }
+    const std::string month = headers > 0
+                                  ? "year " + std::to_string((headers - 1) / 12 + 1) + ", month " +
+                                        std::to_string((headers - 1) % 12 + 1) + " (1 = April)"
+                                  : std::string("before the first month");
+    const std::string label = header > 0 ? table.rows[header][2] : std::string();
+    if (header == row)
+        return "the month header of " + (label.empty() ? month : label);
+    if (header == 0)
+        return "row " + std::to_string(row);
+    // The day of the month by its place under the header (a new table
+    // numbers its days through the whole table).
+    const auto day = static_cast<int>(row - header);
+    int m = 0, d = 0, y = 0;
+    if (slashDate(label, m, d, y))
+        return std::to_string(m) + "/" + std::to_string(d + day - 1) + "/" + std::to_string(y);
+    return (label.empty() ? month : label) + ", day " + std::to_string(day);
+}
+
+}  // namespace
+
 std::optional<WeatherCellProblem> checkWeatherTable(const WeatherTable& table) {
     const auto heading = [&](int col) {
         return table.rows.empty() ? std::string() : table.rows[0][col];
+    };
+    const auto where = [&](std::size_t i, int c) {
+        return "The weather table, " + rowName(table, i) + ", column " + std::to_string(c) + " (" +
+               heading(c) + ")";
+    };
+    const auto problem = [&](std::size_t i, int c, const std::string& what) {
+        return WeatherCellProblem{
+            i, c, where(i, c) + what + ". Nothing was saved; please correct it first."};
     };
     for (std::size_t i = 1; i < table.rows.size(); ++i) {
         const WeatherRow& row = table.rows[i];
@@ -138,15 +205,23 @@ std::optional<WeatherCellProblem> checkWeatherTable(const WeatherTable& table) {
         const int lastCol = dayRow || emptyRow ? 2 : 1;
         for (int c = 1; c <= lastCol; ++c) {
             if (!parseReal(row[c], v)) {
-                const std::string what = emptyRow ? "the row is empty"
+                const std::string what = emptyRow ? ": the row is empty"
                                          : dayRow
-                                             ? "\"" + row[c] + "\" is not a number"
-                                             : "the day count \"" + row[c] + "\" is not a number";
-                return WeatherCellProblem{i, c,
-                                          "The weather table, row " + std::to_string(i) +
-                                              ", column " + std::to_string(c) + " (" + heading(c) +
-                                              "): " + what +
-                                              ". Nothing was saved; please correct it first."};
+                                             ? ": \"" + row[c] + "\" is not a number"
+                                             : ": the day count \"" + row[c] + "\" is not a number";
+                return problem(i, c, what);
+            }
+            // What the run refuses, in the words of its reader.
+            if (dayRow) {
+                const ValueRule& rule = c == 1 ? kTemperatureRule : kAmountRule;
+                if (!rule.accepts(v))
+                    return WeatherCellProblem{i, c,
+                                              outsideRangeText(where(i, c), row[c], rule.allowed) +
+                                                  ". Nothing was saved; please correct it first."};
+            } else if (!emptyRow && !(v >= 0 && v <= 31 && std::floor(v) == v)) {
+                return problem(i, c,
+                               ": the day count \"" + row[c] +
+                                   "\" is not a whole number of days from 0 to 31");
             }
         }
     }

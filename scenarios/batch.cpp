@@ -31,6 +31,13 @@ std::string errorText(std::exception_ptr e) {
     }
 }
 
+// A one-machine batch leaves the last row's SeepCoef.txt (each row replaces
+// it). Shards of one batch share the folder, so only the shard that runs the
+// batch's last row writes it, and the folder ends up the same.
+bool writesSeepLog(const BatchSettings& settings, int rowNumber, int runCount) {
+    return settings.shardCount <= 1 || rowNumber == runCount;
+}
+
 }  // namespace
 
 std::vector<int> batchRows(const ControlFile& file, const BatchSettings& settings) {
@@ -46,13 +53,17 @@ std::vector<int> batchRows(const ControlFile& file, const BatchSettings& setting
 
 std::vector<std::string> batchOutputPaths(const ControlFile& file, const BatchSettings& settings) {
     std::vector<std::string> paths;
+    const int runCount = rowsToRun(settings.requestedCount, file);
+    bool seepLog = false;
     for (int row : batchRows(file, settings)) {
         paths.push_back(
             joinPath(settings.outputFolder, batchResultsName(settings.nameString, row)));
         paths.push_back(
             joinPath(settings.outputFolder, batchSummaryName(settings.nameString, row)));
+        seepLog = seepLog || writesSeepLog(settings, row, runCount);
     }
-    paths.push_back(joinPath(settings.outputFolder, kSeepCoefFileName));
+    if (seepLog)
+        paths.push_back(joinPath(settings.outputFolder, kSeepCoefFileName));
     return paths;
 }
 
@@ -74,7 +85,7 @@ BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
         ResultFileSet set;
         set.add(resultsPath(rowNumber), std::move(out.results));
         set.add(summaryPath(rowNumber), std::move(out.summary));
-        if (!out.seepLog.empty())
+        if (!out.seepLog.empty() && writesSeepLog(settings, rowNumber, outcome.runCount))
             set.add(joinPath(settings.outputFolder, kSeepCoefFileName), std::move(out.seepLog));
         return set;
     };

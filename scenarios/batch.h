@@ -62,18 +62,18 @@ struct BatchOutcome {
 std::vector<int> batchRows(const ControlFile& file, const BatchSettings& settings);
 
 // Every file the batch may write: each row's results and summary, and
-// SeepCoef.txt. For the output claim (claimOutputFolder), before the batch.
+// SeepCoef.txt (of a shard, only when it runs the batch's last row). For the
+// output claim (claimOutputFolder), before the batch.
 std::vector<std::string> batchOutputPaths(const ControlFile& file, const BatchSettings& settings);
 
 // Runs the rows 1..min(requested, n) (those of the shard), writing
 // "Results"+name+i+".dat" and "Summary"+name+i+".dat" (and SeepCoef.txt, when
-// a row has seepage output) into the output folder. Whatever the job count,
-// the files written are those of a sequential batch: rows are written in row
-// order, and at the first failing row the batch stops, rows before it keeping
-// their files and no later row writing any. A row's files are replaced
-// together (ResultFileSet), and finished rows are flushed together, so a
-// killed batch leaves only complete files. Call it while holding the output
-// folder's claim (claimOutputFolder with batchOutputPaths).
+// a row has seepage output; among shards, only the batch's last row writes
+// it) into the output folder. Whatever the job count, the files written are those of a sequential
+// batch: rows are written in row order, and at the first failing row the batch stops, rows before
+// it keeping their files and no later row writing any. A row's files are replaced together
+// (ResultFileSet), and finished rows are flushed together, so a killed batch leaves only complete
+// files. Call it while holding the output folder's claim (claimOutputFolder with batchOutputPaths).
 BatchOutcome runBatch(const ControlFile& file, const BatchSettings& settings,
                       const RowRunner& runRow, const BatchObserver& observer = {});
 

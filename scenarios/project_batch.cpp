@@ -1,7 +1,7 @@
 #include "scenarios/project_batch.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <charconv>
 #include <set>
 
 #include "common/paths.h"
@@ -14,8 +14,6 @@
 #include "project/weather_scan.h"
 
 namespace rivulon {
-
-namespace fs = std::filesystem;
 
 BatchProject loadBatchProject(const std::string& projectPath, const std::string& outputFolder) {
     BatchProject p;
@@ -77,12 +75,17 @@ RunOutcome runBatchRow(const BatchProject& project, const ControlRow& row,
 namespace {
 
 // Everything of a row but its watershed name and where it was read: rows
-// that share it read the same files with the same options.
+// that share it read the same files with the same options. Each number goes
+// in exactly (the shortest text that reads back to the same float, whatever
+// the locale), so rows differing in any digit are checked apart.
 std::string rowKey(const ControlRow& r) {
     std::string key = r.transportFile + '\n' + r.nutrientFile + '\n' + r.weatherFile;
     for (float v : {r.popRate, r.maxSeepCoef, r.dailySeep, r.yearSeep, r.varConcA, r.varConcB,
                     r.varConcLow, r.varConcHigh, r.septicNReduction}) {
-        key += '\n' + std::to_string(v);
+        char buf[32];
+        const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+        key += '\n';
+        key.append(buf, end);
     }
     return key + '\n' + std::to_string(r.seepControl) + '\n' + std::to_string(r.varConc);
 }
@@ -98,16 +101,33 @@ std::string fieldLabel(int field) {
     }
 }
 
-// The same file whatever way it is written (relative parts, links).
-std::string samePathKey(const std::string& path) {
-    std::error_code ec;
-    fs::path p = fs::weakly_canonical(fs::absolute(fs::path(path), ec), ec);
-    if (ec)
-        p = fs::absolute(fs::path(path)).lexically_normal();
-    return p.string();
+}  // namespace
+
+RowWarnings RowWarningCollector::sink() {
+    return [this](int rowNumber, const std::vector<std::string>& warnings) {
+        add(rowNumber, warnings);
+    };
 }
 
-}  // namespace
+void RowWarningCollector::add(int rowNumber, const std::vector<std::string>& warnings) {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    auto& row = byRow_[rowNumber];
+    row.insert(row.end(), warnings.begin(), warnings.end());
+}
+
+std::vector<std::string> RowWarningCollector::inRowOrder(int lastRow) const {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    std::vector<std::string> out;
+    for (const auto& [row, warnings] : byRow_) {
+        if (lastRow > 0 && row > lastRow)
+            break;
+        for (const auto& w : warnings) {
+            if (std::find(out.begin(), out.end(), w) == out.end())
+                out.push_back(w);
+        }
+    }
+    return out;
+}
 
 RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned,
                            RunObserver* observer) {
@@ -175,7 +195,7 @@ std::string batchRowProblem(const BatchProject& project, const ControlFile& file
                     continue;
                 const std::string name = fileNameOf(path);
                 const bool named =
-                    read ? (read->file() == name || samePathKey(read->file()) == samePathKey(path))
+                    read ? (read->file() == name || sameFile(read->file(), path))
                          : (what.rfind(name + ":", 0) == 0 || what.rfind(path + ":", 0) == 0);
                 if (named)
                     field = f;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,24 @@ BatchProject loadBatchProject(const std::string& projectPath, const std::string&
 // `warned`, when given, receives each row's layout warnings of its input
 // files; it is called from the worker threads.
 using RowWarnings = std::function<void(int rowNumber, const std::vector<std::string>& warnings)>;
+// Gathers the rows' warnings as workers report them (in any order) and gives
+// them back in row order, each text once, so that what a batch prints does
+// not depend on which row finished first.
+class RowWarningCollector {
+  public:
+    // Thread-safe; pass it as projectRowRunner's `warned`.
+    RowWarnings sink();
+    void add(int rowNumber, const std::vector<std::string>& warnings);
+    // Warnings of rows 1..lastRow (every row when lastRow is 0), by row, then
+    // in the order the row gave them; a text given again by a later row is
+    // dropped.
+    std::vector<std::string> inRowOrder(int lastRow = 0) const;
+
+  private:
+    mutable std::mutex mutex_;
+    std::map<int, std::vector<std::string>> byRow_;
+};
+
 // `observer`, when given, follows every row's run (a sequential batch only:
 // it is called from the thread that runs the row).
 RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned = {},

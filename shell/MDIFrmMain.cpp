@@ -59,6 +59,7 @@ MDIFrmMain::MDIFrmMain(QWidget* parent) : QMainWindow(parent) {
     createMenus();
     createToolBars();
     followSession();
+    keepSelectionsForMenus();
 }
 
 MDIFrmMain::~MDIFrmMain() {

@@ -109,6 +109,9 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     void createMenus();
     void createToolBars();
     void followSession();
+    // Keeps the selection of a text box while the menu bar has the keyboard
+    // (main_edit.cpp).
+    void keepSelectionsForMenus();
     void followFiles();
     void followRuns();
     void MnuEdit_Open();

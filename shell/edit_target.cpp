@@ -36,8 +36,17 @@ class LineEditTarget : public EditTarget {
     explicit LineEditTarget(QLineEdit* box) : box_(box) {}
     bool canCut() const override { return true; }
     bool canPaste() const override { return clipboardHasText(); }
-    void copy() override { putText(box_->selectedText()); }
+    // With nothing selected there is nothing to copy, and the clipboard
+    // keeps what the user put there.
+    void copy() override {
+        if (box_->hasSelectedText()) {
+            putText(box_->selectedText());
+        }
+    }
     void cut() override {
+        if (!box_->hasSelectedText()) {
+            return;
+        }
         copy();
         box_->insert(QString());
     }
@@ -53,8 +62,15 @@ class TextEditTarget : public EditTarget {
     explicit TextEditTarget(Edit* box) : box_(box) {}
     bool canCut() const override { return true; }
     bool canPaste() const override { return clipboardHasText(); }
-    void copy() override { putText(box_->textCursor().selectedText()); }
+    void copy() override {
+        if (box_->textCursor().hasSelection()) {
+            putText(box_->textCursor().selectedText());
+        }
+    }
     void cut() override {
+        if (!box_->textCursor().hasSelection()) {
+            return;
+        }
         copy();
         if (!box_->isReadOnly()) {
             box_->textCursor().removeSelectedText();

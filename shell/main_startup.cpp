@@ -196,6 +196,17 @@ void MDIFrmMain::openFiles(const QStringList& paths) {
                                      1);
                 break;
             }
+            case rivulon::FileKind::Daily: {
+                auto* view =
+                    dynamic_cast<rivulon::ui::DurationCurveView*>(openWindow(WindowKind::Results));
+                if (!view) {
+                    notAvailable(QStringLiteral("Duration curves"));
+                    break;
+                }
+                showChild(dynamic_cast<QWidget*>(view));
+                view->showDailyFile(path);
+                break;
+            }
             case rivulon::FileKind::Regrouped: {
                 auto* view =
                     dynamic_cast<rivulon::ui::RegroupView*>(openWindow(WindowKind::Regroup));
@@ -211,9 +222,10 @@ void MDIFrmMain::openFiles(const QStringList& paths) {
                 msgBox(this, QStringLiteral("Cannot open %1: the file cannot be read.").arg(path));
                 break;
             case rivulon::FileKind::Unknown:
-                msgBox(this, QStringLiteral("Cannot open %1: it is not a project file, a results "
-                                            "file, a summary file or a regrouped table.")
-                                 .arg(path));
+                msgBox(this,
+                       QStringLiteral("Cannot open %1: it is not a project file, a results "
+                                      "file, a summary file, a regrouped table or a daily file.")
+                           .arg(path));
                 break;
         }
     }

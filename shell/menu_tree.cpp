@@ -102,6 +102,7 @@ const MenuEntry kMenuTree[] = {
     {Kind::Menu, "mnuAdvanced", "&Advanced"},
     {Kind::Check, "MnuSeptic", "Septic System &Improvement", &MDIFrmMain::MnuSeptic_Click},
     {Kind::Item, "MnuRunSubBasins", "&Run Hydload for Sub-basins/Multiple Scenarios"},
+    {Kind::Item, "MnuClimate", "&Climate Scenario..."},
     {Kind::End, "", ""},
     {Kind::Menu, "mnuWindows", "&Windows"},
     {Kind::Item, "MnuCascade", "&Cascade", &MDIFrmMain::MnuCascade_Click},

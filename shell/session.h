@@ -3,10 +3,15 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 #include "engine/model_state.h"
 #include "project/project_settings.h"
+
+namespace rivulon {
+struct EnsembleBands;
+}
 
 // What the program holds between commands: the one model state of the last
 // run and the project settings (paths, project options, what start-up found).
@@ -24,6 +29,9 @@ class Session : public QObject {
     // The program has finished starting; before that the start-up dialogue
     // may also ask for new input files.
     bool programLoaded = false;
+    // The spread of the last ensemble of generated weather series, drawn
+    // behind the monthly and annual charts; empty when none was run.
+    std::shared_ptr<const rivulon::EnsembleBands> ensemble;
 
     // The model state holds the tables of a finished run that may be saved.
     bool hasResults() const { return hasResults_; }

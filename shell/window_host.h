@@ -33,6 +33,7 @@ enum class WindowKind {
     Database,
     County,
     Calibration,
+    Climate,
 };
 
 // What a window may use of the program. Windows see this, never the main

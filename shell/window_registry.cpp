@@ -15,6 +15,7 @@
 #include "project/ui/frmMatrix.h"
 #include "project/ui/frmSDR.h"
 #include "project/ui/frmSimInfo.h"
+#include "scenarios/ui/FrmClimate.h"
 #include "scenarios/ui/FrmComp.h"
 #include "scenarios/ui/FrmSeptic.h"
 #include "scenarios/ui/frmRunSub.h"
@@ -53,6 +54,7 @@ const WindowRow kWindows[] = {
     {WindowKind::Database, "frmDB", &make<frmDB>, true, 90},
     {WindowKind::County, "frmCounty", &make<frmCounty>, true, 90},
     {WindowKind::Calibration, "FrmCalibrate", &make<FrmCalibrate>, true, 300},
+    {WindowKind::Climate, "FrmClimate", &make<FrmClimate>, true, 310},
 };
 
 // Commands whose window is still to come say so when chosen.
@@ -85,6 +87,7 @@ const CommandRow kCommands[] = {
     {"MnuLandUse", "Land Use Distribution", WindowKind::Database, &frmDB::openLandUse},
     {"MnuPopulation", "Population", WindowKind::Database, &frmDB::openPopulation},
     {"MnuCalibrate", "Calibrate Hydrology", WindowKind::Calibration},
+    {"MnuClimate", "Climate Scenario", WindowKind::Climate},
 };
 
 }  // namespace

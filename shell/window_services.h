@@ -77,6 +77,14 @@ class ResultTableView {
                                const std::vector<std::pair<QString, double>>& values) = 0;
 };
 
+// The results window's page of duration curves: opens a daily file there.
+class DurationCurveView {
+  public:
+    virtual ~DurationCurveView() = default;
+    // False (with a message) when the file could not be read.
+    virtual bool showDailyFile(const QString& path) = 0;
+};
+
 // The pie window used as a text page by the septic window: the caption, the
 // lines shown, and what "Save Data" does (the window closes after it).
 class PieTextPage {

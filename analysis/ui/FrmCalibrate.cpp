@@ -25,7 +25,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -40,6 +39,7 @@
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
+#include "shell/widgets/NumberSpinBox.h"
 
 using namespace rivulon::calibration;
 using frm_calibrate::fixed;
@@ -58,13 +58,6 @@ const QString kTitle = QStringLiteral("Calibrate Hydrology");
 bool checkedAtFirst(const ParameterInfo& info) {
     return info.kind == ParameterKind::RecessionCoef || info.kind == ParameterKind::SeepageCoef ||
            info.kind == ParameterKind::CurveNumberMultiplier;
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec))
-        return true;
-    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
 }
 
 }  // namespace
@@ -156,7 +149,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
         }
     });
     const auto spin = [](const char* name, int low, int high, int value) {
-        auto* s = new QSpinBox;
+        auto* s = new NumberSpinBox;
         s->setObjectName(QLatin1String(name));
         s->setRange(low, high);
         s->setValue(value);
@@ -183,6 +176,14 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     sg->addWidget(new QLabel(QStringLiteral("Trajectories:")), 3, 2);
     sg->addWidget(spnTrajectories, 3, 3);
     spnTrajectories->setToolTip(QStringLiteral("Morris trajectories of the sensitivity screen"));
+    txtThreshold = new QLineEdit(QStringLiteral(".5"));
+    txtThreshold->setObjectName(QStringLiteral("txtThreshold"));
+    txtThreshold->setMaximumWidth(70);
+    txtThreshold->setAlignment(Qt::AlignRight);
+    txtThreshold->setToolTip(
+        QStringLiteral("Uncertainty: sets whose objective reaches this are behavioural"));
+    sg->addWidget(new QLabel(QStringLiteral("Behavioural from:")), 4, 0);
+    sg->addWidget(txtThreshold, 4, 1);
     sg->setColumnStretch(4, 1);
 
     const auto button = [this](const QString& text, const char* name) {
@@ -194,6 +195,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     cmdRun = button(QStringLiteral("&Run"), "cmdRun");
     cmdCancel = button(QStringLiteral("&Cancel"), "cmdCancel");
     cmdSensitivity = button(QStringLiteral("Sensiti&vity"), "cmdSensitivity");
+    cmdUncertainty = button(QStringLiteral("&Uncertainty"), "cmdUncertainty");
     cmdSave = button(QStringLiteral("&Save calibrated transport file…"), "cmdSave");
     cmdHelp = button(QStringLiteral("&Help"), "cmdHelp");
     cmdClose = button(QStringLiteral("Cl&ose"), "cmdClose");
@@ -205,6 +207,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     buttons->addWidget(cmdCancel, 0, 1);
     buttons->addWidget(cmdSensitivity, 0, 2);
     buttons->addWidget(cmdSave, 1, 0, 1, 3);
+    buttons->addWidget(cmdUncertainty, 2, 0);
     buttons->addWidget(cmdHelp, 2, 1);
     buttons->addWidget(cmdClose, 2, 2);
 
@@ -273,6 +276,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     tabResults->addTab(flowsPage, QStringLiteral("Monthly flow"));
     tabResults->addTab(grdBest, QStringLiteral("Best values"));
     tabResults->addTab(grdSensitivity, QStringLiteral("Sensitivity"));
+    tabResults->addTab(makeUncertaintyPage(), QStringLiteral("Uncertainty"));
 
     auto* right = new QSplitter(Qt::Vertical);
     right->addWidget(chtTrace);
@@ -294,6 +298,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     connect(cmdRun, &QPushButton::clicked, this, [this] { cmdRun_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, &FrmCalibrate::cmdCancel_Click);
     connect(cmdSensitivity, &QPushButton::clicked, this, [this] { cmdSensitivity_Click(); });
+    connect(cmdUncertainty, &QPushButton::clicked, this, [this] { cmdUncertainty_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdBrowse, &QPushButton::clicked, this, &FrmCalibrate::cmdBrowse_Click);
     connect(cmdHelp, &QPushButton::clicked, this, [this] { host_.HelpCmd(1, kHelpContext); });
@@ -425,9 +430,7 @@ bool FrmCalibrate::begin(std::shared_ptr<Work> work) {
         work->inputs = std::make_shared<CalibrationInputs>(
             loadCalibrationProject(work->projectPath, work->observedPath, 0, 1));
         const FlowTarget& target = work->inputs->target;
-        const auto evaluate = [&](const std::vector<double>& values) {
-            return evaluateFlow(target, work->params, values, work->objective);
-        };
+        const Evaluator evaluate = flowEvaluator(target, work->params, work->objective);
         // The core looks at its flag between batches; the flag follows the
         // controller's stop token.
         std::atomic<bool> cancel{false};
@@ -438,6 +441,19 @@ bool FrmCalibrate::begin(std::shared_ptr<Work> work) {
                 cancel = true;
             }
         };
+        if (work->uncertainty) {
+            recorder.note(0, work->band.runs, "Uncertainty");
+            work->bands = analyseUncertainty(
+                target, work->params, work->objective, work->band,
+                [&](const SearchProgress& p) {
+                    followStop();
+                    recorder.note(p.runsDone, p.runsTotal, "Uncertainty");
+                },
+                &cancel);
+            if (work->bands.cancelled)
+                throw rivulon::RunCancelled();
+            return;
+        }
         if (work->sensitivity) {
             const int total =
                 work->morris.trajectories * (static_cast<int>(work->params.size()) + 1);
@@ -455,7 +471,7 @@ bool FrmCalibrate::begin(std::shared_ptr<Work> work) {
         }
         for (const Parameter& p : work->params)
             work->start.push_back(currentValue(p, target.base.watershed));
-        work->startFit = evaluate(work->start);
+        work->startFit = evaluateFlow(target, work->params, work->start, work->objective);
         recorder.note(0, work->search.runs, "Calibration");
         work->outcome = searchDds(
             work->params, work->start, evaluate, work->search,
@@ -478,7 +494,7 @@ bool FrmCalibrate::begin(std::shared_ptr<Work> work) {
         return false;
     }
     work_ = work;
-    if (!work->sensitivity) {
+    if (!work->sensitivity && !work->uncertainty) {
         serTrace->clear();
         traceX_->setRange(0, work->search.runs);
         traceLow_ = 0;
@@ -489,17 +505,19 @@ bool FrmCalibrate::begin(std::shared_ptr<Work> work) {
     }
     prgRuns->setRange(0, work->sensitivity ? work->morris.trajectories *
                                                  (static_cast<int>(work->params.size()) + 1)
-                                           : work->search.runs);
+                         : work->uncertainty ? work->band.runs
+                                             : work->search.runs);
     prgRuns->setValue(0);
     prgRuns->setFormat(QStringLiteral("%v of %m runs"));
-    lblStatus->setText(work->sensitivity ? QStringLiteral("Screening the parameters...")
-                                         : QStringLiteral("Calibrating..."));
+    lblStatus->setText(work->sensitivity   ? QStringLiteral("Screening the parameters...")
+                       : work->uncertainty ? QStringLiteral("Sampling the parameters...")
+                                           : QStringLiteral("Calibrating..."));
     followRunning(true);
     return true;
 }
 
 void FrmCalibrate::takeTracePoints() {
-    if (!work_ || work_->sensitivity)
+    if (!work_ || work_->sensitivity || work_->uncertainty)
         return;
     std::vector<QPointF> points;
     {
@@ -536,7 +554,7 @@ void FrmCalibrate::workProgress(const std::vector<rivulon::RunEvent>& events) {
         prgRuns->setValue(e.done);
     }
     takeTracePoints();
-    if (work_ && !work_->sensitivity && serTrace->count() > 0) {
+    if (work_ && !work_->sensitivity && !work_->uncertainty && serTrace->count() > 0) {
         const QPointF last = serTrace->at(serTrace->count() - 1);
         lblStatus->setText(QStringLiteral("Run ") + QString::number(prgRuns->value()) +
                            QStringLiteral(" of ") + QString::number(prgRuns->maximum()) +
@@ -562,6 +580,14 @@ void FrmCalibrate::workEnded(const rivulon::ui::RunEnd& end) {
         msgBox(this, end.error, kTitle);
         return;
     }
+    if (work->uncertainty) {
+        showUncertainty();
+        cmdSave->setEnabled(result_ && result_->bestFit.feasible);
+        if (end.cancelled)
+            lblStatus->setText(QStringLiteral("Uncertainty cancelled after ") +
+                               QString::number(work->bands.sets.size()) + QStringLiteral(" runs."));
+        return;
+    }
     if (work->sensitivity) {
         showSensitivity();
         // A calibration shown before the screen may still be saved.
@@ -584,6 +610,7 @@ void FrmCalibrate::workEnded(const rivulon::ui::RunEnd& end) {
 void FrmCalibrate::followRunning(bool running) {
     cmdRun->setEnabled(!running);
     cmdSensitivity->setEnabled(!running);
+    cmdUncertainty->setEnabled(!running);
     cmdCancel->setEnabled(running);
     cmdBrowse->setEnabled(!running);
     if (running)
@@ -619,7 +646,7 @@ bool FrmCalibrate::cmdSave_Click() {
         return false;
     const std::string out = ss(path);
     bool replace = false;
-    if (sameFile(out, in.settings.transportPath)) {
+    if (rivulon::sameFile(out, in.settings.transportPath)) {
         replace = rivulon::ui::dialogs().askYesNo(
             this,
             QStringLiteral("This is the project's own transport file. Replace its values with "

@@ -22,12 +22,14 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QValueAxis;
+class ResultChart;
 
 // Fits the hydrology of the session's project to its observed-flow file: the
 // parameters to change with their ranges, the objective and the budget; the
 // search runs off the interface thread with a live plot of the best objective,
 // then shows the observed and simulated monthly flows with the statistics.
-// "Sensitivity" ranks the checked parameters by Morris elementary effects.
+// "Sensitivity" ranks the checked parameters by Morris elementary effects;
+// "Uncertainty" draws the 95 % prediction band of the behavioural sets.
 class FrmCalibrate : public QWidget {
     Q_OBJECT
   public:
@@ -46,6 +48,7 @@ class FrmCalibrate : public QWidget {
     // False (with a message) when the inputs are not usable or work is running.
     bool cmdRun_Click();
     bool cmdSensitivity_Click();
+    bool cmdUncertainty_Click();
     void cmdCancel_Click();
     // Asks for a file name; true when the file was written.
     bool cmdSave_Click();
@@ -67,9 +70,11 @@ class FrmCalibrate : public QWidget {
     QSpinBox* spnSeed;
     QSpinBox* spnJobs;
     QSpinBox* spnTrajectories;
+    QLineEdit* txtThreshold;
     QPushButton* cmdRun;
     QPushButton* cmdCancel;
     QPushButton* cmdSensitivity;
+    QPushButton* cmdUncertainty;
     QPushButton* cmdSave;
     QPushButton* cmdHelp;
     QPushButton* cmdClose;
@@ -82,6 +87,10 @@ class FrmCalibrate : public QWidget {
     QTabWidget* tabResults;
     rivulon::ui::FlexGrid* grdBest;
     rivulon::ui::FlexGrid* grdSensitivity;
+    QWidget* pagUncertainty;
+    ResultChart* chtBand;
+    QLabel* lblBand;
+    rivulon::ui::FlexGrid* grdBehavioural;
 
   private:
     struct Work;
@@ -94,6 +103,8 @@ class FrmCalibrate : public QWidget {
     void workEnded(const rivulon::ui::RunEnd& end);
     void showCalibration();
     void showSensitivity();
+    QWidget* makeUncertaintyPage();
+    void showUncertainty();
     void followRunning(bool running);
     void takeTracePoints();
 

@@ -15,6 +15,7 @@
 #include "calibration/flow_target.h"
 #include "calibration/morris.h"
 #include "calibration/search.h"
+#include "calibration/uncertainty.h"
 #include "common/number_format.h"
 #include "shell/qt_text.h"
 
@@ -22,17 +23,20 @@
 // leaves for the interface thread, and the points of the live plot.
 struct FrmCalibrate::Work {
     bool sensitivity = false;
+    bool uncertainty = false;
     std::string projectPath, observedPath;
     std::vector<rivulon::calibration::Parameter> params;
     rivulon::calibration::ObjectiveSettings objective;
     rivulon::calibration::SearchSettings search;
     rivulon::calibration::MorrisSettings morris;
+    rivulon::calibration::UncertaintySettings band;
 
     std::shared_ptr<rivulon::calibration::CalibrationInputs> inputs;
     std::vector<double> start;
     rivulon::calibration::Evaluation startFit;
     rivulon::calibration::SearchOutcome outcome;
     rivulon::calibration::MorrisOutcome screen;
+    rivulon::calibration::UncertaintyOutcome bands;
 
     std::mutex mutex;
     std::vector<QPointF> points;  // runs done, best objective; taken by the plot

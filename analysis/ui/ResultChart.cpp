@@ -1,6 +1,7 @@
 #include "analysis/ui/ResultChart.h"
 
 #include <QApplication>
+#include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -11,17 +12,22 @@
 #include <QCursor>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QScatterSeries>
 #include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "analysis/value_format.h"
 #include "common/atomic_file.h"
@@ -59,14 +65,140 @@ double niceStep(double range, int ticks) {
     return 10 * mag;
 }
 
+// A chart view that zooms with a dragged rectangle or the wheel (around the
+// pointer), pans with the middle button or the arrow keys, and reports the
+// value under the pointer. The right button is left to the context menu.
+class ZoomChartView : public QChartView {
+  public:
+    ZoomChartView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
+        setRubberBand(QChartView::RectangleRubberBand);
+        setMouseTracking(true);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+    std::function<void(const QPointF&)> onValue;
+    std::function<void()> onReset;
+
+  protected:
+    void wheelEvent(QWheelEvent* event) override {
+        const double notches = event->angleDelta().y() / 120.0;
+        const QRectF area = chart()->plotArea();
+        const QPointF at = chart()->mapFromScene(mapToScene(event->position().toPoint()));
+        if (notches == 0 || !area.contains(at)) {
+            event->ignore();
+            return;
+        }
+        // Each notch shows 80 % (or 125 %) of the range; the point under the
+        // pointer stays where it is.
+        const double f = std::pow(0.8, notches);
+        const QRectF shown(at.x() - (at.x() - area.left()) * f, at.y() - (at.y() - area.top()) * f,
+                           area.width() * f, area.height() * f);
+        chart()->zoomIn(shown);
+        event->accept();
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::MiddleButton) {
+            panFrom_ = event->position();
+            panning_ = true;
+            event->accept();
+            return;
+        }
+        if (event->button() == Qt::RightButton) {
+            event->accept();  // the context menu's
+            return;
+        }
+        QChartView::mousePressEvent(event);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (panning_) {
+            const QPointF d = event->position() - panFrom_;
+            chart()->scroll(-d.x(), d.y());
+            panFrom_ = event->position();
+            event->accept();
+            return;
+        }
+        if (onValue && !chart()->series().isEmpty()) {
+            const QPointF at = chart()->mapFromScene(mapToScene(event->position().toPoint()));
+            if (chart()->plotArea().contains(at)) {
+                onValue(chart()->mapToValue(at, chart()->series().first()));
+            }
+        }
+        QChartView::mouseMoveEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::MiddleButton) {
+            panning_ = false;
+            event->accept();
+            return;
+        }
+        // A right click would zoom out in the base view; here it opens the menu.
+        if (event->button() == Qt::RightButton) {
+            event->accept();
+            return;
+        }
+        QChartView::mouseReleaseEvent(event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && onReset) {
+            onReset();
+            event->accept();
+            return;
+        }
+        QChartView::mouseDoubleClickEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const qreal step = 20;
+        switch (event->key()) {
+            case Qt::Key_Left:
+                chart()->scroll(-step, 0);
+                break;
+            case Qt::Key_Right:
+                chart()->scroll(step, 0);
+                break;
+            case Qt::Key_Up:
+                chart()->scroll(0, step);
+                break;
+            case Qt::Key_Down:
+                chart()->scroll(0, -step);
+                break;
+            case Qt::Key_Plus:
+            case Qt::Key_Equal:
+                chart()->zoom(1.25);
+                break;
+            case Qt::Key_Minus:
+                chart()->zoom(0.8);
+                break;
+            case Qt::Key_Home:
+            case Qt::Key_0:
+                if (onReset) {
+                    onReset();
+                }
+                break;
+            default:
+                QChartView::keyPressEvent(event);
+                return;
+        }
+        event->accept();
+    }
+
+  private:
+    QPointF panFrom_;
+    bool panning_ = false;
+};
+
 }  // namespace
 
 ResultChart::ResultChart(QWidget* parent) : QWidget(parent), chart_(new QChart) {
     setObjectName(QStringLiteral("MSChart1"));
     chart_->legend()->setAlignment(Qt::AlignBottom);
     chart_->setMargins(QMargins(4, 4, 4, 4));
-    view_ = new QChartView(chart_, this);
+    auto* zoomView = new ZoomChartView(chart_, this);
+    zoomView->onValue = [this](const QPointF& value) { showCursor(value); };
+    zoomView->onReset = [this] { resetZoom(); };
+    view_ = zoomView;
     view_->setObjectName(QStringLiteral("ChartView"));
+    view_->setToolTip(QStringLiteral(
+        "Drag a rectangle or turn the wheel to zoom, drag with the middle button or use the "
+        "arrow keys to pan; double-click or Home shows the whole chart again."));
     view_->setRenderHint(QPainter::Antialiasing);
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
 
@@ -78,8 +210,12 @@ ResultChart::ResultChart(QWidget* parent) : QWidget(parent), chart_(new QChart) 
     connect(saveCsv, &QAction::triggered, this, &ResultChart::saveDataCsv);
     connect(savePng, &QAction::triggered, this, &ResultChart::saveChartPng);
     connect(savePdf, &QAction::triggered, this, &ResultChart::saveChartPdf);
+    auto* reset = new QAction(QStringLiteral("&Reset Zoom"), this);
+    connect(reset, &QAction::triggered, this, &ResultChart::resetZoom);
     connect(view_, &QWidget::customContextMenuRequested, this, [=, this](const QPoint& pos) {
         QMenu menu(this);
+        menu.addAction(reset);
+        menu.addSeparator();
         menu.addActions({copyData, saveCsv, savePng, savePdf});
         menu.exec(view_->mapToGlobal(pos));
     });
@@ -91,10 +227,15 @@ ResultChart::ResultChart(QWidget* parent) : QWidget(parent), chart_(new QChart) 
         QAction* action;
         const char* name;
         const char* caption;
-    } buttons[] = {{copyData, "cmdCopyData", "Copy Data"},
+    } buttons[] = {{reset, "cmdResetZoom", "Reset Zoom"},
+                   {copyData, "cmdCopyData", "Copy Data"},
                    {saveCsv, "cmdSaveDataCsv", "CSV..."},
                    {savePng, "cmdSavePng", "PNG..."},
                    {savePdf, "cmdSavePdf", "PDF..."}};
+    cursor_ = new QLabel(this);
+    cursor_->setObjectName(QStringLiteral("lblCursor"));
+    cursor_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    tools->addWidget(cursor_);
     tools->addStretch();
     for (const auto& b : buttons) {
         auto* button = new QToolButton(this);
@@ -126,22 +267,138 @@ QString ResultChart::footnote() const {
     return footnote_->isHidden() ? QString() : footnote_->text();
 }
 
+void ResultChart::resetZoom() {
+    chart_->zoomReset();
+}
+
+QString ResultChart::cursorText() const {
+    return cursor_->text();
+}
+
+void ResultChart::showCursor(const QPointF& value) {
+    if (series_.empty()) {
+        cursor_->clear();
+        return;
+    }
+    const ChartData& first = series_.front();
+    const long index = std::lround(value.x()) - 1;
+    QString at;
+    if (scatter_) {
+        cursor_->setText(QStringLiteral("%1 %2, %3 %4")
+                             .arg(xTitle_, qs(rivulon::plainNumber(static_cast<float>(value.x()))),
+                                  scatterYTitle_,
+                                  qs(rivulon::plainNumber(static_cast<float>(value.y())))));
+        return;
+    }
+    if (first.kind == ChartKind::Line2d) {
+        at = index >= 0 && static_cast<std::size_t>(index) < first.pointLabels.size()
+                 ? qs(first.pointLabels[static_cast<std::size_t>(index)]).trimmed()
+                 : QString::number(index + 1);
+        at = xTitle_.isEmpty() ? at : QStringLiteral("%1 %2").arg(xTitle_, at);
+    }
+    const QString y = qs(rivulon::plainNumber(static_cast<float>(value.y())));
+    cursor_->setText(at.isEmpty() ? y : QStringLiteral("%1: %2").arg(at, y));
+}
+
 void ResultChart::setFootnote(const QString& text) {
     footnote_->setText(text);
     footnote_->setVisible(!text.isEmpty());
 }
 
 void ResultChart::plot(const ChartData& chart, const QString& xTitle, const QString& yTitle) {
+    scatter_ = false;
     series_ = {chart};
+    bands_.clear();
     rebuild(xTitle, yTitle);
+}
+
+void ResultChart::plotWithBands(const ChartData& chart, const std::vector<rivulon::Band>& bands,
+                                const QString& xTitle) {
+    series_ = {chart};
+    series_.front().kind = ChartKind::Line2d;
+    bands_ = bands;
+    rebuild(xTitle, {});
 }
 
 void ResultChart::plotLines(const std::vector<ChartData>& series, const QString& xTitle,
                             const QString& yTitle) {
+    scatter_ = false;
     series_ = series;
+    bands_.clear();
     for (ChartData& s : series_)
         s.kind = ChartKind::Line2d;
     rebuild(xTitle, yTitle);
+}
+
+void ResultChart::plotScatter(const ChartData& x, const ChartData& y, const QString& title,
+                              const QString& xTitle, const QString& yTitle) {
+    scatter_ = true;
+    series_ = {x, y};
+    scatterTitle_ = title;
+    scatterYTitle_ = yTitle;
+    rebuild(xTitle, yTitle);
+}
+
+void ResultChart::rebuildScatter() {
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setPointSize(11);
+    titleFont.setBold(true);
+    chart_->setTitleFont(titleFont);
+    chart_->setTitle(scatterTitle_);
+    const ChartData& xs = series_[0];
+    const ChartData& ys = series_[1];
+    auto* points = new QScatterSeries;
+    points->setName(QStringLiteral("Months"));
+    points->setMarkerSize(7);
+    float high = 0;
+    for (std::size_t j = 0; j < std::min(xs.values.size(), ys.values.size()); ++j) {
+        if (xs.values[j] < 0 || ys.values[j] < 0)
+            continue;
+        points->append(xs.values[j], ys.values[j]);
+        high = std::max({high, xs.values[j], ys.values[j]});
+    }
+    if (high <= 0)
+        high = 1;
+    auto* identity = new QLineSeries;
+    identity->setName(QStringLiteral("1:1"));
+    identity->append(0, 0);
+    identity->append(high, high);
+    QPen pen(Qt::darkGray);
+    pen.setStyle(Qt::DashLine);
+    identity->setPen(pen);
+    QFont axisFont(QStringLiteral("Arial"));
+    axisFont.setPointSize(8);
+    const auto axis = [&](const QString& text) {
+        auto* a = new QValueAxis;
+        a->setTitleText(text);
+        a->setLabelsFont(axisFont);
+        a->setRange(0, high);
+        a->applyNiceNumbers();
+        a->setLabelFormat(QStringLiteral("%g"));
+        return a;
+    };
+    QValueAxis* xAxis = axis(xTitle_);
+    QValueAxis* yAxis = axis(scatterYTitle_);
+    chart_->addAxis(xAxis, Qt::AlignBottom);
+    chart_->addAxis(yAxis, Qt::AlignLeft);
+    for (QXYSeries* s : std::initializer_list<QXYSeries*>{identity, points}) {
+        chart_->addSeries(s);
+        s->attachAxis(xAxis);
+        s->attachAxis(yAxis);
+    }
+    connect(points, &QScatterSeries::hovered, this, [this](const QPointF& p, bool on) {
+        if (!on) {
+            QToolTip::hideText();
+            return;
+        }
+        QToolTip::showText(
+            QCursor::pos(),
+            QStringLiteral("%1 %2, %3 %4")
+                .arg(qs(series_[0].seriesLabel).trimmed(), valueText(static_cast<float>(p.x())),
+                     qs(series_[1].seriesLabel).trimmed(), valueText(static_cast<float>(p.y()))),
+            view_);
+    });
+    chart_->legend()->setVisible(true);
 }
 
 void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
@@ -156,6 +413,10 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
     delete old;
     if (series_.empty())
         return;
+    if (scatter_) {
+        rebuildScatter();
+        return;
+    }
     const ChartData& first = series_.front();
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setPointSize(11);
@@ -177,9 +438,15 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
     for (const ChartData& s : series_) {
         points = std::max(points, s.values.size());
         for (float v : s.values) {
+            if (s.negativeIsMissing && v < 0)
+                continue;
             low = std::min(low, v);
             high = std::max(high, v);
         }
+    }
+    for (const rivulon::Band& b : bands_) {
+        low = std::min(low, b.front());
+        high = std::max(high, b.back());
     }
     if (high <= low)
         high = low + 1;
@@ -234,25 +501,71 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
     xAxis->setTickInterval(std::max(1.0, step));
     chart_->addAxis(xAxis, Qt::AlignBottom);
     chart_->addAxis(yAxis, Qt::AlignLeft);
-    for (std::size_t i = 0; i < series_.size(); ++i) {
-        auto* line = new QLineSeries;
-        line->setName(qs(series_[i].seriesLabel).trimmed());
-        QList<QPointF> pts;
-        pts.reserve(static_cast<qsizetype>(series_[i].values.size()));
-        for (std::size_t j = 0; j < series_[i].values.size(); ++j)
-            pts.append(QPointF(static_cast<double>(j + 1), series_[i].values[j]));
-        line->replace(pts);
-        // Markers help only while they do not merge into the line.
-        line->setPointsVisible(pts.size() <= 60);
-        const int index = static_cast<int>(i);
-        connect(line, &QLineSeries::hovered, this, [this, index](const QPointF& p, bool on) {
-            showHover(index, static_cast<int>(std::lround(p.x())) - 1, on);
-        });
-        chart_->addSeries(line);
-        line->attachAxis(xAxis);
-        line->attachAxis(yAxis);
+    // The bands first, so that the line is drawn over them.
+    const struct {
+        std::size_t low, high;
+        const char* name;
+        QColor colour;
+    } bandAreas[] = {{0, 4, "5-95 % of the ensemble", QColor(70, 130, 180, 60)},
+                     {1, 3, "25-75 % of the ensemble", QColor(70, 130, 180, 120)}};
+    for (const auto& area : bandAreas) {
+        if (bands_.empty())
+            break;
+        auto* lower = new QLineSeries(chart_);
+        auto* upper = new QLineSeries(chart_);
+        for (std::size_t j = 0; j < bands_.size(); ++j) {
+            lower->append(static_cast<double>(j + 1), bands_[j][area.low]);
+            upper->append(static_cast<double>(j + 1), bands_[j][area.high]);
+        }
+        auto* fill = new QAreaSeries(upper, lower);
+        fill->setName(QString::fromLatin1(area.name));
+        fill->setObjectName(QString::fromLatin1(area.low == 0 ? "band95" : "band75"));
+        fill->setColor(area.colour);
+        fill->setBorderColor(Qt::transparent);
+        chart_->addSeries(fill);
+        fill->attachAxis(xAxis);
+        fill->attachAxis(yAxis);
     }
-    chart_->legend()->setVisible(series_.size() > 1);
+    for (std::size_t i = 0; i < series_.size(); ++i) {
+        const ChartData& s = series_[i];
+        // Runs of points with data; a series with gaps is drawn as several
+        // lines of one colour under one legend entry.
+        std::vector<QList<QPointF>> runs(1);
+        for (std::size_t j = 0; j < s.values.size(); ++j) {
+            if (s.negativeIsMissing && s.values[j] < 0) {
+                if (!runs.back().isEmpty())
+                    runs.emplace_back();
+                continue;
+            }
+            runs.back().append(QPointF(static_cast<double>(j + 1), s.values[j]));
+        }
+        if (runs.size() > 1 && runs.back().isEmpty())
+            runs.pop_back();
+        QLineSeries* first = nullptr;
+        for (const QList<QPointF>& pts : runs) {
+            auto* line = new QLineSeries;
+            line->setName(qs(s.seriesLabel).trimmed());
+            line->replace(pts);
+            // Markers help only while they do not merge into the line.
+            line->setPointsVisible(s.values.size() <= 60 || pts.size() == 1);
+            const int index = static_cast<int>(i);
+            connect(line, &QLineSeries::hovered, this, [this, index](const QPointF& p, bool on) {
+                showHover(index, static_cast<int>(std::lround(p.x())) - 1, on);
+            });
+            chart_->addSeries(line);
+            line->attachAxis(xAxis);
+            line->attachAxis(yAxis);
+            if (!first) {
+                first = line;
+            } else {
+                line->setPen(first->pen());
+                line->setColor(first->color());
+                for (QLegendMarker* marker : chart_->legend()->markers(line))
+                    marker->setVisible(false);
+            }
+        }
+    }
+    chart_->legend()->setVisible(series_.size() > 1 || !bands_.empty());
 }
 
 void ResultChart::showHover(int series, int index, bool on) {
@@ -342,14 +655,22 @@ bool ResultChart::saveChartPdf() {
 }
 
 bool ResultChart::writePng(const QString& path) const {
+    return writeViewPng(view_, path);
+}
+
+bool ResultChart::writePdf(const QString& path) const {
+    return writeViewPdf(view_, title(), path);
+}
+
+bool ResultChart::writeViewPng(QChartView* view, const QString& path) {
     // Drawn at twice the screen size so that it stays sharp in a report.
-    const QSize size = view_->size().expandedTo(QSize(480, 320)) * 2;
+    const QSize size = view->size().expandedTo(QSize(480, 320)) * 2;
     QImage image(size, QImage::Format_ARGB32);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        view_->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        view->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
     }
     QByteArray bytes;
     {
@@ -368,22 +689,22 @@ bool ResultChart::writePng(const QString& path) const {
     }
 }
 
-bool ResultChart::writePdf(const QString& path) const {
+bool ResultChart::writeViewPdf(QChartView* view, const QString& title, const QString& path) {
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&buffer);
-        pdf.setTitle(title());
+        pdf.setTitle(title);
         pdf.setPageOrientation(QPageLayout::Landscape);
         QPainter painter;
         if (!painter.begin(&pdf))
             return false;
         const QRect page = painter.viewport();
         // Keep the chart's shape; fill the page's width or height.
-        QSizeF shape = QSizeF(view_->size()).expandedTo(QSizeF(480, 320));
+        QSizeF shape = QSizeF(view->size()).expandedTo(QSizeF(480, 320));
         shape.scale(QSizeF(page.size()), Qt::KeepAspectRatio);
-        view_->render(&painter, QRectF(QPointF(0, 0), shape));
+        view->render(&painter, QRectF(QPointF(0, 0), shape));
         painter.end();
     }
     try {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/chart_data.h"
+#include "analysis/ensemble_bands.h"
 #include "analysis/text_grid.h"
 
 class QChart;
@@ -24,15 +25,28 @@ class ResultChart : public QWidget {
     // One series drawn as its kind says. `xTitle` names the points; the value
     // axis is titled `yTitle`, or the series label with the title's unit.
     void plot(const rivulon::ChartData& chart, const QString& xTitle, const QString& yTitle = {});
+    // A line chart with the spread of an ensemble behind it: the 5-95 % band
+    // and, darker, the 25-75 % band, over the first points of the line.
+    void plotWithBands(const rivulon::ChartData& chart, const std::vector<rivulon::Band>& bands,
+                       const QString& xTitle);
+    const std::vector<rivulon::Band>& bands() const { return bands_; }
     // Line series over the same points; the chart takes the first one's title.
     void plotLines(const std::vector<rivulon::ChartData>& series, const QString& xTitle,
                    const QString& yTitle);
+    // Points (x, y) of two series of equal length with the 1:1 line; points
+    // where either value is negative (no data) are left out.
+    void plotScatter(const rivulon::ChartData& x, const rivulon::ChartData& y, const QString& title,
+                     const QString& xTitle, const QString& yTitle);
     void setFootnote(const QString& text);
 
     QString title() const;
     QString footnote() const;
     QChart* chart() const { return chart_; }
     QChartView* view() const { return view_; }
+    // Back to the whole chart after zooming or panning.
+    void resetZoom();
+    // The value under the pointer, as the label beside the buttons shows it.
+    QString cursorText() const;
     const std::vector<rivulon::ChartData>& series() const { return series_; }
 
     // The plotted numbers: row 0 the point heading and the series labels,
@@ -47,16 +61,25 @@ class ResultChart : public QWidget {
     // Without asking: false when the file cannot be written.
     bool writePng(const QString& path) const;
     bool writePdf(const QString& path) const;
+    // The same for any chart view (the duration curves).
+    static bool writeViewPng(QChartView* view, const QString& path);
+    static bool writeViewPdf(QChartView* view, const QString& title, const QString& path);
 
   private:
     void rebuild(const QString& xTitle, const QString& yTitle);
+    void rebuildScatter();
     void showHover(int series, int index, bool on);
+    void showCursor(const QPointF& value);
     QString askPath(const QString& title, const QString& suffix);
     QString baseName() const;
 
     QChart* chart_;
     QChartView* view_;
     QLabel* footnote_;
+    QLabel* cursor_;
     std::vector<rivulon::ChartData> series_;
+    std::vector<rivulon::Band> bands_;
     QString xTitle_;
+    bool scatter_ = false;
+    QString scatterTitle_, scatterYTitle_;
 };

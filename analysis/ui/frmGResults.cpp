@@ -1,6 +1,8 @@
 #include "analysis/ui/frmGResults.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QFontMetrics>
 #include <QFrame>
@@ -13,11 +15,14 @@
 #include <algorithm>
 #include <exception>
 
+#include "analysis/ensemble_bands.h"
 #include "analysis/grid_copy.h"
 #include "analysis/observed_flow.h"
 #include "analysis/result_tables.h"
+#include "analysis/ui/DurationPage.h"
 #include "analysis/ui/ResultChart.h"
 #include "analysis/value_format.h"
+#include "common/atomic_file.h"
 #include "common/paths.h"
 #include "shell/app_folder.h"
 #include "shell/dialogs.h"
@@ -143,6 +148,23 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
     tableLayout->addLayout(frameRow);
     TabResult->addTab(tablePage, QStringLiteral("Table and Print"));
 
+    // Page 2: duration curves of a daily file, over the project's area.
+    durationPage = new DurationPage;
+    double area = 0;
+    for (float a : host.session().state.watershed.area)
+        area += a;
+    durationPage->setProjectArea(area);
+    TabResult->addTab(durationPage, QStringLiteral("Duration curves"));
+
+    // Page 3: predicted against observed months, for the observed-flow comparison.
+    auto* scatterPage = new QWidget;
+    MSChartScatter = new ResultChart(scatterPage);
+    MSChartScatter->setObjectName(QStringLiteral("MSChartScatter"));
+    auto* scatterLayout = new QVBoxLayout(scatterPage);
+    scatterLayout->setContentsMargins(6, 4, 6, 4);
+    scatterLayout->addWidget(MSChartScatter, 1);
+    TabResult->addTab(scatterPage, QStringLiteral("Predicted vs. Observed"));
+
     // Below the tabs: the regression and the goodness of fit of the
     // observed-flow comparison.
     TxtReg = new QLabel(this);
@@ -156,12 +178,18 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
     lblStats->setTextInteractionFlags(Qt::TextSelectableByMouse);
     TxtReg->hide();
     lblStats->hide();
+    cmdCopyStats = makeButton("Copy Statistics", "cmdCopyStats");
+    cmdSaveStats = makeButton("Save Statistics...", "cmdSaveStats");
+    auto* statsRow = new QHBoxLayout;
+    statsRow->addWidget(lblStats, 1);
+    statsRow->addWidget(cmdCopyStats, 0, Qt::AlignTop);
+    statsRow->addWidget(cmdSaveStats, 0, Qt::AlignTop);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(3, 3, 3, 3);
     layout->addWidget(TabResult, 1);
     layout->addWidget(TxtReg);
-    layout->addWidget(lblStats);
+    layout->addLayout(statsRow);
 
     connect(cmdNextS, &QPushButton::clicked, this, &frmGResults::cmdNextS_Click);
     connect(cmdNextY, &QPushButton::clicked, this, &frmGResults::cmdNextY_Click);
@@ -172,6 +200,8 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
     connect(CmdSaveTable, &QPushButton::clicked, this, &frmGResults::CmdSaveTable_Click);
     connect(CmdPrintGrid, &QPushButton::clicked, this, &frmGResults::CmdPrintGrid_Click);
     connect(CmdSaveCsv, &QPushButton::clicked, this, &frmGResults::CmdSaveCsv_Click);
+    connect(cmdCopyStats, &QPushButton::clicked, this, &frmGResults::cmdCopyStats_Click);
+    connect(cmdSaveStats, &QPushButton::clicked, this, &frmGResults::cmdSaveStats_Click);
     connect(GridOut, &FlexGrid::doubleClicked, this, &frmGResults::GridOut_DblClick);
     connect(GridOut, &FlexGrid::Click, this, &frmGResults::GridOut_Click);
     connect(TabResult, &QTabWidget::currentChanged, this, &frmGResults::pageChanged);
@@ -266,7 +296,18 @@ void frmGResults::drawChart(int selection) {
         return;
     const rivulon::ChartData& chart = charts_[static_cast<std::size_t>(selection)];
     MSChart1->setFootnote({});
-    MSChart1->plot(chart, xTitle(selection));
+    const rivulon::EnsembleBands* ensemble = host_.session().ensemble.get();
+    std::vector<rivulon::Band> bands;
+    if (ensemble && (kind_ == Kind::Annual || kind_ == Kind::Monthly)) {
+        bands = rivulon::chartBands(*ensemble, kind_ == Kind::Monthly, selection, organicCarbon_,
+                                    chart.values.size());
+    }
+    if (bands.empty()) {
+        MSChart1->plot(chart, xTitle(selection));
+    } else {
+        MSChart1->plotWithBands(chart, bands, xTitle(selection));
+        MSChart1->setFootnote(QStringLiteral("Bands: ") + qs(ensemble->description));
+    }
     setGGrid(rivulon::chartGrid(chart), kind_ == Kind::Summary  ? 0
                                         : kind_ == Kind::Annual ? 1600
                                                                 : 1200);
@@ -278,7 +319,11 @@ void frmGResults::showButtons(Kind kind) {
     cmdNextM->setVisible(kind == Kind::Monthly);
     TxtReg->hide();
     lblStats->hide();
+    cmdCopyStats->setVisible(kind == Kind::Observed);
+    cmdSaveStats->setVisible(kind == Kind::Observed);
     TabResult->setTabEnabled(1, kind != Kind::Scenario && kind != Kind::Observed);
+    TabResult->setTabVisible(TabResult->indexOf(MSChartScatter->parentWidget()),
+                             kind == Kind::Observed);
 }
 
 void frmGResults::pageChanged(int page) {
@@ -376,6 +421,11 @@ bool frmGResults::CompareObserved() {
     setGGrid(cmp.grid, 1200);
     MSChart1->plotLines({cmp.predicted, cmp.observed}, QStringLiteral("Month of the run"),
                         QStringLiteral("Streamflow (cm)"));
+    rivulon::ChartData observedAxis = cmp.observed;
+    observedAxis.seriesLabel = "Observed";
+    MSChartScatter->plotScatter(observedAxis, cmp.predicted,
+                                QStringLiteral("Predicted vs. Observed Monthly Streamflow"),
+                                QStringLiteral("Observed (cm)"), QStringLiteral("Predicted (cm)"));
     // Too few months or a constant series: the reason stands where the
     // regression would.
     TxtReg->setText(qs(cmp.regressionShown ? cmp.regressionText : cmp.report));
@@ -422,6 +472,14 @@ void frmGResults::plotScenarios(const QString& title, const QString& footnote,
     for (std::size_t k = 0; k < values.size(); ++k)
         grid.set(1, static_cast<int>(k) + 1, rivulon::plainNumber(chart.values[k]));
     setGGrid(grid, 0);
+}
+
+bool frmGResults::showDailyFile(const QString& path) {
+    TabResult->setCurrentWidget(durationPage);
+    const bool shown = durationPage->openDailyFile(path);
+    if (shown)
+        setWindowTitle(QStringLiteral("Duration Curves: ") + shownPath(path));
+    return shown;
 }
 
 void frmGResults::cmdNextS_Click() {
@@ -476,4 +534,38 @@ void frmGResults::GridOut_Click() {
             GridOut->setRowHeight(r, 200);
     }
     GridOut->setRedraw(wasRedraw);
+}
+
+QString frmGResults::statisticsText() const {
+    QStringList lines;
+    if (!TxtReg->isHidden())
+        lines << TxtReg->text();
+    if (!lblStats->isHidden())
+        lines << lblStats->text();
+    return lines.join(QLatin1Char('\n'));
+}
+
+void frmGResults::cmdCopyStats_Click() {
+    QApplication::clipboard()->setText(statisticsText());
+}
+
+bool frmGResults::cmdSaveStats_Click() {
+    const QString text = statisticsText();
+    if (text.isEmpty())
+        return false;
+    const QString path = rivulon::ui::dialogs().saveFile(
+        this, QStringLiteral("Save Statistics"),
+        rivulon::ui::applicationFolder() + QStringLiteral("/Output"),
+        QStringLiteral("ObservedFit.txt"), QStringLiteral("txt"));
+    if (path.isEmpty())
+        return false;
+    try {
+        rivulon::writeFileAtomically(ss(path), ss(text + QLatin1Char('\n')));
+        return true;
+    } catch (const std::exception& e) {
+        msgBox(
+            this,
+            QStringLiteral("The statistics could not be saved as %1:\n%2").arg(path, qs(e.what())));
+        return false;
+    }
 }

@@ -14,6 +14,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class DurationPage;
 class ResultChart;
 
 namespace rivulon::ui {
@@ -25,7 +26,9 @@ class FlexGrid;
 // page "Graph", and the comparison of predicted with observed streamflow.
 // A file is read into the window's own result set; the last run's values in
 // the session are never touched.
-class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
+class frmGResults : public QWidget,
+                    public rivulon::ui::ResultTableView,
+                    public rivulon::ui::DurationCurveView {
     Q_OBJECT
   public:
     explicit frmGResults(rivulon::ui::WindowHost& host);
@@ -51,6 +54,8 @@ class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
     bool showResultFile(const QString& path, rivulon::ui::ResultTable table, int mode = 1) override;
     void plotScenarios(const QString& title, const QString& footnote,
                        const std::vector<std::pair<QString, double>>& values) override;
+    // Opens a daily file on the page "Duration curves".
+    bool showDailyFile(const QString& path) override;
 
     void cmdNextS_Click();
     void cmdNextY_Click();
@@ -59,6 +64,10 @@ class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
     void CmdSaveTable_Click();
     void CmdPrintGrid_Click();
     void CmdSaveCsv_Click();
+    // The regression and goodness-of-fit lines of the observed-flow comparison.
+    QString statisticsText() const;
+    void cmdCopyStats_Click();
+    bool cmdSaveStats_Click();
     void GridOut_DblClick();
     void GridOut_Click();
 
@@ -69,6 +78,10 @@ class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
 
     QTabWidget* TabResult;
     ResultChart* MSChart1;
+    // The observed-flow comparison's predicted against observed months.
+    ResultChart* MSChartScatter;
+    QPushButton* cmdCopyStats;
+    QPushButton* cmdSaveStats;
     rivulon::ui::FlexGrid* GGrid;
     QPushButton* cmdNextS;
     QPushButton* cmdNextY;
@@ -83,6 +96,7 @@ class frmGResults : public QWidget, public rivulon::ui::ResultTableView {
     QPushButton* CmdSaveTable;
     QPushButton* CmdPrintGrid;
     QPushButton* CmdSaveCsv;
+    DurationPage* durationPage;
 
   private:
     enum class Kind { None, Summary, Annual, Monthly, Observed, Scenario };

@@ -13,6 +13,8 @@
 #include <exception>
 
 #include "common/list_reader.h"
+#include "common/paths.h"
+#include "common/value_rules.h"
 #include "project/transport_file.h"
 #include "project/ui/GridCellEdit.h"
 #include "shell/UpDown.h"
@@ -21,6 +23,7 @@
 #include "shell/session.h"
 #include "shell/twips.h"
 #include "shell/widgets/FlexGrid.h"
+#include "shell/widgets/cell_edits.h"
 
 using rivulon::ui::dialogs;
 using rivulon::ui::msgBox;
@@ -153,6 +156,7 @@ void FrmN::showInFrame() {
 
 bool FrmN::NutrientOpen(int ruralCount, int urbanCount, const QString& mode,
                         const QStringList& landUseNames, const QString& file) {
+    rivulon::ui::endCellEdits(this);
     if (loaded_ && dirty_ &&
         dialogs().askYesNo(this, QStringLiteral("Save changes?"), windowTitle()) &&
         !cmdSaveN_Click()) {
@@ -172,8 +176,8 @@ bool FrmN::NutrientOpen(int ruralCount, int urbanCount, const QString& mode,
         answer = host_.CheckInputBox(
             QStringLiteral(
                 "How many years (<100) of point source data will you use for the simulation?"),
-            kPointTitle, 100, 0, QStringLiteral("1"));
-        const int years = spinnerValue(ss(answer), 1, 99);
+            kPointTitle, float(maxPointYears() + 1), 0, QStringLiteral("1"));
+        const int years = spinnerValue(ss(answer), 1, maxPointYears());
         rural.clear();
         urban.clear();
         for (int k = 1; k <= ruralCount; ++k)
@@ -199,17 +203,15 @@ bool FrmN::NutrientOpen(int ruralCount, int urbanCount, const QString& mode,
     const rivulon::ProjectSettings& settings = host_.session().settings;
     int answered = 0;
     const auto pointYears = [&]() {
-        if (!settings.nutrientPath.empty() &&
-            QFileInfo(path).absoluteFilePath().compare(
-                QFileInfo(qs(settings.nutrientPath)).absoluteFilePath(), Qt::CaseInsensitive) ==
-                0) {
+        if (rivulon::sameFile(ss(path), settings.nutrientPath)) {
             answered = std::max<int>(settings.weatherYears, 1);
         } else {
             const QString answer = host_.CheckInputBox(
                 QStringLiteral("How many years (<100) of point source data do you have in the "
                                "nutrient file?"),
-                kPointTitle, 100, 0, QString());
-            answered = answer.trimmed().isEmpty() ? 1 : spinnerValue(ss(answer), 1, 99);
+                kPointTitle, float(maxPointYears() + 1), 0, QString());
+            answered =
+                answer.trimmed().isEmpty() ? 1 : spinnerValue(ss(answer), 1, maxPointYears());
         }
         return answered;
     };
@@ -240,6 +242,7 @@ bool FrmN::NutrientOpen(int ruralCount, int urbanCount, const QString& mode,
 void FrmN::showTable(const rivulon::NutrientTable& t, int ruralCount, int urbanCount,
                      const QStringList& ruralNames, const QStringList& urbanNames) {
     loading_ = true;
+    hiddenManured_.clear();
     ruralCount_ = ruralCount;
     urbanCount_ = urbanCount;
     ruralNames_ = ruralNames;
@@ -323,7 +326,13 @@ rivulon::NutrientTable FrmN::table() const {
 QString FrmN::problemText(const rivulon::NutrientCellProblem& p) const {
     using Table = rivulon::NutrientCellProblem::Table;
     const QString value = QStringLiteral("\"%1\"").arg(qs(p.text));
+    // A number the run refuses, in the words of its reader.
+    const auto outside = [&](const QString& field) {
+        return qs(rivulon::outsideRangeText(ss(field), p.text, p.allowed)) + QStringLiteral(".");
+    };
     auto box = [&](QLabel* label) {
+        if (!p.allowed.empty())
+            return outside(QStringLiteral("\"%1\"").arg(label->text()));
         return QStringLiteral("The value %1 of \"%2\" is not a number.").arg(value, label->text());
     };
     if (p.table == Table::General)
@@ -345,12 +354,20 @@ QString FrmN::problemText(const rivulon::NutrientCellProblem& p) const {
     const int row = p.row + 1;
     const QString rowLabel = row < g->rows() ? g->textMatrix(row, 0) : QString();
     const QString column = p.column + 1 < g->cols() ? g->textMatrix(0, p.column + 1) : QString();
+    if (!p.allowed.empty()) {
+        return outside(QStringLiteral("\"%1\", row %2 (%3), column \"%4\"")
+                           .arg(QString::fromLatin1(names[int(p.table)]), QString::number(row),
+                                rowLabel, column));
+    }
     return QStringLiteral("The value %1 in \"%2\", row %3 (%4), column \"%5\" is not a number.")
         .arg(value, QString::fromLatin1(names[int(p.table)]), QString::number(row), rowLabel,
              column);
 }
 
 bool FrmN::cmdSaveN_Click() {
+    rivulon::ui::endCellEdits(this);
+    if (!checkTyped())
+        return false;
     const QString folder = qs(host_.session().settings.inputFolder);
     const QString name = file_.isEmpty() ? QStringLiteral("Nutrient.dat") : file_;
     const QString path =
@@ -361,8 +378,14 @@ bool FrmN::cmdSaveN_Click() {
 }
 
 bool FrmN::saveTo(const QString& path) {
+    rivulon::ui::endCellEdits(this);
+    if (!checkTyped())
+        return false;
     const rivulon::NutrientTable t = table();
-    if (const auto problem = rivulon::findNonNumber(t)) {
+    auto problem = rivulon::findNonNumber(t);
+    if (!problem)
+        problem = rivulon::findOutOfRange(t);
+    if (problem) {
         msgBox(this, problemText(*problem) + QStringLiteral(" Nothing was saved."),
                QStringLiteral("Nutrient file not saved"));
         return false;
@@ -394,6 +417,7 @@ void FrmN::CmdExit_Click() {
 }
 
 void FrmN::closeEvent(QCloseEvent* event) {
+    rivulon::ui::endCellEdits(this);
     // Yes saves and keeps the window open, as Exit always did.
     if (loaded_ && !saved_ && !askToSave()) {
         event->ignore();
@@ -414,9 +438,46 @@ void FrmN::changed() {
 }
 
 void FrmN::setMonthBox(QLineEdit* box, int month) const {
-    box->setText(month >= 1 && month <= 12
-                     ? QStringLiteral("%1 %2").arg(month).arg(monthName(month))
-                     : QString::number(month));
+    box->setText(monthBoxText(month));
+}
+
+QString FrmN::monthBoxText(int month) const {
+    return month >= 1 && month <= 12 ? QStringLiteral("%1 %2").arg(month).arg(monthName(month))
+                                     : QString::number(month);
+}
+
+int FrmN::maxPointYears() const {
+    // Every year the run can take from the project's weather, and at least
+    // the 99 the question offers.
+    return std::max(99, int(host_.session().settings.weatherYears));
+}
+
+bool FrmN::checkTyped() {
+    const std::pair<UpDown*, QLabel*> spinners[] = {{UpDnManure, Label1[6]},
+                                                    {UpDnStart, Label1[7]},
+                                                    {UpDnEnd, Label1[8]},
+                                                    {UpDnSepticPointFlag, Label1[9]}};
+    for (const auto& [spinner, label] : spinners) {
+        const QString problem = spinner->typedProblem(QStringLiteral("\"%1\"").arg(label->text()));
+        if (!problem.isEmpty()) {
+            msgBox(this, problem + QStringLiteral(". Nothing was saved."),
+                   QStringLiteral("Nutrient file not saved"));
+            spinner->buddy()->setFocus();
+            return false;
+        }
+    }
+    for (UpDown* spinner : {UpDnStart1, UpDnEnd1}) {
+        const QString problem = spinner->typedProblem(
+            spinner == UpDnStart1 ? QStringLiteral("\"2nd Manure Start Month (April=1):\"")
+                                  : QStringLiteral("\"End Month (March=12):\" of the 2nd period"));
+        if (!problem.isEmpty()) {
+            msgBox(this, problem + QStringLiteral(". Nothing was saved."),
+                   QStringLiteral("Nutrient file not saved"));
+            spinner->buddy()->setFocus();
+            return false;
+        }
+    }
+    return true;
 }
 
 QString FrmN::monthName(int month) const {
@@ -427,21 +488,41 @@ QString FrmN::monthName(int month) const {
 }
 
 void FrmN::manureCountChanged(int count) {
-    Text1[6]->setText(QString::number(count));
     if (loading_)
         return;
-    // New rows start from the runoff concentrations of the rural land use of
-    // the same number; rows already there keep what they hold.
+    cellEdit[2]->EndEdit();
+    // Rows the count hides keep their values, to come back when it grows
+    // again; rows never shown start from the runoff concentrations of the
+    // rural land use of the same number.
     rivulon::ui::FlexGrid* grid = NGrid[2];
     const int old = grid->rows();
+    for (int r = count + 1; r < old; ++r) {
+        HiddenRow& kept = hiddenManured_[r];
+        for (int c = 0; c <= 2; ++c) {
+            kept.text[c] = grid->textMatrix(r, c);
+            kept.color[c] = grid->cellForeColorAt(r, c);
+        }
+    }
     grid->setRows(count + 1);
     fitGrid(grid);
+    const int keepRow = grid->row(), keepCol = grid->col();
     for (int r = old; r <= count; ++r) {
-        grid->setTextMatrix(r, 0, NGrid[0]->rows() > r ? NGrid[0]->textMatrix(r, 0) : QString());
-        for (int c = 1; c <= 2; ++c) {
-            grid->setTextMatrix(r, c,
-                                NGrid[0]->rows() > r ? NGrid[0]->textMatrix(r, c) : QString());
+        const auto kept = hiddenManured_.find(r);
+        for (int c = 0; c <= 2; ++c) {
+            if (kept != hiddenManured_.end()) {
+                grid->setTextMatrix(r, c, kept->second.text[c]);
+                grid->setRow(r);
+                grid->setCol(c);
+                grid->setCellForeColor(kept->second.color[c]);
+            } else {
+                grid->setTextMatrix(r, c,
+                                    NGrid[0]->rows() > r ? NGrid[0]->textMatrix(r, c) : QString());
+            }
         }
+    }
+    if (keepRow < grid->rows() && keepCol < grid->cols()) {
+        grid->setRow(keepRow);
+        grid->setCol(keepCol);
     }
 }
 
@@ -522,6 +603,8 @@ void FrmN::setSepticOnly(bool on) {
 }
 
 void FrmN::setSepticPopulation(int row, int month, int value) {
+    // An edit still open would otherwise land on the value written here.
+    rivulon::ui::endCellEdits(this);
     // Row 1 normal, row 2 ponded systems; the table has a row per month.
     if (row < 1 || row > 4 || month < 1 || month > 12)
         return;

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <map>
 
 #include "project/nutrient_table.h"
 #include "shell/window_host.h"
@@ -92,6 +93,10 @@ class FrmN : public QWidget, public rivulon::ui::NutrientEditorService {
     void showTable(const rivulon::NutrientTable& table, int ruralCount, int urbanCount,
                    const QStringList& ruralNames, const QStringList& urbanNames);
     void setMonthBox(QLineEdit* box, int month) const;
+    QString monthBoxText(int month) const;
+    int maxPointYears() const;
+    // False (with a message) when a spinner box holds what its spinner cannot take.
+    bool checkTyped();
     QString monthName(int month) const;
     void manureCountChanged(int count);
     void changed();
@@ -116,4 +121,10 @@ class FrmN : public QWidget, public rivulon::ui::NutrientEditorService {
     bool exiting_ = false;
     QString boxTextOnEntry_;
     std::function<void(bool, const QString&)> whenClosed_;
+    // Manured rows the count hides, by row, as they were.
+    struct HiddenRow {
+        std::array<QString, 3> text;
+        std::array<unsigned, 3> color{};
+    };
+    std::map<int, HiddenRow> hiddenManured_;
 };

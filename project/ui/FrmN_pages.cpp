@@ -13,6 +13,7 @@
 #include "project/ui/GridCellEdit.h"
 #include "shell/UpDown.h"
 #include "shell/widgets/FlexGrid.h"
+#include "shell/widgets/cell_edits.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ void FrmN::buildPages() {
         TxtCell[i]->setObjectName(QStringLiteral("TxtCell_%1").arg(i));
         cellEdit[i] = new GridCellEdit(NGrid[i], TxtCell[i]);
         connect(cellEdit[i], &GridCellEdit::committed, this, [this] { changed(); });
+
         NGrid[i]->setRows(1);
         NGrid[i]->setColWidth(0, 1500);
     }
@@ -93,6 +95,9 @@ void FrmN::buildPages() {
     TabN->addTab(point, QStringLiteral("Nutrients - Point sources"));
 
     TabN->addTab(septicPage(), QStringLiteral("Nutrients - Septic systems"));
+
+    // A value typed on one page is kept when the user turns to another.
+    connect(TabN, &QTabWidget::currentChanged, this, [this] { rivulon::ui::endCellEdits(this); });
 
     cmdSaveN = new QPushButton(QStringLiteral("&Save"), this);
     cmdSaveN->setObjectName("cmdSaveN");
@@ -214,21 +219,20 @@ QWidget* FrmN::generalPage() {
     flagRow->addWidget(Label1[9], 1);
     flagRow->addLayout(spinRow(Text1[9], UpDnSepticPointFlag));
 
-    // The spinner boxes show what their spinners hold; the spinners are typed on.
-    for (QLineEdit* box : {Text1[6], Text1[7], Text1[8], Txt2ndMan[0], Txt2ndMan[1], Text1[9]})
-        box->setReadOnly(true);
-
+    // The spinner boxes show what their spinners hold, and a number typed
+    // into one is its spinner's value.
+    UpDnManure->setBuddy(Text1[6]);
     connect(UpDnManure, &QSpinBox::valueChanged, this, &FrmN::manureCountChanged);
     const std::pair<UpDown*, QLineEdit*> months[] = {{UpDnStart, Text1[7]},
                                                      {UpDnEnd, Text1[8]},
                                                      {UpDnStart1, Txt2ndMan[0]},
                                                      {UpDnEnd1, Txt2ndMan[1]}};
     for (const auto& [spinner, box] : months) {
-        connect(spinner, &QSpinBox::valueChanged, this,
-                [this, box = box](int month) { setMonthBox(box, month); });
+        spinner->setBuddy(box, [this](int month) { return monthBoxText(month); });
     }
-    connect(UpDnSepticPointFlag, &QSpinBox::valueChanged, this,
-            [this](int value) { Text1[9]->setText(QString::number(value)); });
+    UpDnSepticPointFlag->setBuddy(Text1[9]);
+    for (QLineEdit* box : {Txt2ndMan[0], Txt2ndMan[1]})
+        connect(box, &QLineEdit::textEdited, this, [this] { changed(); });
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(fraCounts);

@@ -1,5 +1,6 @@
 #include "project/ui/FrmStart.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -20,6 +21,7 @@
 
 #include "common/list_reader.h"
 #include "common/paths.h"
+#include "project/climate_delta.h"
 #include "project/project_file.h"
 #include "project/run_command.h"
 #include "project/startup.h"
@@ -92,6 +94,11 @@ FrmStart::FrmStart(rivulon::ui::WindowHost& host) : host_(host) {
     }
     // The program starts with everything simulated.
     OptSim[3]->setChecked(true);
+    ChkDaily = new QCheckBox(QStringLiteral("Write daily values"), this);
+    ChkDaily->setObjectName("ChkDaily");
+    ChkDaily->setToolTip(
+        QStringLiteral("Saving the results also writes one line per simulated day into "
+                       "<results name>_daily.csv beside them"));
 
     auto makeButton = [this](const char* caption, const char* name) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
@@ -133,6 +140,7 @@ FrmStart::FrmStart(rivulon::ui::WindowHost& host) : host_(host) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(options);
+    layout->addWidget(ChkDaily);
     layout->addLayout(buttons);
     layout->addStretch();
 }
@@ -146,6 +154,7 @@ struct FrmStart::RunInFlight {
     rivulon::RunOutcome outcome;
     std::int16_t years = 0;
     int level = 0;
+    std::shared_ptr<rivulon::DailyRecorder> daily;  // when daily values are written
     QMetaObject::Connection finished;
 };
 
@@ -351,11 +360,16 @@ bool FrmStart::RunSimulation(const std::array<std::int16_t, 5>& scales) {
     run->optionsAtStart = session.state.options;
     run->years = years;
     run->level = simLevel();
+    if (ChkDaily->isChecked())
+        run->daily = std::make_shared<rivulon::DailyRecorder>();
 
     if (auto* graph = host_.openWindow(WindowKind::Graph)) {
         if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
-            view->beginRun(run->level, scales,
-                           txtStartMY->text() + QStringLiteral(" to ") + TxtEndMY->text());
+            QString period = txtStartMY->text() + QStringLiteral(" to ") + TxtEndMY->text();
+            if (!run->settings.climate.isIdentity())
+                period += QStringLiteral("; climate changed: ") +
+                          qs(rivulon::describeClimateDelta(run->settings.climate));
+            view->beginRun(run->level, scales, period);
         }
         host_.showChild(graph);
     }
@@ -364,9 +378,10 @@ bool FrmStart::RunSimulation(const std::array<std::int16_t, 5>& scales) {
     run->finished =
         connect(&runs, &rivulon::ui::RunController::finished, this, &FrmStart::runEnded);
     const bool started = runs.start([run](rivulon::RunEventRecorder& recorder) {
+        rivulon::RunObserverList observers{&recorder, run->daily.get()};
         run->outcome =
             rivulon::runProject(run->settings, run->state,
-                                {run->years, static_cast<std::int16_t>(run->level)}, &recorder);
+                                {run->years, static_cast<std::int16_t>(run->level)}, &observers);
     });
     if (!started) {
         disconnect(run->finished);
@@ -402,6 +417,7 @@ void FrmStart::runEnded(const rivulon::ui::RunEnd& end) {
         return;
     }
     session.setResults(run->outcome.ran);
+    daily_ = run->outcome.ran ? run->daily : nullptr;
 }
 
 void FrmStart::followRunning(bool running) {
@@ -441,7 +457,29 @@ QString FrmStart::SaveResults(const QString& fileName) {
                           QStringLiteral("Save simulation results"));
         return {};
     }
+    if (ChkDaily->isChecked())
+        saveDailyBeside(path);
     return path;
+}
+
+void FrmStart::saveDailyBeside(const QString& resultsPath) {
+    const QString title = QStringLiteral("Save simulation results");
+    if (!daily_) {
+        dialogs().message(this,
+                          QStringLiteral("The daily values of this run were not recorded: check "
+                                         "\"Write daily values\" before Run Simulation."),
+                          title);
+        return;
+    }
+    Session& session = host_.session();
+    const std::string path = rivulon::dailyPathBeside(ss(resultsPath));
+    try {
+        rivulon::saveDaily(path, rivulon::dailyFileTextFor(daily_->record(), session.settings),
+                           rivulon::runInputPaths(session.settings));
+    } catch (const std::exception& e) {
+        dialogs().message(this, QStringLiteral("Daily values were not saved: ") + qs(e.what()),
+                          title);
+    }
 }
 
 QString FrmStart::SaveSummary(const QString& fileName) {

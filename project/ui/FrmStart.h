@@ -10,6 +10,7 @@
 #include "shell/window_host.h"
 #include "shell/window_services.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -18,6 +19,9 @@ class QTextEdit;
 class UpDown;
 namespace rivulon::ui {
 struct RunEnd;
+}
+namespace rivulon {
+class DailyRecorder;
 }
 
 // The simulation window: watershed name, years, what to simulate, and the
@@ -69,6 +73,9 @@ class FrmStart : public QWidget,
     QLineEdit* txtStartMY;
     QLineEdit* TxtEndMY;
     std::array<QRadioButton*, 4> OptSim{};
+    // Records the run day by day; saving the results then also writes the
+    // daily file beside them.
+    QCheckBox* ChkDaily;
     QPushButton* cmdShowSimInfo;
     QPushButton* cmdRunSimulation;
     QPushButton* cmdCreateResults;
@@ -93,6 +100,9 @@ class FrmStart : public QWidget,
 
     rivulon::ui::WindowHost& host_;
     std::shared_ptr<RunInFlight> run_;
+    // The daily values of the last run that recorded them.
+    std::shared_ptr<rivulon::DailyRecorder> daily_;
+    void saveDailyBeside(const QString& resultsPath);
     // Layout warnings of the input files, each shown once (every run rereads
     // the files and would find them again).
     void showWarnings(const std::vector<std::string>& warnings);

@@ -21,6 +21,7 @@
 #include "shell/session.h"
 #include "shell/twips.h"
 #include "shell/widgets/FlexGrid.h"
+#include "shell/widgets/cell_edits.h"
 
 using rivulon::ui::dialogs;
 using rivulon::ui::msgBox;
@@ -164,8 +165,10 @@ FrmT::FrmT(rivulon::ui::WindowHost& host) : host_(host) {
             txtPct->setText(text);
             txtPct->setFocus();
             txtPct->setCursorPosition(1);
+            pctPending_ = true;
         }
     });
+    connect(txtPct, &QLineEdit::textEdited, this, [this] { pctPending_ = true; });
 
     TabT->addTab(page0, QStringLiteral("Initalization"));
     TabT->addTab(page1, QStringLiteral("Evapotranspiration"));
@@ -178,7 +181,16 @@ FrmT::FrmT(rivulon::ui::WindowHost& host) : host_(host) {
     monthEdit_ = new GridCellEdit(TGrid1, TxtCell[1]);
     landUseEdit_ = new GridCellEdit(TGrid2[0], TxtCell[2]);
     connect(monthEdit_, &GridCellEdit::committed, this, [this] { changed(); });
-    connect(landUseEdit_, &GridCellEdit::committed, this, [this] { changed(); });
+    connect(landUseEdit_, &GridCellEdit::committed, this, [this](int, int col) {
+        changed();
+        // New areas make new shares: the button then moves only what the
+        // user changes after this.
+        if (col == 1) {
+            fillShares();
+        }
+    });
+    // A value typed on one page is kept when the user turns to another.
+    connect(TabT, &QTabWidget::currentChanged, this, [this] { endEdits(); });
 
     cmdSaveT = new QPushButton(QStringLiteral("Save Changes"), this);
     cmdSaveT->setObjectName("cmdSaveT");
@@ -204,6 +216,7 @@ void FrmT::createNew(float latitude, int ruralCount, int urbanCount) {
         }
         return;
     }
+    endEdits();
     if (!settleUnsaved(false)) {
         return;
     }
@@ -237,6 +250,7 @@ bool FrmT::TransOpen(const QString& path) {
                    .arg(QString::fromStdString(e.what())));
         return false;
     }
+    endEdits();
     if (loaded_ && !settleUnsaved(false)) {
         return false;
     }
@@ -300,8 +314,11 @@ void FrmT::fillShares() {
     const rivulon::AreaShares shares = rivulon::areaShares(areas);
     totalArea_ = shares.totalArea;
     rivulon::ui::FlexGrid* g = TGrid2[1];
+    const int row = g->row();
     g->setRows(1);
     g->setRows(n + 2);
+    shownPct_.assign(static_cast<std::size_t>(n), QString());
+    pctPending_ = false;
     if (shares.percent.empty()) {
         return;  // nothing to share out
     }
@@ -311,7 +328,11 @@ void FrmT::fillShares() {
         const QString text = q(rivulon::formatPattern(pct, "0.0000"));
         g->setTextMatrix(k, 0, text);
         g->setTextMatrix(k, 1, text);
+        shownPct_[static_cast<std::size_t>(k - 1)] = text;
         sum += pct;
+    }
+    if (row >= 1 && row <= n) {
+        g->setRow(row);
     }
     g->setTextMatrix(n + 1, 0, QStringLiteral("Total:"));
     g->setTextMatrix(n + 1, 1, q(rivulon::formatPattern(sum, "0.00")));
@@ -327,6 +348,7 @@ void FrmT::txtPct_Enter() {
     if (row < 1 || row > n) {
         return;
     }
+    pctPending_ = false;
     const auto value = static_cast<float>(rivulon::leadingNumber(txtPct->text().toStdString()));
     g->setTextMatrix(row, 1, q(rivulon::formatReal(value)));
     double sum = 0;
@@ -337,26 +359,43 @@ void FrmT::txtPct_Enter() {
 }
 
 void FrmT::cmdSet_Click() {
+    endEdits();
     const int n = TGrid2[0]->rows() - 1;
-    if (TGrid2[1]->rows() < n + 1) {
+    if (TGrid2[1]->rows() < n + 1 || shownPct_.size() != static_cast<std::size_t>(n)) {
         return;
     }
+    // Only the shares the user changed since the areas were last shared out
+    // move their areas; the others keep the areas as typed.
     std::vector<std::string> newPercent;
+    std::vector<bool> moved;
     for (int k = 1; k <= n; ++k) {
-        newPercent.push_back(TGrid2[1]->textMatrix(k, 1).toStdString());
+        const QString text = TGrid2[1]->textMatrix(k, 1);
+        newPercent.push_back(text.toStdString());
+        moved.push_back(text != shownPct_[static_cast<std::size_t>(k - 1)]);
+    }
+    if (std::find(moved.begin(), moved.end(), true) == moved.end()) {
+        return;
     }
     const std::vector<float> areas = rivulon::redistributeAreas(totalArea_, newPercent);
+    const int row = TGrid2[0]->row(), col = TGrid2[0]->col();
     for (int k = 1; k <= n; ++k) {
+        if (!moved[static_cast<std::size_t>(k - 1)]) {
+            continue;
+        }
         TGrid2[0]->setTextMatrix(
             k, 1, q(rivulon::formatPattern(areas[static_cast<std::size_t>(k - 1)], "0.00")));
         TGrid2[0]->setRow(k);
         TGrid2[0]->setCol(1);
         TGrid2[0]->setCellForeColor(kChangedRed);
     }
+    TGrid2[0]->setRow(row);
+    TGrid2[0]->setCol(col);
     changed();
+    fillShares();
 }
 
 void FrmT::cmdUpdateSDR_Click() {
+    endEdits();
     std::vector<std::string> areas;
     for (int k = 1; k < TGrid2[0]->rows(); ++k) {
         areas.push_back(TGrid2[0]->textMatrix(k, 1).toStdString());
@@ -398,8 +437,7 @@ rivulon::TransportTable FrmT::table() const {
 }
 
 bool FrmT::cmdSaveT_Click() {
-    monthEdit_->commit();
-    landUseEdit_->commit();
+    endEdits();
     const rivulon::TransportTable t = table();
     if (const auto problem = rivulon::checkTransportTable(t)) {
         msgBox(this, q(problem->message));
@@ -449,6 +487,7 @@ bool FrmT::settleUnsaved(bool keepOpenAfterSave) {
 }
 
 void FrmT::closeEvent(QCloseEvent* event) {
+    endEdits();
     // Yes saves and keeps the window open, so the user sees the save happen.
     if (!settleUnsaved(true)) {
         event->ignore();
@@ -481,6 +520,13 @@ void FrmT::offerNutrientFile() {
     }
     editor->createNew(count(0), count(1), names);
     host_.showChild(window);
+}
+
+void FrmT::endEdits() {
+    rivulon::ui::endCellEdits(this);
+    if (pctPending_) {
+        txtPct_Enter();
+    }
 }
 
 void FrmT::markBox(QLineEdit* box, bool red) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 #include "project/transport_file.h"
 #include "shell/window_host.h"
@@ -69,6 +71,9 @@ class FrmT : public QWidget, public rivulon::ui::NewInputEditor {
     // OpenExistOrNew's second half: total area and the percentage table.
     void fillShares();
     void changed() { saved_ = false; }
+    // Commits what is typed and not yet confirmed: cell edits and the
+    // percentage box.
+    void endEdits();
     void markBox(QLineEdit* box, bool red);
     // Asks "Save changes?" before the shown file is replaced or closed; false
     // when the window should stay as it is.
@@ -82,5 +87,8 @@ class FrmT : public QWidget, public rivulon::ui::NewInputEditor {
     bool saved_ = false;
     bool createNew_ = false;
     float totalArea_ = 0;
+    // The "New %" texts as last shared out, to tell the user's changes.
+    std::vector<QString> shownPct_;
+    bool pctPending_ = false;  // txtPct typed on and not yet stored
     QString boxTextOnEntry_;
 };

@@ -23,6 +23,7 @@
 #include "shell/edit_target.h"
 #include "shell/session.h"
 #include "shell/twips.h"
+#include "shell/widgets/cell_edits.h"
 
 using rivulon::ui::dialogs;
 using rivulon::ui::msgBox;
@@ -173,16 +174,8 @@ FrmW::FrmW(rivulon::ui::WindowHost& host) : host_(host) {
     UpDnDelay->setObjectName("UpDnDelay");
     UpDnDelay->setRange(1, rivulon::kDelayRecords);
     UpDnDelay->setValue(1);
-    connect(UpDnDelay, &QSpinBox::valueChanged, this,
-            [this](int v) { TxtDelay->setText(QString::number(v)); });
-    connect(TxtDelay, &QLineEdit::textEdited, this, [this](const QString& text) {
-        bool ok = false;
-        const int v = text.trimmed().toInt(&ok);
-        if (ok && v >= UpDnDelay->minimum() && v <= UpDnDelay->maximum()) {
-            const QSignalBlocker block(UpDnDelay);
-            UpDnDelay->setValue(v);
-        }
-    });
+    // A delay typed into the box is the delay used.
+    UpDnDelay->setBuddy(TxtDelay);
     btnDelay = new QPushButton(QStringLiteral("Delay*"), this);
     btnDelay->setObjectName("btnDelay");
     lblDelayNote = new QLabel(
@@ -362,6 +355,7 @@ bool FrmW::btnSave_Click() {
     if (!loaded_) {
         return false;
     }
+    rivulon::ui::endCellEdits(this);
     const rivulon::WeatherTable t = table();
     if (const auto problem = rivulon::checkWeatherTable(t)) {
         msgBox(this, q(problem->message));
@@ -389,6 +383,15 @@ bool FrmW::btnSave_Click() {
 }
 
 void FrmW::btnDelay_Click() {
+    rivulon::ui::endCellEdits(this);
+    const QString typed = UpDnDelay->typedProblem(QStringLiteral("Delay (days)"));
+    if (!typed.isEmpty()) {
+        msgBox(this,
+               typed + QStringLiteral(": the delay file holds %1 days before the weather data.")
+                           .arg(rivulon::kDelayRecords));
+        TxtDelay->setFocus();
+        return;
+    }
     const rivulon::ProjectSettings& s = host_.session().settings;
     rivulon::WeatherTable delayed;
     std::vector<std::string> warnings;
@@ -417,6 +420,9 @@ void FrmW::cmdClose_Click() {
 }
 
 void FrmW::closeEvent(QCloseEvent* event) {
+    if (rivulon::ui::endCellEdits(this)) {
+        edited_ = true;
+    }
     if (hasUnsavedChanges() &&
         dialogs().askYesNo(this, QStringLiteral("Save changes?"),
                            QStringLiteral("Save changes?")) &&

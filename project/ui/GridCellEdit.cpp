@@ -71,6 +71,13 @@ void GridCellEdit::commit() {
     emit committed(row_, col_);
 }
 
+bool GridCellEdit::EndEdit() {
+    if (!editing())
+        return false;
+    commit();
+    return true;
+}
+
 bool GridCellEdit::eventFilter(QObject* watched, QEvent* event) {
     if (watched != box_ || event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);

@@ -24,6 +24,9 @@ class GridCellEdit : public QObject {
     bool editing() const;
     // Commits a visible box into its cell, marked red.
     void commit();
+    // The same for the commands that read the tables (cell_edits.h); false
+    // when no edit was open.
+    Q_INVOKABLE bool EndEdit();
 
   signals:
     void committed(int row, int col);

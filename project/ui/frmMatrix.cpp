@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include "shell/qt_text.h"
 #include "shell/session.h"
 #include "shell/twips.h"
+#include "shell/widgets/cell_edits.h"
 
 using rivulon::ui::dialogs;
 using rivulon::ui::msgBox;
@@ -95,6 +97,8 @@ frmMatrix::frmMatrix(rivulon::ui::WindowHost& host) : host_(host) {
         }
         TabMx->addTab(page, QString::fromLatin1(pages[i]));
     }
+    // A value typed on one page is kept when the user turns to the other.
+    connect(TabMx, &QTabWidget::currentChanged, this, [this] { rivulon::ui::endCellEdits(this); });
     auto button = [this](const char* caption, const char* name) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
         b->setObjectName(QString::fromLatin1(name));
@@ -211,6 +215,7 @@ rivulon::NutrientMatrix frmMatrix::matrix() const {
 }
 
 void frmMatrix::cmdAppend_Click() {
+    rivulon::ui::endCellEdits(this);
     // The file is picked as one to open: appending to a file the user is
     // asked to "replace" would say the opposite of what happens.
     const QString path =
@@ -230,6 +235,7 @@ void frmMatrix::cmdAppend_Click() {
 }
 
 void frmMatrix::cmdLoadData_Click() {
+    rivulon::ui::endCellEdits(this);
     const QString path =
         dialogs().openFile(this, QStringLiteral("Load saved data from nutrient file"),
                            qs(host_.session().settings.nutrientPath), kFilter);
@@ -247,6 +253,7 @@ void frmMatrix::cmdLoadData_Click() {
 }
 
 bool frmMatrix::cmdUseMatrixData_Click() {
+    rivulon::ui::endCellEdits(this);
     Session& session = host_.session();
     rivulon::NutrientSetup ns = nutrients_;
     rivulon::RunOptions options = session.state.options;
@@ -281,4 +288,10 @@ QSize frmMatrix::sizeHint() const {
 
 void frmMatrix::CmdClose_Click() {
     close();
+}
+
+void frmMatrix::closeEvent(QCloseEvent* event) {
+    // What was typed is in the tables the next time the window is asked for.
+    rivulon::ui::endCellEdits(this);
+    QWidget::closeEvent(event);
 }

@@ -48,6 +48,9 @@ class frmMatrix : public QWidget {
     QPushButton* cmdUseMatrixData;
     QPushButton* CmdClose;
 
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     void showMatrix(const rivulon::NutrientMatrix& matrix);
 

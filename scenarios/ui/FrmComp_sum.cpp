@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include "analysis/result_file.h"
 #include "analysis/result_tables.h"
 #include "common/atomic_file.h"
+#include "common/list_reader.h"
 #include "engine/result_files.h"
 #include "gridcontrol/grid_handle.h"
 #include "gridcontrol/tabulex_loader.h"
@@ -29,6 +29,7 @@
 #include "shell/qt_text.h"
 #include "shell/session.h"
 #include "shell/twips.h"
+#include "shell/widgets/cell_edits.h"
 
 using rivulon::ui::qs;
 using rivulon::ui::ss;
@@ -97,8 +98,9 @@ float FrmComp::weight(int k) const {
                                  ss(weightsError_));
     }
     const QString text = tabulex::GridHandle(Gridcf).textMatrix(k + 2, 0).trimmed();
-    bool ok = false;
-    const float w = QLocale::c().toFloat(text, &ok);
+    // Read as every typed number is: "1,500" is not 1500.
+    float w = 0;
+    const bool ok = rivulon::parseReal(ss(text), w);
     if (!ok || !std::isfinite(w)) {
         throw std::runtime_error("The coefficient of file " + std::to_string(k + 1) + " (\"" +
                                  ss(text) + "\") is not a number.");
@@ -113,6 +115,8 @@ void FrmComp::setWeight(int k, const QString& text) {
 }
 
 void FrmComp::sumFiles(const QStringList& names) {
+    // A coefficient typed and not confirmed is the one used.
+    rivulon::ui::endCellEdits(this);
     std::vector<float> weights;
     QStringList paths;
     try {

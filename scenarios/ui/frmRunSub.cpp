@@ -15,7 +15,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <mutex>
 #include <thread>
 
 #include "common/atomic_file.h"
@@ -94,8 +93,7 @@ struct frmRunSub::BatchInFlight {
     bool overlay = false;
     std::string problem;  // a row that cannot run: nothing ran
     rivulon::BatchOutcome outcome;
-    std::mutex warningsLock;
-    std::vector<std::string> warnings;  // rows' input-file warnings, each once
+    rivulon::RowWarningCollector warnings;  // rows' input-file warnings
     // What the last row run leaves in force: its settings, and its finished
     // run when it ran to the end.
     rivulon::ProjectSettings lastSettings;
@@ -126,7 +124,6 @@ frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
     lblNumSubBasins->setObjectName("lblNumSubBasins");
     TxtNumSubBasins = new QLineEdit(this);
     TxtNumSubBasins->setObjectName("TxtNumSubBasins");
-    TxtNumSubBasins->setReadOnly(true);
     TxtNumSubBasins->setFixedWidth(48);
     TxtNumSubBasins->setAlignment(Qt::AlignRight);
     UpDnSubBasins = new UpDown(this);
@@ -134,6 +131,8 @@ frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
     UpDnSubBasins->setRange(1, 100);
     UpDnSubBasins->setSingleStep(1);
     UpDnSubBasins->setValue(1);
+    // The count can be typed as well as clicked.
+    UpDnSubBasins->setBuddy(TxtNumSubBasins);
     LblNameString = new QLabel(QStringLiteral("String for results filename:"), this);
     LblNameString->setObjectName("LblNameString");
     TxtNameString = new QLineEdit(QStringLiteral("Auto"), this);
@@ -276,7 +275,6 @@ void frmRunSub::File1_Click() {
 }
 
 void frmRunSub::UpDnSubBasins_Change() {
-    TxtNumSubBasins->setText(QString::number(UpDnSubBasins->value()));
     requested_ = UpDnSubBasins->value();
 }
 
@@ -313,6 +311,12 @@ void frmRunSub::moveTowardsCorner() {
 void frmRunSub::cmdRun_Click() {
     rivulon::ui::RunController& runs = host_.runs();
     if (batch_ || runs.busy()) {
+        return;
+    }
+    const QString typed = UpDnSubBasins->typedProblem(QStringLiteral("Number of sub-basins"));
+    if (!typed.isEmpty()) {
+        msgBox(this, typed + QStringLiteral("."));
+        TxtNumSubBasins->setFocus();
         return;
     }
     moveTowardsCorner();
@@ -435,18 +439,11 @@ void frmRunSub::cmdRun_Click() {
             // Rows are written in order: the batch now waits for the next one.
             recorder.note(done, total, done < total ? rivulon::batchRowCaption(row + 1) : "");
         };
-        const auto gather = [b](int, const std::vector<std::string>& warnings) {
-            const std::lock_guard<std::mutex> hold(b->warningsLock);
-            for (const auto& w : warnings) {
-                if (std::find(b->warnings.begin(), b->warnings.end(), w) == b->warnings.end()) {
-                    b->warnings.push_back(w);
-                }
-            }
-        };
-        b->outcome = rivulon::runBatch(b->file, b->settings,
-                                       rivulon::projectRowRunner(b->project, b->request, gather,
-                                                                 b->overlay ? &overlay : nullptr),
-                                       observer);
+        b->outcome =
+            rivulon::runBatch(b->file, b->settings,
+                              rivulon::projectRowRunner(b->project, b->request, b->warnings.sink(),
+                                                        b->overlay ? &overlay : nullptr),
+                              observer);
         // The program holds the last row's run afterwards, as if it had been
         // run from the simulation window (a row run again costs milliseconds).
         const int last = b->outcome.lastAppliedRow;
@@ -556,11 +553,13 @@ void frmRunSub::batchEnded(const rivulon::ui::RunEnd& end) {
         }
         msgBox(this, text, kCaption);
     }
-    if (!b->warnings.empty()) {
+    // In row order, whichever row finished first.
+    const std::vector<std::string> warnings = b->warnings.inRowOrder(out.ok() ? 0 : out.failedRow);
+    if (!warnings.empty()) {
         QString text = QStringLiteral(
             "Some input files have lines that do not hold their "
             "fields:");
-        for (const auto& w : b->warnings) {
+        for (const auto& w : warnings) {
             text += QStringLiteral("\n") + qs(w);
         }
         msgBox(this, text, kCaption);

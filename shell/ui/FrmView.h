@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -11,8 +12,10 @@
 
 class QFrame;
 class QLabel;
+class QListWidget;
 class QPushButton;
 class QScrollBar;
+class QWheelEvent;
 
 // Shows one of the project's maps, scrolled in a frame, with a hint naming
 // what lies under the pointer; on the county map, pointing at a county's name
@@ -40,12 +43,29 @@ class FrmView : public QWidget {
     void pointAt(int x, int y);
     const std::vector<std::int32_t>& legendColors() const { return legendColors_; }
 
+    // Zoom of the picture, 1 showing one screen pixel per map pixel. The
+    // point of the frame at `anchor` keeps the same part of the map.
+    double zoom() const { return zoom_; }
+    void setZoom(double zoom, QPoint anchor = {});
+    // The zoom that shows the whole map in the frame.
+    void zoomToFit();
+    // Saves the part of the map the frame shows, at the zoom shown.
+    bool exportVisible(const QString& path) const;
+    QImage visibleImage() const;
+    // The window's size that shows the whole map at the zoom shown, with its legend.
+    QSize sizeToShowMap() const;
+
     QFrame* PicFrame;
     QWidget* PicView;
     QScrollBar* HScroll1;
     QScrollBar* VScroll1;
     QLabel* TxtHint;
     QPushButton* cmdClose;
+    // The categories of the land-use and soil maps with their colours.
+    QListWidget* lstLegend;
+    QPushButton* cmdFit;
+    QPushButton* cmdActualSize;
+    QPushButton* cmdExport;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -55,6 +75,9 @@ class FrmView : public QWidget {
     static void open(rivulon::ui::WindowHost& host, int kind);
     void showHint(const QString& text, int x, int y);
     void placePicture();
+    void fillLegend();
+    void cmdExport_Click();
+    bool wheel(QWheelEvent* event, QPoint inFrame);
 
     rivulon::ui::WindowHost& host_;
     std::int16_t kind_ = 0;
@@ -63,4 +86,6 @@ class FrmView : public QWidget {
     std::vector<std::int32_t> legendColors_;
     rivulon::CountyHover hover_;
     QString countyHint_;  // the hint of the county the pointer is in
+    double zoom_ = 1.0;
+    int legendWidth_ = 210;
 };

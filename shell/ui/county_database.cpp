@@ -1,9 +1,13 @@
 #include "shell/ui/county_database.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QThread>
 #include <QVariant>
+#include <atomic>
 
 #include "common/paths.h"
 #include "mapdb/county_db.h"
@@ -13,6 +17,69 @@
 #include "shell/qt_text.h"
 
 namespace rivulon::ui {
+
+namespace {
+
+// Imports on a thread of its own while the window stays live, with a
+// progress dialog whose Cancel ends the mdbtools program that runs.
+void importInBackground(QWidget* parent, const std::string& databasePath,
+                        const rivulon::AccessImportPlan& plan, QString& failure, bool& cancelled) {
+    QProgressDialog dialog(QStringLiteral("Importing the Access database %1 ...")
+                               .arg(QString::fromStdString(rivulon::fileNameOf(databasePath))),
+                           QStringLiteral("Cancel"), 0, 0, parent);
+    dialog.setObjectName(QStringLiteral("dlgAccessImport"));
+    dialog.setWindowTitle(appTitle());
+    // Modal to the whole program: nothing may close the window that waits.
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+
+    std::atomic<bool> stop{false};
+    rivulon::ImportProgress progress;
+    progress.cancel = &stop;
+    progress.tableStarted = [&dialog](int done, int total, const std::string& table) {
+        // Shown by the interface thread; dropped if the dialog is gone.
+        QMetaObject::invokeMethod(
+            &dialog,
+            [&dialog, done, total, name = QString::fromStdString(table)] {
+                dialog.setMaximum(total);
+                dialog.setValue(done);
+                dialog.setLabelText(QStringLiteral("Importing table %1 (%2 of %3) ...")
+                                        .arg(name)
+                                        .arg(done + 1)
+                                        .arg(total));
+            },
+            Qt::QueuedConnection);
+    };
+    std::string error;
+    bool wasCancelled = false;
+    QThread* worker = QThread::create([&] {
+        try {
+            rivulon::importAccessDatabase(databasePath, plan.copyPath, plan.backupPath, progress);
+        } catch (const rivulon::ImportCancelled&) {
+            wasCancelled = true;
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+    });
+    QEventLoop loop;
+    QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&stop, &dialog] {
+        stop = true;
+        dialog.setLabelText(QStringLiteral("Cancelling the import ..."));
+    });
+    worker->start();
+    dialog.show();
+    loop.exec();
+    worker->wait();
+    delete worker;
+    dialog.close();
+    cancelled = wasCancelled;
+    failure = QString::fromStdString(error);
+}
+
+}  // namespace
 
 QString countyDatabaseFile(QWidget* parent, const std::string& databasePath,
                            const QString& homeFolder, bool* imported) {
@@ -33,11 +100,15 @@ QString countyDatabaseFile(QWidget* parent, const std::string& databasePath,
             parent, qs(rivulon::reimportQuestion(databasePath, plan.copyPath)), appTitle());
     }
     if (import) {
-        try {
-            rivulon::importAccessDatabase(databasePath, plan.copyPath, plan.backupPath);
-        } catch (const std::exception& e) {
+        QString failure;
+        bool cancelled = false;
+        importInBackground(parent, databasePath, plan, failure, cancelled);
+        if (cancelled) {
+            return {};
+        }
+        if (!failure.isEmpty()) {
             msgBox(parent, QStringLiteral("The Access database %1 could not be imported: %2")
-                               .arg(qs(databasePath), QString::fromUtf8(e.what())));
+                               .arg(qs(databasePath), failure));
             return {};
         }
         if (imported) {

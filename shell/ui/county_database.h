@@ -10,8 +10,10 @@ namespace rivulon::ui {
 
 // The project database as the county windows open it: an SQLite file used as
 // it stands, or an Access file imported on first use into an SQLite copy
-// (asking again when the Access file has changed since). Returns the SQLite
-// file to open, or "" after telling the user why there is none; `imported`
+// (asking again when the Access file has changed since). The import runs off
+// the interface thread behind a progress dialog the user may cancel. Returns
+// the SQLite file to open, or "" after telling the user why there is none (or
+// after the user cancelled the import); `imported`
 // tells that the file was (re)written, so that an open connection to it must
 // be opened again.
 QString countyDatabaseFile(QWidget* parent, const std::string& databasePath,

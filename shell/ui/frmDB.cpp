@@ -28,6 +28,7 @@
 #include "shell/session.h"
 #include "shell/twips.h"
 #include "shell/ui/county_database.h"
+#include "shell/widgets/grid_export.h"
 
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
@@ -83,6 +84,12 @@ class PlainDelegate : public QStyledItemDelegate {
                 msgBox(
                     editor->window(),
                     QStringLiteral("%1: expected a number, found \"%2\"").arg(field.name(), text));
+                return;
+            }
+            // A share is a fraction; 50 meant as 50 % would put 50 counties in the basin.
+            const std::string problem = rivulon::countyValueProblem(ss(field.name()), ss(text));
+            if (!problem.empty()) {
+                msgBox(editor->window(), qs(problem));
                 return;
             }
         }
@@ -194,6 +201,8 @@ frmDB::frmDB(rivulon::ui::WindowHost& host) : host_(host) {
     cmdClose = makeButton("&Close", "cmdClose");
     btnSQL = makeButton("SQL", "btnSQL");
     btnSQL->setToolTip(QStringLiteral("Try your own SQL"));
+    cmdExport = makeButton("E&xport...", "cmdExport");
+    cmdExport->setToolTip(QStringLiteral("Save the records shown as a CSV file"));
     strip->addStretch(1);
     ChkToEnableBtn = new QCheckBox(QStringLiteral("Check to enable above disabled buttons."), this);
     ChkToEnableBtn->setObjectName("ChkToEnableBtn");
@@ -217,6 +226,7 @@ frmDB::frmDB(rivulon::ui::WindowHost& host) : host_(host) {
     connect(cmdDelete, &QPushButton::clicked, this, &frmDB::cmdDelete_Click);
     connect(cmdRefresh, &QPushButton::clicked, this, &frmDB::cmdRefresh_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmDB::cmdClose_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &frmDB::cmdExport_Click);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WidgetWithChildrenShortcut);
     connect(help, &QShortcut::activated, this, [this] { host_.HelpCmd(1, kHelpContext); });
@@ -505,6 +515,17 @@ void frmDB::cmdDelete_Click() {
     if (row < 0) {
         return;
     }
+    // A deleted record cannot be brought back: the user says so first.
+    QString name;
+    const QSqlRecord record = tableModel_->record(row);
+    const int nameColumn = record.indexOf(QStringLiteral("County Name"));
+    name = nameColumn >= 0 ? record.value(nameColumn).toString()
+                           : QStringLiteral("record %1").arg(row + 1);
+    if (!rivulon::ui::dialogs().askYesNo(
+            this, QStringLiteral("Delete the record of %1? It cannot be brought back.").arg(name),
+            windowTitle())) {
+        return;
+    }
     tableModel_->removeRow(row);
     lastModifiedRow_ = -1;
     if (save()) {
@@ -532,4 +553,40 @@ void frmDB::closeEvent(QCloseEvent* event) {
         return;
     }
     QWidget::closeEvent(event);
+}
+
+void frmDB::cmdExport_Click() {
+    QAbstractItemModel* model = grdDataGrid->model();
+    if (!model) {
+        return;
+    }
+    // A query model fetches its rows as the grid scrolls; the file holds all of them.
+    while (model->canFetchMore({})) {
+        model->fetchMore({});
+    }
+    // The view as shown: its columns in their order, hidden ones left out,
+    // each value as the grid writes it.
+    const QHeaderView* header = grdDataGrid->horizontalHeader();
+    std::vector<int> columns;
+    for (int v = 0; v < header->count(); ++v) {
+        if (!header->isSectionHidden(header->logicalIndex(v))) {
+            columns.push_back(header->logicalIndex(v));
+        }
+    }
+    const auto* delegate = qobject_cast<QStyledItemDelegate*>(grdDataGrid->itemDelegate());
+    rivulon::TextGrid cells(model->rowCount() + 1, static_cast<int>(columns.size()));
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        const int column = columns[static_cast<std::size_t>(c)];
+        cells.set(0, c, rivulon::ui::ss(model->headerData(column, Qt::Horizontal).toString()));
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QVariant value = model->index(r, column).data();
+            const QString text =
+                delegate ? delegate->displayText(value, grdDataGrid->locale()) : value.toString();
+            cells.set(r + 1, c, rivulon::ui::ss(text));
+        }
+    }
+    QString name = windowTitle().simplified();
+    name.replace(QLatin1Char(' '), QLatin1Char('_'));
+    rivulon::ui::saveGridCsv(
+        this, cells, (name.isEmpty() ? QStringLiteral("County") : name) + QStringLiteral(".csv"));
 }

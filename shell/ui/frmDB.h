@@ -46,6 +46,8 @@ class frmDB : public QWidget {
     void cmdDelete_Click();
     void cmdRefresh_Click();
     void cmdClose_Click();
+    // Saves the records shown, with the column names as the first line, as CSV.
+    void cmdExport_Click();
 
     QTableView* grdDataGrid;
     QWidget* datPrimaryRS;
@@ -57,6 +59,7 @@ class frmDB : public QWidget {
     QPushButton* cmdRefresh;
     QPushButton* cmdClose;
     QPushButton* btnSQL;
+    QPushButton* cmdExport;
     QCheckBox* ChkToEnableBtn;
 
   protected:

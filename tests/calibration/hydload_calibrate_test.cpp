@@ -6,6 +6,7 @@
 
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -70,7 +71,7 @@ std::vector<std::string> helpOptions(const std::string& help) {
 
 TEST(HydloadCalibrate, HelpListsEveryOptionOfTheCommandLineAndEachIsAccepted) {
     const std::string dir = scratchFolder("help");
-    for (const char* command : {"calibrate", "sensitivity"}) {
+    for (const char* command : {"calibrate", "sensitivity", "uncertainty"}) {
         const Result help = hydload(std::string(command) + " --help", dir);
         EXPECT_EQ(help.status, 0);
         const std::vector<std::string> opts = helpOptions(help.out);
@@ -79,7 +80,10 @@ TEST(HydloadCalibrate, HelpListsEveryOptionOfTheCommandLineAndEachIsAccepted) {
                 ? std::vector<std::string>{"--observed",  "--params", "--objective",
                                            "--pbias-max", "--runs",   "--seed",
                                            "--jobs",      "--level",  "--out"}
-                : std::vector<std::string>{"--observed", "--params", "--trajectories"};
+            : std::string(command) == "sensitivity"
+                ? std::vector<std::string>{"--observed", "--params", "--trajectories"}
+                : std::vector<std::string>{"--observed",  "--params",    "--runs", "--seed",
+                                           "--objective", "--threshold", "--jobs", "--out"};
         for (const std::string& o : required)
             EXPECT_THAT(opts, ::testing::Contains(o)) << command;
         for (const std::string& o : opts) {
@@ -195,6 +199,88 @@ TEST(HydloadSensitivity, RanksTheParametersAndWritesEveryRun) {
     EXPECT_THAT(r.err, HasSubstr("run 9 of 9"));
     const std::string csv = readWholeFile(joinPath(dir, "out/sensitivity.csv"));
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 10);
+}
+
+// The figures printed, read back from the output.
+double printedFigure(const std::string& out, const std::string& name) {
+    const std::size_t at = out.find(name + ": ");
+    return at == std::string::npos ? -1 : std::stod(out.substr(at + name.size() + 2));
+}
+
+TEST(HydloadUncertainty, BandsAreTheSameWithAnyJobsAndTheFiguresFollowFromThem) {
+    const std::string dir = copyExample("uncertainty");
+    const std::string base = "uncertainty " + joinPath(dir, "Millbrook.prj") +
+                             " --params recession,seepage,cn-mult --runs 60 --years 5"
+                             " --seed 3 --threshold 0 --quiet --out ";
+    const Result one = hydload(base + joinPath(dir, "one") + " --jobs 1", dir);
+    ASSERT_EQ(one.status, 0) << one.out << one.err;
+    const Result two = hydload(base + joinPath(dir, "two") + " --jobs 2", dir);
+    ASSERT_EQ(two.status, 0) << two.err;
+    const std::string bands = readWholeFile(joinPath(dir, "one/bands.csv"));
+    EXPECT_EQ(bands, readWholeFile(joinPath(dir, "two/bands.csv")));
+    EXPECT_EQ(readWholeFile(joinPath(dir, "one/samples.csv")),
+              readWholeFile(joinPath(dir, "two/samples.csv")));
+    const std::string samples = readWholeFile(joinPath(dir, "one/samples.csv"));
+    EXPECT_EQ(std::count(samples.begin(), samples.end(), '\n'), 61);
+    EXPECT_EQ(samples.rfind("run,recession,seepage,cn-mult,nse_objective,", 0), 0u);
+    EXPECT_THAT(one.out, HasSubstr("behavioural sets: "));
+    EXPECT_THAT(one.out, HasSubstr("behavioural ranges:"));
+
+    // P- and R-factor again from bands.csv: months 7..60, those with an
+    // observation above 0.
+    std::istringstream lines(bands);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "month,observed,p2.5,p50,p97.5");
+    int rows = 0, months = 0, inside = 0;
+    double width = 0;
+    std::vector<double> observed;
+    while (std::getline(lines, line)) {
+        std::istringstream f(line);
+        std::string cell;
+        std::vector<double> v;
+        while (std::getline(f, cell, ','))
+            v.push_back(std::stod(cell));
+        ASSERT_EQ(v.size(), 5u) << line;
+        EXPECT_EQ(v[0], 7 + rows++);
+        EXPECT_LE(v[2], v[3]);
+        EXPECT_LE(v[3], v[4]);
+        if (v[1] <= 0)
+            continue;
+        ++months;
+        inside += v[2] <= v[1] && v[1] <= v[4];
+        width += v[4] - v[2];
+        observed.push_back(v[1]);
+    }
+    EXPECT_EQ(rows, 54);
+    ASSERT_GT(months, 2);
+    double mean = 0, ss = 0;
+    for (double o : observed)
+        mean += o / months;
+    for (double o : observed)
+        ss += (o - mean) * (o - mean);
+    EXPECT_NEAR(printedFigure(one.out, "P-factor"), static_cast<double>(inside) / months, 1e-4);
+    EXPECT_NEAR(printedFigure(one.out, "R-factor"), width / months / std::sqrt(ss / (months - 1)),
+                1e-4);
+}
+
+TEST(HydloadUncertainty, NoBehaviouralSetExitsWithStatus3AndTheBestObjective) {
+    const std::string dir = copyExample("unreachable");
+    const Result r = hydload("uncertainty " + joinPath(dir, "Millbrook.prj") +
+                                 " --params recession --runs 16 --years 3 --threshold 1.01"
+                                 " --objective kge --quiet --out " +
+                                 joinPath(dir, "out"),
+                             dir);
+    EXPECT_EQ(r.status, 3) << r.out << r.err;
+    EXPECT_THAT(r.out, HasSubstr("no behavioural set"));
+    EXPECT_THAT(r.out, HasSubstr("the best KGE reached is "));
+    EXPECT_TRUE(fileExists(joinPath(dir, "out/samples.csv")));
+    EXPECT_FALSE(fileExists(joinPath(dir, "out/bands.csv")));
+    EXPECT_EQ(hydload("uncertainty " + joinPath(dir, "Millbrook.prj") +
+                          " --params recession --threshold much",
+                      dir)
+                  .status,
+              2);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,8 +77,27 @@ struct Folder {
 };
 
 struct FaultReset {
-    ~FaultReset() { setWriteFaultForTesting({}); }
+    ~FaultReset() {
+        setWriteFaultForTesting({});
+        setFlushFaultForTesting({});
+        setRenameFaultForTesting({});
+    }
 };
+
+WriteFault fileNamed(const std::string& name) {
+    return [name](const std::string& target) { return fileNameOf(target) == name; };
+}
+
+std::size_t openDescriptors() {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
 
 TEST(ResultFileSet, ReplacesEveryFileOrNone) {
     Folder f("rivulon_resultset");
@@ -140,6 +162,148 @@ TEST(ResultFileSet, DroppedSetLeavesNoTemporary) {
             0u);
     }
     EXPECT_TRUE(f.names().empty());
+}
+
+// A flush that fails (a disk that cannot take the data) and a rename that
+// fails half-way through a set: the old files stay whole, nothing temporary
+// is left, and no descriptor is lost.
+TEST(ResultFileSet, FailedFlushOrRenameLeavesTheOldFiles) {
+    Folder f("rivulon_faults");
+    writeFileAtomically(f / "Results.dat", "old results");
+    writeFileAtomically(f / "Summary.dat", "old summary");
+    FaultReset reset;
+    const std::size_t descriptors = openDescriptors();
+
+    setFlushFaultForTesting(fileNamed("Results.dat"));
+    try {
+        writeFileAtomically(f / "Results.dat", "new results");
+        FAIL() << "the failed flush was not reported";
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot write " + (f / "Results.dat") + ": " + std::strerror(EIO));
+    }
+    EXPECT_EQ(readWholeFile(f / "Results.dat"), "old results");
+    EXPECT_EQ(openDescriptors(), descriptors);
+    {
+        ResultFileSet set;
+        set.add(f / "Summary.dat", "new summary");
+        set.add(f / "Results.dat", "new results");
+        EXPECT_THROW(set.commit(), FileError);
+    }
+    EXPECT_EQ(readWholeFile(f / "Summary.dat"), "old summary");
+    EXPECT_EQ(openDescriptors(), descriptors);
+    setFlushFaultForTesting({});
+
+    // Results.dat is in place when Summary.dat cannot be renamed: it is put
+    // back, and a file that did not exist before is taken away again.
+    setRenameFaultForTesting(fileNamed("Summary.dat"));
+    {
+        ResultFileSet set;
+        set.add(f / "Results.dat", "new results");
+        set.add(f / "SeepCoef.txt", "new seep");
+        set.add(f / "Summary.dat", "new summary");
+        try {
+            set.commit();
+            FAIL() << "the failed rename was not reported";
+        } catch (const FileError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Cannot replace " + (f / "Summary.dat") + ": " + std::strerror(EIO));
+        }
+    }
+    EXPECT_EQ(readWholeFile(f / "Results.dat"), "old results");
+    EXPECT_EQ(readWholeFile(f / "Summary.dat"), "old summary");
+    EXPECT_EQ(f.names(), (std::vector<std::string>{"Results.dat", "Summary.dat"}));
+    EXPECT_EQ(openDescriptors(), descriptors);
+    setRenameFaultForTesting({});
+
+    // A folder where Summary.dat belongs is found before anything moves.
+    fs::remove(f / "Summary.dat");
+    fs::create_directories(f / "Summary.dat");
+    ResultFileSet set;
+    set.add(f / "Results.dat", "new results");
+    set.add(f / "Summary.dat", "new summary");
+    try {
+        set.commit();
+        FAIL() << "a folder was replaced";
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot replace " + (f / "Summary.dat") + ": it is a folder, not a file");
+    }
+    EXPECT_EQ(readWholeFile(f / "Results.dat"), "old results");
+    EXPECT_EQ(f.names(), (std::vector<std::string>{"Results.dat", "Summary.dat"}));
+    EXPECT_THROW(writeFileAtomically(f / "Summary.dat", "x"), FileError);
+    EXPECT_TRUE(fs::is_directory(f / "Summary.dat"));
+}
+
+// Replacing a file keeps what the user set on it: its mode, its group, and a
+// link stays a link to a file replaced where it is.
+TEST(ResultFileSet, ReplacedFilesKeepModeGroupAndLinks) {
+    Folder f("rivulon_keep");
+    fs::create_directories(f.dir / "store");
+    writeFileAtomically(f / "Results.dat", "old");
+    ::chmod((f / "Results.dat").c_str(), 0640);
+    writeFileAtomically(f / "store/Summary.dat", "old summary");
+    ::chmod((f / "store/Summary.dat").c_str(), 0600);
+    fs::create_symlink("store/Summary.dat", f.dir / "Summary.dat");
+    // A link to a file not written yet, and a link to a link.
+    fs::create_symlink(f.dir / "store" / "Seep.txt", f.dir / "SeepCoef.txt");
+    writeFileAtomically(f / "store/Table.csv", "t");
+    ::chmod((f / "store/Table.csv").c_str(), 0604);
+    fs::create_symlink(f.dir / "store" / "Table.csv", f.dir / "store" / "Hop.csv");
+    fs::create_symlink("store/Hop.csv", f.dir / "Table.csv");
+    struct stat before {};
+    ::stat((f / "Results.dat").c_str(), &before);
+
+    ResultFileSet set;
+    set.add(f / "Results.dat", "new results");
+    set.add(f / "Summary.dat", "new summary");
+    set.add(f / "SeepCoef.txt", "new seep");
+    set.commit();
+    writeFileAtomically(f / "Table.csv", "new table");
+
+    EXPECT_EQ(modeOf(f / "Results.dat"), 0640u);
+    struct stat after {};
+    ::stat((f / "Results.dat").c_str(), &after);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(readWholeFile(f / "Results.dat"), "new results");
+    for (const char* link : {"Summary.dat", "SeepCoef.txt", "Table.csv", "store/Hop.csv"})
+        EXPECT_TRUE(fs::is_symlink(f.dir / link)) << link;
+    EXPECT_EQ(readWholeFile(f / "store/Summary.dat"), "new summary");
+    EXPECT_EQ(modeOf(f / "store/Summary.dat"), 0600u);
+    EXPECT_EQ(readWholeFile(f / "store/Seep.txt"), "new seep");
+    EXPECT_EQ(readWholeFile(f / "store/Table.csv"), "new table");
+    EXPECT_EQ(modeOf(f / "store/Table.csv"), 0604u);
+    // Nothing temporary in either folder.
+    EXPECT_EQ(f.names(), (std::vector<std::string>{"Results.dat", "SeepCoef.txt", "Summary.dat",
+                                                   "Table.csv", "store"}));
+    EXPECT_EQ(fs::path(replacementTarget(f / "Table.csv")).lexically_normal(),
+              (f.dir / "store" / "Table.csv").lexically_normal());
+    EXPECT_EQ(replacementTarget(f / "Results.dat"), f / "Results.dat");
+}
+
+TEST(Paths, SameFileByInodeOrByNormalisedPath) {
+    Folder f("rivulon_same");
+    writeFileAtomically(f / "Weather.dat", "w");
+    fs::create_directories(f.dir / "sub");
+    fs::create_symlink(f.dir / "Weather.dat", f.dir / "sub" / "Link.dat");
+    fs::create_hard_link(f.dir / "Weather.dat", f.dir / "Hard.dat");
+    EXPECT_TRUE(sameFile(f / "Weather.dat", f / "sub/../Weather.dat"));
+    EXPECT_TRUE(sameFile(f / "Weather.dat", f / "sub/Link.dat"));
+    EXPECT_TRUE(sameFile(f / "Weather.dat", f / "Hard.dat"));
+    // Not there yet: the same path however it is written, letters as they are.
+    EXPECT_TRUE(sameFile(f / "New.dat", f / "sub/..//New.dat"));
+    EXPECT_TRUE(sameFile(f / "sub/Link.dat", f / "Weather.dat"));
+    EXPECT_FALSE(sameFile(f / "New.dat", f / "new.dat"));
+    EXPECT_FALSE(sameFile(f / "Weather.dat", f / "weather.dat"));
+    EXPECT_FALSE(sameFile(f / "Weather.dat", f / "New.dat"));
+    EXPECT_FALSE(sameFile("", ""));
+    // A relative path is taken from the current folder.
+    const fs::path here = fs::current_path();
+    fs::current_path(f.dir);
+    const bool relative = sameFile("New.dat", f / "New.dat");
+    fs::current_path(here);
+    EXPECT_TRUE(relative);
 }
 
 TEST(OutputFolder, StaleTemporariesOfDeadProcessesAreRemoved) {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common/list_reader.h"
+#include "common/portable_math.h"
 #include "tools/weathergen/day_length.h"
-#include "tools/weathergen/portable_math.h"
 #include "tools/weathergen/weather_generator.h"
 
 namespace rivulon::weathergen {

@@ -131,6 +131,27 @@ TEST(CountyDatabase, OnlySimpleSelectsAreEditable) {
     EXPECT_EQ(filtered->orderBy, "County Name");
     EXPECT_TRUE(filtered->descending);
 
+    // Names and texts are the tokenizer's own: the keywords inside them are
+    // not keywords, and the condition is kept exactly as written.
+    const auto named = parseSimpleSelect(
+        "select [Somewhere], [Order by] from County where [Somewhere] = 'where it''s; order by x'"
+        "  order by [Order by]");
+    ASSERT_TRUE(named);
+    EXPECT_THAT(named->columns, ElementsAre("Somewhere", "Order by"));
+    EXPECT_EQ(named->where, "[Somewhere] = 'where it''s; order by x'");
+    EXPECT_EQ(named->orderBy, "Order by");
+    const auto inName = parseSimpleSelect("select * from [Somewhere]");
+    ASSERT_TRUE(inName);
+    EXPECT_EQ(inName->table, "Somewhere");
+    EXPECT_EQ(inName->where, "");
+    const auto inText = parseSimpleSelect("SELECT * FROM County WHERE Note <> 'ORDER' ;");
+    ASSERT_TRUE(inText);
+    EXPECT_EQ(inText->where, "Note <> 'ORDER'");
+    EXPECT_EQ(inText->orderBy, "");
+    EXPECT_FALSE(parseSimpleSelect("select * from County where Note = 'unclosed"));
+    EXPECT_FALSE(parseSimpleSelect("select 'text' from County"));
+    EXPECT_FALSE(parseSimpleSelect("select * from County order by 'Population'"));
+
     EXPECT_FALSE(parseSimpleSelect(kLandUseReadingQuery));
     EXPECT_FALSE(parseSimpleSelect(kPopulationReadingQuery));
     EXPECT_FALSE(parseSimpleSelect("select a from t1, t2"));
@@ -150,6 +171,23 @@ TEST(CountyDatabase, FormatFromTheFirstBytes) {
     std::filesystem::copy_file(kExampleDb, tmp, std::filesystem::copy_options::overwrite_existing);
     EXPECT_EQ(databaseFormat(tmp.string()), DatabaseFormat::Sqlite);
     std::filesystem::remove(tmp);
+}
+
+// Edits of the table: shares are fractions, areas and populations not negative.
+TEST(CountyDatabase, EditedValuesStayWithinTheirRanges) {
+    EXPECT_EQ(countyValueProblem("Pct in Basin", "50"),
+              "Pct in Basin: 50 is outside the allowed range 0 to 1 (a share is a fraction: 50 % "
+              "is 0.5)");
+    EXPECT_NE(countyValueProblem("forest", "1.01"),
+              "");  // names as the table spells them, any case
+    EXPECT_NE(countyValueProblem("Water", "-0.1"), "");
+    EXPECT_EQ(countyValueProblem("Water", "1"), "");
+    EXPECT_EQ(countyValueProblem("Urban", "0"), "");
+    EXPECT_EQ(countyValueProblem("Population", "-5"),
+              "Population: -5 is outside the allowed range 0 or more");
+    EXPECT_EQ(countyValueProblem("Population", "250000"), "");
+    EXPECT_EQ(countyValueProblem("County Name", "-5"), "");
+    EXPECT_EQ(countyValueProblem("ID", "-5"), "");
 }
 
 }  // namespace

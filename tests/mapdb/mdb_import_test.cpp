@@ -1,7 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/time.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include <filesystem>
 #include <fstream>
@@ -65,7 +71,13 @@ TEST(AccessImport, SampleMatchesWhatMdbtoolsReports) {
     const AccessImportPlan plan = planAccessImport(mdb, folder.file("home"));
     EXPECT_EQ(plan.action, AccessImportPlan::Action::Import);
     EXPECT_EQ(plan.copyPath, folder.file("testodbc.sqlite"));
-    const auto tables = importAccessDatabase(mdb, plan.copyPath, plan.backupPath);
+    std::vector<std::string> told;
+    ImportProgress progress;
+    progress.tableStarted = [&](int done, int total, const std::string& table) {
+        told.push_back(std::to_string(done) + "/" + std::to_string(total) + " " + table);
+    };
+    const auto tables = importAccessDatabase(mdb, plan.copyPath, plan.backupPath, progress);
+    EXPECT_EQ(told, (std::vector<std::string>{"0/1 FPdev"}));
     EXPECT_EQ(fs::last_write_time(mdb), before);
     EXPECT_EQ(databaseFormat(plan.copyPath), DatabaseFormat::Sqlite);
     EXPECT_FALSE(fs::exists(plan.copyPath + ".part"));
@@ -118,6 +130,24 @@ TEST(AccessImport, SampleMatchesWhatMdbtoolsReports) {
     EXPECT_EQ(databaseFormat(plan.backupPath), DatabaseFormat::Sqlite);
 }
 
+// Two County.mdb in two folders get a copy each at home; one file gets the
+// same copy however its path is written.
+TEST(AccessImport, HomeCopiesAreKeyedByTheFullPath) {
+    Folder folder;
+    const std::string home = folder.file("home");
+    for (const char* sub : {"a", "b"}) {
+        fs::create_directories(folder.path / sub);
+        std::ofstream(folder.path / sub / "County.mdb") << "x";
+    }
+    const std::string a = homeCopyPath(folder.file("a/County.mdb"), home);
+    const std::string b = homeCopyPath(folder.file("b/County.mdb"), home);
+    EXPECT_EQ(a.rfind(home + "/Databases/County-", 0), 0u) << a;
+    EXPECT_EQ(fs::path(a).extension(), ".sqlite");
+    EXPECT_NE(a, b);
+    EXPECT_EQ(homeCopyPath(folder.file("b/../a//County.mdb"), home), a);
+    EXPECT_NE(homeCopyPath(folder.file("a/county.mdb"), home), a);
+}
+
 TEST(AccessImport, ReadOnlyFolderSendsTheCopyHome) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root writes into any folder";
@@ -129,7 +159,55 @@ TEST(AccessImport, ReadOnlyFolderSendsTheCopyHome) {
     fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec);
     const AccessImportPlan plan = planAccessImport(ro + "/Old.mdb", folder.file("home"));
     fs::permissions(ro, fs::perms::owner_all);
-    EXPECT_EQ(plan.copyPath, folder.file("home") + "/Databases/Old.sqlite");
+    EXPECT_EQ(plan.copyPath, homeCopyPath(ro + "/Old.mdb", folder.file("home")));
+    EXPECT_EQ(plan.backupPath, plan.copyPath + ".bak");
+}
+
+// The child's output is read to the end however much it writes and however
+// often a signal interrupts the wait; a cancel ends the child at once.
+TEST(AccessImport, ChildProgramsAreReadAndEndedCleanly) {
+    // More than a pipe holds, on both outputs.
+    const std::string big = runProgram({"sh", "-c",
+                                        "head -c 300000 /dev/zero | tr '\\0' a; "
+                                        "head -c 300000 /dev/zero >&2"});
+    EXPECT_EQ(big, std::string(300000, 'a'));
+
+    // A timer signal every millisecond while the child runs.
+    struct sigaction quiet {};
+    quiet.sa_handler = [](int) {};
+    struct sigaction before {};
+    ASSERT_EQ(sigaction(SIGALRM, &quiet, &before), 0);
+    itimerval every{{0, 1000}, {0, 1000}};
+    setitimer(ITIMER_REAL, &every, nullptr);
+    std::string interrupted;
+    EXPECT_NO_THROW(interrupted = runProgram({"sh", "-c", "sleep 0.2; echo done"}));
+    itimerval off{};
+    setitimer(ITIMER_REAL, &off, nullptr);
+    sigaction(SIGALRM, &before, nullptr);
+    EXPECT_EQ(interrupted, "done\n");
+
+    // Cancelled while the child writes more than the pipe holds and would
+    // never end by itself.
+    std::atomic<bool> cancel{true};
+    EXPECT_THROW(runProgram({"sh", "-c", "yes"}, &cancel), ImportCancelled);
+    cancel = false;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        cancel = true;
+    });
+    EXPECT_THROW(runProgram({"sh", "-c", "while :; do echo x; done"}, &cancel), ImportCancelled);
+    stopper.join();
+
+    // A cancelled import leaves neither a copy nor a part file.
+    Folder folder;
+    std::ofstream(folder.file("c.mdb")) << "x";
+    cancel = true;
+    ImportProgress progress;
+    progress.cancel = &cancel;
+    EXPECT_THROW(importAccessDatabase(folder.file("c.mdb"), folder.file("c.sqlite"), {}, progress),
+                 ImportCancelled);
+    EXPECT_FALSE(fs::exists(folder.file("c.sqlite")));
+    EXPECT_FALSE(fs::exists(folder.file("c.sqlite.part")));
 }
 
 TEST(AccessImport, FailuresSayWhy) {

@@ -191,12 +191,14 @@ TEST(Startup, OpenOptionResolvesNamesInTheProjectFolder) {
     EXPECT_FALSE(menus[7].enabled);  // MnuSoil
 
     const auto info = simulationInfo(s, state);
-    ASSERT_EQ(info.size(), 22u);
+    ASSERT_EQ(info.size(), 23u);
     EXPECT_EQ(info[0].first, "Current Transport File: ");
     EXPECT_EQ(info[10].second, ".5 (Linear)");
     EXPECT_EQ(info[12], (std::pair<std::string, std::string>{"Normal Seepage Coef: ", ".01"}));
     EXPECT_EQ(info[13].second, "False");
     EXPECT_EQ(info[21].first, "     Upper limit: ");
+    EXPECT_EQ(info[22], (std::pair<std::string, std::string>{"Climate Scenario: ",
+                                                             "none (the weather as recorded)"}));
 }
 
 }  // namespace

@@ -129,17 +129,25 @@ TEST(WeatherTableCheck, EveryStoredNumberIsCheckedLabelsAreNot) {
     EXPECT_FALSE(checkWeatherTable(t).has_value());
     t.rows[1][2] = "any label at all";  // a month header's date label
     EXPECT_FALSE(checkWeatherTable(t).has_value());
-    // Values the load would only question are saved as typed.
+    // A value the load would only question is saved as typed; one the run
+    // refuses is not.
     t.rows[2][1] = "60";
-    t.rows[3][2] = "-1";
     EXPECT_FALSE(checkWeatherTable(t).has_value());
+    t.rows[3][2] = "-1";
+    ASSERT_TRUE(checkWeatherTable(t).has_value());
+    EXPECT_THAT(
+        checkWeatherTable(t)->message,
+        HasSubstr(
+            "any label at all, day 2, column 2 (Prcp (cm)): -1 is outside the allowed range"));
+    t.rows[3][2] = "0";
 
     t.rows[5][2] = "1,5";
     auto problem = checkWeatherTable(t);
     ASSERT_TRUE(problem.has_value());
     EXPECT_EQ(problem->row, 5u);
     EXPECT_EQ(problem->col, 2);
-    EXPECT_THAT(problem->message, HasSubstr("row 5, column 2 (Prcp (cm)): \"1,5\""));
+    EXPECT_THAT(problem->message,
+                HasSubstr("any label at all, day 4, column 2 (Prcp (cm)): \"1,5\""));
     t.rows[5][2] = "1";
 
     t.rows[1][1] = "thirty";

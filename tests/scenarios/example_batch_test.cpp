@@ -5,13 +5,16 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "analysis/regroup.h"
 #include "analysis/result_file.h"
 #include "analysis/table_text.h"
 #include "common/atomic_file.h"
 #include "common/number_format.h"
+#include "common/paths.h"
 #include "engine/result_files.h"
 #include "project/nutrient_file.h"
 #include "project/transport_file.h"
@@ -154,11 +157,15 @@ TEST_F(ExampleBatch, RowsAreCheckedBeforeTheFirstRow) {
     const BatchProject project = loadBatchProject(kExample + "Millbrook.prj", dir_.string());
     const ControlFile file = readControlFile(control);
     EXPECT_EQ(batchRowProblem(project, file, 2, RunRequest{3, 4}), "");
-    // The nutrient file is read from level 3 on only.
+    // The nutrient file is read from level 3 on only, and named alike at
+    // levels 3 and 4.
     EXPECT_EQ(batchRowProblem(project, file, 3, RunRequest{3, 2}), "");
-    EXPECT_EQ(batchRowProblem(project, file, 3, RunRequest{3, 4}),
-              "Row 3 (RCheck.dat:5), field 3 (nutrient file): " + kExample +
-                  "NuMissing.dat is not found.");
+    for (const std::int16_t level : {3, 4}) {
+        EXPECT_EQ(batchRowProblem(project, file, 3, RunRequest{3, level}),
+                  "Row 3 (RCheck.dat:5), field 3 (nutrient file): " + kExample +
+                      "NuMissing.dat is not found.")
+            << "level " << level;
+    }
     // A growth rate that empties the population in the years asked for.
     const std::string rate = batchRowProblem(project, file, 4, RunRequest{3, 2});
     EXPECT_THAT(rate, ::testing::StartsWith("Row 4 (RCheck.dat:6): RCheck.dat:6: field 5 "
@@ -167,6 +174,64 @@ TEST_F(ExampleBatch, RowsAreCheckedBeforeTheFirstRow) {
     // A weather file with fewer years than asked for.
     EXPECT_THAT(batchRowProblem(project, file, 1, RunRequest{200, 1}),
                 ::testing::StartsWith("Row 1 (RCheck.dat:3), field 4 (weather file): "));
+}
+
+// Rows that differ only in a seventh digit are checked apart: over three
+// years of linear growth -.5 leaves no one in year 3, and the second row's
+// rate, a little lower, less than no one.
+TEST_F(ExampleBatch, RowsDifferingInAnyDigitAreCheckedApart) {
+    const std::string control = (dir_ / "RDigits.dat").string();
+    writeFileAtomically(control,
+                        "2\r\nN,T,Nu,W,P,S,M,D,Y,V,a,b,L,U,R\r\n"
+                        "\"One\",TrUpper.dat,NuUpper.dat,Weather.dat,-.5,0,0,0,0,0,0,0,0,0,0\r\n"
+                        "\"Two\",TrUpper.dat,NuUpper.dat,Weather.dat,-.5000001,0,0,0,0,0,0,0,0,0,"
+                        "0\r\n");
+    const BatchProject project = loadBatchProject(kExample + "Millbrook.prj", dir_.string());
+    const ControlFile file = readControlFile(control);
+    EXPECT_EQ(batchRowProblem(project, file, 1, RunRequest{3, 4}), "");
+    EXPECT_THAT(batchRowProblem(project, file, 2, RunRequest{3, 4}),
+                ::testing::StartsWith("Row 2 (RDigits.dat:4): RDigits.dat:4: field 5 "
+                                      "(population growth rate)"));
+}
+
+// Shards of one batch writing into one folder leave exactly the files of the
+// batch run on one machine, SeepCoef.txt included, whichever shard ends last.
+TEST_F(ExampleBatch, ShardsLeaveTheFilesOfOneBatch) {
+    BatchProject project = loadBatchProject(kExample + "Millbrook.prj", dir_.string());
+    project.state.options.seepOutput = true;
+    const ControlFile file = readControlFile(kExample + "RunSubbasins.dat");
+    const auto batch = [&](const std::string& sub, int shard, int shards) {
+        fs::create_directories(dir_ / sub);
+        BatchSettings s;
+        s.outputFolder = (dir_ / sub).string();
+        s.jobs = 2;
+        s.requestedCount = 100;
+        s.shardIndex = shard;
+        s.shardCount = shards;
+        const BatchOutcome out = runBatch(file, s, projectRowRunner(project, RunRequest{2, 4}));
+        EXPECT_TRUE(out.ok()) << out.error;
+        return s;
+    };
+    batch("whole", 0, 1);
+    // The shard with the last row (row 4: 4 mod 3 = 1) ends first.
+    batch("shards", 1, 3);
+    batch("shards", 0, 3);
+    const BatchSettings last = batch("shards", 2, 3);
+    const auto files = [&](const std::string& sub) {
+        std::map<std::string, std::string> out;
+        for (const auto& e : fs::directory_iterator(dir_ / sub))
+            out[e.path().filename().string()] = readWholeFile(e.path().string());
+        return out;
+    };
+    const auto whole = files("whole");
+    ASSERT_EQ(whole.size(), 9u);
+    ASSERT_EQ(whole.count("SeepCoef.txt"), 1u);
+    EXPECT_EQ(files("shards"), whole);
+    // Only the shard that runs the last row claims SeepCoef.txt.
+    const std::vector<std::string> claimed = batchOutputPaths(file, last);
+    EXPECT_EQ(std::count_if(claimed.begin(), claimed.end(),
+                            [](const std::string& p) { return fileNameOf(p) == "SeepCoef.txt"; }),
+              0);
 }
 
 // With the data matrix in use the rows take the matrix's nutrient data, as a

@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,6 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 struct Result {
@@ -109,6 +112,13 @@ TEST_F(Hydload, UsageErrorsExitTwoWithTheUsageLine) {
         {{"run", prj, "--varconc", "1,1,2"},
          "hydload run: --varconc takes 4 values separated by commas, not \"1,1,2\"",
          "usage: hydload run PROJECT.prj [options]"},
+        // An option where a value belongs is never taken for the value.
+        {{"run", prj, "--out", "--quiet"},
+         "hydload run: --out needs a value, not the option \"--quiet\"",
+         "usage: hydload run PROJECT.prj [options]"},
+        {{"batch", ctl, "--project", "--out", path("o")},
+         "hydload batch: --project needs a value, not the option \"--out\"",
+         "usage: hydload batch CONTROL --project P.prj --name Auto --out DIR [--jobs N]"},
         {{"run", prj, "--quiet=yes"},
          "hydload run: --quiet takes no value",
          "usage: hydload run PROJECT.prj [options]"},
@@ -192,6 +202,34 @@ TEST_F(Hydload, UsageErrorsExitTwoWithTheUsageLine) {
         {{"sensitivity", prj, "--params", "recession", "--seed"},
          "hydload sensitivity: --seed needs a value",
          "usage: hydload sensitivity PROJECT.prj --observed FILE --params recession,seepage,..."},
+        {{"run", prj, "--precip-factor", "-0.5"},
+         "hydload run: --precip-factor must not be below 0 (a factor on precipitation), not "
+         "\"-0.5\"",
+         "usage: hydload run PROJECT.prj [options]"},
+        {{"run", prj, "--delta-temp", "1,2"},
+         "hydload run: --delta-temp takes one value or twelve values (April to March) separated "
+         "by commas, not \"1,2\"",
+         "usage: hydload run PROJECT.prj [options]"},
+        {{"batch", ctl, "--project", prj, "--out", path("o"), "--delta-temp", "warm"},
+         "hydload batch: --delta-temp takes numbers, not \"warm\"",
+         "usage: hydload batch CONTROL --project P.prj --name Auto --out DIR [--jobs N]"},
+        {{"calibrate", prj, "--params", "recession", "--delta-temp", "2"},
+         "hydload calibrate: --delta-temp is not taken here: the model is fitted to the observed "
+         "flow with the weather as observed; run a changed climate with `hydload run` or "
+         "`hydload ensemble` after calibrating",
+         "usage: hydload calibrate PROJECT.prj --observed FILE --params "
+         "recession,seepage,cn-mult,..."},
+        {{"ensemble", prj, "--seed", "1", "--out", path("e")},
+         "hydload ensemble: --realizations is required",
+         "usage: hydload ensemble PROJECT.prj --realizations N --seed S --out DIR [options]"},
+        {{"ensemble", prj, "--realizations", "0", "--seed", "1", "--out", path("e")},
+         "hydload ensemble: --realizations takes a whole number from 1 to 10000, not \"0\"",
+         "usage: hydload ensemble PROJECT.prj --realizations N --seed S --out DIR [options]"},
+        {{"ensemble", prj, "--realizations", "2", "--seed", "1", "--out", path("e"),
+          "--precip-factor", "1,1,1,1,1,1,1,1,1,1,1,-1"},
+         "hydload ensemble: --precip-factor must not be below 0 (a factor on precipitation), not "
+         "\"-1\"",
+         "usage: hydload ensemble PROJECT.prj --realizations N --seed S --out DIR [options]"},
         {{"sensitivity", prj, "other.prj", "--params", "recession"},
          "hydload sensitivity: unexpected argument \"other.prj\"",
          "usage: hydload sensitivity PROJECT.prj --observed FILE --params recession,seepage,..."},
@@ -279,6 +317,135 @@ TEST_F(Hydload, EveryCommandRunsOnTheExample) {
              in("Transprt.dat"), "--strict"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(r.out, HasSubstr("Pop on Normal System:"));
+}
+
+// Every bound an option's usage gives is taken at its value and refused just
+// beyond it. A project that does not exist makes an accepted call end with an
+// input error (1) instead of running; a refused value is a usage error (2).
+TEST_F(Hydload, OptionBoundsAreTakenExactly) {
+    const std::string prj = in("Missing.prj");
+    const std::string out = path("o");
+    const struct {
+        std::vector<std::string> call;
+        std::string option;
+        std::vector<std::string> inside, outside;
+    } cases[] = {
+        {{"run", prj, "--out", out}, "--years", {"1", "32767"}, {"0", "32768", "1.5"}},
+        {{"run", prj, "--out", out}, "--level", {"1", "4"}, {"0", "5"}},
+        {{"run", prj, "--out", out},
+         "--septic-reduction",
+         {"0", "1", "-0", "1e0"},
+         {"-0.001", "1.001", "1,0"}},
+        {{"batch", "C.dat", "--project", prj, "--out", out},
+         "--jobs",
+         {"1", "1024"},
+         {"0", "1025"}},
+        {{"batch", "C.dat", "--project", prj, "--out", out},
+         "--count",
+         {"1", "32767"},
+         {"0", "32768"}},
+        {{"batch", "C.dat", "--project", prj, "--out", out}, "--level", {"1", "4"}, {"0", "5"}},
+        {{"batch", "C.dat", "--project", prj, "--out", out},
+         "--years",
+         {"1", "32767"},
+         {"0", "32768"}},
+        {{"batch", "C.dat", "--project", prj, "--out", out},
+         "--shard",
+         {"0/1", "1/2", "32766/32767"},
+         {"1/1", "-1/2", "0/0", "0/32768"}},
+        {{"table", "monthly", in("R.dat")}, "--mode", {"0", "3"}, {"-1", "4"}},
+        {{"compare", in("Rg1.txt"), "--col", "1"}, "--row", {"0", "13"}, {"-1", "14"}},
+        {{"compare", in("Rg1.txt"), "--row", "1"}, "--col", {"0", "6"}, {"-1", "7"}},
+        {{"calibrate", prj, "--params", "recession"}, "--runs", {"1"}, {"0"}},
+        {{"calibrate", prj, "--params", "recession"}, "--jobs", {"1", "1024"}, {"0", "1025"}},
+        {{"calibrate", prj, "--params", "recession"}, "--level", {"1", "4"}, {"0", "5"}},
+        {{"sensitivity", prj, "--params", "recession"},
+         "--trajectories",
+         {"1", "1000000"},
+         {"0", "1000001"}},
+    };
+    for (const auto& c : cases) {
+        for (const bool accepted : {true, false}) {
+            for (const std::string& value : accepted ? c.inside : c.outside) {
+                std::vector<std::string> args = c.call;
+                args.push_back(c.option);
+                args.push_back(value);
+                const Result r = run(args);
+                const std::string call = args[0] + " " + c.option + " " + value;
+                if (accepted) {
+                    EXPECT_EQ(r.status, 1) << call << "\n" << r.err;
+                    EXPECT_THAT(r.err, Not(HasSubstr(c.option + " "))) << call;
+                } else {
+                    EXPECT_EQ(r.status, 2) << call << "\n" << r.err;
+                    EXPECT_THAT(r.err, StartsWith("hydload " + args[0] + ": " + c.option)) << call;
+                }
+            }
+        }
+    }
+}
+
+// Rows finish in any order on two workers; what the batch prints does not.
+TEST_F(Hydload, BatchWarningsComeInRowOrder) {
+    const char* transports[] = {"TrUpper.dat", "TrCedar.dat", "TrLower.dat", "Transprt.dat"};
+    for (int i = 0; i < 4; ++i) {
+        spit(in(transports[i]),
+             slurp(in(transports[i])) + "\r\nnote of row " + std::to_string(i + 1) + "\r\n");
+    }
+    std::string first;
+    for (int n = 0; n < 20; ++n) {
+        const Result r = run({"batch", in("RunSubbasins.dat"), "--project", in("Millbrook.prj"),
+                              "--out", path("b"), "--jobs", "2", "--years", "1", "--quiet"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        if (n == 0) {
+            first = r.err;
+            continue;
+        }
+        ASSERT_EQ(r.err, first) << "run " << n + 1;
+    }
+    std::size_t at = 0;
+    for (int i = 0; i < 4; ++i) {
+        const std::string warning = "warning: " + std::string(transports[i]) + ":";
+        const std::size_t found = first.find(warning);
+        ASSERT_NE(found, std::string::npos) << first;
+        EXPECT_GE(found, at) << transports[i] << " out of row order:\n" << first;
+        at = found;
+        EXPECT_NE(first.find("\"note of row " + std::to_string(i + 1) + "\"\n", found),
+                  std::string::npos);
+    }
+}
+
+// A set of result files is replaced whole or not at all, and each replaced
+// file keeps the mode and link the user gave it.
+TEST_F(Hydload, RunReplacesItsFilesWholeKeepingModeAndLinks) {
+    const std::string out = path("o");
+    Result r = run({"run", in("Millbrook.prj"), "--years", "1", "--quiet", "--out", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string results = slurp(out + "/Results.dat");
+
+    // Summary.dat is a folder: refused before Results.dat is touched.
+    fs::remove(out + "/Summary.dat");
+    fs::create_directories(out + "/Summary.dat");
+    r = run({"run", in("Millbrook.prj"), "--years", "2", "--quiet", "--out", out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "hydload run: Cannot replace " + out + "/Summary.dat: it is a folder, not a file\n");
+    EXPECT_EQ(slurp(out + "/Results.dat"), results);
+    fs::remove(out + "/Summary.dat");
+
+    // Results.dat made 0640, Summary.dat a link into another folder.
+    fs::permissions(out + "/Results.dat",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_directories(path("kept"));
+    spit(path("kept/Summary.dat"), "old");
+    fs::create_symlink(path("kept/Summary.dat"), out + "/Summary.dat");
+    r = run({"run", in("Millbrook.prj"), "--years", "2", "--quiet", "--out", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(slurp(out + "/Results.dat"), results);
+    EXPECT_EQ(fs::status(out + "/Results.dat").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_TRUE(fs::is_symlink(out + "/Summary.dat"));
+    EXPECT_NE(slurp(path("kept/Summary.dat")), "old");
+    EXPECT_EQ(fs::directory_iterator(path("kept"))->path().filename(), "Summary.dat");
 }
 
 TEST_F(Hydload, BatchJobsAndShards) {
@@ -406,4 +573,166 @@ TEST_F(Hydload, SepticPointsOutShiftedNutrientFields) {
     EXPECT_EQ(r.err, "");
 }
 
+TEST_F(Hydload, RunWritesTheDailyValuesWithItsResults) {
+    Result r = run({"run", in("Millbrook.prj"), "--years", "2", "--level", "3", "--out",
+                    path("out"), "--daily", path("out/Daily.csv"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("wrote " + path("out/Daily.csv")));
+    std::istringstream lines(slurp(path("out/Daily.csv")));
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line,
+              "date,precipitation (cm),temperature (\u00B0C),snowmelt (cm),evapotranspiration "
+              "(cm),runoff (cm),streamflow (cm),erosion (t),sediment (t),dissolved N (kg),total "
+              "N (kg),dissolved P (kg),total P (kg)\r");
+    std::getline(lines, line);
+    EXPECT_THAT(line, StartsWith("1990-04-01,.35,10.2,0,"));
+    int days = 1;
+    std::string last;
+    while (std::getline(lines, line)) {
+        ++days;
+        last = line;
+    }
+    EXPECT_EQ(days, 730);
+    EXPECT_THAT(last, StartsWith("1992-03-31,"));
+
+    // Never over an input file, and nothing written then.
+    r = run({"run", in("Millbrook.prj"), "--years", "1", "--out", path("out2"), "--daily",
+             in("Weather.dat"), "--quiet"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("Weather.dat"));
+    EXPECT_FALSE(fs::exists(path("out2/Results.dat")));
+}
+
+TEST_F(Hydload, DurationPrintsAndWritesThePercentsAndZones) {
+    // Flows 3 1 4 1 5 cm and P loads; at .5 mg/l over 100 ha the allowable
+    // load is 5 kg a cm of flow (worked out in the core's tests).
+    spit(path("D.csv"),
+         "day,precipitation (cm),temperature (\u00B0C),snowmelt (cm),evapotranspiration (cm),"
+         "runoff (cm),streamflow (cm),erosion (t),sediment (t),dissolved N (kg),total N (kg),"
+         "dissolved P (kg),total P (kg)\r\n"
+         "1,0,1,0,0,0,3,0,0,0,0,0,10\r\n2,0,1,0,0,0,1,0,0,0,0,0,3\r\n"
+         "3,0,1,0,0,0,4,0,0,0,0,0,50\r\n4,0,1,0,0,0,1,0,0,0,0,0,1\r\n"
+         "5,0,1,0,0,0,5,0,0,0,0,0,50\r\n");
+    Result r = run({"duration", path("D.csv"), "--series", "phosphorus", "--target-conc", ".5",
+                    "--area", "100", "--csv", path("ldc.csv")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("5 days, total P (kg), target .5 mg/l over 100 ha"));
+    EXPECT_THAT(r.out, HasSubstr("Moist conditions"));
+    const std::string csv = slurp(path("ldc.csv"));
+    EXPECT_THAT(csv, StartsWith("percent,value\r\n1,50\r\n5,50\r\n10,50\r\n25,50\r\n40,34\r\n"));
+    EXPECT_THAT(csv, HasSubstr("\r\nMoist conditions,10,40,2,5,3.6,27.5,100\r\n"));
+    EXPECT_THAT(csv, HasSubstr("\r\npercent,allowable load (kg/day)\r\n1,25\r\n"));
+
+    // The flow curve needs no area.
+    r = run({"duration", path("D.csv")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("High flows"));
+
+    r = run({"duration", path("D.csv"), "--series", "sediment"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_THAT(r.err, HasSubstr("--series is streamflow, nitrogen or phosphorus"));
+    r = run({"duration", path("D.csv"), "--series", "nitrogen", "--target-conc", "2"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_THAT(r.err, HasSubstr("--target-conc needs the watershed area"));
+    // The area of the example project: 32400 ha.
+    r = run({"duration", path("D.csv"), "--series", "nitrogen", "--target-conc", "2", "--project",
+             in("Millbrook.prj")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("over 32400 ha"));
+    r = run({"duration", in("Weather.dat")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("not a daily file"));
+}
+
 }  // namespace
+
+namespace {
+
+// The weather file with every value changed as a person would change it in an
+// editor: temperatures plus `shift`, precipitation times `factor`, written
+// with the few digits they need.
+std::string changedByHand(const std::string& weather, double shift, double factor) {
+    std::string out;
+    std::istringstream lines(weather);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const auto comma = line.find(',');
+        if (comma == std::string::npos || line.find('/') != std::string::npos) {
+            out += line + "\n";  // a month header, dated or not
+            continue;
+        }
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.6g,%.6g\n", std::stod(line.substr(0, comma)) + shift,
+                      std::stod(line.substr(comma + 1)) * factor);
+        out += buf;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Hydload, AClimateChangeIsTheRunOnAWeatherFileChangedByHand) {
+    const std::string prj = in("Millbrook.prj");
+    Result r = run({"run", prj, "--years", "5", "--level", "4", "--out", path("plain"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"run", prj, "--years", "5", "--level", "4", "--out", path("zero"), "--quiet",
+             "--delta-temp", "0", "--precip-factor", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, Not(HasSubstr("Climate change")));
+    for (const char* f : {"Results.dat", "Summary.dat"})
+        EXPECT_EQ(slurp(path(std::string("zero/") + f)), slurp(path(std::string("plain/") + f)))
+            << f;
+
+    r = run({"run", prj, "--years", "5", "--level", "4", "--out", path("delta"), "--quiet",
+             "--delta-temp", "1.5", "--precip-factor", "1.1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("  Climate change: temperature +1.5 degC, precipitation x 1.1\n"));
+    EXPECT_NE(slurp(path("delta/Results.dat")), slurp(path("plain/Results.dat")));
+
+    // The same scenario on a changed copy of the weather file, named in a
+    // copy of the project.
+    spit(in("WeatherWarm.dat"), changedByHand(slurp(in("Weather.dat")), 1.5, 1.1));
+    std::string project = slurp(prj);
+    project.replace(project.find("\"Weather.dat\""), 13, "\"WeatherWarm.dat\"");
+    spit(in("Warm.prj"), project);
+    r = run(
+        {"run", in("Warm.prj"), "--years", "5", "--level", "4", "--out", path("hand"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(slurp(path("hand/Results.dat")), slurp(path("delta/Results.dat")));
+    EXPECT_EQ(slurp(path("hand/Summary.dat")), slurp(path("delta/Summary.dat")));
+
+    // A batch takes the same change for every row.
+    r = run({"batch", in("RunSubbasins.dat"), "--project", prj, "--out", path("b0"), "--count", "1",
+             "--years", "2", "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"batch", in("RunSubbasins.dat"), "--project", prj, "--out", path("b1"), "--count", "1",
+             "--years", "2", "--quiet", "--precip-factor", "0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(slurp(path("b0/ResultsAuto1.dat")), slurp(path("b1/ResultsAuto1.dat")));
+}
+
+TEST_F(Hydload, EnsembleWritesTheSameBandsWithAnyJobCount) {
+    const std::string prj = in("Millbrook.prj");
+    Result r = run({"ensemble", prj, "--realizations", "5", "--seed", "9", "--years", "2",
+                    "--level", "3", "--jobs", "1", "--out", path("e1"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_THAT(r.out, HasSubstr("5 generated series of 2 years at level 3 (seeds 9 to 13)"));
+    r = run({"ensemble", prj, "--realizations", "5", "--seed", "9", "--years", "2", "--level", "3",
+             "--jobs", "2", "--out", path("e2"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* f : {"bands.csv", "annual_bands.csv", "summary.csv", "weather_model.json"}) {
+        const std::string one = slurp(path(std::string("e1/") + f));
+        EXPECT_FALSE(one.empty()) << f;
+        EXPECT_EQ(one, slurp(path(std::string("e2/") + f))) << f;
+    }
+    EXPECT_THAT(slurp(path("e1/bands.csv")),
+                StartsWith("month,precip_cm_p5,precip_cm_p25,precip_cm_p50,precip_cm_p75,"
+                           "precip_cm_p95,et_cm_p5,"));
+    // 24 months and the heading.
+    const std::string bands = slurp(path("e1/bands.csv"));
+    EXPECT_EQ(std::count(bands.begin(), bands.end(), '\n'), 25);
+}

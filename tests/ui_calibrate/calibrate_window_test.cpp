@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -19,12 +20,16 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
 
 #include "analysis/ui/FrmCalibrate.h"
+#include "analysis/ui/ResultChart.h"
 #include "analysis/value_format.h"
 #include "calibration/flow_target.h"
 #include "calibration/morris.h"
 #include "calibration/search.h"
+#include "calibration/uncertainty.h"
 #include "shell/MDIFrmMain.h"
 #include "shell/session.h"
 #include "tests/ui/grid_fit.h"
@@ -113,6 +118,28 @@ TEST_F(CalibrateWindow, SmallRunEndsAsTheCoreWithTheSameSeed) {
     EXPECT_TRUE(win->lblStatistics->text().contains("RSR"));
     const rivulon::TextGrid best = win->grdBest->cells();
     EXPECT_EQ(best.rows(), 4);
+}
+
+// Counts typed into the window are read as hydload reads them: "1,500" is not
+// 1500, "2e3" is 2000.
+TEST_F(CalibrateWindow, TypedCountsAreReadStrictly) {
+    QSpinBox* runs = win->spnRuns;
+    QLineEdit* edit = runs->findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    const auto typeInto = [&](const QString& text) {
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, text);
+    };
+    typeInto(QStringLiteral("3000"));
+    EXPECT_EQ(runs->value(), 3000);
+    typeInto(QStringLiteral("1,500"));
+    EXPECT_EQ(edit->text(), "1,500");
+    EXPECT_EQ(runs->value(), 3000);
+    typeInto(QStringLiteral("2e3"));
+    EXPECT_EQ(runs->value(), 2000);
+    typeInto(QStringLiteral("15x"));
+    EXPECT_EQ(edit->text(), "15");
+    EXPECT_EQ(runs->value(), 15);
 }
 
 TEST_F(CalibrateWindow, CancelStopsALongSearch) {
@@ -304,6 +331,84 @@ TEST_F(CalibrateWindow, NoSetWithinThePbiasLimitIsNotOfferedForSaving) {
     win->txtPbias->setText("-3");
     EXPECT_FALSE(win->cmdRun_Click());
     EXPECT_TRUE(dialogs.messages.last().contains("percentage of 0 or more"));
+}
+
+// Replaces what a field holds by `text`, as a user selecting it all and typing.
+void typeOver(QWidget* field, const QString& text) {
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
+}
+
+TEST_F(CalibrateWindow, UncertaintyPageShowsTheCoresBandAndSavesItAsTheOtherCharts) {
+    typeOver(win->spnRuns, "40");
+    typeOver(win->spnJobs, "2");
+    typeOver(win->txtThreshold, ".3");
+    QTest::mouseClick(win->cmdUncertainty, Qt::LeftButton);
+    EXPECT_FALSE(win->cmdUncertainty->isEnabled());
+    waitForRun(w);
+    ASSERT_TRUE(win->cmdUncertainty->isEnabled());
+    EXPECT_EQ(win->tabResults->currentWidget(), win->pagUncertainty);
+    EXPECT_EQ(win->tabResults->tabText(win->tabResults->currentIndex()), "Uncertainty");
+
+    // The core with the same parameters, seed and threshold.
+    const CalibrationInputs in = loadCalibrationProject(home.project().toStdString(), "", 0, 1);
+    const std::vector<Parameter> params = parseParameterList("recession,seepage,cn-mult");
+    UncertaintySettings s;
+    s.runs = 40;
+    s.seed = 1;
+    s.threshold = 0.3;
+    const UncertaintyOutcome core = analyseUncertainty(in.target, params, {}, s);
+    ASSERT_GT(core.behaviouralCount, 0);
+    const std::vector<rivulon::ChartData>& series = win->chtBand->series();
+    ASSERT_EQ(series.size(), 4u);
+    EXPECT_EQ(series[0].seriesLabel, "Observed");
+    ASSERT_EQ(series[1].values.size(), core.band.size());
+    for (std::size_t i = 0; i < core.band.size(); ++i) {
+        EXPECT_EQ(series[0].values[i], core.band[i].observed);
+        EXPECT_EQ(series[1].values[i], core.band[i].low);
+        EXPECT_EQ(series[2].values[i], core.band[i].median);
+        EXPECT_EQ(series[3].values[i], core.band[i].high);
+    }
+    // Drawn: the shaded band under the four lines.
+    EXPECT_EQ(win->chtBand->chart()->series().size(), 5);
+    const QString text = win->lblBand->text();
+    EXPECT_TRUE(text.contains(
+        "P-factor " + QString::fromStdString(rivulon::formatPattern(core.quality.pFactor, "0.00"))))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("R-factor " + QString::fromStdString(rivulon::formatPattern(
+                                                core.quality.rFactor, "0.00"))));
+    EXPECT_TRUE(
+        text.contains(QString::number(core.behaviouralCount) + " of 40 sets are behavioural"));
+    const rivulon::TextGrid ranges = win->grdBehavioural->cells();
+    ASSERT_EQ(ranges.rows(), 4);
+    EXPECT_EQ(ranges.at(1, 1), rivulon::formatPattern(core.rangeLow[0], "0.000000"));
+    EXPECT_EQ(ranges.at(3, 2), rivulon::formatPattern(core.rangeHigh[2], "0.000000"));
+
+    // Saved as the other charts are: picture and numbers.
+    QTemporaryDir out;
+    dialogs.fileAnswers << out.path() + "/band.png" << out.path() + "/band.csv";
+    QTest::mouseClick(win->chtBand->findChild<QToolButton*>("cmdSavePng"), Qt::LeftButton);
+    QTest::mouseClick(win->chtBand->findChild<QToolButton*>("cmdSaveDataCsv"), Qt::LeftButton);
+    EXPECT_GT(QFileInfo(out.path() + "/band.png").size(), 1000);
+    QFile csv(out.path() + "/band.csv");
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readLine().contains("Observed,2.5 %,Median,97.5 %"));
+
+    // A threshold no set reaches: said, with the best objective.
+    typeOver(win->txtThreshold, "2");
+    QTest::mouseClick(win->cmdUncertainty, Qt::LeftButton);
+    waitForRun(w);
+    EXPECT_TRUE(win->lblBand->text().startsWith("No behavioural set"));
+    EXPECT_TRUE(win->lblBand->text().contains("the best NSE reached is " +
+                                              QString::fromStdString(rivulon::formatPattern(
+                                                  core.best()->evaluation.objective, "0.0000"))))
+        << win->lblBand->text().toStdString();
+    typeOver(win->txtThreshold, "most");
+    QTest::mouseClick(win->cmdUncertainty, Qt::LeftButton);
+    EXPECT_FALSE(win->running());
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.last().contains("Behavioural from"));
 }
 
 }  // namespace

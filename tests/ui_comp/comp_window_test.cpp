@@ -18,6 +18,7 @@
 #include "analysis/result_tables.h"
 #include "analysis/ui/ResultChart.h"
 #include "analysis/ui/frmGResults.h"
+#include "gridcontrol/grid_handle.h"
 #include "scenarios/ui/FrmComp.h"
 #include "shell/MDIFrmMain.h"
 #include "shell/file_lists.h"
@@ -325,10 +326,30 @@ TEST(SumWindow, FirstBadFileStopsTheSumWithOneMessageAndNothingWritten) {
     EXPECT_TRUE(f.dialogs.messages[2].contains("file 2 (\"x1\") is not a number"));
     EXPECT_EQ(f.outputFiles(), before);
 
+    // A typed weight is read as every typed number is: a group separator
+    // makes it no number, not 1500.
+    QWidget* fg2 = w->Gridcf->findChild<QWidget*>("Fg2");
+    auto* cellEdit = w->Gridcf->findChild<QLineEdit*>("TxtEdit");
+    ASSERT_NE(fg2, nullptr);
+    ASSERT_NE(cellEdit, nullptr);
+    w->Gridcf->setProperty("Row", 3);
+    w->Gridcf->setProperty("Col", 0);
+    QTest::keyClicks(fg2, "1");
+    ASSERT_TRUE(cellEdit->isVisible());
+    QTest::keyClicks(cellEdit, ",500");
+    QTest::keyClick(cellEdit, Qt::Key_Return);
+    QTRY_COMPARE(tabulex::GridHandle(w->Gridcf).textMatrix(3, 0), QString("1,500"));
+    w->cmdNext->click();
+    ASSERT_EQ(f.dialogs.messages.size(), 4);
+    EXPECT_TRUE(f.dialogs.messages[3].contains("file 2 (\"1,500\") is not a number"))
+        << f.dialogs.messages[3].toStdString();
+    EXPECT_TRUE(f.dialogs.fileTitles.isEmpty());
+    EXPECT_EQ(f.outputFiles(), before);
+
     // Cancelling the save dialog writes nothing and leaves no sum to show.
     w->setWeight(1, "1");
     w->cmdNext->click();
-    EXPECT_EQ(f.dialogs.messages.size(), 3);
+    EXPECT_EQ(f.dialogs.messages.size(), 4);
     EXPECT_EQ(f.dialogs.fileTitles, QStringList{"Save simulation results"});
     EXPECT_EQ(f.outputFiles(), before);
     EXPECT_TRUE(w->TabData->isVisible());

@@ -17,6 +17,14 @@ grep -q "user guide: $prefix/share/rivulon/help" <<<"$report"
 grep -q "example project: $prefix/share/rivulon/examples/Millbrook" <<<"$report"
 grep -q "grid control: $prefix/lib/rivulon/libtabulex.so" <<<"$report"
 "$prefix/bin/hydload" --help >/dev/null
+# Manual pages from the programs' own help.
+for page in rivulon hydload; do
+    test -f "$prefix/share/man/man1/$page.1"
+    grep -q "^\.TH ${page^^} 1" "$prefix/share/man/man1/$page.1"
+    grep -q "usage: $page" "$prefix/share/man/man1/$page.1"
+done
+grep -q "^\.SS batch" "$prefix/share/man/man1/hydload.1"
+grep -q "usage: hydload batch" "$prefix/share/man/man1/hydload.1"
 
 # The first start copies the example into the application folder and opens
 # the project given, without asking; the program then waits for the user.
@@ -44,5 +52,13 @@ contents=$(dpkg-deb --contents "$deb")
 grep -q './usr/bin/rivulon$' <<<"$contents"
 grep -q './usr/share/applications/rivulon.desktop$' <<<"$contents"
 grep -q './usr/lib/rivulon/libtabulex.so$' <<<"$contents"
+grep -q './usr/share/man/man1/hydload.1$' <<<"$contents"
 dpkg-deb --field "$deb" Package Version
+# What the program loads at run time, which the library scan cannot find.
+depends=$(dpkg-deb --field "$deb" Depends)
+echo "Depends: $depends"
+grep -q 'libqt6sql6-sqlite' <<<"$depends"
+grep -q 'fonts-dejavu-core' <<<"$depends"
+grep -q 'libqt6widgets6' <<<"$depends"
+grep -q 'mdbtools' <<<"$(dpkg-deb --field "$deb" Recommends)"
 echo "install, start, desktop entry, file type and package: all fine"

@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlTableModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "shell/MDIFrmMain.h"
@@ -97,6 +103,25 @@ TEST(DatabaseBrowser, LandUseAndPopulationQueries) {
     EXPECT_EQ(column(*d, 2), QStringList({"100", "100", "100", "9.84", "5.9"}));
     // 48,799 x .059 = 2,879.14 people of Harlan County in the basin.
     EXPECT_EQ(cell(*d, 4, 3), "2879");
+    EXPECT_TRUE(s.dialogs.messages.isEmpty()) << s.dialogs.messages.join("\n").toStdString();
+}
+
+// Export saves the view as shown: its columns, its rounding, every row.
+TEST(DatabaseBrowser, ExportSavesTheViewShownAsCsv) {
+    ExampleSession s;
+    s.w.action("MnuPopulation")->trigger();
+    frmDB* d = dbWindow(s.w);
+    ASSERT_NE(d, nullptr);
+    const QString file = s.home.dir.path() + "/Output/Population.csv";
+    s.dialogs.fileAnswers << file;
+    QTest::mouseClick(d->cmdExport, Qt::LeftButton);
+    EXPECT_EQ(s.dialogs.fileTitles.size(), 1);
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << s.dialogs.messages.join("\n").toStdString();
+    const QStringList lines = QString::fromUtf8(saved.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_EQ(lines[0], "County Name,Population,PctCountyInBasin,PopInBasin");
+    EXPECT_EQ(lines[5], "Harlan County,48799,5.9,2879");
     EXPECT_TRUE(s.dialogs.messages.isEmpty()) << s.dialogs.messages.join("\n").toStdString();
 }
 
@@ -376,6 +401,68 @@ TEST(CountyViewer, DatabaseNamedDirectlyOrImported) {
     EXPECT_EQ(d->grdDataGrid->model()->rowCount(), 8);  // the new copy, not the old one
     EXPECT_EQ(sqlRows(QString::fromStdString(copy + ".bak"), "select count(*) from FPdev")[0][0],
               "7");
+}
+
+}  // namespace
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// An Access import runs behind a progress dialog while the window stays
+// live; its Cancel ends the mdbtools program at once, and nothing is
+// imported or reported. The mdbtools program here never ends by itself.
+TEST(CountyViewer, AccessImportCanBeCancelled) {
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    qputenv("RIVULON_HOME", dir.path().toUtf8());
+    QDir(dir.path()).mkdir("bin");
+    const QString fake = dir.path() + "/bin/mdb-tables";
+    writeFile(fake, "#!/bin/sh\nexec sleep 60\n");
+    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", dir.path().toUtf8() + "/bin:" + path);
+    const QString mdb = dir.path() + "/Slow.mdb";
+    writeFile(mdb, "not read");
+
+    MDIFrmMain w;
+    w.session().settings.databasePath = mdb.toStdString();
+    // The user sees the dialog, and the interface answers, before pressing
+    // Cancel.
+    int polls = 0;
+    QString label;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        ++polls;
+        auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || polls < 5) {
+            return;
+        }
+        label = dialog->labelText();
+        auto* cancel = dialog->findChild<QPushButton*>();
+        if (cancel != nullptr) {
+            poll.stop();
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+    });
+    poll.start(20);
+    auto* c = qobject_cast<frmCounty*>(w.openWindow(WindowKind::County));
+    ASSERT_NE(c, nullptr);
+    EXPECT_FALSE(c->ToRecord(1));
+    poll.stop();
+    qputenv("PATH", path);
+    EXPECT_EQ(label, "Importing the Access database Slow.mdb ...");
+    EXPECT_GE(polls, 5);
+    EXPECT_FALSE(QFile::exists(dir.path() + "/Slow.sqlite"));
+    EXPECT_FALSE(QFile::exists(dir.path() + "/Slow.sqlite.part"));
+    for (const QString& m : dialogs.messages) {
+        EXPECT_FALSE(m.contains("could not be imported")) << m.toStdString();
+        EXPECT_FALSE(m.contains("was imported")) << m.toStdString();
+    }
 }
 
 }  // namespace

@@ -2,10 +2,13 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "shell/MDIFrmMain.h"
 #include "shell/ui/FrmView.h"
@@ -156,6 +159,109 @@ TEST(MapViewer, UnreadableAndLargeMaps) {
     EXPECT_EQ(v->cmdClose->y(), v->PicFrame->geometry().bottom() + 1 + 6);
     EXPECT_NEAR(v->cmdClose->geometry().center().x(), v->PicFrame->geometry().center().x(), 1);
     EXPECT_EQ(v->HScroll1->maximum(), 3000 - (v->PicFrame->width() - v->VScroll1->width()));
+}
+
+void wheelOn(QWidget* target, QPoint at, int notches, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(QPointF(at), QPointF(target->mapToGlobal(at)), QPoint(),
+                      QPoint(0, 120 * notches), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+// The legend beside the map names the categories with the colours the map
+// uses; zoom keeps hints on the pixel under the pointer; export saves the
+// part of the map shown.
+TEST(MapViewer, LegendZoomScrollAndExport) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    MDIFrmMain w;
+    w.resize(1100, 800);
+    startOnProject(w);
+    w.action("MnuLUMap")->trigger();
+    FrmView* v = mapWindow(w);
+    ASSERT_NE(v, nullptr);
+    ASSERT_TRUE(v->lstLegend->isVisible());
+    ASSERT_EQ(v->lstLegend->count(), 11);
+    for (int i = 0; i < v->lstLegend->count(); ++i) {
+        // Each legend row is the category the map's own box i is named by.
+        EXPECT_EQ(v->lstLegend->item(i)->text(), hintAt(*v, 18 * i + 9, 5)) << i;
+        const QImage box = v->lstLegend->item(i)->icon().pixmap(16, 12).toImage();
+        const QColor c = box.pixelColor(8, 6);
+        EXPECT_EQ(c.red() + 256 * c.green() + 65536 * c.blue(), v->legendColors()[i]) << i;
+    }
+    // The window opens showing the whole map, the legend in its own room beside it.
+    EXPECT_EQ(v->PicView->size(), QSize(560, 420));
+    EXPECT_FALSE(v->HScroll1->isVisible());
+    EXPECT_FALSE(v->VScroll1->isVisible());
+    EXPECT_FALSE(v->lstLegend->geometry().intersects(v->PicFrame->geometry()));
+
+    // Ctrl+wheel zooms in around the pointer; the hint follows the map pixel.
+    wheelOn(v->PicView, QPoint(10, 10), 2, Qt::ControlModifier);
+    EXPECT_NEAR(v->zoom(), 1.5625, 1e-9);
+    EXPECT_EQ(v->PicView->size(), QSize(875, 656));
+    v->HScroll1->setValue(0);
+    v->VScroll1->setValue(0);
+    QTest::mouseMove(v->PicView,
+                     QPoint(static_cast<int>(27 * v->zoom()), static_cast<int>(5 * v->zoom())));
+    QTRY_COMPARE(v->TxtHint->text(), QString("Corn"));
+    // (a QTRY that fails returns without telling gtest; this line tells it)
+    ASSERT_EQ(v->TxtHint->text(), "Corn");
+    EXPECT_EQ(hintAt(*v, 45, 5), "Soybeans");
+
+    // The wheel alone scrolls once the map is larger than the frame.
+    v->parentWidget()->resize(500, 400);
+    ASSERT_TRUE(v->VScroll1->isVisible());
+    v->VScroll1->setValue(0);
+    wheelOn(v->PicView, QPoint(50, 50), -1, Qt::NoModifier);
+    EXPECT_GT(v->VScroll1->value(), 0);
+    EXPECT_EQ(v->PicView->y(), -v->VScroll1->value());
+
+    // Export writes exactly what the frame shows, map pixels scaled as drawn.
+    v->HScroll1->setValue(40);
+    v->VScroll1->setValue(30);
+    const QString png = home.dir.path() + "/Output/Land.png";
+    dialogs.fileAnswers << png;
+    QTest::mouseClick(v->cmdExport, Qt::LeftButton);
+    QImage saved(png);
+    ASSERT_FALSE(saved.isNull()) << dialogs.messages.join("\n").toStdString();
+    EXPECT_EQ(saved, v->visibleImage().convertToFormat(saved.format()));
+    EXPECT_EQ(saved.width(), v->PicFrame->width() - v->VScroll1->width());
+    // Zoomed map pixels keep their colours (no blending), so hints and
+    // the legend still hold for the exported picture.
+    const QImage map =
+        QImage(home.input() + "/MillbrookLanduse.bmp").convertToFormat(QImage::Format_RGB32);
+    QSet<QRgb> mapColours;
+    for (int y = 0; y < map.height(); ++y) {
+        for (int x = 0; x < map.width(); ++x) {
+            mapColours.insert(map.pixel(x, y));
+        }
+    }
+    const QImage shown = saved.convertToFormat(QImage::Format_RGB32);
+    int foreign = 0;
+    for (int y = 0; y < shown.height(); y += 3) {
+        for (int x = 0; x < shown.width(); x += 3) {
+            foreign += mapColours.contains(shown.pixel(x, y)) ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(foreign, 0);
+
+    // Fit shows the whole map without bars; 100 % goes back to map pixels.
+    QTest::mouseClick(v->cmdFit, Qt::LeftButton);
+    EXPECT_LT(v->zoom(), 1.0);
+    EXPECT_FALSE(v->HScroll1->isVisible());
+    EXPECT_FALSE(v->VScroll1->isVisible());
+    EXPECT_LE(v->PicView->width(), v->PicFrame->width());
+    EXPECT_LE(v->PicView->height(), v->PicFrame->height());
+    QTest::mouseClick(v->cmdActualSize, Qt::LeftButton);
+    EXPECT_EQ(v->zoom(), 1.0);
+    EXPECT_EQ(v->PicView->size(), QSize(560, 420));
+
+    // The soil map's legend holds the soil names; the county map has none.
+    w.action("MnuSoilMap")->trigger();
+    ASSERT_GT(v->lstLegend->count(), 1);
+    EXPECT_EQ(v->lstLegend->item(1)->text(), "Chenango gravelly loam (A)");
+    w.action("MnuCountyMap")->trigger();
+    EXPECT_FALSE(v->lstLegend->isVisible());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
 }
 
 }  // namespace

@@ -4,14 +4,24 @@
 // last run left alone).
 #include <QApplication>
 #include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScatterSeries>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QValueAxis>
+#include <QWheelEvent>
 
 #include "analysis/grid_copy.h"
 #include "analysis/result_file.h"
@@ -280,9 +290,15 @@ TEST_F(ResultsWindow, ObservedComparisonAgreesWithHydload) {
     EXPECT_EQ(w->GGrid->rows(), 3);
     EXPECT_EQ(w->GGrid->textMatrix(0, 0), "Month");
     EXPECT_EQ(w->GGrid->textMatrix(2, 0), "Observation");
-    EXPECT_EQ(w->MSChart1->chart()->series().size(), 2);
-    EXPECT_EQ(w->MSChart1->chart()->series()[1]->name(),
-              "Observed (negative values indicate no data)");
+    // Months without an observation are gaps, so the observed line may be
+    // several lines; the legend names the two series once each.
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    QStringList legend;
+    for (QLegendMarker* marker : w->MSChart1->chart()->legend()->markers())
+        if (marker->isVisible())
+            legend << marker->label();
+    EXPECT_EQ(legend, QStringList({"Predicted", "Observed (negative values indicate no data)"}));
     // The table holds the block of means only (mode 0).
     EXPECT_EQ(shownTable(*w), hydloadTable("monthly", ex.results(4), 0));
 
@@ -306,6 +322,116 @@ TEST_F(ResultsWindow, ObservedComparisonAgreesWithHydload) {
     EXPECT_FALSE(w->CompareObserved());
     EXPECT_TRUE(w->TxtReg->text().contains("all observed flows"))
         << w->TxtReg->text().toStdString();
+}
+
+// The example's observed file has months of -1 (no data): they are gaps in
+// the line, not points at -1; the chart zooms with the wheel and a dragged
+// rectangle and goes back with Reset Zoom; the label shows the value under
+// the pointer.
+TEST_F(ResultsWindow, ChartsZoomAndShowObservedGaps) {
+    main.resize(1000, 800);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    main.session().settings.observedFlowPath = ExampleResults::example("UsgsObs.dat").toStdString();
+    dialogs.fileAnswers << ex.results(4);
+    frmGResults::runObserved(main);
+    ResultChart* chart = w->MSChart1;
+    int observedLines = 0;
+    for (QAbstractSeries* series : chart->chart()->series()) {
+        auto* line = qobject_cast<QLineSeries*>(series);
+        ASSERT_NE(line, nullptr);
+        for (const QPointF& p : line->points())
+            EXPECT_GE(p.y(), 0) << line->name().toStdString() << " at " << p.x();
+        observedLines += line->name().startsWith("Observed") ? 1 : 0;
+    }
+    EXPECT_GT(observedLines, 1);
+    auto* x = qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(x, nullptr);
+    const double min = x->min(), max = x->max();
+    const double months = w->GGrid->cols() - 1;
+    EXPECT_EQ(min, 1);
+    EXPECT_EQ(max, months);
+
+    w->parentWidget()->resize(950, 720);
+    QTest::qWait(1);
+    QWidget* view = chart->view()->viewport();
+    const QPoint centre = chart->view()->mapFromScene(
+        chart->chart()->mapToScene(chart->chart()->plotArea().center()));
+    QWheelEvent wheel(QPointF(centre), QPointF(view->mapToGlobal(centre)), QPoint(), QPoint(0, 240),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view, &wheel);
+    EXPECT_NEAR(x->max() - x->min(), (months - 1) * 0.64, 1.0);
+    EXPECT_GT(x->min(), min);
+
+    auto* reset = chart->findChild<QToolButton*>("cmdResetZoom");
+    ASSERT_NE(reset, nullptr);
+    ASSERT_TRUE(reset->isVisible());
+    QTest::mouseClick(reset, Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(x->min(), min);
+    EXPECT_DOUBLE_EQ(x->max(), max);
+
+    // A rectangle dragged over the middle third shows about that third.
+    const QRectF area = chart->chart()->plotArea();
+    const auto at = [&](double fx, double fy) {
+        return chart->view()->mapFromScene(chart->chart()->mapToScene(
+            QPointF(area.left() + fx * area.width(), area.top() + fy * area.height())));
+    };
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, at(1.0 / 3, 0.1));
+    QMouseEvent move(QEvent::MouseMove, QPointF(at(2.0 / 3, 0.9)),
+                     view->mapToGlobal(QPointF(at(2.0 / 3, 0.9))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &move);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, at(2.0 / 3, 0.9));
+    EXPECT_NEAR(x->max() - x->min(), (months - 1) / 3, 6.0);
+    EXPECT_NEAR(x->min(), 1 + (months - 1) / 3, 6.0);
+
+    QTest::mouseMove(view, at(0.5, 0.5));
+    QTRY_VERIFY(chart->cursorText().startsWith("Month of the run "));
+    ASSERT_TRUE(chart->cursorText().startsWith("Month of the run "));
+    EXPECT_TRUE(chart->cursorText().contains(": ")) << chart->cursorText().toStdString();
+
+    // Predicted against observed: one point per month with an observation,
+    // beside the 1:1 line.
+    ASSERT_TRUE(w->TabResult->isTabVisible(3));
+    const auto monthsWithData = [](const QStringList& row) {
+        int n = 0;
+        for (const QString& cell : row) {
+            bool number = false;
+            n += cell.toDouble(&number) >= 0 && number ? 1 : 0;
+        }
+        return n;
+    };
+    QStringList observedRow;
+    for (int c = 1; c < w->GGrid->cols(); ++c)
+        observedRow << w->GGrid->textMatrix(2, c);
+    QScatterSeries* points = nullptr;
+    QLineSeries* identity = nullptr;
+    for (QAbstractSeries* series : w->MSChartScatter->chart()->series()) {
+        if (auto* p = qobject_cast<QScatterSeries*>(series))
+            points = p;
+        else if (auto* l = qobject_cast<QLineSeries*>(series))
+            identity = l;
+    }
+    ASSERT_NE(points, nullptr);
+    ASSERT_NE(identity, nullptr);
+    EXPECT_EQ(points->count(), monthsWithData(observedRow));
+    EXPECT_LT(points->count(), 360);
+    EXPECT_EQ(identity->at(1).x(), identity->at(1).y());
+
+    // The statistics are copied and saved as the window shows them.
+    const QString shown = w->TxtReg->text() + "\n" + w->lblStats->text();
+    QTest::mouseClick(w->cmdCopyStats, Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(), shown);
+    const QString saved = home.dir.path() + "/Output/Fit.txt";
+    dialogs.fileAnswers << saved;
+    QTest::mouseClick(w->cmdSaveStats, Qt::LeftButton);
+    EXPECT_EQ(QString::fromUtf8(readBytes(saved)), shown + "\n");
+
+    // Other tables have no scatter page and no statistics buttons.
+    dialogs.fileAnswers << ex.results(4);
+    w->GraphMonthly(0, w->GridOut);
+    EXPECT_FALSE(w->TabResult->isTabVisible(3));
+    EXPECT_FALSE(w->cmdSaveStats->isVisibleTo(w));
 }
 
 TEST_F(ResultsWindow, PrintedMonthlyTableHasTheMeanBlockOnPageOne) {

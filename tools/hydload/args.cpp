@@ -50,8 +50,12 @@ Args::Args(const std::vector<std::string>& args, std::initializer_list<std::stri
         } else if (among(valued, name)) {
             if (eq != std::string::npos) {
                 given_.emplace_back(name, a.substr(eq + 1));
-            } else if (i + 1 < args.size()) {
+            } else if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
                 given_.emplace_back(name, args[++i]);
+            } else if (i + 1 < args.size()) {
+                // "--out --quiet" forgot the folder: never a folder named "--quiet".
+                // A value that starts so is given as "--out=--quiet".
+                throw UsageError(name + " needs a value, not the option " + quoted(args[i + 1]));
             } else {
                 throw UsageError(name + " needs a value");
             }

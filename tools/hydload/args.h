@@ -18,8 +18,9 @@ class UsageError : public std::invalid_argument {
 };
 
 // The options of one subcommand, parsed once: flags take no value, valued
-// options take the next argument (or "--opt=value"); anything not starting
-// with "-" is an operand. "--" ends the options. An option not declared, a
+// options take the next argument (or "--opt=value"), never one starting with
+// "--", which is the next option and leaves this one without a value;
+// anything not starting with "-" is an operand. "--" ends the options. An option not declared, a
 // flag given a value or a valued option without one is a UsageError.
 class Args {
   public:

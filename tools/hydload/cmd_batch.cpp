@@ -2,13 +2,13 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "args.h"
+#include "climate_args.h"
 #include "command_registry.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
@@ -39,9 +39,9 @@ int runBatchCommand(const std::vector<std::string>& args) {
     int level = 4;
     bool quiet = false;
     bool nameGiven = false;
-    const hydload::Args cli(
-        args, {"--quiet", "--strict"},
-        {"--project", "--name", "--out", "--jobs", "--shard", "--count", "--years", "--level"});
+    const hydload::Args cli(args, {"--quiet", "--strict"},
+                            {"--project", "--name", "--out", "--jobs", "--shard", "--count",
+                             "--years", "--level", "--delta-temp", "--precip-factor"});
     cli.expectOperands(1, 1, "control file");
     control = cli.operands()[0];
     project = cli.value("--project").value_or("");
@@ -66,12 +66,14 @@ int runBatchCommand(const std::vector<std::string>& args) {
         level = hydload::wholeArg("--level", *v, 1, 4);
     quiet = cli.flag("--quiet");
     const bool strict = cli.flag("--strict");
+    const rivulon::ClimateDelta climate = hydload::climateArgs(cli);
     if (!nameGiven)
         settings.nameString = "Auto";
     std::filesystem::create_directories(out);
     settings.outputFolder = out;
 
-    const rivulon::BatchProject base = rivulon::loadBatchProject(project, out);
+    rivulon::BatchProject base = rivulon::loadBatchProject(project, out);
+    base.settings.climate = climate;
     for (const auto& m : base.messages)
         std::fprintf(stderr, "hydload batch: %s\n", m.c_str());
     hydload::reportWarnings(base.warnings, strict);
@@ -120,21 +122,14 @@ int runBatchCommand(const std::vector<std::string>& args) {
             std::fflush(stderr);
         };
     }
-    // Rows run on worker threads; their warnings are gathered and printed
-    // once the batch ends, each once (rows often share a weather file).
-    std::mutex warningsLock;
-    std::vector<std::string> rowWarnings;
-    const auto gather = [&](int, const std::vector<std::string>& warnings) {
-        const std::lock_guard<std::mutex> hold(warningsLock);
-        for (const auto& w : warnings) {
-            if (std::find(rowWarnings.begin(), rowWarnings.end(), w) == rowWarnings.end())
-                rowWarnings.push_back(w);
-        }
-    };
+    // Rows run on worker threads; their warnings are printed once the batch
+    // ends, in row order and each once (rows often share a weather file),
+    // and only of the rows a one-at-a-time batch would have run.
+    rivulon::RowWarningCollector rowWarnings;
     const rivulon::BatchOutcome outcome = rivulon::runBatch(
-        file, settings, rivulon::projectRowRunner(base, request, gather), observer);
+        file, settings, rivulon::projectRowRunner(base, request, rowWarnings.sink()), observer);
     hydload::endProgressLine();
-    hydload::reportWarnings(rowWarnings, false);
+    hydload::reportWarnings(rowWarnings.inRowOrder(outcome.ok() ? 0 : outcome.failedRow), false);
     if (!outcome.ok()) {
         hydload::endProgressLine();
         std::fprintf(stderr, "hydload batch: row %d: %s\n", outcome.failedRow,
@@ -163,7 +158,7 @@ const hydload::Registrar reg{{
     "run the model for every row of a sub-basin control file",
     "usage: hydload batch CONTROL --project P.prj --name Auto --out DIR [--jobs N]\n"
     "                     [--shard K/N] [--count N] [--years N] [--level 1-4] [--quiet]\n"
-    "                     [--strict]\n\n"
+    "                     [--strict] [--delta-temp DT] [--precip-factor F]\n\n"
     "Runs the model once per row of the control file (row count; a heading of 15\n"
     "fields; rows of watershed name, transport, nutrient and weather file, growth\n"
     "rate, seepage on, max seepage coefficient, daily and annual seepage,\n"
@@ -183,7 +178,8 @@ const hydload::Registrar reg{{
     "  --strict      refuse input files whose lines do not hold the fields of their\n"
     "                written layout: the project, the control file and every row's\n"
     "                transport, nutrient and weather files, all checked before the\n"
-    "                first row runs (otherwise each is a warning)",
+    "                first row runs (otherwise each is a warning)\n" HYDLOAD_CLIMATE_HELP
+    "                every row runs with this change of its weather",
     runBatchCommand,
 }};
 

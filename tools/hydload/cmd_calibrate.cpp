@@ -13,6 +13,7 @@
 #include "calibration/report.h"
 #include "calibration/search.h"
 #include "calibration_args.h"
+#include "climate_args.h"
 #include "command_registry.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
@@ -83,9 +84,11 @@ struct Arguments : hydload::CalibrationCommon {
 // Every fault of the command line is a usage error (exit 2), the parameter
 // list's included: it is checked here, before any file is read.
 Arguments parse(const std::vector<std::string>& args) {
-    const hydload::Args cli(args, {"--replace-transport", "--quiet"},
-                            {"--observed", "--params", "--objective", "--seed", "--jobs", "--level",
-                             "--years", "--out", "--pbias-max", "--runs", "--transport-out"});
+    const hydload::Args cli(
+        args, {"--replace-transport", "--quiet"},
+        {"--observed", "--params", "--objective", "--seed", "--jobs", "--level", "--years", "--out",
+         "--pbias-max", "--runs", "--transport-out", "--delta-temp", "--precip-factor"});
+    hydload::refuseClimateArgs(cli);
     Arguments a;
     static_cast<hydload::CalibrationCommon&>(a) = hydload::parseCalibrationCommon(cli);
     a.search.seed = a.seed.value_or(a.search.seed);
@@ -171,7 +174,8 @@ int runCalibrate(const std::vector<std::string>& args) {
             std::fflush(stderr);
         };
     }
-    const SearchOutcome result = searchDds(params, start, evaluate, a.search, progress);
+    const SearchOutcome result =
+        searchDds(params, start, flowEvaluator(target, params, a.objective), a.search, progress);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 

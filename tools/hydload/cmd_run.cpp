@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "args.h"
+#include "climate_args.h"
 #include "command_registry.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
@@ -43,18 +44,20 @@ constexpr const char* kHelp =
     "  --seep MAX,DAILY,YEAR,MINSTREAM\n"
     "                           seepage control (a MAX of 0 leaves it off)\n"
     "  --seep-output            also write SeepCoef.txt\n"
+    "  --daily FILE.csv         also write the daily values: one line per day with\n"
+    "                           the weather, the water terms and the day's loads\n"
     "  --pop-rate R             population growth rate per year\n"
     "  --exp-growth             exponential population growth (linear by default)\n"
     "  --septic-reduction F     reduction of normal-septic N, a fraction 0..1\n"
     "  --varconc A,B,LOW,HIGH   variable concentration coefficient a*Q^b with limits\n"
     "  --matrix NUTRIENTFILE    use the data-matrix block appended to that nutrient file\n"
-    "  --organic-carbon         organic-carbon mode (the N columns carry C)\n"
+    "  --organic-carbon         organic-carbon mode (the N columns carry C)\n" HYDLOAD_CLIMATE_HELP
     "  --quiet                  no progress line\n"
     "  --strict                 refuse input files whose lines do not hold the fields\n"
     "                           of their written layout (otherwise a warning)\n";
 
 struct Arguments {
-    std::string project, transport, nutrient, weather, out = ".", name, matrix;
+    std::string project, transport, nutrient, weather, out = ".", name, matrix, daily;
     int years = 0;  // 0: the weather file's
     int level = 1;
     bool hasSeep = false, seepOutput = false, expGrowth = false, organicCarbon = false;
@@ -62,6 +65,7 @@ struct Arguments {
     bool strict = false;
     std::array<std::string, 4> seep, varConc;
     float popRate = 0, septicReduction = 0;
+    ClimateDelta climate;
 };
 
 std::array<std::string, 4> fourValues(const std::string& option, const std::string& text) {
@@ -73,7 +77,8 @@ Arguments parse(const std::vector<std::string>& args) {
     const hydload::Args cli(
         args, {"--seep-output", "--exp-growth", "--organic-carbon", "--quiet", "--strict"},
         {"--years", "--level", "--out", "--transport", "--nutrient", "--weather", "--name",
-         "--seep", "--pop-rate", "--septic-reduction", "--varconc", "--matrix"});
+         "--seep", "--pop-rate", "--septic-reduction", "--varconc", "--matrix", "--daily",
+         "--delta-temp", "--precip-factor"});
     Arguments a;
     cli.expectOperands(0, 1, "project file");
     if (!cli.operands().empty())
@@ -88,6 +93,7 @@ Arguments parse(const std::vector<std::string>& args) {
     a.weather = cli.value("--weather").value_or("");
     a.name = cli.value("--name").value_or("");
     a.matrix = cli.value("--matrix").value_or("");
+    a.daily = cli.value("--daily").value_or("");
     if (auto v = cli.value("--seep")) {
         a.seep = fourValues("--seep", *v);
         a.hasSeep = true;
@@ -109,6 +115,7 @@ Arguments parse(const std::vector<std::string>& args) {
     a.organicCarbon = cli.flag("--organic-carbon");
     a.quiet = cli.flag("--quiet");
     a.strict = cli.flag("--strict");
+    a.climate = hydload::climateArgs(cli);
     if (a.project.empty() && (a.transport.empty() || a.weather.empty())) {
         throw hydload::UsageError(
             "give a project file, or --transport and --weather (and --nutrient from level 3)");
@@ -248,6 +255,7 @@ int runCommand(const std::vector<std::string>& args) {
         useNutrientMatrix(matrix, state.watershed, state.nutrients, o);
     }
 
+    settings.climate = a.climate;
     state.watershedName = !a.name.empty()               ? a.name
                           : !settings.basinName.empty() ? settings.basinName
                                                         : std::string("My River Basin");
@@ -262,12 +270,15 @@ int runCommand(const std::vector<std::string>& args) {
     std::vector<std::string> inputs = runInputPaths(settings);
     inputs.push_back(a.matrix);
     const auto claim = claimOutputFolder(
-        a.out, {names.results, names.summary, o.seepOutput ? names.seepCoef : std::string()},
+        a.out,
+        {names.results, names.summary, o.seepOutput ? names.seepCoef : std::string(), a.daily},
         inputs, OutputFolderLock::Mode::Wait,
         [&] { std::fprintf(stderr, "hydload run: %s\n", waitingForFolderMessage(a.out).c_str()); });
 
     Progress progress(request.yearCount);
-    RunOutcome outcome = runProject(settings, state, request, a.quiet ? nullptr : &progress);
+    DailyRecorder daily;
+    RunObserverList observers{a.quiet ? nullptr : &progress, a.daily.empty() ? nullptr : &daily};
+    RunOutcome outcome = runProject(settings, state, request, &observers);
     for (const auto& m : outcome.reload.messages)
         std::fprintf(stderr, "hydload run: %s\n", m.c_str());
     // The reload repeats the start-up's transport warnings; say each once.
@@ -280,12 +291,15 @@ int runCommand(const std::vector<std::string>& args) {
     if (!outcome.ran)
         throw std::runtime_error("no weather file is named; nothing was run");
 
-    saveRunFiles(names, state, outcome.seepLog);
+    saveRunFiles(names, state, outcome.seepLog, a.daily,
+                 a.daily.empty() ? std::string() : dailyFileTextFor(daily.record(), settings));
     const std::string& results = names.results;
     const std::string& summary = names.summary;
 
     const RunResults& r = state.results;
     std::printf("%s: %d years at level %d\n", state.watershedName.c_str(), o.yearCount, o.simLevel);
+    if (!settings.climate.isIdentity())
+        std::printf("  Climate change: %s\n", describeClimateDelta(settings.climate).c_str());
     line("Mean annual precipitation (cm):", r.meanPrecip[0]);
     line("Mean annual evapotranspiration (cm):", r.meanEvapo[0]);
     line("Mean annual streamflow (cm):", r.meanFlow[0]);
@@ -307,6 +321,8 @@ int runCommand(const std::vector<std::string>& args) {
     std::printf("wrote %s\nwrote %s\n", results.c_str(), summary.c_str());
     if (!outcome.seepCoefPath.empty())
         std::printf("wrote %s\n", outcome.seepCoefPath.c_str());
+    if (!a.daily.empty())
+        std::printf("wrote %s\n", a.daily.c_str());
     return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "calibration/morris.h"
 #include "calibration/report.h"
 #include "calibration_args.h"
+#include "climate_args.h"
 #include "command_registry.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
@@ -58,9 +59,11 @@ struct Arguments : hydload::CalibrationCommon {
 // Every fault of the command line is a usage error (exit 2), the parameter
 // list's included: it is checked here, before any file is read.
 Arguments parse(const std::vector<std::string>& args) {
-    const hydload::Args cli(args, {"--quiet"},
-                            {"--observed", "--params", "--objective", "--seed", "--jobs", "--level",
-                             "--years", "--out", "--trajectories"});
+    const hydload::Args cli(
+        args, {"--quiet"},
+        {"--observed", "--params", "--objective", "--seed", "--jobs", "--level", "--years", "--out",
+         "--trajectories", "--delta-temp", "--precip-factor"});
+    hydload::refuseClimateArgs(cli);
     Arguments a;
     static_cast<hydload::CalibrationCommon&>(a) = hydload::parseCalibrationCommon(cli);
     a.morris.seed = a.seed.value_or(a.morris.seed);
@@ -86,9 +89,6 @@ int runSensitivity(const std::vector<std::string>& args) {
     const FlowTarget& target = in.target;
     const std::string csvPath = rivulon::joinPath(a.out, "sensitivity.csv");
     refuseInputPath(csvPath, in, false);
-    const EvaluateFn evaluate = [&](const std::vector<double>& values) {
-        return evaluateFlow(target, params, values, a.objective);
-    };
 
     const auto t0 = std::chrono::steady_clock::now();
     ProgressFn progress;
@@ -103,7 +103,8 @@ int runSensitivity(const std::vector<std::string>& args) {
             std::fflush(stderr);
         };
     }
-    const MorrisOutcome result = screenMorris(params, evaluate, a.morris, progress);
+    const MorrisOutcome result =
+        screenMorris(params, flowEvaluator(target, params, a.objective), a.morris, progress);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 

@@ -3,12 +3,15 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 #include "common/atomic_file.h"
+#include "common/paths.h"
 #include "common/read_error.h"
+#include "project/weather_model.h"
 #include "tools/weathergen/day_length.h"
 #include "tools/weathergen/weather_generator.h"
 
@@ -18,6 +21,8 @@ using rivulon::weathergen::WeatherParams;
 
 constexpr const char* kHelp = R"(Usage: weathergen [options] OUTPUT
        weathergen --day-lengths [--latitude DEG]
+       weathergen fit WEATHER.dat --out PARAMS.json
+       weathergen generate PARAMS.json --years N --seed S [--out OUTPUT]
 
 Writes a synthetic daily weather file (temperature degC, precipitation cm) in
 months of the model year, April to March, 365-day years: a month header line
@@ -42,6 +47,20 @@ Temperatures are rounded to .1 degC and precipitation to .01 cm. The random
 numbers come from the program's own xoshiro256** generator and arithmetic, so
 a seed gives the same file on every machine. South of the equator the annual
 cycles shift by half a year.
+
+Fitted to a record instead (fit, then generate):
+  fit            reads every whole year of a weather file (dated or not) and
+                 writes, per month of the model year, the chances of a wet day
+                 after a dry and after a wet day, the shape and scale of a gamma
+                 distribution of wet-day amounts (maximum likelihood), the mean
+                 and standard deviation of temperature on wet and on dry days,
+                 and the lag-one correlation of the temperature anomalies.
+  generate       writes an undated series of N 365-day years from such a file
+                 to OUTPUT (standard output when not given); temperatures to
+                 .01 degC, precipitation to .001 cm. It keeps the monthly
+                 statistics and the wet/dry persistence of the record; it has no
+                 memory beyond a day, so multi-year droughts and trends are not
+                 in it. The same file and seed give the same bytes everywhere.
 
 Options:
   --years N              whole years to write (default 30)
@@ -145,10 +164,77 @@ Command parse(int argc, char** argv) {
     return cmd;
 }
 
+// `weathergen fit` and `weathergen generate`.
+int fitOrGenerate(int argc, char** argv) {
+    const std::string_view command = argv[1];
+    std::string input, out;
+    int years = 0;
+    std::optional<std::uint64_t> seed;
+    for (int i = 2; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        std::string_view value;
+        bool hasValue = false;
+        if (const auto eq = arg.find('=');
+            arg.substr(0, 2) == "--" && eq != std::string_view::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            hasValue = true;
+        }
+        auto take = [&]() -> std::string_view {
+            if (hasValue)
+                return value;
+            if (i + 1 >= argc)
+                throw UsageError(std::string(arg) + ": a value is missing");
+            return argv[++i];
+        };
+        if (arg == "--out") {
+            out = std::string(take());
+        } else if (arg == "--years" && command == "generate") {
+            years = number<int>(arg, take());
+        } else if (arg == "--seed" && command == "generate") {
+            seed = number<std::uint64_t>(arg, take());
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw UsageError(std::string(command) + ": unknown option " + std::string(arg));
+        } else if (input.empty()) {
+            input = std::string(arg);
+        } else {
+            throw UsageError(std::string(command) +
+                             ": more than one input file: " + std::string(arg));
+        }
+    }
+    if (command == "fit") {
+        if (input.empty())
+            throw UsageError("fit: no weather file given");
+        if (out.empty())
+            throw UsageError("fit: --out PARAMS.json is required");
+        const auto model = rivulon::fitWeatherModel(rivulon::readWeatherRecord(input));
+        rivulon::writeFileAtomically(out,
+                                     rivulon::weatherModelJson(model, rivulon::fileNameOf(input)));
+        return 0;
+    }
+    if (input.empty())
+        throw UsageError("generate: no parameter file given");
+    if (years < 1 || years > 32767)
+        throw UsageError("generate: --years N is required, a whole number from 1 to 32767");
+    if (!seed)
+        throw UsageError("generate: --seed S is required");
+    const auto model = rivulon::parseWeatherModelJson(input, rivulon::readWholeFile(input));
+    const std::string text = rivulon::generateWeatherText(model, years, *seed);
+    if (out.empty()) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    } else {
+        rivulon::writeFileAtomically(out, text);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
+        if (argc > 1 &&
+            (std::string_view(argv[1]) == "fit" || std::string_view(argv[1]) == "generate"))
+            return fitOrGenerate(argc, argv);
         const Command cmd = parse(argc, argv);
         if (cmd.help) {
             std::fputs(kHelp, stdout);

@@ -1,8 +1,8 @@
-#include "tools/weathergen/portable_math.h"
+#include "common/portable_math.h"
 
 #include <cmath>
 
-namespace rivulon::weathergen {
+namespace rivulon {
 
 namespace {
 constexpr double kLn2 = 0.693147180559945309417232121458;
@@ -66,4 +66,4 @@ double portableCos(double x) {
     return sign * sum;
 }
 
-}  // namespace rivulon::weathergen
+}  // namespace rivulon

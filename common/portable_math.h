@@ -1,6 +1,6 @@
 #pragma once
 
-namespace rivulon::weathergen {
+namespace rivulon {
 
 // Logarithm, exponential and cosine from plain IEEE arithmetic only. The C
 // libraries do not round their transcendental functions the same way, and a
@@ -12,4 +12,4 @@ double portableLog(double x);  // x > 0
 double portableExp(double x);
 double portableCos(double x);
 
-}  // namespace rivulon::weathergen
+}  // namespace rivulon

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace rivulon {
+
+// The percentiles the bands of an ensemble show, in percent.
+inline constexpr std::array<int, 5> kBandPercents{5, 25, 50, 75, 95};
+using Band = std::array<float, 5>;  // the values at kBandPercents
+
+// The 5, 25, 50, 75 and 95 % values of a sample: linear between the sorted
+// values (position (n - 1) p), so that they never decrease and a sample of one
+// gives its value five times. An empty sample gives zeros.
+Band bandPercentiles(std::vector<float> values);
+
+// The spread of one output over the realizations of an ensemble, in the
+// engine's units (cm, t, kg).
+struct OutputBands {
+    std::string name;           // "streamflow_cm"
+    std::vector<Band> monthly;  // [running month of the run, 0 = the first April]
+    std::vector<Band> annual;   // [year of the run, 0 = the first]
+};
+
+struct EnsembleBands {
+    int realizations = 0, years = 0, level = 1;
+    std::string description;  // what the series were: count, seed, climate change
+    std::vector<OutputBands> outputs;
+    const OutputBands* find(const std::string& name) const;
+};
+
+// The bands behind a chart of the results window's annual (monthly false)
+// or monthly cycle, selection 0 streamflow, 1 total P, 2 total N (or organic
+// C), 3 sediment, in the chart's units (t and 1000 t), over at most `points`
+// points. Empty when the ensemble does not hold that output.
+std::vector<Band> chartBands(const EnsembleBands& bands, bool monthly, int selection,
+                             bool organicCarbon, std::size_t points);
+
+}  // namespace rivulon

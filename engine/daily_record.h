@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/model_state.h"
+#include "engine/run_observer.h"
+
+namespace rivulon {
+
+// One simulated day: the weather and water terms of the day, and the loads
+// the run's level computes, put on the day they belong to. The loads of a
+// month add up to the month's values in the result tables.
+struct DailyRow {
+    std::int16_t year = 0;         // 1..yearCount
+    std::int16_t month = 0;        // 1 = April
+    std::int16_t day = 0;          // day of the month
+    std::int32_t dayIndex = 0;     // 1 on the first simulated day
+    float precipitation = 0;       // cm, rain or snow
+    float temperature = 0;         // degC
+    float snowmelt = 0;            // cm
+    float evapotranspiration = 0;  // cm, after the unsaturated-storage limit
+    float runoff = 0;              // cm, area-weighted
+    float streamflow = 0;          // cm, runoff + groundwater discharge
+    float erosion = 0;             // t, level 2 on
+    float sediment = 0;            // t, level 2 on
+    float disN = 0, totN = 0;      // kg, level 3 on
+    float disP = 0, totP = 0;      // kg, level 3 on
+};
+
+struct DailyRecord {
+    int simLevel = 0;
+    bool organicCarbon = false;  // the N columns carry organic carbon
+    std::vector<DailyRow> rows;
+};
+
+// Records a run day by day. The water terms are taken as each day ends; the
+// loads of a year's days when the year ends, since sediment and nutrient
+// loads are completed only then. Complete after a run that ended normally.
+class DailyRecorder : public RunObserver {
+  public:
+    void runStarted(const ModelState& state) override;
+    void dayEnded(const ModelState& state, const DayPoint& point) override;
+    void yearEnded(const ModelState& state, int year) override;
+
+    const DailyRecord& record() const { return record_; }
+    DailyRecord takeRecord() { return std::move(record_); }
+
+  private:
+    // What a day contributes to the loads that are summed per month.
+    struct DayTerms {
+        float groundwater = 0;  // cm, discharge
+        float pondedN = 0, pondedP = 0, normalN = 0, shortN = 0, shortP = 0, directN = 0,
+              directP = 0;
+    };
+    void fillLoads(const ModelState& state, int year);
+
+    DailyRecord record_;
+    std::size_t yearStart_ = 0;  // the first row of the year in progress
+    int landUses_ = 0;
+    std::vector<DayTerms> terms_;  // the days of the year in progress
+    // Per day of the year in progress and land use: the runoff (cm) of a
+    // rural land use, the wash-off of an urban one; [day * (landUses + 1) + k].
+    std::vector<float> landUse_;
+};
+
+// The first day of a dated weather series, as its first month's label gives it.
+struct CalendarStart {
+    int year = 0;
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
+};
+
+// The headings of the daily file's columns for a record. The first is "date"
+// for a dated series, "day" (the running day number) otherwise.
+std::vector<std::string> dailyHeadings(int simLevel, bool organicCarbon, bool dated);
+
+inline constexpr std::string_view kDailyStreamflowHeading = "streamflow (cm)";
+inline constexpr std::string_view kDailyTotalPHeading = "total P (kg)";
+std::string dailyTotalNHeading(bool organicCarbon);
+
+// The daily file: a heading line with units, then one line per day, fields
+// separated by commas, numbers written as the result files write them, CR LF
+// line ends, UTF-8. A dated series gets ISO dates (1990-04-01): day d of
+// model month m of year y falls in the calendar month m - 1 + 12 (y - 1)
+// months after the first, counted from the first day in the first month and
+// from the 1st in the others.
+std::string dailyFileText(const DailyRecord& record,
+                          const std::optional<CalendarStart>& start = std::nullopt);
+
+}  // namespace rivulon
