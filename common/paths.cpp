@@ -48,6 +48,21 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::string nextFreeName(std::string_view folder, std::string_view pattern) {
+    const std::size_t star = pattern.find('*');
+    if (star == std::string_view::npos)
+        return std::string(pattern);
+    const std::string head(pattern.substr(0, star));
+    const std::string tail(pattern.substr(star + 1));
+    for (long n = 1;; ++n) {
+        std::string name = head + std::to_string(n) + tail;
+        struct stat st {};
+        // Anything by that name (a folder too) makes the number taken.
+        if (::stat(joinPath(folder, name).c_str(), &st) != 0)
+            return name;
+    }
+}
+
 std::string inputFileProblem(const std::string& path) {
     if (path.empty())
         return "Cannot open a file: no file name was given";

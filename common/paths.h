@@ -24,6 +24,12 @@ std::string joinPath(std::string_view folder, std::string_view name);
 
 bool fileExists(const std::string& path);
 
+// The first name from a pattern such as "Tab*.csv" with the '*' replaced by
+// 1, 2, 3, ... that names nothing yet in the folder ("Tab1.csv" in an empty
+// folder, "Tab3.csv" when Tab1 and Tab2 exist). A name without '*' is
+// returned as it stands.
+std::string nextFreeName(std::string_view folder, std::string_view pattern);
+
 // Why a path cannot be read as an input file ("" when it is a regular file):
 //   Cannot open /data/in: it is a folder, not a file
 // A pipe or device is refused before it is opened, so a read never blocks.

@@ -235,6 +235,9 @@ int GridEditable::ColWidth(int index) {
 void GridEditable::setColWidth(int index, int twips) {
     write("ColWidth", [&] { fg2_->setColWidth(index, twips); });
 }
+void GridEditable::FitColWidth(int index, int minTwips) {
+    write("ColWidth", [&] { fg2_->fitColumnToText(index, minTwips); });
+}
 int GridEditable::RowHeight(int index) {
     return read(0, [&] { return fg2_->rowHeight(index); });
 }

@@ -65,6 +65,9 @@ class GridEditable : public QWidget {
     Q_INVOKABLE void setTextMatrix(int row, int col, const QString& text);
     Q_INVOKABLE int ColWidth(int index);  // twips
     Q_INVOKABLE void setColWidth(int index, int twips);
+    // Widens a column to its widest cell text (not below minTwips); a text
+    // that still does not fit is cut with an ellipsis and shown in a tool tip.
+    Q_INVOKABLE void FitColWidth(int index, int minTwips);
     Q_INVOKABLE int RowHeight(int index);
     Q_INVOKABLE void setRowHeight(int index, int twips);
     Q_INVOKABLE int RowPos(int index);  // twips from the top of the grid

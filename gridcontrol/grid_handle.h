@@ -62,6 +62,9 @@ class GridHandle {
     void setColWidth(int col, int twips) {
         call("setColWidth", QGenericReturnArgument(), Q_ARG(int, col), Q_ARG(int, twips));
     }
+    void fitColWidth(int col, int minTwips = 0) {
+        call("FitColWidth", QGenericReturnArgument(), Q_ARG(int, col), Q_ARG(int, minTwips));
+    }
     int rowHeight(int row) const {
         int twips = 0;
         call("RowHeight", Q_RETURN_ARG(int, twips), Q_ARG(int, row));

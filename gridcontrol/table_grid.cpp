@@ -1,12 +1,15 @@
 #include "gridcontrol/table_grid.h"
 
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
+#include <cmath>
 
 #include "gridcontrol/twips.h"
 
@@ -272,6 +275,91 @@ void TableGrid::setColAlignment(int col, int alignment) {
     checkRange("ColAlignment", alignment, 0, kAlignGeneral);
     colAlign_[size_t(col)] = alignment;
     viewport()->update();
+}
+
+int TableGrid::textWidthPx(const QString& text) const {
+    return fontMetrics().horizontalAdvance(text);
+}
+
+// The cell's margins: 3 pixels each side and the grid line on the right.
+QRect TableGrid::textRect(const QRect& cell) const {
+    return cell.adjusted(3, 1, -3 - gridLineWidth_, -1 - gridLineWidth_);
+}
+
+int TableGrid::textRoomPx(int col) const {
+    colWidth(col);
+    return std::max(0, colWidthPx(col) - 6 - gridLineWidth_);
+}
+
+bool TableGrid::cellTextFits(int row, int col) const {
+    checkCell("TextMatrix", row, col);
+    const QString& text = cellAt(row, col).text;
+    return text.isEmpty() || wordWrap_ || textWidthPx(text) <= textRoomPx(col);
+}
+
+// Summed character advances: as wide as the shaped text or a shade wider
+// (kerning only narrows Latin digits and letters), at a fraction of the cost.
+int TableGrid::quickTextWidthPx(const QString& text) const {
+    if (asciiAdvance_.empty()) {
+        const QFontMetricsF metrics(font());
+        asciiAdvance_.resize(95);
+        for (int i = 0; i < 95; ++i)
+            asciiAdvance_[size_t(i)] = metrics.horizontalAdvance(QChar(32 + i));
+    }
+    qreal width = 0;
+    for (const QChar ch : text) {
+        const ushort code = ch.unicode();
+        if (code < 32 || code > 126)
+            return textWidthPx(text);
+        width += asciiAdvance_[size_t(code - 32)];
+    }
+    return int(std::ceil(width));
+}
+
+void TableGrid::fitColumnToText(int col, int minTwips) {
+    if (colWidth(col) == 0)
+        return;
+    int widest = -1;
+    int widestRow = -1;
+    for (int r = 0; r < rows_; ++r) {
+        const QString& text = cellAt(r, col).text;
+        if (text.isEmpty())
+            continue;
+        const int width = quickTextWidthPx(text);
+        if (width > widest) {
+            widest = width;
+            widestRow = r;
+        }
+    }
+    if (widestRow < 0) {
+        if (minTwips > 0)
+            setColWidth(col, minTwips);
+        return;
+    }
+    widest = std::max(widest, textWidthPx(cellAt(widestRow, col).text));
+    // One pixel to spare for a text the summed advances placed a shade short.
+    const int needed = pixelsToTwips(widest + 1 + 6 + gridLineWidth_);
+    setColWidth(col, std::max(minTwips, needed));
+}
+
+void TableGrid::fitColumnsToText(int minTwips) {
+    for (int c = 0; c < cols_; ++c)
+        fitColumnToText(c, minTwips);
+}
+
+bool TableGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const Hit hit = hitTest(help->pos());
+        if (hit.row >= 0 && hit.col >= 0 && !cellTextFits(hit.row, hit.col)) {
+            const QRect cell(colX(hit.col), rowY(hit.row), colWidthPx(hit.col),
+                             rowHeightPx(hit.row));
+            QToolTip::showText(help->globalPos(), cellAt(hit.row, hit.col).text, viewport(), cell);
+            return true;
+        }
+        QToolTip::hideText();
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 int TableGrid::defaultRowHeight() const {
@@ -706,10 +794,16 @@ void TableGrid::drawCell(QPainter& p, int row, int col, const QRect& rect) const
                      : v == 1 ? Qt::AlignVCenter
                               : Qt::AlignBottom);
         }
-        if (wordWrap_)
+        const QRect box = textRect(rect);
+        QString shown = cell.text;
+        if (wordWrap_) {
             flags |= Qt::TextWordWrap;
+        } else if (textWidthPx(shown) > box.width()) {
+            // Cut at the end, so that a number keeps its leading digits.
+            shown = fontMetrics().elidedText(shown, Qt::ElideRight, box.width());
+        }
         p.setPen(color(fore));
-        p.drawText(rect.adjusted(3, 1, -3 - lw, -1 - lw), flags, cell.text);
+        p.drawText(box, flags, shown);
     }
 
     if (current && !fixed && focusRect_ != 0 && hasFocus()) {
@@ -767,8 +861,10 @@ void TableGrid::resizeEvent(QResizeEvent* event) {
 
 void TableGrid::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        asciiAdvance_.clear();
         updateScrollBars();
+    }
     viewport()->update();
 }
 

@@ -90,6 +90,18 @@ class TableGrid : public QAbstractScrollArea {
     int colAlignment(int col) const;
     void setColAlignment(int col, int alignment);
 
+    // Pixels a text takes in this grid's font, and the room a column leaves
+    // for it inside the cell's margins. A text wider than its room is drawn
+    // cut short with an ellipsis and shown whole in the cell's tool tip.
+    int textWidthPx(const QString& text) const;
+    int textRoomPx(int col) const;
+    bool cellTextFits(int row, int col) const;
+    // Makes a column as wide as its widest text (row 0 to the last), but not
+    // narrower than minTwips (an empty column gets minTwips, or keeps its
+    // width when that is 0); a hidden column (width 0) stays hidden.
+    void fitColumnToText(int col, int minTwips = 0);
+    void fitColumnsToText(int minTwips = 0);
+
     // Twips from the grid's outer top-left corner, as shown now (scrolled
     // rows and columns count from the first one on screen).
     int rowPos(int row) const;
@@ -167,6 +179,7 @@ class TableGrid : public QAbstractScrollArea {
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
     template <typename T, typename F>
@@ -230,6 +243,8 @@ class TableGrid : public QAbstractScrollArea {
     bool isSelected(int row, int col) const;
     QColor color(ColorValue value) const { return toQColor(value, palette()); }
     void drawCell(QPainter& p, int row, int col, const QRect& rect) const;
+    QRect textRect(const QRect& cell) const;
+    int quickTextWidthPx(const QString& text) const;
 
     int rows_ = 20;
     int cols_ = 6;
@@ -276,6 +291,9 @@ class TableGrid : public QAbstractScrollArea {
     int resizeOrigin_ = 0;  // pixel edge where the drag started
     int resizeStartSize_ = 0;
     bool syncingScroll_ = false;
+    // Advances of the printable ASCII characters in the current font, for
+    // sizing columns of many thousand cells quickly; empty until needed.
+    mutable std::vector<qreal> asciiAdvance_;
 };
 
 }  // namespace tabulex

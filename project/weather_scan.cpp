@@ -133,8 +133,7 @@ std::string startDateText(const WeatherScan& scan) {
 std::string endDateText(const WeatherScan& scan) {
     if (!scan.dated || !scan.startDate)
         return "N/A";
-    return formatShortDate(
-        addDays(*scan.startDate, static_cast<long>(scan.lineCount) - 12L * scan.years));
+    return endDateForYears(scan.startDate, yearsForSpinner(scan));
 }
 
 std::string endDateForYears(const std::optional<CalendarDate>& start, int years) {
@@ -160,14 +159,10 @@ std::string yearsBoxMessage(int maxYears) {
            std::to_string(std::max(maxYears, 1)) + "!";
 }
 
-std::optional<std::string> endDateWhileTyping(const std::optional<CalendarDate>& start,
-                                              std::string_view text, int maxYears) {
-    float value = 0;
-    if (!parseReal(text, value))
-        return std::nullopt;
-    const float top = static_cast<float>(std::max(maxYears, 1));
-    const float years = std::clamp(std::floor(value), 1.0f, top);
-    return endDateForYears(start, static_cast<int>(years));
+std::string endDateWhileTyping(const std::optional<CalendarDate>& start, std::string_view text,
+                               int maxYears) {
+    const std::optional<int> years = yearsFromBox(text, maxYears);
+    return years ? endDateForYears(start, *years) : std::string();
 }
 
 }  // namespace rivulon

@@ -37,13 +37,15 @@ std::int32_t countLines(std::string_view content);
 int yearsForSpinner(const WeatherScan& scan);
 
 // The start window's start and end texts: the short date form for a dated
-// file, "N/A" for an undated one. The end is the start + (lines - 12 x years)
-// days.
+// file, "N/A" for an undated one. The end is the last day of the years the
+// years box starts with (endDateForYears), so that loading, changing the
+// years and the run's graph caption all name the same day.
 std::string startDateText(const WeatherScan& scan);
 std::string endDateText(const WeatherScan& scan);
 
-// The end shown when the number of years changes: start + years - 1 day;
-// "N/A" without a start date.
+// The last simulated day: start + years - 1 day (model years run April to
+// March, so 30 years from 4/1/1990 end on 3/31/2020); "N/A" without a start
+// date.
 std::string endDateForYears(const std::optional<CalendarDate>& start, int years);
 
 // The years box of the start window: a whole number from 1 to the years the
@@ -51,10 +53,10 @@ std::string endDateForYears(const std::optional<CalendarDate>& start, int years)
 std::optional<int> yearsFromBox(std::string_view text, int maxYears);
 // The message for a refused years box.
 std::string yearsBoxMessage(int maxYears);
-// The end shown while the box is typed in: for a number, the end after that
-// many years kept within 1..maxYears, so that it is always a date the weather
-// reaches; nullopt for text that is not a number (the shown end stays).
-std::optional<std::string> endDateWhileTyping(const std::optional<CalendarDate>& start,
-                                              std::string_view text, int maxYears);
+// The end shown while the box is typed in: the end after the years the box
+// holds when they are a count the run accepts (yearsFromBox), else "" (no
+// run of that length is possible, so no date is shown for it).
+std::string endDateWhileTyping(const std::optional<CalendarDate>& start, std::string_view text,
+                               int maxYears);
 
 }  // namespace rivulon

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QUrl>
@@ -120,6 +121,13 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addLayout(buttons);
     layout->addWidget(text_);
     layout->addWidget(status_);
+    // Closed as other viewers are, through the one place that forgets it.
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this,
+                [] { rivulon::ui::showHelp(rivulon::ui::HelpCommand::Quit); });
+    }
 }
 
 void HelpViewer::open(const QString& file) {

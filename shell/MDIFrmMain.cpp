@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
+#include <QShortcut>
 #include <algorithm>
 #include <cmath>
 
@@ -20,6 +21,7 @@
 #include "shell/help_service.h"
 #include "shell/qt_text.h"
 #include "shell/text_editor.h"
+#include "shell/widgets/grid_export.h"
 #include "shell/window_registry.h"
 #include "shell/window_services.h"
 
@@ -144,8 +146,26 @@ QWidget* MDIFrmMain::openWindow(WindowKind kind) {
     if (window->objectName().isEmpty()) {
         window->setObjectName(QString::fromLatin1(row->className));
     }
+    addHelpKey(window, row->helpContext);
     addChild(window);
     return window;
+}
+
+// F1 in a window shows its topic of the guide, unless the window answers F1
+// itself (a window with several topics).
+void MDIFrmMain::addHelpKey(QWidget* window, int helpContext) {
+    const QKeySequence f1(Qt::Key_F1);
+    for (const QShortcut* own : window->findChildren<QShortcut*>()) {
+        if (own->key() == f1 || own->key() == QKeySequence(QKeySequence::HelpContents)) {
+            return;
+        }
+    }
+    auto* help = new QShortcut(f1, window);
+    help->setObjectName(QStringLiteral("HelpKey"));
+    help->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, window, [helpContext] {
+        showHelp(helpContext > 0 ? HelpCommand::Context : HelpCommand::Contents, helpContext);
+    });
 }
 
 void MDIFrmMain::addChild(QWidget* window) {
@@ -329,6 +349,7 @@ void MDIFrmMain::mnuPrint_Click() {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(printDocumentName(form->windowTitle(), QStringLiteral("Form")));
     if (!dialogs().choosePrinter(this, printer)) {
         return;
     }

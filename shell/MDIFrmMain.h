@@ -104,6 +104,7 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void addHelpKey(QWidget* window, int helpContext);
     void createActions();
     void createMenus();
     void createToolBars();

@@ -2,15 +2,18 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/app_folder.h"
 #include "shell/help_service.h"
 
 namespace rivulon::ui {
@@ -96,6 +99,16 @@ class QtDialogs : public DialogHandler {
         return dialog.selectedFiles().constFirst();
     }
     bool choosePrinter(QWidget* parent, QPrinter& printer) override {
+        // With no printer installed the dialog offers only a PDF file; left
+        // to itself it proposes a folder rather than a file on some
+        // platforms. Propose one in the output folder, named after the
+        // document.
+        if (printer.outputFileName().isEmpty() && QPrinterInfo::availablePrinterNames().isEmpty()) {
+            const QString name =
+                printer.docName().isEmpty() ? QStringLiteral("print") : printer.docName();
+            printer.setOutputFileName(
+                QDir(applicationFolder() + QStringLiteral("/Output")).filePath(name + ".pdf"));
+        }
         QPrintDialog dialog(&printer, parent);
         return dialog.exec() == QDialog::Accepted;
     }

@@ -35,13 +35,13 @@ QWidget* make(WindowHost& host) {
 // Adding a window: its file, and its row here (and a command row for each
 // menu item that opens it).
 const WindowRow kWindows[] = {
-    {WindowKind::Start, "FrmStart", &make<FrmStart>, true, 0},
-    {WindowKind::Graph, "FrmGraph", &make<FrmGraph>, true, 0},
-    {WindowKind::Seepage, "FrmSeepage", &make<FrmSeepage>, true, 0},
-    {WindowKind::SimInfo, "frmSimInfo", &make<frmSimInfo>, true, 0},
+    {WindowKind::Start, "FrmStart", &make<FrmStart>, true, 4},
+    {WindowKind::Graph, "FrmGraph", &make<FrmGraph>, true, 5},
+    {WindowKind::Seepage, "FrmSeepage", &make<FrmSeepage>, true, 6},
+    {WindowKind::SimInfo, "frmSimInfo", &make<frmSimInfo>, true, 4},
     {WindowKind::Results, "frmGResults", &make<frmGResults>, true, 110},
-    {WindowKind::Regroup, "FrmReGroup", &make<FrmReGroup>, true, 0},
-    {WindowKind::Pie, "FrmPie", &make<FrmPie>, true, 0},
+    {WindowKind::Regroup, "FrmReGroup", &make<FrmReGroup>, true, 120},
+    {WindowKind::Pie, "FrmPie", &make<FrmPie>, true, 120},
     {WindowKind::Transport, "FrmT", &make<FrmT>, true, 61},
     {WindowKind::Sdr, "frmSDR", &make<frmSDR>, true, 62},
     {WindowKind::Nutrient, "FrmN", &make<FrmN>, true, 140},
@@ -49,7 +49,7 @@ const WindowRow kWindows[] = {
     {WindowKind::Weather, "FrmW", &make<FrmW>, false, 63},
     {WindowKind::RunSub, "frmRunSub", &make<frmRunSub>, true, 270},
     {WindowKind::Compare, "FrmComp", &make<FrmComp>, true, 280},
-    {WindowKind::Septic, "FrmSeptic", &make<FrmSeptic>, true, 0},
+    {WindowKind::Septic, "FrmSeptic", &make<FrmSeptic>, true, 290},
     {WindowKind::Map, "FrmView", &make<FrmView>, true, 91},
     {WindowKind::Database, "frmDB", &make<frmDB>, true, 90},
     {WindowKind::County, "frmCounty", &make<frmCounty>, true, 90},

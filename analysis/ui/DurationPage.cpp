@@ -254,7 +254,7 @@ bool DurationPage::cmdDrawDuration_Click() {
     }
     GridDuration->setCells(rivulon::durationTable(result_));
     for (int c = 0; c < GridDuration->cols(); ++c)
-        GridDuration->setColWidth(c, c == 0 ? 2200 : 1500);
+        GridDuration->fitColumnToText(c, c == 0 ? 2200 : 1500);
     plot();
     return true;
 }

@@ -194,9 +194,11 @@ void FrmCalibrate::showCalibration() {
         grid.set(row, 4, rivulon::formatDouble(r->params[j].high));
     }
     grdBest->setCells(grid);
-    grdBest->setColWidth(0, 3000);
-    grdBest->setColWidth(1, 1300);
-    grdBest->setColWidth(2, 1300);
+    grdBest->fitColumnToText(0, 3000);
+    grdBest->fitColumnToText(1, 1300);
+    grdBest->fitColumnToText(2, 1300);
+    grdBest->fitColumnToText(3);
+    grdBest->fitColumnToText(4);
 
     lblStatus->setText(QStringLiteral("Done: ") + QString::number(r->runs) +
                        QStringLiteral(" runs, best ") + qs(objectiveLabel(r->objective.objective)) +
@@ -229,7 +231,8 @@ void FrmCalibrate::showSensitivity() {
         grid.set(rank, 5, std::to_string(e.effects));
     }
     grdSensitivity->setCells(grid);
-    grdSensitivity->setColWidth(1, 3000);
+    grdSensitivity->fitColumnsToText(600);
+    grdSensitivity->fitColumnToText(1, 3000);
     tabResults->setCurrentWidget(grdSensitivity);
     lblStatus->setText(
         QStringLiteral("Sensitivity: ") + QString::number(m.evaluations.size()) +

@@ -230,9 +230,9 @@ void FrmCalibrate::showUncertainty() {
         grid.set(row, 4, rivulon::formatDouble(w.params[j].high));
     }
     grdBehavioural->setCells(grid);
-    grdBehavioural->setColWidth(0, 3000);
+    grdBehavioural->fitColumnToText(0, 3000);
     for (int c = 1; c <= 4; ++c)
-        grdBehavioural->setColWidth(c, 1800);
+        grdBehavioural->fitColumnToText(c, 1800);
 
     lblStatus->setText(
         QStringLiteral("Uncertainty: ") + runs + QStringLiteral(" runs, ") +

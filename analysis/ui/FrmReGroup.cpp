@@ -540,7 +540,8 @@ bool FrmReGroup::loadRegroupedTable(const QString& path) {
 }
 
 void FrmReGroup::cmdPrint_Click() {
-    rivulon::ui::CmdPrintGrid(this, ReGrid->cells(), windowTitle());
+    rivulon::ui::CmdPrintGrid(this, ReGrid->cells(),
+                              rivulon::ui::printDocumentName(windowTitle(), kCaption));
 }
 
 void FrmReGroup::cmdViewPie_Click() {

@@ -249,17 +249,9 @@ void frmGResults::showTable(const rivulon::TextGrid& cells, FlexGrid* grid) {
     // table come back at their normal height.
     grid->setRows(grid->fixedRows());
     grid->setCells(cells);
-    // 1000 twips a column, or wider where a heading or name would be cut;
-    // the first block shows every kind of row the others repeat.
-    const QFontMetrics metrics(grid->font());
-    const int sampleRows = std::min(cells.rows(), 80);
-    for (int c = 0; c < grid->cols(); ++c) {
-        int widest = 0;
-        for (int r = 0; r < sampleRows; ++r)
-            widest = std::max(widest, metrics.horizontalAdvance(qs(cells.at(r, c))));
-        const int twips = static_cast<int>((widest + 10) * rivulon::ui::kTwipsPerPixel);
-        grid->setColWidth(c, std::clamp(twips, 1000, c == 0 ? 2400 : 1800));
-    }
+    // 1000 twips a column, or wider where any heading, name or number would
+    // be cut.
+    grid->fitColumnsToText(1000);
     grid->setToolTip(grid->textMatrix(0, 0));
     grid->setRedraw(wasRedraw);
 }
@@ -269,8 +261,10 @@ void frmGResults::setGGrid(const rivulon::TextGrid& cells, int firstWidth) {
     GGrid->setRedraw(false);
     GGrid->setCells(cells);
     ggridFirstWidth_ = firstWidth;
-    for (int c = 0; c < GGrid->cols(); ++c)
-        GGrid->setColWidth(c, firstWidth <= 0 ? -1 : c == 0 ? firstWidth : 800);
+    for (int c = 0; c < GGrid->cols(); ++c) {
+        const int design = firstWidth <= 0 ? FlexGrid::kDefaultColWidth : c == 0 ? firstWidth : 800;
+        GGrid->fitColumnToText(c, design);
+    }
     GGrid->setRedraw(wasRedraw);
     fitGGridHeight();
 }
@@ -478,9 +472,6 @@ void frmGResults::plotScenarios(const QString& title, const QString& footnote,
     for (std::size_t k = 0; k < values.size(); ++k)
         grid.set(1, static_cast<int>(k) + 1, rivulon::plainNumber(chart.values[k]));
     setGGrid(grid, 0);
-    // File names are longer than numbers.
-    for (int c = 0; c < GGrid->cols(); ++c)
-        GGrid->setColWidth(c, GGrid->colWidth(c) * 3 / 2);
 }
 
 bool frmGResults::showDailyFile(const QString& path) {

@@ -77,6 +77,9 @@ void fitGrid(rivulon::ui::FlexGrid* grid) {
     for (int r = 0; r < grid->rows(); ++r)
         label = std::max(label, metrics.horizontalAdvance(grid->textMatrix(r, 0)));
     grid->setColWidth(0, std::max(900, (label + 12) * 15));
+    // Value columns keep their width unless a number needs more.
+    for (int c = 1; c < grid->cols(); ++c)
+        grid->fitColumnToText(c, grid->colWidth(c));
     int width = 0, height = 0;
     for (int c = 0; c < grid->cols(); ++c)
         width += grid->colWidth(c);

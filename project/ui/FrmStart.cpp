@@ -14,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -271,12 +272,16 @@ void FrmStart::showStartupReport(const std::vector<std::string>& messages, bool 
 }
 
 void FrmStart::txtYear_Change() {
+    // The arrows go on from a typed count.
+    if (const auto years = rivulon::yearsFromBox(ss(txtYear->text()), UpdnYear->maximum())) {
+        const QSignalBlocker block(UpdnYear);
+        UpdnYear->setValue(*years);
+    }
     if (txtStartMY->text() == QLatin1String("N/A")) {
         return;
     }
-    if (const auto end = rivulon::endDateWhileTyping(host_.session().settings.weatherStart,
-                                                     ss(txtYear->text()), UpdnYear->maximum()))
-        TxtEndMY->setText(qs(*end));
+    TxtEndMY->setText(qs(rivulon::endDateWhileTyping(host_.session().settings.weatherStart,
+                                                     ss(txtYear->text()), UpdnYear->maximum())));
 }
 
 int FrmStart::simLevel() const {

@@ -284,6 +284,8 @@ void FrmT::showTable(const rivulon::TransportTable& t) {
     }
     TGrid1->setRow(1);
     TGrid1->setCol(1);
+    for (int c = 0; c < 5; ++c)
+        TGrid1->fitColumnToText(c, c == 0 ? 1000 : 1900);
     TGrid1->setRedraw(true);
 
     rivulon::ui::FlexGrid* g = TGrid2[0];
@@ -295,6 +297,9 @@ void FrmT::showTable(const rivulon::TransportTable& t) {
             g->setTextMatrix(static_cast<int>(k) + 1, c, q(t.landUses[k][c]));
         }
     }
+    static const int widths[4] = {3700, 1200, 1300, 1200};
+    for (int c = 0; c < 4; ++c)
+        g->fitColumnToText(c, widths[c]);
     g->setRedraw(true);
     loaded_ = true;
     saved_ = false;
@@ -331,6 +336,9 @@ void FrmT::fillShares() {
     }
     g->setTextMatrix(n + 1, 0, QStringLiteral("Total:"));
     g->setTextMatrix(n + 1, 1, q(rivulon::formatPattern(sum, "0.00")));
+    g->fitColumnToText(0, 1100);
+    g->fitColumnToText(1, 1100);
+    g->setFixedWidth(rivulon::ui::twipsToPixels(g->colWidth(0) + g->colWidth(1)) + 24);
 }
 
 void FrmT::txtPct_Enter() {

@@ -14,6 +14,7 @@
 
 #include "analysis/grid_copy.h"
 #include "common/read_error.h"
+#include "gridcontrol/grid_handle.h"
 #include "gridcontrol/tabulex_loader.h"
 #include "project/transport_editing.h"
 #include "project/weather_delay.h"
@@ -159,7 +160,8 @@ FrmW::FrmW(rivulon::ui::WindowHost& host) : host_(host) {
         auto* box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(name));
         box->setReadOnly(true);
-        box->setFixedWidth(rivulon::ui::twipsToPixels(1900));
+        // As wide as the side column, so that "36500 (1200 months)" shows whole.
+        box->setMinimumWidth(rivulon::ui::twipsToPixels(1900));
         return box;
     };
     Text1 = statBox("Text1");
@@ -286,6 +288,10 @@ void FrmW::showTable(const rivulon::WeatherTable& t) {
             }
         }
     }
+    // The heading row names the file: its column is as wide as the path.
+    const int designWidths[3] = {2400, 1500, 1500};
+    for (int c = 0; c < 3; ++c)
+        tabulex::GridHandle(GridW).fitColWidth(c, designWidths[c]);
     GridW->setProperty("Redraw", true);
 }
 

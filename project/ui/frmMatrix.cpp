@@ -195,7 +195,7 @@ void frmMatrix::showMatrix(const rivulon::NutrientMatrix& matrix) {
         }
         g.setColWidth(0, std::max(1200, (label + 12) * 15));
         for (int c = 1; c < 13; ++c)
-            g.setColWidth(c, 780);
+            g.fitColWidth(c, 780);
         g.set("Redraw", true);
     }
 }

@@ -1,10 +1,37 @@
 #include "project/ui/frmSimInfo.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFontDatabase>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <algorithm>
+#include <cmath>
 
 frmSimInfo::frmSimInfo(rivulon::ui::WindowHost& /*host*/) {
     setObjectName("frmSimInfo");
     setReadOnly(true);
+    setLineWrapMode(QTextEdit::NoWrap);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    resize(760, 460);
+    // Each filling sizes the window's frame to the new listing.
+    connect(this, &QTextEdit::textChanged, this, [this] {
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+            frame->resize(frame->sizeHint());
+        }
+    });
+}
+
+QSize frmSimInfo::sizeHint() const {
+    const QSizeF text(document()->idealWidth(),
+                      document()->documentLayout()->documentSize().height());
+    const int bar = verticalScrollBar()->sizeHint().width();
+    const int extra = 2 * frameWidth() + bar + 8;
+    QSize size(static_cast<int>(std::ceil(text.width())) + extra,
+               static_cast<int>(std::ceil(text.height())) + extra);
+    if (const QScreen* s = screen()) {
+        const QSize room = s->availableGeometry().size() * 9 / 10;
+        size = size.boundedTo(room);
+    }
+    return size.expandedTo(QSize(320, 200));
 }

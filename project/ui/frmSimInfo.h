@@ -9,4 +9,7 @@ class frmSimInfo : public QTextEdit {
     Q_OBJECT
   public:
     explicit frmSimInfo(rivulon::ui::WindowHost& host);
+    // As large as the listing (every line, the longest path whole), within
+    // the screen.
+    QSize sizeHint() const override;
 };

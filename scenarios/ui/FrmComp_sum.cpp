@@ -181,18 +181,7 @@ bool FrmComp::SumResults(const QStringList& paths, const std::vector<float>& wei
         const rivulon::MonthlyTable table =
             rivulon::buildMonthlyTable(files[static_cast<std::size_t>(k)], 2, organicCarbon);
         Grid1[k]->setCells(table.grid);
-        // Wide enough for the headings and names of the first block, which
-        // holds every kind of row the others repeat.
-        const QFontMetrics metrics(Grid1[k]->font());
-        const int sampleRows = std::min(table.grid.rows(), table.rowsPerBlock + 1);
-        for (int c = 0; c < table.grid.cols(); ++c) {
-            int widest = 0;
-            for (int r = 0; r < sampleRows; ++r) {
-                widest = std::max(widest, metrics.horizontalAdvance(qs(table.grid.at(r, c))));
-            }
-            const int twips = static_cast<int>((widest + 12) * rivulon::ui::kTwipsPerPixel);
-            Grid1[k]->setColWidth(c, std::clamp(twips, 1000, c == 0 ? 2400 : 1800));
-        }
+        Grid1[k]->fitColumnsToText(1000);
     }
     Text2->setText(QStringLiteral("Rows=%1").arg(Grid1[0]->rows()));
     Text3->setText(QStringLiteral("Cols=%1").arg(Grid1[0]->cols()));

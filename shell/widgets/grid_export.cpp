@@ -13,6 +13,7 @@
 #include "analysis/grid_copy.h"
 #include "analysis/table_text.h"
 #include "common/atomic_file.h"
+#include "common/paths.h"
 #include "shell/app_folder.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
@@ -72,8 +73,10 @@ bool saveGridTo(QWidget* parent, const rivulon::TextGrid& cells, const QString& 
 
 bool SaveGrid(FlexGrid& grid, const QString& initialName) {
     QWidget* parent = grid.window();
-    const QString path = dialogs().saveFile(parent, QStringLiteral("Save the data table"),
-                                            outputFolder(), initialName, suffixOf(initialName));
+    const QString folder = outputFolder();
+    const QString proposed = qs(nextFreeName(ss(folder), ss(initialName)));
+    const QString path = dialogs().saveFile(parent, QStringLiteral("Save the data table"), folder,
+                                            proposed, suffixOf(initialName));
     if (path.isEmpty()) {
         msgBox(parent, kSaveFailed, kSaveTitle);
         return false;
@@ -130,9 +133,23 @@ bool printGridTo(QPrinter& printer, const rivulon::TextGrid& cells) {
     return painter.end();
 }
 
+QString printDocumentName(const QString& caption, const QString& fallback) {
+    static const QString kNotInNames = QStringLiteral("<>:\"|?*");
+    QString name;
+    for (const QChar ch : caption) {
+        if (ch == QLatin1Char('/') || ch == QLatin1Char('\\'))
+            break;  // a path starts here
+        if (ch.unicode() >= 32 && !kNotInNames.contains(ch))
+            name += ch;
+    }
+    name = name.simplified();
+    return name.isEmpty() ? fallback : name;
+}
+
 bool CmdPrintGrid(QWidget* parent, const rivulon::TextGrid& cells, const QString& documentName) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(documentName);
+    // The print dialog makes its proposed PDF file from this name.
+    printer.setDocName(printDocumentName(documentName, QStringLiteral("Table")));
     if (!dialogs().choosePrinter(parent, printer))
         return false;
     bool printed = false;

@@ -17,8 +17,9 @@ namespace rivulon::ui {
 
 class FlexGrid;
 
-// Asks for a file in the application's output folder (initial name such as
-// "Tab*.csv" or "Rg*.txt") and writes the grid as a table text file; the file
+// Asks for a file in the application's output folder, proposing the first
+// free name of a pattern such as "Tab*.csv" or "Rg*.txt" (Tab1.csv, Tab2.csv,
+// ...), and writes the grid as a table text file; the file
 // is replaced whole or not at all. Cancel or a failed write says "Save was
 // cancelled or an error occurred while saving the table.". True when saved.
 bool SaveGrid(FlexGrid& grid, const QString& initialName);
@@ -30,6 +31,11 @@ bool saveGridTo(QWidget* parent, const rivulon::TextGrid& cells, const QString& 
 // cancelled printer dialog prints nothing and says nothing; a printer that
 // cannot be started says "There was a problem printing to your printer.".
 bool CmdPrintGrid(QWidget* parent, const rivulon::TextGrid& cells, const QString& documentName);
+// A window caption turned into a name for the print job and the PDF file the
+// print dialog proposes: the words before any path, without characters a file
+// name cannot hold ("Summary Data and Graph: /data/Summary.dat" gives
+// "Summary Data and Graph"); `fallback` when nothing is left.
+QString printDocumentName(const QString& caption, const QString& fallback);
 // Draws the print pages on a printer already set up (false when it cannot be
 // started).
 bool printGridTo(QPrinter& printer, const rivulon::TextGrid& cells);

@@ -23,6 +23,24 @@ std::string readError(const std::string& path) {
     return "(read)";
 }
 
+// Proposed names count up past every name already in the folder, a folder
+// of that name included, and never keep the '*' of the pattern.
+TEST(NextFreeName, CountsUpPastTakenNames) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("rivulon_next_name_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    EXPECT_EQ(nextFreeName(dir.string(), "Tab*.csv"), "Tab1.csv");
+    std::ofstream((dir / "Tab1.csv").string()) << "x";
+    std::ofstream((dir / "Tab2.csv").string()) << "x";
+    fs::create_directories(dir / "Tab3.csv");
+    std::ofstream((dir / "Tab5.csv").string()) << "x";
+    EXPECT_EQ(nextFreeName(dir.string(), "Tab*.csv"), "Tab4.csv");
+    EXPECT_EQ(nextFreeName(dir.string() + "/", "Rg*.txt"), "Rg1.txt");
+    EXPECT_EQ(nextFreeName(dir.string(), "Table.csv"), "Table.csv");
+    fs::remove_all(dir);
+}
+
 // A folder, pipe or device given where an input file belongs is named as
 // what it is; a pipe is never opened, so the read cannot block.
 TEST(InputPath, NamesWhatAPathIsWhenItIsNoFile) {

@@ -41,10 +41,18 @@ TEST(WeatherScan, YearsFromLineCountAndDatedOrNot) {
     const WeatherScan dated = scanWeatherText("Weather.dat", weatherLines(754, "4/1/1990"));
     EXPECT_TRUE(dated.dated);
     EXPECT_EQ(startDateText(dated), "4/1/1990");
-    // start + (754 - 24) days
+    // The last day of the years the file holds, leap days or not.
     EXPECT_EQ(endDateText(dated), "3/31/1992");
     EXPECT_EQ(endDateForYears(dated.startDate, 3), "3/31/1993");
     EXPECT_EQ(endDateForYears(std::nullopt, 3), "N/A");
+    const WeatherScan thirty = scanWeatherText("Weather.dat", weatherLines(30 * 377, "4/1/1990"));
+    EXPECT_EQ(endDateText(thirty), "3/31/2020");
+    EXPECT_EQ(endDateText(thirty), endDateForYears(thirty.startDate, 30));
+    // While typing: only a count the run accepts gets a date.
+    EXPECT_EQ(endDateWhileTyping(thirty.startDate, "29", 30), "3/31/2019");
+    EXPECT_EQ(endDateWhileTyping(thirty.startDate, "50", 30), "");
+    EXPECT_EQ(endDateWhileTyping(thirty.startDate, "0", 30), "");
+    EXPECT_EQ(endDateWhileTyping(thirty.startDate, "", 30), "");
 
     EXPECT_EQ(startDateText(scanWeatherText("W.dat", weatherLines(10, "1990-04-01"))), "4/1/1990");
     try {

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableWidget>
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -18,6 +19,7 @@
 #include "shell/app_folder.h"
 #include "shell/help_service.h"
 #include "shell/text_editor.h"
+#include "shell/window_registry.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
 
@@ -351,6 +353,53 @@ TEST(Services, HelpTopicsByContextNumber) {
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->currentFile(), rivulon::ui::helpTopicFile(82));
     rivulon::ui::showHelp(rivulon::ui::HelpCommand::Quit);
+}
+
+HelpViewer* shownViewer() {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* viewer = qobject_cast<HelpViewer*>(top); viewer && viewer->isVisible()) {
+            return viewer;
+        }
+    }
+    return nullptr;
+}
+
+// F1 in every window the registry makes shows that window's own topic, and
+// the viewer closes from the keyboard with Esc or Ctrl+W.
+TEST(Help, F1ShowsEveryWindowsTopicAndTheViewerClosesFromTheKeyboard) {
+    ScriptedDialogs dialogs;
+    ExampleHome home;
+    MDIFrmMain w;
+    w.resize(1280, 860);
+    startOnProject(w);
+    bool escape = true;
+    for (const rivulon::ui::WindowRow& row : rivulon::ui::windowRows()) {
+        if (!row.create) {
+            continue;
+        }
+        SCOPED_TRACE(row.className);
+        QWidget* window = w.openWindow(row.kind);
+        ASSERT_NE(window, nullptr);
+        w.showChild(window);
+        const QString topic = rivulon::ui::helpTopicFile(row.helpContext);
+        EXPECT_FALSE(topic.isEmpty());
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        window->setFocus();
+        QTest::keyClick(window, Qt::Key_F1);
+        HelpViewer* viewer = shownViewer();
+        ASSERT_NE(viewer, nullptr);
+        EXPECT_EQ(viewer->currentFile(), topic);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
+        if (escape) {
+            QTest::keyClick(viewer, Qt::Key_Escape);
+        } else {
+            QTest::keyClick(viewer, Qt::Key_W, Qt::ControlModifier);
+        }
+        escape = !escape;
+        EXPECT_EQ(shownViewer(), nullptr);
+        QCoreApplication::processEvents();
+    }
 }
 
 TEST(Services, FontsAreInstalled) {

@@ -9,11 +9,14 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include "project/ui/FrmStart.h"
 #include "project/ui/frmFileList.h"
 #include "shell/MDIFrmMain.h"
+#include "shell/UpDown.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
 
@@ -122,6 +125,7 @@ TEST(StartWindow, StartsOnTheExampleProject) {
     ScriptedDialogs dialogs;
     ExampleHome home;
     MDIFrmMain w;
+    w.resize(1280, 860);
     w.show();
     onNextModal([](QWidget* modal) { modal->findChild<QPushButton*>("btnGetFile")->click(); });
     w.MDIForm_Load();
@@ -137,13 +141,32 @@ TEST(StartWindow, StartsOnTheExampleProject) {
     EXPECT_EQ(w.menu("MnuCountyArray")->actions()[1]->text(), "Cedar Run");
     EXPECT_TRUE(w.action("MnuUSGS")->isEnabled());
 
-    start->txtYear->setText("3");
+    // One rule for the end: the last day of the years in the box, on load as
+    // after typing (30 years from 4/1/1990 end on 3/31/2020, leap days or
+    // not); typing moves the arrows' count too.
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/2020");
+    start->txtYear->selectAll();
+    QTest::keyClicks(start->txtYear, "3");
     EXPECT_EQ(start->TxtEndMY->text(), "3/31/1993");
+    QTest::keyClick(start->UpdnYear, Qt::Key_Up);
+    EXPECT_EQ(start->txtYear->text(), "4");
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/1994");
+    start->txtYear->selectAll();
+    QTest::keyClicks(start->txtYear, "50");
+    EXPECT_EQ(start->TxtEndMY->text(), "");
+    start->txtYear->selectAll();
+    QTest::keyClicks(start->txtYear, "30");
+    EXPECT_EQ(start->TxtEndMY->text(), "3/31/2020");
+    start->txtYear->selectAll();
+    QTest::keyClicks(start->txtYear, "3");
 
     start->cmdShowSimInfo->click();
     auto* info = w.mdiArea()->findChild<QTextEdit*>("frmSimInfo");
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->windowTitle(), "Current Simulation Infomation");
+    // It opens large enough for its longest path and every line.
+    EXPECT_GE(info->viewport()->width(), info->document()->idealWidth());
+    EXPECT_GE(info->viewport()->height(), info->document()->size().height());
     const QStringList lines = info->toPlainText().split('\n');
     EXPECT_EQ(lines[0], "Current Transport File:      " + home.input() + "/Transprt.dat");
     EXPECT_TRUE(lines[10].startsWith("Population Growth Rate:      .01 (Linear)"));

@@ -44,6 +44,7 @@ class ScriptedDialogs : public rivulon::ui::DialogHandler {
     QStringList inputAnswers;  // taken in order; empty once used up (cancel)
     QStringList fileAnswers;   // for open and save dialogs, in order
     QStringList fileTitles;
+    QStringList proposedFiles;  // the names the save dialogs proposed
     bool yesNoAnswer = true;
     int yesNoAsked = 0;
     QStringList questions;  // "title|text" of the yes/no questions
@@ -66,13 +67,16 @@ class ScriptedDialogs : public rivulon::ui::DialogHandler {
         fileTitles.append(title);
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
-    QString saveFile(QWidget*, const QString& title, const QString&, const QString&,
+    QString saveFile(QWidget*, const QString& title, const QString&, const QString& proposed,
                      const QString&) override {
         fileTitles.append(title);
+        proposedFiles.append(proposed);
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
     QString printTo;  // a PDF file standing in for the printer
+    QString printDocName;
     bool choosePrinter(QWidget*, QPrinter& printer) override {
+        printDocName = printer.docName();
         if (!printTo.isEmpty()) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(printTo);

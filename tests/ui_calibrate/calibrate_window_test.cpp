@@ -32,6 +32,7 @@
 #include "calibration/uncertainty.h"
 #include "shell/MDIFrmMain.h"
 #include "shell/session.h"
+#include "tests/ui/grid_fit.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
 
@@ -84,6 +85,7 @@ TEST_F(CalibrateWindow, SmallRunEndsAsTheCoreWithTheSameSeed) {
     EXPECT_GT(win->serTrace->count(), 0);
     EXPECT_EQ(win->serTrace->at(win->serTrace->count() - 1).x(), 96);
     EXPECT_TRUE(win->cmdSave->isEnabled());
+    EXPECT_EQ(cutCells(viewOf(*win->grdBest, "grdBest")), QStringList());
 
     // The same search by the core, one job: the same trace and best set.
     const FrmCalibrate::Result& r = *win->result();
@@ -220,6 +222,7 @@ TEST_F(CalibrateWindow, SensitivityTableIsTheCoresMorrisScreen) {
     waitForRun(w);
     const rivulon::TextGrid grid = win->grdSensitivity->cells();
     ASSERT_EQ(grid.rows(), 4);
+    EXPECT_EQ(cutCells(viewOf(*win->grdSensitivity, "grdSensitivity")), QStringList());
     EXPECT_EQ(grid.at(0, 2), "\u03bc*");
 
     const CalibrationInputs in = loadCalibrationProject(home.project().toStdString(), "", 0, 1);
