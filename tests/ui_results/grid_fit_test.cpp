@@ -117,7 +117,7 @@ TEST(GridsFit, EveryGridShowsEveryTextWhole) {
         regroup->Image1[5]->click();
     }
     regroup->cmdCalculate->click();
-    main.runs().waitForEnd();
+    main.jobs().waitForEnd();
     QCoreApplication::processEvents();
     ASSERT_TRUE(regroup->tableShown()) << dialogs.messages.join("\n").toStdString();
     check(cut, viewOf(*regroup->ReGrid, "ReGrid"));

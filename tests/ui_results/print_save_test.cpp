@@ -52,7 +52,7 @@ struct PrintFixture {
             w->Image1[g]->click();
         }
         w->cmdCalculate->click();
-        main.runs().waitForEnd();
+        main.jobs().waitForEnd();
         QCoreApplication::processEvents();
         return w->tableShown() ? w : nullptr;
     }
