@@ -285,7 +285,10 @@ struct Json {
     double number = 0;
     std::string text;
     std::vector<Json> items;
-    std::vector<std::pair<std::string, Json>> members;
+    // An object's members as two lists: a pair of a type not yet complete
+    // does not build with every standard library.
+    std::vector<std::string> memberNames;
+    std::vector<Json> memberValues;
     int line = 1;
 };
 
@@ -341,7 +344,8 @@ class JsonReader {
                     fail("a quoted key", "another value");
                 space();
                 expect(':');
-                v.members.emplace_back(key.text, value());
+                v.memberNames.push_back(key.text);
+                v.memberValues.push_back(value());
                 space();
                 if (peek('}'))
                     return v;
@@ -410,9 +414,9 @@ class JsonReader {
 };
 
 const Json* member(const Json& object, std::string_view key) {
-    for (const auto& [k, v] : object.members) {
-        if (k == key)
-            return &v;
+    for (std::size_t i = 0; i < object.memberNames.size(); ++i) {
+        if (object.memberNames[i] == key)
+            return &object.memberValues[i];
     }
     return nullptr;
 }
