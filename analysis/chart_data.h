@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/text_grid.h"
+#include "common/text_grid.h"
 
 namespace rivulon {
 

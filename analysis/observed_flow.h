@@ -9,7 +9,7 @@
 
 #include "analysis/chart_data.h"
 #include "analysis/result_file.h"
-#include "analysis/text_grid.h"
+#include "common/text_grid.h"
 
 namespace rivulon {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/result_file.h"
-#include "analysis/text_grid.h"
+#include "common/text_grid.h"
 
 namespace rivulon {
 

@@ -19,7 +19,7 @@
 
 #include "analysis/result_file.h"
 #include "analysis/result_tables.h"
-#include "analysis/text_grid.h"
+#include "common/text_grid.h"
 #include "bmi/bmi.h"
 #include "common/atomic_file.h"
 #include "common/number_format.h"

@@ -1,38 +1,66 @@
 #!/usr/bin/env bash
-# Keeps the windows apart. A window file (under engine/, project/, analysis/,
-# scenarios/ or shell/ ui/ folders) includes neither the main window, nor the
-# window registry, nor the header of any other registered window: windows
-# see the program through shell/window_host.h and each other through the
-# interfaces of shell/window_services.h. With that, the includes among the
-# windows and the main window cannot form a cycle. Exit 1 names each fault.
+# Keeps the layers apart. Exit 1 names each fault.
+#  - A window file (engine/, project/, analysis/, scenarios/ or mapdb/ ui/
+#    folders) includes nothing from app/ (the main window, the menu tree, the
+#    registry) and no header of another registered window: windows see the
+#    program through shell/window_host.h and each other through small service
+#    interfaces. So the includes among the windows cannot form a cycle.
+#  - shell/, what every window shares, includes nothing from app/ and no
+#    window of any area.
+#  - The core (common/ and the areas outside their ui/ folders) includes
+#    neither shell/ nor app/ nor any window.
+# With RIVULON_INCLUDE_ROOT set, the check reads that tree instead (its test
+# plants faults in a copy).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "${RIVULON_INCLUDE_ROOT:-$(dirname "$0")/..}"
+exec python3 - <<'PY'
+import os, re, subprocess, sys
+
+AREAS = ("engine", "project", "analysis", "scenarios", "mapdb")
+CORE = ("common", "calibration", "bmi") + AREAS
+include = re.compile(r'^#include "([^"]+)"', re.M)
+
+try:
+    files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard", "*.cpp", "*.h"],
+                           check=True, capture_output=True, text=True).stdout.split()
+except (OSError, subprocess.CalledProcessError):
+    files = [os.path.relpath(os.path.join(d, f)) for d, _, fs in os.walk(".") for f in fs
+             if f.endswith((".cpp", ".h"))]
+
+def includes_of(path):
+    with open(path, encoding="utf-8", errors="replace") as f:
+        return include.findall(f.read())
+
+def is_window(path):
+    parts = path.split("/")
+    return len(parts) == 3 and parts[0] in AREAS and parts[1] == "ui"
+
+def stem(path):
+    return os.path.splitext(os.path.basename(path))[0]
 
 # The registered windows are the */ui/ headers the registry includes.
-mapfile -t windows < <(sed -n 's/^#include "\([a-z]*\/ui\/[^"]*\.h\)"/\1/p' shell/window_registry.cpp)
+windows = [i for i in includes_of("app/window_registry.cpp") if is_window(i)]
+faults = []
+for f in sorted(files):
+    top = f.split("/")[0]
+    for inc in includes_of(f):
+        if is_window(f):
+            if inc.startswith("app/"):
+                faults.append(f"{f}: includes {inc}; a window sees the host (shell/window_host.h)")
+            elif inc in windows and stem(inc) != stem(f) and not stem(f).startswith(stem(inc) + "_"):
+                # A window may be split over files named after it (FrmN_pages.cpp).
+                faults.append(f"{f}: includes the window {inc}; windows meet through service interfaces")
+        elif top == "shell":
+            if inc.startswith("app/"):
+                faults.append(f"{f}: includes {inc}; shell/ is shared by the windows and may not see the program's root")
+            elif is_window(inc):
+                faults.append(f"{f}: includes the window {inc}; shell/ may not know any window")
+        elif top in CORE:
+            if inc.startswith(("app/", "shell/")) or is_window(inc):
+                faults.append(f"{f}: includes {inc}; the core knows no window")
 
-status=0
-while IFS= read -r f; do
-    own=$(basename "$f"); own=${own%.*}
-    while IFS= read -r inc; do
-        case "$inc" in
-            shell/MDIFrmMain.h | shell/window_registry.h)
-                echo "$f: includes $inc; a window sees the host (shell/window_host.h)"
-                status=1
-                continue ;;
-        esac
-        for w in "${windows[@]}"; do
-            name=$(basename "$w"); name=${name%.*}
-            # A window may be split over files named after it (FrmN_pages.cpp).
-            if [ "$inc" = "$w" ] && [ "$name" != "$own" ] && [[ "$own" != "${name}_"* ]]; then
-                echo "$f: includes the window $inc; windows meet through shell/window_services.h"
-                status=1
-            fi
-        done
-    done < <(sed -n 's/^#include "\(.*\)"/\1/p' "$f")
-done < <(git ls-files -co --exclude-standard '*/ui/*.cpp' '*/ui/*.h' | grep -E '^(engine|project|analysis|scenarios|shell)/ui/')
-
-if [ $status -eq 0 ]; then
-    echo "Window includes: ${#windows[@]} registered windows, none includes the main window or another window."
-fi
-exit $status
+print("\n".join(faults) if faults else
+      f"Includes: {len(windows)} registered windows, none includes the program's root (app/) "
+      "or another window; shell/ and the core include no window.")
+sys.exit(1 if faults else 0)
+PY

@@ -11,7 +11,7 @@ namespace rivulon::ui {
 class Jobs;
 
 // Every kind of window the program opens. A kind is one registry row
-// (shell/window_registry.cpp): its factory, whether one or many may be open,
+// (app/window_registry.cpp): its factory, whether one or many may be open,
 // its help context.
 enum class WindowKind {
     Start,

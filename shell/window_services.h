@@ -137,7 +137,7 @@ class NewWeatherEditor {
 
 }  // namespace rivulon::ui
 
-#include "analysis/text_grid.h"
+#include "common/text_grid.h"
 
 namespace rivulon::ui {
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "analysis/text_grid.h"
+#include "common/text_grid.h"
 #include "shell/window_host.h"
 #include "shell/window_services.h"
 

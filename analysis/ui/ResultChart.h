@@ -6,7 +6,7 @@
 
 #include "analysis/chart_data.h"
 #include "analysis/ensemble_bands.h"
-#include "analysis/text_grid.h"
+#include "common/text_grid.h"
 
 class QChart;
 class QChartView;

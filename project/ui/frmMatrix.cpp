@@ -12,7 +12,7 @@
 #include <exception>
 
 #include "analysis/grid_copy.h"
-#include "analysis/text_grid.h"
+#include "common/text_grid.h"
 #include "gridcontrol/grid_handle.h"
 #include "gridcontrol/tabulex_loader.h"
 #include "project/nutrient_file.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/grid_copy.h"
-#include "analysis/text_grid.h"
+#include "common/text_grid.h"
 #include "gridcontrol/table_grid.h"
 #include "shell/edit_target.h"
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <string>
 
-#include "analysis/text_grid.h"
+#include "common/text_grid.h"
 
 class QPainter;
 class QPrinter;

@@ -8,7 +8,7 @@
 #include <QMenu>
 #include <QTest>
 
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
 

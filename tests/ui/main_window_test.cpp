@@ -15,11 +15,11 @@
 #include <QToolButton>
 
 #include "shell/HelpViewer.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/app_folder.h"
 #include "shell/help_service.h"
 #include "shell/text_editor.h"
-#include "shell/window_registry.h"
+#include "app/window_registry.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
 

@@ -20,7 +20,7 @@
 #include "engine/ui/FrmSeepage.h"
 #include "engine/ui/RunGraphs.h"
 #include "project/ui/FrmStart.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/PictureBox.h"
 #include "shell/UpDown.h"
 #include "tests/ui/ui_test_support.h"

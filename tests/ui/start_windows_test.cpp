@@ -15,7 +15,7 @@
 
 #include "project/ui/FrmStart.h"
 #include "project/ui/frmFileList.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"

@@ -22,7 +22,7 @@
 
 #include "project/ui/FrmStart.h"
 #include "shell/HelpViewer.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/help_service.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"

@@ -30,7 +30,7 @@
 #include "calibration/morris.h"
 #include "calibration/search.h"
 #include "calibration/uncertainty.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/session.h"
 #include "tests/ui/grid_fit.h"
 #include "tests/ui/ui_test_support.h"

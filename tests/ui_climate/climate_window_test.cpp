@@ -19,7 +19,7 @@
 #include "analysis/ui/ResultChart.h"
 #include "analysis/ui/frmGResults.h"
 #include "scenarios/ui/FrmClimate.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/session.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"

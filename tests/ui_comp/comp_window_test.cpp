@@ -20,7 +20,7 @@
 #include "analysis/ui/frmGResults.h"
 #include "gridcontrol/grid_handle.h"
 #include "scenarios/ui/FrmComp.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/file_lists.h"
 #include "shell/session.h"
 #include "shell/twips.h"

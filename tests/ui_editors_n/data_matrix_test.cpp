@@ -12,7 +12,7 @@
 #include "gridcontrol/grid_handle.h"
 #include "project/nutrient_matrix.h"
 #include "project/ui/frmMatrix.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/edit_target.h"
 #include "shell/session.h"
 #include "tests/ui/ui_test_support.h"

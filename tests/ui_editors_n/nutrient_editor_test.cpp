@@ -10,7 +10,7 @@
 #include "project/nutrient_table.h"
 #include "project/transport_file.h"
 #include "project/ui/FrmN.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/widgets/FlexGrid.h"
 #include "tests/ui/ui_test_support.h"

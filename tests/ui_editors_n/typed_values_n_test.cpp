@@ -13,7 +13,7 @@
 #include "project/transport_file.h"
 #include "project/ui/FrmN.h"
 #include "project/ui/frmMatrix.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/session.h"
 #include "shell/widgets/FlexGrid.h"

@@ -11,7 +11,7 @@
 #include "project/transport_file.h"
 #include "project/ui/FrmT.h"
 #include "project/ui/FrmW.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/widgets/FlexGrid.h"
 #include "tests/ui_editors_t/editor_test_support.h"

@@ -12,7 +12,7 @@
 #include "project/transport_editing.h"
 #include "project/ui/FrmW.h"
 #include "project/weather_table.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/session.h"
 #include "tests/ui/window_access.h"

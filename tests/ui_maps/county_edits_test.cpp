@@ -7,8 +7,8 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 
-#include "shell/MDIFrmMain.h"
-#include "shell/ui/frmDB.h"
+#include "app/MDIFrmMain.h"
+#include "mapdb/ui/frmDB.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui_maps/maps_test_support.h"
 

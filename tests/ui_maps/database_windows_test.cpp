@@ -16,9 +16,9 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "shell/MDIFrmMain.h"
-#include "shell/ui/frmCounty.h"
-#include "shell/ui/frmDB.h"
+#include "app/MDIFrmMain.h"
+#include "mapdb/ui/frmCounty.h"
+#include "mapdb/ui/frmDB.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui_maps/maps_test_support.h"
 

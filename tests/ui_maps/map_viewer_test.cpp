@@ -10,9 +10,9 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "shell/MDIFrmMain.h"
-#include "shell/ui/FrmView.h"
-#include "shell/ui/frmCounty.h"
+#include "app/MDIFrmMain.h"
+#include "mapdb/ui/FrmView.h"
+#include "mapdb/ui/frmCounty.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui_maps/maps_test_support.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 
 // Runs one SQL statement on a database file outside the program's own
 // connections (to prepare a file or read back what the windows wrote);

@@ -12,10 +12,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "shell/MDIFrmMain.h"
-#include "shell/ui/FrmView.h"
-#include "shell/ui/frmCounty.h"
-#include "shell/ui/frmDB.h"
+#include "app/MDIFrmMain.h"
+#include "mapdb/ui/FrmView.h"
+#include "mapdb/ui/frmCounty.h"
+#include "mapdb/ui/frmDB.h"
 
 namespace {
 

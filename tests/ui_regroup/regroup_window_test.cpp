@@ -24,7 +24,7 @@
 #include "analysis/table_text.h"
 #include "analysis/ui/FrmPie.h"
 #include "analysis/ui/FrmReGroup.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/session.h"
 #include "shell/widgets/FlexGrid.h"
 #include "tests/ui/ui_test_support.h"

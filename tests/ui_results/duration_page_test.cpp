@@ -24,7 +24,7 @@
 #include "analysis/duration_curve.h"
 #include "analysis/ui/DurationPage.h"
 #include "analysis/ui/frmGResults.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/widgets/FlexGrid.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui_results/results_test_support.h"

@@ -28,7 +28,7 @@
 #include "project/ui/FrmW.h"
 #include "project/ui/frmMatrix.h"
 #include "scenarios/ui/FrmComp.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/file_lists.h"
 #include "shell/session.h"
 #include "shell/twips.h"

@@ -18,7 +18,7 @@
 
 #include "analysis/ui/FrmReGroup.h"
 #include "analysis/ui/frmGResults.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/widgets/FlexGrid.h"
 #include "shell/widgets/grid_export.h"
 #include "tests/ui/ui_test_support.h"

@@ -14,7 +14,7 @@
 #include "analysis/ui/frmGResults.h"
 #include "engine/model_state.h"
 #include "engine/result_files.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/widgets/FlexGrid.h"
 #include "tests/ui/ui_test_support.h"
 

@@ -29,7 +29,7 @@
 #include "analysis/ui/ResultChart.h"
 #include "analysis/ui/frmGResults.h"
 #include "analysis/value_format.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/session.h"
 #include "shell/widgets/FlexGrid.h"
 #include "tests/ui/grid_fit.h"

@@ -22,7 +22,7 @@
 #include "analysis/ui/FrmCalibrate.h"
 #include "scenarios/ui/FrmSeptic.h"
 #include "scenarios/ui/frmRunSub.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/file_lists.h"
 #include "shell/jobs.h"

@@ -9,7 +9,7 @@
 
 #include "project/ui/FrmStart.h"
 #include "scenarios/ui/frmRunSub.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/file_lists.h"
 #include "shell/session.h"

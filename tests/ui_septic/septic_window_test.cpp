@@ -18,7 +18,7 @@
 
 #include "analysis/ui/FrmPie.h"
 #include "scenarios/ui/FrmSeptic.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/session.h"
 #include "shell/window_services.h"
 #include "tests/ui/ui_test_support.h"

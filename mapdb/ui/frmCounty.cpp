@@ -1,4 +1,4 @@
-#include "shell/ui/frmCounty.h"
+#include "mapdb/ui/frmCounty.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,7 +16,7 @@
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
-#include "shell/ui/county_database.h"
+#include "mapdb/ui/county_database.h"
 
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;

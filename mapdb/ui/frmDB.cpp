@@ -1,4 +1,4 @@
-#include "shell/ui/frmDB.h"
+#include "mapdb/ui/frmDB.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -27,7 +27,7 @@
 #include "shell/qt_text.h"
 #include "shell/session.h"
 #include "shell/twips.h"
-#include "shell/ui/county_database.h"
+#include "mapdb/ui/county_database.h"
 #include "shell/widgets/grid_export.h"
 
 using rivulon::ui::msgBox;

@@ -1,4 +1,4 @@
-#include "shell/ui/county_database.h"
+#include "mapdb/ui/county_database.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/edit_target.h"
 
 // Copy, Cut and Paste act on the focused control of the active window

@@ -1,4 +1,4 @@
-#include "shell/ui/FrmView.h"
+#include "mapdb/ui/FrmView.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 
 // Cascade, tiles, minimised windows in a row, and the Windows menu's list.
 

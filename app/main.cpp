@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/app_locale.h"
 #include "shell/install_check.h"
 

@@ -1,4 +1,4 @@
-#include "shell/window_registry.h"
+#include "app/window_registry.h"
 
 #include <algorithm>
 
@@ -19,9 +19,9 @@
 #include "scenarios/ui/FrmComp.h"
 #include "scenarios/ui/FrmSeptic.h"
 #include "scenarios/ui/frmRunSub.h"
-#include "shell/ui/FrmView.h"
-#include "shell/ui/frmCounty.h"
-#include "shell/ui/frmDB.h"
+#include "mapdb/ui/FrmView.h"
+#include "mapdb/ui/frmCounty.h"
+#include "mapdb/ui/frmDB.h"
 
 namespace rivulon::ui {
 

@@ -5,9 +5,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/dialogs.h"
-#include "shell/window_registry.h"
+#include "app/window_registry.h"
 
 // The menu bar and the toolbar, as data; and the commands that open a window
 // of the registry.

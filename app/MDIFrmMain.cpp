@@ -1,4 +1,4 @@
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +22,7 @@
 #include "shell/qt_text.h"
 #include "shell/text_editor.h"
 #include "shell/widgets/grid_export.h"
-#include "shell/window_registry.h"
+#include "app/window_registry.h"
 #include "shell/window_services.h"
 
 using namespace rivulon::ui;

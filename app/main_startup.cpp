@@ -6,7 +6,7 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "project/ui/frmFileList.h"
-#include "shell/MDIFrmMain.h"
+#include "app/MDIFrmMain.h"
 #include "shell/app_folder.h"
 #include "shell/data_paths.h"
 #include "shell/dialogs.h"
