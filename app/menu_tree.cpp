@@ -6,8 +6,8 @@
 #include <QToolButton>
 
 #include "app/MDIFrmMain.h"
-#include "shell/dialogs.h"
 #include "app/window_registry.h"
+#include "shell/dialogs.h"
 
 // The menu bar and the toolbar, as data; and the commands that open a window
 // of the registry.

@@ -19,12 +19,12 @@
 
 #include "analysis/result_file.h"
 #include "analysis/result_tables.h"
-#include "common/text_grid.h"
 #include "bmi/bmi.h"
 #include "common/atomic_file.h"
 #include "common/number_format.h"
 #include "common/paths.h"
 #include "common/read_error.h"
+#include "common/text_grid.h"
 #include "engine/result_files.h"
 #include "engine/run_observer.h"
 #include "project/run_command.h"
