@@ -10,12 +10,14 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QShortcut>
+#include <QToolBar>
 #include <algorithm>
 #include <cmath>
 
 #include "app/window_registry.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
+#include "mapdb/ui/county_record_view.h"
 #include "project/startup.h"
 #include "shell/dialogs.h"
 #include "shell/frmAbout.h"
@@ -23,7 +25,6 @@
 #include "shell/qt_text.h"
 #include "shell/text_editor.h"
 #include "shell/widgets/grid_export.h"
-#include "shell/window_services.h"
 
 using namespace rivulon::ui;
 
@@ -57,6 +58,7 @@ MDIFrmMain::MDIFrmMain(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(mdiArea_);
     createActions();
     createMenus();
+    addWindowCommands();
     createToolBars();
     followSession();
     keepSelectionsForMenus();
@@ -77,10 +79,10 @@ void MDIFrmMain::followSession() {
     connect(&session_, &Session::runningChanged, this, &MDIFrmMain::followRuns);
     connect(&jobs_, &Jobs::jobStarted, this, &MDIFrmMain::followJobs);
     connect(&jobs_, &Jobs::jobEnded, this, &MDIFrmMain::followJobs);
-    connect(menus_.value("MnuEdit"), &QMenu::aboutToShow, this, &MDIFrmMain::MnuEdit_Open);
-    connect(menus_.value("mnuWindows"), &QMenu::aboutToShow, this, &MDIFrmMain::mnuWindows_Open);
     // Ctrl+C and the other shortcuts act between menu openings too.
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &MDIFrmMain::MnuEdit_Open);
+    // A window opening or closing changes what some commands can do.
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, &MDIFrmMain::refreshCommandStates);
     connect(qApp, &QApplication::focusChanged, this, &MDIFrmMain::MnuEdit_Open);
     followFiles();
     followRuns();
@@ -104,7 +106,7 @@ void MDIFrmMain::followFiles() {
 }
 
 void MDIFrmMain::followRuns() {
-    actions_.value("MnuSaveResults")->setEnabled(session_.hasResults() && !session_.running());
+    refreshCommandStates();
 }
 
 void MDIFrmMain::followJobs() {
@@ -114,14 +116,12 @@ void MDIFrmMain::followJobs() {
             a->setEnabled(free);
         }
     }
+    refreshCommandStates();
 }
 
 QWidget* MDIFrmMain::findWindow(WindowKind kind) const {
-    const WindowRow* row = windowRow(kind);
-    if (!row) {
-        return nullptr;
-    }
-    const QString name = QString::fromLatin1(row->className);
+    const QString name =
+        QString::fromLatin1(kind.className.data(), static_cast<qsizetype>(kind.className.size()));
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::CreationOrder);
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         QWidget* w = (*it)->widget();
@@ -133,7 +133,7 @@ QWidget* MDIFrmMain::findWindow(WindowKind kind) const {
 }
 
 QWidget* MDIFrmMain::openWindow(WindowKind kind) {
-    const WindowRow* row = windowRow(kind);
+    const WindowRegistration* row = registrationOf(kind);
     if (!row || !row->create) {
         return nullptr;
     }
@@ -144,7 +144,8 @@ QWidget* MDIFrmMain::openWindow(WindowKind kind) {
     }
     QWidget* window = row->create(*this);
     if (window->objectName().isEmpty()) {
-        window->setObjectName(QString::fromLatin1(row->className));
+        window->setObjectName(QString::fromLatin1(kind.className.data(),
+                                                  static_cast<qsizetype>(kind.className.size())));
     }
     addHelpKey(window, row->helpContext);
     addChild(window);
@@ -178,20 +179,15 @@ void MDIFrmMain::addChild(QWidget* window) {
         window, &QObject::destroyed, sub, [sub] { sub->close(); }, Qt::QueuedConnection);
 }
 
-void MDIFrmMain::showChild(QWidget* window) {
-    auto* sub = qobject_cast<QMdiSubWindow*>(window ? window->parentWidget() : nullptr);
-    if (!sub) {
-        return;
-    }
-    window->show();
-    // A new window opens at its own size even when the others are maximised.
-    if (sub->testAttribute(Qt::WA_WState_ExplicitShowHide)) {
-        sub->show();
-    } else {
-        sub->showNormal();
-    }
-    // The area places a new window after the others, often past the right edge.
-    const QRect area = mdiArea_->viewport()->rect();
+namespace {
+
+QMdiSubWindow* frameOf(QWidget* window) {
+    return qobject_cast<QMdiSubWindow*>(window ? window->parentWidget() : nullptr);
+}
+
+// The area places a new window after the others, often past the right edge;
+// a frame grown by its window may reach past it too.
+void keepInside(QMdiSubWindow* sub, const QRect& area) {
     QRect frame = sub->geometry();
     if (frame.width() > area.width()) {
         frame.setWidth(area.width());
@@ -204,7 +200,64 @@ void MDIFrmMain::showChild(QWidget* window) {
     frame.moveLeft(std::max(frame.left(), 0));
     frame.moveTop(std::max(frame.top(), 0));
     sub->setGeometry(frame);
+}
+
+}  // namespace
+
+void MDIFrmMain::showChild(QWidget* window) {
+    QMdiSubWindow* sub = frameOf(window);
+    if (!sub) {
+        return;
+    }
+    window->show();
+    // A new window opens at its own size even when the others are maximised.
+    if (sub->testAttribute(Qt::WA_WState_ExplicitShowHide)) {
+        sub->show();
+    } else {
+        sub->showNormal();
+    }
+    keepInside(sub, mdiArea_->viewport()->rect());
     mdiArea_->setActiveSubWindow(sub);
+}
+
+void MDIFrmMain::fitFrame(QWidget* window) {
+    if (QMdiSubWindow* sub = frameOf(window)) {
+        sub->adjustSize();
+        if (sub->isVisible()) {
+            keepInside(sub, mdiArea_->viewport()->rect());
+        }
+    }
+}
+
+void MDIFrmMain::resizeFrame(QWidget* window, QSize size) {
+    if (QMdiSubWindow* sub = frameOf(window)) {
+        sub->resize(sub->size() - window->size() + size);
+        if (sub->isVisible()) {
+            keepInside(sub, mdiArea_->viewport()->rect());
+        }
+    }
+}
+
+void MDIFrmMain::centreChild(QWidget* window) {
+    if (QMdiSubWindow* sub = frameOf(window)) {
+        const QRect area = mdiArea_->viewport()->rect();
+        sub->move(std::max(0, (area.width() - sub->width()) / 2),
+                  std::max(0, (area.height() - sub->height()) / 2));
+    }
+}
+
+void MDIFrmMain::placeInCorner(QWidget* window) {
+    // Towards the lower right corner by the toolbar's height T: left edge at
+    // area width - frame - T, top at area height - frame - 6 T.
+    QMdiSubWindow* sub = frameOf(window);
+    if (!sub) {
+        return;
+    }
+    const QRect area = mdiArea_->viewport()->rect();
+    const int bar = toolBar_ && toolBar_->height() > 0 ? toolBar_->height() : 28;
+    const int left = area.width() - sub->width() - bar;
+    const int top = area.height() - sub->height() - 6 * bar;
+    sub->move(std::max(0, left), std::max(0, top));
 }
 
 QWidget* MDIFrmMain::activeChild() const {
@@ -271,12 +324,9 @@ void MDIFrmMain::refreshOptionMarks() {
     const rivulon::RunOptions& options = session_.state.options;
     actions_.value("MnuLinearRate")->setChecked(!options.popGrowthExponential);
     actions_.value("MnuExpRate")->setChecked(options.popGrowthExponential);
-    actions_.value("MnuSeepage")->setChecked(options.seepControlOn);
-    actions_.value("MnuVarConc")->setChecked(options.varConcOn);
-    actions_.value("MnuSetNutrMatrix")->setChecked(options.nutrientMatrixInUse);
     actions_.value("MnuOC")->setChecked(options.organicCarbonMode);
-    actions_.value("MnuSeptic")->setChecked(options.septicNReduction != 0);
     actions_.value("MnuNormalW")->setChecked(session_.settings.datedWeather);
+    refreshCommandStates();
 }
 
 void MDIFrmMain::EnableMenu() {
@@ -309,7 +359,7 @@ void MDIFrmMain::setCountyMenu(const QStringList& names) {
     for (int i = 1; i < names.size(); ++i) {
         auto* item = new QAction(names.at(i), this);
         item->setObjectName(QStringLiteral("MnuCounty_%1").arg(i));
-        connect(item, &QAction::triggered, this, [this, i] { MnuCounty_Click(i); });
+        connect(item, &QAction::triggered, this, [this, i] { openCounty(i); });
         menu->addAction(item);
         countyItems_.append(item);
     }
@@ -332,13 +382,6 @@ void MDIFrmMain::closeEvent(QCloseEvent* event) {
 void MDIFrmMain::MnuClose_Click() {
     if (QMdiSubWindow* sub = mdiArea_->activeSubWindow()) {
         sub->close();
-    }
-}
-
-void MDIFrmMain::MnuSaveResults_Click() {
-    if (auto* start = dynamic_cast<RunCommands*>(findWindow(WindowKind::Start));
-        start && session_.hasResults() && !session_.running()) {
-        start->saveResults();
     }
 }
 
@@ -415,15 +458,12 @@ void MDIFrmMain::MnuSoil_Click() {
     msgBox(this, QStringLiteral("No data or to be implemented!"));
 }
 
-void MDIFrmMain::MnuCounty_Click(int index) {
-    // Item i of the sub-menu is the county whose "ID" is i + 1.
-    QWidget* viewer = openWindow(WindowKind::County);
-    auto* record = dynamic_cast<CountyRecordView*>(viewer);
+void MDIFrmMain::openCounty(int index) {
+    auto* record = openService<CountyRecordView>(*this);
     if (!record) {
-        notAvailable(countyItems_.value(index) ? countyItems_.value(index)->text()
-                                               : QStringLiteral("County or Sub-basin"));
         return;
     }
+    auto* viewer = dynamic_cast<QWidget*>(record);
     showChild(viewer);
     viewer->raise();
     record->ToRecord(index + 1);
@@ -434,40 +474,9 @@ void MDIFrmMain::MnuNormalW_Click() {
     refreshOptionMarks();
 }
 
-bool MDIFrmMain::switchOptionOff(bool& option) {
-    const bool wasOn = option;
-    option = false;
-    session_.announceOptions();
-    return wasOn;
-}
-
-void MDIFrmMain::MnuSeepage_Click() {
-    if (!switchOptionOff(session_.state.options.seepControlOn)) {
-        openCommand(QStringLiteral("MnuSeepage"));
-    }
-}
-
-void MDIFrmMain::MnuSetNutrMatrix_Click() {
-    if (!switchOptionOff(session_.state.options.nutrientMatrixInUse)) {
-        openCommand(QStringLiteral("MnuSetNutrMatrix"));
-    }
-}
-
-void MDIFrmMain::MnuVarConc_Click() {
-    if (!switchOptionOff(session_.state.options.varConcOn)) {
-        openCommand(QStringLiteral("MnuVarConc"));
-    }
-}
-
 void MDIFrmMain::MnuOC_Click() {
     session_.state.options.organicCarbonMode = !session_.state.options.organicCarbonMode;
     session_.announceOptions();
-}
-
-void MDIFrmMain::MnuSeptic_Click() {
-    // The check mark follows the septic reduction, not the click.
-    refreshOptionMarks();
-    openCommand(QStringLiteral("MnuSeptic"));
 }
 
 void MDIFrmMain::MnuHelpCnt_Click() {

@@ -8,6 +8,7 @@
 #include "shell/jobs.h"
 #include "shell/session.h"
 #include "shell/window_host.h"
+#include "shell/window_registration.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -44,6 +45,10 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     QWidget* openWindow(rivulon::ui::WindowKind kind) override;
     void addChild(QWidget* window) override;
     void showChild(QWidget* window) override;
+    void fitFrame(QWidget* window) override;
+    void resizeFrame(QWidget* window, QSize size) override;
+    void centreChild(QWidget* window) override;
+    void placeInCorner(QWidget* window) override;
     void runCommand(const QString& menuItem) override;
     void HelpCmd(std::int16_t command, std::int32_t context) override;
     QString CheckInputBox(const QString& prompt, const QString& title, float limit, int helpContext,
@@ -64,14 +69,12 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     void disableDataMenus();
     void setCountyMenu(const QStringList& names);
 
-    // Commands, named after their menu items.
+    // The main window's own commands, named after their menu items; the
+    // windows' commands come with their registrations.
     void mnuStart_Click();
     void MnuInput_Click();
-    void MnuCreateNew_Click();
-    void MnuCreateW_Click();
     void MnuBuildProject_Click();
     void MnuClose_Click();
-    void MnuSaveResults_Click();
     void mnuPrint_Click();
     void MnuExit_Click();
     void MnuCopy_Click();
@@ -85,13 +88,8 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     void MnuLinearRate_Click();
     void MnuExpRate_Click();
     void MnuSoil_Click();
-    void MnuCounty_Click(int index);
     void MnuNormalW_Click();
-    void MnuSeepage_Click();
-    void MnuSetNutrMatrix_Click();
-    void MnuVarConc_Click();
     void MnuOC_Click();
-    void MnuSeptic_Click();
     void MnuCascade_Click();
     void Mnuhorizontal_Click();
     void MnuVertical_Click();
@@ -108,6 +106,12 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     void createActions();
     void createMenus();
     void createToolBars();
+    // Puts every registered window's commands into the menus.
+    void addWindowCommands();
+    // The windows' commands' enabled states and check marks, from their registrations.
+    void refreshCommandStates();
+    // Item `index` of the county sub-menu: the record of the county whose "ID" is index + 1.
+    void openCounty(int index);
     void followSession();
     // Keeps the selection of a text box while the menu bar has the keyboard
     // (main_edit.cpp).
@@ -121,13 +125,6 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     bool refusedWhileRunning();
     void MnuEdit_Open();
     void mnuWindows_Open();
-    // A command of the window registry: opens its window, or says it is not
-    // available yet.
-    void openCommand(const QString& menuItem);
-    void notAvailable(const QString& caption);
-    // Switches an option off when it is on (true), so the caller knows not
-    // to open the window that sets it.
-    bool switchOptionOff(bool& option);
     // Opens the start window and runs its start-up dialogue.
     void openStartWindow();
 
@@ -139,6 +136,8 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     QHash<QString, QMenu*> menus_;
     QList<QAction*> countyItems_;
     QList<QAction*> windowItems_;
+    // The actions of the windows' commands, with their registrations.
+    QList<QPair<QAction*, const rivulon::ui::WindowCommand*>> windowCommands_;
     // A project named on the command line, taken by the next start-up instead of asking.
     QString pendingProject_;
     bool exitConfirmed_ = false;

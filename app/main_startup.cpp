@@ -3,22 +3,24 @@
 #include <QMdiSubWindow>
 
 #include "analysis/file_kind.h"
+#include "analysis/ui/duration_curve_view.h"
+#include "analysis/ui/regroup_view.h"
+#include "analysis/ui/result_table_view.h"
 #include "app/MDIFrmMain.h"
-#include "common/list_reader.h"
-#include "common/number_format.h"
 #include "project/ui/frmFileList.h"
+#include "project/ui/startup_dialogue.h"
 #include "shell/app_folder.h"
 #include "shell/data_paths.h"
 #include "shell/dialogs.h"
-#include "shell/window_services.h"
 
 // The start-up flow: the application folder, the start window and its
 // dialogue, Start and Re-Start, the create commands' questions, and files
 // given on the command line.
 
 using rivulon::ui::msgBox;
+using rivulon::ui::openService;
 using rivulon::ui::StartupChoice;
-using rivulon::ui::WindowKind;
+using rivulon::ui::StartupDialogue;
 
 namespace {
 
@@ -48,11 +50,11 @@ bool MDIFrmMain::MDIForm_Load(const QStringList& files) {
 }
 
 void MDIFrmMain::openStartWindow() {
-    if (QWidget* start = findWindow(WindowKind::Start)) {
+    if (QWidget* start = findWindow(StartupDialogue::kProvider)) {
         showChild(start);
         return;
     }
-    QWidget* start = openWindow(WindowKind::Start);
+    QWidget* start = openWindow(StartupDialogue::kProvider);
     rivulon::ui::StartupDialogue* dialogue = dialogueOf(start);
     if (!dialogue) {
         return;
@@ -72,7 +74,7 @@ void MDIFrmMain::openStartWindow() {
         exitConfirmed_ = true;
         close();
     } else if (choice == StartupChoice::CreateNew) {
-        MnuCreateNew_Click();
+        runCommand(QStringLiteral("MnuCreateNew"));
     }
 }
 
@@ -90,13 +92,13 @@ void MDIFrmMain::mnuStart_Click() {
         return;
     }
     // An open start window would be left without its files: start it afresh.
-    if (QWidget* start = findWindow(WindowKind::Start)) {
+    if (QWidget* start = findWindow(StartupDialogue::kProvider)) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(start->parentWidget())) {
             sub->close();
         } else {
             start->close();
         }
-        if (findWindow(WindowKind::Start)) {
+        if (findWindow(StartupDialogue::kProvider)) {
             return;  // the window refused to close
         }
     }
@@ -125,57 +127,6 @@ void MDIFrmMain::MnuInput_Click() {
     mnuStart_Click();
 }
 
-void MDIFrmMain::MnuCreateNew_Click() {
-    const QString latitude =
-        CheckInputBox(QString::fromUtf8("What is the latitude (<= 66°) of the watershed ?"),
-                      QStringLiteral("Watershed Latitude"), 67, 0, QStringLiteral("36"));
-    if (latitude.isEmpty()) {
-        return;
-    }
-    const QString rural =
-        CheckInputBox(QStringLiteral("How many rural land uses will you have for your project ?"),
-                      QStringLiteral("Rural Land Uses"), 100, 75, QStringLiteral("1"));
-    if (rural.isEmpty()) {
-        return;
-    }
-    const QString urban =
-        CheckInputBox(QStringLiteral("How many urban land uses will you have for your project ?"),
-                      QStringLiteral("Urban Land Uses"), 100, 75, QStringLiteral("1"));
-    if (urban.isEmpty()) {
-        return;
-    }
-    float lat = 0, ruralCount = 0, urbanCount = 0;
-    rivulon::parseReal(latitude.toStdString(), lat);
-    rivulon::parseReal(rural.toStdString(), ruralCount);
-    rivulon::parseReal(urban.toStdString(), urbanCount);
-    auto* editor = dynamic_cast<rivulon::ui::NewInputEditor*>(openWindow(WindowKind::Transport));
-    if (!editor) {
-        notAvailable(QStringLiteral("Edit Transport Data"));
-        return;
-    }
-    editor->createNew(lat, static_cast<int>(rivulon::roundHalfEven(ruralCount)),
-                      static_cast<int>(rivulon::roundHalfEven(urbanCount)));
-}
-
-void MDIFrmMain::MnuCreateW_Click() {
-    const QString answer =
-        CheckInputBox(QStringLiteral("How many years of data will you create?"),
-                      QStringLiteral("Years of Weather Data <=100"), 101, 76, QStringLiteral("1"));
-    float value = 0;
-    rivulon::parseReal(answer.toStdString(), value);
-    const auto years = static_cast<long>(rivulon::roundHalfEven(value));
-    if (years <= 0) {
-        msgBox(this, QStringLiteral("Number of years must be >0!"), QStringLiteral("Warning!"));
-        return;
-    }
-    auto* editor = dynamic_cast<rivulon::ui::NewWeatherEditor*>(openWindow(WindowKind::Weather));
-    if (!editor) {
-        notAvailable(QStringLiteral("Edit Weather Data"));
-        return;
-    }
-    editor->createNew(static_cast<int>(years));
-}
-
 void MDIFrmMain::MnuBuildProject_Click() {
     if (refusedWhileRunning()) {
         return;
@@ -197,45 +148,28 @@ void MDIFrmMain::openFiles(const QStringList& paths) {
                 break;
             }
             case rivulon::FileKind::Results:
-            case rivulon::FileKind::Summary: {
-                auto* view =
-                    dynamic_cast<rivulon::ui::ResultTableView*>(openWindow(WindowKind::Results));
-                if (!view) {
-                    notAvailable(kind == rivulon::FileKind::Results
-                                     ? QStringLiteral("Monthly Results")
-                                     : QStringLiteral("Summary"));
-                    break;
+            case rivulon::FileKind::Summary:
+                if (auto* view = openService<rivulon::ui::ResultTableView>(*this)) {
+                    showChild(dynamic_cast<QWidget*>(view));
+                    view->showResultFile(path,
+                                         kind == rivulon::FileKind::Results
+                                             ? rivulon::ui::ResultTable::Monthly
+                                             : rivulon::ui::ResultTable::Summary,
+                                         1);
                 }
-                showChild(dynamic_cast<QWidget*>(view));
-                view->showResultFile(path,
-                                     kind == rivulon::FileKind::Results
-                                         ? rivulon::ui::ResultTable::Monthly
-                                         : rivulon::ui::ResultTable::Summary,
-                                     1);
                 break;
-            }
-            case rivulon::FileKind::Daily: {
-                auto* view =
-                    dynamic_cast<rivulon::ui::DurationCurveView*>(openWindow(WindowKind::Results));
-                if (!view) {
-                    notAvailable(QStringLiteral("Duration curves"));
-                    break;
+            case rivulon::FileKind::Daily:
+                if (auto* view = openService<rivulon::ui::DurationCurveView>(*this)) {
+                    showChild(dynamic_cast<QWidget*>(view));
+                    view->showDailyFile(path);
                 }
-                showChild(dynamic_cast<QWidget*>(view));
-                view->showDailyFile(path);
                 break;
-            }
-            case rivulon::FileKind::Regrouped: {
-                auto* view =
-                    dynamic_cast<rivulon::ui::RegroupView*>(openWindow(WindowKind::Regroup));
-                if (!view) {
-                    notAvailable(QStringLiteral("Re-Group Nutrient Sources"));
-                    break;
+            case rivulon::FileKind::Regrouped:
+                if (auto* view = openService<rivulon::ui::RegroupView>(*this)) {
+                    showChild(dynamic_cast<QWidget*>(view));
+                    view->loadRegroupedTable(path);
                 }
-                showChild(dynamic_cast<QWidget*>(view));
-                view->loadRegroupedTable(path);
                 break;
-            }
             case rivulon::FileKind::Unreadable:
                 msgBox(this, QStringLiteral("Cannot open %1: the file cannot be read.").arg(path));
                 break;

@@ -7,10 +7,11 @@
 
 #include "app/MDIFrmMain.h"
 #include "app/window_registry.h"
-#include "shell/dialogs.h"
+#include "shell/session.h"
 
-// The menu bar and the toolbar, as data; and the commands that open a window
-// of the registry.
+// The menu bar and the toolbar, as data: the menus and the main window's own
+// commands; the windows' commands come from their registrations and are put
+// where these name.
 
 namespace {
 
@@ -31,13 +32,9 @@ const MenuEntry kMenuTree[] = {
     {Kind::Item, "mnuStart", "&Start", &MDIFrmMain::mnuStart_Click},
     {Kind::Item, "MnuInput", "&Re-Start (Change Input Files)", &MDIFrmMain::MnuInput_Click},
     {Kind::Separator, "mnuseparator", ""},
-    {Kind::Item, "MnuCreateNew", "Create &Transport/Nutrient Files",
-     &MDIFrmMain::MnuCreateNew_Click},
-    {Kind::Item, "MnuCreateW", "Create New &Weather File", &MDIFrmMain::MnuCreateW_Click},
     {Kind::Item, "MnuBuildProject", "&Build Project File", &MDIFrmMain::MnuBuildProject_Click},
     {Kind::Item, "MnuClose", "&Close Active Window", &MDIFrmMain::MnuClose_Click},
     {Kind::Separator, "MnuSeparator0", ""},
-    {Kind::Item, "MnuSaveResults", "Sa&ve Current Results", &MDIFrmMain::MnuSaveResults_Click},
     {Kind::Item, "mnuPrint", "&Print Current Form", &MDIFrmMain::mnuPrint_Click},
     {Kind::Separator, "mnuSeparator1", ""},
     {Kind::Item, "MnuExit", "E&xit", &MDIFrmMain::MnuExit_Click},
@@ -58,51 +55,25 @@ const MenuEntry kMenuTree[] = {
     {Kind::Check, "MnuLinearRate", "Linear Rate", &MDIFrmMain::MnuLinearRate_Click},
     {Kind::Check, "MnuExpRate", "Exponential Rate", &MDIFrmMain::MnuExpRate_Click},
     {Kind::End, "", ""},
-    {Kind::Item, "MnuEditTransport", "Edit &Transport Data"},
-    {Kind::Item, "MnuEditNutrient", "Edit N&utrient Data"},
-    {Kind::Item, "MnuEditweather", "Edit &Weather Data"},
     {Kind::End, "", ""},
     {Kind::Menu, "MnuData", "&Data"},
-    {Kind::Item, "MnuLandUse", "Land Use"},
     {Kind::Item, "MnuSoil", "Soil", &MDIFrmMain::MnuSoil_Click},
-    {Kind::Item, "MnuPopulation", "Population"},
-    {Kind::Item, "MnuUSGS", "Compare to USGS Observations"},
     {Kind::Menu, "MnuCountyArray", "County or Sub-basin"},
     {Kind::End, "", ""},
     {Kind::End, "", ""},
     {Kind::Menu, "MnuView", "&View"},
-    {Kind::Item, "MnuLUMap", "&Land Use Map"},
-    {Kind::Item, "MnuSoilMap", "S&oil Map"},
-    {Kind::Item, "MnuCountyMap", "Count&y Map"},
     {Kind::Separator, "MnuSeparator3", ""},
     {Kind::Menu, "MnuResutls", "Sim&ulation Results"},
-    {Kind::Item, "MnuSummary", "Su&mmary"},
-    {Kind::Item, "MnuAnnual", "&Annual Results"},
-    {Kind::Item, "MnuMonthly", "&Monthly Results"},
     {Kind::End, "", ""},
     {Kind::End, "", ""},
     {Kind::Menu, "MnuTools", "&Tools"},
-    {Kind::Item, "MnuRegroup", "Re-&Group Nutrient Sources"},
-    {Kind::Item, "MnuCompScen", "&Compare Scenarios"},
-    {Kind::Item, "MnuSum", "Su&m Sub-basin Results"},
-    {Kind::Item, "MnuSDR", "Get &Sediment Delivery Ratio"},
-    {Kind::Item, "MnuCalibrate", "Cali&brate Hydrology..."},
     {Kind::End, "", ""},
     {Kind::Menu, "MnuOption", "&Option"},
     {Kind::Check, "MnuNormalW", "&Normal Weather Data", &MDIFrmMain::MnuNormalW_Click},
-    {Kind::Item, "MnuDelay", "&Delay Stream Responses to Weather Events"},
-    {Kind::Check, "MnuSeepage", "&Add Seepage or Ouput Daily Flow", &MDIFrmMain::MnuSeepage_Click},
-    {Kind::Check, "MnuSetNutrMatrix", "Set &Monthly Nutrient Data (Data Matrix)",
-     &MDIFrmMain::MnuSetNutrMatrix_Click},
     {Kind::Separator, "MnuSeparator4", ""},
-    {Kind::Check, "MnuVarConc", "Set &Variable Nutrient Control Coefficients",
-     &MDIFrmMain::MnuVarConc_Click},
     {Kind::Check, "MnuOC", "Project Using &Organic Carbon Data", &MDIFrmMain::MnuOC_Click},
     {Kind::End, "", ""},
     {Kind::Menu, "mnuAdvanced", "&Advanced"},
-    {Kind::Check, "MnuSeptic", "Septic System &Improvement", &MDIFrmMain::MnuSeptic_Click},
-    {Kind::Item, "MnuRunSubBasins", "&Run Hydload for Sub-basins/Multiple Scenarios"},
-    {Kind::Item, "MnuClimate", "&Climate Scenario..."},
     {Kind::End, "", ""},
     {Kind::Menu, "mnuWindows", "&Windows"},
     {Kind::Item, "MnuCascade", "&Cascade", &MDIFrmMain::MnuCascade_Click},
@@ -164,18 +135,8 @@ void MDIFrmMain::createActions() {
         }
         if (entry.handler) {
             connect(action, &QAction::triggered, this, entry.handler);
-        } else if (entry.kind != Kind::Separator) {
-            // The command opens a window of the registry.
-            const QString name = action->objectName();
-            connect(action, &QAction::triggered, this, [this, name] { openCommand(name); });
         }
         actions_.insert(action->objectName(), action);
-    }
-    for (const ToolEntry& tool : kToolBar) {
-        if (QAction* command = actions_.value(QString::fromLatin1(tool.command))) {
-            command->setToolTip(QString::fromUtf8(tool.toolTip));
-            command->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(tool.icon)));
-        }
     }
 }
 
@@ -204,16 +165,109 @@ void MDIFrmMain::createMenus() {
     // The county list is filled from the project file; its first item always exists.
     auto* county = new QAction(QStringLiteral("Not Available"), this);
     county->setObjectName("MnuCounty");
-    connect(county, &QAction::triggered, this, [this] { MnuCounty_Click(0); });
+    connect(county, &QAction::triggered, this, [this] { openCounty(0); });
     menus_.value("MnuCountyArray")->addAction(county);
     actions_.insert(county->objectName(), county);
     countyItems_.append(county);
 
+    connect(menus_.value("MnuFile"), &QMenu::aboutToShow, this, &MDIFrmMain::refreshCommandStates);
     connect(menus_.value("MnuEdit"), &QMenu::aboutToShow, this, &MDIFrmMain::MnuEdit_Open);
     connect(menus_.value("mnuWindows"), &QMenu::aboutToShow, this, &MDIFrmMain::mnuWindows_Open);
 }
 
+namespace {
+
+// The position of the item named `name` in `menu`, or -1.
+qsizetype indexOf(const QMenu* menu, const char* name) {
+    const QList<QAction*> actions = menu->actions();
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        if (actions[i]->objectName() == QLatin1String(name)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+void MDIFrmMain::addWindowCommands() {
+    using rivulon::ui::WindowCommand;
+    using rivulon::ui::WindowRegistration;
+    struct Pending {
+        const WindowRegistration* window;
+        const WindowCommand* command;
+    };
+    QList<Pending> pending;
+    for (const WindowRegistration* window : rivulon::ui::windowRegistrations()) {
+        for (const WindowCommand& command : window->commands) {
+            pending.append({window, &command});
+        }
+    }
+    // A command goes after (or before) an item that may itself be a window's
+    // command: place what can be placed until nothing moves; the rest go to
+    // the ends of their menus.
+    bool anchorsOnly = true;
+    while (!pending.isEmpty()) {
+        const qsizetype before = pending.size();
+        for (qsizetype i = 0; i < pending.size();) {
+            const Pending p = pending[i];
+            QMenu* menu = menus_.value(QString::fromLatin1(p.command->menu));
+            const char* anchor = p.command->after ? p.command->after : p.command->before;
+            const qsizetype at = menu && anchor ? indexOf(menu, anchor) : -1;
+            if (!menu || (anchorsOnly && anchor && at < 0)) {
+                ++i;
+                continue;
+            }
+            auto* action = new QAction(QString::fromUtf8(p.command->caption), this);
+            action->setObjectName(QString::fromLatin1(p.command->id));
+            action->setCheckable(p.command->checkedWhen != nullptr);
+            if (p.command->shortcut) {
+                action->setShortcut(QKeySequence(QString::fromLatin1(p.command->shortcut)));
+            }
+            const QList<QAction*> items = menu->actions();
+            const qsizetype next = at < 0 ? items.size() : p.command->after ? at + 1 : at;
+            menu->insertAction(next < items.size() ? items[next] : nullptr, action);
+            const rivulon::ui::WindowKind kind = p.window->kind;
+            const WindowCommand* command = p.command;
+            connect(action, &QAction::triggered, this, [this, kind, command] {
+                if (command->run) {
+                    command->run(*this);
+                } else if (QWidget* w = openWindow(kind)) {
+                    showChild(w);
+                }
+                refreshCommandStates();
+            });
+            actions_.insert(action->objectName(), action);
+            windowCommands_.append({action, command});
+            pending.removeAt(i);
+        }
+        if (pending.size() == before) {
+            if (!anchorsOnly) {
+                break;  // commands for a menu that does not exist
+            }
+            anchorsOnly = false;
+        }
+    }
+}
+
+void MDIFrmMain::refreshCommandStates() {
+    for (const auto& [action, command] : std::as_const(windowCommands_)) {
+        if (command->enabledWhen) {
+            action->setEnabled(command->enabledWhen(*this));
+        }
+        if (command->checkedWhen) {
+            action->setChecked(command->checkedWhen(session_));
+        }
+    }
+}
+
 void MDIFrmMain::createToolBars() {
+    for (const ToolEntry& tool : kToolBar) {
+        if (QAction* command = actions_.value(QString::fromLatin1(tool.command))) {
+            command->setToolTip(QString::fromUtf8(tool.toolTip));
+            command->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(tool.icon)));
+        }
+    }
     toolBar_ = addToolBar(QStringLiteral("Toolbar1"));
     toolBar_->setObjectName("Toolbar1");
     toolBar_->setMovable(false);
@@ -237,32 +291,8 @@ void MDIFrmMain::createToolBars() {
     }
 }
 
-void MDIFrmMain::openCommand(const QString& menuItem) {
-    const rivulon::ui::CommandRow* command = rivulon::ui::commandRow(menuItem);
-    if (!command) {
-        return;
-    }
-    const rivulon::ui::WindowRow* window = rivulon::ui::windowRow(command->kind);
-    if (!window || !window->create) {
-        notAvailable(QString::fromUtf8(command->caption));
-        return;
-    }
-    if (command->run) {
-        command->run(*this);
-        return;
-    }
-    if (QWidget* w = openWindow(command->kind)) {
-        showChild(w);
-    }
-}
-
 void MDIFrmMain::runCommand(const QString& menuItem) {
     if (QAction* a = actions_.value(menuItem)) {
         a->trigger();
     }
-}
-
-void MDIFrmMain::notAvailable(const QString& caption) {
-    rivulon::ui::msgBox(this,
-                        QStringLiteral("The window of \"%1\" is not available yet.").arg(caption));
 }

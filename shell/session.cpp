@@ -1,6 +1,9 @@
 #include "shell/session.h"
 
+#include <QDir>
 #include <utility>
+
+#include "shell/app_folder.h"
 
 namespace {
 
@@ -49,4 +52,13 @@ rivulon::ui::HandOver Session::takeJobResult(rivulon::ui::JobResult&& result,
         announceFiles();
     }
     return taken;
+}
+
+QString Session::outputFolder() const {
+    if (!settings.outputFolder.empty()) {
+        return QDir::cleanPath(QString::fromStdString(settings.outputFolder));
+    }
+    const QString root =
+        applicationFolder.isEmpty() ? rivulon::ui::applicationFolder() : applicationFolder;
+    return root + QStringLiteral("/Output");
 }

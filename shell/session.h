@@ -34,6 +34,11 @@ class Session : public QObject {
     // behind the monthly and annual charts; empty when none was run.
     std::shared_ptr<const rivulon::EnsembleBands> ensemble;
 
+    // Where windows write results and first offer to open or save them: the
+    // project's output folder, or Output in the application folder while no
+    // project has named one.
+    QString outputFolder() const;
+
     // The model state holds the tables of a finished run that may be saved.
     bool hasResults() const { return hasResults_; }
     // A job is in flight on the worker thread (shell/jobs.h); commands that
@@ -52,6 +57,14 @@ class Session : public QObject {
 
     // The run options (check marks, population rate, scales) changed.
     void announceOptions() { emit optionsChanged(); }
+    // Switches an option of the menus off when it is on (true), so that its
+    // command knows not to open the window that sets it.
+    bool switchOptionOff(bool& option) {
+        const bool wasOn = option;
+        option = false;
+        announceOptions();
+        return wasOn;
+    }
     // The project's files or lists changed (start-up, a new selection, a closed start window).
     void announceFiles() { emit filesChanged(); }
     void setResults(bool available) {

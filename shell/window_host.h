@@ -1,45 +1,23 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
+#include <QWidget>
 #include <cstdint>
 
-class QWidget;
+#include "shell/window_kind.h"
+
 class Session;
 
 namespace rivulon::ui {
 
 class Jobs;
 
-// Every kind of window the program opens. A kind is one registry row
-// (app/window_registry.cpp): its factory, whether one or many may be open,
-// its help context.
-enum class WindowKind {
-    Start,
-    Graph,
-    Seepage,
-    SimInfo,
-    Results,
-    Regroup,
-    Pie,
-    Transport,
-    Sdr,
-    Nutrient,
-    Matrix,
-    Weather,
-    RunSub,
-    Compare,
-    Septic,
-    Map,
-    Database,
-    County,
-    Calibration,
-    Climate,
-};
-
 // What a window may use of the program. Windows see this, never the main
 // window's class, and never another window's widgets: they talk through the
-// host, through the session's signals, or through the small interfaces of
-// shell/window_services.h that some windows implement.
+// host, through the session's signals, or through the small service
+// interfaces that some windows implement (one header each, beside the window
+// that provides it, naming that window's kind as `kProvider`).
 class WindowHost {
   public:
     virtual ~WindowHost() = default;
@@ -59,6 +37,17 @@ class WindowHost {
     virtual void addChild(QWidget* window) = 0;
     // Shows a child inside the visible part of the frame and activates it.
     virtual void showChild(QWidget* window) = 0;
+
+    // The host places windows; a window never moves or sizes its own frame
+    // or another window's. The frame follows the window's size hint:
+    virtual void fitFrame(QWidget* window) = 0;
+    // The window's own area gets `size`, within the frame:
+    virtual void resizeFrame(QWidget* window, QSize size) = 0;
+    // In the middle of the frame:
+    virtual void centreChild(QWidget* window) = 0;
+    // Towards the lower right corner, out of the way of the run's graphs:
+    virtual void placeInCorner(QWidget* window) = 0;
+
     // Runs a menu command by its item's name, as if the user chose it.
     virtual void runCommand(const QString& menuItem) = 0;
 
@@ -76,5 +65,17 @@ class WindowHost {
     // Starts long work off the interface thread, one job at a time.
     virtual Jobs& jobs() = 0;
 };
+
+// The open window that provides a service, or nullptr.
+template <typename Service>
+Service* findService(const WindowHost& host) {
+    return dynamic_cast<Service*>(host.findWindow(Service::kProvider));
+}
+
+// The window that provides a service, opened (not yet shown) when none is.
+template <typename Service>
+Service* openService(WindowHost& host) {
+    return dynamic_cast<Service*>(host.openWindow(Service::kProvider));
+}
 
 }  // namespace rivulon::ui

@@ -28,7 +28,6 @@
 #include "analysis/ui/ResultChart.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
-#include "shell/app_folder.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/widgets/FlexGrid.h"
@@ -145,8 +144,7 @@ DurationPage::DurationPage(QWidget* parent) : QWidget(parent) {
     });
     auto askAndWrite = [this](const QString& suffix) {
         const QString path = rivulon::ui::dialogs().saveFile(
-            this, QStringLiteral("Save Chart as %1").arg(suffix.toUpper()),
-            rivulon::ui::applicationFolder() + QStringLiteral("/Output"),
+            this, QStringLiteral("Save Chart as %1").arg(suffix.toUpper()), startFolder(),
             baseName() + QLatin1Char('.') + suffix, suffix);
         if (path.isEmpty())
             return;
@@ -185,10 +183,9 @@ void DurationPage::setProjectArea(double areaHa) {
 }
 
 void DurationPage::cmdOpenDaily_Click() {
-    const QString path = rivulon::ui::dialogs().openFile(
-        this, QStringLiteral("Select a daily file"),
-        rivulon::ui::applicationFolder() + QStringLiteral("/Output"),
-        QStringLiteral("Daily values (*.csv);;All files (*)"));
+    const QString path =
+        rivulon::ui::dialogs().openFile(this, QStringLiteral("Select a daily file"), startFolder(),
+                                        QStringLiteral("Daily values (*.csv);;All files (*)"));
     if (!path.isEmpty())
         openDailyFile(path);
 }

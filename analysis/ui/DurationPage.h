@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "analysis/duration_curve.h"
@@ -27,6 +28,9 @@ class FlexGrid;
 class DurationPage : public QWidget {
     Q_OBJECT
   public:
+    // The folder the save and open dialogs start in, asked each time (the
+    // window's output folder).
+    void setOutputFolder(std::function<QString()> folder) { outputFolder_ = std::move(folder); }
     explicit DurationPage(QWidget* parent = nullptr);
 
     // Reads a daily file and draws its curve; false (after saying why) when
@@ -58,6 +62,8 @@ class DurationPage : public QWidget {
     rivulon::ui::FlexGrid* GridDuration;
 
   private:
+    QString startFolder() const { return outputFolder_ ? outputFolder_() : QString(); }
+    std::function<QString()> outputFolder_;
     void plot();
     void shadeZones(QChart* chart, double low, double high);
     void placeZoneLabels();

@@ -651,3 +651,17 @@ bool FrmCalibrate::cmdSave_Click() {
         host_.session().announceFiles();
     return true;
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmCalibrateCommands[] = {
+    {.id = "MnuCalibrate",
+     .caption = "Cali&brate Hydrology...",
+     .menu = "MnuTools",
+     .after = "MnuSDR"},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmCalibrate::registration{
+    kKind, &rivulon::ui::makeWindow<FrmCalibrate>, true, 300, kFrmCalibrateCommands};

@@ -10,6 +10,7 @@
 #include "shell/jobs.h"
 #include "shell/widgets/FlexGrid.h"
 #include "shell/window_host.h"
+#include "shell/window_registration.h"
 
 class QCheckBox;
 class QChart;
@@ -34,6 +35,9 @@ class ResultChart;
 class FrmCalibrate : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmCalibrate"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit FrmCalibrate(rivulon::ui::WindowHost& host);
     ~FrmCalibrate() override;
     QSize sizeHint() const override;

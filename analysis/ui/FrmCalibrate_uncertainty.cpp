@@ -43,6 +43,7 @@ QWidget* FrmCalibrate::makeUncertaintyPage() {
     pagUncertainty = new QWidget;
     pagUncertainty->setObjectName(QStringLiteral("pagUncertainty"));
     chtBand = new ResultChart;
+    chtBand->setOutputFolder([this] { return host_.session().outputFolder(); });
     chtBand->setObjectName(QStringLiteral("chtBand"));
     lblBand = new QLabel(
         QStringLiteral("Uncertainty samples the checked parameters over their ranges (as many "

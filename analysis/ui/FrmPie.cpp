@@ -293,3 +293,6 @@ void FrmPie::cmdSaveData_Click() {
     }
     close();
 }
+
+const rivulon::ui::WindowRegistration FrmPie::registration{
+    kKind, &rivulon::ui::makeWindow<FrmPie>, true, 120, {}};

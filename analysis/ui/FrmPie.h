@@ -6,8 +6,10 @@
 #include <functional>
 
 #include "analysis/regroup.h"
+#include "analysis/ui/pie_chart_view.h"
+#include "analysis/ui/pie_text_page.h"
 #include "shell/window_host.h"
-#include "shell/window_services.h"
+#include "shell/window_registration.h"
 
 class QLabel;
 class QPushButton;
@@ -17,6 +19,9 @@ class QPushButton;
 class FrmPie : public QWidget, public rivulon::ui::PieChartView, public rivulon::ui::PieTextPage {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmPie"};
+    static const rivulon::ui::WindowRegistration registration;
+
     static constexpr int kSlices = 12;  // the eight groups and the four other sources
 
     explicit FrmPie(rivulon::ui::WindowHost& host);

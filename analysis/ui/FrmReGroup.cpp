@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
@@ -20,6 +19,7 @@
 
 #include "analysis/regroup.h"
 #include "analysis/result_file.h"
+#include "analysis/ui/pie_chart_view.h"
 #include "shell/dialogs.h"
 #include "shell/jobs.h"
 #include "shell/qt_text.h"
@@ -38,14 +38,10 @@ const QString kCaption = QStringLiteral("Regroup land use types");
 const QString kDesignTitle =
     QStringLiteral("Mean Annual Output from Different Sources (GW=Groundwater,");
 
-QString outputFolder(const Session& session) {
-    return session.applicationFolder + QStringLiteral("/Output");
-}
-
 }  // namespace
 
 void FrmReGroup::openRegroup(rivulon::ui::WindowHost& host) {
-    auto* window = qobject_cast<FrmReGroup*>(host.openWindow(rivulon::ui::WindowKind::Regroup));
+    auto* window = qobject_cast<FrmReGroup*>(host.openWindow(kKind));
     if (!window) {
         return;
     }
@@ -220,7 +216,7 @@ QString FrmReGroup::selectResultsFile() {
     const QString current = QDir::currentPath();
     const QString folder = current.right(6).toLower() == QLatin1String("output")
                                ? current
-                               : outputFolder(host_.session());
+                               : host_.session().outputFolder();
     return rivulon::ui::dialogs().openFile(
         this, QString(), folder, QStringLiteral("Data file (Result*.dat *.dat);;All files (*)"));
 }
@@ -444,9 +440,8 @@ void FrmReGroup::fitColumns() {
     ReGrid->setScrollBars(0);
     ReGrid->setFixedSize(width + 4, height + 4);
     if (ReGrid->isVisible() || tableShown_) {
-        QWidget* outer = parentWidget() ? parentWidget() : this;
         layout()->activate();
-        outer->resize(outer->size().expandedTo(outer->sizeHint()));
+        host_.resizeFrame(this, size().expandedTo(sizeHint()));
     }
 }
 
@@ -504,7 +499,7 @@ void FrmReGroup::cmdSave_Click() {
 void FrmReGroup::cmdLoad_Click() {
     const QString path = rivulon::ui::dialogs().openFile(
         this, QStringLiteral("Load a saved table (regrouped results)"),
-        outputFolder(host_.session()),
+        host_.session().outputFolder(),
         QStringLiteral("Regrouped text files (Rg*.txt);;All files (*)"));
     if (!path.isEmpty()) {
         loadRegroupedTable(path);
@@ -549,8 +544,8 @@ void FrmReGroup::cmdViewPie_Click() {
 }
 
 void FrmReGroup::SetPieData(int column) {
-    auto* view =
-        dynamic_cast<rivulon::ui::PieChartView*>(host_.openWindow(rivulon::ui::WindowKind::Pie));
+    auto* view = dynamic_cast<rivulon::ui::PieChartView*>(
+        host_.openWindow(rivulon::ui::PieChartView::kProvider));
     if (!view) {
         return;
     }
@@ -569,9 +564,19 @@ void FrmReGroup::SetPieData(int column) {
     auto* pie = dynamic_cast<QWidget*>(view);
     host_.showChild(pie);
     // The pie window stands in the middle of the frame.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(pie->parentWidget()); sub && sub->parentWidget()) {
-        const QRect area = sub->parentWidget()->rect();
-        sub->move(std::max(0, (area.width() - sub->width()) / 2),
-                  std::max(0, (area.height() - sub->height()) / 2));
-    }
+    host_.centreChild(pie);
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmReGroupCommands[] = {
+    {.id = "MnuRegroup",
+     .caption = "Re-&Group Nutrient Sources",
+     .menu = "MnuTools",
+     .run = &FrmReGroup::openRegroup},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmReGroup::registration{
+    kKind, &rivulon::ui::makeWindow<FrmReGroup>, true, 120, kFrmReGroupCommands};

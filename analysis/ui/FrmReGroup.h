@@ -5,9 +5,10 @@
 #include <array>
 #include <string>
 
+#include "analysis/ui/regroup_view.h"
 #include "common/text_grid.h"
 #include "shell/window_host.h"
-#include "shell/window_services.h"
+#include "shell/window_registration.h"
 
 class QCheckBox;
 class QComboBox;
@@ -27,6 +28,9 @@ class FlexGrid;
 class FrmReGroup : public QWidget, public rivulon::ui::RegroupView {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmReGroup"};
+    static const rivulon::ui::WindowRegistration registration;
+
     static constexpr int kGroups = 8;
 
     explicit FrmReGroup(rivulon::ui::WindowHost& host);

@@ -32,7 +32,6 @@
 #include "analysis/value_format.h"
 #include "common/atomic_file.h"
 #include "common/number_format.h"
-#include "shell/app_folder.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/widgets/grid_export.h"
@@ -625,9 +624,8 @@ QString ResultChart::baseName() const {
 }
 
 QString ResultChart::askPath(const QString& title, const QString& suffix) {
-    return rivulon::ui::dialogs().saveFile(
-        this, title, rivulon::ui::applicationFolder() + QStringLiteral("/Output"),
-        baseName() + QLatin1Char('.') + suffix, suffix);
+    return rivulon::ui::dialogs().saveFile(this, title, startFolder(),
+                                           baseName() + QLatin1Char('.') + suffix, suffix);
 }
 
 bool ResultChart::saveDataCsv() {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "analysis/chart_data.h"
@@ -20,6 +21,9 @@ class QToolButton;
 class ResultChart : public QWidget {
     Q_OBJECT
   public:
+    // The folder the save and open dialogs start in, asked each time (the
+    // window's output folder).
+    void setOutputFolder(std::function<QString()> folder) { outputFolder_ = std::move(folder); }
     explicit ResultChart(QWidget* parent = nullptr);
 
     // One series drawn as its kind says. `xTitle` names the points; the value
@@ -66,6 +70,8 @@ class ResultChart : public QWidget {
     static bool writeViewPdf(QChartView* view, const QString& title, const QString& path);
 
   private:
+    QString startFolder() const { return outputFolder_ ? outputFolder_() : QString(); }
+    std::function<QString()> outputFolder_;
     void rebuild(const QString& xTitle, const QString& yTitle);
     void rebuildScatter();
     void showHover(int series, int index, bool on);

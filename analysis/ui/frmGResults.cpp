@@ -24,7 +24,6 @@
 #include "analysis/value_format.h"
 #include "common/atomic_file.h"
 #include "common/paths.h"
-#include "shell/app_folder.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
@@ -44,7 +43,7 @@ const QString kCollapseHint = QStringLiteral(
     "the table.");
 
 frmGResults* openResults(rivulon::ui::WindowHost& host) {
-    auto* w = dynamic_cast<frmGResults*>(host.openWindow(rivulon::ui::WindowKind::Results));
+    auto* w = dynamic_cast<frmGResults*>(host.openWindow(frmGResults::kKind));
     if (w)
         host.showChild(w);
     return w;
@@ -94,6 +93,7 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
     // Page 0: the chart, its data grid and the cycle buttons.
     auto* graphPage = new QWidget;
     MSChart1 = new ResultChart(graphPage);
+    MSChart1->setOutputFolder([this] { return host_.session().outputFolder(); });
     GGrid = new FlexGrid(graphPage);
     GGrid->setObjectName(QStringLiteral("GGrid"));
     GGrid->setRows(2);
@@ -150,6 +150,7 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
 
     // Page 2: duration curves of a daily file, over the project's area.
     durationPage = new DurationPage;
+    durationPage->setOutputFolder([this] { return host_.session().outputFolder(); });
     double area = 0;
     for (float a : host.session().state.watershed.area)
         area += a;
@@ -159,6 +160,7 @@ frmGResults::frmGResults(rivulon::ui::WindowHost& host) : host_(host) {
     // Page 3: predicted against observed months, for the observed-flow comparison.
     auto* scatterPage = new QWidget;
     MSChartScatter = new ResultChart(scatterPage);
+    MSChartScatter->setOutputFolder([this] { return host_.session().outputFolder(); });
     MSChartScatter->setObjectName(QStringLiteral("MSChartScatter"));
     auto* scatterLayout = new QVBoxLayout(scatterPage);
     scatterLayout->setContentsMargins(6, 4, 6, 4);
@@ -224,7 +226,7 @@ QString frmGResults::SelectFile(const QString& pattern, const QString& title) {
     // working in an output folder stays there.
     QString folder = QDir::currentPath();
     if (!folder.right(6).toLower().endsWith(QStringLiteral("output")))
-        folder = rivulon::ui::applicationFolder() + QStringLiteral("/Output");
+        folder = host_.session().outputFolder();
     return rivulon::ui::dialogs().openFile(
         this, title, folder,
         QStringLiteral("Data file (%1);;Data file (*.dat);;All files (*)").arg(pattern));
@@ -554,8 +556,7 @@ bool frmGResults::cmdSaveStats_Click() {
     if (text.isEmpty())
         return false;
     const QString path = rivulon::ui::dialogs().saveFile(
-        this, QStringLiteral("Save Statistics"),
-        rivulon::ui::applicationFolder() + QStringLiteral("/Output"),
+        this, QStringLiteral("Save Statistics"), host_.session().outputFolder(),
         QStringLiteral("ObservedFit.txt"), QStringLiteral("txt"));
     if (path.isEmpty())
         return false;
@@ -569,3 +570,32 @@ bool frmGResults::cmdSaveStats_Click() {
         return false;
     }
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kfrmGResultsCommands[] = {
+    {.id = "MnuUSGS",
+     .caption = "Compare to USGS Observations",
+     .menu = "MnuData",
+     .after = "MnuPopulation",
+     .run = &frmGResults::runObserved},
+    {.id = "MnuSummary",
+     .caption = "Su&mmary",
+     .menu = "MnuResutls",
+     .run = &frmGResults::runSummary},
+    {.id = "MnuAnnual",
+     .caption = "&Annual Results",
+     .menu = "MnuResutls",
+     .after = "MnuSummary",
+     .run = &frmGResults::runAnnual},
+    {.id = "MnuMonthly",
+     .caption = "&Monthly Results",
+     .menu = "MnuResutls",
+     .after = "MnuAnnual",
+     .run = &frmGResults::runMonthly},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration frmGResults::registration{
+    kKind, &rivulon::ui::makeWindow<frmGResults>, true, 110, kfrmGResultsCommands};

@@ -6,8 +6,10 @@
 
 #include "analysis/chart_data.h"
 #include "analysis/result_file.h"
+#include "analysis/ui/duration_curve_view.h"
+#include "analysis/ui/result_table_view.h"
 #include "shell/window_host.h"
-#include "shell/window_services.h"
+#include "shell/window_registration.h"
 
 class QCheckBox;
 class QFrame;
@@ -31,6 +33,9 @@ class frmGResults : public QWidget,
                     public rivulon::ui::DurationCurveView {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"frmGResults"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit frmGResults(rivulon::ui::WindowHost& host);
 
     // The menu commands (Summary, Annual and Monthly Results, Compare to USGS

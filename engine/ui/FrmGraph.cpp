@@ -15,6 +15,7 @@
 #include "common/paths.h"
 #include "engine/ui/RunGraphs.h"
 #include "project/project_file.h"
+#include "project/ui/run_commands.h"
 #include "shell/PictureBox.h"
 #include "shell/UpDown.h"
 #include "shell/dialogs.h"
@@ -233,8 +234,7 @@ void FrmGraph::cmdRedraw_Click() {
     TabOut->setCurrentIndex(0);
     PicBox[0]->clear();
     PicBox[1]->clear();
-    if (auto* start = dynamic_cast<rivulon::ui::RunCommands*>(
-            host_.findWindow(rivulon::ui::WindowKind::Start))) {
+    if (auto* start = rivulon::ui::findService<rivulon::ui::RunCommands>(host_)) {
         start->redraw(scales());
     }
 }
@@ -261,8 +261,7 @@ void FrmGraph::cmdSaveScales_Click() {
 }
 
 void FrmGraph::CmdSave_Click() {
-    if (auto* start = dynamic_cast<rivulon::ui::RunCommands*>(
-            host_.findWindow(rivulon::ui::WindowKind::Start))) {
+    if (auto* start = rivulon::ui::findService<rivulon::ui::RunCommands>(host_)) {
         start->saveResults();
     }
 }
@@ -281,3 +280,6 @@ void FrmGraph::closeEvent(QCloseEvent* event) {
     }
     event->accept();
 }
+
+const rivulon::ui::WindowRegistration FrmGraph::registration{
+    kKind, &rivulon::ui::makeWindow<FrmGraph>, true, 5, {}};

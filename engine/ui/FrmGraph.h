@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/ui/run_overlay.h"
+#include "engine/ui/run_view.h"
 #include "shell/jobs.h"
 #include "shell/window_host.h"
-#include "shell/window_services.h"
+#include "shell/window_registration.h"
 
 class QLabel;
 class QLineEdit;
@@ -23,6 +25,9 @@ class UpDown;
 class FrmGraph : public QWidget, public rivulon::ui::RunView, public rivulon::ui::RunOverlay {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmGraph"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit FrmGraph(rivulon::ui::WindowHost& host);
     ~FrmGraph() override;
 

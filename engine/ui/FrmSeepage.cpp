@@ -16,7 +16,7 @@
 using rivulon::ui::msgBox;
 
 void FrmSeepage::open(rivulon::ui::WindowHost& host, bool variableConcentration) {
-    if (QWidget* old = host.findWindow(rivulon::ui::WindowKind::Seepage)) {
+    if (QWidget* old = host.findWindow(kKind)) {
         old->close();
     }
     auto* window = new FrmSeepage(host);
@@ -24,7 +24,7 @@ void FrmSeepage::open(rivulon::ui::WindowHost& host, bool variableConcentration)
     if (variableConcentration) {
         window->SetVarConc();
     }
-    window->parentWidget()->adjustSize();
+    host.fitFrame(window);
     host.showChild(window);
 }
 
@@ -187,3 +187,39 @@ void FrmSeepage::cmdCancelV_Click() {
     host_.session().announceOptions();
     close();
 }
+
+void FrmSeepage::seepageCommand(rivulon::ui::WindowHost& host) {
+    Session& session = host.session();
+    if (!session.switchOptionOff(session.state.options.seepControlOn)) {
+        openSeepage(host);
+    }
+}
+
+void FrmSeepage::variableConcentrationCommand(rivulon::ui::WindowHost& host) {
+    Session& session = host.session();
+    if (!session.switchOptionOff(session.state.options.varConcOn)) {
+        openVariableConcentration(host);
+    }
+}
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmSeepageCommands[] = {
+    {.id = "MnuSeepage",
+     .caption = "&Add Seepage or Ouput Daily Flow",
+     .menu = "MnuOption",
+     .after = "MnuDelay",
+     .run = &FrmSeepage::seepageCommand,
+     .checkedWhen = +[](const Session& s) { return s.state.options.seepControlOn; }},
+    {.id = "MnuVarConc",
+     .caption = "Set &Variable Nutrient Control Coefficients",
+     .menu = "MnuOption",
+     .after = "MnuSeparator4",
+     .run = &FrmSeepage::variableConcentrationCommand,
+     .checkedWhen = +[](const Session& s) { return s.state.options.varConcOn; }},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmSeepage::registration{
+    kKind, &rivulon::ui::makeWindow<FrmSeepage>, true, 6, kFrmSeepageCommands};

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "shell/window_host.h"
+#include "shell/window_registration.h"
 
 class QCheckBox;
 class QGridLayout;
@@ -16,10 +17,17 @@ class QPushButton;
 class FrmSeepage : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmSeepage"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit FrmSeepage(rivulon::ui::WindowHost& host);
     // The menu commands: a fresh window each time, in either mode.
     static void openSeepage(rivulon::ui::WindowHost& host);
     static void openVariableConcentration(rivulon::ui::WindowHost& host);
+    // The menu commands: each switches its option off when it is on, and
+    // otherwise opens the window that sets it.
+    static void seepageCommand(rivulon::ui::WindowHost& host);
+    static void variableConcentrationCommand(rivulon::ui::WindowHost& host);
 
     void SetVarConc();
     bool variableConcentrationMode() const { return varConcMode_; }

@@ -16,11 +16,11 @@
 
 #include "common/atomic_file.h"
 #include "common/paths.h"
+#include "mapdb/ui/county_record_view.h"
 #include "shell/app_folder.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
-#include "shell/window_services.h"
 
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
@@ -84,7 +84,7 @@ QIcon swatch(std::int32_t colour) {
 }  // namespace
 
 void FrmView::open(rivulon::ui::WindowHost& host, int kind) {
-    auto* w = qobject_cast<FrmView*>(host.openWindow(rivulon::ui::WindowKind::Map));
+    auto* w = qobject_cast<FrmView*>(host.openWindow(kKind));
     if (!w) {
         return;
     }
@@ -96,10 +96,8 @@ void FrmView::open(rivulon::ui::WindowHost& host, int kind) {
     host.showChild(w);
     // Sized to show the whole map beside its legend; the host keeps the
     // window inside the main window.
-    if (QWidget* frame = w->parentWidget()) {
-        frame->resize(frame->size() - w->size() + w->sizeToShowMap());
-        host.showChild(w);
-    }
+    host.resizeFrame(w, w->sizeToShowMap());
+    host.showChild(w);
 }
 
 void FrmView::openLandUseMap(rivulon::ui::WindowHost& host) {
@@ -441,7 +439,7 @@ void FrmView::pointAt(int x, int y) {
                 // With a database, the county's record opens once per entry
                 // and names the county; without one, the project's name does.
                 if (rivulon::pathPresent(host_.session().settings.databasePath)) {
-                    QWidget* viewer = host_.openWindow(rivulon::ui::WindowKind::County);
+                    QWidget* viewer = host_.openWindow(rivulon::ui::CountyRecordView::kProvider);
                     if (auto* record = dynamic_cast<rivulon::ui::CountyRecordView*>(viewer)) {
                         host_.showChild(viewer);
                         if (record->ToRecord(county + 1)) {
@@ -477,3 +475,28 @@ void FrmView::showHint(const QString& text, int x, int y) {
 void FrmView::cmdClose_Click() {
     close();
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmViewCommands[] = {
+    {.id = "MnuLUMap",
+     .caption = "&Land Use Map",
+     .menu = "MnuView",
+     .before = "MnuSeparator3",
+     .run = &FrmView::openLandUseMap},
+    {.id = "MnuSoilMap",
+     .caption = "S&oil Map",
+     .menu = "MnuView",
+     .after = "MnuLUMap",
+     .run = &FrmView::openSoilMap},
+    {.id = "MnuCountyMap",
+     .caption = "Count&y Map",
+     .menu = "MnuView",
+     .after = "MnuSoilMap",
+     .run = &FrmView::openCountyMap},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmView::registration{
+    kKind, &rivulon::ui::makeWindow<FrmView>, true, 91, kFrmViewCommands};

@@ -9,6 +9,7 @@
 
 #include "mapdb/map_hints.h"
 #include "shell/window_host.h"
+#include "shell/window_registration.h"
 
 class QFrame;
 class QLabel;
@@ -23,6 +24,9 @@ class QWheelEvent;
 class FrmView : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmView"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit FrmView(rivulon::ui::WindowHost& host);
 
     // The menu commands: the land-use, soil and county maps.

@@ -149,3 +149,6 @@ QString frmCounty::recordName() const {
 void frmCounty::cmdClose_Click() {
     close();
 }
+
+const rivulon::ui::WindowRegistration frmCounty::registration{
+    kKind, &rivulon::ui::makeWindow<frmCounty>, true, 90, {}};

@@ -4,8 +4,9 @@
 #include <array>
 #include <memory>
 
+#include "mapdb/ui/county_record_view.h"
 #include "shell/window_host.h"
-#include "shell/window_services.h"
+#include "shell/window_registration.h"
 
 class QLabel;
 class QLineEdit;
@@ -18,6 +19,9 @@ class CountyConnection;
 class frmCounty : public QWidget, public rivulon::ui::CountyRecordView {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"frmCounty"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit frmCounty(rivulon::ui::WindowHost& host);
     ~frmCounty() override;
 

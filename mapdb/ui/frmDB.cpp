@@ -109,7 +109,7 @@ sqlite3* handleOf(const QSqlDatabase& db) {
 
 void frmDB::open(rivulon::ui::WindowHost& host, const QString& reading, const QString& editing,
                  const QString& caption) {
-    auto* w = qobject_cast<frmDB*>(host.openWindow(rivulon::ui::WindowKind::Database));
+    auto* w = qobject_cast<frmDB*>(host.openWindow(kKind));
     if (!w) {
         return;
     }
@@ -252,8 +252,7 @@ void frmDB::fitToColumns() {
             width += grdDataGrid->columnWidth(c);
         }
     }
-    QWidget* frame = parentWidget() ? parentWidget() : this;
-    frame->resize(std::max(width, 520) + (frame->width() - this->width()), frame->height());
+    host_.resizeFrame(this, QSize(std::max(width, 520), height()));
 }
 
 void frmDB::PassSQLstring(const QString& reading, const QString& editing) {
@@ -590,3 +589,23 @@ void frmDB::cmdExport_Click() {
     rivulon::ui::saveGridCsv(
         this, cells, (name.isEmpty() ? QStringLiteral("County") : name) + QStringLiteral(".csv"));
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kfrmDBCommands[] = {
+    {.id = "MnuLandUse",
+     .caption = "Land Use",
+     .menu = "MnuData",
+     .before = "MnuSoil",
+     .run = &frmDB::openLandUse},
+    {.id = "MnuPopulation",
+     .caption = "Population",
+     .menu = "MnuData",
+     .after = "MnuSoil",
+     .run = &frmDB::openPopulation},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration frmDB::registration{kKind, &rivulon::ui::makeWindow<frmDB>,
+                                                          true, 90, kfrmDBCommands};

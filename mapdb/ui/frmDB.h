@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "shell/window_host.h"
+#include "shell/window_registration.h"
 
 class QCheckBox;
 class QLabel;
@@ -22,6 +23,9 @@ class CountyConnection;
 class frmDB : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"frmDB"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit frmDB(rivulon::ui::WindowHost& host);
     ~frmDB() override;
 

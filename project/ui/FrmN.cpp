@@ -132,8 +132,8 @@ void FrmN::GetMatchInputFiles(rivulon::ui::WindowHost& host) {
     QStringList names;
     for (const std::string& name : list.names)
         names << qs(name);
-    const bool existed = host.findWindow(rivulon::ui::WindowKind::Nutrient) != nullptr;
-    auto* editor = dynamic_cast<FrmN*>(host.openWindow(rivulon::ui::WindowKind::Nutrient));
+    const bool existed = host.findWindow(kKind) != nullptr;
+    auto* editor = dynamic_cast<FrmN*>(host.openWindow(kKind));
     if (!editor)
         return;
     if (!editor->NutrientOpen(list.ruralCount, list.urbanCount, QString(), names)) {
@@ -148,9 +148,8 @@ void FrmN::GetMatchInputFiles(rivulon::ui::WindowHost& host) {
 
 // Shows the editor in its frame, at its full size when it is new there.
 void FrmN::showInFrame() {
-    QWidget* frame = parentWidget();
-    if (frame && !frame->isVisible())
-        frame->adjustSize();
+    if (!isVisible())
+        host_.fitFrame(this);
     host_.showChild(this);
 }
 
@@ -648,3 +647,18 @@ void FrmN::sizeSepticGrid() {
     grid->setFixedSize(rivulon::ui::twipsToPixels(width) + frame + bar,
                        std::max(height() / 3, rivulon::ui::twipsToPixels(rows) + frame));
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmNCommands[] = {
+    {.id = "MnuEditNutrient",
+     .caption = "Edit N&utrient Data",
+     .menu = "MnuEdit",
+     .after = "MnuEditTransport",
+     .run = &FrmN::GetMatchInputFiles},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmN::registration{kKind, &rivulon::ui::makeWindow<FrmN>,
+                                                         true, 140, kFrmNCommands};

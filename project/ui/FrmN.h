@@ -7,8 +7,9 @@
 #include <map>
 
 #include "project/nutrient_table.h"
+#include "project/ui/nutrient_editor_service.h"
 #include "shell/window_host.h"
-#include "shell/window_services.h"
+#include "shell/window_registration.h"
 
 class QLabel;
 class QLineEdit;
@@ -28,6 +29,9 @@ class FlexGrid;
 class FrmN : public QWidget, public rivulon::ui::NutrientEditorService {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmN"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit FrmN(rivulon::ui::WindowHost& host);
     ~FrmN() override;
 

@@ -21,12 +21,14 @@
 
 #include "common/list_reader.h"
 #include "common/paths.h"
+#include "engine/ui/run_view.h"
 #include "project/climate_delta.h"
 #include "project/project_file.h"
 #include "project/run_command.h"
 #include "project/startup.h"
 #include "project/transport_file.h"
 #include "project/ui/frmFileList.h"
+#include "project/ui/settings_listing.h"
 #include "shell/UpDown.h"
 #include "shell/dialogs.h"
 #include "shell/jobs.h"
@@ -38,7 +40,6 @@ using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
 using rivulon::ui::StartupChoice;
-using rivulon::ui::WindowKind;
 
 namespace {
 
@@ -323,19 +324,16 @@ bool FrmStart::yearCountFromBox(std::int16_t& years) {
 
 void FrmStart::cmdShowSimInfo_Click() {
     Session& session = host_.session();
-    const QString title = qs(rivulon::kSimulationInfoTitle);
-    auto* listing = qobject_cast<QTextEdit*>(host_.openWindow(WindowKind::SimInfo));
+    auto* listing = rivulon::ui::openService<rivulon::ui::SettingsListing>(host_);
     if (!listing) {
         return;
     }
-    listing->setWindowTitle(title);
     QString html = QStringLiteral("<pre>");
     for (const auto& [label, value] : rivulon::simulationInfo(session.settings, session.state)) {
         html += infoLine(qs(label), qs(value)) + QStringLiteral("\n");
     }
     html += QStringLiteral("</pre>");
-    listing->setHtml(html);
-    host_.showChild(listing);
+    listing->showListing(qs(rivulon::kSimulationInfoTitle), html);
 }
 
 void FrmStart::cmdRunSimulation_Click() {
@@ -360,7 +358,7 @@ bool FrmStart::RunSimulation(const std::array<std::int16_t, 5>& scales) {
     if (ChkDaily->isChecked())
         report->daily = std::make_shared<rivulon::DailyRecorder>();
     // The graph window is up before the run starts, so that it draws from the first day.
-    QWidget* graph = host_.openWindow(WindowKind::Graph);
+    QWidget* graph = host_.openWindow(rivulon::ui::RunView::kProvider);
     if (graph) {
         host_.showChild(graph);
     }
@@ -427,7 +425,7 @@ QString FrmStart::SaveResults(const QString& fileName) {
     QString path = fileName;
     if (path.isEmpty()) {
         path = dialogs().saveFile(this, QStringLiteral("Save simulation results"),
-                                  qs(session.settings.outputFolder), QStringLiteral("Results.dat"),
+                                  session.outputFolder(), QStringLiteral("Results.dat"),
                                   QStringLiteral("dat"));
     }
     if (path.isEmpty()) {
@@ -473,7 +471,7 @@ QString FrmStart::SaveSummary(const QString& fileName) {
     QString path = fileName;
     if (path.isEmpty()) {
         path = dialogs().saveFile(this, QStringLiteral("Save simulation summary"),
-                                  qs(session.settings.outputFolder), QStringLiteral("Summary.dat"),
+                                  session.outputFolder(), QStringLiteral("Summary.dat"),
                                   QStringLiteral("dat"));
     }
     if (path.isEmpty()) {
@@ -504,10 +502,38 @@ void FrmStart::closeEvent(QCloseEvent* event) {
         job_->stop();
         job_->waitForEnd();
     }
-    if (QWidget* graph = host_.findWindow(WindowKind::Graph)) {
+    if (QWidget* graph = host_.findWindow(rivulon::ui::RunView::kProvider)) {
         graph->close();
     }
     host_.session().inputsLoaded = false;
     host_.session().announceFiles();
     event->accept();
 }
+
+bool FrmStart::resultsToSave(rivulon::ui::WindowHost& host) {
+    const Session& session = host.session();
+    return host.findWindow(kKind) && session.hasResults() && !session.running();
+}
+
+void FrmStart::saveCurrentResults(rivulon::ui::WindowHost& host) {
+    if (auto* start = rivulon::ui::findService<rivulon::ui::RunCommands>(host);
+        start && resultsToSave(host)) {
+        start->saveResults();
+    }
+}
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmStartCommands[] = {
+    {.id = "MnuSaveResults",
+     .caption = "Sa&ve Current Results",
+     .menu = "MnuFile",
+     .after = "MnuSeparator0",
+     .run = &FrmStart::saveCurrentResults,
+     .enabledWhen = &FrmStart::resultsToSave},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmStart::registration{
+    kKind, &rivulon::ui::makeWindow<FrmStart>, true, 4, kFrmStartCommands};

@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "project/ui/run_commands.h"
+#include "project/ui/simulation_choices.h"
+#include "project/ui/startup_dialogue.h"
 #include "shell/jobs.h"
 #include "shell/window_host.h"
-#include "shell/window_services.h"
+#include "shell/window_registration.h"
 
 class QCheckBox;
 class QLabel;
@@ -31,7 +34,14 @@ class FrmStart : public QWidget,
                  public rivulon::ui::SimulationChoices {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmStart"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit FrmStart(rivulon::ui::WindowHost& host);
+    // "Save Current Results": there is something to save while this window
+    // is open with the results of a finished run and no job is in flight.
+    static bool resultsToSave(rivulon::ui::WindowHost& host);
+    static void saveCurrentResults(rivulon::ui::WindowHost& host);
 
     // The start-up dialogue: what the user chose; Ready only with input files
     // to run on. A project file given is taken without asking.

@@ -17,6 +17,7 @@
 #include "common/read_error.h"
 #include "project/transport_editing.h"
 #include "project/ui/GridCellEdit.h"
+#include "project/ui/nutrient_editor_service.h"
 #include "shell/dialogs.h"
 #include "shell/session.h"
 #include "shell/twips.h"
@@ -58,11 +59,11 @@ rivulon::ui::FlexGrid* makeGrid(QWidget* parent, const char* name, int cols, int
 }  // namespace
 
 void FrmT::openEdit(rivulon::ui::WindowHost& host) {
-    if (QWidget* open = host.findWindow(rivulon::ui::WindowKind::Transport)) {
+    if (QWidget* open = host.findWindow(kKind)) {
         host.showChild(open);
         return;
     }
-    auto* window = qobject_cast<FrmT*>(host.openWindow(rivulon::ui::WindowKind::Transport));
+    auto* window = qobject_cast<FrmT*>(host.openWindow(kKind));
     if (!window) {
         return;
     }
@@ -207,6 +208,35 @@ FrmT::FrmT(rivulon::ui::WindowHost& host) : host_(host) {
     layout->addWidget(TabT);
     layout->addLayout(buttons);
     resize(rivulon::ui::twipsSize(10200, 6600));
+}
+
+void FrmT::createNewFiles(rivulon::ui::WindowHost& host) {
+    const QString latitude =
+        host.CheckInputBox(QString::fromUtf8("What is the latitude (<= 66°) of the watershed ?"),
+                           QStringLiteral("Watershed Latitude"), 67, 0, QStringLiteral("36"));
+    if (latitude.isEmpty()) {
+        return;
+    }
+    const QString rural = host.CheckInputBox(
+        QStringLiteral("How many rural land uses will you have for your project ?"),
+        QStringLiteral("Rural Land Uses"), 100, 75, QStringLiteral("1"));
+    if (rural.isEmpty()) {
+        return;
+    }
+    const QString urban = host.CheckInputBox(
+        QStringLiteral("How many urban land uses will you have for your project ?"),
+        QStringLiteral("Urban Land Uses"), 100, 75, QStringLiteral("1"));
+    if (urban.isEmpty()) {
+        return;
+    }
+    float lat = 0, ruralCount = 0, urbanCount = 0;
+    rivulon::parseReal(latitude.toStdString(), lat);
+    rivulon::parseReal(rural.toStdString(), ruralCount);
+    rivulon::parseReal(urban.toStdString(), urbanCount);
+    if (auto* editor = qobject_cast<FrmT*>(host.openWindow(kKind))) {
+        editor->createNew(lat, static_cast<int>(rivulon::roundHalfEven(ruralCount)),
+                          static_cast<int>(rivulon::roundHalfEven(urbanCount)));
+    }
 }
 
 void FrmT::createNew(float latitude, int ruralCount, int urbanCount) {
@@ -513,7 +543,7 @@ void FrmT::offerNutrientFile() {
     for (int k = 1; k < TGrid2[0]->rows(); ++k) {
         names << TGrid2[0]->textMatrix(k, 0);
     }
-    QWidget* window = host_.openWindow(rivulon::ui::WindowKind::Nutrient);
+    QWidget* window = host_.openWindow(rivulon::ui::NutrientEditorService::kProvider);
     auto* editor = dynamic_cast<rivulon::ui::NutrientEditorService*>(window);
     if (!editor) {
         return;  // every build registers the nutrient editor
@@ -576,3 +606,23 @@ bool FrmT::eventFilter(QObject* watched, QEvent* event) {
     }
     return QWidget::eventFilter(watched, event);
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmTCommands[] = {
+    {.id = "MnuCreateNew",
+     .caption = "Create &Transport/Nutrient Files",
+     .menu = "MnuFile",
+     .after = "mnuseparator",
+     .run = &FrmT::createNewFiles},
+    {.id = "MnuEditTransport",
+     .caption = "Edit &Transport Data",
+     .menu = "MnuEdit",
+     .after = "MnuPopRate",
+     .run = &FrmT::openEdit},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmT::registration{kKind, &rivulon::ui::makeWindow<FrmT>,
+                                                         true, 61, kFrmTCommands};

@@ -7,7 +7,7 @@
 
 #include "project/transport_file.h"
 #include "shell/window_host.h"
-#include "shell/window_services.h"
+#include "shell/window_registration.h"
 
 class QLabel;
 class QLineEdit;
@@ -22,16 +22,22 @@ class FlexGrid;
 // The transport editor: a transport file as boxes and tables, with new files
 // from latitude and land-use counts, the sediment delivery ratio from the
 // watershed area and land-use changes by area percentages.
-class FrmT : public QWidget, public rivulon::ui::NewInputEditor {
+class FrmT : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmT"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit FrmT(rivulon::ui::WindowHost& host);
     // "Edit Transport Data": the open editor, or a new one on a chosen file.
     static void openEdit(rivulon::ui::WindowHost& host);
 
     // A new file with default values; shows the window. Counts below 0 or
     // adding up to less than 1 open nothing.
-    void createNew(float latitude, int ruralCount, int urbanCount) override;
+    void createNew(float latitude, int ruralCount, int urbanCount);
+    // "Create Transport/Nutrient Files": asks the latitude and the land-use
+    // counts, then opens the editor on the new files.
+    static void createNewFiles(rivulon::ui::WindowHost& host);
 
     // TransOpen for an existing file: asks for it when `path` is empty. All
     // or nothing: false (editor unchanged) when cancelled or unreadable.

@@ -13,6 +13,8 @@
 #include <algorithm>
 
 #include "analysis/grid_copy.h"
+#include "common/list_reader.h"
+#include "common/number_format.h"
 #include "common/read_error.h"
 #include "gridcontrol/grid_handle.h"
 #include "gridcontrol/tabulex_loader.h"
@@ -103,7 +105,7 @@ class WeatherGridFrame : public QWidget, public rivulon::ui::EditTarget {
 }  // namespace
 
 void FrmW::open(rivulon::ui::WindowHost& host, bool delayMode) {
-    auto* window = qobject_cast<FrmW*>(host.openWindow(rivulon::ui::WindowKind::Weather));
+    auto* window = qobject_cast<FrmW*>(host.openWindow(kKind));
     if (!window) {
         return;
     }
@@ -221,6 +223,23 @@ FrmW::FrmW(rivulon::ui::WindowHost& host) : host_(host) {
 bool FrmW::delayFileKnown() const {
     const std::string& path = host_.session().settings.weatherDelayPath;
     return !path.empty() && path != "Not Found";
+}
+
+void FrmW::createNewFile(rivulon::ui::WindowHost& host) {
+    const QString answer = host.CheckInputBox(
+        QStringLiteral("How many years of data will you create?"),
+        QStringLiteral("Years of Weather Data <=100"), 101, 76, QStringLiteral("1"));
+    float value = 0;
+    rivulon::parseReal(answer.toStdString(), value);
+    const auto years = static_cast<long>(rivulon::roundHalfEven(value));
+    if (years <= 0) {
+        msgBox(host.frame(), QStringLiteral("Number of years must be >0!"),
+               QStringLiteral("Warning!"));
+        return;
+    }
+    if (auto* editor = qobject_cast<FrmW*>(host.openWindow(kKind))) {
+        editor->createNew(static_cast<int>(years));
+    }
 }
 
 void FrmW::createNew(int years) {
@@ -432,3 +451,28 @@ void FrmW::closeEvent(QCloseEvent* event) {
     }
     event->accept();
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmWCommands[] = {
+    {.id = "MnuCreateW",
+     .caption = "Create New &Weather File",
+     .menu = "MnuFile",
+     .after = "MnuCreateNew",
+     .run = &FrmW::createNewFile},
+    {.id = "MnuEditweather",
+     .caption = "Edit &Weather Data",
+     .menu = "MnuEdit",
+     .after = "MnuEditNutrient",
+     .run = &FrmW::openEdit},
+    {.id = "MnuDelay",
+     .caption = "&Delay Stream Responses to Weather Events",
+     .menu = "MnuOption",
+     .after = "MnuNormalW",
+     .run = &FrmW::openDelay},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmW::registration{kKind, &rivulon::ui::makeWindow<FrmW>,
+                                                         false, 63, kFrmWCommands};

@@ -5,7 +5,7 @@
 
 #include "project/weather_table.h"
 #include "shell/window_host.h"
-#include "shell/window_services.h"
+#include "shell/window_registration.h"
 
 class QLabel;
 class QLineEdit;
@@ -15,9 +15,12 @@ class UpDown;
 // The weather window: a weather table in an editable grid with its summary
 // statistics; saves it as a weather file and builds the delayed table of an
 // existing one in a second window.
-class FrmW : public QWidget, public rivulon::ui::NewWeatherEditor {
+class FrmW : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmW"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit FrmW(rivulon::ui::WindowHost& host);
     // "Edit Weather Data" and "Delay Stream Responses to Weather Events": a
     // window on the project's weather file (the delay box has the focus in
@@ -26,7 +29,9 @@ class FrmW : public QWidget, public rivulon::ui::NewWeatherEditor {
     static void openDelay(rivulon::ui::WindowHost& host);
 
     // CreateDefault for `years` years, then shows the window.
-    void createNew(int years) override;
+    void createNew(int years);
+    // "Create New Weather File": asks the number of years, then opens the editor.
+    static void createNewFile(rivulon::ui::WindowHost& host);
     void CreateDefault(int years);
     // Loads WeatherPath with the day checks. All or nothing: false (window
     // unchanged) when the file cannot be read.

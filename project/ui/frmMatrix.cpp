@@ -130,18 +130,18 @@ frmMatrix::frmMatrix(rivulon::ui::WindowHost& host) : host_(host) {
 
 void frmMatrix::open(rivulon::ui::WindowHost& host) {
     // An open window keeps the values the user is working on.
-    if (QWidget* open = host.findWindow(rivulon::ui::WindowKind::Matrix)) {
+    if (QWidget* open = host.findWindow(kKind)) {
         host.showChild(open);
         return;
     }
-    auto* window = dynamic_cast<frmMatrix*>(host.openWindow(rivulon::ui::WindowKind::Matrix));
+    auto* window = dynamic_cast<frmMatrix*>(host.openWindow(kKind));
     if (!window)
         return;
     if (!window->load()) {
         window->close();
         return;
     }
-    window->parentWidget()->adjustSize();
+    host.fitFrame(window);
     host.showChild(window);
 }
 
@@ -295,3 +295,26 @@ void frmMatrix::closeEvent(QCloseEvent* event) {
     rivulon::ui::endCellEdits(this);
     QWidget::closeEvent(event);
 }
+
+void frmMatrix::matrixCommand(rivulon::ui::WindowHost& host) {
+    Session& session = host.session();
+    if (!session.switchOptionOff(session.state.options.nutrientMatrixInUse)) {
+        open(host);
+    }
+}
+
+namespace {
+
+const rivulon::ui::WindowCommand kfrmMatrixCommands[] = {
+    {.id = "MnuSetNutrMatrix",
+     .caption = "Set &Monthly Nutrient Data (Data Matrix)",
+     .menu = "MnuOption",
+     .after = "MnuSeepage",
+     .run = &frmMatrix::matrixCommand,
+     .checkedWhen = +[](const Session& s) { return s.state.options.nutrientMatrixInUse; }},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration frmMatrix::registration{
+    kKind, &rivulon::ui::makeWindow<frmMatrix>, true, 141, kfrmMatrixCommands};

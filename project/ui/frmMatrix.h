@@ -7,6 +7,7 @@
 #include "engine/model_state.h"
 #include "project/nutrient_matrix.h"
 #include "shell/window_host.h"
+#include "shell/window_registration.h"
 
 class QPushButton;
 class QTabWidget;
@@ -17,11 +18,17 @@ class QTabWidget;
 class frmMatrix : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"frmMatrix"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit frmMatrix(rivulon::ui::WindowHost& host);
 
     // The menu command: the current nutrient file in a new window; a window
     // that cannot read it closes after saying why.
     static void open(rivulon::ui::WindowHost& host);
+    // The menu command: switches the data matrix off when it is in use, and
+    // otherwise opens the window.
+    static void matrixCommand(rivulon::ui::WindowHost& host);
 
     // Reads the current transport and nutrient files into the tables. False
     // (with a message) when they cannot be read or the grids cannot be made.

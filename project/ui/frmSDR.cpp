@@ -58,3 +58,17 @@ void frmSDR::cmdCalculate_Click() {
     TxtSDR->setText(
         QString::fromStdString(rivulon::plainNumber(rivulon::sedimentDeliveryRatio(area))));
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kfrmSDRCommands[] = {
+    {.id = "MnuSDR",
+     .caption = "Get &Sediment Delivery Ratio",
+     .menu = "MnuTools",
+     .after = "MnuSum"},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration frmSDR::registration{kKind, &rivulon::ui::makeWindow<frmSDR>,
+                                                           true, 62, kfrmSDRCommands};

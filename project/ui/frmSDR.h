@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "shell/window_host.h"
+#include "shell/window_registration.h"
 
 class QLineEdit;
 class QPushButton;
@@ -11,6 +12,9 @@ class QPushButton;
 class frmSDR : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"frmSDR"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit frmSDR(rivulon::ui::WindowHost& host);
 
     void cmdCalculate_Click();

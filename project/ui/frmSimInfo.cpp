@@ -2,24 +2,29 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontDatabase>
-#include <QMdiSubWindow>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextDocument>
 #include <algorithm>
 #include <cmath>
 
-frmSimInfo::frmSimInfo(rivulon::ui::WindowHost& /*host*/) {
+frmSimInfo::frmSimInfo(rivulon::ui::WindowHost& host) : host_(host) {
     setObjectName("frmSimInfo");
     setReadOnly(true);
     setLineWrapMode(QTextEdit::NoWrap);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     // Each filling sizes the window's frame to the new listing.
     connect(this, &QTextEdit::textChanged, this, [this] {
-        if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-            frame->resize(frame->sizeHint());
+        if (parentWidget()) {
+            host_.fitFrame(this);
         }
     });
+}
+
+void frmSimInfo::showListing(const QString& title, const QString& html) {
+    setWindowTitle(title);
+    setHtml(html);
+    host_.showChild(this);
 }
 
 QSize frmSimInfo::sizeHint() const {
@@ -35,3 +40,6 @@ QSize frmSimInfo::sizeHint() const {
     }
     return size.expandedTo(QSize(320, 200));
 }
+
+const rivulon::ui::WindowRegistration frmSimInfo::registration{
+    kKind, &rivulon::ui::makeWindow<frmSimInfo>, true, 4, {}};

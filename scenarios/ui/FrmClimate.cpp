@@ -16,13 +16,13 @@
 #include "common/paths.h"
 #include "project/climate_delta.h"
 #include "project/run_command.h"
+#include "project/ui/simulation_choices.h"
 #include "project/weather_model.h"
 #include "scenarios/ensemble.h"
 #include "shell/dialogs.h"
 #include "shell/jobs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
-#include "shell/window_services.h"
 
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
@@ -209,8 +209,7 @@ bool FrmClimate::startEnsemble() {
     run->ensemble.seed = static_cast<std::uint64_t>(*seed);
     run->ensemble.years = session.settings.weatherYears;
     run->ensemble.level = 4;
-    if (auto* start = dynamic_cast<rivulon::ui::SimulationChoices*>(
-            host_.findWindow(rivulon::ui::WindowKind::Start))) {
+    if (auto* start = rivulon::ui::findService<rivulon::ui::SimulationChoices>(host_)) {
         std::int16_t years = 0;
         if (!start->chosenYears(years))
             return false;
@@ -300,3 +299,17 @@ void FrmClimate::ensembleEnded(const rivulon::ui::JobEnd& end) {
                      .arg(qs(run->description), qs(run->folder)));
     close();
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmClimateCommands[] = {
+    {.id = "MnuClimate",
+     .caption = "&Climate Scenario...",
+     .menu = "mnuAdvanced",
+     .after = "MnuRunSubBasins"},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmClimate::registration{
+    kKind, &rivulon::ui::makeWindow<FrmClimate>, true, 310, kFrmClimateCommands};

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "shell/window_host.h"
+#include "shell/window_registration.h"
 
 class QCheckBox;
 class QLabel;
@@ -23,6 +24,9 @@ class Job;
 class FrmClimate : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmClimate"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit FrmClimate(rivulon::ui::WindowHost& host);
     ~FrmClimate() override;
 

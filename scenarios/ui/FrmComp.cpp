@@ -19,12 +19,12 @@
 #include <exception>
 
 #include "analysis/regroup.h"
+#include "analysis/ui/result_table_view.h"
 #include "shell/dialogs.h"
 #include "shell/file_lists.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
 #include "shell/twips.h"
-#include "shell/window_services.h"
 
 using rivulon::ui::qs;
 using rivulon::ui::ss;
@@ -106,7 +106,7 @@ void CompareGrid::paintEvent(QPaintEvent* event) {
 // ---------------------------------------------------------------------------
 
 void FrmComp::runCompare(rivulon::ui::WindowHost& host) {
-    auto* window = qobject_cast<FrmComp*>(host.openWindow(rivulon::ui::WindowKind::Compare));
+    auto* window = qobject_cast<FrmComp*>(host.openWindow(kKind));
     if (window) {
         host.showChild(window);
     }
@@ -114,7 +114,7 @@ void FrmComp::runCompare(rivulon::ui::WindowHost& host) {
 
 void FrmComp::runSum(rivulon::ui::WindowHost& host) {
     // A sum starts on a fresh window, whatever the open one was doing.
-    if (QWidget* open = host.findWindow(rivulon::ui::WindowKind::Compare)) {
+    if (QWidget* open = host.findWindow(kKind)) {
         open->close();
     }
     auto* window = new FrmComp(host);
@@ -129,10 +129,7 @@ FrmComp::FrmComp(rivulon::ui::WindowHost& host) : host_(host) {
     buildControls();
 
     const Session& session = host_.session();
-    QString output = qs(session.settings.outputFolder);
-    if (output.isEmpty() || !QDir(output).exists()) {
-        output = session.applicationFolder + QStringLiteral("/Output");
-    }
+    QString output = session.outputFolder();
     if (!QDir(output).exists()) {
         output = QDir::currentPath();
     }
@@ -427,7 +424,7 @@ void FrmComp::cellEntered(int k) {
 }
 
 void FrmComp::CmdPlot_Click() {
-    auto* window = host_.openWindow(rivulon::ui::WindowKind::Results);
+    auto* window = host_.openWindow(rivulon::ui::ResultTableView::kProvider);
     auto* view = dynamic_cast<rivulon::ui::ResultTableView*>(window);
     if (!view) {
         return;
@@ -459,3 +456,23 @@ void FrmComp::CmdPlot_Click() {
     host_.showChild(window);
     view->plotScenarios(qs(series.title), qs(series.footnote), values);
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmCompCommands[] = {
+    {.id = "MnuCompScen",
+     .caption = "&Compare Scenarios",
+     .menu = "MnuTools",
+     .after = "MnuRegroup",
+     .run = &FrmComp::runCompare},
+    {.id = "MnuSum",
+     .caption = "Su&m Sub-basin Results",
+     .menu = "MnuTools",
+     .after = "MnuCompScen",
+     .run = &FrmComp::runSum},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmComp::registration{
+    kKind, &rivulon::ui::makeWindow<FrmComp>, true, 280, kFrmCompCommands};

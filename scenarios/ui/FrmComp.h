@@ -9,6 +9,7 @@
 #include "scenarios/scenario_compare.h"
 #include "shell/widgets/FlexGrid.h"
 #include "shell/window_host.h"
+#include "shell/window_registration.h"
 
 class DirList;
 class DriveList;
@@ -44,6 +45,9 @@ class CompareGrid : public rivulon::ui::FlexGrid {
 class FrmComp : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmComp"};
+    static const rivulon::ui::WindowRegistration registration;
+
     static constexpr int kMaxFiles = 20;
     static constexpr int kHelpContext = 280;  // F1
 

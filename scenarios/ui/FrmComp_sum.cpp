@@ -188,7 +188,7 @@ bool FrmComp::SumResults(const QStringList& paths, const std::vector<float>& wei
     CmdPlot->setText(QStringLiteral("Show the Sum"));
 
     const QString path = rivulon::ui::dialogs().saveFile(
-        this, QStringLiteral("Save simulation results"), qs(host_.session().settings.outputFolder),
+        this, QStringLiteral("Save simulation results"), host_.session().outputFolder(),
         QStringLiteral("Results.dat"), QStringLiteral("dat"));
     if (path.isEmpty()) {
         CmdPlot->setEnabled(false);

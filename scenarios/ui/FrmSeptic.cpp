@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,42 +9,25 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
-#include <stdexcept>
 
 #include "analysis/value_format.h"
 #include "common/atomic_file.h"
 #include "common/paths.h"
-#include "project/run_command.h"
-#include "project/weather_scan.h"
 #include "scenarios/nutrient_septic.h"
-#include "scenarios/septic_calc.h"
 #include "shell/dialogs.h"
-#include "shell/jobs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
 
-using rivulon::ui::dialogs;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
-using rivulon::ui::ss;
-using rivulon::ui::WindowKind;
 
 namespace {
 
 const QString kDefaultName = QStringLiteral("CurrentDefault 0");
-const QString kAddNew = QStringLiteral("<Add New>");
-const QString kChange = QStringLiteral("<Change>");
-const QString kResultsName = QStringLiteral("ResultsSeptic.dat");
-const QString kSummaryName = QStringLiteral("SummarySeptic.dat");
-
-QString plain(float value) {
-    return qs(rivulon::plainNumber(value));
-}
 
 QLineEdit* numberBox(QWidget* parent, const char* name, bool readOnly) {
     auto* box = new QLineEdit(parent);
@@ -56,31 +38,11 @@ QLineEdit* numberBox(QWidget* parent, const char* name, bool readOnly) {
     return box;
 }
 
-bool saveTechTable(rivulon::ui::WindowHost& host, const rivulon::SepticTechTable& table) {
-    // The technology files live in the program's Input folder.
-    const QString folder = QDir(host.session().applicationFolder).filePath(QStringLiteral("Input"));
-    const QString path =
-        dialogs().saveFile(host.frame(), QStringLiteral("Save septic data"), folder,
-                           QStringLiteral("SepticNew.dat"), QStringLiteral("dat"));
-    if (path.isEmpty()) {
-        return false;
-    }
-    try {
-        rivulon::writeSepticTechFile(ss(path), table);
-    } catch (const std::exception& e) {
-        msgBox(host.frame(), QStringLiteral("The septic data were not saved: ") + qs(e.what()));
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
-// What a septic run reports besides its results; the worker fills it.
-struct FrmSeptic::RunReport {
-    bool ran = false;
-    std::string saveError;  // the result files could not be written
-};
+QString FrmSeptic::plain(float value) {
+    return qs(rivulon::plainNumber(value));
+}
 
 FrmSeptic::FrmSeptic(rivulon::ui::WindowHost& host) : host_(host) {
     setObjectName(QStringLiteral("FrmSeptic"));
@@ -229,16 +191,7 @@ void FrmSeptic::showPanel(bool shown) {
     Frame5->setVisible(shown);
     // The window grows to show the panel and shrinks back without it.
     adjustSize();
-    if (parentWidget()) {
-        parentWidget()->adjustSize();
-    }
-}
-
-void FrmSeptic::fillCombo() {
-    cboTechName->clear();
-    for (const auto& t : table_) {
-        cboTechName->addItem(qs(t.name));
-    }
+    host_.fitFrame(this);
 }
 
 void FrmSeptic::SepticInitialization() {
@@ -327,382 +280,6 @@ void FrmSeptic::NoteUpdate() {
                            QStringLiteral("% of people."));
 }
 
-void FrmSeptic::cmdAdd_Click() {
-    lblTechName_0->setText(QStringLiteral("Technology Name"));
-    lblInfo->setText(kAddNew);
-    TxtAddTech->setText(QStringLiteral("New"));
-    TxtAddRed->setText(QStringLiteral("0"));
-    txtAddPop->setText(QStringLiteral("0"));
-    TxtAddFailure->setText(QStringLiteral("0"));
-    showPanel(true);
-    TxtAddTech->setFocus();
-    TxtAddTech->selectAll();
-}
-
-void FrmSeptic::cmdChange_Click() {
-    const int i = cboTechName->currentIndex();
-    if (i < 0 || i >= static_cast<int>(table_.size())) {
-        return;
-    }
-    lblTechName_0->setText(QStringLiteral("Technology Name"));
-    lblInfo->setText(kChange);
-    changing_ = i;
-    const rivulon::SepticTechnology& t = table_[static_cast<std::size_t>(i)];
-    TxtAddTech->setText(qs(t.name));
-    TxtAddRed->setText(plain(t.reduction));
-    txtAddPop->setText(plain(t.share));
-    TxtAddFailure->setText(plain(t.failure));
-    showPanel(true);
-}
-
-void FrmSeptic::CmdCancel_Click() {
-    showPanel(false);
-}
-
-void FrmSeptic::cmdOK_Click() {
-    const QString mode = lblInfo->text();
-    if (mode != kAddNew && mode != kChange) {
-        showPanel(false);
-        return;
-    }
-    const QString name = TxtAddTech->text().trimmed();
-    if (mode == kAddNew && name.isEmpty()) {
-        msgBox(this, QStringLiteral("Technology Name: please type a name for the new technology."));
-        return;
-    }
-    rivulon::SepticTechnology entry;
-    try {
-        // A typo or a value outside 0..100 % leaves the table as it was and
-        // the panel open, so that it can be put right.
-        entry = rivulon::technologyFromTexts(ss(name), ss(TxtAddRed->text().trimmed()),
-                                             ss(txtAddPop->text().trimmed()),
-                                             ss(TxtAddFailure->text().trimmed()));
-    } catch (const std::invalid_argument& e) {
-        msgBox(this, qs(e.what()));
-        return;
-    }
-    showPanel(false);
-    if (mode == kAddNew) {
-        const int k = static_cast<int>(table_.size());
-        entry.name = ss(name) + " " + std::to_string(k);
-        table_.push_back(entry);
-        cboTechName->addItem(qs(entry.name));
-        return;
-    }
-    if (changing_ < 0 || changing_ >= static_cast<int>(table_.size())) {
-        return;
-    }
-    table_[static_cast<std::size_t>(changing_)] = entry;
-    cboTechName->setItemText(changing_, qs(entry.name));
-    cboTechName->setCurrentIndex(changing_);
-    cboTechName_Click();
-}
-
-void FrmSeptic::cmdSetSeptic_Click() {
-    Session& session = host_.session();
-    rivulon::SepticOverall o;
-    rivulon::SepticSplit split;
-    try {
-        o = rivulon::computeSepticOverall(table_);
-        split = rivulon::splitPopulation(normalSum_, pondedSum_, o.failureSum);
-    } catch (const std::domain_error& e) {
-        // Nothing is set from a table whose totals cannot be kept.
-        msgBox(this, qs(e.what()));
-        return;
-    }
-    TxtReduction->setText(qs(o.reductionText));
-    session.state.options.septicNReduction = o.nReduction;
-    lblTechName_0->setText(qs(o.efficiencyLabel));
-    txtUseCur->setText(qs(o.shareText));
-    txtFailure->setText(qs(o.failureText));
-    session.announceOptions();
-    if (o.shareWarning) {
-        msgBox(this, qs(rivulon::kShareWarning));
-    }
-    TxtNotes->setPlainText(qs(o.notes));
-    TxtPond->setText(QString::number(split.ponded));
-    TxtNorm->setText(QString::number(split.normal));
-    if (!o.septicOn) {
-        return;
-    }
-    if (dialogs().askYesNo(
-            this,
-            QStringLiteral(
-                "Do you want to update the population numbers on different septic systems?"),
-            QStringLiteral("Update the Nutrient file?"))) {
-        UpdateNutrient(o.failureSum / 10000.0f);
-    } else {
-        showAverages();
-    }
-}
-
-rivulon::ui::NutrientEditorService* FrmSeptic::openEditor() {
-    rivulon::ui::NutrientEditorService* editor = nullptr;
-    bool wasOpen = true;
-    if (editorSource_) {
-        editor = editorSource_();
-    } else {
-        wasOpen = host_.findWindow(WindowKind::Nutrient) != nullptr;
-        QWidget* window = host_.openWindow(WindowKind::Nutrient);
-        editor = dynamic_cast<rivulon::ui::NutrientEditorService*>(window);
-    }
-    if (!editor) {
-        return nullptr;
-    }
-    if (!editor->openSepticOnly()) {
-        // An editor made just for this and left unshown goes again.
-        if (auto* window = dynamic_cast<QWidget*>(editor); window && !wasOpen) {
-            window->close();
-        }
-        return nullptr;
-    }
-    if (auto* window = dynamic_cast<QWidget*>(editor)) {
-        host_.showChild(window);
-    }
-    return editor;
-}
-
-void FrmSeptic::UpdateNutrient(float failedShare) {
-    rivulon::SepticSplit monthly;
-    try {
-        monthly = rivulon::monthlySepticPopulation(normalSum_, pondedSum_, failedShare);
-    } catch (const std::domain_error& e) {
-        msgBox(this, qs(e.what()));
-        showAverages();
-        return;
-    }
-    rivulon::ui::NutrientEditorService* editor = openEditor();
-    if (!editor) {
-        nutrientEditorClosed(false, {});
-        return;
-    }
-    for (int m = 1; m <= 12; ++m) {
-        editor->setSepticPopulation(2, m, monthly.ponded);
-        editor->setSepticPopulation(1, m, monthly.normal);
-    }
-    // The window goes on once the editor has closed, saved or not.
-    waitingForEditor_ = true;
-    // The editor may announce its close while the program shuts down, after
-    // this window or the session are gone.
-    QPointer<FrmSeptic> self(this);
-    QPointer<Session> session(&host_.session());
-    editor->whenClosed([self, session](bool fileSaved, const QString& savedName) {
-        if (!session) {
-            return;
-        }
-        if (self) {
-            self->nutrientEditorClosed(fileSaved, savedName);
-        } else if (fileSaved && !savedName.isEmpty()) {
-            // The runs that follow use the saved file even without this window.
-            session->settings.nutrientPath = ss(savedName);
-            session->announceFiles();
-        }
-    });
-}
-
-void FrmSeptic::nutrientEditorClosed(bool fileSaved, const QString& savedName) {
-    waitingForEditor_ = false;
-    if (fileSaved && !savedName.isEmpty()) {
-        host_.session().settings.nutrientPath = ss(savedName);
-        host_.session().announceFiles();
-        return;
-    }
-    showAverages();
-}
-
-void FrmSeptic::CmdGetNutr_Click() {
-    openEditor();
-}
-
-void FrmSeptic::cmdLoadData_Click() {
-    lblTechName_0->setText(QStringLiteral("Technology Name"));
-    showPanel(false);
-    const QString folder =
-        QDir(host_.session().applicationFolder).filePath(QStringLiteral("Input"));
-    const QString path =
-        dialogs().openFile(this, QStringLiteral("Open a septic technology file"), folder,
-                           QStringLiteral("Septic Data (Sep*.dat);;All Files (*.*)"));
-    if (path.isEmpty()) {
-        return;
-    }
-    std::vector<std::string> warnings;
-    rivulon::SepticTechTable read;
-    try {
-        read = rivulon::readSepticTechFile(ss(path), &warnings);
-    } catch (const std::exception& e) {
-        // All or nothing: the list keeps what it held.
-        msgBox(this, QStringLiteral("The septic data were not read; the list is unchanged.\n") +
-                         qs(e.what()));
-        return;
-    }
-    table_ = std::move(read);
-    fillCombo();
-    if (!table_.empty()) {
-        cboTechName->setCurrentIndex(0);
-        cboTechName_Click();
-    } else {
-        TxtReduction->clear();
-        txtUseCur->clear();
-        txtFailure->clear();
-        NoteUpdate();
-    }
-    if (!warnings.empty()) {
-        QString text;
-        for (const std::string& w : warnings) {
-            text += qs(w) + QLatin1Char('\n');
-        }
-        msgBox(this, text.trimmed());
-    }
-}
-
-void FrmSeptic::CmdView_Click() {
-    showPanel(false);
-    QWidget* window = host_.openWindow(WindowKind::Pie);
-    auto* page = dynamic_cast<rivulon::ui::PieTextPage*>(window);
-    if (!page) {
-        msgBox(this, QStringLiteral("The window to view the septic data is not available."));
-        return;
-    }
-    // The page puts the text after the first tab at column 40 and later ones
-    // at the next 14-column zone; each value fills its zone so that the
-    // numbers stand under their headings.
-    auto zone = [](const QString& text) { return text.leftJustified(13) + QLatin1Char('\t'); };
-    QStringList lines;
-    lines << QStringLiteral("SepticData, ") + QString::number(table_.size()) << QString();
-    lines << QStringLiteral("Method\t") + zone(QStringLiteral("Efficiency-N")) +
-                 zone(QStringLiteral("PctPopUse")) + QStringLiteral("Failure (%)");
-    for (const auto& t : table_) {
-        lines << qs(t.name) + QLatin1Char('\t') + zone(plain(t.reduction)) + zone(plain(t.share)) +
-                     plain(t.failure);
-    }
-    // The page saves the table as it was shown, even once this window is closed.
-    const rivulon::SepticTechTable shown = table_;
-    rivulon::ui::WindowHost* host = &host_;
-    page->showTextPage(QStringLiteral("Current Data on Septic Systems"), lines,
-                       [shown, host] { saveTechTable(*host, shown); });
-    host_.showChild(window);
-    // Wide enough for the last column of the page.
-    if (QWidget* frame = window->parentWidget(); frame && frame->width() < 760) {
-        frame->resize(760, frame->height());
-    }
-}
-
-bool FrmSeptic::SaveData(const rivulon::SepticTechTable& table) {
-    return saveTechTable(host_, table);
-}
-
-void FrmSeptic::CmdDefault_Click() {
-    cboTechName->clear();
-    SepticInitialization();
-    lblTechName_0->setText(QStringLiteral("Technology Name"));
-    cboTechName_Click();
-}
-
-void FrmSeptic::cmdClose_Click() {
-    if (!dialogs().askYesNo(this, QStringLiteral("Want to run the model now?"),
-                            QStringLiteral("Run the Model?"))) {
-        close();
-        return;
-    }
-    runSeptic();
-}
-
-void FrmSeptic::runSeptic() {
-    rivulon::ui::Jobs& jobs = host_.jobs();
-    if (jobs.busy()) {
-        msgBox(this, QStringLiteral("A run is in progress. Please try again when it has ended."));
-        return;
-    }
-    // The project, years and watershed name the start window shows now.
-    const Session& session = host_.session();
-    const rivulon::ProjectSettings& s = session.settings;
-    auto* start = dynamic_cast<rivulon::ui::SimulationChoices*>(
-        host_.findWindow(rivulon::ui::WindowKind::Start));
-    std::int16_t years = static_cast<std::int16_t>(
-        std::max(1, rivulon::yearsForSpinner(
-                        {s.datedWeather, s.weatherStart, s.weatherLineCount, s.weatherYears})));
-    if (start && !start->chosenYears(years)) {
-        return;
-    }
-    std::string name = start ? ss(start->chosenWatershedName()) : s.basinName;
-    if (name.empty()) {
-        name = session.state.watershedName;
-    }
-    const QString period =
-        start ? start->chosenPeriod() : qs(s.startText) + QStringLiteral(" to ") + qs(s.endText);
-
-    rivulon::RunRequest request{years, 4};
-    request.keepSeepLog = true;  // written with the two result files
-    const std::string folder = s.outputFolder;
-    auto report = std::make_shared<RunReport>();
-    rivulon::ui::Job* job = jobs.start(
-        rivulon::ui::JobUse::Session,
-        [report, request, name, folder](rivulon::ui::Job::Context& c) {
-            c.result.leaves = true;
-            c.result.state.watershedName = name;
-            rivulon::RunOutcome outcome =
-                rivulon::runProject(c.result.settings, c.result.state, request, &c.recorder);
-            c.result.ran = report->ran = outcome.ran;
-            if (!outcome.ran) {
-                return;
-            }
-            try {
-                rivulon::saveRunFileSet({rivulon::joinPath(folder, ss(kResultsName)),
-                                         rivulon::joinPath(folder, ss(kSummaryName)),
-                                         rivulon::joinPath(folder, rivulon::kSeepCoefFileName)},
-                                        c.result.state, outcome.seepLog,
-                                        rivulon::runInputPaths(c.result.settings));
-            } catch (const std::exception& e) {
-                report->saveError = e.what();
-            }
-        });
-    if (!job) {
-        return;
-    }
-    job_ = job;
-    host_.session().setResults(false);
-    std::array<std::int16_t, 5> scales = session.state.options.graphScale;
-    if (rivulon::graphScalesNeedDefaults(scales)) {
-        scales = rivulon::kDefaultGraphScales;
-    }
-    if (QWidget* graph = host_.openWindow(WindowKind::Graph)) {
-        if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
-            view->beginRun(*job, 4, scales, period);
-        }
-        host_.showChild(graph);
-    }
-    connect(job, &rivulon::ui::Job::finished, this,
-            [this, report, folder](const rivulon::ui::JobEnd& end) {
-                runEnded(end, *report, qs(rivulon::joinPath(folder, ss(kResultsName))));
-            });
-}
-
-void FrmSeptic::runEnded(const rivulon::ui::JobEnd& end, const RunReport& report,
-                         const QString& results) {
-    job_ = nullptr;
-    if (end.cancelled) {
-        msgBox(this, QStringLiteral("The run was cancelled; ") + kResultsName +
-                         QStringLiteral(" and ") + kSummaryName +
-                         QStringLiteral(" were not written."));
-        return;
-    }
-    if (!end.ok || !report.ran) {
-        msgBox(this,
-               end.ok ? QStringLiteral("No weather file is named; nothing was run.") : end.error);
-        return;
-    }
-    if (!report.saveError.empty()) {
-        msgBox(this, QStringLiteral("The septic results were not saved: ") + qs(report.saveError));
-        return;
-    }
-    QWidget* window = host_.openWindow(WindowKind::Results);
-    if (auto* view = dynamic_cast<rivulon::ui::ResultTableView*>(window)) {
-        if (view->showResultFile(results, rivulon::ui::ResultTable::Monthly, 1)) {
-            host_.showChild(window);
-        }
-    }
-}
-
 void FrmSeptic::closeEvent(QCloseEvent* event) {
     // The run's copies end with it; a window closed during its run stops it.
     if (job_) {
@@ -711,3 +288,17 @@ void FrmSeptic::closeEvent(QCloseEvent* event) {
     }
     event->accept();
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kFrmSepticCommands[] = {
+    {.id = "MnuSeptic",
+     .caption = "Septic System &Improvement",
+     .menu = "mnuAdvanced",
+     .checkedWhen = +[](const Session& s) { return s.state.options.septicNReduction != 0; }},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration FrmSeptic::registration{
+    kKind, &rivulon::ui::makeWindow<FrmSeptic>, true, 290, kFrmSepticCommands};

@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "project/ui/nutrient_editor_service.h"
 #include "scenarios/septic_technology.h"
 #include "shell/jobs.h"
 #include "shell/window_host.h"
-#include "shell/window_services.h"
+#include "shell/window_registration.h"
 
 class QComboBox;
 class QGroupBox;
@@ -25,9 +26,16 @@ class QPushButton;
 // overall N reduction of normal systems and the new normal/ponded split,
 // writes the split through the nutrient editor and runs the model with
 // septic systems.
+//
+// Its parts: FrmSeptic.cpp (the form and the populations it shows),
+// FrmSeptic_table.cpp (the technology list: add, change, load, default),
+// FrmSeptic_run.cpp (the split into the nutrient file, the run, View/Save).
 class FrmSeptic : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"FrmSeptic"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit FrmSeptic(rivulon::ui::WindowHost& host);
     ~FrmSeptic() override;
 
@@ -96,6 +104,8 @@ class FrmSeptic : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // A value as the boxes show it.
+    static QString plain(float value);
     // Layout warnings of the nutrient file already shown.
     std::vector<std::string> warned_;
     void showPanel(bool shown);

@@ -9,10 +9,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <thread>
@@ -20,7 +18,10 @@
 #include "common/atomic_file.h"
 #include "common/paths.h"
 #include "engine/run_events.h"
+#include "engine/ui/run_overlay.h"
+#include "engine/ui/run_view.h"
 #include "project/run_command.h"
+#include "project/ui/simulation_choices.h"
 #include "scenarios/batch.h"
 #include "scenarios/batch_job.h"
 #include "scenarios/control_file.h"
@@ -31,12 +32,10 @@
 #include "shell/jobs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
-#include "shell/window_services.h"
 
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
-using rivulon::ui::WindowKind;
 
 namespace {
 
@@ -264,27 +263,6 @@ QString frmRunSub::controlFilePath() const {
     return qs(rivulon::joinPath(host_.session().settings.inputFolder, ss(typed)));
 }
 
-void frmRunSub::moveTowardsCorner() {
-    // Out of the way of the graph window: towards the lower right corner of
-    // the area the windows live in, by the toolbar's height T (left edge at
-    // width - window - T, top at height - window - 6 T).
-    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
-    QWidget* frame = sub ? static_cast<QWidget*>(sub) : this;
-    QWidget* area = frame->parentWidget();
-    if (!area) {
-        return;
-    }
-    int toolbar = 28;
-    if (QWidget* main = host_.frame()) {
-        if (auto* bar = main->findChild<QToolBar*>()) {
-            toolbar = bar->height();
-        }
-    }
-    const float left = static_cast<float>(area->width() - frame->width() - toolbar);
-    const float top = static_cast<float>(area->height() - frame->height() - 6 * toolbar);
-    frame->move(std::max(0, static_cast<int>(left)), std::max(0, static_cast<int>(top)));
-}
-
 void frmRunSub::cmdRun_Click() {
     if (job_ || host_.jobs().busy()) {
         return;
@@ -295,7 +273,7 @@ void frmRunSub::cmdRun_Click() {
         TxtNumSubBasins->setFocus();
         return;
     }
-    moveTowardsCorner();
+    host_.placeInCorner(this);
     Session& session = host_.session();
     auto b = std::make_shared<BatchInFlight>();
     rivulon::BatchJob& job = b->job;
@@ -323,8 +301,7 @@ void frmRunSub::cmdRun_Click() {
                     ? session.state.options.simLevel
                     : 4;
     QString period;
-    if (auto* choices =
-            dynamic_cast<rivulon::ui::SimulationChoices*>(host_.findWindow(WindowKind::Start))) {
+    if (auto* choices = rivulon::ui::findService<rivulon::ui::SimulationChoices>(host_)) {
         if (!choices->chosenYears(years)) {
             return;
         }
@@ -335,10 +312,7 @@ void frmRunSub::cmdRun_Click() {
     job.request.simLevel = static_cast<std::int16_t>(level);
 
     job.project = rivulon::batchProjectOf(session.settings, session.state);
-    std::string output = session.settings.outputFolder;
-    if (output.empty()) {
-        output = ss(session.applicationFolder + QStringLiteral("/Output"));
-    }
+    const std::string output = ss(session.outputFolder());
     job.project.settings.outputFolder = output;
     job.settings.nameString = ss(TxtNameString->text());
     job.settings.outputFolder = output;
@@ -401,7 +375,7 @@ void frmRunSub::cmdRun_Click() {
     }
     job_ = started;
     if (b->overlay) {
-        if (QWidget* graph = host_.openWindow(WindowKind::Graph)) {
+        if (QWidget* graph = host_.openWindow(rivulon::ui::RunView::kProvider)) {
             if (auto* view = dynamic_cast<rivulon::ui::RunView*>(graph)) {
                 std::array<std::int16_t, 5> scales = session.state.options.graphScale;
                 if (rivulon::graphScalesNeedDefaults(scales)) {
@@ -414,11 +388,9 @@ void frmRunSub::cmdRun_Click() {
             }
             host_.showChild(graph);
             // This window stays in front, with its progress and Cancel.
-            if (parentWidget()) {
-                parentWidget()->raise();
-            }
+            host_.showChild(this);
         }
-    } else if (QWidget* graph = host_.findWindow(WindowKind::Graph)) {
+    } else if (QWidget* graph = host_.findWindow(rivulon::ui::RunView::kProvider)) {
         // Rows without overlay draw nothing; an old drawing would pass for theirs.
         graph->close();
     }
@@ -470,13 +442,12 @@ void frmRunSub::batchEnded(const rivulon::ui::JobEnd& end, const BatchInFlight& 
     // The last row's watershed name stays in the simulation window, unless
     // the user chose another project while the batch ran.
     if (handedOver.settings) {
-        if (auto* choices = dynamic_cast<rivulon::ui::SimulationChoices*>(
-                host_.findWindow(WindowKind::Start))) {
+        if (auto* choices = rivulon::ui::findService<rivulon::ui::SimulationChoices>(host_)) {
             choices->setWatershedName(qs(host_.session().state.watershedName));
         }
     }
     if (!b.overlay) {
-        if (QWidget* graph = host_.findWindow(WindowKind::Graph)) {
+        if (QWidget* graph = host_.findWindow(rivulon::ui::RunView::kProvider)) {
             graph->close();
         }
     }
@@ -555,3 +526,17 @@ void frmRunSub::closeEvent(QCloseEvent* event) {
     }
     event->accept();
 }
+
+namespace {
+
+const rivulon::ui::WindowCommand kfrmRunSubCommands[] = {
+    {.id = "MnuRunSubBasins",
+     .caption = "&Run Hydload for Sub-basins/Multiple Scenarios",
+     .menu = "mnuAdvanced",
+     .after = "MnuSeptic"},
+};
+
+}  // namespace
+
+const rivulon::ui::WindowRegistration frmRunSub::registration{
+    kKind, &rivulon::ui::makeWindow<frmRunSub>, true, 270, kfrmRunSubCommands};

@@ -8,6 +8,7 @@
 #include "engine/run_events.h"
 #include "shell/jobs.h"
 #include "shell/window_host.h"
+#include "shell/window_registration.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,6 +27,9 @@ class UpDown;
 class frmRunSub : public QWidget {
     Q_OBJECT
   public:
+    static constexpr rivulon::ui::WindowKind kKind{"frmRunSub"};
+    static const rivulon::ui::WindowRegistration registration;
+
     explicit frmRunSub(rivulon::ui::WindowHost& host);
     ~frmRunSub() override;
 
@@ -69,7 +73,6 @@ class frmRunSub : public QWidget {
   private:
     struct BatchInFlight;
 
-    void moveTowardsCorner();
     QString controlFilePath() const;
     void progress(const std::vector<rivulon::RunEvent>& events);
     void batchEnded(const rivulon::ui::JobEnd& end, const BatchInFlight& b);

@@ -20,6 +20,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include "analysis/ui/frmGResults.h"
 #include "shell/HelpViewer.h"
 
 #include "shell/UpDown.h"
@@ -168,7 +169,8 @@ TEST(RunController, ACancelledRunLeavesNothingToSave) {
     // Nothing is saved from the menu either.
     dialogs.fileAnswers = {home.dir.path() + "/Output/Results.dat",
                            home.dir.path() + "/Output/Summary.dat"};
-    w.MnuSaveResults_Click();
+    w.action("MnuSaveResults")->setEnabled(true);  // even when chosen anyway
+    w.action("MnuSaveResults")->trigger();
     EXPECT_FALSE(QFile::exists(home.dir.path() + "/Output/Results.dat"));
 }
 
@@ -281,13 +283,13 @@ TEST(CommandLine, ResultFilesOpenInTheirWindows) {
     w.show();
     EXPECT_TRUE(w.MDIForm_Load({results}));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
-    QWidget* table = w.findWindow(rivulon::ui::WindowKind::Results);
+    QWidget* table = w.findWindow(frmGResults::kKind);
     ASSERT_NE(table, nullptr);
     EXPECT_TRUE(table->isVisible());
     EXPECT_EQ(startWindow(w), nullptr);  // no start-up question
     w.openFiles({summary});
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
-    EXPECT_EQ(w.findWindow(rivulon::ui::WindowKind::Results), table);
+    EXPECT_EQ(w.findWindow(frmGResults::kKind), table);
 }
 
 TEST(FileKind, ToldApartByContent) {

@@ -16,6 +16,8 @@
 
 #include "app/MDIFrmMain.h"
 #include "app/window_registry.h"
+#include "project/ui/FrmT.h"
+#include "project/ui/FrmW.h"
 #include "shell/HelpViewer.h"
 #include "shell/app_folder.h"
 #include "shell/help_service.h"
@@ -155,7 +157,7 @@ TEST(MainWindowServices, WeatherYearsBoxLimits) {
     w.action("MnuCreateW")->trigger();
     EXPECT_EQ(dialogs.inputPrompts.size(), 2);
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_NE(w.findWindow(rivulon::ui::WindowKind::Weather), nullptr);
+    EXPECT_NE(w.findWindow(FrmW::kKind), nullptr);
 
     for (const QString& answer : {QString("0"), QString()}) {
         dialogs.messages.clear();
@@ -182,7 +184,7 @@ TEST(MainWindowServices, NewInputFilesAskLatitudeAndCounts) {
                            "Urban Land Uses|How many urban land uses will you have for your "
                            "project ?"}));
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_NE(w.findWindow(rivulon::ui::WindowKind::Transport), nullptr);
+    EXPECT_NE(w.findWindow(FrmT::kKind), nullptr);
 
     // Cancelling a question stops the command.
     dialogs.inputPrompts.clear();
@@ -373,11 +375,9 @@ TEST(Help, F1ShowsEveryWindowsTopicAndTheViewerClosesFromTheKeyboard) {
     w.resize(1280, 860);
     startOnProject(w);
     bool escape = true;
-    for (const rivulon::ui::WindowRow& row : rivulon::ui::windowRows()) {
-        if (!row.create) {
-            continue;
-        }
-        SCOPED_TRACE(row.className);
+    for (const rivulon::ui::WindowRegistration* registration : rivulon::ui::windowRegistrations()) {
+        const rivulon::ui::WindowRegistration& row = *registration;
+        SCOPED_TRACE(std::string(row.kind.className));
         QWidget* window = w.openWindow(row.kind);
         ASSERT_NE(window, nullptr);
         w.showChild(window);

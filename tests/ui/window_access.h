@@ -13,14 +13,14 @@
 
 // The windows of a main window by kind, for the tests.
 inline FrmStart* startWindow(MDIFrmMain& w) {
-    return qobject_cast<FrmStart*>(w.findWindow(rivulon::ui::WindowKind::Start));
+    return qobject_cast<FrmStart*>(w.findWindow(FrmStart::kKind));
 }
 inline FrmGraph* graphWindow(MDIFrmMain& w, bool create = false) {
-    return qobject_cast<FrmGraph*>(create ? w.openWindow(rivulon::ui::WindowKind::Graph)
-                                          : w.findWindow(rivulon::ui::WindowKind::Graph));
+    return qobject_cast<FrmGraph*>(create ? w.openWindow(FrmGraph::kKind)
+                                          : w.findWindow(FrmGraph::kKind));
 }
 inline FrmSeepage* seepageWindow(MDIFrmMain& w) {
-    return qobject_cast<FrmSeepage*>(w.findWindow(rivulon::ui::WindowKind::Seepage));
+    return qobject_cast<FrmSeepage*>(w.findWindow(FrmSeepage::kKind));
 }
 // Adds a window the test made and shows its frame.
 inline QMdiSubWindow* addShown(MDIFrmMain& w, QWidget* window) {

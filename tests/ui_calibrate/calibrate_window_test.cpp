@@ -37,13 +37,12 @@
 #include "tests/ui/window_access.h"
 
 using namespace rivulon::calibration;
-using rivulon::ui::WindowKind;
 
 namespace {
 
 FrmCalibrate* openCalibration(MDIFrmMain& w) {
     w.action(QStringLiteral("MnuCalibrate"))->trigger();
-    return qobject_cast<FrmCalibrate*>(w.findWindow(WindowKind::Calibration));
+    return qobject_cast<FrmCalibrate*>(w.findWindow(FrmCalibrate::kKind));
 }
 
 std::vector<double> startValues(const std::vector<Parameter>& params, const FlowTarget& target) {

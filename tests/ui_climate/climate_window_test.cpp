@@ -24,8 +24,6 @@
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
 
-using rivulon::ui::WindowKind;
-
 namespace {
 
 QByteArray fileBytes(const QString& path) {
@@ -53,7 +51,7 @@ struct ClimateFixture {
     }
     FrmClimate* openClimate() {
         main.runCommand("MnuClimate");
-        return qobject_cast<FrmClimate*>(main.findWindow(WindowKind::Climate));
+        return qobject_cast<FrmClimate*>(main.findWindow(FrmClimate::kKind));
     }
     QString output() {
         return QDir::cleanPath(QString::fromStdString(main.session().settings.outputFolder));
@@ -88,14 +86,14 @@ TEST(ClimateWindow, TheChangedWeatherRunsAsHydloadRunsItAndIsListed) {
     EXPECT_EQ(f.dialogs.messages[0].section('|', 1),
               "Precipitation factor must not be below 0 (a factor on precipitation), not \"-1\"");
     EXPECT_TRUE(f.main.session().settings.climate.isIdentity());
-    ASSERT_EQ(f.main.findWindow(WindowKind::Climate), w);
+    ASSERT_EQ(f.main.findWindow(FrmClimate::kKind), w);
 
     typeInto(w->txtDeltaTemp, "2");
     typeInto(w->txtPrecipFactor, "1.1");
     QTest::mouseClick(w->cmdOK, Qt::LeftButton);
     QCoreApplication::processEvents();
     EXPECT_EQ(f.dialogs.messages.size(), 1);
-    EXPECT_EQ(f.main.findWindow(WindowKind::Climate), nullptr) << "OK closes the window";
+    EXPECT_EQ(f.main.findWindow(FrmClimate::kKind), nullptr) << "OK closes the window";
     EXPECT_EQ(rivulon::describeClimateDelta(f.main.session().settings.climate),
               "temperature +2 degC, precipitation x 1.1");
 
@@ -157,7 +155,7 @@ TEST(ClimateWindow, AnEnsembleDrawsItsBandsBehindTheMonthlyChart) {
 
     f.dialogs.fileAnswers << saved;
     f.main.runCommand("MnuMonthly");
-    auto* results = qobject_cast<frmGResults*>(f.main.findWindow(WindowKind::Results));
+    auto* results = qobject_cast<frmGResults*>(f.main.findWindow(frmGResults::kKind));
     ASSERT_NE(results, nullptr);
     EXPECT_EQ(results->MSChart1->title(), "Monthly Streamflow (cm)");
     ASSERT_EQ(results->MSChart1->bands().size(), 24u);

@@ -26,8 +26,6 @@
 #include "shell/twips.h"
 #include "tests/ui/ui_test_support.h"
 
-using rivulon::ui::WindowKind;
-
 namespace {
 
 QByteArray fileBytes(const QString& path) {
@@ -83,9 +81,9 @@ struct CompFixture {
         main.show();
     }
     QString output() const { return home.dir.path() + "/Output"; }
-    FrmComp* window() { return qobject_cast<FrmComp*>(main.findWindow(WindowKind::Compare)); }
+    FrmComp* window() { return qobject_cast<FrmComp*>(main.findWindow(FrmComp::kKind)); }
     frmGResults* results() {
-        return qobject_cast<frmGResults*>(main.findWindow(WindowKind::Results));
+        return qobject_cast<frmGResults*>(main.findWindow(frmGResults::kKind));
     }
     // A level-4 run of one sub-basin of the example, saved in Output/ as `name`.
     void subBasin(const QString& basin, const QString& name, int years = 4) {

@@ -27,7 +27,7 @@ QByteArray bytes(const QString& path) {
 
 frmMatrix* openMatrix(MDIFrmMain& w) {
     w.action("MnuSetNutrMatrix")->trigger();
-    return qobject_cast<frmMatrix*>(w.findWindow(rivulon::ui::WindowKind::Matrix));
+    return qobject_cast<frmMatrix*>(w.findWindow(frmMatrix::kKind));
 }
 
 bool marked(QWidget* grid, int row, int col) {

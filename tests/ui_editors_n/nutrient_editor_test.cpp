@@ -30,7 +30,7 @@ void writeText(const QString& path, const QByteArray& text) {
 }
 
 FrmN* nutrientEditor(MDIFrmMain& w) {
-    return qobject_cast<FrmN*>(w.findWindow(rivulon::ui::WindowKind::Nutrient));
+    return qobject_cast<FrmN*>(w.findWindow(FrmN::kKind));
 }
 
 // "Edit Nutrient Data" on the example's transport file and `nutrient`.
@@ -304,7 +304,7 @@ TEST(NutrientEditor, NewFileFromCreateNewRunsInHydload) {
     ExampleHome home;
     MDIFrmMain w;
     startOnProject(w);
-    auto* editor = qobject_cast<FrmN*>(w.openWindow(rivulon::ui::WindowKind::Nutrient));
+    auto* editor = qobject_cast<FrmN*>(w.openWindow(FrmN::kKind));
     ASSERT_NE(editor, nullptr);
     auto* service = dynamic_cast<rivulon::ui::NutrientEditorService*>(editor);
     ASSERT_NE(service, nullptr);
@@ -352,7 +352,7 @@ TEST(NutrientEditor, CancelledDialogsLeaveNoEditorAndTheMenuShowsEveryPage) {
     EXPECT_EQ(nutrientEditor(w), nullptr);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 
-    auto* editor = qobject_cast<FrmN*>(w.openWindow(rivulon::ui::WindowKind::Nutrient));
+    auto* editor = qobject_cast<FrmN*>(w.openWindow(FrmN::kKind));
     ASSERT_TRUE(editor->openSepticOnly());
     ASSERT_EQ(openThroughMenu(w, dialogs, home, home.input() + "/Nutrient.dat"), editor);
     EXPECT_FALSE(editor->septicOnly());
@@ -366,7 +366,7 @@ TEST(NutrientEditor, SepticPageAloneForTheSepticWindow) {
     ExampleHome home;
     MDIFrmMain w;
     startOnProject(w);
-    auto* editor = qobject_cast<FrmN*>(w.openWindow(rivulon::ui::WindowKind::Nutrient));
+    auto* editor = qobject_cast<FrmN*>(w.openWindow(FrmN::kKind));
     ASSERT_NE(editor, nullptr);
     w.showChild(editor);
     bool closed = false, fileSaved = false;

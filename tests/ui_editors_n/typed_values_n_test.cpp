@@ -43,7 +43,7 @@ struct NutrientTyped : ::testing::Test {
         startOnProject(w);
         dialogs.fileAnswers = {home.input() + "/Transprt.dat", home.input() + "/Nutrient.dat"};
         w.runCommand("MnuEditNutrient");
-        editor = qobject_cast<FrmN*>(w.findWindow(rivulon::ui::WindowKind::Nutrient));
+        editor = qobject_cast<FrmN*>(w.findWindow(FrmN::kKind));
         ASSERT_NE(editor, nullptr);
         dialogs.messages.clear();
     }
@@ -197,7 +197,7 @@ TEST(NutrientYears, HundredYearsOfPointSourcesAreKept) {
     session.settings.nutrientPath = path.toStdString();
     session.settings.weatherYears = 100;
 
-    auto* editor = qobject_cast<FrmN*>(w.openWindow(rivulon::ui::WindowKind::Nutrient));
+    auto* editor = qobject_cast<FrmN*>(w.openWindow(FrmN::kKind));
     ASSERT_NE(editor, nullptr);
     QStringList names;
     for (int k = 1; k <= 10; ++k) {
@@ -223,7 +223,7 @@ TEST(MatrixTyped, AppendAndUseTakeTheOpenCellAndRefuseTheSameCells) {
     MDIFrmMain w;
     startOnProject(w);
     w.action("MnuSetNutrMatrix")->trigger();
-    auto* m = qobject_cast<frmMatrix*>(w.findWindow(rivulon::ui::WindowKind::Matrix));
+    auto* m = qobject_cast<frmMatrix*>(w.findWindow(frmMatrix::kKind));
     ASSERT_NE(m, nullptr);
     QWidget* grid = m->GridMx[0];
     QWidget* fg2 = grid->findChild<QWidget*>("Fg2");

@@ -10,6 +10,7 @@
 #include "app/MDIFrmMain.h"
 #include "common/read_error.h"
 #include "project/transport_file.h"
+#include "project/ui/FrmN.h"
 #include "project/ui/FrmT.h"
 #include "project/ui/frmSDR.h"
 #include "shell/widgets/FlexGrid.h"
@@ -18,10 +19,8 @@
 
 namespace {
 
-using rivulon::ui::WindowKind;
-
 FrmT* transportEditor(MDIFrmMain& w) {
-    return qobject_cast<FrmT*>(w.findWindow(WindowKind::Transport));
+    return qobject_cast<FrmT*>(w.findWindow(FrmT::kKind));
 }
 
 // What our writer makes of a transport file read by the run's reader.
@@ -108,7 +107,7 @@ TEST_F(EditorFixture, CreateFlowFillsTheDefaults) {
 // 200 and 300 ha are 40 and 60 %; New % 50/50 makes both 250 ha; the SDR of
 // 2590 ha (10 square miles) is .1791.
 TEST_F(EditorFixture, SharesLandUseChangesAndSdr) {
-    auto* t = qobject_cast<FrmT*>(w.openWindow(WindowKind::Transport));
+    auto* t = qobject_cast<FrmT*>(w.openWindow(FrmT::kKind));
     ASSERT_NE(t, nullptr);
     ASSERT_TRUE(t->TransOpen(twoLandUseFile(home.input())));
     w.showChild(t);
@@ -147,7 +146,7 @@ TEST_F(EditorFixture, SharesLandUseChangesAndSdr) {
 TEST_F(EditorFixture, SdrCalculatorWindow) {
     dialogs.messages.clear();
     w.action("MnuSDR")->trigger();
-    auto* sdr = qobject_cast<frmSDR*>(w.findWindow(WindowKind::Sdr));
+    auto* sdr = qobject_cast<frmSDR*>(w.findWindow(frmSDR::kKind));
     ASSERT_NE(sdr, nullptr);
     EXPECT_EQ(sdr->windowTitle(), "Calculate SDR");
     sdr->TxtArea->setText("10");
@@ -247,7 +246,7 @@ TEST_F(EditorFixture, InCellEditAndBoxUndo) {
 // file is touched; an edit after a save makes Exit ask again.
 TEST_F(EditorFixture, RulingsKeepFilesSafe) {
     const QString example = home.input() + "/Transprt.dat";
-    auto* t = qobject_cast<FrmT*>(w.openWindow(WindowKind::Transport));
+    auto* t = qobject_cast<FrmT*>(w.openWindow(FrmT::kKind));
     ASSERT_TRUE(t->TransOpen(example));
     w.showChild(t);
     const rivulon::TransportTable before = t->table();
@@ -331,11 +330,6 @@ TEST_F(EditorFixture, NewFileRoundTripThroughHydload) {
     EXPECT_EQ(
         dialogs.questions,
         QStringList{"Create New Nutrient File?|Do you want to create a nutrient input file?"});
-    // Until the nutrient editor is there it says so plainly.
-    if (!w.findWindow(WindowKind::Nutrient)) {
-        ASSERT_EQ(dialogs.messages.size(), 1);
-        EXPECT_TRUE(dialogs.messages[0].endsWith("is not available yet."));
-    }
 
     const QString hydload = QCoreApplication::applicationDirPath() + "/hydload";
     QProcess process;

@@ -18,8 +18,6 @@
 
 namespace {
 
-using rivulon::ui::WindowKind;
-
 struct TypedFixture : ::testing::Test {
     EditorDialogs dialogs;
     ExampleHome home;
@@ -30,7 +28,7 @@ struct TypedFixture : ::testing::Test {
         dialogs.messages.clear();
     }
     FrmT* openTransport(const QString& path) {
-        auto* t = qobject_cast<FrmT*>(w.openWindow(WindowKind::Transport));
+        auto* t = qobject_cast<FrmT*>(w.openWindow(FrmT::kKind));
         if (t && t->TransOpen(path)) {
             w.showChild(t);
             return t;
@@ -104,7 +102,7 @@ TEST_F(TypedFixture, SetLandUseChangesKeepsTypedAreas) {
     dialogs.yesNoAnswer = false;  // no save of the changes above, no nutrient file
     dialogs.inputAnswers = {"40", "3", "1"};
     w.action("MnuCreateNew")->trigger();
-    t = qobject_cast<FrmT*>(w.findWindow(WindowKind::Transport));
+    t = qobject_cast<FrmT*>(w.findWindow(FrmT::kKind));
     ASSERT_NE(t, nullptr);
     ASSERT_EQ(t->TGrid2[0]->rows(), 5);
     const QStringList areas = {"1000", "1500", "3000", "500"};
@@ -173,7 +171,7 @@ TEST_F(TypedFixture, TransportSaveRefusesWhatTheRunRefuses) {
 struct WeatherTyped : TypedFixture {
     FrmW* open() {
         w.action("MnuEditweather")->trigger();
-        return qobject_cast<FrmW*>(w.findWindow(WindowKind::Weather));
+        return qobject_cast<FrmW*>(w.findWindow(FrmW::kKind));
     }
     static void typeInGrid(FrmW* f, int row, int col, const QString& text) {
         QWidget* fg2 = f->GridW->findChild<QWidget*>("Fg2");
@@ -245,7 +243,7 @@ TEST_F(WeatherTyped, TypedDelayIsTheDelayUsed) {
     f->TxtDelay->selectAll();
     QTest::keyClicks(f->TxtDelay, "12");
     f->btnDelay->click();
-    auto* delayed = qobject_cast<FrmW*>(w.findWindow(WindowKind::Weather));
+    auto* delayed = qobject_cast<FrmW*>(w.findWindow(FrmW::kKind));
     ASSERT_NE(delayed, f);
     QString first, moved;
     QMetaObject::invokeMethod(f->GridW, "TextMatrix", Q_RETURN_ARG(QString, first), Q_ARG(int, 2),
@@ -262,7 +260,7 @@ TEST_F(WeatherTyped, TypedDelayIsTheDelayUsed) {
     QTest::keyClicks(f->TxtDelay, "40");
     dialogs.messages.clear();
     f->btnDelay->click();
-    EXPECT_EQ(qobject_cast<FrmW*>(w.findWindow(WindowKind::Weather)), f) << "no delayed window";
+    EXPECT_EQ(qobject_cast<FrmW*>(w.findWindow(FrmW::kKind)), f) << "no delayed window";
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].startsWith(
         "Rivulon|Delay (days): 40 is outside the allowed range 1 to 32"))

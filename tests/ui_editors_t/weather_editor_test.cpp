@@ -20,10 +20,8 @@
 
 namespace {
 
-using rivulon::ui::WindowKind;
-
 FrmW* weatherWindow(MDIFrmMain& w) {
-    return qobject_cast<FrmW*>(w.findWindow(WindowKind::Weather));
+    return qobject_cast<FrmW*>(w.findWindow(FrmW::kKind));
 }
 
 QString cell(FrmW* f, int row, int col) {
@@ -273,7 +271,7 @@ TEST_F(WeatherFixture, HundredYearFileOpensQuickly) {
                          rivulon::createDefaultWeather(100, rivulon::defaultMonthNames()))));
     w.session().settings.weatherPath = path.toStdString();
     w.session().settings.datedWeather = true;
-    auto* f = qobject_cast<FrmW*>(w.openWindow(WindowKind::Weather));
+    auto* f = qobject_cast<FrmW*>(w.openWindow(FrmW::kKind));
     ASSERT_NE(f, nullptr);
     QElapsedTimer clock;
     clock.start();

@@ -22,7 +22,7 @@ TEST(CountyEdits, SharesAreFractionsAndDeleteAsksFirst) {
     startOnProject(w);
     const QString db = home.input() + "/MillbrookDB.sqlite";
     w.action("MnuPopulation")->trigger();
-    auto* d = qobject_cast<frmDB*>(w.findWindow(rivulon::ui::WindowKind::Database));
+    auto* d = qobject_cast<frmDB*>(w.findWindow(frmDB::kKind));
     ASSERT_NE(d, nullptr);
     d->ChkToEnableBtn->click();
     QAbstractItemModel* m = d->grdDataGrid->model();

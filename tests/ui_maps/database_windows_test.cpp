@@ -24,13 +24,11 @@
 
 namespace {
 
-using rivulon::ui::WindowKind;
-
 frmDB* dbWindow(MDIFrmMain& w) {
-    return qobject_cast<frmDB*>(w.findWindow(WindowKind::Database));
+    return qobject_cast<frmDB*>(w.findWindow(frmDB::kKind));
 }
 frmCounty* countyWindow(MDIFrmMain& w) {
-    return qobject_cast<frmCounty*>(w.findWindow(WindowKind::County));
+    return qobject_cast<frmCounty*>(w.findWindow(frmCounty::kKind));
 }
 // A cell as the grid shows it.
 QString cell(frmDB& d, int row, int column) {
@@ -339,7 +337,7 @@ TEST(CountyViewer, DatabaseNamedDirectlyOrImported) {
     MDIFrmMain w;
     // A database file that is not there is said so, and not created.
     w.session().settings.databasePath = (dir.path() + "/Gone.db").toStdString();
-    auto* c = qobject_cast<frmCounty*>(w.openWindow(WindowKind::County));
+    auto* c = qobject_cast<frmCounty*>(w.openWindow(frmCounty::kKind));
     ASSERT_NE(c, nullptr);
     EXPECT_FALSE(c->ToRecord(1));
     ASSERT_EQ(dialogs.messages.size(), 1);
@@ -450,7 +448,7 @@ TEST(CountyViewer, AccessImportCanBeCancelled) {
         }
     });
     poll.start(20);
-    auto* c = qobject_cast<frmCounty*>(w.openWindow(WindowKind::County));
+    auto* c = qobject_cast<frmCounty*>(w.openWindow(frmCounty::kKind));
     ASSERT_NE(c, nullptr);
     EXPECT_FALSE(c->ToRecord(1));
     poll.stop();

@@ -18,13 +18,11 @@
 
 namespace {
 
-using rivulon::ui::WindowKind;
-
 FrmView* mapWindow(MDIFrmMain& w) {
-    return qobject_cast<FrmView*>(w.findWindow(WindowKind::Map));
+    return qobject_cast<FrmView*>(w.findWindow(FrmView::kKind));
 }
 frmCounty* countyWindow(MDIFrmMain& w) {
-    return qobject_cast<frmCounty*>(w.findWindow(WindowKind::County));
+    return qobject_cast<frmCounty*>(w.findWindow(frmCounty::kKind));
 }
 QString hintAt(FrmView& v, int x, int y) {
     v.pointAt(x, y);
@@ -122,7 +120,7 @@ TEST(MapViewer, UnreadableAndLargeMaps) {
     MDIFrmMain w;
     w.resize(1100, 800);
     startOnProject(w);
-    auto* v = qobject_cast<FrmView*>(w.openWindow(WindowKind::Map));
+    auto* v = qobject_cast<FrmView*>(w.openWindow(FrmView::kKind));
     ASSERT_NE(v, nullptr);
     w.showChild(v);
 

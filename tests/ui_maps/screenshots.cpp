@@ -72,10 +72,10 @@ int main(int argc, char** argv) {
          {Shot{"MnuLUMap", {290, 230}, "map_landuse"}, Shot{"MnuSoilMap", {17, 5}, "map_soil"},
           Shot{"MnuCountyMap", {70, 230}, "map_county"}}) {
         w.action(s.command)->trigger();
-        auto* v = qobject_cast<FrmView*>(w.findWindow(rivulon::ui::WindowKind::Map));
+        auto* v = qobject_cast<FrmView*>(w.findWindow(FrmView::kKind));
         only(w, v);
         v->pointAt(s.at.x(), s.at.y());
-        if (QWidget* county = w.findWindow(rivulon::ui::WindowKind::County)) {
+        if (QWidget* county = w.findWindow(frmCounty::kKind)) {
             auto* sub = qobject_cast<QMdiSubWindow*>(county->parentWidget());
             sub->showNormal();
             sub->move(650, 10);
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         save(w, out, s.name);
     }
     w.action("MnuLandUse")->trigger();
-    auto* d = qobject_cast<frmDB*>(w.findWindow(rivulon::ui::WindowKind::Database));
+    auto* d = qobject_cast<frmDB*>(w.findWindow(frmDB::kKind));
     only(w, d);
     save(w, out, "db_landuse");
     w.action("MnuPopulation")->trigger();
@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     d->ChkToEnableBtn->click();
     save(w, out, "db_population_editable");
     w.menu("MnuCountyArray")->actions().value(2)->trigger();
-    auto* c = qobject_cast<frmCounty*>(w.findWindow(rivulon::ui::WindowKind::County));
+    auto* c = qobject_cast<frmCounty*>(w.findWindow(frmCounty::kKind));
     only(w, c);
     save(w, out, "county_record");
     return 0;

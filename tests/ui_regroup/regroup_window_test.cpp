@@ -30,8 +30,6 @@
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
 
-using rivulon::ui::WindowKind;
-
 namespace {
 
 const QString kResults = QStringLiteral(RIVULON_SOURCE_DIR "/tests/analysis/data/Results3y_L4.dat");
@@ -79,7 +77,7 @@ struct RegroupFixture {
     RegroupFixture() {
         main.resize(1280, 860);
         main.show();
-        window = qobject_cast<FrmReGroup*>(main.openWindow(WindowKind::Regroup));
+        window = qobject_cast<FrmReGroup*>(main.openWindow(FrmReGroup::kKind));
         main.showChild(window);
     }
     // Puts the list's first item into each group in turn (Forest, Corn, Town).
@@ -94,7 +92,7 @@ struct RegroupFixture {
         main.jobs().waitForEnd();
         QCoreApplication::processEvents();
     }
-    FrmPie* pie() { return qobject_cast<FrmPie*>(main.findWindow(WindowKind::Pie)); }
+    FrmPie* pie() { return qobject_cast<FrmPie*>(main.findWindow(FrmPie::kKind)); }
 };
 
 }  // namespace
@@ -263,7 +261,7 @@ TEST(RegroupWindow, Windows1252NamesShowRight) {
     const QString path = f.home.dir.path() + "/Output/RgWin.txt";
     writeBytes(path, table);
     f.main.openFiles({path});
-    auto* w = qobject_cast<FrmReGroup*>(f.main.findWindow(WindowKind::Regroup));
+    auto* w = qobject_cast<FrmReGroup*>(f.main.findWindow(FrmReGroup::kKind));
     ASSERT_EQ(w, f.window);
     EXPECT_TRUE(f.dialogs.messages.isEmpty()) << f.dialogs.messages.join('\n').toStdString();
     EXPECT_TRUE(w->ReGrid->isVisible());
@@ -412,7 +410,7 @@ TEST(RegroupWindow, CommandWithoutAFileClosesOnCalculate) {
     MDIFrmMain main;
     main.show();
     main.runCommand("MnuRegroup");  // the file question is cancelled
-    auto* w = qobject_cast<FrmReGroup*>(main.findWindow(WindowKind::Regroup));
+    auto* w = qobject_cast<FrmReGroup*>(main.findWindow(FrmReGroup::kKind));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(dialogs.fileTitles, QStringList{QString()});
     EXPECT_EQ(w->ListLU->count(), 0);
@@ -420,12 +418,12 @@ TEST(RegroupWindow, CommandWithoutAFileClosesOnCalculate) {
     EXPECT_EQ(dialogs.messages, QStringList{"Rivulon|No file was selected to regroup!"});
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(main.findWindow(WindowKind::Regroup), nullptr);
+    EXPECT_EQ(main.findWindow(FrmReGroup::kKind), nullptr);
 
     // With a file chosen the command opens it.
     dialogs.fileAnswers << kResults;
     main.runCommand("MnuRegroup");
-    w = qobject_cast<FrmReGroup*>(main.findWindow(WindowKind::Regroup));
+    w = qobject_cast<FrmReGroup*>(main.findWindow(FrmReGroup::kKind));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->ListLU->count(), 3);
     EXPECT_EQ(w->resultsFile(), kResults);
@@ -437,7 +435,7 @@ TEST(PieWindow, TextPageShowsLinesAndSaveDataClosesAfterSaving) {
     MDIFrmMain main;
     main.resize(1280, 860);
     main.show();
-    auto* page = dynamic_cast<rivulon::ui::PieTextPage*>(main.openWindow(WindowKind::Pie));
+    auto* page = dynamic_cast<rivulon::ui::PieTextPage*>(main.openWindow(FrmPie::kKind));
     ASSERT_NE(page, nullptr);
     auto* pie = dynamic_cast<FrmPie*>(page);
     main.showChild(pie);
@@ -471,5 +469,5 @@ TEST(PieWindow, TextPageShowsLinesAndSaveDataClosesAfterSaving) {
     EXPECT_EQ(saved, 1);
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(main.findWindow(WindowKind::Pie), nullptr);
+    EXPECT_EQ(main.findWindow(FrmPie::kKind), nullptr);
 }

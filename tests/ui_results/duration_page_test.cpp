@@ -65,7 +65,7 @@ class DurationCurves : public ::testing::Test {
     void SetUp() override {
         // The daily file given on the command line is known by its heading.
         main.openFiles({exampleDaily()});
-        w = dynamic_cast<frmGResults*>(main.findWindow(rivulon::ui::WindowKind::Results));
+        w = dynamic_cast<frmGResults*>(main.findWindow(frmGResults::kKind));
         ASSERT_NE(w, nullptr);
         page = w->durationPage;
     }

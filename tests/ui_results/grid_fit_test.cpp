@@ -39,8 +39,6 @@
 
 namespace {
 
-using rivulon::ui::WindowKind;
-
 // Adds every cut cell of the grid to `cut`.
 void check(QStringList& cut, const GridView& view) {
     ASSERT_GT(view.rows, 0) << view.name.toStdString();
@@ -84,7 +82,7 @@ TEST(GridsFit, EveryGridShowsEveryTextWhole) {
     QStringList cut;
 
     // Results: summary, annual, monthly tables with every chart of each.
-    auto* results = qobject_cast<frmGResults*>(main.openWindow(WindowKind::Results));
+    auto* results = qobject_cast<frmGResults*>(main.openWindow(frmGResults::kKind));
     ASSERT_NE(results, nullptr);
     main.showChild(results);
     ASSERT_TRUE(results->GraphSummary(ex.summary(4)));
@@ -104,7 +102,7 @@ TEST(GridsFit, EveryGridShowsEveryTextWhole) {
     check(cut, viewOf(*results->GridOut, "observed GridOut"));
 
     // Regrouping: every land use in a group of its own, then the table.
-    auto* regroup = qobject_cast<FrmReGroup*>(main.openWindow(WindowKind::Regroup));
+    auto* regroup = qobject_cast<FrmReGroup*>(main.openWindow(FrmReGroup::kKind));
     ASSERT_NE(regroup, nullptr);
     main.showChild(regroup);
     ASSERT_TRUE(regroup->openResultsFile(ex.results(4)));
@@ -128,7 +126,7 @@ TEST(GridsFit, EveryGridShowsEveryTextWhole) {
     rivulon::saveTableText((output + "/RgOne.txt").toStdString(), regroup->ReGrid->cells());
     rivulon::saveTableText((output + "/RgTwo.txt").toStdString(), regroup->ReGrid->cells());
     main.runCommand("MnuCompScen");
-    auto* compare = qobject_cast<FrmComp*>(main.findWindow(WindowKind::Compare));
+    auto* compare = qobject_cast<FrmComp*>(main.findWindow(FrmComp::kKind));
     ASSERT_NE(compare, nullptr);
     addFiles(*compare, output, {"RgOne.txt", "RgTwo.txt"});
     compare->cmdNext->click();
@@ -140,7 +138,7 @@ TEST(GridsFit, EveryGridShowsEveryTextWhole) {
     ASSERT_TRUE(QFile::copy(ex.results(4), output + "/ResultsUp.dat"));
     ASSERT_TRUE(QFile::copy(ex.results(1), output + "/ResultsDown.dat"));
     main.runCommand("MnuSum");
-    auto* sum = qobject_cast<FrmComp*>(main.findWindow(WindowKind::Compare));
+    auto* sum = qobject_cast<FrmComp*>(main.findWindow(FrmComp::kKind));
     ASSERT_NE(sum, nullptr);
     ASSERT_NE(sum->Gridcf, nullptr) << "no Tabulex library";
     addFiles(*sum, output, {"ResultsUp.dat", "ResultsDown.dat"});
@@ -151,7 +149,7 @@ TEST(GridsFit, EveryGridShowsEveryTextWhole) {
         check(cut, viewOf(*sum->Grid1[k], QStringLiteral("sum Grid1[%1]").arg(k)));
 
     // The input editors as they load the example's files.
-    auto* transport = qobject_cast<FrmT*>(main.openWindow(WindowKind::Transport));
+    auto* transport = qobject_cast<FrmT*>(main.openWindow(FrmT::kKind));
     ASSERT_NE(transport, nullptr);
     ASSERT_TRUE(transport->TransOpen(home.input() + "/Transprt.dat"));
     main.showChild(transport);
@@ -161,19 +159,19 @@ TEST(GridsFit, EveryGridShowsEveryTextWhole) {
 
     dialogs.fileAnswers = {home.input() + "/Transprt.dat", home.input() + "/Nutrient.dat"};
     main.runCommand("MnuEditNutrient");
-    auto* nutrient = qobject_cast<FrmN*>(main.findWindow(WindowKind::Nutrient));
+    auto* nutrient = qobject_cast<FrmN*>(main.findWindow(FrmN::kKind));
     ASSERT_NE(nutrient, nullptr);
     for (int i = 0; i < 5; ++i)
         check(cut, viewOf(*nutrient->NGrid[i], QStringLiteral("NGrid[%1]").arg(i)));
 
     main.action("MnuEditweather")->trigger();
-    auto* weather = qobject_cast<FrmW*>(main.findWindow(WindowKind::Weather));
+    auto* weather = qobject_cast<FrmW*>(main.findWindow(FrmW::kKind));
     ASSERT_NE(weather, nullptr);
     ASSERT_NE(weather->GridW, nullptr) << "no Tabulex library";
     check(cut, viewOf(weather->GridW, "GridW"));
 
     main.action("MnuSetNutrMatrix")->trigger();
-    auto* matrix = qobject_cast<frmMatrix*>(main.findWindow(WindowKind::Matrix));
+    auto* matrix = qobject_cast<frmMatrix*>(main.findWindow(frmMatrix::kKind));
     ASSERT_NE(matrix, nullptr);
     for (int i = 0; i < 2; ++i)
         check(cut, viewOf(matrix->GridMx[i], QStringLiteral("GridMx[%1]").arg(i)));
@@ -225,7 +223,7 @@ TEST(GridsFit, HundredYearWeatherTableAndItsDaysShowWhole) {
     startOnProject(main);
     dialogs.inputAnswers = {"100"};
     main.action("MnuCreateW")->trigger();
-    auto* weather = qobject_cast<FrmW*>(main.findWindow(WindowKind::Weather));
+    auto* weather = qobject_cast<FrmW*>(main.findWindow(FrmW::kKind));
     ASSERT_NE(weather, nullptr);
     ASSERT_NE(weather->GridW, nullptr) << "no Tabulex library";
     QCoreApplication::processEvents();

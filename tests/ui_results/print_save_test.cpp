@@ -26,8 +26,6 @@
 
 namespace {
 
-using rivulon::ui::WindowKind;
-
 struct PrintFixture {
     ScriptedDialogs dialogs;
     ExampleHome home;
@@ -35,13 +33,13 @@ struct PrintFixture {
     QString output() const { return home.dir.path() + "/Output"; }
 
     frmGResults* results() {
-        auto* w = qobject_cast<frmGResults*>(main.openWindow(WindowKind::Results));
+        auto* w = qobject_cast<frmGResults*>(main.openWindow(frmGResults::kKind));
         if (w)
             main.showChild(w);
         return w;
     }
     FrmReGroup* regrouped(const QString& file) {
-        auto* w = qobject_cast<FrmReGroup*>(main.openWindow(WindowKind::Regroup));
+        auto* w = qobject_cast<FrmReGroup*>(main.openWindow(FrmReGroup::kKind));
         if (!w)
             return nullptr;
         main.showChild(w);

@@ -136,7 +136,7 @@ TEST(ResultsWindowSpeed, LargeFilesOpenInTime) {
 
     MDIFrmMain main;
     main.show();
-    auto* w = dynamic_cast<frmGResults*>(main.openWindow(rivulon::ui::WindowKind::Results));
+    auto* w = dynamic_cast<frmGResults*>(main.openWindow(frmGResults::kKind));
     ASSERT_NE(w, nullptr);
     main.showChild(w);
 

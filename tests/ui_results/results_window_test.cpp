@@ -41,7 +41,7 @@ namespace {
 using rivulon::ui::FlexGrid;
 
 frmGResults* resultsWindow(MDIFrmMain& main) {
-    auto* w = dynamic_cast<frmGResults*>(main.openWindow(rivulon::ui::WindowKind::Results));
+    auto* w = dynamic_cast<frmGResults*>(main.openWindow(frmGResults::kKind));
     if (w)
         main.showChild(w);
     return w;
@@ -562,7 +562,7 @@ TEST(ResultsMenu, SummaryCommandOpensTheWindow) {
     startOnProject(main);
     dialogs.fileAnswers << ExampleResults::get().summary(4);
     main.runCommand("MnuSummary");
-    auto* w = dynamic_cast<frmGResults*>(main.findWindow(rivulon::ui::WindowKind::Results));
+    auto* w = dynamic_cast<frmGResults*>(main.findWindow(frmGResults::kKind));
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->windowTitle(), "Summary Data and Graph: " + ExampleResults::get().summary(4));

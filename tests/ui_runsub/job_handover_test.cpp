@@ -21,6 +21,7 @@
 
 #include "analysis/ui/FrmCalibrate.h"
 #include "app/MDIFrmMain.h"
+#include "project/ui/frmSimInfo.h"
 #include "scenarios/ui/FrmSeptic.h"
 #include "scenarios/ui/frmRunSub.h"
 #include "shell/UpDown.h"
@@ -29,8 +30,6 @@
 #include "shell/session.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
-
-using rivulon::ui::WindowKind;
 
 namespace {
 
@@ -132,7 +131,7 @@ struct Desk {
     }
     frmRunSub* batchWindow(const QString& control, int rows) {
         main.runCommand("MnuRunSubBasins");
-        auto* w = qobject_cast<frmRunSub*>(main.findWindow(WindowKind::RunSub));
+        auto* w = qobject_cast<frmRunSub*>(main.findWindow(frmRunSub::kKind));
         if (!w) {
             return nullptr;
         }
@@ -145,7 +144,7 @@ struct Desk {
     }
     QString simInfo() {
         startWindow(main)->cmdShowSimInfo->click();
-        auto* listing = qobject_cast<QTextEdit*>(main.findWindow(WindowKind::SimInfo));
+        auto* listing = qobject_cast<QTextEdit*>(main.findWindow(frmSimInfo::kKind));
         return listing ? listing->toPlainText() : QString();
     }
 };
@@ -183,7 +182,7 @@ TEST(Jobs, EachWindowFollowsOnlyItsOwnJob) {
     EXPECT_TRUE(d.start->cmdRunSimulation->isEnabled());
 
     d.main.action(QStringLiteral("MnuCalibrate"))->trigger();
-    auto* calibrate = qobject_cast<FrmCalibrate*>(d.main.findWindow(WindowKind::Calibration));
+    auto* calibrate = qobject_cast<FrmCalibrate*>(d.main.findWindow(FrmCalibrate::kKind));
     ASSERT_NE(calibrate, nullptr);
     typeNumber(calibrate->spnRuns, "16");
     ASSERT_TRUE(calibrate->cmdRun_Click());
@@ -225,7 +224,7 @@ TEST(Jobs, EveryKindStopsThroughItsToken) {
     EXPECT_LT(batch->barRows->value(), 62);
 
     d.main.runCommand(QStringLiteral("MnuSeptic"));
-    auto* septic = qobject_cast<FrmSeptic*>(d.main.findWindow(WindowKind::Septic));
+    auto* septic = qobject_cast<FrmSeptic*>(d.main.findWindow(FrmSeptic::kKind));
     ASSERT_NE(septic, nullptr);
     d.dialogs.messages.clear();
     d.dialogs.yesNoAnswer = true;
@@ -238,7 +237,7 @@ TEST(Jobs, EveryKindStopsThroughItsToken) {
     EXPECT_FALSE(QFile::exists(d.output() + "/ResultsSeptic.dat"));
 
     d.main.action(QStringLiteral("MnuCalibrate"))->trigger();
-    auto* calibrate = qobject_cast<FrmCalibrate*>(d.main.findWindow(WindowKind::Calibration));
+    auto* calibrate = qobject_cast<FrmCalibrate*>(d.main.findWindow(FrmCalibrate::kKind));
     ASSERT_NE(calibrate, nullptr);
     ASSERT_TRUE(calibrate->cmdRun_Click());
     stopNow();
@@ -319,7 +318,7 @@ TEST(Jobs, SepticRunTakesTheStartWindowsProjectAndYears) {
     EXPECT_EQ(start->txtWName->text(), "Short Creek");
 
     d.main.runCommand(QStringLiteral("MnuSeptic"));
-    auto* septic = qobject_cast<FrmSeptic*>(d.main.findWindow(WindowKind::Septic));
+    auto* septic = qobject_cast<FrmSeptic*>(d.main.findWindow(FrmSeptic::kKind));
     ASSERT_NE(septic, nullptr);
     d.dialogs.messages.clear();
     d.dialogs.yesNoAnswer = true;

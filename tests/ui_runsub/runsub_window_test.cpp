@@ -24,6 +24,7 @@
 #include "app/window_registry.h"
 #include "common/atomic_file.h"
 #include "common/paths.h"
+#include "engine/ui/FrmGraph.h"
 #include "scenarios/ui/frmRunSub.h"
 #include "shell/PictureBox.h"
 #include "shell/UpDown.h"
@@ -32,8 +33,6 @@
 #include "shell/session.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
-
-using rivulon::ui::WindowKind;
 
 namespace {
 
@@ -76,7 +75,7 @@ struct RunSubFixture {
         start->txtYear->setText(years);
         start->OptSim[3]->setChecked(true);
         main.runCommand("MnuRunSubBasins");
-        window = qobject_cast<frmRunSub*>(main.findWindow(WindowKind::RunSub));
+        window = qobject_cast<frmRunSub*>(main.findWindow(frmRunSub::kKind));
     }
     QString output() {
         return QDir::cleanPath(QString::fromStdString(main.session().settings.outputFolder));
@@ -113,7 +112,7 @@ TEST(RunSubWindow, BothModesWriteWhatHydloadBatchWrites) {
     ASSERT_NE(f.window, nullptr);
     frmRunSub& w = *f.window;
     EXPECT_EQ(w.windowTitle(), "Run the model for sub-basins");
-    EXPECT_EQ(rivulon::ui::windowRow(WindowKind::RunSub)->helpContext, 270);
+    EXPECT_EQ(rivulon::ui::registrationOf(frmRunSub::kKind)->helpContext, 270);
     // The program's Input folder with its control files.
     EXPECT_EQ(QDir(w.Dir1->path()), QDir(f.home.input()));
     EXPECT_EQ(w.File1->fileNames(),
@@ -404,7 +403,7 @@ TEST(RunSubWindow, DISABLED_Screenshots) {
     f.runAndWait();
     f.main.grab().save(dir + "/runsub_overlay.png");
 
-    f.main.findWindow(WindowKind::Graph)->close();
+    f.main.findWindow(FrmGraph::kKind)->close();
     w.chkOverlapGraph->setChecked(false);
     w.batchJobs = 0;
     w.TxtCtrlFile->setText(f.home.input() + "/RunSubbasins62.dat");

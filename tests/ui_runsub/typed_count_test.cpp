@@ -28,7 +28,7 @@ TEST(RunSubTyped, TypedSubBasinCountIsTheCountRun) {
     start->txtYear->setText("1");
     start->OptSim[0]->setChecked(true);
     main.runCommand("MnuRunSubBasins");
-    auto* w = qobject_cast<frmRunSub*>(main.findWindow(rivulon::ui::WindowKind::RunSub));
+    auto* w = qobject_cast<frmRunSub*>(main.findWindow(frmRunSub::kKind));
     ASSERT_NE(w, nullptr);
     const auto items = w->File1->findItems("RunSubbasins62.dat", Qt::MatchExactly);
     ASSERT_EQ(items.size(), 1);

@@ -5,6 +5,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 
+#include "project/ui/FrmN.h"
+#include "project/ui/FrmStart.h"
 #include "scenarios/ui/FrmSeptic.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
@@ -29,11 +31,11 @@ int main(int argc, char** argv) {
     MDIFrmMain w;
     w.resize(1280, 860);
     startOnProject(w);
-    if (QWidget* start = w.findWindow(rivulon::ui::WindowKind::Start)) {
+    if (QWidget* start = w.findWindow(FrmStart::kKind)) {
         start->parentWidget()->showMinimized();
     }
     w.runCommand(QStringLiteral("MnuSeptic"));
-    auto* septic = qobject_cast<FrmSeptic*>(w.findWindow(rivulon::ui::WindowKind::Septic));
+    auto* septic = qobject_cast<FrmSeptic*>(w.findWindow(FrmSeptic::kKind));
     if (!septic) {
         return 1;
     }
@@ -51,7 +53,7 @@ int main(int argc, char** argv) {
     dialogs.yesNoAnswer = true;
     septic->cmdSetSeptic->click();
     save(w, folder, "septic_editor");
-    if (QWidget* editor = w.findWindow(rivulon::ui::WindowKind::Nutrient)) {
+    if (QWidget* editor = w.findWindow(FrmN::kKind)) {
         dialogs.yesNoAnswer = false;  // leave without saving
         editor->close();
     }

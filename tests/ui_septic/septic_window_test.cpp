@@ -17,14 +17,14 @@
 #include <utility>
 
 #include "analysis/ui/FrmPie.h"
+#include "analysis/ui/frmGResults.h"
 #include "app/MDIFrmMain.h"
+#include "project/ui/FrmN.h"
+#include "project/ui/nutrient_editor_service.h"
 #include "scenarios/ui/FrmSeptic.h"
 #include "shell/session.h"
-#include "shell/window_services.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
-
-using rivulon::ui::WindowKind;
 
 namespace {
 
@@ -96,7 +96,7 @@ struct SepticFixture {
         main.resize(1280, 860);
         startOnProject(main);
         main.runCommand(QStringLiteral("MnuSeptic"));
-        window = qobject_cast<FrmSeptic*>(main.findWindow(WindowKind::Septic));
+        window = qobject_cast<FrmSeptic*>(main.findWindow(FrmSeptic::kKind));
     }
     Session& session() { return main.session(); }
     QString messages() const { return dialogs.messages.join("\n"); }
@@ -266,7 +266,7 @@ TEST(SepticWindow, UpdateThroughEditorThenRunEqualsHydload) {
              "--out", plainRun, "--quiet"});
     EXPECT_NE(results, fileBytes(plainRun + "/Results.dat"));
 
-    QWidget* table = f.main.findWindow(WindowKind::Results);
+    QWidget* table = f.main.findWindow(frmGResults::kKind);
     ASSERT_NE(table, nullptr);
     EXPECT_TRUE(table->isVisible());
 }
@@ -364,7 +364,7 @@ TEST(SepticWindow, ViewAndSaveLeavesOutDeletedEntries) {
     const QString out = f.home.input() + "/SepticMine.dat";
     auto view = [&] {
         w.CmdView->click();
-        auto* pie = qobject_cast<FrmPie*>(f.main.findWindow(WindowKind::Pie));
+        auto* pie = qobject_cast<FrmPie*>(f.main.findWindow(FrmPie::kKind));
         EXPECT_NE(pie, nullptr);
         return pie;
     };
@@ -412,7 +412,7 @@ TEST(SepticWindow, RealEditorSavesTheSplitAndTheRunUsesIt) {
     ASSERT_EQ(w.table().size(), 4u);
     f.dialogs.yesNoAnswer = true;
     w.cmdSetSeptic->click();
-    QWidget* editor = f.main.findWindow(WindowKind::Nutrient);
+    QWidget* editor = f.main.findWindow(FrmN::kKind);
     ASSERT_NE(editor, nullptr) << f.messages().toStdString();
     ASSERT_TRUE(f.dialogs.messages.isEmpty()) << f.messages().toStdString();
     EXPECT_TRUE(editor->isVisible());
@@ -482,7 +482,7 @@ TEST(SepticWindow, NamesTextAfterTheNutrientFilesLastRecordOnce) {
     startOnProject(main);
     dialogs.messages.clear();
     main.runCommand(QStringLiteral("MnuSeptic"));
-    auto* window = qobject_cast<FrmSeptic*>(main.findWindow(WindowKind::Septic));
+    auto* window = qobject_cast<FrmSeptic*>(main.findWindow(FrmSeptic::kKind));
     ASSERT_NE(window, nullptr);
     ASSERT_EQ(dialogs.messages.size(), 1) << dialogs.messages.join("\n").toStdString();
     EXPECT_TRUE(dialogs.messages[0].contains(
