@@ -446,6 +446,12 @@ void GridEditable::setRow(int row) {
 int GridEditable::col() const {
     return fg2_->col();
 }
+int GridEditable::rowSel() const {
+    return fg2_->rowSel();
+}
+int GridEditable::colSel() const {
+    return fg2_->colSel();
+}
 void GridEditable::setCol(int col) {
     lastError_.clear();
     try {

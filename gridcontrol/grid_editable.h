@@ -53,6 +53,9 @@ class GridEditable : public QWidget {
     // Not stored: the current cell, for hosts that walk the grid.
     Q_PROPERTY(int Row READ row WRITE setRow)
     Q_PROPERTY(int Col READ col WRITE setCol)
+    // The other corner of the selection that starts at Row, Col.
+    Q_PROPERTY(int RowSel READ rowSel)
+    Q_PROPERTY(int ColSel READ colSel)
     Q_PROPERTY(QString LastError READ lastError)
 
   public:
@@ -147,6 +150,8 @@ class GridEditable : public QWidget {
     void setRow(int row);
     int col() const;
     void setCol(int col);
+    int rowSel() const;
+    int colSel() const;
     QString lastError() const { return lastError_; }
 
     bool editing() const;

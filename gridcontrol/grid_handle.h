@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaMethod>
 #include <QMetaObject>
 #include <QPointer>
 #include <QString>
@@ -36,15 +37,24 @@ class GridHandle {
     void setRow(int row) { set("Row", row); }
     int col() const { return get("Col").toInt(); }
     void setCol(int col) { set("Col", col); }
+    // The other corner of the selection that starts at row(), col().
+    int rowSel() const { return get("RowSel").toInt(); }
+    int colSel() const { return get("ColSel").toInt(); }
+    void setScrollBars(int mode) { set("ScrollBars", mode); }
+    bool redraw() const { return get("Redraw").toBool(); }
+    void setRedraw(bool on) { set("Redraw", on); }
 
+    // Cell access is looked up once per handle: a weather table of 100
+    // years has over 110,000 cells.
     QString textMatrix(int row, int col) const {
         QString text;
-        call("TextMatrix", Q_RETURN_ARG(QString, text), Q_ARG(int, row), Q_ARG(int, col));
+        invoke(textGet_, "TextMatrix(int,int)", Q_RETURN_ARG(QString, text), Q_ARG(int, row),
+               Q_ARG(int, col));
         return text;
     }
     void setTextMatrix(int row, int col, const QString& text) {
-        call("setTextMatrix", QGenericReturnArgument(), Q_ARG(int, row), Q_ARG(int, col),
-             Q_ARG(QString, text));
+        invoke(textSet_, "setTextMatrix(int,int,QString)", QGenericReturnArgument(),
+               Q_ARG(int, row), Q_ARG(int, col), Q_ARG(QString, text));
     }
     QString textArray(int index) const {
         QString text;
@@ -109,6 +119,18 @@ class GridHandle {
         }
         check();
     }
+    template <typename... Args>
+    void invoke(QMetaMethod& method, const char* signature, QGenericReturnArgument result,
+                Args... args) const {
+        if (!method.isValid()) {
+            const QMetaObject* meta = control()->metaObject();
+            method = meta->method(meta->indexOfMethod(signature));
+            if (!method.isValid())
+                throw GridCallError(std::string("GridEditable has no method ") + signature);
+        }
+        method.invoke(control(), Qt::DirectConnection, result, args...);
+        check();
+    }
     void check() const {
         const QString error = control_->property("LastError").toString();
         if (!error.isEmpty())
@@ -116,6 +138,7 @@ class GridHandle {
     }
 
     QPointer<QWidget> control_;
+    mutable QMetaMethod textGet_, textSet_;
 };
 
 }  // namespace tabulex

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaMethod>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -36,33 +35,6 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// Cell access to a GridEditable through its meta-object, with the methods
-// looked up once: a 100-year table has over 110,000 cells.
-class GridCells {
-  public:
-    explicit GridCells(QWidget* grid) : grid_(grid) {
-        const QMetaObject* mo = grid->metaObject();
-        get_ = mo->method(mo->indexOfMethod("TextMatrix(int,int)"));
-        set_ = mo->method(mo->indexOfMethod("setTextMatrix(int,int,QString)"));
-    }
-    QString text(int row, int col) const {
-        QString s;
-        get_.invoke(grid_, Qt::DirectConnection, Q_RETURN_ARG(QString, s), Q_ARG(int, row),
-                    Q_ARG(int, col));
-        return s;
-    }
-    void setText(int row, int col, const QString& s) const {
-        set_.invoke(grid_, Qt::DirectConnection, Q_ARG(int, row), Q_ARG(int, col),
-                    Q_ARG(QString, s));
-    }
-    int rows() const { return grid_->property("Rows").toInt(); }
-    int cols() const { return grid_->property("Cols").toInt(); }
-
-  private:
-    QWidget* grid_;
-    QMetaMethod get_, set_;
-};
-
 // Holds the weather grid so that the Edit menu's Copy finds it: the focus is
 // on the control's inner grid, whose holder this is. The selection copied is
 // the one the mouse (or keyboard) made in the grid.
@@ -79,21 +51,17 @@ class WeatherGridFrame : public QWidget, public rivulon::ui::EditTarget {
         if (!grid) {
             return;
         }
-        QWidget* inner = grid->findChild<QWidget*>(QStringLiteral("Fg2"));
-        if (!inner) {
-            return;
-        }
+        const tabulex::GridHandle cells(grid);
         rivulon::GridSelection selection;
-        selection.mouseDown(inner->property("Row").toInt(), inner->property("Col").toInt());
-        selection.mouseUp(inner->property("RowSel").toInt(), inner->property("ColSel").toInt());
-        const GridCells cells(grid);
+        selection.mouseDown(cells.row(), cells.col());
+        selection.mouseUp(cells.rowSel(), cells.colSel());
         rivulon::TextGrid block(cells.rows(), cells.cols());
         for (int c = 0; c < block.cols(); ++c) {
-            block.set(0, c, cells.text(0, c).toStdString());
+            block.set(0, c, cells.textMatrix(0, c).toStdString());
         }
         for (int r = selection.firstRow; r <= selection.lastRow && r < block.rows(); ++r) {
             for (int c = 0; c < block.cols(); ++c) {
-                block.set(r, c, cells.text(r, c).toStdString());
+                block.set(r, c, cells.textMatrix(r, c).toStdString());
             }
         }
         QClipboard* clipboard = QApplication::clipboard();
@@ -142,13 +110,14 @@ FrmW::FrmW(rivulon::ui::WindowHost& host) : host_(host) {
         GridW->setObjectName("GridW");
         frame->grid = GridW;
         frameLayout->addWidget(GridW);
-        GridW->setProperty("Cols", 3);
-        GridW->setProperty("Rows", 2);
-        GridW->setProperty("FixedRows", 1);
-        GridW->setProperty("FixedCols", 1);
-        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 0), Q_ARG(int, 2400));
-        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 1), Q_ARG(int, 1500));
-        QMetaObject::invokeMethod(GridW, "setColWidth", Q_ARG(int, 2), Q_ARG(int, 1500));
+        tabulex::GridHandle grid(GridW);
+        grid.setCols(3);
+        grid.setRows(2);
+        grid.setFixedRows(1);
+        grid.setFixedCols(1);
+        grid.setColWidth(0, 2400);
+        grid.setColWidth(1, 1500);
+        grid.setColWidth(2, 1500);
         if (auto* edit = GridW->findChild<QLineEdit*>(QStringLiteral("TxtEdit"))) {
             connect(edit, &QLineEdit::textEdited, this, [this] { edited_ = true; });
         }
@@ -294,16 +263,16 @@ void FrmW::showTable(const rivulon::WeatherTable& t) {
     if (!GridW) {
         return;
     }
-    GridW->setProperty("Redraw", false);
+    tabulex::GridHandle cells(GridW);
+    cells.setRedraw(false);
     // Emptying first drops the change marks of an earlier table.
-    GridW->setProperty("Rows", 1);
-    GridW->setProperty("Rows", std::max<int>(2, static_cast<int>(t.rows.size())));
-    const GridCells cells(GridW);
+    cells.setRows(1);
+    cells.setRows(std::max<int>(2, static_cast<int>(t.rows.size())));
     for (std::size_t r = 0; r < t.rows.size(); ++r) {
         for (int c = 0; c < 3; ++c) {
             const std::string& text = t.rows[r][c];
             if (!text.empty()) {
-                cells.setText(static_cast<int>(r), c, q(text));
+                cells.setTextMatrix(static_cast<int>(r), c, q(text));
             }
         }
     }
@@ -311,7 +280,7 @@ void FrmW::showTable(const rivulon::WeatherTable& t) {
     const int designWidths[3] = {2400, 1500, 1500};
     for (int c = 0; c < 3; ++c)
         tabulex::GridHandle(GridW).fitColWidth(c, designWidths[c]);
-    GridW->setProperty("Redraw", true);
+    cells.setRedraw(true);
 }
 
 void FrmW::showStatistics(const rivulon::WeatherTable& t) {
@@ -341,12 +310,12 @@ rivulon::WeatherTable FrmW::table() const {
     if (!GridW) {
         return t;
     }
-    const GridCells cells(GridW);
+    const tabulex::GridHandle cells(GridW);
     const int rows = cells.rows();
     t.rows.resize(static_cast<std::size_t>(rows));
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < 3; ++c) {
-            t.rows[static_cast<std::size_t>(r)][c] = cells.text(r, c).toStdString();
+            t.rows[static_cast<std::size_t>(r)][c] = cells.textMatrix(r, c).toStdString();
         }
     }
     return t;
@@ -378,8 +347,9 @@ bool FrmW::btnSave_Click() {
     const rivulon::WeatherTable t = table();
     if (const auto problem = rivulon::checkWeatherTable(t)) {
         msgBox(this, q(problem->message));
-        GridW->setProperty("Row", static_cast<int>(problem->row));
-        GridW->setProperty("Col", problem->col);
+        tabulex::GridHandle grid(GridW);
+        grid.setRow(static_cast<int>(problem->row));
+        grid.setCol(problem->col);
         return false;
     }
     const rivulon::ProjectSettings& s = host_.session().settings;

@@ -56,14 +56,10 @@ class MatrixGridBox : public QWidget, public rivulon::ui::EditTarget {
             for (int c = 0; c < g.cols(); ++c)
                 cells.set(r, c, ss(g.textMatrix(r, c)));
         }
-        // The inner grid's selection: the current cell to the selection's end.
-        const QObject* inner = grid_->findChild<QObject*>(QStringLiteral("Fg2"));
-        const int row = g.row(), col = g.col();
-        const int rowSel = inner ? inner->property("RowSel").toInt() : row;
-        const int colSel = inner ? inner->property("ColSel").toInt() : col;
+        // The grid's selection: the current cell to the selection's end.
         rivulon::GridSelection selection;
-        selection.mouseDown(row, col);
-        selection.mouseUp(rowSel, colSel);
+        selection.mouseDown(g.row(), g.col());
+        selection.mouseUp(g.rowSel(), g.colSel());
         QClipboard* clipboard = QApplication::clipboard();
         clipboard->clear();
         clipboard->setText(qs(rivulon::copyText(cells, selection)));

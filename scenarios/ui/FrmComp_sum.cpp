@@ -86,7 +86,7 @@ void FrmComp::createWeightsGrid() {
     const int height = heading * 14 / 5 + FrmComp::kMaxFiles * grid.rowHeight(2);
     const int width = std::max(grid.colWidth(0), 1500);
     grid.setColWidth(0, width);
-    Gridcf->setProperty("ScrollBars", 0);
+    grid.setScrollBars(0);
     Gridcf->setFixedSize(rivulon::ui::twipsToPixels(width) + 4,
                          rivulon::ui::twipsToPixels(height) + 4);
     chosenHolder_->addWidget(Gridcf, 0, Qt::AlignTop);

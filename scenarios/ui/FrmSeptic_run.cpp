@@ -24,22 +24,22 @@
 // septic systems and its result files, and the technology list viewed and
 // saved.
 
-using rivulon::ui::dialogs;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
 
 namespace {
 
-const QString kResultsName = QStringLiteral("ResultsSeptic.dat");
-const QString kSummaryName = QStringLiteral("SummarySeptic.dat");
+// A septic run's results, beside (not over) those of the start window.
+const QString kResultsName = QStringLiteral("ResultsSeptic.dat"),
+              kSummaryName = QStringLiteral("SummarySeptic.dat");
 
 bool saveTechTable(rivulon::ui::WindowHost& host, const rivulon::SepticTechTable& table) {
     // The technology files live in the program's Input folder.
     const QString folder = QDir(host.session().applicationFolder).filePath(QStringLiteral("Input"));
     const QString path =
-        dialogs().saveFile(host.frame(), QStringLiteral("Save septic data"), folder,
-                           QStringLiteral("SepticNew.dat"), QStringLiteral("dat"));
+        rivulon::ui::dialogs().saveFile(host.frame(), QStringLiteral("Save septic data"), folder,
+                                        QStringLiteral("SepticNew.dat"), QStringLiteral("dat"));
     if (path.isEmpty()) {
         return false;
     }
@@ -87,7 +87,7 @@ void FrmSeptic::cmdSetSeptic_Click() {
     if (!o.septicOn) {
         return;
     }
-    if (dialogs().askYesNo(
+    if (rivulon::ui::dialogs().askYesNo(
             this,
             QStringLiteral(
                 "Do you want to update the population numbers on different septic systems?"),
@@ -211,8 +211,8 @@ bool FrmSeptic::SaveData(const rivulon::SepticTechTable& table) {
 }
 
 void FrmSeptic::cmdClose_Click() {
-    if (!dialogs().askYesNo(this, QStringLiteral("Want to run the model now?"),
-                            QStringLiteral("Run the Model?"))) {
+    if (!rivulon::ui::dialogs().askYesNo(this, QStringLiteral("Want to run the model now?"),
+                                         QStringLiteral("Run the Model?"))) {
         close();
         return;
     }

@@ -15,15 +15,14 @@
 // The technology list: the editing panel (Add New, Change, OK, Cancel), a
 // technology file read in, and the default list.
 
-using rivulon::ui::dialogs;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
 
 namespace {
 
-const QString kAddNew = QStringLiteral("<Add New>");
-const QString kChange = QStringLiteral("<Change>");
+// The panel's heading, which also says what OK does.
+const QString kAddNew = QStringLiteral("<Add New>"), kChange = QStringLiteral("<Change>");
 
 }  // namespace
 
@@ -110,9 +109,9 @@ void FrmSeptic::cmdLoadData_Click() {
     showPanel(false);
     const QString folder =
         QDir(host_.session().applicationFolder).filePath(QStringLiteral("Input"));
-    const QString path =
-        dialogs().openFile(this, QStringLiteral("Open a septic technology file"), folder,
-                           QStringLiteral("Septic Data (Sep*.dat);;All Files (*.*)"));
+    const QString path = rivulon::ui::dialogs().openFile(
+        this, QStringLiteral("Open a septic technology file"), folder,
+        QStringLiteral("Septic Data (Sep*.dat);;All Files (*.*)"));
     if (path.isEmpty()) {
         return;
     }

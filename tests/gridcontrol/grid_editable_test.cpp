@@ -491,6 +491,27 @@ TEST_F(GridTest, HandleThrowsTheControlsMessageInTheHost) {
     EXPECT_THROW(handle.get("NoSuchProperty"), tabulex::GridCallError);
 }
 
+// The host reads the selection the user made through the handle, not the
+// control's inner grid.
+TEST_F(GridTest, HandleGivesTheSelectionTheUserMade) {
+    tabulex::GridHandle handle(grid);
+    handle.setRows(6);
+    handle.setCols(5);
+    handle.setRow(1);
+    handle.setCol(1);
+    QTest::keyClick(fg2, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(fg2, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(fg2, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(handle.row(), 1);
+    EXPECT_EQ(handle.col(), 1);
+    EXPECT_EQ(handle.rowSel(), 3);
+    EXPECT_EQ(handle.colSel(), 2);
+    // A plain move collapses the selection to the new cell.
+    QTest::keyClick(fg2, Qt::Key_Down);
+    EXPECT_EQ(handle.rowSel(), handle.row());
+    EXPECT_EQ(handle.colSel(), handle.col());
+}
+
 TEST(TabulexFonts, TextCanBeDrawn) {
     EXPECT_FALSE(QFontDatabase::families().isEmpty());
 }
