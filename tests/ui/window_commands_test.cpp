@@ -2,10 +2,12 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QTest>
+#include <QToolBar>
 
 #include "app/MDIFrmMain.h"
 #include "app/window_registry.h"
