@@ -474,6 +474,29 @@ void frmGResults::plotScenarios(const QString& title, const QString& footnote,
     setGGrid(grid, 0);
 }
 
+void frmGResults::plotAgainstBands(const QString& title, const QString& footnote,
+                                   const QString& pointTitle, const QString& valueTitle,
+                                   const std::vector<std::pair<QString, float>>& baseline,
+                                   const std::vector<std::array<float, 5>>& bands) {
+    setWindowTitle(QStringLiteral("Baseline and Ensemble"));
+    kind_ = Kind::Scenario;
+    charts_.clear();
+    showButtons(kind_);
+    TabResult->setCurrentIndex(0);
+    rivulon::ChartData chart;
+    chart.title = ss(title);
+    chart.kind = rivulon::ChartKind::Line2d;
+    chart.seriesLabel = "Baseline";
+    for (const auto& [label, value] : baseline) {
+        chart.values.push_back(value);
+        chart.pointLabels.push_back(ss(label));
+        chart.gridHeadings.push_back(ss(label));
+    }
+    MSChart1->plotWithBands(chart, bands, pointTitle, valueTitle);
+    MSChart1->setFootnote(footnote);
+    setGGrid(rivulon::chartGrid(chart), 1200);
+}
+
 bool frmGResults::showDailyFile(const QString& path) {
     TabResult->setCurrentWidget(durationPage);
     const bool shown = durationPage->openDailyFile(path);

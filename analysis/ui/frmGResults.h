@@ -54,6 +54,10 @@ class frmGResults : public QWidget,
     bool showResultFile(const QString& path, rivulon::ui::ResultTable table, int mode = 1) override;
     void plotScenarios(const QString& title, const QString& footnote,
                        const std::vector<std::pair<QString, double>>& values) override;
+    void plotAgainstBands(const QString& title, const QString& footnote, const QString& pointTitle,
+                          const QString& valueTitle,
+                          const std::vector<std::pair<QString, float>>& baseline,
+                          const std::vector<std::array<float, 5>>& bands) override;
     // Opens a daily file on the page "Duration curves".
     bool showDailyFile(const QString& path) override;
 
