@@ -78,33 +78,15 @@ int runSensitivity(const std::vector<std::string>& args) {
     const Arguments a = parse(args);
     const std::vector<Parameter>& params = a.params;
 
-    std::error_code ec;
-    std::filesystem::create_directories(a.out, ec);
-    if (!rivulon::directoryExists(a.out))
-        throw std::runtime_error("cannot create the folder " + a.out);
-
-    const CalibrationInputs in = loadCalibrationProject(a.project, a.observed, a.years, a.level);
-    for (const auto& m : in.messages)
-        std::fprintf(stderr, "hydload sensitivity: %s\n", m.c_str());
+    const CalibrationInputs in = hydload::openCalibration(a, "sensitivity");
     const FlowTarget& target = in.target;
     const std::string csvPath = rivulon::joinPath(a.out, "sensitivity.csv");
     refuseInputPath(csvPath, in, false);
 
     const auto t0 = std::chrono::steady_clock::now();
-    ProgressFn progress;
-    if (!a.quiet) {
-        progress = [&](const SearchProgress& p) {
-            const double s =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-            std::fprintf(stderr, "\rhydload sensitivity: run %d of %d  %.1f s", p.runsDone,
-                         p.runsTotal, s);
-            if (p.runsDone == p.runsTotal)
-                std::fputc('\n', stderr);
-            std::fflush(stderr);
-        };
-    }
     const MorrisOutcome result =
-        screenMorris(params, flowEvaluator(target, params, a.objective), a.morris, progress);
+        screenMorris(params, flowEvaluator(target, params, a.objective), a.morris,
+                     hydload::runProgress("sensitivity", a.quiet, t0));
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
