@@ -103,6 +103,11 @@ class frmGResults : public QWidget,
     DurationPage* durationPage;
 
   private:
+    // The window as the comparison window's chart: its caption, the graph
+    // page, and a chart of the points.
+    rivulon::ChartData comparisonChart(const QString& caption, const QString& title,
+                                       rivulon::ChartKind kind,
+                                       const std::vector<std::pair<QString, float>>& points);
     enum class Kind { None, Summary, Annual, Monthly, Observed, Scenario };
 
     bool readFile(const QString& path, bool summary, rivulon::ResultSet& out);

@@ -228,6 +228,10 @@ void FrmComp::buildControls() {
     OptYears->setObjectName(QStringLiteral("OptYears"));
     OptMonths->hide();
     OptYears->hide();
+    lblSummary = new QLabel(tabsArea_);
+    lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setWordWrap(true);
+    lblSummary->hide();
     for (QLineEdit* t : {Text2, Text3}) {
         t->setReadOnly(true);
         t->setFixedWidth(rivulon::ui::twipsToPixels(1300));
@@ -250,11 +254,13 @@ void FrmComp::buildControls() {
     top->addWidget(OptMonths);
     top->addWidget(OptYears);
     top->addWidget(Label3, 1);
+    top->addStretch();  // takes Label3's room when the summary line stands in for it
     top->addWidget(Text2);
     top->addWidget(Text3);
     auto* tabsLayout = new QVBoxLayout(tabsArea_);
     tabsLayout->setContentsMargins(0, 0, 0, 0);
     tabsLayout->addLayout(top);
+    tabsLayout->addWidget(lblSummary);
     tabsLayout->addWidget(TabData, 1);
     tabsArea_->hide();
 
@@ -581,6 +587,8 @@ void FrmComp::ensembleFiles(const QStringList& names) {
         annual ? QString() : QStringLiteral("The ensemble's folder holds no annual_bands.csv."));
     OptMonths->show();
     OptYears->show();
+    Label3->hide();
+    lblSummary->show();
     showEnsembleTables();
 }
 
@@ -607,5 +615,6 @@ void FrmComp::showEnsembleSummary() {
     if (k < 0 || k >= static_cast<int>(comparisons_.size())) {
         return;
     }
-    Label3->setText(qs(rivulon::baselineBandsSummary(comparisons_[static_cast<std::size_t>(k)])));
+    lblSummary->setText(
+        qs(rivulon::baselineBandsSummary(comparisons_[static_cast<std::size_t>(k)])));
 }

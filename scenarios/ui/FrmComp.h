@@ -118,6 +118,7 @@ class FrmComp : public QWidget {
     QLineEdit* Text3;
     QRadioButton* OptMonths;  // ensemble mode: month by month
     QRadioButton* OptYears;   // or year by year
+    QLabel* lblSummary;       // ensemble mode: where the baseline lies in the bands
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

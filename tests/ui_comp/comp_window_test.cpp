@@ -458,16 +458,17 @@ TEST(CompareWindow, BaselineAgainstTheBandsOfAnEnsembleMonthByMonthAndYearByYear
         EXPECT_EQ(g->textMatrix(r, 7) == "25-75 %", inMiddle) << r;
         middle += inMiddle;
     }
-    EXPECT_TRUE(w->Label3->text().startsWith(QStringLiteral("Streamflow (cm), 36 months: ")))
-        << w->Label3->text().toStdString();
-    EXPECT_TRUE(w->Label3->text().contains(QStringLiteral(" %1 within 25-75 % ").arg(middle)));
-    EXPECT_TRUE(w->Label3->text().contains("The ensemble covers 3 of the baseline's 4 years."));
+    EXPECT_TRUE(w->lblSummary->text().startsWith(QStringLiteral("Streamflow (cm), 36 months: ")))
+        << w->lblSummary->text().toStdString();
+    EXPECT_TRUE(w->lblSummary->text().contains(QStringLiteral(" %1 within 25-75 % ").arg(middle)));
+    EXPECT_TRUE(w->lblSummary->text().contains("The ensemble covers 3 of the baseline's 4 years."));
     // Another tab, another summary.
     clickTab(w->TabData, 6);
-    EXPECT_TRUE(w->Label3->text().startsWith("Sediment (t), 36 months: "));
+    EXPECT_TRUE(w->lblSummary->text().startsWith("Sediment (t), 36 months: "));
     clickTab(w->TabData, 4);
 
     // Year by year, from annual_bands.csv; the tab stays.
+    QCoreApplication::processEvents();  // the page laid out, as a user sees it
     QTest::mouseClick(w->OptYears, Qt::LeftButton);
     ASSERT_TRUE(w->OptYears->isChecked());
     EXPECT_EQ(w->TabData->currentIndex(), 4);
@@ -479,7 +480,7 @@ TEST(CompareWindow, BaselineAgainstTheBandsOfAnEnsembleMonthByMonthAndYearByYear
         EXPECT_EQ(g->textMatrix(y, 1).toStdString(), rivulon::formatReal(base.flow[y][0]));
         EXPECT_EQ(g->textMatrix(y, 6).toStdString(), annual[y][25]);
     }
-    EXPECT_TRUE(w->Label3->text().startsWith("Streamflow (cm), 3 years: "));
+    EXPECT_TRUE(w->lblSummary->text().startsWith("Streamflow (cm), 3 years: "));
 
     // The chart: the baseline's line over the ensemble's bands.
     QTest::mouseClick(w->CmdPlot, Qt::LeftButton);
@@ -551,8 +552,8 @@ TEST(CompareWindow, BaselineNeedsOneResultsFileAndAnEnsembleOrTheLastOneRun) {
     ASSERT_TRUE(w->TabData->isVisible());
     EXPECT_FALSE(w->OptYears->isEnabled());
     EXPECT_EQ(w->Grid1[4]->rows(), 1 + 24);
-    EXPECT_TRUE(w->Label3->text().startsWith("Precipitation (cm), 24 months: "));
-    EXPECT_FALSE(w->Label3->text().contains("covers"));
+    EXPECT_TRUE(w->lblSummary->text().startsWith("Precipitation (cm), 24 months: "));
+    EXPECT_FALSE(w->lblSummary->text().contains("covers"));
     QTest::mouseClick(w->CmdPlot, Qt::LeftButton);
     frmGResults* r = f.results();
     ASSERT_NE(r, nullptr);
