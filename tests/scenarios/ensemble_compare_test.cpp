@@ -14,6 +14,7 @@
 #include "project/weather_file.h"
 #include "scenarios/ensemble.h"
 #include "scenarios/ensemble_compare.h"
+#include "tests/scenarios/example_project.h"
 
 namespace rivulon {
 namespace {
@@ -21,27 +22,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-struct Project {
-    ProjectSettings settings;
-    ModelState state;
-    WeatherModel model;
-};
-
-const Project& millbrook() {
-    static const Project p = [] {
-        Project p;
-        p.settings.projectPath =
-            std::string(RIVULON_SOURCE_DIR) + "/examples/Millbrook/Millbrook.prj";
-        p.settings.projectChosen = true;
-        p.settings.filesChosen = true;
-        p.settings.inputFolder = dirOfPath(p.settings.projectPath);
-        p.settings.outputFolder = std::filesystem::temp_directory_path().string() + "/";
-        EXPECT_TRUE(startup(p.settings, p.state).weatherScanned);
-        p.model = fitWeatherModel(readWeatherRecord(p.settings.weatherPath));
-        return p;
-    }();
-    return p;
-}
+using test::millbrook;
+using Project = test::ExampleProject;
 
 // The results file of the project run on generated series `seed`.
 ResultSet runOnSeries(int years, int level, std::uint64_t seed) {

@@ -12,6 +12,14 @@
 #include "calibration/parameters.h"
 #include "calibration/search.h"
 
+// The options' help lines that `sensitivity` and `uncertainty` share.
+#define HYDLOAD_SAMPLING_RUN_HELP                                                         \
+    "  --jobs J           runs at the same time (default: the number of cores)\n"         \
+    "  --level L          1 streamflow (default) to 4; only the streamflow is compared\n" \
+    "  --years N          years to simulate (default: the weather file's whole years)\n"  \
+    "  --out DIR          output folder (default: the current folder)\n"                  \
+    "  --quiet            no progress\n"
+
 namespace hydload {
 
 // What `calibrate` and `sensitivity` both take: the project, the observed

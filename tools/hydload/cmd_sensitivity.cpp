@@ -42,12 +42,7 @@ constexpr const char* kHelp =
     "  --params LIST      parameters to screen, NAME or NAME=LOW:HIGH, separated by commas\n"
     "  --trajectories R   number of trajectories (default 10)\n"
     "  --objective O      nse (default), kge or lognse\n"
-    "  --seed S           seed of the trajectories (default 1)\n"
-    "  --jobs J           runs at the same time (default: the number of cores)\n"
-    "  --level L          1 streamflow (default) to 4; only the streamflow is compared\n"
-    "  --years N          years to simulate (default: the weather file's whole years)\n"
-    "  --out DIR          output folder (default: the current folder)\n"
-    "  --quiet            no progress\n"
+    "  --seed S           seed of the trajectories (default 1)\n" HYDLOAD_SAMPLING_RUN_HELP
     "\n"
     "Exit status 0 when done, 1 on an error, 2 on a usage error, 3 when some\n"
     "parameter got no elementary effect because the objective was not defined.";

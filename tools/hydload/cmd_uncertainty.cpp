@@ -49,12 +49,8 @@ constexpr const char* kHelp =
     "  --seed S           seed of the sampling (default 1); the same seed gives the same\n"
     "                     result with any --jobs\n"
     "  --objective O      nse (default), kge or lognse\n"
-    "  --threshold T      least objective of a behavioural set (default .5)\n"
-    "  --jobs J           runs at the same time (default: the number of cores)\n"
-    "  --level L          1 streamflow (default) to 4; only the streamflow is compared\n"
-    "  --years N          years to simulate (default: the weather file's whole years)\n"
-    "  --out DIR          output folder (default: the current folder)\n"
-    "  --quiet            no progress\n"
+    "  --threshold T      least objective of a behavioural set (default "
+    ".5)\n" HYDLOAD_SAMPLING_RUN_HELP
     "\n"
     "Exit status 0 when done, 1 on an error, 2 on a usage error, 3 when no set is\n"
     "behavioural (samples.csv is written, bands.csv is not).";
