@@ -65,7 +65,7 @@ const rivulon::ui::WindowCommand kfrmSDRCommands[] = {
     {.id = "MnuSDR",
      .caption = "Get &Sediment Delivery Ratio",
      .menu = "MnuTools",
-     .after = "MnuSum"},
+     .after = "MnuCompEnsemble"},
 };
 
 }  // namespace

@@ -50,8 +50,8 @@ TEST(WindowCommands, EveryMenuHoldsItsItemsInTheirOrder) {
     EXPECT_EQ(itemsOf(w, "MnuView"), (QStringList{"MnuLUMap", "MnuSoilMap", "MnuCountyMap",
                                                   "MnuSeparator3", "MnuResutls"}));
     EXPECT_EQ(itemsOf(w, "MnuResutls"), (QStringList{"MnuSummary", "MnuAnnual", "MnuMonthly"}));
-    EXPECT_EQ(itemsOf(w, "MnuTools"),
-              (QStringList{"MnuRegroup", "MnuCompScen", "MnuSum", "MnuSDR", "MnuCalibrate"}));
+    EXPECT_EQ(itemsOf(w, "MnuTools"), (QStringList{"MnuRegroup", "MnuCompScen", "MnuSum",
+                                                   "MnuCompEnsemble", "MnuSDR", "MnuCalibrate"}));
     EXPECT_EQ(itemsOf(w, "MnuOption"),
               (QStringList{"MnuNormalW", "MnuDelay", "MnuSeepage", "MnuSetNutrMatrix",
                            "MnuSeparator4", "MnuVarConc", "MnuOC"}));
