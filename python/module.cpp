@@ -19,12 +19,14 @@
 
 #include "analysis/result_file.h"
 #include "analysis/result_tables.h"
-#include "common/text_grid.h"
 #include "bmi/bmi.h"
 #include "common/atomic_file.h"
+#include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/paths.h"
 #include "common/read_error.h"
+#include "common/text_grid.h"
+#include "engine/daily_record.h"
 #include "engine/result_files.h"
 #include "engine/run_observer.h"
 #include "project/run_command.h"
@@ -73,23 +75,15 @@ std::vector<std::vector<std::string>> cells(const TextGrid& grid) {
     return rows;
 }
 
-// One line per simulated day of the water terms the model has day by day.
-struct DailyRecorder : RunObserver {
-    std::vector<int> year, month, day;
-    std::vector<float> precipitation, temperature, melt, et, runoff, streamflow, snow;
-    void dayEnded(const ModelState& s, const DayPoint& p) override {
-        year.push_back(p.year);
-        month.push_back(p.month);
-        day.push_back(p.day);
-        precipitation.push_back(s.daily.precipitation);
-        temperature.push_back(s.daily.temperature);
-        melt.push_back(s.daily.melt);
-        et.push_back(s.daily.et);
-        runoff.push_back(s.daily.runoff);
-        streamflow.push_back(s.daily.streamflow);
-        snow.push_back(s.watershed.snowStorage);
-    }
-};
+// The daily file's fields hold no commas and no quotes.
+std::vector<std::string> commaFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t from = 0;
+    for (std::size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1)
+        fields.push_back(line.substr(from, comma - from));
+    fields.push_back(line.substr(from));
+    return fields;
+}
 
 template <class T>
 py::array_t<T> array(const std::vector<T>& v) {
@@ -117,19 +111,47 @@ struct PyRun {
         saveRunFiles(names, state, seepCoef ? seepLog : std::string());
     }
 
+    // The daily file's columns as `hydload run --daily` writes them: the
+    // headings, the first column's texts (dates, or day numbers), and every
+    // other column's numbers as written (read back from the file's text, so
+    // that they are the file's values to the last digit).
     py::dict dailySeries() const {
+        std::vector<std::string> headings, keys;
+        std::vector<std::vector<double>> columns;
+        {
+            py::gil_scoped_release free;
+            const std::string text = dailyFileTextFor(daily.record(), settings);
+            const std::vector<std::string> lines = splitLines(text);
+            if (!lines.empty())
+                headings = commaFields(lines[0]);
+            columns.resize(headings.empty() ? 0 : headings.size() - 1);
+            keys.reserve(lines.size());
+            for (auto& c : columns)
+                c.reserve(lines.size());
+            for (std::size_t i = 1; i < lines.size(); ++i) {
+                if (lines[i].empty())
+                    continue;
+                const std::vector<std::string> fields = commaFields(lines[i]);
+                keys.push_back(fields.at(0));
+                for (std::size_t c = 0; c < columns.size(); ++c) {
+                    double v = 0;
+                    parseDouble(fields.at(c + 1), v);
+                    columns[c].push_back(v);
+                }
+            }
+        }
         py::dict d;
-        d["year"] = array(daily.year);
-        d["month"] = array(daily.month);
-        d["day"] = array(daily.day);
-        d["precipitation"] = array(daily.precipitation);
-        d["temperature"] = array(daily.temperature);
-        d["snowmelt"] = array(daily.melt);
-        d["evapotranspiration"] = array(daily.et);
-        d["runoff"] = array(daily.runoff);
-        d["streamflow"] = array(daily.streamflow);
-        d["snow"] = array(daily.snow);
+        d["headings"] = headings;
+        d["keys"] = keys;
+        py::list values;
+        for (const auto& c : columns)
+            values.append(array(c));
+        d["columns"] = values;
         return d;
+    }
+
+    void writeDaily(const std::string& path) {
+        saveDaily(path, dailyFileTextFor(daily.record(), settings), runInputPaths(settings));
     }
 };
 
@@ -353,6 +375,8 @@ PYBIND11_MODULE(_rivulon, m) {
         .def("write", &PyRun::write, py::arg("folder"), py::arg("seep_coef"),
              py::call_guard<py::gil_scoped_release>())
         .def("daily", &PyRun::dailySeries)
+        .def("write_daily", &PyRun::writeDaily, py::arg("path"),
+             py::call_guard<py::gil_scoped_release>())
         .def_property_readonly("level", [](const PyRun& r) { return r.state.options.simLevel; })
         .def_property_readonly("years", [](const PyRun& r) { return r.state.options.yearCount; })
         .def_property_readonly("organic_carbon",

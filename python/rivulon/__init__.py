@@ -180,19 +180,33 @@ class Run(Results):
 
     @property
     def daily(self):
-        """The daily series as a DataFrame, one row per simulated day: year,
-        model month (1 = April), day of the month, then precipitation,
-        snowmelt, evapotranspiration, runoff and streamflow (cm), temperature
-        (degC) and the snowpack at the day's end (cm of water). Sediment and
-        nutrient loads are computed by the model per month, once a year, and
-        are in the monthly table."""
+        """The daily values as a DataFrame: the columns of the daily file that
+        ``hydload run --daily`` writes, with their headings and units, and
+        its numbers as written there. The index is the date (a dated weather
+        file) or the day number (1 on the first day), named "date" or "day"
+        as the file's first column. Precipitation, temperature, snowmelt,
+        evapotranspiration, runoff and streamflow each day; from level 2
+        erosion and sediment (t), from level 3 dissolved and total N and P
+        (kg): the model computes these loads by month, and each month's load
+        is put on its days, so a month's days add up to the month's value in
+        Results.dat."""
         if self._daily is None:
             import pandas as pd
 
-            self._daily = pd.DataFrame(self._core.daily())
-            self._daily.index.name = "day_index"
-            self._daily.index += 1
+            series = self._core.daily()
+            headings = list(series["headings"])
+            keys = list(series["keys"])
+            if headings[0] == "date":
+                index = pd.DatetimeIndex(pd.to_datetime(keys, format="%Y-%m-%d"), name="date")
+            else:
+                index = pd.Index([int(k) for k in keys], name=headings[0])
+            self._daily = pd.DataFrame(dict(zip(headings[1:], series["columns"])), index=index)
         return self._daily
+
+    def write_daily(self, path: str) -> None:
+        """Writes the daily file, byte for byte as ``hydload run --daily PATH``
+        writes it."""
+        self._core.write_daily(os.fspath(path))
 
 
 class Project:
