@@ -319,10 +319,12 @@ class BatchResult:
         return f"<BatchResult {self.rows_written} rows written, {state}>"
 
 
-def _batch_rows(project: str, control: str, rows: Sequence[int], years: int, level: int,
-                out: str) -> list:
-    """Runs rows of a batch on a worker; the texts of their files."""
-    return _rivulon._run_rows(project, control, list(rows), years, level, out)
+def _batch_rows(key: str, project: str, control: str, rows: Sequence[int], years: int,
+                level: int, out: str) -> list:
+    """Runs rows of a batch on a worker: the texts of their files and their
+    warnings. The worker reads the project and the control file once per
+    batch (``key``), however many of its rows it runs."""
+    return _rivulon._run_rows(key, project, control, list(rows), years, level, out)
 
 
 def batch(control: str, project: str, out: str, name: str = "Auto",
@@ -334,8 +336,8 @@ def batch(control: str, project: str, out: str, name: str = "Auto",
 
     jobs: rows run at the same time on this machine (default: its cores).
     client: a ``dask.distributed.Client``; the rows then run as tasks on its
-        workers (the project's folder must be at the same path there) and
-        this process writes their files in row order.
+        workers, in chunks of rows (the project's folder must be at the same
+        path there), and this process writes their files in row order.
     count: run at most the first ``count`` rows.
 
     The first failing row stops the batch (see :class:`BatchResult`).
@@ -343,37 +345,51 @@ def batch(control: str, project: str, out: str, name: str = "Auto",
     control, project, out = (os.path.abspath(os.fspath(p)) for p in (control, project, out))
     years_arg, count_arg = int(years or 0), int(count or 0)
     remote: Optional[Callable[[int], tuple]] = None
-    futures = []
+    futures: list = []
     if client is not None:
-        rows = _rivulon._batch_rows(control, project, out, count_arg)
-        workers = max(1, len(client.scheduler_info().get("workers", {})))
-        size = max(1, len(rows) // (workers * 8))
-        chunks = [rows[i:i + size] for i in range(0, len(rows), size)]
-        futures = [client.submit(_batch_rows, project, control, c, years_arg, int(level), out,
-                                 pure=False) for c in chunks]
-        where = {}
-        for k, c in enumerate(chunks):
-            for j, r in enumerate(c):
-                where[r] = (k, j)
+        import uuid
 
+        key = uuid.uuid4().hex
+        where: Dict[int, tuple] = {}
         fetched: Dict[int, list] = {}
+        done: set = set()
+
+        def submit() -> None:
+            # Only once the output folder is claimed and the rows are checked:
+            # a refused batch sends nothing to the cluster.
+            rows = _rivulon._batch_rows(control, project, out, count_arg)
+            workers = max(1, len(client.scheduler_info().get("workers", {})))
+            # Enough chunks for every worker to stay busy, each large enough
+            # that a task costs far more than its scheduling.
+            size = max(1, min(100, len(rows) // (workers * 4)))
+            chunks = [rows[i:i + size] for i in range(0, len(rows), size)]
+            futures.extend(client.submit(_batch_rows, key, project, control, c, years_arg,
+                                         int(level), out, pure=False) for c in chunks)
+            for k, c in enumerate(chunks):
+                for j, r in enumerate(c):
+                    where[r] = (k, j)
 
         def remote(row: int) -> tuple:
-            # Each chunk is gathered once; rows come in order, so an earlier
-            # chunk is done with once a later one is asked for.
+            if not futures:
+                submit()
+            # Rows come in order: a chunk is gathered once, and an earlier one
+            # is done with once a later one is asked for.
             k, j = where[row]
             if k not in fetched:
                 fetched.clear()
                 fetched[k] = futures[k].result()
                 futures[k].release()
+                done.add(k)
             return fetched[k][j]
 
     try:
         outcome = _rivulon._run_batch(control, project, out, name, years_arg, int(level),
                                       int(jobs or 0), count_arg, remote)
     finally:
-        for f in futures:
-            f.cancel()
+        # Rows not needed after a failure: one call for all of them.
+        pending = [f for k, f in enumerate(futures) if k not in done]
+        if pending:
+            client.cancel(pending)
     return BatchResult(outcome)
 
 
