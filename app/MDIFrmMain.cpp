@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/window_registry.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "project/startup.h"
@@ -22,7 +23,6 @@
 #include "shell/qt_text.h"
 #include "shell/text_editor.h"
 #include "shell/widgets/grid_export.h"
-#include "app/window_registry.h"
 #include "shell/window_services.h"
 
 using namespace rivulon::ui;

@@ -3,10 +3,10 @@
 #include <QMdiSubWindow>
 
 #include "analysis/file_kind.h"
+#include "app/MDIFrmMain.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "project/ui/frmFileList.h"
-#include "app/MDIFrmMain.h"
 #include "shell/app_folder.h"
 #include "shell/data_paths.h"
 #include "shell/dialogs.h"

@@ -6,8 +6,8 @@
 #include <QToolButton>
 
 #include "app/MDIFrmMain.h"
-#include "shell/dialogs.h"
 #include "app/window_registry.h"
+#include "shell/dialogs.h"
 
 // The menu bar and the toolbar, as data; and the commands that open a window
 // of the registry.
@@ -85,6 +85,7 @@ const MenuEntry kMenuTree[] = {
     {Kind::Item, "MnuRegroup", "Re-&Group Nutrient Sources"},
     {Kind::Item, "MnuCompScen", "&Compare Scenarios"},
     {Kind::Item, "MnuSum", "Su&m Sub-basin Results"},
+    {Kind::Item, "MnuCompEnsemble", "Compare with an &Ensemble"},
     {Kind::Item, "MnuSDR", "Get &Sediment Delivery Ratio"},
     {Kind::Item, "MnuCalibrate", "Cali&brate Hydrology..."},
     {Kind::End, "", ""},

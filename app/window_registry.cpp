@@ -8,6 +8,9 @@
 #include "analysis/ui/frmGResults.h"
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
+#include "mapdb/ui/FrmView.h"
+#include "mapdb/ui/frmCounty.h"
+#include "mapdb/ui/frmDB.h"
 #include "project/ui/FrmN.h"
 #include "project/ui/FrmStart.h"
 #include "project/ui/FrmT.h"
@@ -19,9 +22,6 @@
 #include "scenarios/ui/FrmComp.h"
 #include "scenarios/ui/FrmSeptic.h"
 #include "scenarios/ui/frmRunSub.h"
-#include "mapdb/ui/FrmView.h"
-#include "mapdb/ui/frmCounty.h"
-#include "mapdb/ui/frmDB.h"
 
 namespace rivulon::ui {
 
@@ -79,6 +79,8 @@ const CommandRow kCommands[] = {
     {"MnuRegroup", "Re-Group Nutrient Sources", WindowKind::Regroup, &FrmReGroup::openRegroup},
     {"MnuCompScen", "Compare Scenarios", WindowKind::Compare, &FrmComp::runCompare},
     {"MnuSum", "Sum Sub-basin Results", WindowKind::Compare, &FrmComp::runSum},
+    {"MnuCompEnsemble", "Compare with an Ensemble", WindowKind::Compare,
+     &FrmComp::runEnsembleCompare},
     {"MnuSeptic", "Septic System Improvement", WindowKind::Septic},
     {"MnuRunSubBasins", "Run Hydload for Sub-basins/Multiple Scenarios", WindowKind::RunSub},
     {"MnuLUMap", "Land Use Map", WindowKind::Map, &FrmView::openLandUseMap},

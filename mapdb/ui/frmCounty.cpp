@@ -13,10 +13,10 @@
 
 #include "common/paths.h"
 #include "mapdb/county_db.h"
+#include "mapdb/ui/county_database.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
-#include "mapdb/ui/county_database.h"
 
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;

@@ -23,11 +23,11 @@
 
 #include "common/paths.h"
 #include "mapdb/county_db.h"
+#include "mapdb/ui/county_database.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
 #include "shell/twips.h"
-#include "mapdb/ui/county_database.h"
 #include "shell/widgets/grid_export.h"
 
 using rivulon::ui::msgBox;

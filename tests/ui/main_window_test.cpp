@@ -14,12 +14,12 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "shell/HelpViewer.h"
 #include "app/MDIFrmMain.h"
+#include "app/window_registry.h"
+#include "shell/HelpViewer.h"
 #include "shell/app_folder.h"
 #include "shell/help_service.h"
 #include "shell/text_editor.h"
-#include "app/window_registry.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
 

@@ -16,11 +16,11 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/MDIFrmMain.h"
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
 #include "engine/ui/RunGraphs.h"
 #include "project/ui/FrmStart.h"
-#include "app/MDIFrmMain.h"
 #include "shell/PictureBox.h"
 #include "shell/UpDown.h"
 #include "tests/ui/ui_test_support.h"

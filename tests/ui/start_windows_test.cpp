@@ -13,9 +13,9 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include "app/MDIFrmMain.h"
 #include "project/ui/FrmStart.h"
 #include "project/ui/frmFileList.h"
-#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"

@@ -20,9 +20,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/MDIFrmMain.h"
 #include "project/ui/FrmStart.h"
 #include "shell/HelpViewer.h"
-#include "app/MDIFrmMain.h"
 #include "shell/help_service.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"

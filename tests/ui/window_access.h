@@ -5,10 +5,10 @@
 #include <functional>
 #include <vector>
 
+#include "app/MDIFrmMain.h"
 #include "engine/ui/FrmGraph.h"
 #include "engine/ui/FrmSeepage.h"
 #include "project/ui/FrmStart.h"
-#include "app/MDIFrmMain.h"
 #include "shell/jobs.h"
 
 // The windows of a main window by kind, for the tests.

@@ -9,10 +9,10 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/MDIFrmMain.h"
 #include "gridcontrol/grid_handle.h"
 #include "project/nutrient_matrix.h"
 #include "project/ui/frmMatrix.h"
-#include "app/MDIFrmMain.h"
 #include "shell/edit_target.h"
 #include "shell/session.h"
 #include "tests/ui/ui_test_support.h"

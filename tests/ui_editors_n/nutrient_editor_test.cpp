@@ -6,11 +6,11 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "app/MDIFrmMain.h"
 #include "common/atomic_file.h"
 #include "project/nutrient_table.h"
 #include "project/transport_file.h"
 #include "project/ui/FrmN.h"
-#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/widgets/FlexGrid.h"
 #include "tests/ui/ui_test_support.h"

@@ -7,13 +7,13 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "app/MDIFrmMain.h"
 #include "gridcontrol/grid_handle.h"
 #include "project/nutrient_file.h"
 #include "project/nutrient_table.h"
 #include "project/transport_file.h"
 #include "project/ui/FrmN.h"
 #include "project/ui/frmMatrix.h"
-#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/session.h"
 #include "shell/widgets/FlexGrid.h"

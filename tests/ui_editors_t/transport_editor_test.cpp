@@ -7,11 +7,11 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "app/MDIFrmMain.h"
 #include "common/read_error.h"
 #include "project/transport_file.h"
 #include "project/ui/FrmT.h"
 #include "project/ui/frmSDR.h"
-#include "app/MDIFrmMain.h"
 #include "shell/widgets/FlexGrid.h"
 #include "tests/ui/window_access.h"
 #include "tests/ui_editors_t/editor_test_support.h"

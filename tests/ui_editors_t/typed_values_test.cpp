@@ -8,10 +8,10 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "app/MDIFrmMain.h"
 #include "project/transport_file.h"
 #include "project/ui/FrmT.h"
 #include "project/ui/FrmW.h"
-#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/widgets/FlexGrid.h"
 #include "tests/ui_editors_t/editor_test_support.h"

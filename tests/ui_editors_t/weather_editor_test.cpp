@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/MDIFrmMain.h"
 #include "project/transport_editing.h"
 #include "project/ui/FrmW.h"
 #include "project/weather_table.h"
-#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/session.h"
 #include "tests/ui/window_access.h"

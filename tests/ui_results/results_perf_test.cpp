@@ -12,9 +12,9 @@
 
 #include "analysis/ui/ResultChart.h"
 #include "analysis/ui/frmGResults.h"
+#include "app/MDIFrmMain.h"
 #include "engine/model_state.h"
 #include "engine/result_files.h"
-#include "app/MDIFrmMain.h"
 #include "shell/widgets/FlexGrid.h"
 #include "tests/ui/ui_test_support.h"
 

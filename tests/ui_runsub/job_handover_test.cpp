@@ -20,9 +20,9 @@
 #include <QTimer>
 
 #include "analysis/ui/FrmCalibrate.h"
+#include "app/MDIFrmMain.h"
 #include "scenarios/ui/FrmSeptic.h"
 #include "scenarios/ui/frmRunSub.h"
-#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/file_lists.h"
 #include "shell/jobs.h"

@@ -20,16 +20,16 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/MDIFrmMain.h"
+#include "app/window_registry.h"
 #include "common/atomic_file.h"
 #include "common/paths.h"
 #include "scenarios/ui/frmRunSub.h"
-#include "app/MDIFrmMain.h"
 #include "shell/PictureBox.h"
 #include "shell/UpDown.h"
 #include "shell/file_lists.h"
 #include "shell/jobs.h"
 #include "shell/session.h"
-#include "app/window_registry.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/window_access.h"
 

@@ -7,9 +7,9 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "app/MDIFrmMain.h"
 #include "project/ui/FrmStart.h"
 #include "scenarios/ui/frmRunSub.h"
-#include "app/MDIFrmMain.h"
 #include "shell/UpDown.h"
 #include "shell/file_lists.h"
 #include "shell/session.h"

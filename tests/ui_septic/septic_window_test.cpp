@@ -17,8 +17,8 @@
 #include <utility>
 
 #include "analysis/ui/FrmPie.h"
-#include "scenarios/ui/FrmSeptic.h"
 #include "app/MDIFrmMain.h"
+#include "scenarios/ui/FrmSeptic.h"
 #include "shell/session.h"
 #include "shell/window_services.h"
 #include "tests/ui/ui_test_support.h"
