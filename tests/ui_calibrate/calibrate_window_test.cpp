@@ -382,8 +382,8 @@ TEST_F(CalibrateWindow, UncertaintyPageShowsTheCoresBandAndSavesItAsTheOtherChar
         text.contains(QString::number(core.behaviouralCount) + " of 40 sets are behavioural"));
     const rivulon::TextGrid ranges = win->grdBehavioural->cells();
     ASSERT_EQ(ranges.rows(), 4);
-    EXPECT_EQ(ranges.at(1, 1), rivulon::formatPattern(core.rangeLow[0], "0.000000"));
-    EXPECT_EQ(ranges.at(3, 2), rivulon::formatPattern(core.rangeHigh[2], "0.000000"));
+    EXPECT_EQ(ranges.at(1, 2), rivulon::formatPattern(core.rangeLow[0], "0.000000"));
+    EXPECT_EQ(ranges.at(3, 3), rivulon::formatPattern(core.rangeHigh[2], "0.000000"));
 
     // Saved as the other charts are: picture and numbers.
     QTemporaryDir out;
