@@ -186,9 +186,9 @@ TEST(RegroupWindow, GroupsByHandThenCalculatesWhatHydloadCalculates) {
         f.home.dir.path() + "/hydload_Rg_bk.txt", {"--background", "0.05,0.05,0.005,0.005"});
     EXPECT_EQ(QByteArray::fromStdString(rivulon::tableText(w.ReGrid->cells())), adjusted);
     const QString foreground = w.ReGrid->textMatrix(9, 3);
-    EXPECT_EQ(foreground, "0.094");
+    EXPECT_EQ(foreground, ".0940");
     w.cmdAdd->click();
-    EXPECT_EQ(w.ReGrid->textMatrix(10, 3), "0");
+    EXPECT_EQ(w.ReGrid->textMatrix(10, 3), ".0000");
     EXPECT_EQ(w.ReGrid->textMatrix(9, 3), foreground);
     EXPECT_TRUE(f.dialogs.messages.isEmpty()) << f.dialogs.messages.join('\n').toStdString();
 }
