@@ -313,7 +313,9 @@ QString ResultChart::pointName(const ChartData& s, std::size_t j) const {
 void ResultChart::labelMonths(QCategoryAxis* axis, double low, double high) {
     // About one label per 90 pixels, on months that are a whole number of
     // steps from the run's first month, so that panning keeps them in place.
-    const int room = std::max(4, (view_->width() - 100) / 90);
+    const double width =
+        chart_->plotArea().width() > 0 ? chart_->plotArea().width() : view_->width() - 100;
+    const int room = std::max(4, static_cast<int>(width / 90));
     const int step = rivulon::monthLabelStep(high - low, room);
     for (const QString& label : axis->categoriesLabels())
         axis->remove(label);
@@ -526,6 +528,9 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
         connect(dates, &QValueAxis::rangeChanged, this,
                 [this, dates](qreal low, qreal high) { labelMonths(dates, low, high); });
         labelMonths(dates, 1, std::max(2.0, n));
+        // A wider or narrower chart has room for more or fewer labels.
+        connect(chart_, &QChart::plotAreaChanged, dates,
+                [this, dates] { labelMonths(dates, dates->min(), dates->max()); });
         xAxis = dates;
     } else {
         xAxis = new QValueAxis;

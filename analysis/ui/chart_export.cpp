@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QPainter>
@@ -32,6 +33,20 @@ bool writeBytes(const QString& path, const QByteArray& bytes) {
     }
 }
 
+// Draws `part` of the widget into `target` of the painter. A chart view
+// draws its scene, which stays sharp at any scale.
+void drawPart(QPainter& painter, QWidget* picture, const QRect& part, const QRectF& target) {
+    if (auto* view = qobject_cast<QGraphicsView*>(picture)) {
+        view->render(&painter, target, part);
+        return;
+    }
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / part.width(), target.height() / part.height());
+    picture->render(&painter, QPoint(), QRegion(part), QWidget::DrawChildren);
+    painter.restore();
+}
+
 }  // namespace
 
 bool writeWidgetPng(QWidget* picture, const QString& path, const QRect& area) {
@@ -43,9 +58,7 @@ bool writeWidgetPng(QWidget* picture, const QString& path, const QRect& area) {
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(static_cast<double>(size.width()) / part.width(),
-                      static_cast<double>(size.height()) / part.height());
-        picture->render(&painter, QPoint(), QRegion(part), QWidget::DrawChildren);
+        drawPart(painter, picture, part, QRectF(QPointF(0, 0), QSizeF(size)));
     }
     QByteArray bytes;
     {
@@ -74,8 +87,7 @@ bool writeWidgetPdf(QWidget* picture, const QString& title, const QString& path,
         // Keep the picture's shape; fill the page's width or height.
         QSizeF shape = QSizeF(part.size()).expandedTo(QSizeF(480, 320));
         shape.scale(QSizeF(page.size()), Qt::KeepAspectRatio);
-        painter.scale(shape.width() / part.width(), shape.height() / part.height());
-        picture->render(&painter, QPoint(), QRegion(part), QWidget::DrawChildren);
+        drawPart(painter, picture, part, QRectF(QPointF(0, 0), shape));
         painter.end();
     }
     return writeBytes(path, bytes);
