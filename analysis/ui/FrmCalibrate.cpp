@@ -398,6 +398,15 @@ std::vector<Parameter> FrmCalibrate::chosenParameters() {
     return out;
 }
 
+std::shared_ptr<FrmCalibrate::Work> FrmCalibrate::newWork() {
+    auto work = std::make_shared<Work>();
+    work->params = chosenParameters();
+    if (work->params.empty())
+        return nullptr;
+    work->objective.objective = static_cast<Objective>(cboObjective->currentData().toInt());
+    return work;
+}
+
 bool FrmCalibrate::readyToStart() {
     if (work_ || host_.jobs().busy()) {
         msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
@@ -414,11 +423,9 @@ bool FrmCalibrate::readyToStart() {
 bool FrmCalibrate::cmdRun_Click() {
     if (!readyToStart())
         return false;
-    auto work = std::make_shared<Work>();
-    work->params = chosenParameters();
-    if (work->params.empty())
+    auto work = newWork();
+    if (!work)
         return false;
-    work->objective.objective = static_cast<Objective>(cboObjective->currentData().toInt());
     if (chkPbias->isChecked()) {
         double limit = 0;
         if (!rivulon::parseDouble(ss(txtPbias->text().trimmed()), limit) || !std::isfinite(limit) ||
@@ -438,12 +445,10 @@ bool FrmCalibrate::cmdRun_Click() {
 bool FrmCalibrate::cmdSensitivity_Click() {
     if (!readyToStart())
         return false;
-    auto work = std::make_shared<Work>();
-    work->sensitivity = true;
-    work->params = chosenParameters();
-    if (work->params.empty())
+    auto work = newWork();
+    if (!work)
         return false;
-    work->objective.objective = static_cast<Objective>(cboObjective->currentData().toInt());
+    work->sensitivity = true;
     work->morris.trajectories = spnTrajectories->value();
     work->morris.seed = static_cast<std::uint64_t>(spnSeed->value());
     work->morris.jobs = spnJobs->value();

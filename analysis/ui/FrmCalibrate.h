@@ -105,6 +105,9 @@ class FrmCalibrate : public QWidget {
     QString projectPath() const;
     // False (with a message) while work runs or no project is open.
     bool readyToStart();
+    // Work on the checked parameters with the chosen objective; null (after
+    // a message) when a range is not usable.
+    std::shared_ptr<Work> newWork();
     // The plotted points of a chart's named lines, one column per line.
     static rivulon::TextGrid lineData(QChartView* view, const QString& xTitle);
     bool begin(std::shared_ptr<Work> work);

@@ -73,12 +73,10 @@ bool FrmCalibrate::cmdUncertainty_Click() {
                kTitle);
         return false;
     }
-    auto work = std::make_shared<Work>();
-    work->uncertainty = true;
-    work->params = chosenParameters();
-    if (work->params.empty())
+    auto work = newWork();
+    if (!work)
         return false;
-    work->objective.objective = static_cast<Objective>(cboObjective->currentData().toInt());
+    work->uncertainty = true;
     work->band.runs = spnRuns->value();
     work->band.seed = static_cast<std::uint64_t>(spnSeed->value());
     work->band.jobs = spnJobs->value();

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -18,6 +20,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,6 +47,13 @@ namespace {
 FrmCalibrate* openCalibration(MDIFrmMain& w) {
     w.action(QStringLiteral("MnuCalibrate"))->trigger();
     return qobject_cast<FrmCalibrate*>(w.findWindow(WindowKind::Calibration));
+}
+
+// Replaces what a field holds by `text`, as a user selecting it all and typing.
+void typeOver(QWidget* field, const QString& text) {
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
 }
 
 std::vector<double> startValues(const std::vector<Parameter>& params, const FlowTarget& target) {
@@ -215,6 +225,72 @@ TEST_F(CalibrateWindow, SavedTransportFileGivesTheCalibratedFitAndRuns) {
     EXPECT_TRUE(QFile::exists(copy.path() + "/out/Results.dat"));
 }
 
+// The trace is saved as `hydload calibrate` writes calibration.csv, byte for
+// byte; the two charts save their pictures and numbers as the other charts
+// do; the best values carry their units, each column in one format.
+TEST_F(CalibrateWindow, SavesItsTraceAsHydloadAndExportsItsCharts) {
+    EXPECT_FALSE(win->cmdSaveTrace->isEnabled());
+    typeOver(win->spnRuns, "48");
+    typeOver(win->spnSeed, "3");
+    typeOver(win->spnJobs, "2");
+    QTest::mouseClick(win->cmdRun, Qt::LeftButton);
+    waitForRun(w);
+    ASSERT_NE(win->result(), nullptr) << win->lblStatus->text().toStdString();
+    ASSERT_TRUE(win->cmdSaveTrace->isEnabled());
+
+    QTemporaryDir out;
+    dialogs.fileAnswers << out.path() + "/trace.csv";
+    QTest::mouseClick(win->cmdSaveTrace, Qt::LeftButton);
+    EXPECT_EQ(dialogs.fileTitles.last(), "Save calibration trace");
+    EXPECT_TRUE(win->lblStatus->text().contains(out.path() + "/trace.csv"));
+    QProcess hydload;
+    hydload.start(QCoreApplication::applicationDirPath() + "/hydload",
+                  {"calibrate", home.project(), "--params", "recession,seepage,cn-mult", "--runs",
+                   "48", "--seed", "3", "--jobs", "1", "--out", out.path() + "/cli", "--quiet"});
+    ASSERT_TRUE(hydload.waitForFinished(60000));
+    EXPECT_EQ(hydload.exitCode(), 0) << hydload.readAllStandardError().toStdString();
+    const auto bytes = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray trace = bytes(out.path() + "/trace.csv");
+    EXPECT_TRUE(trace.startsWith("run,batch,recession,seepage,cn-mult,")) << trace.left(80).data();
+    EXPECT_EQ(trace.count('\n'), 49);
+    EXPECT_EQ(trace, bytes(out.path() + "/cli/calibration.csv"));
+    // Never over one of the project's inputs.
+    dialogs.fileAnswers << home.input() + "/Weather.dat";
+    const QByteArray weather = bytes(home.input() + "/Weather.dat");
+    EXPECT_FALSE(win->cmdSaveTrace_Click());
+    EXPECT_EQ(bytes(home.input() + "/Weather.dat"), weather);
+    EXPECT_FALSE(dialogs.messages.isEmpty());
+
+    const rivulon::TextGrid best = win->grdBest->cells();
+    EXPECT_EQ(best.at(0, 1), "Unit");
+    EXPECT_EQ(best.at(0, 3), "Calibrated");
+    EXPECT_EQ(best.at(1, 1), "1/day");  // recession coefficient
+    EXPECT_EQ(best.at(3, 1), "-");      // curve number multiplier
+    const QRegularExpression sixDecimals(QStringLiteral("^-?\\d+\\.\\d{6}$"));
+    for (int r = 1; r < best.rows(); ++r)
+        for (int c = 2; c < best.cols(); ++c)
+            EXPECT_TRUE(QString::fromStdString(best.at(r, c)).contains(sixDecimals))
+                << best.at(r, c);
+
+    dialogs.fileAnswers << out.path() + "/trace.png" << out.path() + "/flows.csv"
+                        << out.path() + "/flows.pdf";
+    QTest::mouseClick(win->findChild<QToolButton*>("cmdTraceSavePng"), Qt::LeftButton);
+    QTest::mouseClick(win->findChild<QToolButton*>("cmdFlowsSaveCsv"), Qt::LeftButton);
+    QTest::mouseClick(win->findChild<QToolButton*>("cmdFlowsSavePdf"), Qt::LeftButton);
+    const QImage png(out.path() + "/trace.png");
+    EXPECT_GE(png.width(), 2 * win->chtTrace->width());
+    EXPECT_TRUE(bytes(out.path() + "/flows.pdf").startsWith("%PDF"));
+    const QList<QByteArray> flows = bytes(out.path() + "/flows.csv").split('\n');
+    EXPECT_EQ(flows[0].trimmed(), "Year of the run,Project's values,Observed,Calibrated");
+    const CalibrationInputs in = loadCalibrationProject(home.project().toStdString(), "", 0, 1);
+    EXPECT_EQ(flows.size() - 2, static_cast<qsizetype>(in.target.pairedColumns.size()));
+    QTest::mouseClick(win->findChild<QToolButton*>("cmdTraceCopyData"), Qt::LeftButton);
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith("Model runs,Best NSE\r\n"));
+}
+
 TEST_F(CalibrateWindow, SensitivityTableIsTheCoresMorrisScreen) {
     win->spnTrajectories->setValue(3);
     win->spnSeed->setValue(5);
@@ -331,13 +407,6 @@ TEST_F(CalibrateWindow, NoSetWithinThePbiasLimitIsNotOfferedForSaving) {
     win->txtPbias->setText("-3");
     EXPECT_FALSE(win->cmdRun_Click());
     EXPECT_TRUE(dialogs.messages.last().contains("percentage of 0 or more"));
-}
-
-// Replaces what a field holds by `text`, as a user selecting it all and typing.
-void typeOver(QWidget* field, const QString& text) {
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(field, text);
 }
 
 TEST_F(CalibrateWindow, UncertaintyPageShowsTheCoresBandAndSavesItAsTheOtherCharts) {
