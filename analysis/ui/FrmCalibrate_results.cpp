@@ -61,7 +61,10 @@ rivulon::TextGrid frm_calibrate::parameterTable(const std::vector<Parameter>& pa
     for (std::size_t j = 0; j < params.size(); ++j) {
         const int row = static_cast<int>(j) + 1;
         grid.set(row, 0, std::string(params[j].info->label));
-        grid.set(row, 1, std::string(params[j].info->unit));
+        // As the parameter table names them: a multiplier is a factor.
+        grid.set(
+            row, 1,
+            params[j].info->multiplier ? std::string("factor") : std::string(params[j].info->unit));
         const double values[] = {first[j], second[j], params[j].low, params[j].high};
         for (int c = 0; c < 4; ++c)
             grid.set(row, c + 2, rivulon::formatPattern(values[c], "0.000000"));

@@ -160,7 +160,7 @@ void FrmGraph::beginRun(rivulon::ui::Job& job, int simLevel,
     endRun();
     // A run of its own is drawn in the usual colours.
     lstRuns->clear();
-    lstRuns->hide();
+    showRunLegend(false);
     // The period follows the start window at every run, not only the first.
     Label2->setText(QStringLiteral("Simulation Interval: From the Start to the End from ") +
                     period);
@@ -209,7 +209,17 @@ void FrmGraph::overlayRuns(const QStringList& runNames) {
         item->setForeground(RunGraphs::overlayColour(i));
     }
     lstRuns->setIconSize(QSize(24, 12));
-    lstRuns->setVisible(!runNames.isEmpty());
+    showRunLegend(!runNames.isEmpty());
+}
+
+void FrmGraph::showRunLegend(bool show) {
+    if (show == lstRuns->isVisibleTo(this))
+        return;
+    lstRuns->setVisible(show);
+    // The window grows by the legend, so that the graphs keep their size.
+    const int by = lstRuns->maximumHeight() + layout()->spacing();
+    QWidget* frame = parentWidget() ? parentWidget() : this;
+    frame->resize(frame->width(), frame->height() + (show ? by : -by));
 }
 
 void FrmGraph::endRun() {

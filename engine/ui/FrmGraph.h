@@ -68,6 +68,7 @@ class FrmGraph : public QWidget, public rivulon::ui::RunView, public rivulon::ui
     void text1Edited(int index);
 
     void endRun();
+    void showRunLegend(bool show);
 
     rivulon::ui::WindowHost& host_;
     std::unique_ptr<RunGraphs> graphs_;

@@ -267,8 +267,8 @@ TEST_F(CalibrateWindow, SavesItsTraceAsHydloadAndExportsItsCharts) {
     const rivulon::TextGrid best = win->grdBest->cells();
     EXPECT_EQ(best.at(0, 1), "Unit");
     EXPECT_EQ(best.at(0, 3), "Calibrated");
-    EXPECT_EQ(best.at(1, 1), "1/day");  // recession coefficient
-    EXPECT_EQ(best.at(3, 1), "-");      // curve number multiplier
+    EXPECT_EQ(best.at(1, 1), "1/day");   // recession coefficient
+    EXPECT_EQ(best.at(3, 1), "factor");  // curve number multiplier
     const QRegularExpression sixDecimals(QStringLiteral("^-?\\d+\\.\\d{6}$"));
     for (int r = 1; r < best.rows(); ++r)
         for (int c = 2; c < best.cols(); ++c)
