@@ -1,8 +1,37 @@
 #include "analysis/chart_data.h"
 
+#include <algorithm>
+
 #include "analysis/value_format.h"
 
 namespace rivulon {
+
+namespace {
+
+constexpr const char* kMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+}  // namespace
+
+std::string runMonthLabel(const RunMonths& start, int index) {
+    const int first = std::clamp(start.firstMonth, 1, 12) - 1;
+    const int month = (first + index) % 12;
+    if (start.firstYear != 0)
+        return std::string(kMonthNames[month]) + " " +
+               std::to_string(start.firstYear + (first + index) / 12);
+    // Year 1 is the run's first model year, whatever month it starts in.
+    return std::string(kMonthNames[month]) + " Y" + std::to_string(index / 12 + 1);
+}
+
+int monthLabelStep(double months, int labels) {
+    const double wanted = months / std::max(labels, 1);
+    constexpr int kSteps[] = {1, 2, 3, 6, 12, 24, 60, 120, 240, 600};
+    for (int step : kSteps) {
+        if (step >= wanted)
+            return step;
+    }
+    return kSteps[std::size(kSteps) - 1];
+}
 
 TextGrid chartGrid(const ChartData& chart) {
     const int n = static_cast<int>(chart.values.size());

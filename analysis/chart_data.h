@@ -24,6 +24,18 @@ struct ChartData {
     bool negativeIsMissing = false;
 };
 
+// The first month of a run on a chart's axis: a dated weather file gives its
+// year and month; an undated one names the months by the run's years.
+struct RunMonths {
+    int firstYear = 0;   // 0 when the weather file is not dated
+    int firstMonth = 4;  // 1..12; the model's year starts in April
+};
+// Month `index` of the run (0 = the first): "Apr 1990", or "Apr Y1" undated.
+std::string runMonthLabel(const RunMonths& start, int index);
+// Months between two labels of an axis that shows `months` months with at
+// most `labels` labels: 1, 2, 3, 6, 12, 24, 60, 120, 240 or 600.
+int monthLabelStep(double months, int labels);
+
 // The data grid of a chart: row 0 the headings (column 0 empty), row 1 the
 // series label and the values as "0.0000".
 TextGrid chartGrid(const ChartData& chart);

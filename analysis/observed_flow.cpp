@@ -6,6 +6,7 @@
 #include "analysis/value_format.h"
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
+#include "common/number_format.h"
 #include "common/text_encoding.h"
 
 namespace rivulon {
@@ -125,7 +126,8 @@ ObservedComparison compareObserved(const ResultSet& rs, const std::vector<Observ
     for (int j = 1; j <= records; ++j) {
         g.set(0, j, firstFour(obs[j - 1].heading));
         g.set(1, j, formatPattern(leadingNumber(g.at(1, j)), "#.0"));
-        g.set(2, j, plainNumber(obs[j - 1].flow));
+        // Without a leading zero, as the predicted flows above it (".5").
+        g.set(2, j, formatReal(obs[j - 1].flow));
     }
 
     out.predicted = flowChart;

@@ -163,8 +163,15 @@ void applyBackground(TextGrid& t, std::array<std::string, 4>& inputs) {
         std::string& in = inputs[c - 3];
         const double background = leadingNumber(in);
         // An empty box still moves 0, and the row keeps a cell that loads back.
-        t.set(10, c, in.empty() ? "0" : in);
-        t.set(9, c, plainNumber(static_cast<float>(leadingNumber(t.at(9, c)) - background)));
+        // Numbers take the column's ".0000" like the rows above them; other
+        // text stays as typed and counts as 0.
+        double typed = 0;
+        t.set(10, c,
+              in.empty()               ? std::string("0")
+              : parseDouble(in, typed) ? formatPattern(typed, ".0000")
+                                       : in);
+        t.set(9, c,
+              formatPattern(static_cast<float>(leadingNumber(t.at(9, c)) - background), ".0000"));
         in = std::string(1, '0');
     }
     for (int c = 1; c < t.cols(); ++c)

@@ -168,10 +168,11 @@ SummaryTable buildSummaryTable(const ResultSet& rs, bool organicCarbon) {
     g.set(r, 7, f2(gwP));
     ++r;
     g.set(r, 0, "POINT SOURCE");
-    g.set(r, 4, plainNumber(ptN));
-    g.set(r, 5, plainNumber(ptN));
-    g.set(r, 6, plainNumber(ptP));
-    g.set(r, 7, plainNumber(ptP));
+    // "0.00" as every other row of these columns.
+    g.set(r, 4, f2(ptN));
+    g.set(r, 5, f2(ptN));
+    g.set(r, 6, f2(ptP));
+    g.set(r, 7, f2(ptP));
     if (h.simLevel > 3) {
         ++r;
         g.set(r, 0, "SEPTIC SYSTEMS");

@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QStorageInfo>
+#include <algorithm>
+
+#include "common/natural_order.h"
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     QStringList roots{QDir::rootPath(), QDir::homePath()};
@@ -82,9 +85,14 @@ void FileList::refill() {
     QDir dir(path_);
     dir.setNameFilters(pattern_.split(';', Qt::SkipEmptyParts));
     dir.setFilter(QDir::Files);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    dir.setSorting(QDir::Unsorted);
     // Name filters ignore case on every system, as the project's files expect.
-    addItems(dir.entryList());
+    QStringList names = dir.entryList();
+    // As a person counts: ResultsAuto2.dat before ResultsAuto10.dat.
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return rivulon::naturalLess(a.toStdString(), b.toStdString());
+    });
+    addItems(names);
 }
 
 QStringList FileList::fileNames() const {

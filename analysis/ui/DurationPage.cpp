@@ -26,6 +26,7 @@
 #include <exception>
 
 #include "analysis/ui/ResultChart.h"
+#include "analysis/ui/chart_export.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "shell/dialogs.h"
@@ -143,17 +144,8 @@ DurationPage::DurationPage(QWidget* parent) : QWidget(parent) {
         rivulon::ui::saveGridCsv(this, chartData(), baseName() + QStringLiteral(".csv"));
     });
     auto askAndWrite = [this](const QString& suffix) {
-        const QString path = rivulon::ui::dialogs().saveFile(
-            this, QStringLiteral("Save Chart as %1").arg(suffix.toUpper()), startFolder(),
-            baseName() + QLatin1Char('.') + suffix, suffix);
-        if (path.isEmpty())
-            return;
-        const bool ok =
-            suffix == QLatin1String("png")
-                ? ResultChart::writeViewPng(chartDuration, path)
-                : ResultChart::writeViewPdf(chartDuration, this->chart()->title(), path);
-        if (!ok)
-            msgBox(this, QStringLiteral("The chart could not be saved as %1.").arg(path));
+        rivulon::ui::saveWidgetPicture(this, chartDuration, this->chart()->title(), suffix,
+                                       startFolder());
     };
     connect(made[2], &QToolButton::clicked, this, [=] { askAndWrite(QStringLiteral("png")); });
     connect(made[3], &QToolButton::clicked, this, [=] { askAndWrite(QStringLiteral("pdf")); });

@@ -28,14 +28,17 @@
 #include <mutex>
 #include <thread>
 
+#include "analysis/ui/chart_export.h"
 #include "analysis/value_format.h"
 #include "calibration/morris.h"
 #include "calibration/report.h"
 #include "calibration/search.h"
+#include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/paths.h"
 #include "common/read_error.h"
+#include "shell/app_folder.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
 #include "shell/session.h"
@@ -197,16 +200,22 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     cmdSensitivity = button(QStringLiteral("Sensiti&vity"), "cmdSensitivity");
     cmdUncertainty = button(QStringLiteral("&Uncertainty"), "cmdUncertainty");
     cmdSave = button(QStringLiteral("&Save calibrated transport file…"), "cmdSave");
+    cmdSaveTrace = button(QStringLiteral("Save &trace…"), "cmdSaveTrace");
+    cmdSaveTrace->setToolTip(
+        QStringLiteral("Every evaluated set with its objective and the best so far, as "
+                       "hydload calibrate writes calibration.csv"));
     cmdHelp = button(QStringLiteral("&Help"), "cmdHelp");
     cmdClose = button(QStringLiteral("Cl&ose"), "cmdClose");
     cmdRun->setDefault(true);
     cmdCancel->setEnabled(false);
     cmdSave->setEnabled(false);
+    cmdSaveTrace->setEnabled(false);
     auto* buttons = new QGridLayout;
     buttons->addWidget(cmdRun, 0, 0);
     buttons->addWidget(cmdCancel, 0, 1);
     buttons->addWidget(cmdSensitivity, 0, 2);
-    buttons->addWidget(cmdSave, 1, 0, 1, 3);
+    buttons->addWidget(cmdSave, 1, 0, 1, 2);
+    buttons->addWidget(cmdSaveTrace, 1, 2);
     buttons->addWidget(cmdUncertainty, 2, 0);
     buttons->addWidget(cmdHelp, 2, 1);
     buttons->addWidget(cmdClose, 2, 2);
@@ -237,6 +246,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     traceChart_->legend()->hide();
     serTrace = new QLineSeries;
     serTrace->setObjectName(QStringLiteral("serTrace"));
+    serTrace->setName(QStringLiteral("Best NSE"));
     traceChart_->addSeries(serTrace);
     traceX_ = new QValueAxis;
     traceX_->setTitleText(QStringLiteral("Model runs"));
@@ -253,6 +263,21 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     chtTrace->setObjectName(QStringLiteral("chtTrace"));
     chtTrace->setRenderHint(QPainter::Antialiasing);
     chtTrace->setMinimumHeight(220);
+    auto* tracePage = new QWidget;
+    auto* traceLayout = new QVBoxLayout(tracePage);
+    traceLayout->setContentsMargins(0, 0, 0, 0);
+    traceLayout->setSpacing(0);
+    auto* traceTools = new QHBoxLayout;
+    traceTools->addStretch();
+    rivulon::ui::addExportButtons(
+        traceTools, this, QStringLiteral("cmdTrace"),
+        {chtTrace,
+         [this] { return traceChart_->title(); },
+         [this] { return lineData(chtTrace, QStringLiteral("Model runs")); },
+         {},
+         [this] { return host_.session().outputFolder(); }});
+    traceLayout->addLayout(traceTools);
+    traceLayout->addWidget(chtTrace, 1);
 
     auto* flowsChart = new QChart;
     flowsChart->setTitle(QStringLiteral("Observed and simulated monthly flow"));
@@ -264,6 +289,16 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     lblStatistics->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* flowsPage = new QWidget;
     auto* flowsLayout = new QVBoxLayout(flowsPage);
+    auto* flowsTools = new QHBoxLayout;
+    flowsTools->addStretch();
+    rivulon::ui::addExportButtons(
+        flowsTools, this, QStringLiteral("cmdFlows"),
+        {chtFlows,
+         [this] { return chtFlows->chart()->title(); },
+         [this] { return lineData(chtFlows, QStringLiteral("Year of the run")); },
+         {},
+         [this] { return host_.session().outputFolder(); }});
+    flowsLayout->addLayout(flowsTools);
     flowsLayout->addWidget(chtFlows, 1);
     flowsLayout->addWidget(lblStatistics);
 
@@ -279,7 +314,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     tabResults->addTab(makeUncertaintyPage(), QStringLiteral("Uncertainty"));
 
     auto* right = new QSplitter(Qt::Vertical);
-    right->addWidget(chtTrace);
+    right->addWidget(tracePage);
     right->addWidget(tabResults);
     right->setStretchFactor(0, 1);
     right->setStretchFactor(1, 1);
@@ -300,6 +335,7 @@ FrmCalibrate::FrmCalibrate(rivulon::ui::WindowHost& host) : host_(host) {
     connect(cmdSensitivity, &QPushButton::clicked, this, [this] { cmdSensitivity_Click(); });
     connect(cmdUncertainty, &QPushButton::clicked, this, [this] { cmdUncertainty_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(cmdSaveTrace, &QPushButton::clicked, this, [this] { cmdSaveTrace_Click(); });
     connect(cmdBrowse, &QPushButton::clicked, this, &FrmCalibrate::cmdBrowse_Click);
     connect(cmdHelp, &QPushButton::clicked, this, [this] { host_.HelpCmd(1, kHelpContext); });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
@@ -364,7 +400,16 @@ std::vector<Parameter> FrmCalibrate::chosenParameters() {
     return out;
 }
 
-bool FrmCalibrate::cmdRun_Click() {
+std::shared_ptr<FrmCalibrate::Work> FrmCalibrate::newWork() {
+    auto work = std::make_shared<Work>();
+    work->params = chosenParameters();
+    if (work->params.empty())
+        return nullptr;
+    work->objective.objective = static_cast<Objective>(cboObjective->currentData().toInt());
+    return work;
+}
+
+bool FrmCalibrate::readyToStart() {
     if (work_ || host_.jobs().busy()) {
         msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
         return false;
@@ -374,11 +419,15 @@ bool FrmCalibrate::cmdRun_Click() {
                kTitle);
         return false;
     }
-    auto work = std::make_shared<Work>();
-    work->params = chosenParameters();
-    if (work->params.empty())
+    return true;
+}
+
+bool FrmCalibrate::cmdRun_Click() {
+    if (!readyToStart())
         return false;
-    work->objective.objective = static_cast<Objective>(cboObjective->currentData().toInt());
+    auto work = newWork();
+    if (!work)
+        return false;
     if (chkPbias->isChecked()) {
         double limit = 0;
         if (!rivulon::parseDouble(ss(txtPbias->text().trimmed()), limit) || !std::isfinite(limit) ||
@@ -396,21 +445,12 @@ bool FrmCalibrate::cmdRun_Click() {
 }
 
 bool FrmCalibrate::cmdSensitivity_Click() {
-    if (work_ || host_.jobs().busy()) {
-        msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
+    if (!readyToStart())
         return false;
-    }
-    if (host_.session().settings.projectPath.empty()) {
-        msgBox(this, QStringLiteral("Open a project first: the calibration reads its files."),
-               kTitle);
+    auto work = newWork();
+    if (!work)
         return false;
-    }
-    auto work = std::make_shared<Work>();
     work->sensitivity = true;
-    work->params = chosenParameters();
-    if (work->params.empty())
-        return false;
-    work->objective.objective = static_cast<Objective>(cboObjective->currentData().toInt());
     work->morris.trajectories = spnTrajectories->value();
     work->morris.seed = static_cast<std::uint64_t>(spnSeed->value());
     work->morris.jobs = spnJobs->value();
@@ -486,6 +526,7 @@ bool FrmCalibrate::begin(std::shared_ptr<Work> work) {
         traceY_->setRange(0, 1);
         traceY_->setTitleText(QStringLiteral("Best ") +
                               qs(objectiveLabel(work->objective.objective)));
+        serTrace->setName(traceY_->titleText());
     }
     prgRuns->setRange(0, work->sensitivity ? work->morris.trajectories *
                                                  (static_cast<int>(work->params.size()) + 1)
@@ -557,6 +598,10 @@ void FrmCalibrate::workEnded(const rivulon::ui::JobEnd& end) {
     if (!work)
         return;
     last_ = work;
+    if (!work->sensitivity && !work->uncertainty) {
+        lastSearch_ = work;
+        followRunning(false);
+    }
     if (!end.ok && !end.cancelled) {
         lblStatus->setText(QStringLiteral("Stopped by an error."));
         cmdSave->setEnabled(result_ && result_->bestFit.feasible);
@@ -598,6 +643,62 @@ void FrmCalibrate::followRunning(bool running) {
     cmdBrowse->setEnabled(!running);
     if (running)
         cmdSave->setEnabled(false);
+    cmdSaveTrace->setEnabled(!running && lastSearch_ && !lastSearch_->outcome.evaluations.empty());
+}
+
+rivulon::TextGrid FrmCalibrate::lineData(QChartView* view, const QString& xTitle) {
+    std::vector<QLineSeries*> lines;
+    for (QAbstractSeries* s : view->chart()->series()) {
+        auto* line = qobject_cast<QLineSeries*>(s);
+        // Dots drawn over a line are that line's points again.
+        if (line && line->type() == QAbstractSeries::SeriesTypeLine)
+            lines.push_back(line);
+    }
+    int points = 0;
+    for (QLineSeries* line : lines)
+        points = std::max(points, static_cast<int>(line->count()));
+    rivulon::TextGrid grid(points + 1, static_cast<int>(lines.size()) + 1);
+    grid.set(0, 0, ss(xTitle));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int col = static_cast<int>(i) + 1;
+        grid.set(0, col,
+                 ss(lines[i]->name().isEmpty() ? view->chart()->title() : lines[i]->name()));
+        for (int j = 0; j < lines[i]->count(); ++j) {
+            const QPointF p = lines[i]->at(j);
+            if (grid.at(j + 1, 0).empty())
+                grid.set(j + 1, 0, exactNumber(p.x()));
+            grid.set(j + 1, col, exactNumber(p.y()));
+        }
+    }
+    return grid;
+}
+
+bool FrmCalibrate::cmdSaveTrace_Click() {
+    if (!lastSearch_ || lastSearch_->outcome.evaluations.empty())
+        return false;
+    const Work& w = *lastSearch_;
+    const QString folder = host_.session().settings.outputFolder.empty()
+                               ? rivulon::ui::applicationFolder() + QStringLiteral("/Output")
+                               : qs(host_.session().settings.outputFolder);
+    const QString path =
+        rivulon::ui::dialogs().saveFile(this, QStringLiteral("Save calibration trace"), folder,
+                                        QStringLiteral("calibration.csv"), QStringLiteral("csv"));
+    if (path.isEmpty())
+        return false;
+    try {
+        if (w.inputs)
+            refuseInputPath(ss(path), *w.inputs, false);
+        rivulon::writeFileAtomically(
+            ss(path), evaluationsCsv(w.params, w.outcome.evaluations, w.objective.objective,
+                                     &w.outcome.trace));
+    } catch (const std::exception& e) {
+        msgBox(this, qs(e.what()), kTitle);
+        return false;
+    }
+    lblStatus->setText(QStringLiteral("Wrote the trace of ") +
+                       QString::number(w.outcome.evaluations.size()) + QStringLiteral(" runs to ") +
+                       path + QStringLiteral("."));
+    return true;
 }
 
 void FrmCalibrate::cmdCancel_Click() {

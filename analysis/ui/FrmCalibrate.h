@@ -57,6 +57,9 @@ class FrmCalibrate : public QWidget {
     void cmdCancel_Click();
     // Asks for a file name; true when the file was written.
     bool cmdSave_Click();
+    // Every evaluated set of the last calibration, as `hydload calibrate`
+    // writes calibration.csv; true when the file was written.
+    bool cmdSaveTrace_Click();
     void cmdBrowse_Click();
 
     bool running() const { return work_ != nullptr; }
@@ -81,6 +84,7 @@ class FrmCalibrate : public QWidget {
     QPushButton* cmdSensitivity;
     QPushButton* cmdUncertainty;
     QPushButton* cmdSave;
+    QPushButton* cmdSaveTrace;
     QPushButton* cmdHelp;
     QPushButton* cmdClose;
     QProgressBar* prgRuns;
@@ -103,6 +107,13 @@ class FrmCalibrate : public QWidget {
     // when a range is not usable.
     std::vector<rivulon::calibration::Parameter> chosenParameters();
     QString projectPath() const;
+    // False (with a message) while work runs or no project is open.
+    bool readyToStart();
+    // Work on the checked parameters with the chosen objective; null (after
+    // a message) when a range is not usable.
+    std::shared_ptr<Work> newWork();
+    // The plotted points of a chart's named lines, one column per line.
+    static rivulon::TextGrid lineData(QChartView* view, const QString& xTitle);
     bool begin(std::shared_ptr<Work> work);
     void workProgress(const std::vector<rivulon::RunEvent>& events);
     void workEnded(const rivulon::ui::JobEnd& end);
@@ -119,6 +130,7 @@ class FrmCalibrate : public QWidget {
     QValueAxis* traceY_;
     std::shared_ptr<Work> work_;
     std::shared_ptr<Work> last_;
+    std::shared_ptr<Work> lastSearch_;  // the last calibration, for its trace
     std::unique_ptr<Result> result_;
     QPointer<rivulon::ui::Job> job_;
     double traceLow_ = 0, traceHigh_ = 1;

@@ -49,6 +49,29 @@ using frm_calibrate::fixed;
 using frm_calibrate::number;
 using rivulon::ui::qs;
 
+rivulon::TextGrid frm_calibrate::parameterTable(const std::vector<Parameter>& params,
+                                                const std::array<const char*, 4>& headings,
+                                                const std::vector<double>& first,
+                                                const std::vector<double>& second) {
+    rivulon::TextGrid grid(static_cast<int>(params.size()) + 1, 6);
+    grid.set(0, 0, "Parameter");
+    grid.set(0, 1, "Unit");
+    for (int c = 0; c < 4; ++c)
+        grid.set(0, c + 2, headings[static_cast<std::size_t>(c)]);
+    for (std::size_t j = 0; j < params.size(); ++j) {
+        const int row = static_cast<int>(j) + 1;
+        grid.set(row, 0, std::string(params[j].info->label));
+        // As the parameter table names them: a multiplier is a factor.
+        grid.set(
+            row, 1,
+            params[j].info->multiplier ? std::string("factor") : std::string(params[j].info->unit));
+        const double values[] = {first[j], second[j], params[j].low, params[j].high};
+        for (int c = 0; c < 4; ++c)
+            grid.set(row, c + 2, rivulon::formatPattern(values[c], "0.000000"));
+    }
+    return grid;
+}
+
 void FrmCalibrate::showCalibration() {
     const Work& w = *last_;
     const EvaluatedSet* best = w.outcome.best();
@@ -179,26 +202,16 @@ void FrmCalibrate::showCalibration() {
     }
     lblStatistics->setText(html);
 
-    rivulon::TextGrid grid(static_cast<int>(r->params.size()) + 1, 5);
-    grid.set(0, 0, "Parameter");
-    grid.set(0, 1, "Project");
-    grid.set(0, 2, "Calibrated");
-    grid.set(0, 3, "Low");
-    grid.set(0, 4, "High");
-    for (std::size_t j = 0; j < r->params.size(); ++j) {
-        const int row = static_cast<int>(j) + 1;
-        grid.set(row, 0, std::string(r->params[j].info->label));
-        grid.set(row, 1, rivulon::formatPattern(r->start[j], "0.000000"));
-        grid.set(row, 2, rivulon::formatPattern(r->params[j].effective(r->best[j]), "0.000000"));
-        grid.set(row, 3, rivulon::formatDouble(r->params[j].low));
-        grid.set(row, 4, rivulon::formatDouble(r->params[j].high));
-    }
+    std::vector<double> calibratedValues;
+    for (std::size_t j = 0; j < r->params.size(); ++j)
+        calibratedValues.push_back(r->params[j].effective(r->best[j]));
+    const rivulon::TextGrid grid = frm_calibrate::parameterTable(
+        r->params, {"Project", "Calibrated", "Low", "High"}, r->start, calibratedValues);
     grdBest->setCells(grid);
     grdBest->fitColumnToText(0, 3000);
-    grdBest->fitColumnToText(1, 1300);
-    grdBest->fitColumnToText(2, 1300);
-    grdBest->fitColumnToText(3);
-    grdBest->fitColumnToText(4);
+    grdBest->fitColumnToText(1);
+    for (int c = 2; c <= 5; ++c)
+        grdBest->fitColumnToText(c, 1300);
 
     lblStatus->setText(QStringLiteral("Done: ") + QString::number(r->runs) +
                        QStringLiteral(" runs, best ") + qs(objectiveLabel(r->objective.objective)) +

@@ -63,15 +63,8 @@ QWidget* FrmCalibrate::makeUncertaintyPage() {
 }
 
 bool FrmCalibrate::cmdUncertainty_Click() {
-    if (work_ || host_.jobs().busy()) {
-        msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
+    if (!readyToStart())
         return false;
-    }
-    if (host_.session().settings.projectPath.empty()) {
-        msgBox(this, QStringLiteral("Open a project first: the calibration reads its files."),
-               kTitle);
-        return false;
-    }
     double threshold = 0;
     if (!rivulon::parseDouble(ss(txtThreshold->text().trimmed()), threshold) ||
         !std::isfinite(threshold)) {
@@ -81,12 +74,10 @@ bool FrmCalibrate::cmdUncertainty_Click() {
                kTitle);
         return false;
     }
-    auto work = std::make_shared<Work>();
-    work->uncertainty = true;
-    work->params = chosenParameters();
-    if (work->params.empty())
+    auto work = newWork();
+    if (!work)
         return false;
-    work->objective.objective = static_cast<Objective>(cboObjective->currentData().toInt());
+    work->uncertainty = true;
     work->band.runs = spnRuns->value();
     work->band.seed = static_cast<std::uint64_t>(spnSeed->value());
     work->band.jobs = spnJobs->value();
@@ -216,23 +207,12 @@ void FrmCalibrate::showUncertainty() {
             QStringLiteral(" exceeds that.");
     lblBand->setText(text);
 
-    rivulon::TextGrid grid(static_cast<int>(w.params.size()) + 1, 5);
-    grid.set(0, 0, "Parameter");
-    grid.set(0, 1, "Behavioural low");
-    grid.set(0, 2, "Behavioural high");
-    grid.set(0, 3, "Sampled low");
-    grid.set(0, 4, "Sampled high");
-    for (std::size_t j = 0; j < w.params.size(); ++j) {
-        const int row = static_cast<int>(j) + 1;
-        grid.set(row, 0, std::string(w.params[j].info->label));
-        grid.set(row, 1, rivulon::formatPattern(u.rangeLow[j], "0.000000"));
-        grid.set(row, 2, rivulon::formatPattern(u.rangeHigh[j], "0.000000"));
-        grid.set(row, 3, rivulon::formatDouble(w.params[j].low));
-        grid.set(row, 4, rivulon::formatDouble(w.params[j].high));
-    }
-    grdBehavioural->setCells(grid);
+    grdBehavioural->setCells(frm_calibrate::parameterTable(
+        w.params, {"Behavioural low", "Behavioural high", "Sampled low", "Sampled high"},
+        u.rangeLow, u.rangeHigh));
     grdBehavioural->fitColumnToText(0, 3000);
-    for (int c = 1; c <= 4; ++c)
+    grdBehavioural->fitColumnToText(1);
+    for (int c = 2; c <= 5; ++c)
         grdBehavioural->fitColumnToText(c, 1800);
 
     lblStatus->setText(

@@ -5,6 +5,7 @@
 
 #include <QPointF>
 #include <QString>
+#include <array>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -51,5 +52,12 @@ inline QString number(double v) {
 inline QString fixed(double v, const char* pattern) {
     return rivulon::ui::qs(rivulon::formatPattern(v, pattern));
 }
+
+// A table of the chosen parameters: name, unit, two columns of values and
+// the range searched, every number in the one format of its column.
+rivulon::TextGrid parameterTable(const std::vector<rivulon::calibration::Parameter>& params,
+                                 const std::array<const char*, 4>& headings,
+                                 const std::vector<double>& first,
+                                 const std::vector<double>& second);
 
 }  // namespace frm_calibrate

@@ -1,15 +1,20 @@
 #include "analysis/ui/FrmPie.h"
 
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QtMath>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "analysis/ui/chart_export.h"
+#include "analysis/value_format.h"
 #include "shell/PictureBox.h"
 #include "shell/qt_text.h"
+#include "shell/session.h"
 #include "shell/twips.h"
 
 using rivulon::ui::qs;
@@ -18,10 +23,27 @@ namespace {
 
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 96;
+constexpr int kSwatch = 12;  // the legend's colour square, pixels
 
 // Colours of the 16-colour palette by slice position, leaving out white,
-// silver and yellow, whose labels would not read on the white page.
+// silver and yellow, which would not stand out from the white page.
 constexpr int kPalette[FrmPie::kSlices] = {9, 12, 2, 13, 3, 4, 1, 6, 5, 11, 0, 8};
+
+// Relative luminance of a colour as the contrast rules of the web define it.
+double luminance(const QColor& c) {
+    const auto channel = [](double v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+// A source's name without the colon of the table's row heading.
+QString sourceName(const std::string& label) {
+    QString name = qs(label).trimmed();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return name;
+}
 
 // The page's columns: the first tab moves to column 40, every later one to
 // the next print zone of 14 characters.
@@ -63,9 +85,14 @@ FrmPie::FrmPie(rivulon::ui::WindowHost& host) : host_(host) {
     for (int i = 1; i <= kSlices; ++i) {
         Text1[i] = new QLabel(this);
         Text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        // On its slice's colour, in black or white, whichever reads better:
+        // light cyan or light green text would fade into the white page.
         QPalette ink = Text1[i]->palette();
-        ink.setColor(QPalette::WindowText, sliceColor(i));
+        ink.setColor(QPalette::Window, sliceColor(i));
+        ink.setColor(QPalette::WindowText, inkOn(sliceColor(i)));
         Text1[i]->setPalette(ink);
+        Text1[i]->setAutoFillBackground(true);
+        Text1[i]->setContentsMargins(3, 1, 0, 1);
         Text1[i]->hide();
     }
     auto button = [this](const QString& caption, const char* name) {
@@ -78,6 +105,24 @@ FrmPie::FrmPie(rivulon::ui::WindowHost& host) : host_(host) {
     cmdSaveData = button(QStringLiteral("Save Data"), "cmdSaveData");
     CmdNextPie = button(QStringLiteral("Next Graph"), "CmdNextPie");
     cmdSaveData->hide();
+
+    pieTools = new QWidget(this);
+    pieTools->setObjectName(QStringLiteral("pieTools"));
+    auto* tools = new QHBoxLayout(pieTools);
+    tools->setContentsMargins(kMargin, 2, kMargin, 2);
+    tools->setSpacing(2);
+    tools->addStretch();
+    rivulon::ui::ChartExport source;
+    source.picture = this;
+    source.title = [this] { return lblTitle->text(); };
+    source.data = [this] { return pieData(); };
+    source.folder = [this] { return host_.session().outputFolder(); };
+    // The pie, its labels and its legend, without the buttons.
+    source.area = [this] {
+        return QRect(0, topOfPage(), width(), cmdClose->y() - kMargin / 2 - topOfPage());
+    };
+    rivulon::ui::addExportButtons(tools, this, QStringLiteral("cmdPie"), source);
+    pieTools->hide();
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdSaveData, &QPushButton::clicked, this, &FrmPie::cmdSaveData_Click);
     connect(CmdNextPie, &QPushButton::clicked, this, &FrmPie::CmdNextPie_Click);
@@ -86,11 +131,75 @@ FrmPie::FrmPie(rivulon::ui::WindowHost& host) : host_(host) {
 }
 
 QSize FrmPie::sizeHint() const {
-    return rivulon::ui::twipsSize(9600, 7200);
+    // Room below the pie for a legend of three or four lines.
+    return rivulon::ui::twipsSize(9600, 8400);
 }
 
 QColor FrmPie::sliceColor(int item) {
     return PictureBox::qbColor(kPalette[(item - 1 + kSlices) % kSlices]);
+}
+
+QColor FrmPie::inkOn(const QColor& fill) {
+    const double l = luminance(fill);
+    // Contrast ratios of black and of white text on the fill.
+    return (l + 0.05) / 0.05 >= 1.05 / (l + 0.05) ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+QStringList FrmPie::legendEntries() const {
+    QStringList entries;
+    if (textPage_ || !chart_.plottable)
+        return entries;
+    for (std::size_t i = 0; i < chart_.slices.size() && i < kSlices; ++i) {
+        if (chart_.slices[i].sweepDegrees > 0)
+            entries << sourceName(chart_.slices[i].label);
+    }
+    return entries;
+}
+
+int FrmPie::topOfPage() const {
+    return pieTools->isHidden() ? 0 : pieTools->sizeHint().height();
+}
+
+int FrmPie::legendRows() const {
+    const QStringList entries = legendEntries();
+    if (entries.isEmpty())
+        return 0;
+    const QFontMetrics fm(font());
+    int widest = 0;
+    for (const QString& e : entries)
+        widest = std::max(widest, fm.horizontalAdvance(e));
+    const int column = kSwatch + 6 + widest + 16;
+    const int columns = std::max(1, (width() - 2 * kMargin) / column);
+    return (static_cast<int>(entries.size()) + columns - 1) / columns;
+}
+
+QRect FrmPie::legendRect() const {
+    const int rows = legendRows();
+    if (rows == 0)
+        return {};
+    const int line = QFontMetrics(font()).height() + 2;
+    const int bottom = height() - kMargin - cmdClose->height() - kMargin / 2;
+    return {kMargin, bottom - rows * line, width() - 2 * kMargin, rows * line};
+}
+
+rivulon::TextGrid FrmPie::pieData() const {
+    if (!chart_.plottable)
+        return rivulon::TextGrid(1, 1);
+    double total = 0;
+    for (const rivulon::PieSlice& s : chart_.slices)
+        total += s.value;
+    rivulon::TextGrid grid(static_cast<int>(chart_.slices.size()) + 1, 3);
+    grid.set(0, 0, "Source");
+    grid.set(0, 1, chart_.title.substr(std::min<std::size_t>(11, chart_.title.size())));
+    grid.set(0, 2, "Percent");
+    for (std::size_t i = 0; i < chart_.slices.size(); ++i) {
+        const rivulon::PieSlice& s = chart_.slices[i];
+        const int row = static_cast<int>(i) + 1;
+        grid.set(row, 0, rivulon::ui::ss(sourceName(s.label)));
+        grid.set(row, 1, rivulon::plainNumber(static_cast<float>(s.value)));
+        grid.set(row, 2, rivulon::formatPattern(s.value * 100.0 / total, "0.0"));
+    }
+    return grid;
 }
 
 void FrmPie::showPies(std::function<rivulon::TextGrid()> table, int column) {
@@ -102,6 +211,8 @@ void FrmPie::showPies(std::function<rivulon::TextGrid()> table, int column) {
     setWindowTitle(QStringLiteral("Nutrient Sources (Pie Chart)"));
     cmdSaveData->hide();
     CmdNextPie->show();
+    pieTools->show();
+    pieTools->setGeometry(0, 0, width(), pieTools->sizeHint().height());
     placeButtons();
     DrawPie(rivulon::pieChart(table_(), counter_));
 }
@@ -148,9 +259,11 @@ QRectF FrmPie::pieRect() const {
     const double cx = w / 2;
     const double cy = h / 1.9;
     double radius = w / 6;
-    // A squat window keeps the pie and its labels clear of the title and buttons.
-    const double titleBottom = h / 30 + lblTitle->sizeHint().height();
-    const double buttonsTop = h - kMargin - cmdClose->height();
+    // A squat window keeps the pie and its labels clear of the title, the
+    // legend and the buttons.
+    const double titleBottom = topOfPage() + h / 30 + lblTitle->sizeHint().height();
+    const QRect legend = legendRect();
+    const double buttonsTop = legend.isEmpty() ? h - kMargin - cmdClose->height() : legend.top();
     radius = std::min({radius, (cy - titleBottom) / 1.4, (buttonsTop - cy) / 1.4});
     radius = std::max(radius, 1.0);
     return {cx - radius, cy - radius, 2 * radius, 2 * radius};
@@ -160,7 +273,7 @@ void FrmPie::placeLabels() {
     if (!chart_.plottable) {
         return;
     }
-    lblTitle->setGeometry(0, static_cast<int>(height() / 30.0), width(),
+    lblTitle->setGeometry(0, topOfPage() + static_cast<int>(height() / 30.0), width(),
                           lblTitle->sizeHint().height());
     const QRectF pie = pieRect();
     const QPointF centre = pie.center();
@@ -194,7 +307,7 @@ void FrmPie::placeLabels() {
             box.translate(0, step * (size.height() / 2 + 1));
         }
         box.moveLeft(std::clamp(box.left(), 0, std::max(0, width() - box.width())));
-        box.moveTop(std::clamp(box.top(), 0, std::max(0, height() - box.height())));
+        box.moveTop(std::clamp(box.top(), topOfPage(), std::max(0, height() - box.height())));
         label->setGeometry(box);
         label->show();
         placed.push_back(box);
@@ -219,6 +332,7 @@ void FrmPie::placeButtons() {
 
 void FrmPie::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    pieTools->setGeometry(0, 0, width(), pieTools->sizeHint().height());
     placeButtons();
     placeLabels();
 }
@@ -269,6 +383,36 @@ void FrmPie::paintEvent(QPaintEvent* event) {
         p.setBrush(sliceColor(static_cast<int>(i) + 1));
         p.drawPie(pie, qRound(slice.startDegrees * 16), qRound(slice.sweepDegrees * 16));
     }
+    drawLegend(p);
+}
+
+void FrmPie::drawLegend(QPainter& p) const {
+    const QRect area = legendRect();
+    const int rows = legendRows();
+    if (area.isEmpty() || rows == 0)
+        return;
+    const QFontMetrics fm(font());
+    const int line = fm.height() + 2;
+    int entry = 0;
+    std::vector<int> slices;
+    for (std::size_t i = 0; i < chart_.slices.size() && i < kSlices; ++i) {
+        if (chart_.slices[i].sweepDegrees > 0)
+            slices.push_back(static_cast<int>(i));
+    }
+    const int columns = (static_cast<int>(slices.size()) + rows - 1) / rows;
+    const int column = area.width() / std::max(1, columns);
+    p.setFont(font());
+    for (int i : slices) {
+        // Down the first column, then the next.
+        const int x = area.left() + (entry / rows) * column;
+        const int y = area.top() + (entry % rows) * line;
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(sliceColor(i + 1));
+        p.drawRect(QRect(x, y + (line - kSwatch) / 2, kSwatch, kSwatch));
+        p.drawText(QPoint(x + kSwatch + 6, y + (line + fm.ascent() - fm.descent()) / 2),
+                   sourceName(chart_.slices[static_cast<std::size_t>(i)].label));
+        ++entry;
+    }
 }
 
 void FrmPie::showTextPage(const QString& caption, const QStringList& lines,
@@ -282,6 +426,7 @@ void FrmPie::showTextPage(const QString& caption, const QStringList& lines,
     lblTitle->hide();
     hideLabels();
     CmdNextPie->hide();
+    pieTools->hide();
     cmdSaveData->show();
     placeButtons();
     update();

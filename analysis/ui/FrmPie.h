@@ -11,7 +11,9 @@
 #include "shell/window_host.h"
 #include "shell/window_registration.h"
 
+class QHBoxLayout;
 class QLabel;
+class QPainter;
 class QPushButton;
 
 // A pie per column of a regrouped table, or (for the septic window) a page of
@@ -48,8 +50,14 @@ class FrmPie : public QWidget, public rivulon::ui::PieChartView, public rivulon:
     QString message() const;
     // Where the pie stands (its bounding square), in window pixels.
     QRectF pieRect() const;
-    // The colour of slice i (1..12).
+    // The colour of slice i (1..12), and the text colour that reads on it.
     static QColor sliceColor(int item);
+    static QColor inkOn(const QColor& fill);
+    // The legend's entries (the sources with a slice) and where it stands.
+    QStringList legendEntries() const;
+    QRect legendRect() const;
+    // The pie's numbers: source, value and share of the total.
+    rivulon::TextGrid pieData() const;
 
     QSize sizeHint() const override;
 
@@ -58,6 +66,7 @@ class FrmPie : public QWidget, public rivulon::ui::PieChartView, public rivulon:
     QPushButton* cmdClose;
     QPushButton* cmdSaveData;
     QPushButton* CmdNextPie;
+    QWidget* pieTools;  // copy and save the pie's numbers and picture
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -67,6 +76,9 @@ class FrmPie : public QWidget, public rivulon::ui::PieChartView, public rivulon:
     void placeButtons();
     void placeLabels();
     void hideLabels();
+    int legendRows() const;
+    void drawLegend(QPainter& p) const;
+    int topOfPage() const;
 
     rivulon::ui::WindowHost& host_;
     std::function<rivulon::TextGrid()> table_;

@@ -5,7 +5,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
-#include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
@@ -17,7 +17,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QScatterSeries>
 #include <QToolButton>
@@ -29,8 +28,8 @@
 #include <cmath>
 #include <functional>
 
+#include "analysis/ui/chart_export.h"
 #include "analysis/value_format.h"
-#include "common/atomic_file.h"
 #include "common/number_format.h"
 #include "shell/dialogs.h"
 #include "shell/qt_text.h"
@@ -289,7 +288,9 @@ void ResultChart::showCursor(const QPointF& value) {
                                   qs(rivulon::plainNumber(static_cast<float>(value.y())))));
         return;
     }
-    if (first.kind == ChartKind::Line2d) {
+    if (first.kind == ChartKind::Line2d && months_ && index >= 0) {
+        at = qs(rivulon::runMonthLabel(*months_, static_cast<int>(index)));
+    } else if (first.kind == ChartKind::Line2d) {
         at = index >= 0 && static_cast<std::size_t>(index) < first.pointLabels.size()
                  ? qs(first.pointLabels[static_cast<std::size_t>(index)]).trimmed()
                  : QString::number(index + 1);
@@ -297,6 +298,35 @@ void ResultChart::showCursor(const QPointF& value) {
     }
     const QString y = qs(rivulon::plainNumber(static_cast<float>(value.y())));
     cursor_->setText(at.isEmpty() ? y : QStringLiteral("%1: %2").arg(at, y));
+}
+
+void ResultChart::setRunMonths(std::optional<rivulon::RunMonths> start) {
+    months_ = start;
+}
+
+QString ResultChart::pointName(const ChartData& s, std::size_t j) const {
+    if (months_ && s.kind == ChartKind::Line2d && !scatter_)
+        return qs(rivulon::runMonthLabel(*months_, static_cast<int>(j)));
+    QString label = j < s.pointLabels.size() ? qs(s.pointLabels[j]).trimmed() : QString();
+    return label.isEmpty() ? QString::number(j + 1) : label;
+}
+
+void ResultChart::labelMonths(QCategoryAxis* axis, double low, double high) {
+    // About one label per 90 pixels, on months that are a whole number of
+    // steps from the run's first month, so that panning keeps them in place.
+    const double width =
+        chart_->plotArea().width() > 0 ? chart_->plotArea().width() : view_->width() - 100;
+    const int room = std::max(4, static_cast<int>(width / 90));
+    const int step = rivulon::monthLabelStep(high - low, room);
+    for (const QString& label : axis->categoriesLabels())
+        axis->remove(label);
+    axis->setStartValue(low);
+    for (long x = std::lround(std::ceil(low)); x <= std::lround(std::floor(high)); ++x) {
+        const long index = x - 1;
+        if (index >= 0 && index % step == 0)
+            axis->append(qs(rivulon::runMonthLabel(*months_, static_cast<int>(index))),
+                         static_cast<double>(x));
+    }
 }
 
 void ResultChart::setFootnote(const QString& text) {
@@ -489,16 +519,32 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
         return;
     }
 
-    auto* xAxis = new QValueAxis;
+    const double n = static_cast<double>(std::max<std::size_t>(points, 1));
+    QValueAxis* xAxis = nullptr;
+    if (months_) {
+        // Dates under the points; zooming or panning labels the months shown.
+        auto* dates = new QCategoryAxis;
+        dates->setObjectName(QStringLiteral("monthAxis"));
+        dates->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        dates->setRange(1, std::max(2.0, n));
+        connect(dates, &QValueAxis::rangeChanged, this,
+                [this, dates](qreal low, qreal high) { labelMonths(dates, low, high); });
+        labelMonths(dates, 1, std::max(2.0, n));
+        // A wider or narrower chart has room for more or fewer labels.
+        connect(chart_, &QChart::plotAreaChanged, dates,
+                [this, dates] { labelMonths(dates, dates->min(), dates->max()); });
+        xAxis = dates;
+    } else {
+        xAxis = new QValueAxis;
+        xAxis->setLabelFormat(QStringLiteral("%d"));
+        xAxis->setRange(1, std::max(2.0, n));
+        const double step = niceStep(std::max(1.0, n - 1), 10);
+        xAxis->setTickType(QValueAxis::TicksDynamic);
+        xAxis->setTickAnchor(0);
+        xAxis->setTickInterval(std::max(1.0, step));
+    }
     xAxis->setTitleText(xTitle);
     xAxis->setLabelsFont(axisFont);
-    xAxis->setLabelFormat(QStringLiteral("%d"));
-    const double n = static_cast<double>(std::max<std::size_t>(points, 1));
-    xAxis->setRange(1, std::max(2.0, n));
-    const double step = niceStep(std::max(1.0, n - 1), 10);
-    xAxis->setTickType(QValueAxis::TicksDynamic);
-    xAxis->setTickAnchor(0);
-    xAxis->setTickInterval(std::max(1.0, step));
     chart_->addAxis(xAxis, Qt::AlignBottom);
     chart_->addAxis(yAxis, Qt::AlignLeft);
     // The bands first, so that the line is drawn over them.
@@ -577,9 +623,7 @@ void ResultChart::showHover(int series, int index, bool on) {
     if (index < 0 || index >= static_cast<int>(s.values.size()))
         return;
     const auto j = static_cast<std::size_t>(index);
-    QString label = j < s.pointLabels.size() ? qs(s.pointLabels[j]).trimmed() : QString();
-    if (label.isEmpty())
-        label = QString::number(index + 1);
+    const QString label = pointName(s, j);
     QToolTip::showText(
         QCursor::pos(),
         QStringLiteral("%1: %2 %3").arg(label, qs(s.seriesLabel).trimmed(), valueText(s.values[j])),
@@ -618,15 +662,7 @@ void ResultChart::copyData() {
 }
 
 QString ResultChart::baseName() const {
-    QString name = title();
-    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral(" "));
-    name = name.simplified().replace(QLatin1Char(' '), QLatin1Char('_'));
-    return name.isEmpty() ? QStringLiteral("Chart") : name;
-}
-
-QString ResultChart::askPath(const QString& title, const QString& suffix) {
-    return rivulon::ui::dialogs().saveFile(this, title, startFolder(),
-                                           baseName() + QLatin1Char('.') + suffix, suffix);
+    return rivulon::ui::chartFileBaseName(title());
 }
 
 bool ResultChart::saveDataCsv() {
@@ -634,23 +670,13 @@ bool ResultChart::saveDataCsv() {
 }
 
 bool ResultChart::saveChartPng() {
-    const QString path = askPath(QStringLiteral("Save Chart as PNG"), QStringLiteral("png"));
-    if (path.isEmpty())
-        return false;
-    if (writePng(path))
-        return true;
-    rivulon::ui::msgBox(this, QStringLiteral("The chart could not be saved as %1.").arg(path));
-    return false;
+    return rivulon::ui::saveWidgetPicture(this, view_, title(), QStringLiteral("png"),
+                                          startFolder());
 }
 
 bool ResultChart::saveChartPdf() {
-    const QString path = askPath(QStringLiteral("Save Chart as PDF"), QStringLiteral("pdf"));
-    if (path.isEmpty())
-        return false;
-    if (writePdf(path))
-        return true;
-    rivulon::ui::msgBox(this, QStringLiteral("The chart could not be saved as %1.").arg(path));
-    return false;
+    return rivulon::ui::saveWidgetPicture(this, view_, title(), QStringLiteral("pdf"),
+                                          startFolder());
 }
 
 bool ResultChart::writePng(const QString& path) const {
@@ -662,56 +688,9 @@ bool ResultChart::writePdf(const QString& path) const {
 }
 
 bool ResultChart::writeViewPng(QChartView* view, const QString& path) {
-    // Drawn at twice the screen size so that it stays sharp in a report.
-    const QSize size = view->size().expandedTo(QSize(480, 320)) * 2;
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        view->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    }
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (!image.save(&buffer, "PNG"))
-            return false;
-    }
-    try {
-        rivulon::writeFileAtomically(
-            rivulon::ui::ss(path),
-            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    return rivulon::ui::writeWidgetPng(view, path);
 }
 
 bool ResultChart::writeViewPdf(QChartView* view, const QString& title, const QString& path) {
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter pdf(&buffer);
-        pdf.setTitle(title);
-        pdf.setPageOrientation(QPageLayout::Landscape);
-        QPainter painter;
-        if (!painter.begin(&pdf))
-            return false;
-        const QRect page = painter.viewport();
-        // Keep the chart's shape; fill the page's width or height.
-        QSizeF shape = QSizeF(view->size()).expandedTo(QSizeF(480, 320));
-        shape.scale(QSizeF(page.size()), Qt::KeepAspectRatio);
-        view->render(&painter, QRectF(QPointF(0, 0), shape));
-        painter.end();
-    }
-    try {
-        rivulon::writeFileAtomically(
-            rivulon::ui::ss(path),
-            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    return rivulon::ui::writeWidgetPdf(view, title, path);
 }

@@ -3,12 +3,14 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "analysis/chart_data.h"
 #include "analysis/ensemble_bands.h"
 #include "common/text_grid.h"
 
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QLabel;
@@ -42,6 +44,9 @@ class ResultChart : public QWidget {
     void plotScatter(const rivulon::ChartData& x, const rivulon::ChartData& y, const QString& title,
                      const QString& xTitle, const QString& yTitle);
     void setFootnote(const QString& text);
+    // Line charts plotted from now on name their points by the months of a
+    // run ("Apr 1990") instead of numbering them; the labels follow zooming.
+    void setRunMonths(std::optional<rivulon::RunMonths> start);
 
     QString title() const;
     QString footnote() const;
@@ -76,7 +81,8 @@ class ResultChart : public QWidget {
     void rebuildScatter();
     void showHover(int series, int index, bool on);
     void showCursor(const QPointF& value);
-    QString askPath(const QString& title, const QString& suffix);
+    void labelMonths(QCategoryAxis* axis, double low, double high);
+    QString pointName(const rivulon::ChartData& s, std::size_t j) const;
     QString baseName() const;
 
     QChart* chart_;
@@ -87,5 +93,6 @@ class ResultChart : public QWidget {
     std::vector<rivulon::Band> bands_;
     QString xTitle_;
     bool scatter_ = false;
+    std::optional<rivulon::RunMonths> months_;
     QString scatterTitle_, scatterYTitle_;
 };

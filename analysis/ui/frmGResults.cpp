@@ -293,6 +293,14 @@ QString frmGResults::xTitle(int selection) const {
     }
 }
 
+rivulon::RunMonths frmGResults::runMonths() const {
+    // The run starts at the weather file's first date when it carries dates.
+    const rivulon::ProjectSettings& s = host_.session().settings;
+    if (s.datedWeather && s.weatherStart)
+        return {s.weatherStart->year, s.weatherStart->month};
+    return {};
+}
+
 void frmGResults::drawChart(int selection) {
     if (selection < 0 || selection >= static_cast<int>(charts_.size()))
         return;
@@ -304,6 +312,7 @@ void frmGResults::drawChart(int selection) {
         bands = rivulon::chartBands(*ensemble, kind_ == Kind::Monthly, selection, organicCarbon_,
                                     chart.values.size());
     }
+    MSChart1->setRunMonths(kind_ == Kind::Monthly ? std::optional(runMonths()) : std::nullopt);
     if (bands.empty()) {
         MSChart1->plot(chart, xTitle(selection));
     } else {
@@ -421,6 +430,7 @@ bool frmGResults::CompareObserved() {
     }
     const rivulon::ObservedComparison cmp = rivulon::compareObserved(results_, observed);
     setGGrid(cmp.grid, 1200);
+    MSChart1->setRunMonths(runMonths());
     MSChart1->plotLines({cmp.predicted, cmp.observed}, QStringLiteral("Month of the run"),
                         QStringLiteral("Streamflow (cm)"));
     rivulon::ChartData observedAxis = cmp.observed;
@@ -479,6 +489,7 @@ void frmGResults::plotScenarios(const QString& title, const QString& footnote,
     const rivulon::ChartData chart =
         comparisonChart(QStringLiteral("Scenario Plot"), title, rivulon::ChartKind::Bar2d, points);
     const QString valueTitle = title.section(QLatin1Char(':'), 0, 0).trimmed();
+    MSChart1->setRunMonths(std::nullopt);
     MSChart1->plot(chart, QStringLiteral("Scenario"), valueTitle);
     MSChart1->setFootnote(footnote);
     rivulon::TextGrid grid = rivulon::chartGrid(chart);

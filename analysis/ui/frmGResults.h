@@ -129,6 +129,8 @@ class frmGResults : public QWidget,
     void showButtons(Kind kind);
     void pageChanged(int page);
     QString xTitle(int selection) const;
+    // The months of the session's run for a monthly chart's axis.
+    rivulon::RunMonths runMonths() const;
 
     rivulon::ui::WindowHost& host_;
     rivulon::ResultSet results_;

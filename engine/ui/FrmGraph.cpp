@@ -5,6 +5,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -92,6 +95,16 @@ FrmGraph::FrmGraph(rivulon::ui::WindowHost& host) : host_(host) {
         grid->setColumnStretch(0, 1);
         grid->setRowStretch(1, 1);
     }
+    lstRuns = new QListWidget(this);
+    lstRuns->setObjectName("lstRuns");
+    lstRuns->setFlow(QListView::LeftToRight);
+    lstRuns->setWrapping(true);
+    lstRuns->setResizeMode(QListView::Adjust);
+    lstRuns->setSelectionMode(QAbstractItemView::NoSelection);
+    lstRuns->setFocusPolicy(Qt::NoFocus);
+    lstRuns->setMaximumHeight(3 * lstRuns->fontMetrics().height() + 12);
+    lstRuns->setToolTip(QStringLiteral("The colour of each run's curves"));
+    lstRuns->hide();
     TabOut->addTab(pages[0], QStringLiteral("Streamflow and Sediment"));
     TabOut->addTab(pages[1], QStringLiteral("Simulated N, P or OC output"));
     connect(TabOut, &QTabWidget::currentChanged, this, &FrmGraph::tabChanged);
@@ -128,6 +141,7 @@ FrmGraph::FrmGraph(rivulon::ui::WindowHost& host) : host_(host) {
     layout->addWidget(Label1);
     layout->addWidget(Label2);
     layout->addWidget(TabOut);
+    layout->addWidget(lstRuns);
     layout->addLayout(buttons);
     Form_Load();
 }
@@ -147,6 +161,9 @@ FrmGraph::~FrmGraph() = default;
 void FrmGraph::beginRun(rivulon::ui::Job& job, int simLevel,
                         const std::array<std::int16_t, 5>& scales, const QString& period) {
     endRun();
+    // A run of its own is drawn in the usual colours.
+    lstRuns->clear();
+    showRunLegend(false);
     // The period follows the start window at every run, not only the first.
     Label2->setText(QStringLiteral("Simulation Interval: From the Start to the End from ") +
                     period);
@@ -177,10 +194,35 @@ void FrmGraph::beginRun(rivulon::ui::Job& job, int simLevel,
     });
 }
 
-void FrmGraph::overlayRuns() {
+void FrmGraph::overlayRuns(const QStringList& runNames) {
     if (graphs_) {
         graphs_->overlayLaterRuns();
     }
+    lstRuns->clear();
+    for (int i = 0; i < runNames.size(); ++i) {
+        // A thick stroke of the run's colour, as its curves are drawn.
+        QPixmap sample(24, 12);
+        sample.fill(Qt::transparent);
+        {
+            QPainter p(&sample);
+            p.setPen(QPen(RunGraphs::overlayColour(i), 3));
+            p.drawLine(1, 6, 23, 6);
+        }
+        auto* item = new QListWidgetItem(QIcon(sample), runNames[i], lstRuns);
+        item->setForeground(RunGraphs::overlayColour(i));
+    }
+    lstRuns->setIconSize(QSize(24, 12));
+    showRunLegend(!runNames.isEmpty());
+}
+
+void FrmGraph::showRunLegend(bool show) {
+    if (show == lstRuns->isVisibleTo(this))
+        return;
+    lstRuns->setVisible(show);
+    // The window grows by the legend, so that the graphs keep their size.
+    const int by = lstRuns->maximumHeight() + layout()->spacing();
+    QWidget* frame = parentWidget() ? parentWidget() : this;
+    frame->resize(frame->width(), frame->height() + (show ? by : -by));
 }
 
 void FrmGraph::endRun() {

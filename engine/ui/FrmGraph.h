@@ -14,6 +14,7 @@
 
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QTabWidget;
 class RunGraphs;
@@ -37,7 +38,7 @@ class FrmGraph : public QWidget, public rivulon::ui::RunView, public rivulon::ui
     void prepareRun(int simLevel);
     void beginRun(rivulon::ui::Job& job, int simLevel, const std::array<std::int16_t, 5>& scales,
                   const QString& period) override;
-    void overlayRuns() override;
+    void overlayRuns(const QStringList& runNames) override;
     // After a run: keeps the finished drawings.
     void keepDrawings();
     std::array<std::int16_t, 5> scales() const;
@@ -53,6 +54,7 @@ class FrmGraph : public QWidget, public rivulon::ui::RunView, public rivulon::ui
     QLabel* Label2;
     QLabel* Label3;
     QTabWidget* TabOut;
+    QListWidget* lstRuns;  // the colours of overlaid runs
     std::array<PictureBox*, 4> PicBox{};
     std::array<PictureBox*, 4> PicLegend{};
     std::array<QLineEdit*, 4> Text1{};
@@ -71,6 +73,7 @@ class FrmGraph : public QWidget, public rivulon::ui::RunView, public rivulon::ui
     void text1Edited(int index);
 
     void endRun();
+    void showRunLegend(bool show);
 
     rivulon::ui::WindowHost& host_;
     std::unique_ptr<RunGraphs> graphs_;

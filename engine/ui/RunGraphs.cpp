@@ -1,6 +1,7 @@
 #include "engine/ui/RunGraphs.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "shell/PictureBox.h"
 
@@ -68,7 +69,26 @@ void RunGraphs::apply(const std::vector<rivulon::RunEvent>& events) {
     refresh(false);
 }
 
+QColor RunGraphs::overlayColour(int index) {
+    // Dark enough to read on white, apart from each other, and none of them
+    // the rain's red.
+    static const QColor colours[] = {
+        QColor(0, 0, 0),     QColor(0, 70, 200),  QColor(0, 140, 0),   QColor(200, 110, 0),
+        QColor(150, 0, 170), QColor(0, 140, 150), QColor(120, 70, 20), QColor(100, 100, 100),
+        QColor(90, 60, 200), QColor(130, 130, 0), QColor(200, 0, 110), QColor(0, 90, 90)};
+    const int n = static_cast<int>(std::size(colours));
+    return colours[((index % n) + n) % n];
+}
+
+QColor RunGraphs::curveColour(int colour) const {
+    if (!overlay_ || colour == 4)
+        return PictureBox::qbColor(colour);
+    const QColor own = overlayColour(runs_ - 1);
+    return colour == 9 ? own.lighter(170) : own;
+}
+
 void RunGraphs::runStarted(const rivulon::RunEvent& started) {
+    ++runs_;
     yearCount_ = std::max<int>(1, started.yearCount);
     simLevel_ = started.simLevel;
     organicCarbon_ = started.organicCarbon;
@@ -164,7 +184,7 @@ void RunGraphs::GraphDaily(PictureBox& picture, double xStep, double yScale, flo
         picture.line(kLeft, kPanelHeight, kRight, kPanelHeight, Qt::black);
     } else if (last.set) {
         panelLine(picture, last.x * xStep + kLeft, kPanelHeight - last.value * yScale,
-                  x * xStep + kLeft, kPanelHeight - value * yScale, 0, PictureBox::qbColor(colour));
+                  x * xStep + kLeft, kPanelHeight - value * yScale, 0, curveColour(colour));
     }
     last = {true, x, value};
 }
@@ -195,7 +215,7 @@ void RunGraphs::GraphMonthly(PictureBox& picture, double xStep, double yScale, f
     } else {
         panelLine(picture, last.x * xStep + kLeft, y0 + kPanelHeight - last.value * yScale,
                   middle * xStep + kLeft, y0 + kPanelHeight - value * yScale, y0,
-                  PictureBox::qbColor(colour));
+                  curveColour(colour));
     }
     last = {true, middle, value};
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QElapsedTimer>
 #include <QString>
 #include <array>
@@ -36,8 +37,11 @@ class RunGraphs {
 
     // Shows the finished drawings.
     void finish();
-    // Runs after the first draw over the earlier curves (a batch's overlay).
+    // Runs after the first draw over the earlier curves (a batch's overlay),
+    // each run's curves in its own colour.
     void overlayLaterRuns() { overlay_ = true; }
+    // The colour of the curves of run `index` (0 = the first) of an overlay.
+    static QColor overlayColour(int index);
 
     // A day's value as a line from the series' last point; day 1 draws the axes.
     void GraphDaily(PictureBox& picture, double xStep, double yScale, float value, int x,
@@ -58,6 +62,9 @@ class RunGraphs {
         float value = 0;
     };
     void refresh(bool force);
+    // A curve's colour: its own, or its run's in an overlay (the dissolved
+    // loads lighter); rain keeps its colour.
+    QColor curveColour(int colour) const;
 
     Pictures pictures_;
     std::array<std::int16_t, 5> scales_;
@@ -80,4 +87,5 @@ class RunGraphs {
     QElapsedTimer sinceRefresh_;
     bool overlay_ = false;
     bool drawnOnce_ = false;
+    int runs_ = 0;  // runs started
 };

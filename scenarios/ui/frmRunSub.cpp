@@ -123,7 +123,8 @@ frmRunSub::frmRunSub(rivulon::ui::WindowHost& host) : host_(host) {
     barRows->setObjectName("barRows");
     barRows->setRange(0, 1);
     barRows->setValue(0);
-    barRows->setFormat(QStringLiteral("%v of %m rows"));
+    // No count before a control file is read: "0 of 1 rows" would be untrue.
+    barRows->setFormat(QStringLiteral("No rows run yet"));
     lblRowsDone = new QLabel(this);
     lblRowsDone->setObjectName("lblRowsDone");
     lblRowsDone->setWordWrap(true);
@@ -384,7 +385,14 @@ void frmRunSub::cmdRun_Click() {
                 view->beginRun(*started, level, scales, period);
             }
             if (auto* overlay = dynamic_cast<rivulon::ui::RunOverlay*>(graph)) {
-                overlay->overlayRuns();
+                QStringList names;
+                for (int i = 1; i <= rows; ++i) {
+                    names << QStringLiteral("Row %1: %2")
+                                 .arg(i)
+                                 .arg(qs(
+                                     job.file.rows[static_cast<std::size_t>(i - 1)].watershedName));
+                }
+                overlay->overlayRuns(names);
             }
             host_.showChild(graph);
             // This window stays in front, with its progress and Cancel.
@@ -397,6 +405,7 @@ void frmRunSub::cmdRun_Click() {
 
     barRows->setRange(0, rows);
     barRows->setValue(0);
+    barRows->setFormat(QStringLiteral("%v of %m rows"));
     lblRowsDone->setText(job.settings.jobs > 1
                              ? QStringLiteral("Rows run %1 at a time.").arg(job.settings.jobs)
                              : QStringLiteral("Rows run one after another."));

@@ -108,6 +108,26 @@ TEST(ObservedFlow, UndefinedRegressionIsReportedNotShown) {
     EXPECT_THAT(c.report, HasSubstr("all predicted flows"));
 }
 
+// A month's column of the chart grid holds one style of number: no leading
+// zero for the observed flow below the predicted ".5" either.
+TEST(ObservedFlow, ObservedAndPredictedOfAMonthInOneStyle) {
+    const ResultSet rs = readResultsFile(data("Results3y_L4.dat"));
+    std::vector<std::string> f = pairedAt12_13_25();
+    f[3] = "0.35";
+    f[11] = "0.012";
+    const ObservedComparison c =
+        compareObserved(rs, parseObservedText("O.dat", observedText(f), 36));
+    EXPECT_EQ(c.grid.at(2, 4), ".35");
+    EXPECT_EQ(c.grid.at(2, 12), ".012");
+    EXPECT_EQ(c.grid.at(2, 13), "2");
+    for (int j = 1; j <= 25; ++j) {  // the months the file holds
+        for (int r = 1; r <= 2; ++r)
+            EXPECT_FALSE(c.grid.at(r, j).starts_with("0."))
+                << r << "," << j << ": " << c.grid.at(r, j);
+    }
+    EXPECT_EQ(c.observed.values[3], 0.35f);  // the chart plots the same number
+}
+
 TEST(ObservedFlow, ReaderStopsAtTheSimulatedMonthsAndNamesBadFields) {
     const std::string text = observedText({"1", "2", "3", "4"}) + "oops,not,read\r\n";
     EXPECT_EQ(parseObservedText("O.dat", text, 4).size(), 4u);

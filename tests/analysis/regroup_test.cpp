@@ -111,13 +111,14 @@ TEST(Regroup, BackgroundMovesOutOfTheForegroundRowOnce) {
     std::array<std::string, 4> in{"0.1", "0.1", "", "x"};
     applyBackground(t, in);
     EXPECT_THAT(row(t, 9),
-                ElementsAre("GW(Foreground):", "0", "0", "0.044", "0.044", "0.0144", "0.0144"));
-    EXPECT_THAT(row(t, 10), ElementsAre("GW(Background):", "0", "0", "0.1", "0.1", "0", "x"));
+                ElementsAre("GW(Foreground):", "0", "0", ".0440", ".0440", ".0144", ".0144"));
+    // Numbers in the column's one format; text as typed.
+    EXPECT_THAT(row(t, 10), ElementsAre("GW(Background):", "0", "0", ".1000", ".1000", "0", "x"));
     EXPECT_THAT(in, ElementsAre("0", "0", "0", "0"));
     EXPECT_EQ(t.at(13, 3), "12.9440");  // moved, not lost
     applyBackground(t, in);
-    EXPECT_EQ(t.at(9, 3), "0.044");
-    EXPECT_EQ(t.at(10, 3), "0");
+    EXPECT_EQ(t.at(9, 3), ".0440");
+    EXPECT_EQ(t.at(10, 3), ".0000");
     EXPECT_EQ(t.at(13, 3), "12.8440");
 
     EXPECT_THAT(defaultBackground(0.5f, 0.025f), ElementsAre("0.5", "0.5", "0.025", "0.025"));

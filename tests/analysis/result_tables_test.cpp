@@ -51,7 +51,8 @@ TEST(SummaryTable, LevelFourLayoutAndFormats) {
     EXPECT_THAT(row(g, 34),
                 ElementsAre("Corn", "0.00", "5.00", "0.00", "0.05", "0.06", "0.01", "0.01"));
     EXPECT_THAT(row(g, 36), ElementsAre("GROUNDWATER", "", "", "", "0.14", "0.14", "0.01", "0.01"));
-    EXPECT_THAT(row(g, 37), ElementsAre("POINT SOURCE", "", "", "", "2.5", "2.5", "0.25", "0.25"));
+    EXPECT_THAT(row(g, 37),
+                ElementsAre("POINT SOURCE", "", "", "", "2.50", "2.50", "0.25", "0.25"));
     EXPECT_THAT(row(g, 38),
                 ElementsAre("SEPTIC SYSTEMS", "", "", "", "7.50", "7.50", "0.75", "0.75"));
     EXPECT_THAT(row(g, 39), ElementsAre("TOTAL", "250.00", "", "", "0.15", "0.68", "0.01", "0.03"));
@@ -96,6 +97,29 @@ TEST(SummaryTable, ChartCycleData) {
     EXPECT_EQ(annual.next(), 3);
 }
 
+// The months under a monthly chart: from the weather file's first date, or by
+// the run's model years (April to March) when the file carries no dates.
+TEST(MonthlyChart, PointsAreNamedByTheMonthsOfTheRun) {
+    const RunMonths dated{1990, 4};
+    EXPECT_EQ(runMonthLabel(dated, 0), "Apr 1990");
+    EXPECT_EQ(runMonthLabel(dated, 8), "Dec 1990");
+    EXPECT_EQ(runMonthLabel(dated, 9), "Jan 1991");
+    EXPECT_EQ(runMonthLabel(dated, 359), "Mar 2020");
+    EXPECT_EQ(runMonthLabel({2001, 1}, 12), "Jan 2002");
+    const RunMonths undated;
+    EXPECT_EQ(runMonthLabel(undated, 0), "Apr Y1");
+    EXPECT_EQ(runMonthLabel(undated, 11), "Mar Y1");  // still the first model year
+    EXPECT_EQ(runMonthLabel(undated, 12), "Apr Y2");
+
+    // Steps that keep the labels to the room given: 30 years in 8 labels
+    // every 5 years, a zoomed year month by month.
+    EXPECT_EQ(monthLabelStep(359, 8), 60);
+    EXPECT_EQ(monthLabelStep(120, 10), 12);
+    EXPECT_EQ(monthLabelStep(30, 10), 3);
+    EXPECT_EQ(monthLabelStep(11, 12), 1);
+    EXPECT_EQ(monthLabelStep(12000, 2), 600);
+}
+
 TEST(SummaryTable, LevelOneHasNoLoadSectionAndTotalsShowZero) {
     const SummaryTable t = buildSummaryTable(readSummaryFile(data("Summary1y_L1.dat")), false);
     const TextGrid& g = t.grid;
@@ -105,7 +129,7 @@ TEST(SummaryTable, LevelOneHasNoLoadSectionAndTotalsShowZero) {
     EXPECT_THAT(row(g, 18),
                 ElementsAre("Meadow", "10.00", "1.20", "0.00", "0.00", "0.00", "0.00", "0.00"));
     EXPECT_EQ(g.at(19, 0), "GROUNDWATER");
-    EXPECT_THAT(row(g, 20, 0, 4), ElementsAre("POINT SOURCE", "", "", "", "0"));
+    EXPECT_THAT(row(g, 20, 0, 4), ElementsAre("POINT SOURCE", "", "", "", "0.00"));
     EXPECT_THAT(row(g, 21), ElementsAre("TOTAL", "10.00", "", "", "0.00", "0.00", "0.00", "0.00"));
     EXPECT_EQ(t.charts[16].values.size(), 3u);
 }

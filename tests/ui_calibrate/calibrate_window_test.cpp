@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -18,6 +20,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,6 +46,13 @@ namespace {
 FrmCalibrate* openCalibration(MDIFrmMain& w) {
     w.action(QStringLiteral("MnuCalibrate"))->trigger();
     return qobject_cast<FrmCalibrate*>(w.findWindow(FrmCalibrate::kKind));
+}
+
+// Replaces what a field holds by `text`, as a user selecting it all and typing.
+void typeOver(QWidget* field, const QString& text) {
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
 }
 
 std::vector<double> startValues(const std::vector<Parameter>& params, const FlowTarget& target) {
@@ -214,6 +224,72 @@ TEST_F(CalibrateWindow, SavedTransportFileGivesTheCalibratedFitAndRuns) {
     EXPECT_TRUE(QFile::exists(copy.path() + "/out/Results.dat"));
 }
 
+// The trace is saved as `hydload calibrate` writes calibration.csv, byte for
+// byte; the two charts save their pictures and numbers as the other charts
+// do; the best values carry their units, each column in one format.
+TEST_F(CalibrateWindow, SavesItsTraceAsHydloadAndExportsItsCharts) {
+    EXPECT_FALSE(win->cmdSaveTrace->isEnabled());
+    typeOver(win->spnRuns, "48");
+    typeOver(win->spnSeed, "3");
+    typeOver(win->spnJobs, "2");
+    QTest::mouseClick(win->cmdRun, Qt::LeftButton);
+    waitForRun(w);
+    ASSERT_NE(win->result(), nullptr) << win->lblStatus->text().toStdString();
+    ASSERT_TRUE(win->cmdSaveTrace->isEnabled());
+
+    QTemporaryDir out;
+    dialogs.fileAnswers << out.path() + "/trace.csv";
+    QTest::mouseClick(win->cmdSaveTrace, Qt::LeftButton);
+    EXPECT_EQ(dialogs.fileTitles.last(), "Save calibration trace");
+    EXPECT_TRUE(win->lblStatus->text().contains(out.path() + "/trace.csv"));
+    QProcess hydload;
+    hydload.start(QCoreApplication::applicationDirPath() + "/hydload",
+                  {"calibrate", home.project(), "--params", "recession,seepage,cn-mult", "--runs",
+                   "48", "--seed", "3", "--jobs", "1", "--out", out.path() + "/cli", "--quiet"});
+    ASSERT_TRUE(hydload.waitForFinished(60000));
+    EXPECT_EQ(hydload.exitCode(), 0) << hydload.readAllStandardError().toStdString();
+    const auto bytes = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray trace = bytes(out.path() + "/trace.csv");
+    EXPECT_TRUE(trace.startsWith("run,batch,recession,seepage,cn-mult,")) << trace.left(80).data();
+    EXPECT_EQ(trace.count('\n'), 49);
+    EXPECT_EQ(trace, bytes(out.path() + "/cli/calibration.csv"));
+    // Never over one of the project's inputs.
+    dialogs.fileAnswers << home.input() + "/Weather.dat";
+    const QByteArray weather = bytes(home.input() + "/Weather.dat");
+    EXPECT_FALSE(win->cmdSaveTrace_Click());
+    EXPECT_EQ(bytes(home.input() + "/Weather.dat"), weather);
+    EXPECT_FALSE(dialogs.messages.isEmpty());
+
+    const rivulon::TextGrid best = win->grdBest->cells();
+    EXPECT_EQ(best.at(0, 1), "Unit");
+    EXPECT_EQ(best.at(0, 3), "Calibrated");
+    EXPECT_EQ(best.at(1, 1), "1/day");   // recession coefficient
+    EXPECT_EQ(best.at(3, 1), "factor");  // curve number multiplier
+    const QRegularExpression sixDecimals(QStringLiteral("^-?\\d+\\.\\d{6}$"));
+    for (int r = 1; r < best.rows(); ++r)
+        for (int c = 2; c < best.cols(); ++c)
+            EXPECT_TRUE(QString::fromStdString(best.at(r, c)).contains(sixDecimals))
+                << best.at(r, c);
+
+    dialogs.fileAnswers << out.path() + "/trace.png" << out.path() + "/flows.csv"
+                        << out.path() + "/flows.pdf";
+    QTest::mouseClick(win->findChild<QToolButton*>("cmdTraceSavePng"), Qt::LeftButton);
+    QTest::mouseClick(win->findChild<QToolButton*>("cmdFlowsSaveCsv"), Qt::LeftButton);
+    QTest::mouseClick(win->findChild<QToolButton*>("cmdFlowsSavePdf"), Qt::LeftButton);
+    const QImage png(out.path() + "/trace.png");
+    EXPECT_GE(png.width(), 2 * win->chtTrace->width());
+    EXPECT_TRUE(bytes(out.path() + "/flows.pdf").startsWith("%PDF"));
+    const QList<QByteArray> flows = bytes(out.path() + "/flows.csv").split('\n');
+    EXPECT_EQ(flows[0].trimmed(), "Year of the run,Project's values,Observed,Calibrated");
+    const CalibrationInputs in = loadCalibrationProject(home.project().toStdString(), "", 0, 1);
+    EXPECT_EQ(flows.size() - 2, static_cast<qsizetype>(in.target.pairedColumns.size()));
+    QTest::mouseClick(win->findChild<QToolButton*>("cmdTraceCopyData"), Qt::LeftButton);
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith("Model runs,Best NSE\r\n"));
+}
+
 TEST_F(CalibrateWindow, SensitivityTableIsTheCoresMorrisScreen) {
     win->spnTrajectories->setValue(3);
     win->spnSeed->setValue(5);
@@ -332,13 +408,6 @@ TEST_F(CalibrateWindow, NoSetWithinThePbiasLimitIsNotOfferedForSaving) {
     EXPECT_TRUE(dialogs.messages.last().contains("percentage of 0 or more"));
 }
 
-// Replaces what a field holds by `text`, as a user selecting it all and typing.
-void typeOver(QWidget* field, const QString& text) {
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(field, text);
-}
-
 TEST_F(CalibrateWindow, UncertaintyPageShowsTheCoresBandAndSavesItAsTheOtherCharts) {
     typeOver(win->spnRuns, "40");
     typeOver(win->spnJobs, "2");
@@ -381,8 +450,8 @@ TEST_F(CalibrateWindow, UncertaintyPageShowsTheCoresBandAndSavesItAsTheOtherChar
         text.contains(QString::number(core.behaviouralCount) + " of 40 sets are behavioural"));
     const rivulon::TextGrid ranges = win->grdBehavioural->cells();
     ASSERT_EQ(ranges.rows(), 4);
-    EXPECT_EQ(ranges.at(1, 1), rivulon::formatPattern(core.rangeLow[0], "0.000000"));
-    EXPECT_EQ(ranges.at(3, 2), rivulon::formatPattern(core.rangeHigh[2], "0.000000"));
+    EXPECT_EQ(ranges.at(1, 2), rivulon::formatPattern(core.rangeLow[0], "0.000000"));
+    EXPECT_EQ(ranges.at(3, 3), rivulon::formatPattern(core.rangeHigh[2], "0.000000"));
 
     // Saved as the other charts are: picture and numbers.
     QTemporaryDir out;

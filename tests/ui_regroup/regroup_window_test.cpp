@@ -16,8 +16,10 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <cmath>
 
 #include "analysis/grid_copy.h"
 #include "analysis/regroup.h"
@@ -184,9 +186,9 @@ TEST(RegroupWindow, GroupsByHandThenCalculatesWhatHydloadCalculates) {
         f.home.dir.path() + "/hydload_Rg_bk.txt", {"--background", "0.05,0.05,0.005,0.005"});
     EXPECT_EQ(QByteArray::fromStdString(rivulon::tableText(w.ReGrid->cells())), adjusted);
     const QString foreground = w.ReGrid->textMatrix(9, 3);
-    EXPECT_EQ(foreground, "0.094");
+    EXPECT_EQ(foreground, ".0940");
     w.cmdAdd->click();
-    EXPECT_EQ(w.ReGrid->textMatrix(10, 3), "0");
+    EXPECT_EQ(w.ReGrid->textMatrix(10, 3), ".0000");
     EXPECT_EQ(w.ReGrid->textMatrix(9, 3), foreground);
     EXPECT_TRUE(f.dialogs.messages.isEmpty()) << f.dialogs.messages.join('\n').toStdString();
 }
@@ -351,6 +353,101 @@ TEST(RegroupWindow, PiesShowPercentagesAndSayWhenAColumnCannotBePlotted) {
     EXPECT_TRUE(zero->message().isEmpty());
     EXPECT_EQ(zero->lblTitle->text(), "Sources of Dis. N (ton)");
     EXPECT_EQ(zero->Text1[5]->text(), "Urban: (11%)  ");
+}
+
+// Contrast of two colours by the web's rule; 4.5 is what small text needs.
+double contrast(const QColor& a, const QColor& b) {
+    const auto lum = [](const QColor& c) {
+        const auto ch = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * ch(c.redF()) + 0.7152 * ch(c.greenF()) + 0.0722 * ch(c.blueF());
+    };
+    const double x = lum(a), y = lum(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+TEST(RegroupWindow, PieHasALegendLabelsThatReadAndExportsAsTheCharts) {
+    RegroupFixture f;
+    FrmReGroup& w = *f.window;
+    ASSERT_TRUE(w.openResultsFile(kResults));
+    f.groupInOrder({0, 1, 4});
+    f.calculate();
+    w.cmdViewPie->click();
+    FrmPie* pie = f.pie();
+    ASSERT_NE(pie, nullptr);
+    QTest::mouseClick(pie->CmdNextPie, Qt::LeftButton);
+    ASSERT_EQ(pie->lblTitle->text(), "Sources of Dis. N (ton)");
+
+    // The legend names the sources that have a slice, drawn below the pie
+    // and above the buttons, each beside a square of its slice's colour.
+    EXPECT_EQ(pie->legendEntries(), (QStringList{"Forest", "Agriculture", "Urban", "GW(Foreground)",
+                                                 "Point Source", "Septic System"}));
+    const QRect legend = pie->legendRect();
+    ASSERT_FALSE(legend.isEmpty());
+    EXPECT_GT(legend.top(), pie->pieRect().bottom());
+    EXPECT_LT(legend.bottom(), pie->cmdClose->y());
+    const QImage page = pie->grab().toImage();
+    const int line = pie->fontMetrics().height() + 2;
+    EXPECT_EQ(page.pixelColor(legend.left() + 6, legend.top() + line / 2), FrmPie::sliceColor(1));
+    const auto inLegend = [&](const QColor& colour) {
+        for (int y = legend.top(); y <= legend.bottom(); ++y)
+            for (int x = legend.left(); x <= legend.right(); ++x)
+                if (page.pixelColor(x, y) == colour)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(inLegend(FrmPie::sliceColor(5)));   // Urban
+    EXPECT_FALSE(inLegend(FrmPie::sliceColor(3)));  // Wetland has no slice
+
+    // Every label stands on its slice's colour in black or white, whichever
+    // reads; light cyan or light blue text on the white page would not.
+    for (int i = 1; i <= FrmPie::kSlices; ++i) {
+        const QPalette p = pie->Text1[i]->palette();
+        EXPECT_EQ(p.color(QPalette::Window), FrmPie::sliceColor(i)) << i;
+        EXPECT_GE(contrast(p.color(QPalette::WindowText), p.color(QPalette::Window)), 4.5) << i;
+    }
+    const QImage label = pie->Text1[5]->grab().toImage();
+    EXPECT_EQ(label.pixelColor(1, 1), FrmPie::sliceColor(5));
+
+    // Saved and copied with the buttons the charts have.
+    QTemporaryDir out;
+    f.dialogs.fileAnswers << out.path() + "/pie.png" << out.path() + "/pie.pdf"
+                          << out.path() + "/pie.csv";
+    for (const char* name : {"cmdPieSavePng", "cmdPieSavePdf", "cmdPieSaveCsv"}) {
+        auto* button = pie->findChild<QToolButton*>(name);
+        ASSERT_NE(button, nullptr) << name;
+        ASSERT_TRUE(button->isVisible()) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    EXPECT_EQ(f.dialogs.fileTitles.mid(0, 2),
+              (QStringList{"Save Chart as PNG", "Save Chart as PDF"}));
+    const QImage png(out.path() + "/pie.png");
+    ASSERT_FALSE(png.isNull());
+    EXPECT_GE(png.width(), 2 * pie->width());
+    // The picture holds the pie and its legend, not the buttons.
+    bool urban = false;
+    for (int y = 0; y < png.height() && !urban; y += 2)
+        for (int x = 0; x < png.width() && !urban; x += 2)
+            urban = png.pixelColor(x, y) == FrmPie::sliceColor(5);
+    EXPECT_TRUE(urban);
+    EXPECT_TRUE(fileBytes(out.path() + "/pie.pdf").startsWith("%PDF"));
+    const QByteArray csv = fileBytes(out.path() + "/pie.csv");
+    // Dissolved N: 1.0, 0.05, 1.25, 0.144, 3.0 and 7.5 of 12.944 t.
+    EXPECT_TRUE(
+        csv.startsWith("Source,Dis. N (ton),Percent\r\nForest,1,7.7\r\n"
+                       "Agriculture,0.05,0.4\r\n"))
+        << csv.toStdString();
+    EXPECT_TRUE(csv.contains("\r\nSeptic System,7.5,57.9\r\n")) << csv.toStdString();
+    QApplication::clipboard()->clear();
+    QTest::mouseClick(pie->findChild<QToolButton*>("cmdPieCopyData"), Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text().toUtf8(), csv);
+    EXPECT_TRUE(f.dialogs.messages.isEmpty()) << f.dialogs.messages.join('\n').toStdString();
+
+    // The septic window's text page has no pie to save.
+    pie->showTextPage("Septic", {"a line"}, [] {});
+    EXPECT_FALSE(pie->findChild<QToolButton*>("cmdPieSavePng")->isVisible());
+    EXPECT_TRUE(pie->legendEntries().isEmpty());
 }
 
 TEST(RegroupWindow, CopyOfADraggedBlockIsTheCoreCopyText) {

@@ -3,6 +3,7 @@
 // copying and the reading rules (files that cannot be read, encodings, the
 // last run left alone).
 #include <QApplication>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -23,6 +24,7 @@
 #include <QValueAxis>
 #include <QWheelEvent>
 
+#include "analysis/chart_data.h"
 #include "analysis/grid_copy.h"
 #include "analysis/result_file.h"
 #include "analysis/table_text.h"
@@ -386,9 +388,11 @@ TEST_F(ResultsWindow, ChartsZoomAndShowObservedGaps) {
     EXPECT_NEAR(x->min(), 1 + (months - 1) / 3, 6.0);
 
     QTest::mouseMove(view, at(0.5, 0.5));
-    QTRY_VERIFY(chart->cursorText().startsWith("Month of the run "));
-    ASSERT_TRUE(chart->cursorText().startsWith("Month of the run "));
-    EXPECT_TRUE(chart->cursorText().contains(": ")) << chart->cursorText().toStdString();
+    // The month under the pointer by its name and model year (the weather
+    // here carries no dates).
+    const QRegularExpression month(QStringLiteral("^[A-Z][a-z]{2} Y\\d+: "));
+    QTRY_VERIFY(chart->cursorText().contains(month));
+    EXPECT_TRUE(chart->cursorText().contains(month)) << chart->cursorText().toStdString();
 
     // Predicted against observed: one point per month with an observation,
     // beside the 1:1 line.
@@ -432,6 +436,84 @@ TEST_F(ResultsWindow, ChartsZoomAndShowObservedGaps) {
     w->GraphMonthly(0, w->GridOut);
     EXPECT_FALSE(w->TabResult->isTabVisible(3));
     EXPECT_FALSE(w->cmdSaveStats->isVisibleTo(w));
+}
+
+// The monthly charts run over dates from the weather file's first month;
+// zooming shows fewer months, labelled more finely, and Reset Zoom brings the
+// whole run back. An undated weather file names the run's model years.
+TEST_F(ResultsWindow, MonthlyChartsShowDatesThatFollowTheZoom) {
+    main.resize(1000, 800);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    // As the example project's dated weather file sets them.
+    main.session().settings.datedWeather = true;
+    main.session().settings.weatherStart = rivulon::CalendarDate{1990, 4, 1};
+    ASSERT_TRUE(w->GraphMonthly(1, w->GridOut, ex.results(4)));
+    w->parentWidget()->resize(950, 720);
+    QTest::qWait(1);
+    ResultChart* chart = w->MSChart1;
+    auto* x = qobject_cast<QCategoryAxis*>(chart->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(x, nullptr);
+    const double months = w->GGrid->cols() - 1;
+    ASSERT_GE(months, 24);
+    EXPECT_EQ(x->min(), 1);
+    EXPECT_EQ(x->max(), months);
+    const auto expectDates = [&] {
+        const QStringList labels = x->categoriesLabels();
+        EXPECT_GE(labels.size(), 3);
+        for (const QString& label : labels) {
+            const double at = x->endValue(label);
+            EXPECT_GE(at, x->min() - 1e-9) << label.toStdString();
+            EXPECT_LE(at, x->max() + 1e-9) << label.toStdString();
+            // The label at point n names month n of the run.
+            EXPECT_EQ(label, QString::fromStdString(rivulon::runMonthLabel(
+                                 {1990, 4}, static_cast<int>(std::lround(at)) - 1)));
+        }
+        return labels;
+    };
+    const QStringList whole = expectDates();
+    EXPECT_EQ(whole.first(), "Apr 1990");
+    EXPECT_EQ(w->GGrid->textMatrix(0, 1), "M1");  // the data grid keeps its headings
+
+    // Two wheel notches at the middle: a shorter range, in finer steps.
+    QWidget* view = chart->view()->viewport();
+    const QPoint centre = chart->view()->mapFromScene(
+        chart->chart()->mapToScene(chart->chart()->plotArea().center()));
+    QWheelEvent wheel(QPointF(centre), QPointF(view->mapToGlobal(centre)), QPoint(), QPoint(0, 240),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view, &wheel);
+    EXPECT_GT(x->min(), 1);
+    EXPECT_LT(x->max(), months);
+    const QStringList zoomed = expectDates();
+    EXPECT_NE(zoomed, whole);
+    const auto step = [&](const QStringList& labels) {
+        return x->endValue(labels[1]) - x->endValue(labels[0]);
+    };
+    EXPECT_LT(step(zoomed), step(whole));
+
+    QTest::mouseMove(view, centre);
+    QTRY_VERIFY(chart->cursorText().contains(QRegularExpression("^[A-Z][a-z]{2} 19\\d\\d: ")));
+
+    QTest::mouseClick(chart->findChild<QToolButton*>("cmdResetZoom"), Qt::LeftButton);
+    EXPECT_EQ(x->min(), 1);
+    EXPECT_EQ(x->max(), months);
+    EXPECT_EQ(x->categoriesLabels(), whole);
+
+    // Every chart of the monthly cycle is dated; the annual chart is not.
+    w->cmdNextM->click();
+    EXPECT_EQ(w->MSChart1->title(), "Monthly Sediment (1000 t)");
+    x = qobject_cast<QCategoryAxis*>(chart->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(x->categoriesLabels().first(), "Apr 1990");
+    ASSERT_TRUE(w->GraphAnnual(ex.results(4)));
+    EXPECT_EQ(qobject_cast<QCategoryAxis*>(chart->chart()->axes(Qt::Horizontal).value(0)), nullptr);
+
+    // Weather without dates: the months of the run's model years.
+    main.session().settings.datedWeather = false;
+    ASSERT_TRUE(w->GraphMonthly(1, w->GridOut, ex.results(4)));
+    x = qobject_cast<QCategoryAxis*>(chart->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(x->categoriesLabels().first(), "Apr Y1");
 }
 
 TEST_F(ResultsWindow, PrintedMonthlyTableHasTheMeanBlockOnPageOne) {

@@ -25,6 +25,8 @@
 #include "common/atomic_file.h"
 #include "common/paths.h"
 #include "engine/ui/FrmGraph.h"
+#include "engine/ui/RunGraphs.h"
+#include "scenarios/control_file.h"
 #include "scenarios/ui/frmRunSub.h"
 #include "shell/PictureBox.h"
 #include "shell/UpDown.h"
@@ -194,6 +196,77 @@ TEST(RunSubWindow, BothModesWriteWhatHydloadBatchWrites) {
         return n;
     };
     EXPECT_GT(inked(overlaid), inked(single) + 100);
+}
+
+// Rows overlaid in the graph window each keep a colour of their own, named
+// in a legend; before any control file is read the bar claims no count.
+TEST(RunSubWindow, OverlaidRowsHaveTheirOwnColoursAndALegend) {
+    RunSubFixture f;
+    frmRunSub& w = *f.window;
+    EXPECT_EQ(w.barRows->text(), "No rows run yet");
+    f.pick("RunSubbasins.dat");
+    QTest::mouseClick(w.chkOverlapGraph, Qt::LeftButton);
+    ASSERT_TRUE(w.chkOverlapGraph->isChecked());
+    w.TxtNumSubBasins->selectAll();
+    QTest::keyClicks(w.TxtNumSubBasins, "3");
+    f.runAndWait();
+    EXPECT_EQ(w.windowTitle(), "Done! You may start another run.");
+    EXPECT_EQ(w.barRows->text(), "3 of 3 rows");
+
+    FrmGraph* graph = graphWindow(f.main);
+    ASSERT_NE(graph, nullptr);
+    const rivulon::ControlFile control =
+        rivulon::readControlFile((f.home.input() + "/RunSubbasins.dat").toStdString());
+    ASSERT_TRUE(graph->lstRuns->isVisible());
+    ASSERT_EQ(graph->lstRuns->count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(
+            graph->lstRuns->item(i)->text(),
+            QStringLiteral("Row %1: ").arg(i + 1) +
+                QString::fromStdString(control.rows[static_cast<std::size_t>(i)].watershedName));
+        EXPECT_EQ(graph->lstRuns->item(i)->foreground().color(), RunGraphs::overlayColour(i));
+    }
+    // The curves of rows 2 and 3 are drawn in their colours.
+    const QImage drawn = graph->PicBox[0]->image();
+    const auto near = [&](const QColor& c) {
+        int n = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QColor p = drawn.pixelColor(x, y);
+                n += std::abs(p.red() - c.red()) + std::abs(p.green() - c.green()) +
+                         std::abs(p.blue() - c.blue()) <
+                     30;
+            }
+        }
+        return n;
+    };
+    EXPECT_GT(near(RunGraphs::overlayColour(1)), 50);
+    EXPECT_GT(near(RunGraphs::overlayColour(2)), 50);
+    EXPECT_EQ(near(RunGraphs::overlayColour(3)), 0);
+
+    // Rows that are not overlaid leave no legend behind: the graph window
+    // closes, and a run of its own draws in the usual colours.
+    QTest::mouseClick(w.chkOverlapGraph, Qt::LeftButton);
+    f.runAndWait();
+    EXPECT_EQ(graphWindow(f.main), nullptr);
+}
+
+// The lists of files count as a person does: row 10's files after row 9's.
+TEST(RunSubWindow, FilesAreListedInNaturalOrder) {
+    RunSubFixture f;
+    frmRunSub& w = *f.window;
+    for (const char* name : {"ResultsAuto10.dat", "ResultsAuto2.dat", "ResultsAuto1.dat",
+                             "ResultsAuto11.dat", "ResultsAuto9.dat"})
+        writeBytes(f.home.input() + "/" + name, "");
+    // Another place picked and the Input folder again: the list is read anew.
+    ASSERT_GE(w.Drive1->count(), 2);
+    QTest::keyClick(w.Drive1, Qt::Key_Down);
+    QTest::keyClick(w.Drive1, Qt::Key_Up);
+    ASSERT_EQ(QDir(w.Dir1->path()), QDir(f.home.input()));
+    EXPECT_EQ(w.File1->fileNames(),
+              (QStringList{"ResultsAuto1.dat", "ResultsAuto2.dat", "ResultsAuto9.dat",
+                           "ResultsAuto10.dat", "ResultsAuto11.dat", "RunSpeed20.dat",
+                           "RunSubbasins.dat", "RunSubbasins62.dat"}));
 }
 
 TEST(RunSubWindow, CancelKeepsExactlyTheRowsDone) {
