@@ -263,6 +263,6 @@ void MDIFrmMain::runCommand(const QString& menuItem) {
 }
 
 void MDIFrmMain::notAvailable(const QString& caption) {
-    rivulon::ui::msgBox(this,
-                        QStringLiteral("The window of \"%1\" is not available yet.").arg(caption));
+    rivulon::ui::warnBox(this,
+                         QStringLiteral("The window of \"%1\" is not available yet.").arg(caption));
 }

@@ -29,9 +29,9 @@
 using namespace rivulon::calibration;
 using frm_calibrate::fixed;
 using frm_calibrate::number;
-using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -63,21 +63,21 @@ QWidget* FrmCalibrate::makeUncertaintyPage() {
 
 bool FrmCalibrate::cmdUncertainty_Click() {
     if (work_ || host_.jobs().busy()) {
-        msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
+        warnBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
         return false;
     }
     if (host_.session().settings.projectPath.empty()) {
-        msgBox(this, QStringLiteral("Open a project first: the calibration reads its files."),
-               kTitle);
+        warnBox(this, QStringLiteral("Open a project first: the calibration reads its files."),
+                kTitle);
         return false;
     }
     double threshold = 0;
     if (!rivulon::parseDouble(ss(txtThreshold->text().trimmed()), threshold) ||
         !std::isfinite(threshold)) {
-        msgBox(this,
-               QStringLiteral("\"Behavioural from\" takes the least objective of a behavioural "
-                              "set, such as .5."),
-               kTitle);
+        warnBox(this,
+                QStringLiteral("\"Behavioural from\" takes the least objective of a behavioural "
+                               "set, such as .5."),
+                kTitle);
         return false;
     }
     auto work = std::make_shared<Work>();

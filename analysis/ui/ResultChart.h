@@ -10,6 +10,7 @@
 
 class QChart;
 class QChartView;
+class QFontMetrics;
 class QLabel;
 class QToolButton;
 
@@ -69,6 +70,9 @@ class ResultChart : public QWidget {
     void rebuild(const QString& xTitle, const QString& yTitle);
     void rebuildScatter();
     void showHover(int series, int index, bool on);
+    // A point's name broken at its blanks into lines of at most `width`
+    // pixels (a single longer word keeps its line), as the axis shows it.
+    static QString wrappedLabel(const QString& label, const QFontMetrics& metrics, int width);
     void showCursor(const QPointF& value);
     QString askPath(const QString& title, const QString& suffix);
     QString baseName() const;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,9 +31,11 @@
 #include "shell/session.h"
 
 using rivulon::ui::dialogs;
+using rivulon::ui::errorBox;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 using rivulon::ui::WindowKind;
 
 namespace {
@@ -68,9 +71,10 @@ bool saveTechTable(rivulon::ui::WindowHost& host, const rivulon::SepticTechTable
     try {
         rivulon::writeSepticTechFile(ss(path), table);
     } catch (const std::exception& e) {
-        msgBox(host.frame(), QStringLiteral("The septic data were not saved: ") + qs(e.what()));
+        errorBox(host.frame(), QStringLiteral("The septic data were not saved: ") + qs(e.what()));
         return false;
     }
+    rivulon::ui::showSaved(host.frame(), path);
     return true;
 }
 
@@ -277,7 +281,7 @@ void FrmSeptic::loadPopulations() {
                          path, content, session.state.watershed, failure ? 1 : septic.pointYears)) {
                     if (std::find(warned_.begin(), warned_.end(), warning) == warned_.end()) {
                         warned_.push_back(warning);
-                        msgBox(this, qs(warning));
+                        warnBox(this, qs(warning));
                     }
                 }
             }
@@ -291,9 +295,9 @@ void FrmSeptic::loadPopulations() {
                 directSum = directSum + septic.directPop[m];
             }
         } catch (const std::exception& e) {
-            msgBox(this, QStringLiteral("The septic populations could not be read from the "
-                                        "nutrient file.\n") +
-                             qs(e.what()));
+            errorBox(this, QStringLiteral("The septic populations could not be read from the "
+                                          "nutrient file.\n") +
+                               qs(e.what()));
         }
     }
     TxtCurPop->setText(plain((normalSum_ + pondedSum_ + shortSum + directSum) / 12.0f));
@@ -367,7 +371,8 @@ void FrmSeptic::cmdOK_Click() {
     }
     const QString name = TxtAddTech->text().trimmed();
     if (mode == kAddNew && name.isEmpty()) {
-        msgBox(this, QStringLiteral("Technology Name: please type a name for the new technology."));
+        warnBox(this,
+                QStringLiteral("Technology Name: please type a name for the new technology."));
         return;
     }
     rivulon::SepticTechnology entry;
@@ -378,7 +383,7 @@ void FrmSeptic::cmdOK_Click() {
                                              ss(txtAddPop->text().trimmed()),
                                              ss(TxtAddFailure->text().trimmed()));
     } catch (const std::invalid_argument& e) {
-        msgBox(this, qs(e.what()));
+        warnBox(this, qs(e.what()));
         return;
     }
     showPanel(false);
@@ -407,7 +412,7 @@ void FrmSeptic::cmdSetSeptic_Click() {
         split = rivulon::splitPopulation(normalSum_, pondedSum_, o.failureSum);
     } catch (const std::domain_error& e) {
         // Nothing is set from a table whose totals cannot be kept.
-        msgBox(this, qs(e.what()));
+        warnBox(this, qs(e.what()));
         return;
     }
     TxtReduction->setText(qs(o.reductionText));
@@ -417,7 +422,7 @@ void FrmSeptic::cmdSetSeptic_Click() {
     txtFailure->setText(qs(o.failureText));
     session.announceOptions();
     if (o.shareWarning) {
-        msgBox(this, qs(rivulon::kShareWarning));
+        warnBox(this, qs(rivulon::kShareWarning));
     }
     TxtNotes->setPlainText(qs(o.notes));
     TxtPond->setText(QString::number(split.ponded));
@@ -467,7 +472,7 @@ void FrmSeptic::UpdateNutrient(float failedShare) {
     try {
         monthly = rivulon::monthlySepticPopulation(normalSum_, pondedSum_, failedShare);
     } catch (const std::domain_error& e) {
-        msgBox(this, qs(e.what()));
+        warnBox(this, qs(e.what()));
         showAverages();
         return;
     }
@@ -531,8 +536,8 @@ void FrmSeptic::cmdLoadData_Click() {
         read = rivulon::readSepticTechFile(ss(path), &warnings);
     } catch (const std::exception& e) {
         // All or nothing: the list keeps what it held.
-        msgBox(this, QStringLiteral("The septic data were not read; the list is unchanged.\n") +
-                         qs(e.what()));
+        errorBox(this, QStringLiteral("The septic data were not read; the list is unchanged.\n") +
+                           qs(e.what()));
         return;
     }
     table_ = std::move(read);
@@ -551,7 +556,7 @@ void FrmSeptic::cmdLoadData_Click() {
         for (const std::string& w : warnings) {
             text += qs(w) + QLatin1Char('\n');
         }
-        msgBox(this, text.trimmed());
+        warnBox(this, text.trimmed());
     }
 }
 
@@ -560,7 +565,7 @@ void FrmSeptic::CmdView_Click() {
     QWidget* window = host_.openWindow(WindowKind::Pie);
     auto* page = dynamic_cast<rivulon::ui::PieTextPage*>(window);
     if (!page) {
-        msgBox(this, QStringLiteral("The window to view the septic data is not available."));
+        errorBox(this, QStringLiteral("The window to view the septic data is not available."));
         return;
     }
     // The page puts the text after the first tab at column 40 and later ones
@@ -610,7 +615,7 @@ void FrmSeptic::cmdClose_Click() {
 void FrmSeptic::runSeptic() {
     rivulon::ui::Jobs& jobs = host_.jobs();
     if (jobs.busy()) {
-        msgBox(this, QStringLiteral("A run is in progress. Please try again when it has ended."));
+        warnBox(this, QStringLiteral("A run is in progress. Please try again when it has ended."));
         return;
     }
     // The project, years and watershed name the start window shows now.
@@ -687,14 +692,17 @@ void FrmSeptic::runEnded(const rivulon::ui::JobEnd& end, const RunReport& report
         return;
     }
     if (!end.ok || !report.ran) {
-        msgBox(this,
-               end.ok ? QStringLiteral("No weather file is named; nothing was run.") : end.error);
+        errorBox(this,
+                 end.ok ? QStringLiteral("No weather file is named; nothing was run.") : end.error);
         return;
     }
     if (!report.saveError.empty()) {
-        msgBox(this, QStringLiteral("The septic results were not saved: ") + qs(report.saveError));
+        errorBox(this,
+                 QStringLiteral("The septic results were not saved: ") + qs(report.saveError));
         return;
     }
+    host_.session().setResultsSaved();
+    rivulon::ui::showSaved(this, {results, QFileInfo(results).dir().filePath(kSummaryName)});
     QWidget* window = host_.openWindow(WindowKind::Results);
     if (auto* view = dynamic_cast<rivulon::ui::ResultTableView*>(window)) {
         if (view->showResultFile(results, rivulon::ui::ResultTable::Monthly, 1)) {
