@@ -113,9 +113,25 @@ void MDIFrmMain::followActiveWindow() {
 }
 
 void MDIFrmMain::showActiveTitle() {
-    QMdiSubWindow* active = mdiArea_->activeSubWindow();
+    // The current window when the frame itself is not the active one.
+    QMdiSubWindow* active =
+        mdiArea_->activeSubWindow() ? mdiArea_->activeSubWindow() : mdiArea_->currentSubWindow();
     if (active && !active->isVisible()) {
         active = nullptr;
+    }
+    // A maximised window behind the active one would keep its caption (and
+    // its buttons) in the frame's title and menu bar: it goes back to its size.
+    bool restored = false;
+    for (QMdiSubWindow* w : mdiArea_->subWindowList()) {
+        if (active && w != active && w->isMaximized()) {
+            w->showNormal();
+            restored = true;
+        }
+    }
+    if (restored) {
+        // Restoring brings that window forward; the one chosen stays in front.
+        mdiArea_->setActiveSubWindow(active);
+        active->raise();
     }
     if (active) {
         // A caption the window changes later (a file read, a run done) follows too.

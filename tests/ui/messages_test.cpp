@@ -51,6 +51,9 @@ ShownBox showAndClickOk(const std::function<void()>& show) {
         }
         seen.icon = box->icon();
         seen.text = box->text();
+        if (qEnvironmentVariableIsSet("RIVULON_TEST_SHOTS"))
+            box->grab().save(qEnvironmentVariable("RIVULON_TEST_SHOTS") +
+                             QStringLiteral("/message_%1.png").arg(int(seen.icon)));
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
     show();
@@ -109,6 +112,8 @@ TEST(Messages, ALongListScrollsWithItsOkButtonOnTheScreen) {
         EXPECT_TRUE(screen.contains(onScreen))
             << "OK at " << onScreen.y() << ".." << onScreen.bottom() << ", screen to "
             << screen.bottom();
+        if (qEnvironmentVariableIsSet("RIVULON_TEST_SHOTS"))
+            modal->grab().save(qEnvironmentVariable("RIVULON_TEST_SHOTS") + "/long_message.png");
         QTest::mouseClick(ok, Qt::LeftButton);
     });
     rivulon::ui::warnBox(nullptr, text, "Sub-basins");
