@@ -42,6 +42,8 @@ FrmGraph::FrmGraph(rivulon::ui::WindowHost& host) : host_(host) {
     Label1->setFont(heading);
     Label2 = new QLabel(QStringLiteral("Simulation Interval: From the Start to the End"), this);
     Label2->setObjectName("Label2");
+    // A climate scenario makes the line longer than the window is wide.
+    Label2->setWordWrap(true);
 
     TabOut = new QTabWidget(this);
     TabOut->setObjectName("TabOut");

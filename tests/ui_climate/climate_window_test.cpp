@@ -108,6 +108,17 @@ TEST(ClimateWindow, TheChangedWeatherRunsAsHydloadRunsItAndIsListed) {
 
     f.runYears("3", 4);
     ASSERT_TRUE(f.main.session().hasResults()) << f.dialogs.messages.join("\n").toStdString();
+    // The graph window's interval line names the scenario, all of it on screen.
+    f.main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.main));
+    auto* interval = f.main.findChild<QLabel*>("Label2");
+    ASSERT_NE(interval, nullptr);
+    EXPECT_TRUE(interval->text().endsWith("precipitation x 1.1")) << interval->text().toStdString();
+    const QRect room = interval->contentsRect();
+    const QRect needed =
+        interval->fontMetrics().boundingRect(room, Qt::TextWordWrap, interval->text());
+    EXPECT_LE(needed.width(), room.width());
+    EXPECT_LE(needed.height(), room.height()) << interval->text().toStdString();
     const QString saved = f.home.dir.path() + "/Results.dat";
     ASSERT_EQ(f.start->SaveResults(saved), saved);
     const QString out = f.home.dir.path() + "/hydload";
