@@ -58,11 +58,13 @@ class ScriptedDialogs : public rivulon::ui::DialogHandler {
         kinds.append(kind);
     }
     // The kind of the message whose text contains `part` (the last such);
-    // Information when none does, so that a check for a refusal fails.
+    // Information when none does, so that a check for a refusal fails. The
+    // lists are matched from their ends, as tests clear only the messages.
     rivulon::ui::MessageKind kindOf(const QString& part) const {
         for (qsizetype i = messages.size() - 1; i >= 0; --i) {
-            if (messages.at(i).contains(part))
-                return kinds.at(i);
+            const qsizetype k = kinds.size() - (messages.size() - i);
+            if (messages.at(i).contains(part) && k >= 0)
+                return kinds.at(k);
         }
         return rivulon::ui::MessageKind::Information;
     }
