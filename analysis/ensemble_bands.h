@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace rivulon {
@@ -29,6 +30,15 @@ struct EnsembleBands {
     std::vector<OutputBands> outputs;
     const OutputBands* find(const std::string& name) const;
 };
+
+// Reads bands.csv as an ensemble writes it ("month", then NAME_p5..NAME_p95
+// for every output) and annual_bands.csv from the same folder when it is
+// there. Throws ReadError naming the file, the line and the field (a band
+// whose values decrease included), FileError when bands.csv cannot be read.
+EnsembleBands readEnsembleBandsFile(const std::string& bandsPath);
+// The same from texts; an empty `annualText` gives no annual bands.
+EnsembleBands parseEnsembleBands(const std::string& name, std::string_view monthlyText,
+                                 const std::string& annualName, std::string_view annualText);
 
 // The bands behind a chart of the results window's annual (monthly false)
 // or monthly cycle, selection 0 streamflow, 1 total P, 2 total N (or organic

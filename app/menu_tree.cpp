@@ -85,6 +85,7 @@ const MenuEntry kMenuTree[] = {
     {Kind::Item, "MnuRegroup", "Re-&Group Nutrient Sources"},
     {Kind::Item, "MnuCompScen", "&Compare Scenarios"},
     {Kind::Item, "MnuSum", "Su&m Sub-basin Results"},
+    {Kind::Item, "MnuCompEnsemble", "Compare with an &Ensemble"},
     {Kind::Item, "MnuSDR", "Get &Sediment Delivery Ratio"},
     {Kind::Item, "MnuCalibrate", "Cali&brate Hydrology..."},
     {Kind::End, "", ""},

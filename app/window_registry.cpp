@@ -79,6 +79,8 @@ const CommandRow kCommands[] = {
     {"MnuRegroup", "Re-Group Nutrient Sources", WindowKind::Regroup, &FrmReGroup::openRegroup},
     {"MnuCompScen", "Compare Scenarios", WindowKind::Compare, &FrmComp::runCompare},
     {"MnuSum", "Sum Sub-basin Results", WindowKind::Compare, &FrmComp::runSum},
+    {"MnuCompEnsemble", "Compare with an Ensemble", WindowKind::Compare,
+     &FrmComp::runEnsembleCompare},
     {"MnuSeptic", "Septic System Improvement", WindowKind::Septic},
     {"MnuRunSubBasins", "Run Hydload for Sub-basins/Multiple Scenarios", WindowKind::RunSub},
     {"MnuLUMap", "Land Use Map", WindowKind::Map, &FrmView::openLandUseMap},

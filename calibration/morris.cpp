@@ -5,7 +5,7 @@
 #include <numeric>
 #include <stdexcept>
 
-#include "calibration/random.h"
+#include "common/portable_random.h"
 
 namespace rivulon::calibration {
 
@@ -17,7 +17,7 @@ struct Trajectory {
     std::vector<double> step;                // +delta or -delta
 };
 
-Trajectory drawTrajectory(std::size_t k, int levels, double delta, Random& rng) {
+Trajectory drawTrajectory(std::size_t k, int levels, double delta, PortableRandom& rng) {
     Trajectory t;
     std::vector<double> x(k);
     for (double& v : x)
@@ -51,7 +51,7 @@ MorrisOutcome screenMorris(const std::vector<Parameter>& params, const Evaluator
     const int r = std::max(1, s.trajectories);
     const double delta = s.levels / (2.0 * (s.levels - 1));
 
-    Random rng(s.seed);
+    PortableRandom rng(s.seed);
     std::vector<Trajectory> trajectories;
     for (int t = 0; t < r; ++t)
         trajectories.push_back(drawTrajectory(k, s.levels, delta, rng));

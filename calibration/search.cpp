@@ -5,7 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
-#include "calibration/random.h"
+#include "calibration/polar_normal.h"
+#include "common/portable_random.h"
 
 namespace rivulon::calibration {
 
@@ -13,8 +14,8 @@ namespace {
 
 // A step of the DDS neighbourhood on the unit interval, reflected at the
 // bounds; a step that would leave the interval again lands on the bound.
-double perturb(double x, double r, Random& rng) {
-    double y = x + r * rng.normal();
+double perturb(double x, double r, PortableRandom& rng, PolarNormal& normal) {
+    double y = x + r * normal.next(rng);
     if (y < 0) {
         y = -y;
         if (y > 1)
@@ -43,7 +44,8 @@ SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<
     SearchOutcome out;
     out.evaluations.reserve(static_cast<std::size_t>(budget));
     out.trace.reserve(static_cast<std::size_t>(budget));
-    Random rng(s.seed);
+    PortableRandom rng(s.seed);
+    PolarNormal normal;
     std::vector<double> bestUnit(k);
     Evaluation bestEval;  // undefined: anything defined beats it
     int done = 0;
@@ -56,7 +58,7 @@ SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<
             const int run = done + i + 1;
             if (batch == 1) {
                 for (std::size_t j = 0; j < k; ++j)
-                    u[j] = i == 0 ? params[j].toUnit(start[j]) : rng.uniform();
+                    u[j] = i == 0 ? params[j].toUnit(start[j]) : rng.uniformFromZero();
             } else {
                 // Fewer dimensions move as the budget is spent: wide search
                 // first, then refinement around the best set.
@@ -65,14 +67,14 @@ SearchOutcome searchDds(const std::vector<Parameter>& params, const std::vector<
                 u = bestUnit;
                 bool moved = false;
                 for (std::size_t j = 0; j < k; ++j) {
-                    if (rng.uniform() < p) {
-                        u[j] = perturb(bestUnit[j], s.perturbation, rng);
+                    if (rng.uniformFromZero() < p) {
+                        u[j] = perturb(bestUnit[j], s.perturbation, rng, normal);
                         moved = true;
                     }
                 }
                 if (!moved) {
                     const std::size_t j = static_cast<std::size_t>(rng.below(static_cast<int>(k)));
-                    u[j] = perturb(bestUnit[j], s.perturbation, rng);
+                    u[j] = perturb(bestUnit[j], s.perturbation, rng, normal);
                 }
             }
             for (std::size_t j = 0; j < k; ++j)

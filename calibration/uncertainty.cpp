@@ -9,8 +9,8 @@
 #include <system_error>
 #include <thread>
 
-#include "calibration/random.h"
 #include "calibration/report.h"
+#include "common/portable_random.h"
 
 namespace rivulon::calibration {
 
@@ -53,7 +53,7 @@ constexpr std::size_t kChunk = 2048;
 std::vector<std::vector<double>> latinHypercube(int n, std::size_t k, std::uint64_t seed) {
     const std::size_t count = static_cast<std::size_t>(std::max(0, n));
     std::vector<std::vector<double>> points(count, std::vector<double>(k));
-    Random rng(seed);
+    PortableRandom rng(seed);
     std::vector<int> stratum(count);
     for (std::size_t j = 0; j < k; ++j) {
         std::iota(stratum.begin(), stratum.end(), 0);
@@ -61,7 +61,7 @@ std::vector<std::vector<double>> latinHypercube(int n, std::size_t k, std::uint6
             std::swap(stratum[i - 1],
                       stratum[static_cast<std::size_t>(rng.below(static_cast<int>(i)))]);
         for (std::size_t i = 0; i < count; ++i)
-            points[i][j] = (stratum[i] + rng.uniform()) / static_cast<double>(count);
+            points[i][j] = (stratum[i] + rng.uniformFromZero()) / static_cast<double>(count);
     }
     return points;
 }

@@ -352,13 +352,41 @@ int removeStaleTemporaries(const std::string& folder) {
 
 void refuseInputsAsOutputs(const std::vector<std::string>& outputs,
                            const std::vector<std::string>& inputs) {
-    for (const auto& out : outputs) {
-        if (out.empty())
+    // sameFile for every pair, with each path looked at once: a batch of a
+    // thousand rows has thousands of outputs.
+    struct Seen {
+        std::string path;
+        bool exists = false;
+        struct stat st {};
+        std::string normalized;  // made when first needed
+        const std::string& normal() {
+            if (normalized.empty())
+                normalized = normalizedAbsolutePath(path);
+            return normalized;
+        }
+    };
+    std::vector<Seen> in;
+    for (const auto& path : inputs) {
+        if (path.empty())
             continue;
-        for (const auto& in : inputs) {
-            if (sameFile(out, in)) {
-                throw FileError("The result file " + out + " would replace the input file " + in +
-                                "; choose another output folder or name.");
+        Seen s;
+        s.path = path;
+        s.exists = ::stat(path.c_str(), &s.st) == 0;
+        in.push_back(std::move(s));
+    }
+    for (const auto& path : outputs) {
+        if (path.empty())
+            continue;
+        Seen out;
+        out.path = path;
+        out.exists = ::stat(path.c_str(), &out.st) == 0;
+        for (Seen& i : in) {
+            const bool same = out.exists && i.exists
+                                  ? out.st.st_dev == i.st.st_dev && out.st.st_ino == i.st.st_ino
+                                  : out.normal() == i.normal();
+            if (same) {
+                throw FileError("The result file " + path + " would replace the input file " +
+                                i.path + "; choose another output folder or name.");
             }
         }
     }

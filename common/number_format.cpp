@@ -163,36 +163,104 @@ bool roundToSevenDigits(float value, std::uint32_t& q, int& exp) {
     return true;
 }
 
+constexpr std::array<double, 13> kPow10Exact = [] {
+    std::array<double, 13> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i)
+        p[i] = p[i - 1] * 10;
+    return p;
+}();
+
+// The common case of roundToSevenDigits, for 1e-6 <= value < 1e7: value
+// times 10^k (k <= 12) is exact in a double, since the float's 24 bits and
+// 5^12's 28 fit its 53, so the rounding of the scaled value is the rounding
+// of the exact one. False outside that range.
+bool roundToSevenDigitsScaled(float value, std::uint32_t& q, int& exp) {
+    if (!(value >= 1e-6f && value < 1e7f))
+        return false;
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int e2 = static_cast<int>(bits >> 23) - 127;
+    // floor(e2 * log10(2)), one below the decimal exponent or equal to it.
+    int k = 6 - ((e2 * 1233) >> 12);
+    const double x = value;
+    double s;
+    for (;;) {
+        if (k < 0 || k > 12)
+            return false;
+        s = x * kPow10Exact[static_cast<std::size_t>(k)];
+        if (s >= 1e7)
+            --k;
+        else if (s < 1e6)
+            ++k;
+        else
+            break;
+    }
+    auto t = static_cast<std::uint32_t>(s);
+    const double rest = s - t;  // the fraction of a double is exact
+    if (rest > 0.5 || (rest == 0.5 && (t & 1)))
+        ++t;
+    if (t == 10000000u) {
+        t = 1000000u;
+        --k;
+    }
+    q = t;
+    exp = 6 - k;
+    return true;
+}
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The 7 digits of q (1e6 <= q < 1e7) into mant; their count without
+// trailing zeros.
+int sevenDigits(std::uint32_t q, char* mant) {
+    const std::uint32_t high = q / 10000;  // 100..999
+    const std::uint32_t low = q % 10000;
+    mant[0] = static_cast<char>('0' + high / 100);
+    std::memcpy(mant + 1, kDigitPairs + 2 * (high % 100), 2);
+    std::memcpy(mant + 3, kDigitPairs + 2 * (low / 100), 2);
+    std::memcpy(mant + 5, kDigitPairs + 2 * (low % 100), 2);
+    int n = 7;
+    while (n > 1 && mant[n - 1] == '0')
+        --n;
+    return n;
+}
+
 }  // namespace
 
 void appendRealGeneral(std::string& out, float value) {
     appendDigits(out, value, 7);
 }
 
-void appendReal(std::string& out, float value) {
-    // The quick path skips to_chars' general conversion, the larger part of
+char* writeReal(char* out, float value) {
+    // The quick paths skip to_chars' general conversion, the larger part of
     // the time spent writing a results file.
+    if (value == 0) {  // common in daily values; -0 too is written "0"
+        *out = '0';
+        return out + 1;
+    }
     const float a = value < 0 ? -value : value;
     std::uint32_t q;
     int exp;
-    if (!roundToSevenDigits(a, q, exp)) {
-        appendDigits(out, value, 7);
-        return;
+    if (!roundToSevenDigitsScaled(a, q, exp) && !roundToSevenDigits(a, q, exp)) {
+        std::string general;
+        appendDigits(general, value, 7);
+        std::memcpy(out, general.data(), general.size());
+        return out + general.size();
     }
     char mant[7];
-    for (int i = 6; i >= 0; --i) {
-        mant[i] = static_cast<char>('0' + q % 10);
-        q /= 10;
-    }
-    int n = 7;
-    while (n > 1 && mant[n - 1] == '0')
-        --n;
-    char buf[48];
-    char* p = buf;
+    const int n = sevenDigits(q, mant);
     if (value < 0)
-        *p++ = '-';
-    p += layout(p, mant, n, exp, 7);
-    out.append(buf, static_cast<std::size_t>(p - buf));
+        *out++ = '-';
+    return out + layout(out, mant, n, exp, 7);
+}
+
+void appendReal(std::string& out, float value) {
+    char buf[kMaxRealChars];
+    out.append(buf, static_cast<std::size_t>(writeReal(buf, value) - buf));
 }
 
 std::string formatReal(float value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +13,9 @@ namespace rivulon {
 // otherwise: 0, .5, -.25, .0000001, 1.5E-07, 1.428571E-02, 1234567, 1E+07.
 std::string formatReal(float value);
 void appendReal(std::string& out, float value);
+// The same into a buffer of at least kMaxRealChars; returns the end.
+inline constexpr std::size_t kMaxRealChars = 16;
+char* writeReal(char* out, float value);
 // appendReal's general conversion, which its quick path must always agree
 // with; for checks only.
 void appendRealGeneral(std::string& out, float value);

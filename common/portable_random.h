@@ -1,9 +1,10 @@
 #pragma once
 
-// Random numbers that are the same on every machine and with every compiler:
-// xoshiro256** seeded through splitmix64, and distributions built on the
-// portable logarithm and exponential (the standard library's distributions
-// and the C library's transcendental functions differ between builds).
+// The program's one random number generator, the same on every machine and
+// with every compiler: xoshiro256** seeded through splitmix64, and
+// distributions built on the portable logarithm and exponential (the standard
+// library's distributions and the C library's transcendental functions differ
+// between builds). The weather generator and the calibration both draw here.
 
 #include <cmath>
 #include <cstdint>
@@ -33,6 +34,13 @@ class PortableRandom {
 
     // Uniform in the open interval (0, 1), so its logarithm is finite.
     double uniform() { return (static_cast<double>(next() >> 11) + 0.5) * 0x1.0p-53; }
+
+    // Uniform in [0, 1), 53 random bits.
+    double uniformFromZero() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+
+    // Uniform whole number in [0, n), n > 0; the slight modulo bias does not
+    // matter for choosing among a few items.
+    int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
 
     // Standard normal by Marsaglia's polar method (one value per accepted pair).
     double normal() {

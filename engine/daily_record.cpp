@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <charconv>
 
 #include "common/number_format.h"
 #include "engine/erosion.h"
@@ -88,6 +88,22 @@ void DailyRecorder::fillLoads(const ModelState& state, int year) {
         transportOfMonth[rows[i].month] += transportCapacity(rows[i].runoff);
         ++daysOfMonth[rows[i].month];
     }
+    // The runoff concentrations of a land use change by month only.
+    const std::size_t rural = static_cast<std::size_t>(std::max<int>(w.ruralCount, 0));
+    if (level > 2) {
+        concentrationN_.resize(13 * (rural + 1));
+        concentrationP_.resize(13 * (rural + 1));
+        for (int m = 1; m <= 12; ++m) {
+            if (daysOfMonth[m] == 0)
+                continue;
+            for (std::size_t k = 1; k <= rural; ++k) {
+                const RunoffConcentration c = runoffConcentration(state, static_cast<int>(k), m);
+                concentrationN_[m * (rural + 1) + k] =
+                    static_cast<double>(c.n) * work.monthConcCoef[m];
+                concentrationP_[m * (rural + 1) + k] = c.p;
+            }
+        }
+    }
     for (std::size_t i = 0; i < days; ++i) {
         DailyRow& row = rows[i];
         const int m = row.month;
@@ -101,12 +117,13 @@ void DailyRecorder::fillLoads(const ModelState& state, int year) {
         const DayTerms& t = terms_[i];
         const float* landUse = landUse_.data() + i * static_cast<std::size_t>(landUses_ + 1);
         const double coef = work.monthConcCoef[m];
+        const double* concentrationN = concentrationN_.data() + m * (rural + 1);
+        const float* concentrationP = concentrationP_.data() + m * (rural + 1);
         double disN = 0, disP = 0, urbanN = 0, urbanP = 0;
-        for (int k = 1; k <= w.ruralCount; ++k) {
-            const RunoffConcentration c = runoffConcentration(state, k, m);
+        for (std::size_t k = 1; k <= rural; ++k) {
             const double depthArea = 0.1 * static_cast<double>(landUse[k]) * w.area[k];
-            disN += c.n * coef * depthArea;
-            disP += c.p * depthArea;
+            disN += concentrationN[k] * depthArea;
+            disP += concentrationP[k] * depthArea;
         }
         for (int k = w.ruralCount + 1; k <= landUses_; ++k) {
             const double washed = static_cast<double>(landUse[k]) * w.area[k];
@@ -174,9 +191,15 @@ int monthLength(int y, int m) {
     return m == 2 && leapYear(y) ? 29 : kLength[m];
 }
 
+char* writeTwoDigits(char* p, int v) {
+    *p++ = static_cast<char>('0' + v / 10);
+    *p++ = static_cast<char>('0' + v % 10);
+    return p;
+}
+
 // Day d of the model month that lies `offset` calendar months after the
-// series' first.
-void appendDate(std::string& out, const CalendarStart& start, int offset, int d) {
+// series' first, as an ISO date.
+char* writeDate(char* p, const CalendarStart& start, int offset, int d) {
     const int months = start.year * 12 + (start.month - 1) + offset;
     int y = months / 12;
     int m = months % 12 + 1;
@@ -190,9 +213,16 @@ void appendDate(std::string& out, const CalendarStart& start, int offset, int d)
             ++y;
         }
     }
-    char text[24];
-    const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, day);
-    out.append(text, static_cast<std::size_t>(length));
+    if (y < 0 || y > 9999) {
+        p = std::to_chars(p, p + 12, y).ptr;
+    } else {
+        p = writeTwoDigits(p, y / 100);
+        p = writeTwoDigits(p, y % 100);
+    }
+    *p++ = '-';
+    p = writeTwoDigits(p, m);
+    *p++ = '-';
+    return writeTwoDigits(p, day);
 }
 
 }  // namespace
@@ -210,30 +240,38 @@ std::string dailyFileText(const DailyRecord& record, const std::optional<Calenda
     out += "\r\n";
     const bool sediment = record.simLevel > 1;
     const bool nutrients = record.simLevel > 2;
+    // Each line is laid out in a buffer and appended once: a century has
+    // hundreds of thousands of numbers.
+    char line[32 + 12 * (kMaxRealChars + 1) + 2];
     for (const DailyRow& row : record.rows) {
-        if (start) {
-            appendDate(out, *start, (row.year - 1) * 12 + (row.month - 1), row.day);
-        } else {
-            out += std::to_string(row.dayIndex);
-        }
-        for (float v : {row.precipitation, row.temperature, row.snowmelt, row.evapotranspiration,
-                        row.runoff, row.streamflow}) {
-            out += ',';
-            appendReal(out, v);
-        }
+        char* p = line;
+        if (start)
+            p = writeDate(p, *start, (row.year - 1) * 12 + (row.month - 1), row.day);
+        else
+            p = std::to_chars(p, p + 12, row.dayIndex).ptr;
+        const auto put = [&p](float v) {
+            *p++ = ',';
+            p = writeReal(p, v);
+        };
+        put(row.precipitation);
+        put(row.temperature);
+        put(row.snowmelt);
+        put(row.evapotranspiration);
+        put(row.runoff);
+        put(row.streamflow);
         if (sediment) {
-            for (float v : {row.erosion, row.sediment}) {
-                out += ',';
-                appendReal(out, v);
-            }
+            put(row.erosion);
+            put(row.sediment);
         }
         if (nutrients) {
-            for (float v : {row.disN, row.totN, row.disP, row.totP}) {
-                out += ',';
-                appendReal(out, v);
-            }
+            put(row.disN);
+            put(row.totN);
+            put(row.disP);
+            put(row.totP);
         }
-        out += "\r\n";
+        *p++ = '\r';
+        *p++ = '\n';
+        out.append(line, static_cast<std::size_t>(p - line));
     }
     return out;
 }

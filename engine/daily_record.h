@@ -66,6 +66,10 @@ class DailyRecorder : public RunObserver {
     // Per day of the year in progress and land use: the runoff (cm) of a
     // rural land use, the wash-off of an urban one; [day * (landUses + 1) + k].
     std::vector<float> landUse_;
+    // [month * (ruralCount + 1) + k]: a rural land use's runoff N concentration
+    // times the month's coefficient, and its P concentration.
+    std::vector<double> concentrationN_;
+    std::vector<float> concentrationP_;
 };
 
 // The first day of a dated weather series, as its first month's label gives it.

@@ -144,10 +144,13 @@ int dayCount(const WeatherMonth& wm, int year, int month) {
     return static_cast<int>(days);
 }
 
-void checkFinite(float value, const char* table, int year, const std::string& where) {
-    if (!std::isfinite(value)) {
+// `where` gives the place's words only for a value that is not a number:
+// every value of every year passes here.
+template <class Where>
+void checkFinite(float value, const char* table, int year, const Where& where) {
+    if (!std::isfinite(value)) [[unlikely]] {
         throw RunError(std::string("The simulation produced a value that is not a number (") +
-                       table + ", year " + std::to_string(year) + ", " + where +
+                       table + ", year " + std::to_string(year) + ", " + where() +
                        "); check the transport, nutrient and option values.");
     }
 }
@@ -171,7 +174,7 @@ void checkYearFinite(const ModelState& state, int year) {
         {"total P", &r.totP}};
     for (const auto& [name, table] : months) {
         for (int m = 1; m <= 13; ++m)  // the months before the total they make
-            checkFinite((*table)[year][m % 13], name, year, monthText(m % 13));
+            checkFinite((*table)[year][m % 13], name, year, [m] { return monthText(m % 13); });
     }
     const std::pair<const char*, const YearLandUseTable*> landUses[] = {
         {"land-use runoff", &r.luRunoff},    {"land-use erosion", &r.luErosion},
@@ -179,11 +182,12 @@ void checkYearFinite(const ModelState& state, int year) {
         {"land-use dissolved P", &r.luDisP}, {"land-use total P", &r.luTotP}};
     for (const auto& [name, table] : landUses) {
         for (std::size_t k = 1; k < (*table)[year].size(); ++k) {
-            checkFinite((*table)[year][k], name, year, "land use " + std::to_string(k));
+            checkFinite((*table)[year][k], name, year,
+                        [k] { return "land use " + std::to_string(k); });
         }
     }
-    checkFinite(r.septicLoadN[year], "septic N", year, monthText(0));
-    checkFinite(r.septicLoadP[year], "septic P", year, monthText(0));
+    checkFinite(r.septicLoadN[year], "septic N", year, [] { return monthText(0); });
+    checkFinite(r.septicLoadP[year], "septic P", year, [] { return monthText(0); });
 }
 
 void addMeans(RunResults& r, int year, int years, int landUses, bool septic) {

@@ -137,7 +137,7 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings) {
 }
 
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  const std::string& dailyPath, const std::string& dailyText) {
+                  const std::string& dailyPath, std::string dailyText) {
     // The texts are made first: a run without usable results changes no file.
     ResultFileSet set;
     set.add(names.results, resultsFileText(state));
@@ -145,7 +145,7 @@ void saveRunFiles(const RunFileNames& names, ModelState& state, const std::strin
     if (!seepLog.empty())
         set.add(names.seepCoef, seepLog);
     if (!dailyText.empty())
-        set.add(dailyPath, dailyText);
+        set.add(dailyPath, std::move(dailyText));
     set.commit();
 }
 

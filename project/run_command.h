@@ -111,7 +111,7 @@ struct RunFileNames {
     std::string results, summary, seepCoef;
 };
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  const std::string& dailyPath = {}, const std::string& dailyText = {});
+                  const std::string& dailyPath = {}, std::string dailyText = {});
 
 // The daily file of a run on these settings: dated when the weather file is.
 std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& settings);

@@ -51,7 +51,7 @@ RunRequest applyRunChoices(const RunChoices& c, ProjectSettings& settings, Model
         throw RunError("The number of years is 1 to 32767, not " + std::to_string(c.years) + ".");
     if (c.popRate) {
         o.popRate = settings.popRate = *c.popRate;
-        settings.popRateSource = "pop_rate";
+        settings.popRateSource = c.popRateSource;
     }
     o.popGrowthExponential = c.expGrowth;
     if (c.septicReduction) {
@@ -62,14 +62,14 @@ RunRequest applyRunChoices(const RunChoices& c, ProjectSettings& settings, Model
     if (c.seepage) {
         const SeepageChoice choice = acceptSeepage(*c.seepage, c.seepOutput);
         if (!choice.accepted)
-            throw RunError("seepage: " + choice.message + " " + choice.detail);
+            throw RunError(c.seepageLabel + ": " + choice.message + " " + choice.detail);
         applySeepage(choice, o);
     }
     o.seepOutput = c.seepOutput;
     if (c.varConc) {
         const VarConcChoice choice = acceptVarConc(*c.varConc);
         if (!choice.accepted)
-            throw RunError("varconc: " + choice.message + " " + choice.detail);
+            throw RunError(c.varConcLabel + ": " + choice.message + " " + choice.detail);
         applyVarConc(choice, o);
     }
     state.watershedName = !c.watershedName.empty()      ? c.watershedName

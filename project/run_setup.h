@@ -39,6 +39,8 @@ struct RunChoices {
     bool seepOutput = false;
     std::optional<std::array<std::string, 4>> varConc;  // a, b, low, high
     std::string watershedName;                          // "": the project's basin name
+    // How refusals and the source of the growth rate name the options.
+    std::string seepageLabel = "seepage", varConcLabel = "varconc", popRateSource = "pop_rate";
 };
 
 // Applies the choices over a copy of the project (refusing values the option

@@ -21,10 +21,12 @@
 #include "analysis/result_tables.h"
 #include "bmi/bmi.h"
 #include "common/atomic_file.h"
+#include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/paths.h"
 #include "common/read_error.h"
 #include "common/text_grid.h"
+#include "engine/daily_record.h"
 #include "engine/result_files.h"
 #include "engine/run_observer.h"
 #include "project/run_command.h"
@@ -73,23 +75,15 @@ std::vector<std::vector<std::string>> cells(const TextGrid& grid) {
     return rows;
 }
 
-// One line per simulated day of the water terms the model has day by day.
-struct DailyRecorder : RunObserver {
-    std::vector<int> year, month, day;
-    std::vector<float> precipitation, temperature, melt, et, runoff, streamflow, snow;
-    void dayEnded(const ModelState& s, const DayPoint& p) override {
-        year.push_back(p.year);
-        month.push_back(p.month);
-        day.push_back(p.day);
-        precipitation.push_back(s.daily.precipitation);
-        temperature.push_back(s.daily.temperature);
-        melt.push_back(s.daily.melt);
-        et.push_back(s.daily.et);
-        runoff.push_back(s.daily.runoff);
-        streamflow.push_back(s.daily.streamflow);
-        snow.push_back(s.watershed.snowStorage);
-    }
-};
+// The daily file's fields hold no commas and no quotes.
+std::vector<std::string> commaFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t from = 0;
+    for (std::size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1)
+        fields.push_back(line.substr(from, comma - from));
+    fields.push_back(line.substr(from));
+    return fields;
+}
 
 template <class T>
 py::array_t<T> array(const std::vector<T>& v) {
@@ -117,19 +111,47 @@ struct PyRun {
         saveRunFiles(names, state, seepCoef ? seepLog : std::string());
     }
 
+    // The daily file's columns as `hydload run --daily` writes them: the
+    // headings, the first column's texts (dates, or day numbers), and every
+    // other column's numbers as written (read back from the file's text, so
+    // that they are the file's values to the last digit).
     py::dict dailySeries() const {
+        std::vector<std::string> headings, keys;
+        std::vector<std::vector<double>> columns;
+        {
+            py::gil_scoped_release free;
+            const std::string text = dailyFileTextFor(daily.record(), settings);
+            const std::vector<std::string> lines = splitLines(text);
+            if (!lines.empty())
+                headings = commaFields(lines[0]);
+            columns.resize(headings.empty() ? 0 : headings.size() - 1);
+            keys.reserve(lines.size());
+            for (auto& c : columns)
+                c.reserve(lines.size());
+            for (std::size_t i = 1; i < lines.size(); ++i) {
+                if (lines[i].empty())
+                    continue;
+                const std::vector<std::string> fields = commaFields(lines[i]);
+                keys.push_back(fields.at(0));
+                for (std::size_t c = 0; c < columns.size(); ++c) {
+                    double v = 0;
+                    parseDouble(fields.at(c + 1), v);
+                    columns[c].push_back(v);
+                }
+            }
+        }
         py::dict d;
-        d["year"] = array(daily.year);
-        d["month"] = array(daily.month);
-        d["day"] = array(daily.day);
-        d["precipitation"] = array(daily.precipitation);
-        d["temperature"] = array(daily.temperature);
-        d["snowmelt"] = array(daily.melt);
-        d["evapotranspiration"] = array(daily.et);
-        d["runoff"] = array(daily.runoff);
-        d["streamflow"] = array(daily.streamflow);
-        d["snow"] = array(daily.snow);
+        d["headings"] = headings;
+        d["keys"] = keys;
+        py::list values;
+        for (const auto& c : columns)
+            values.append(array(c));
+        d["columns"] = values;
         return d;
+    }
+
+    void writeDaily(const std::string& path) {
+        saveDaily(path, dailyFileTextFor(daily.record(), settings), runInputPaths(settings));
     }
 };
 
@@ -198,113 +220,107 @@ std::vector<std::vector<std::string>> tableOf(const std::string& kind, const std
     throw py::value_error("the table is summary, annual or monthly, not \"" + kind + "\"");
 }
 
-// Projects of a batch, read once per process (a worker runs many rows).
-const BatchProject& batchProject(const std::string& path, const std::string& out) {
-    static std::mutex lock;
-    static std::map<std::pair<std::string, std::string>, std::unique_ptr<BatchProject>> held;
-    const std::lock_guard<std::mutex> hold(lock);
-    auto& p = held[{path, out}];
-    if (!p)
-        p = std::make_unique<BatchProject>(loadBatchProject(path, out));
-    return *p;
-}
-
-std::string controlPathOf(std::string control, const BatchProject& base) {
-    // A relative control file not found here is looked for in the project's
-    // folder, as hydload batch does.
-    if (!fileExists(control) && !control.empty() && control[0] != '/' &&
-        fileExists(joinPath(base.settings.inputFolder, control)))
-        control = joinPath(base.settings.inputFolder, control);
-    return control;
-}
-
-RunRequest batchRequest(const BatchProject& base, int years, int level) {
-    if (level < 1 || level > 4)
-        throw RunError("The level is 1 to 4, not " + std::to_string(level) + ".");
+// A worker's batches: the project and control file of each, read once per
+// worker process for all the rows it runs of that batch (each batch has its
+// own key, so a project changed between two batches is read again). The
+// latest few are kept.
+struct WorkerBatch {
+    BatchProject project;
+    ControlFile file;
     RunRequest request;
-    request.yearCount =
-        static_cast<std::int16_t>(years > 0 ? years : std::max<int>(1, base.settings.weatherYears));
-    request.simLevel = static_cast<std::int16_t>(level);
-    return request;
+};
+
+const WorkerBatch& workerBatch(const std::string& key, const std::string& project,
+                               const std::string& control, int years, int level,
+                               const std::string& out) {
+    static std::mutex lock;
+    static std::vector<std::pair<std::string, std::shared_ptr<WorkerBatch>>> held;
+    const std::lock_guard<std::mutex> hold(lock);
+    for (const auto& [k, batch] : held) {
+        if (k == key)
+            return *batch;
+    }
+    auto batch = std::make_shared<WorkerBatch>();
+    batch->project = loadBatchProject(project, out);
+    batch->file = readControlFile(batchControlPath(control, batch->project));
+    batch->request = batchRunRequest(batch->project, years, level);
+    if (held.size() >= 4)
+        held.erase(held.begin());
+    held.emplace_back(key, batch);
+    return *batch;
 }
 
-// Rows of a batch, for a worker of a cluster: the texts of their files. The
-// control file is read once for them all.
-py::list runRows(const std::string& project, const std::string& control,
+// Rows of a batch, for a worker of a cluster: the texts of their files and
+// their input files' warnings, as compact bytes.
+py::list runRows(const std::string& key, const std::string& project, const std::string& control,
                  const std::vector<int>& rowNumbers, int years, int level, const std::string& out) {
-    std::vector<RowOutput> outputs;
+    std::vector<RowRun> runs;
     {
         py::gil_scoped_release free;
-        const BatchProject& base = batchProject(project, out);
-        const ControlFile file = readControlFile(controlPathOf(control, base));
-        const RowRunner run = projectRowRunner(base, batchRequest(base, years, level));
+        const WorkerBatch& batch = workerBatch(key, project, control, years, level, out);
         for (int rowNumber : rowNumbers) {
-            if (rowNumber < 1 || rowNumber > static_cast<int>(file.rows.size()))
+            if (rowNumber < 1 || rowNumber > static_cast<int>(batch.file.rows.size()))
                 throw RunError("the control file has no row " + std::to_string(rowNumber));
-            outputs.push_back(run(file.rows[rowNumber - 1], rowNumber));
+            runs.push_back(runProjectRow(batch.project, batch.request,
+                                         batch.file.rows[rowNumber - 1], rowNumber));
         }
     }
     py::list texts;
-    for (const RowOutput& o : outputs)
-        texts.append(
-            py::make_tuple(py::bytes(o.results), py::bytes(o.summary), py::bytes(o.seepLog)));
+    for (const RowRun& r : runs)
+        texts.append(py::make_tuple(py::bytes(r.output.results), py::bytes(r.output.summary),
+                                    py::bytes(r.output.seepLog), r.warnings));
     return texts;
 }
 
+// A batch as `hydload batch` runs it (runBatchJob); with `remote` its rows
+// come from there (a cluster) in row order and their files are written here.
 py::dict runBatchFiles(const std::string& control, const std::string& project,
                        const std::string& out, const std::string& name, int years, int level,
                        int jobs, int count, const std::optional<py::function>& remote) {
-    BatchSettings settings;
-    settings.nameString = name;
-    settings.outputFolder = out;
-    settings.requestedCount = count > 0 ? count : 32767;
-    settings.jobs =
+    BatchJob job;
+    job.settings.nameString = name;
+    job.settings.outputFolder = out;
+    job.settings.requestedCount = count > 0 ? count : 32767;
+    job.settings.jobs =
         jobs > 0 ? jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    BatchOutcome outcome;
-    std::vector<std::string> messages, warnings;
+    job.claimMode = OutputFolderLock::Mode::Wait;
+    if (remote) {
+        job.rowsElsewhere = [&remote](const ControlRow&, int rowNumber) {
+            py::gil_scoped_acquire gil;
+            try {
+                const py::tuple t = (*remote)(rowNumber);
+                RowRun run;
+                run.output = RowOutput{t[0].cast<std::string>(), t[1].cast<std::string>(),
+                                       t[2].cast<std::string>()};
+                run.warnings = t[3].cast<std::vector<std::string>>();
+                return run;
+            } catch (py::error_already_set& e) {
+                throw std::runtime_error(py::str(e.value()).cast<std::string>());
+            }
+        };
+    }
+    BatchJobOutcome ran;
+    std::vector<std::string> warnings;
     {
         py::gil_scoped_release free;
         std::error_code ec;
         std::filesystem::create_directories(out, ec);
-        const BatchProject base = loadBatchProject(project, out);
-        messages = base.messages;
-        warnings = base.warnings;
-        const std::string controlPath = controlPathOf(control, base);
-        const ControlFile file = readControlFile(controlPath);
-        warnings.insert(warnings.end(), file.warnings.begin(), file.warnings.end());
-        const RunRequest request = batchRequest(base, years, level);
-        const auto claim = claimOutputFolder(out, batchOutputPaths(file, settings),
-                                             batchInputPaths(base, file, controlPath),
-                                             OutputFolderLock::Mode::Wait);
-        // Rows finish in any order; their warnings are given in row order.
-        RowWarningCollector rowWarnings;
-        RowRunner runner = projectRowRunner(base, request, rowWarnings.sink());
-        if (remote) {
-            // The rows run elsewhere; this process only writes their files, in
-            // row order, as a sequential batch does.
-            settings.jobs = 1;
-            runner = [&remote](const ControlRow&, int rowNumber) {
-                py::gil_scoped_acquire gil;
-                try {
-                    const py::tuple t = (*remote)(rowNumber);
-                    return RowOutput{t[0].cast<std::string>(), t[1].cast<std::string>(),
-                                     t[2].cast<std::string>()};
-                } catch (py::error_already_set& e) {
-                    throw std::runtime_error(py::str(e.value()).cast<std::string>());
-                }
-            };
-        }
-        outcome = runBatch(file, settings, runner);
-        for (const std::string& w : rowWarnings.inRowOrder(outcome.ok() ? 0 : outcome.failedRow)) {
-            if (std::find(warnings.begin(), warnings.end(), w) == warnings.end())
-                warnings.push_back(w);
-        }
-        try {
-            recordBatchFiles(settings, outcome.filesWritten);
-        } catch (const std::exception&) {
-            // Without the list a later batch of this name only asks once more.
+        job.project = loadBatchProject(project, out);
+        job.controlPath = batchControlPath(control, job.project);
+        job.file = readControlFile(job.controlPath);
+        job.request = batchRunRequest(job.project, years, level);
+        ran = runBatchJob(job);
+        if (!ran.problem.empty())
+            throw RunError(ran.problem);
+        warnings = job.project.warnings;
+        for (const auto* list : {&job.file.warnings, &ran.warnings}) {
+            for (const std::string& w : *list) {
+                if (std::find(warnings.begin(), warnings.end(), w) == warnings.end())
+                    warnings.push_back(w);
+            }
         }
     }
+    const BatchOutcome& outcome = ran.batch;
     py::dict d;
     d["rows_written"] = outcome.rowsWritten;
     d["row_count"] = outcome.rowCount;
@@ -312,15 +328,15 @@ py::dict runBatchFiles(const std::string& control, const std::string& project,
     d["error"] = outcome.error;
     d["files"] = outcome.filesWritten;
     d["older_files"] = outcome.olderFiles;
-    d["messages"] = messages;
+    d["messages"] = job.project.messages;
     d["warnings"] = warnings;
     return d;
 }
 
 std::vector<int> batchRowNumbers(const std::string& control, const std::string& project,
                                  const std::string& out, int count) {
-    const BatchProject& base = batchProject(project, out);
-    const ControlFile file = readControlFile(controlPathOf(control, base));
+    const BatchProject base = loadBatchProject(project, out);
+    const ControlFile file = readControlFile(batchControlPath(control, base));
     BatchSettings settings;
     settings.requestedCount = count > 0 ? count : 32767;
     return batchRows(file, settings);
@@ -353,6 +369,8 @@ PYBIND11_MODULE(_rivulon, m) {
         .def("write", &PyRun::write, py::arg("folder"), py::arg("seep_coef"),
              py::call_guard<py::gil_scoped_release>())
         .def("daily", &PyRun::dailySeries)
+        .def("write_daily", &PyRun::writeDaily, py::arg("path"),
+             py::call_guard<py::gil_scoped_release>())
         .def_property_readonly("level", [](const PyRun& r) { return r.state.options.simLevel; })
         .def_property_readonly("years", [](const PyRun& r) { return r.state.options.yearCount; })
         .def_property_readonly("organic_carbon",
@@ -384,8 +402,8 @@ PYBIND11_MODULE(_rivulon, m) {
     m.def("_run_batch", &runBatchFiles, py::arg("control"), py::arg("project"), py::arg("out"),
           py::arg("name"), py::arg("years"), py::arg("level"), py::arg("jobs"), py::arg("count"),
           py::arg("remote"));
-    m.def("_run_rows", &runRows, py::arg("project"), py::arg("control"), py::arg("rows"),
-          py::arg("years"), py::arg("level"), py::arg("out"));
+    m.def("_run_rows", &runRows, py::arg("key"), py::arg("project"), py::arg("control"),
+          py::arg("rows"), py::arg("years"), py::arg("level"), py::arg("out"));
     bindCalibration(m);
     m.def("_batch_rows", &batchRowNumbers, py::arg("control"), py::arg("project"), py::arg("out"),
           py::arg("count"));

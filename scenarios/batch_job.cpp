@@ -131,6 +131,23 @@ std::vector<std::string> batchFilesOfOthers(const ControlFile& file,
     return others;
 }
 
+std::string batchControlPath(const std::string& control, const BatchProject& project) {
+    if (!fileExists(control) && !control.empty() && control[0] != '/' &&
+        fileExists(joinPath(project.settings.inputFolder, control)))
+        return joinPath(project.settings.inputFolder, control);
+    return control;
+}
+
+RunRequest batchRunRequest(const BatchProject& project, int years, int level) {
+    if (level < 1 || level > 4)
+        throw RunError("The level is 1 to 4, not " + std::to_string(level) + ".");
+    RunRequest request;
+    request.yearCount = static_cast<std::int16_t>(
+        years > 0 ? years : std::max<int>(1, project.settings.weatherYears));
+    request.simLevel = static_cast<std::int16_t>(level);
+    return request;
+}
+
 BatchJobOutcome runBatchJob(const BatchJob& job, const BatchObserver& observer) {
     BatchJobOutcome out;
     std::unique_ptr<OutputFolderLock> claim;
@@ -155,9 +172,25 @@ BatchJobOutcome runBatchJob(const BatchJob& job, const BatchObserver& observer) 
     // row and given in row order (only of the rows a one-at-a-time batch
     // would have run), so the same batch always says the same.
     RowWarningCollector rowWarnings;
-    out.batch = runBatch(
-        job.file, job.settings,
-        projectRowRunner(job.project, job.request, rowWarnings.sink(), job.rowObserver), observer);
+    if (job.rowsElsewhere) {
+        // One thread asks for the rows in order; their files are written as
+        // the rows come.
+        BatchSettings settings = job.settings;
+        settings.jobs = 1;
+        out.batch = runBatch(
+            job.file, settings,
+            [&](const ControlRow& row, int rowNumber) {
+                RowRun run = job.rowsElsewhere(row, rowNumber);
+                rowWarnings.add(rowNumber, run.warnings);
+                return std::move(run.output);
+            },
+            observer);
+    } else {
+        out.batch = runBatch(
+            job.file, job.settings,
+            projectRowRunner(job.project, job.request, rowWarnings.sink(), job.rowObserver),
+            observer);
+    }
     out.warnings = rowWarnings.inRowOrder(out.batch.ok() ? 0 : out.batch.failedRow);
     try {
         recordBatchFiles(job.settings, out.batch.filesWritten);

@@ -28,6 +28,10 @@ struct BatchJob {
     std::function<void()> onWaitForFolder;
     // Follows every row's run (a sequential batch only).
     RunObserver* rowObserver = nullptr;
+    // Rows run elsewhere (the workers of a cluster): asked for each row's
+    // texts and warnings in row order, from one thread; the files are written
+    // here as for rows run here. Empty: the rows run here, settings.jobs at once.
+    std::function<RowRun(const ControlRow& row, int rowNumber)> rowsElsewhere;
 };
 
 struct BatchJobOutcome {
@@ -37,6 +41,13 @@ struct BatchJobOutcome {
     // The rows' input-file warnings, row by row in row order, each once.
     std::vector<std::string> warnings;
 };
+
+// A control file named on a command line: as given, or when relative and not
+// found there, in the project's folder (where the batch window looks for it).
+std::string batchControlPath(const std::string& control, const BatchProject& project);
+// The years (0: the weather file's whole years) and level of every row's run.
+// Throws RunError for a level outside 1..4.
+RunRequest batchRunRequest(const BatchProject& project, int years, int level);
 
 // Claims the folder, checks and runs the rows, and records what the batch
 // wrote (batchFilesOfOthers). Failures are in the outcome, not thrown.

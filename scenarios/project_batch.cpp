@@ -129,23 +129,31 @@ std::vector<std::string> RowWarningCollector::inRowOrder(int lastRow) const {
     return out;
 }
 
+RowRun runProjectRow(const BatchProject& project, const RunRequest& request, const ControlRow& row,
+                     int rowNumber, RunObserver* observer) {
+    RunRequest rowRequest = request;
+    rowRequest.keepSeepLog = true;  // written with the row's result files
+    ProjectSettings settings;
+    ModelState state;
+    RunOutcome outcome = runBatchRow(project, row, rowRequest, settings, state, observer);
+    if (!outcome.ran) {
+        throw RunError("Row " + std::to_string(rowNumber) + " names no weather file.");
+    }
+    RowRun run;
+    run.output.results = resultsFileText(state);
+    run.output.summary = summaryFileText(state);
+    run.output.seepLog = std::move(outcome.seepLog);
+    run.warnings = std::move(outcome.reload.warnings);
+    return run;
+}
+
 RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned,
                            RunObserver* observer) {
-    request.keepSeepLog = true;  // written with the row's result files
     return [&project, request, warned, observer](const ControlRow& row, int rowNumber) {
-        ProjectSettings settings;
-        ModelState state;
-        RunOutcome outcome = runBatchRow(project, row, request, settings, state, observer);
-        if (!outcome.ran) {
-            throw RunError("Row " + std::to_string(rowNumber) + " names no weather file.");
-        }
-        RowOutput out;
-        out.results = resultsFileText(state);
-        out.summary = summaryFileText(state);
-        if (warned && !outcome.reload.warnings.empty())
-            warned(rowNumber, outcome.reload.warnings);
-        out.seepLog = std::move(outcome.seepLog);
-        return out;
+        RowRun run = runProjectRow(project, request, row, rowNumber, observer);
+        if (warned && !run.warnings.empty())
+            warned(rowNumber, run.warnings);
+        return std::move(run.output);
     };
 }
 

@@ -52,6 +52,16 @@ class RowWarningCollector {
     std::map<int, std::vector<std::string>> byRow_;
 };
 
+// One row's run as projectRowRunner runs it, for a process that only hands
+// the texts back (a cluster's worker): its files' texts and the layout
+// warnings of its input files.
+struct RowRun {
+    RowOutput output;
+    std::vector<std::string> warnings;
+};
+RowRun runProjectRow(const BatchProject& project, const RunRequest& request, const ControlRow& row,
+                     int rowNumber, RunObserver* observer = nullptr);
+
 // `observer`, when given, follows every row's run (a sequential batch only:
 // it is called from the thread that runs the row).
 RowRunner projectRowRunner(const BatchProject& project, RunRequest request, RowWarnings warned = {},

@@ -77,6 +77,14 @@ class ResultTableView {
     // and a footnote.
     virtual void plotScenarios(const QString& title, const QString& footnote,
                                const std::vector<std::pair<QString, double>>& values) = 0;
+    // The comparison of a baseline with an ensemble: the window captioned
+    // "Baseline and Ensemble" charts the baseline's values (label, value) as a
+    // line over the ensemble's 5-95 % and 25-75 % bands (5, 25, 50, 75 and
+    // 95 % values per point), the value axis titled `valueTitle`.
+    virtual void plotAgainstBands(const QString& title, const QString& footnote,
+                                  const QString& pointTitle, const QString& valueTitle,
+                                  const std::vector<std::pair<QString, float>>& baseline,
+                                  const std::vector<std::array<float, 5>>& bands) = 0;
 };
 
 // The results window's page of duration curves: opens a daily file there.

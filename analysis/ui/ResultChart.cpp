@@ -314,11 +314,12 @@ void ResultChart::plot(const ChartData& chart, const QString& xTitle, const QStr
 }
 
 void ResultChart::plotWithBands(const ChartData& chart, const std::vector<rivulon::Band>& bands,
-                                const QString& xTitle) {
+                                const QString& xTitle, const QString& yTitle) {
+    scatter_ = false;
     series_ = {chart};
     series_.front().kind = ChartKind::Line2d;
     bands_ = bands;
-    rebuild(xTitle, {});
+    rebuild(xTitle, yTitle);
 }
 
 void ResultChart::plotLines(const std::vector<ChartData>& series, const QString& xTitle,

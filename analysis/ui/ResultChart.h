@@ -29,7 +29,7 @@ class ResultChart : public QWidget {
     // A line chart with the spread of an ensemble behind it: the 5-95 % band
     // and, darker, the 25-75 % band, over the first points of the line.
     void plotWithBands(const rivulon::ChartData& chart, const std::vector<rivulon::Band>& bands,
-                       const QString& xTitle);
+                       const QString& xTitle, const QString& yTitle = {});
     const std::vector<rivulon::Band>& bands() const { return bands_; }
     // Line series over the same points; the chart takes the first one's title.
     void plotLines(const std::vector<rivulon::ChartData>& series, const QString& xTitle,

@@ -453,21 +453,32 @@ bool frmGResults::showResultFile(const QString& path, rivulon::ui::ResultTable t
     return GraphMonthly(mode, GridOut, path);
 }
 
-void frmGResults::plotScenarios(const QString& title, const QString& footnote,
-                                const std::vector<std::pair<QString, double>>& values) {
-    setWindowTitle(QStringLiteral("Scenario Plot"));
+rivulon::ChartData frmGResults::comparisonChart(
+    const QString& caption, const QString& title, rivulon::ChartKind kind,
+    const std::vector<std::pair<QString, float>>& points) {
+    setWindowTitle(caption);
     kind_ = Kind::Scenario;
     charts_.clear();
     showButtons(kind_);
     TabResult->setCurrentIndex(0);
     rivulon::ChartData chart;
     chart.title = ss(title);
-    chart.kind = rivulon::ChartKind::Bar2d;
-    for (const auto& [name, value] : values) {
-        chart.values.push_back(static_cast<float>(value));
-        chart.pointLabels.push_back(ss(name));
-        chart.gridHeadings.push_back(ss(name));
+    chart.kind = kind;
+    for (const auto& [label, value] : points) {
+        chart.values.push_back(value);
+        chart.pointLabels.push_back(ss(label));
+        chart.gridHeadings.push_back(ss(label));
     }
+    return chart;
+}
+
+void frmGResults::plotScenarios(const QString& title, const QString& footnote,
+                                const std::vector<std::pair<QString, double>>& values) {
+    std::vector<std::pair<QString, float>> points;
+    for (const auto& [name, value] : values)
+        points.emplace_back(name, static_cast<float>(value));
+    const rivulon::ChartData chart =
+        comparisonChart(QStringLiteral("Scenario Plot"), title, rivulon::ChartKind::Bar2d, points);
     const QString valueTitle = title.section(QLatin1Char(':'), 0, 0).trimmed();
     MSChart1->plot(chart, QStringLiteral("Scenario"), valueTitle);
     MSChart1->setFootnote(footnote);
@@ -475,6 +486,18 @@ void frmGResults::plotScenarios(const QString& title, const QString& footnote,
     for (std::size_t k = 0; k < values.size(); ++k)
         grid.set(1, static_cast<int>(k) + 1, rivulon::plainNumber(chart.values[k]));
     setGGrid(grid, 0);
+}
+
+void frmGResults::plotAgainstBands(const QString& title, const QString& footnote,
+                                   const QString& pointTitle, const QString& valueTitle,
+                                   const std::vector<std::pair<QString, float>>& baseline,
+                                   const std::vector<std::array<float, 5>>& bands) {
+    rivulon::ChartData chart = comparisonChart(QStringLiteral("Baseline and Ensemble"), title,
+                                               rivulon::ChartKind::Line2d, baseline);
+    chart.seriesLabel = "Baseline";
+    MSChart1->plotWithBands(chart, bands, pointTitle, valueTitle);
+    MSChart1->setFootnote(footnote);
+    setGGrid(rivulon::chartGrid(chart), 1200);
 }
 
 bool frmGResults::showDailyFile(const QString& path) {

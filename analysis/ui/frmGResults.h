@@ -54,6 +54,10 @@ class frmGResults : public QWidget,
     bool showResultFile(const QString& path, rivulon::ui::ResultTable table, int mode = 1) override;
     void plotScenarios(const QString& title, const QString& footnote,
                        const std::vector<std::pair<QString, double>>& values) override;
+    void plotAgainstBands(const QString& title, const QString& footnote, const QString& pointTitle,
+                          const QString& valueTitle,
+                          const std::vector<std::pair<QString, float>>& baseline,
+                          const std::vector<std::array<float, 5>>& bands) override;
     // Opens a daily file on the page "Duration curves".
     bool showDailyFile(const QString& path) override;
 
@@ -99,6 +103,11 @@ class frmGResults : public QWidget,
     DurationPage* durationPage;
 
   private:
+    // The window as the comparison window's chart: its caption, the graph
+    // page, and a chart of the points.
+    rivulon::ChartData comparisonChart(const QString& caption, const QString& title,
+                                       rivulon::ChartKind kind,
+                                       const std::vector<std::pair<QString, float>>& points);
     enum class Kind { None, Summary, Annual, Monthly, Observed, Scenario };
 
     bool readFile(const QString& path, bool summary, rivulon::ResultSet& out);

@@ -17,9 +17,10 @@ project = rivulon.Project.open(os.path.join(here, "..", "Millbrook", "Millbrook.
 run = project.run(years=30, level=4)
 run.write("millbrook-out")  # Results.dat and Summary.dat, as hydload run writes them
 
-# Monthly flow of every simulated month, from the daily series.
+# Monthly flow of every simulated month, from the daily values (the columns
+# of the daily file, indexed by date).
 daily = run.daily
-monthly = daily.groupby(["year", "month"])["streamflow"].sum()
+monthly = daily["streamflow (cm)"].resample("MS").sum()
 fig, ax = plt.subplots(figsize=(10, 4))
 ax.plot(range(1, len(monthly) + 1), monthly.to_numpy())
 ax.set_xlabel("model month (1 = April of year 1)")

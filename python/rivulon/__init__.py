@@ -180,19 +180,33 @@ class Run(Results):
 
     @property
     def daily(self):
-        """The daily series as a DataFrame, one row per simulated day: year,
-        model month (1 = April), day of the month, then precipitation,
-        snowmelt, evapotranspiration, runoff and streamflow (cm), temperature
-        (degC) and the snowpack at the day's end (cm of water). Sediment and
-        nutrient loads are computed by the model per month, once a year, and
-        are in the monthly table."""
+        """The daily values as a DataFrame: the columns of the daily file that
+        ``hydload run --daily`` writes, with their headings and units, and
+        its numbers as written there. The index is the date (a dated weather
+        file) or the day number (1 on the first day), named "date" or "day"
+        as the file's first column. Precipitation, temperature, snowmelt,
+        evapotranspiration, runoff and streamflow each day; from level 2
+        erosion and sediment (t), from level 3 dissolved and total N and P
+        (kg): the model computes these loads by month, and each month's load
+        is put on its days, so a month's days add up to the month's value in
+        Results.dat."""
         if self._daily is None:
             import pandas as pd
 
-            self._daily = pd.DataFrame(self._core.daily())
-            self._daily.index.name = "day_index"
-            self._daily.index += 1
+            series = self._core.daily()
+            headings = list(series["headings"])
+            keys = list(series["keys"])
+            if headings[0] == "date":
+                index = pd.DatetimeIndex(pd.to_datetime(keys, format="%Y-%m-%d"), name="date")
+            else:
+                index = pd.Index([int(k) for k in keys], name=headings[0])
+            self._daily = pd.DataFrame(dict(zip(headings[1:], series["columns"])), index=index)
         return self._daily
+
+    def write_daily(self, path: str) -> None:
+        """Writes the daily file, byte for byte as ``hydload run --daily PATH``
+        writes it."""
+        self._core.write_daily(os.fspath(path))
 
 
 class Project:
@@ -305,10 +319,12 @@ class BatchResult:
         return f"<BatchResult {self.rows_written} rows written, {state}>"
 
 
-def _batch_rows(project: str, control: str, rows: Sequence[int], years: int, level: int,
-                out: str) -> list:
-    """Runs rows of a batch on a worker; the texts of their files."""
-    return _rivulon._run_rows(project, control, list(rows), years, level, out)
+def _batch_rows(key: str, project: str, control: str, rows: Sequence[int], years: int,
+                level: int, out: str) -> list:
+    """Runs rows of a batch on a worker: the texts of their files and their
+    warnings. The worker reads the project and the control file once per
+    batch (``key``), however many of its rows it runs."""
+    return _rivulon._run_rows(key, project, control, list(rows), years, level, out)
 
 
 def batch(control: str, project: str, out: str, name: str = "Auto",
@@ -320,8 +336,8 @@ def batch(control: str, project: str, out: str, name: str = "Auto",
 
     jobs: rows run at the same time on this machine (default: its cores).
     client: a ``dask.distributed.Client``; the rows then run as tasks on its
-        workers (the project's folder must be at the same path there) and
-        this process writes their files in row order.
+        workers, in chunks of rows (the project's folder must be at the same
+        path there), and this process writes their files in row order.
     count: run at most the first ``count`` rows.
 
     The first failing row stops the batch (see :class:`BatchResult`).
@@ -329,37 +345,51 @@ def batch(control: str, project: str, out: str, name: str = "Auto",
     control, project, out = (os.path.abspath(os.fspath(p)) for p in (control, project, out))
     years_arg, count_arg = int(years or 0), int(count or 0)
     remote: Optional[Callable[[int], tuple]] = None
-    futures = []
+    futures: list = []
     if client is not None:
-        rows = _rivulon._batch_rows(control, project, out, count_arg)
-        workers = max(1, len(client.scheduler_info().get("workers", {})))
-        size = max(1, len(rows) // (workers * 8))
-        chunks = [rows[i:i + size] for i in range(0, len(rows), size)]
-        futures = [client.submit(_batch_rows, project, control, c, years_arg, int(level), out,
-                                 pure=False) for c in chunks]
-        where = {}
-        for k, c in enumerate(chunks):
-            for j, r in enumerate(c):
-                where[r] = (k, j)
+        import uuid
 
+        key = uuid.uuid4().hex
+        where: Dict[int, tuple] = {}
         fetched: Dict[int, list] = {}
+        done: set = set()
+
+        def submit() -> None:
+            # Only once the output folder is claimed and the rows are checked:
+            # a refused batch sends nothing to the cluster.
+            rows = _rivulon._batch_rows(control, project, out, count_arg)
+            workers = max(1, len(client.scheduler_info().get("workers", {})))
+            # Enough chunks for every worker to stay busy, each large enough
+            # that a task costs far more than its scheduling.
+            size = max(1, min(100, len(rows) // (workers * 4)))
+            chunks = [rows[i:i + size] for i in range(0, len(rows), size)]
+            futures.extend(client.submit(_batch_rows, key, project, control, c, years_arg,
+                                         int(level), out, pure=False) for c in chunks)
+            for k, c in enumerate(chunks):
+                for j, r in enumerate(c):
+                    where[r] = (k, j)
 
         def remote(row: int) -> tuple:
-            # Each chunk is gathered once; rows come in order, so an earlier
-            # chunk is done with once a later one is asked for.
+            if not futures:
+                submit()
+            # Rows come in order: a chunk is gathered once, and an earlier one
+            # is done with once a later one is asked for.
             k, j = where[row]
             if k not in fetched:
                 fetched.clear()
                 fetched[k] = futures[k].result()
                 futures[k].release()
+                done.add(k)
             return fetched[k][j]
 
     try:
         outcome = _rivulon._run_batch(control, project, out, name, years_arg, int(level),
                                       int(jobs or 0), count_arg, remote)
     finally:
-        for f in futures:
-            f.cancel()
+        # Rows not needed after a failure: one call for all of them.
+        pending = [f for k, f in enumerate(futures) if k not in done]
+        if pending:
+            client.cancel(pending)
     return BatchResult(outcome)
 
 

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTabWidget>
@@ -34,6 +35,8 @@ namespace {
 const QString kCompareCaption = QStringLiteral("Compare Scenarios");
 const QString kPlotHint = QStringLiteral(
     "Highlight the cell you want to compare, then double click \"Plot selected\" button.");
+const QString kEnsembleCaption = QStringLiteral("Compare a Baseline with an Ensemble");
+const QString kEnsemblePattern = QStringLiteral("Result*.*;bands*.csv");
 
 // The wait cursor for as long as a step runs, however it ends.
 struct WaitCursor {
@@ -110,6 +113,17 @@ void FrmComp::runCompare(rivulon::ui::WindowHost& host) {
     if (window) {
         host.showChild(window);
     }
+}
+
+void FrmComp::runEnsembleCompare(rivulon::ui::WindowHost& host) {
+    // A comparison with an ensemble starts on a fresh window, as a sum does.
+    if (QWidget* open = host.findWindow(rivulon::ui::WindowKind::Compare)) {
+        open->close();
+    }
+    auto* window = new FrmComp(host);
+    host.addChild(window);
+    host.showChild(window);
+    window->LoadEnsemble();
 }
 
 void FrmComp::runSum(rivulon::ui::WindowHost& host) {
@@ -207,6 +221,17 @@ void FrmComp::buildControls() {
     Text2->setObjectName(QStringLiteral("Text2"));
     Text3 = new QLineEdit(tabsArea_);
     Text3->setObjectName(QStringLiteral("Text3"));
+    OptMonths = new QRadioButton(QStringLiteral("Months"), tabsArea_);
+    OptMonths->setObjectName(QStringLiteral("OptMonths"));
+    OptMonths->setChecked(true);
+    OptYears = new QRadioButton(QStringLiteral("Years"), tabsArea_);
+    OptYears->setObjectName(QStringLiteral("OptYears"));
+    OptMonths->hide();
+    OptYears->hide();
+    lblSummary = new QLabel(tabsArea_);
+    lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setWordWrap(true);
+    lblSummary->hide();
     for (QLineEdit* t : {Text2, Text3}) {
         t->setReadOnly(true);
         t->setFixedWidth(rivulon::ui::twipsToPixels(1300));
@@ -226,12 +251,16 @@ void FrmComp::buildControls() {
     }
     auto* top = new QHBoxLayout;
     top->addWidget(CmdPlot);
+    top->addWidget(OptMonths);
+    top->addWidget(OptYears);
     top->addWidget(Label3, 1);
+    top->addStretch();  // takes Label3's room when the summary line stands in for it
     top->addWidget(Text2);
     top->addWidget(Text3);
     auto* tabsLayout = new QVBoxLayout(tabsArea_);
     tabsLayout->setContentsMargins(0, 0, 0, 0);
     tabsLayout->addLayout(top);
+    tabsLayout->addWidget(lblSummary);
     tabsLayout->addWidget(TabData, 1);
     tabsArea_->hide();
 
@@ -249,6 +278,16 @@ void FrmComp::buildControls() {
     connect(cmdRemove, &QPushButton::clicked, this, &FrmComp::cmdRemove_Click);
     connect(cmdNext, &QPushButton::clicked, this, &FrmComp::cmdNext_Click);
     connect(CmdPlot, &QPushButton::clicked, this, &FrmComp::CmdPlot_Click);
+    connect(OptYears, &QRadioButton::toggled, this, [this] {
+        if (ensembleMode() && ensemble_) {
+            showEnsembleTables();
+        }
+    });
+    connect(TabData, &QTabWidget::currentChanged, this, [this] {
+        if (ensembleMode()) {
+            showEnsembleSummary();
+        }
+    });
 
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
     help->setContext(Qt::WidgetWithChildrenShortcut);
@@ -282,7 +321,9 @@ void FrmComp::Check1_Click() {
     if (Check1->isChecked()) {
         File1->setPattern(QStringLiteral("*.*"));
     } else {
-        File1->setPattern(sumMode() ? QStringLiteral("Result*.*") : QStringLiteral("*.txt"));
+        File1->setPattern(sumMode()        ? QStringLiteral("Result*.*")
+                          : ensembleMode() ? kEnsemblePattern
+                                           : QStringLiteral("*.txt"));
     }
 }
 
@@ -325,6 +366,8 @@ void FrmComp::cmdNext_Click() {
     }
     if (sumMode()) {
         sumFiles(names);
+    } else if (ensembleMode()) {
+        ensembleFiles(names);
     } else {
         compareFiles(names);
     }
@@ -432,6 +475,27 @@ void FrmComp::CmdPlot_Click() {
     if (!view) {
         return;
     }
+    if (ensembleMode()) {
+        const int k = TabData->currentIndex();
+        if (k < 0 || k >= static_cast<int>(comparisons_.size())) {
+            return;
+        }
+        const rivulon::BaselineBands& c = comparisons_[static_cast<std::size_t>(k)];
+        std::vector<std::pair<QString, float>> baseline;
+        for (std::size_t i = 0; i < c.baseline.size(); ++i) {
+            baseline.emplace_back(qs(c.pointLabels[i]), c.baseline[i]);
+        }
+        host_.showChild(window);
+        view->plotAgainstBands(
+            qs(c.label) +
+                (c.annual ? QStringLiteral(" by year: ") : QStringLiteral(" by month: ")) +
+                QStringLiteral("the baseline against the ensemble"),
+            QStringLiteral("Baseline: %1. Bands: %2.")
+                .arg(baselineName_, qs(ensemble_->description)),
+            c.annual ? QStringLiteral("Year") : QStringLiteral("Month of the run"), qs(c.label),
+            baseline, c.bands);
+        return;
+    }
     if (sumMode()) {
         if (savedName_.isEmpty()) {
             return;
@@ -458,4 +522,99 @@ void FrmComp::CmdPlot_Click() {
     }
     host_.showChild(window);
     view->plotScenarios(qs(series.title), qs(series.footnote), values);
+}
+
+void FrmComp::LoadEnsemble() {
+    mode_ = QStringLiteral("Ensemble");
+    setWindowTitle(kEnsembleCaption);
+    Label2->setText(QStringLiteral(
+        "Add the results file of the baseline run and the ensemble's bands.csv, or the results "
+        "file alone to compare it with the ensemble run last in the Climate Scenario dialog."));
+    File1->setPattern(kEnsemblePattern);
+}
+
+void FrmComp::ensembleFiles(const QStringList& names) {
+    QStringList results;
+    QStringList bands;
+    for (const QString& name : names) {
+        (name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ? bands : results) << name;
+    }
+    if (results.size() != 1) {
+        errorMessage(QStringLiteral("Add one results file of the baseline run; the list holds %1.")
+                         .arg(results.size()));
+        return;
+    }
+    if (bands.size() > 1) {
+        errorMessage(QStringLiteral("Add one bands file of the ensemble; the list holds %1.")
+                         .arg(bands.size()));
+        return;
+    }
+    rivulon::ResultSet baseline;
+    std::shared_ptr<const rivulon::EnsembleBands> ensemble;
+    {
+        WaitCursor wait;
+        try {
+            baseline = rivulon::readResultsFile(ss(pathOf(results[0])));
+            if (!bands.isEmpty()) {
+                ensemble = std::make_shared<const rivulon::EnsembleBands>(
+                    rivulon::readEnsembleBandsFile(ss(pathOf(bands[0]))));
+            }
+        } catch (const std::exception& e) {
+            errorMessage(qs(e.what()));
+            return;
+        }
+    }
+    if (!ensemble) {
+        ensemble = host_.session().ensemble;
+    }
+    if (!ensemble) {
+        errorMessage(QStringLiteral(
+            "There is no ensemble to compare with: add the ensemble's bands.csv, or run an "
+            "ensemble in the Climate Scenario dialog first."));
+        return;
+    }
+    if (rivulon::compareWithEnsemble(baseline, *ensemble, false).empty()) {
+        errorMessage(
+            QStringLiteral("%1 and the ensemble have no output in common.").arg(results[0]));
+        return;
+    }
+    baseline_ = std::move(baseline);
+    baselineName_ = results[0];
+    ensemble_ = std::move(ensemble);
+    const bool annual = !rivulon::compareWithEnsemble(baseline_, *ensemble_, true).empty();
+    OptYears->setEnabled(annual);
+    OptYears->setToolTip(
+        annual ? QString() : QStringLiteral("The ensemble's folder holds no annual_bands.csv."));
+    OptMonths->show();
+    OptYears->show();
+    Label3->hide();
+    lblSummary->show();
+    showEnsembleTables();
+}
+
+void FrmComp::showEnsembleTables() {
+    const int current = std::max(TabData->currentIndex(), 0);
+    comparisons_ = rivulon::compareWithEnsemble(baseline_, *ensemble_, OptYears->isChecked());
+    const int count = std::min(static_cast<int>(comparisons_.size()), kMaxFiles);
+    showTabsPage(count);
+    for (int k = 0; k < count; ++k) {
+        const rivulon::BaselineBands& c = comparisons_[static_cast<std::size_t>(k)];
+        TabData->setTabText(k, QStringLiteral("%1: %2").arg(k + 1).arg(qs(c.label)));
+        Grid1[k]->setCells(rivulon::baselineBandsGrid(c));
+    }
+    TabData->setCurrentIndex(std::min(current, count - 1));
+    formatCompareGrids();
+    QTimer::singleShot(0, this, [this] { formatCompareGrids(); });
+    CmdPlot->setText(QStringLiteral("Plot Selected"));
+    showEnsembleSummary();
+    cellEntered(TabData->currentIndex());
+}
+
+void FrmComp::showEnsembleSummary() {
+    const int k = TabData->currentIndex();
+    if (k < 0 || k >= static_cast<int>(comparisons_.size())) {
+        return;
+    }
+    lblSummary->setText(
+        qs(rivulon::baselineBandsSummary(comparisons_[static_cast<std::size_t>(k)])));
 }

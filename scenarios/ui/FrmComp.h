@@ -4,7 +4,12 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <vector>
+
+#include "analysis/ensemble_bands.h"
+#include "analysis/result_file.h"
+#include "scenarios/ensemble_compare.h"
 
 #include "scenarios/scenario_compare.h"
 #include "shell/widgets/FlexGrid.h"
@@ -19,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QRadioButton;
 class QTabWidget;
 
 // A table grid of the comparison tabs: its current cell is painted yellow,
@@ -40,7 +46,10 @@ class CompareGrid : public rivulon::ui::FlexGrid {
 // with the same cell selected in every table and plotted across them. In sum
 // mode ("Add Results for Sub-watersheds") up to 20 results files are added
 // with a weight each into one results file, which is saved and then shown in
-// the results window. Nothing here touches the session's last run.
+// the results window. In ensemble mode ("Compare a Baseline with an
+// Ensemble") the results file of a baseline run is set against the bands of
+// an ensemble of generated weather, one tab per output, month by month or
+// year by year. Nothing here touches the session's last run.
 class FrmComp : public QWidget {
     Q_OBJECT
   public:
@@ -52,6 +61,7 @@ class FrmComp : public QWidget {
     // The menu commands: compare mode; sum mode on a fresh window.
     static void runCompare(rivulon::ui::WindowHost& host);
     static void runSum(rivulon::ui::WindowHost& host);
+    static void runEnsembleCompare(rivulon::ui::WindowHost& host);
 
     // Switches to sum mode: results files, the weights grid, the caption.
     void LoadSum();
@@ -60,6 +70,9 @@ class FrmComp : public QWidget {
     // one message and nothing is written. Asks where to save the sum and
     // writes it; false when nothing was saved.
     bool SumResults(const QStringList& paths, const std::vector<float>& weights);
+    // Switches to ensemble mode: a baseline results file, and the ensemble's
+    // bands.csv or the ensemble run last in the Climate scenario dialog.
+    void LoadEnsemble();
 
     void Check1_Click();
     void File1_DblClick();
@@ -69,6 +82,9 @@ class FrmComp : public QWidget {
     void CmdPlot_Click();
 
     bool sumMode() const { return mode_ == QLatin1String("Sum"); }
+    bool ensembleMode() const { return mode_ == QLatin1String("Ensemble"); }
+    // The outputs shown in ensemble mode, one per tab.
+    const std::vector<rivulon::BaselineBands>& ensembleComparisons() const { return comparisons_; }
     // The folder the lists show; files are taken from there.
     QString folder() const;
     void setFolder(const QString& folder);
@@ -100,6 +116,9 @@ class FrmComp : public QWidget {
     QLabel* Label3;
     QLineEdit* Text2;
     QLineEdit* Text3;
+    QRadioButton* OptMonths;  // ensemble mode: month by month
+    QRadioButton* OptYears;   // or year by year
+    QLabel* lblSummary;       // ensemble mode: where the baseline lies in the bands
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -110,6 +129,9 @@ class FrmComp : public QWidget {
     void showTabsPage(int count);
     void compareFiles(const QStringList& names);
     void sumFiles(const QStringList& names);
+    void ensembleFiles(const QStringList& names);
+    void showEnsembleTables();
+    void showEnsembleSummary();
     void cellEntered(int k);
     void formatCompareGrids();
     void errorMessage(const QString& text);
@@ -120,6 +142,10 @@ class FrmComp : public QWidget {
     QString weightsError_;  // why Gridcf could not be made
     QString savedName_;
     std::vector<rivulon::CompareTable> tables_;
+    rivulon::ResultSet baseline_;
+    QString baselineName_;
+    std::shared_ptr<const rivulon::EnsembleBands> ensemble_;
+    std::vector<rivulon::BaselineBands> comparisons_;
     int shown_ = 0;  // tabs in use
     bool syncing_ = false;
     QWidget* selection_ = nullptr;

@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "calibration/flow_target.h"
-#include "calibration/random.h"
+#include "calibration/polar_normal.h"
 #include "common/atomic_file.h"
 #include "common/number_format.h"
+#include "common/portable_random.h"
 
 namespace rivulon::calibration::test {
 
@@ -35,11 +36,12 @@ inline std::vector<float> writeObservedFromRun(const std::string& path, const Fl
     static const char* kLabels[] = {"Ap", "My", "Jn", "Jl", "Au", "Se",
                                     "Oc", "No", "De", "Ja", "Fe", "Mr"};
     std::vector<float> flows = monthlyFlows(target, params, values);
-    Random rng(seed);
+    rivulon::PortableRandom rng(seed);
+    rivulon::calibration::PolarNormal normal;
     std::string text;
     for (std::size_t i = 0; i < flows.size(); ++i) {
         if (noiseSd > 0)
-            flows[i] = static_cast<float>(flows[i] * std::exp(noiseSd * rng.normal()));
+            flows[i] = static_cast<float>(flows[i] * std::exp(noiseSd * normal.next(rng)));
         text += std::to_string(i + 1) + "," + formatReal(flows[i]) + ",\"" + kLabels[i % 12] +
                 std::to_string(90 + i / 12) + "\"\n";
     }

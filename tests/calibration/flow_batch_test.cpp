@@ -13,9 +13,9 @@
 
 #include "calibration/flow_batch.h"
 #include "calibration/morris.h"
-#include "calibration/random.h"
 #include "calibration/search.h"
 #include "calibration_test_support.h"
+#include "common/portable_random.h"
 #include "engine/memory_weather.h"
 #include "engine/simulation.h"
 #include "tests/engine/test_watersheds.h"
@@ -71,12 +71,12 @@ void expectEngineFlows(const ModelState& base, const std::vector<WeatherYear>& w
 // to the watershed as the calibration applies them.
 std::vector<WatershedSetup> spreadSets(const WatershedSetup& w, int count, std::uint64_t seed) {
     const std::vector<Parameter> params = parseParameterList(kAllParameters);
-    Random rng(seed);
+    rivulon::PortableRandom rng(seed);
     std::vector<WatershedSetup> sets;
     for (int i = 0; i < count; ++i) {
         std::vector<double> v;
         for (const Parameter& p : params) {
-            const double u = i == 0 ? 0.0 : i == 1 ? 1.0 : rng.uniform();
+            const double u = i == 0 ? 0.0 : i == 1 ? 1.0 : rng.uniformFromZero();
             v.push_back(p.effective(p.fromUnit(u)));
         }
         WatershedSetup s = w;
@@ -149,11 +149,11 @@ TEST(FlowBatch, EvaluationsEqualOneAtATimeIncludingTheEnginesReasonsForStopping)
     const CalibrationInputs in = loadExample(10);
     const std::vector<Parameter> params = parseParameterList(kAllParameters);
     std::vector<std::vector<double>> values;
-    Random rng(17);
+    rivulon::PortableRandom rng(17);
     for (int i = 0; i < 13; ++i) {
         std::vector<double> v;
         for (const Parameter& p : params)
-            v.push_back(p.effective(p.fromUnit(rng.uniform())));
+            v.push_back(p.effective(p.fromUnit(rng.uniformFromZero())));
         values.push_back(v);
     }
     // A target whose weather the engine refuses in year 4: every set stops,

@@ -67,6 +67,28 @@ TEST(FormatReal, QuickPathMatchesTheGeneralConversion) {
             ASSERT_EQ(same(-v), "") << v;
         }
     }
+    // Dense in the range the model's values live in (1e-7 to 2e7), every binary
+    // exponent, where the scaled quick path and its edges are.
+    for (int e = -24; e <= 25; ++e) {
+        for (int i = 0; i < 20000; ++i) {
+            n ^= n << 13;
+            n ^= n >> 7;
+            n ^= n << 17;
+            const float v = std::ldexp(1.0f + static_cast<float>(n & 0x7fffff) / 8388608.0f, e);
+            ASSERT_EQ(same(v), "") << v;
+        }
+    }
+    // Ties at every decimal scale the quick path multiplies by: 7 digits and a 5.
+    for (float v : {1.0000005f, 0.15f, 2.5e-6f, 1e-6f, 9.9999995e-7f, 3.0517578e-5f, 0.0009765625f,
+                    123.4567890f, 9999999.0f, 9999999.5f}) {
+        ASSERT_EQ(same(v), "") << v;
+    }
+    char buffer[kMaxRealChars];
+    for (float v : {-1.234568e-41f, -3.4028235e38f, 1.4e-45f, -1.2345678e-7f}) {
+        const std::string written(buffer, writeReal(buffer, v));
+        EXPECT_EQ(written, formatReal(v));
+        EXPECT_LE(written.size(), kMaxRealChars);
+    }
     // Exact ties go to the even digit, as the general path does.
     EXPECT_EQ(formatReal(1234567.5f), "1234568");
     EXPECT_EQ(formatReal(1234568.5f), "1234568");

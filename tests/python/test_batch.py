@@ -54,3 +54,25 @@ def test_a_failing_row_stops_the_batch_after_the_rows_before_it(tmp_path, exampl
     assert result.failed_row == 2 and result.rows_written == 1
     assert "TrMissing.dat" in result.error
     assert result_names(tmp_path / "out") == ["ResultsAuto1.dat", "SummaryAuto1.dat"]
+
+
+def test_row_warnings_come_back_from_the_cluster_too(tmp_path, example):
+    # A stray field at the end of row 2's transport file: a warning of that row.
+    transport = example / "TrCedar.dat"
+    lines = transport.read_bytes().decode("utf-8").rstrip("\r\n").split("\n")
+    last = len(lines)
+    lines[-1] = lines[-1].rstrip("\r") + ",9"
+    transport.write_bytes(("\n".join(lines) + "\n").encode("utf-8"))
+    control, prj = example / "RunSubbasins.dat", example / "Millbrook.prj"
+    here = rivulon.batch(control, prj, tmp_path / "here", years=2, jobs=2)
+    cedar = [w for w in here.warnings if f"TrCedar.dat:{last}" in w]
+    assert here.ok and len(cedar) == 2, here.warnings
+
+    distributed = pytest.importorskip("distributed")
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, \
+            distributed.Client(cluster) as client:
+        there = rivulon.batch(control, prj, tmp_path / "there", years=2, client=client)
+    assert there.ok, there.error
+    assert there.warnings == here.warnings
+    assert files(tmp_path / "there") == files(tmp_path / "here")

@@ -90,23 +90,45 @@ def test_summary_file_alone_gives_its_table(tmp_path):
     assert summary.summary.equals(run.summary)
 
 
-def test_daily_series_add_up_to_the_months(tmp_path):
-    run = rivulon.Project.open(PROJECT).run(years=3, level=1)
+@pytest.mark.parametrize("level,years", [(1, 3), (2, 3), (4, 30)])
+def test_daily_values_are_those_of_the_daily_file(tmp_path, level, years):
+    import pandas as pd
+
+    daily_csv = tmp_path / "Daily.csv"
+    hydload("run", PROJECT, "--level", level, "--years", years, "--out", tmp_path / "h",
+            "--quiet", "--daily", daily_csv)
+    run = rivulon.Project.open(PROJECT).run(years=years, level=level)
+    run.write_daily(tmp_path / "p.csv")
+    assert read_bytes(tmp_path / "p.csv") == read_bytes(daily_csv)
+
+    written = pd.read_csv(daily_csv, index_col=0, float_precision="round_trip")
     daily = run.daily
-    assert list(daily.columns[:3]) == ["year", "month", "day"]
-    assert len(daily) == 3 * 365
+    assert daily.index.name == "date" and len(daily) == years * 365
+    assert list(daily.columns) == list(written.columns)
+    assert daily.index.strftime("%Y-%m-%d").tolist() == written.index.tolist()
+    assert np.array_equal(daily.to_numpy(), written.to_numpy())
+    loads = "total N (kg)" in daily.columns
+    assert loads == (level > 2) and ("sediment (t)" in daily.columns) == (level > 1)
+
+
+def test_daily_values_add_up_to_the_months(tmp_path):
+    run = rivulon.Project.open(PROJECT).run(years=3, level=4)
     run.write(tmp_path)
     records = read_bytes(tmp_path / "Results.dat").decode().split("\r\n")
     # After the header, 36 point-source records and the land uses come the
-    # years: 13 water/load record pairs each (month 0 first).
+    # years: 13 water/load record pairs each (month 0 first) and a septic record.
     land_uses = int(records[0].split(",")[4])
     first_year = 1 + 36 + land_uses
-    for (year, month), days in daily.groupby(["year", "month"]):
-        flow = np.float32(0)
-        for v in days["streamflow"].to_numpy(dtype=np.float32):
-            flow = np.float32(flow + v)  # the model's order and precision
-        water = records[first_year + (year - 1) * (26 + land_uses) + 2 * month].split(",")
-        assert float(water[4]) == pytest.approx(float(flow), rel=1e-6), (year, month)
+    stride = 26 + land_uses + 1
+    daily = run.daily
+    months = daily.groupby([daily.index.year, daily.index.month])
+    for k, (_, days) in enumerate(months):
+        year, month = divmod(k, 12)
+        water = records[first_year + year * stride + 2 * (month + 1)].split(",")
+        loads = records[first_year + year * stride + 2 * (month + 1) + 1].split(",")
+        assert days["streamflow (cm)"].sum() == pytest.approx(float(water[4]), rel=2e-6)
+        assert days["total N (kg)"].sum() == pytest.approx(float(loads[5]), rel=2e-6)
+    assert k == 35
 
 
 def test_runs_in_threads_give_the_same_bytes():

@@ -12,6 +12,7 @@
 #include "project/startup.h"
 #include "project/weather_file.h"
 #include "scenarios/ensemble.h"
+#include "tests/scenarios/example_project.h"
 
 namespace rivulon {
 namespace {
@@ -19,28 +20,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::StartsWith;
 
-struct Project {
-    ProjectSettings settings;
-    ModelState state;
-    WeatherModel model;
-};
-
-const Project& millbrook() {
-    static const Project p = [] {
-        Project p;
-        p.settings.projectPath =
-            std::string(RIVULON_SOURCE_DIR) + "/examples/Millbrook/Millbrook.prj";
-        p.settings.projectChosen = true;
-        p.settings.filesChosen = true;
-        p.settings.inputFolder = dirOfPath(p.settings.projectPath);
-        p.settings.outputFolder = std::filesystem::temp_directory_path().string() + "/";
-        const StartupReport report = startup(p.settings, p.state);
-        EXPECT_TRUE(report.weatherScanned);
-        p.model = fitWeatherModel(readWeatherRecord(p.settings.weatherPath));
-        return p;
-    }();
-    return p;
-}
+using test::millbrook;
+using Project = test::ExampleProject;
 
 std::vector<std::vector<std::string>> csvRows(const std::string& text) {
     std::vector<std::vector<std::string>> rows;

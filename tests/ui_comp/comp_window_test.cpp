@@ -6,11 +6,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -19,6 +22,8 @@
 #include "analysis/ui/ResultChart.h"
 #include "analysis/ui/frmGResults.h"
 #include "app/MDIFrmMain.h"
+#include "common/list_reader.h"
+#include "common/number_format.h"
 #include "gridcontrol/grid_handle.h"
 #include "scenarios/ui/FrmComp.h"
 #include "shell/file_lists.h"
@@ -355,6 +360,218 @@ TEST(SumWindow, FirstBadFileStopsTheSumWithOneMessageAndNothingWritten) {
     EXPECT_TRUE(w->TabData->isVisible());
     EXPECT_FALSE(w->CmdPlot->isEnabled());
     EXPECT_TRUE(w->savedSum().isEmpty());
+}
+
+// What a user does to pick files: a click on the name, then "Add Files ->".
+void clickToAdd(FrmComp& w, const QStringList& names) {
+    for (const QString& name : names) {
+        const auto found = w.File1->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << name.toStdString();
+        w.File1->scrollToItem(found.first());
+        QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, {},
+                          w.File1->visualItemRect(found.first()).center());
+        QTest::mouseClick(w.cmdAdd, Qt::LeftButton);
+    }
+}
+
+void clickTab(QTabWidget* tabs, int index) {
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(index).center());
+}
+
+// The cells of a CSV file written by hydload, row by row.
+std::vector<std::vector<std::string>> csvCells(const QString& path) {
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& line : rivulon::splitLines(fileBytes(path).toStdString())) {
+        std::vector<std::string> cells;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t comma = line.find(',', start);
+            cells.push_back(line.substr(start, comma - start));
+            if (comma == std::string::npos)
+                break;
+            start = comma + 1;
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+// An ensemble of the example project as `hydload ensemble` writes it.
+void ensembleInto(const ExampleHome& home, const QString& dir, int years) {
+    QString err;
+    ASSERT_EQ(
+        hydload({"ensemble", home.project(), "--realizations", "12", "--seed", "5", "--years",
+                 QString::number(years), "--level", "3", "--jobs", "2", "--out", dir, "--quiet"},
+                &err),
+        0)
+        << err.toStdString();
+}
+
+TEST(CompareWindow, BaselineAgainstTheBandsOfAnEnsembleMonthByMonthAndYearByYear) {
+    CompFixture f;
+    f.subBasin("Upper", "ResultsBase.dat", 4);
+    ensembleInto(f.home, f.output(), 3);
+    f.main.runCommand("MnuCompEnsemble");
+    FrmComp* w = f.window();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), "Compare a Baseline with an Ensemble");
+    w->setFolder(f.output());
+    // The results files and the monthly bands are offered, the annual ones
+    // are found beside them.
+    EXPECT_TRUE(w->File1->findItems("annual_bands.csv", Qt::MatchExactly).isEmpty());
+    clickToAdd(*w, {"ResultsBase.dat", "bands.csv"});
+    ASSERT_EQ(w->List1->count(), 2);
+    QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+    ASSERT_TRUE(f.dialogs.messages.isEmpty()) << f.dialogs.messages.join("\n").toStdString();
+    ASSERT_TRUE(w->TabData->isVisible());
+    EXPECT_TRUE(w->OptMonths->isChecked());
+    EXPECT_TRUE(w->OptYears->isEnabled());
+
+    // Level 3: the five water terms, erosion and sediment, N and P.
+    EXPECT_TRUE(w->TabData->isTabVisible(10));
+    EXPECT_FALSE(w->TabData->isTabVisible(11));
+    EXPECT_EQ(w->TabData->tabText(0), "1: Precipitation (cm)");
+    EXPECT_EQ(w->TabData->tabText(4), "5: Streamflow (cm)");
+    EXPECT_EQ(w->TabData->tabText(10), "11: Total P (kg)");
+    clickTab(w->TabData, 4);
+    ASSERT_EQ(w->TabData->currentIndex(), 4);
+
+    // The baseline's months from its results file, the bands from bands.csv,
+    // over the three years the ensemble covers.
+    const rivulon::ResultSet base =
+        rivulon::readResultsFile((f.output() + "/ResultsBase.dat").toStdString());
+    const auto bands = csvCells(f.output() + "/bands.csv");
+    ASSERT_EQ(bands[0][23], "streamflow_cm_p50");
+    CompareGrid* g = w->Grid1[4];
+    ASSERT_EQ(g->rows(), 1 + 36);
+    EXPECT_EQ(g->textMatrix(0, 0), "Month");
+    EXPECT_EQ(g->textMatrix(0, 7), "Baseline lies");
+    int middle = 0;
+    for (int r = 1; r <= 36; ++r) {
+        const int y = (r - 1) / 12 + 1, m = (r - 1) % 12 + 1;
+        EXPECT_EQ(g->textMatrix(r, 0).toStdString(), base.monthName[m] + " " + std::to_string(y));
+        EXPECT_EQ(g->textMatrix(r, 1).toStdString(), rivulon::formatReal(base.flow[y][m]));
+        for (int p = 0; p < 5; ++p)
+            EXPECT_EQ(g->textMatrix(r, 2 + p).toStdString(), bands[r][21 + p]) << r;
+        const double v = base.flow[y][m];
+        const bool inMiddle = v >= std::stod(bands[r][22]) && v <= std::stod(bands[r][24]);
+        EXPECT_EQ(g->textMatrix(r, 7) == "25-75 %", inMiddle) << r;
+        middle += inMiddle;
+    }
+    EXPECT_TRUE(w->lblSummary->text().startsWith(QStringLiteral("Streamflow (cm), 36 months: ")))
+        << w->lblSummary->text().toStdString();
+    EXPECT_TRUE(w->lblSummary->text().contains(QStringLiteral(" %1 within 25-75 % ").arg(middle)));
+    EXPECT_TRUE(w->lblSummary->text().contains("The ensemble covers 3 of the baseline's 4 years."));
+    // Another tab, another summary.
+    clickTab(w->TabData, 6);
+    EXPECT_TRUE(w->lblSummary->text().startsWith("Sediment (t), 36 months: "));
+    clickTab(w->TabData, 4);
+
+    // Year by year, from annual_bands.csv; the tab stays.
+    QCoreApplication::processEvents();  // the page laid out, as a user sees it
+    QTest::mouseClick(w->OptYears, Qt::LeftButton);
+    ASSERT_TRUE(w->OptYears->isChecked());
+    EXPECT_EQ(w->TabData->currentIndex(), 4);
+    const auto annual = csvCells(f.output() + "/annual_bands.csv");
+    g = w->Grid1[4];
+    ASSERT_EQ(g->rows(), 1 + 3);
+    EXPECT_EQ(g->textMatrix(0, 0), "Year");
+    for (int y = 1; y <= 3; ++y) {
+        EXPECT_EQ(g->textMatrix(y, 1).toStdString(), rivulon::formatReal(base.flow[y][0]));
+        EXPECT_EQ(g->textMatrix(y, 6).toStdString(), annual[y][25]);
+    }
+    EXPECT_TRUE(w->lblSummary->text().startsWith("Streamflow (cm), 3 years: "));
+
+    // The chart: the baseline's line over the ensemble's bands.
+    QTest::mouseClick(w->CmdPlot, Qt::LeftButton);
+    frmGResults* r = f.results();
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->windowTitle(), "Baseline and Ensemble");
+    EXPECT_EQ(r->MSChart1->title(), "Streamflow (cm) by year: the baseline against the ensemble");
+    EXPECT_TRUE(r->MSChart1->footnote().startsWith("Baseline: ResultsBase.dat. Bands: "));
+    ASSERT_EQ(r->MSChart1->series().size(), 1u);
+    const rivulon::ChartData& line = r->MSChart1->series()[0];
+    ASSERT_EQ(line.values.size(), 3u);
+    ASSERT_EQ(r->MSChart1->bands().size(), 3u);
+    for (std::size_t y = 0; y < 3; ++y) {
+        EXPECT_EQ(line.values[y], base.flow[y + 1][0]);
+        EXPECT_EQ(rivulon::formatReal(r->MSChart1->bands()[y][0]), annual[y + 1][21]);
+        EXPECT_EQ(rivulon::formatReal(r->MSChart1->bands()[y][4]), annual[y + 1][25]);
+    }
+    EXPECT_TRUE(f.dialogs.messages.isEmpty()) << f.dialogs.messages.join("\n").toStdString();
+}
+
+TEST(CompareWindow, BaselineNeedsOneResultsFileAndAnEnsembleOrTheLastOneRun) {
+    CompFixture f;
+    f.subBasin("Cedar", "ResultsBase.dat", 2);
+    f.subBasin("Lower", "ResultsOther.dat", 2);
+    ensembleInto(f.home, f.output(), 2);
+    f.main.runCommand("MnuCompEnsemble");
+    FrmComp* w = f.window();
+    ASSERT_NE(w, nullptr);
+    w->setFolder(f.output());
+    const QString caption = QStringLiteral("Compare a Baseline with an Ensemble|");
+
+    // Bands alone, then two results files: one message each, the list stays.
+    clickToAdd(*w, {"bands.csv"});
+    QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+    clickToAdd(*w, {"ResultsBase.dat", "ResultsOther.dat"});
+    QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(f.dialogs.messages.size(), 2);
+    EXPECT_EQ(f.dialogs.messages[0],
+              caption + "Add one results file of the baseline run; the list holds 0.");
+    EXPECT_EQ(f.dialogs.messages[1],
+              caption + "Add one results file of the baseline run; the list holds 2.");
+    EXPECT_FALSE(w->TabData->isVisible());
+
+    // Without bands.csv and before any ensemble was run in the climate
+    // dialog there is nothing to compare with.
+    for (int k = 0; k < 2; ++k) {
+        w->List1->setCurrentRow(0);
+        QTest::mouseClick(w->cmdRemove, Qt::LeftButton);
+    }
+    ASSERT_EQ(w->List1->count(), 1);
+    ASSERT_EQ(w->List1->item(0)->text(), "ResultsOther.dat");
+    QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(f.dialogs.messages.size(), 3);
+    EXPECT_EQ(f.dialogs.messages[2],
+              caption +
+                  "There is no ensemble to compare with: add the ensemble's bands.csv, or "
+                  "run an ensemble in the Climate Scenario dialog first.");
+
+    // The ensemble the climate dialog left in the session; it has no annual
+    // bands here, so only months can be shown.
+    const QString elsewhere = f.home.dir.path() + "/ens";
+    ensembleInto(f.home, elsewhere, 2);
+    auto last = std::make_shared<rivulon::EnsembleBands>(rivulon::parseEnsembleBands(
+        "bands.csv", fileBytes(elsewhere + "/bands.csv").toStdString(), "", ""));
+    last->description = "12 generated weather series of 2 years (seeds 5 to 16)";
+    f.main.session().ensemble = last;
+    QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(f.dialogs.messages.size(), 3) << f.dialogs.messages.join("\n").toStdString();
+    ASSERT_TRUE(w->TabData->isVisible());
+    EXPECT_FALSE(w->OptYears->isEnabled());
+    EXPECT_EQ(w->Grid1[4]->rows(), 1 + 24);
+    EXPECT_TRUE(w->lblSummary->text().startsWith("Precipitation (cm), 24 months: "));
+    EXPECT_FALSE(w->lblSummary->text().contains("covers"));
+    QTest::mouseClick(w->CmdPlot, Qt::LeftButton);
+    frmGResults* r = f.results();
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->MSChart1->footnote(),
+              "Baseline: ResultsOther.dat. Bands: 12 generated weather series of 2 years (seeds 5 "
+              "to 16).");
+    EXPECT_EQ(r->MSChart1->bands().size(), 24u);
+
+    // A file that is no results file says what is wrong with it.
+    writeBytes(f.output() + "/ResultsBroken.dat", "\"Basin\",x\n");
+    f.main.runCommand("MnuCompEnsemble");
+    w = f.window();
+    w->setFolder(f.output());
+    clickToAdd(*w, {"ResultsBroken.dat"});
+    QTest::mouseClick(w->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(f.dialogs.messages.size(), 4);
+    EXPECT_TRUE(f.dialogs.messages[3].startsWith(caption + "ResultsBroken.dat:"))
+        << f.dialogs.messages[3].toStdString();
 }
 
 // Pictures of the window for a person to look at: RIVULON_SHOTS=DIR.

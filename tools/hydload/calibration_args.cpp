@@ -1,8 +1,12 @@
 #include "calibration_args.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
+
+#include "common/paths.h"
 
 namespace hydload {
 
@@ -38,6 +42,46 @@ CalibrationCommon parseCalibrationCommon(const Args& cli) {
         c.out = *v;
     c.quiet = cli.flag("--quiet");
     return c;
+}
+
+rivulon::calibration::CalibrationInputs openCalibration(const CalibrationCommon& c,
+                                                        const char* command) {
+    std::error_code ec;
+    std::filesystem::create_directories(c.out, ec);
+    if (!rivulon::directoryExists(c.out))
+        throw std::runtime_error("cannot create the folder " + c.out);
+    rivulon::calibration::CalibrationInputs in =
+        rivulon::calibration::loadCalibrationProject(c.project, c.observed, c.years, c.level);
+    for (const auto& m : in.messages)
+        std::fprintf(stderr, "hydload %s: %s\n", command, m.c_str());
+    return in;
+}
+
+rivulon::calibration::ProgressFn runProgress(const char* command, bool quiet,
+                                             std::chrono::steady_clock::time_point start) {
+    if (quiet)
+        return {};
+    return [command, start](const rivulon::calibration::SearchProgress& p) {
+        const double s =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::fprintf(stderr, "\rhydload %s: run %d of %d  %.1f s", command, p.runsDone, p.runsTotal,
+                     s);
+        if (p.runsDone == p.runsTotal)
+            std::fputc('\n', stderr);
+        std::fflush(stderr);
+    };
+}
+
+std::string shortNumber(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6g", v);
+    return buf;
+}
+
+void printParameterRow(const rivulon::calibration::Parameter& p, double first, double second) {
+    std::printf("  %-16s %12s %12s   %s to %s\n", std::string(p.name()).c_str(),
+                shortNumber(first).c_str(), shortNumber(second).c_str(), shortNumber(p.low).c_str(),
+                shortNumber(p.high).c_str());
 }
 
 }  // namespace hydload

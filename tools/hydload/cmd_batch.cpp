@@ -78,18 +78,11 @@ int runBatchCommand(const std::vector<std::string>& args) {
     for (const auto& m : base.messages)
         std::fprintf(stderr, "hydload batch: %s\n", m.c_str());
     hydload::reportWarnings(base.warnings, strict);
-    // A relative control file that is not found here is looked for in the
-    // project's folder, where the batch window looks for it.
-    if (!rivulon::fileExists(control) && !control.empty() && control[0] != '/' &&
-        rivulon::fileExists(rivulon::joinPath(base.settings.inputFolder, control)))
-        control = rivulon::joinPath(base.settings.inputFolder, control);
+    control = rivulon::batchControlPath(control, base);
     const rivulon::ControlFile file = rivulon::readControlFile(control);
     hydload::reportWarnings(file.warnings, strict);
 
-    rivulon::RunRequest request;
-    request.yearCount =
-        static_cast<std::int16_t>(years > 0 ? years : std::max<int>(1, base.settings.weatherYears));
-    request.simLevel = static_cast<std::int16_t>(level);
+    const rivulon::RunRequest request = rivulon::batchRunRequest(base, years, level);
 
     // Under --strict every row's input files are checked before the first
     // row runs, so that a refused file leaves the folder as it was.

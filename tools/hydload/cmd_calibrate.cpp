@@ -23,6 +23,7 @@
 namespace {
 
 using namespace rivulon::calibration;
+using hydload::shortNumber;
 
 constexpr const char* kHelp =
     "usage: hydload calibrate PROJECT.prj --observed FILE --params recession,seepage,cn-mult,...\n"
@@ -110,24 +111,11 @@ std::string defaultTransportName(const std::string& transportPath) {
     return p.stem().string() + "_calibrated" + (p.has_extension() ? p.extension().string() : "");
 }
 
-std::string shortNumber(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6g", v);
-    return buf;
-}
-
 int runCalibrate(const std::vector<std::string>& args) {
     const Arguments a = parse(args);
     const std::vector<Parameter>& params = a.params;
 
-    std::error_code ec;
-    std::filesystem::create_directories(a.out, ec);
-    if (!rivulon::directoryExists(a.out))
-        throw std::runtime_error("cannot create the folder " + a.out);
-
-    const CalibrationInputs in = loadCalibrationProject(a.project, a.observed, a.years, a.level);
-    for (const auto& m : in.messages)
-        std::fprintf(stderr, "hydload calibrate: %s\n", m.c_str());
+    const CalibrationInputs in = hydload::openCalibration(a, "calibrate");
     const FlowTarget& target = in.target;
     const std::string transportOut =
         !a.transportOut.empty()
@@ -193,11 +181,8 @@ int runCalibrate(const std::vector<std::string>& args) {
         return 3;
     }
     std::printf("\n  %-16s %12s %12s   %s\n", "parameter", "project", "best", "range");
-    for (std::size_t j = 0; j < params.size(); ++j) {
-        std::printf("  %-16s %12s %12s   %s to %s\n", std::string(params[j].name()).c_str(),
-                    shortNumber(start[j]).c_str(), shortNumber(best->values[j]).c_str(),
-                    shortNumber(params[j].low).c_str(), shortNumber(params[j].high).c_str());
-    }
+    for (std::size_t j = 0; j < params.size(); ++j)
+        hydload::printParameterRow(params[j], start[j], best->values[j]);
     const Evaluation& e = best->evaluation;
     std::printf("\nbest %s = %.4f (run %d); the project's own values: %s\n", label.c_str(),
                 e.objective, best->run,

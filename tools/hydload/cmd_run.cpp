@@ -12,10 +12,12 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "common/paths.h"
+#include "common/read_error.h"
 #include "engine/option_rules.h"
 #include "project/nutrient_file.h"
 #include "project/nutrient_matrix.h"
 #include "project/run_command.h"
+#include "project/run_setup.h"
 #include "project/startup.h"
 #include "project/transport_file.h"
 
@@ -220,28 +222,34 @@ int runCommand(const std::vector<std::string>& args) {
     if (!report.weatherScanned)
         return 1;
 
-    RunOptions& o = state.options;
-    if (a.hasPopRate) {
-        o.popRate = settings.popRate = a.popRate;
-        settings.popRateSource = "--pop-rate";
-    }
-    o.popGrowthExponential = a.expGrowth;
+    // The options as a scripted run applies them; the command line has
+    // checked years, level and the septic fraction, so a refusal here is of
+    // the seepage or variable-concentration values, a usage error.
+    RunChoices choices;
+    choices.years = a.years;
+    choices.level = a.level;
+    if (a.hasPopRate)
+        choices.popRate = a.popRate;
+    choices.expGrowth = a.expGrowth;
     if (a.hasSeptic)
-        o.septicNReduction = a.septicReduction;
+        choices.septicReduction = a.septicReduction;
+    if (a.hasSeep)
+        choices.seepage = a.seep;
+    choices.seepOutput = a.seepOutput;
+    if (a.hasVarConc)
+        choices.varConc = a.varConc;
+    choices.watershedName = a.name;
+    choices.seepageLabel = "--seep";
+    choices.varConcLabel = "--varconc";
+    choices.popRateSource = "--pop-rate";
+    RunRequest request;
+    try {
+        request = applyRunChoices(choices, settings, state);
+    } catch (const RunError& e) {
+        throw hydload::UsageError(e.what());
+    }
+    RunOptions& o = state.options;
     o.organicCarbonMode = a.organicCarbon;
-    if (a.hasSeep) {
-        const SeepageChoice c = acceptSeepage(a.seep, a.seepOutput);
-        if (!c.accepted)
-            throw hydload::UsageError("--seep: " + c.message + " " + c.detail);
-        applySeepage(c, o);
-    }
-    o.seepOutput = a.seepOutput;
-    if (a.hasVarConc) {
-        const VarConcChoice c = acceptVarConc(a.varConc);
-        if (!c.accepted)
-            throw hydload::UsageError("--varconc: " + c.message + " " + c.detail);
-        applyVarConc(c, o);
-    }
     if (!a.matrix.empty()) {
         // As the matrix window does: the file's nutrient values, then its
         // monthly tables over them.
@@ -256,14 +264,6 @@ int runCommand(const std::vector<std::string>& args) {
     }
 
     settings.climate = a.climate;
-    state.watershedName = !a.name.empty()               ? a.name
-                          : !settings.basinName.empty() ? settings.basinName
-                                                        : std::string("My River Basin");
-    RunRequest request;
-    request.yearCount =
-        static_cast<std::int16_t>(a.years > 0 ? a.years : std::max<int>(settings.weatherYears, 1));
-    request.simLevel = static_cast<std::int16_t>(a.level);
-    request.keepSeepLog = true;
 
     const RunFileNames names{joinPath(a.out, "Results.dat"), joinPath(a.out, "Summary.dat"),
                              joinPath(a.out, kSeepCoefFileName)};

@@ -42,12 +42,7 @@ constexpr const char* kHelp =
     "  --params LIST      parameters to screen, NAME or NAME=LOW:HIGH, separated by commas\n"
     "  --trajectories R   number of trajectories (default 10)\n"
     "  --objective O      nse (default), kge or lognse\n"
-    "  --seed S           seed of the trajectories (default 1)\n"
-    "  --jobs J           runs at the same time (default: the number of cores)\n"
-    "  --level L          1 streamflow (default) to 4; only the streamflow is compared\n"
-    "  --years N          years to simulate (default: the weather file's whole years)\n"
-    "  --out DIR          output folder (default: the current folder)\n"
-    "  --quiet            no progress\n"
+    "  --seed S           seed of the trajectories (default 1)\n" HYDLOAD_SAMPLING_RUN_HELP
     "\n"
     "Exit status 0 when done, 1 on an error, 2 on a usage error, 3 when some\n"
     "parameter got no elementary effect because the objective was not defined.";
@@ -78,33 +73,15 @@ int runSensitivity(const std::vector<std::string>& args) {
     const Arguments a = parse(args);
     const std::vector<Parameter>& params = a.params;
 
-    std::error_code ec;
-    std::filesystem::create_directories(a.out, ec);
-    if (!rivulon::directoryExists(a.out))
-        throw std::runtime_error("cannot create the folder " + a.out);
-
-    const CalibrationInputs in = loadCalibrationProject(a.project, a.observed, a.years, a.level);
-    for (const auto& m : in.messages)
-        std::fprintf(stderr, "hydload sensitivity: %s\n", m.c_str());
+    const CalibrationInputs in = hydload::openCalibration(a, "sensitivity");
     const FlowTarget& target = in.target;
     const std::string csvPath = rivulon::joinPath(a.out, "sensitivity.csv");
     refuseInputPath(csvPath, in, false);
 
     const auto t0 = std::chrono::steady_clock::now();
-    ProgressFn progress;
-    if (!a.quiet) {
-        progress = [&](const SearchProgress& p) {
-            const double s =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-            std::fprintf(stderr, "\rhydload sensitivity: run %d of %d  %.1f s", p.runsDone,
-                         p.runsTotal, s);
-            if (p.runsDone == p.runsTotal)
-                std::fputc('\n', stderr);
-            std::fflush(stderr);
-        };
-    }
     const MorrisOutcome result =
-        screenMorris(params, flowEvaluator(target, params, a.objective), a.morris, progress);
+        screenMorris(params, flowEvaluator(target, params, a.objective), a.morris,
+                     hydload::runProgress("sensitivity", a.quiet, t0));
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 

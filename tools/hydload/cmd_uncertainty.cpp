@@ -17,6 +17,7 @@
 namespace {
 
 using namespace rivulon::calibration;
+using hydload::shortNumber;
 
 constexpr const char* kHelp =
     "usage: hydload uncertainty PROJECT.prj --observed FILE --params recession,seepage,...\n"
@@ -48,12 +49,8 @@ constexpr const char* kHelp =
     "  --seed S           seed of the sampling (default 1); the same seed gives the same\n"
     "                     result with any --jobs\n"
     "  --objective O      nse (default), kge or lognse\n"
-    "  --threshold T      least objective of a behavioural set (default .5)\n"
-    "  --jobs J           runs at the same time (default: the number of cores)\n"
-    "  --level L          1 streamflow (default) to 4; only the streamflow is compared\n"
-    "  --years N          years to simulate (default: the weather file's whole years)\n"
-    "  --out DIR          output folder (default: the current folder)\n"
-    "  --quiet            no progress\n"
+    "  --threshold T      least objective of a behavioural set (default "
+    ".5)\n" HYDLOAD_SAMPLING_RUN_HELP
     "\n"
     "Exit status 0 when done, 1 on an error, 2 on a usage error, 3 when no set is\n"
     "behavioural (samples.csv is written, bands.csv is not).";
@@ -77,44 +74,20 @@ Arguments parse(const std::vector<std::string>& args) {
     return a;
 }
 
-std::string shortNumber(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6g", v);
-    return buf;
-}
-
 int runUncertainty(const std::vector<std::string>& args) {
     const Arguments a = parse(args);
     const std::vector<Parameter>& params = a.params;
 
-    std::error_code ec;
-    std::filesystem::create_directories(a.out, ec);
-    if (!rivulon::directoryExists(a.out))
-        throw std::runtime_error("cannot create the folder " + a.out);
-
-    const CalibrationInputs in = loadCalibrationProject(a.project, a.observed, a.years, a.level);
-    for (const auto& m : in.messages)
-        std::fprintf(stderr, "hydload uncertainty: %s\n", m.c_str());
+    const CalibrationInputs in = hydload::openCalibration(a, "uncertainty");
     const std::string samplesPath = rivulon::joinPath(a.out, "samples.csv");
     const std::string bandsPath = rivulon::joinPath(a.out, "bands.csv");
     refuseInputPath(samplesPath, in, false);
     refuseInputPath(bandsPath, in, false);
 
     const auto t0 = std::chrono::steady_clock::now();
-    ProgressFn progress;
-    if (!a.quiet) {
-        progress = [&](const SearchProgress& p) {
-            const double s =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-            std::fprintf(stderr, "\rhydload uncertainty: run %d of %d  %.1f s", p.runsDone,
-                         p.runsTotal, s);
-            if (p.runsDone == p.runsTotal)
-                std::fputc('\n', stderr);
-            std::fflush(stderr);
-        };
-    }
     const UncertaintyOutcome result =
-        analyseUncertainty(in.target, params, a.objective, a.uncertainty, progress);
+        analyseUncertainty(in.target, params, a.objective, a.uncertainty,
+                           hydload::runProgress("uncertainty", a.quiet, t0));
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     rivulon::writeFileAtomically(samplesPath, samplesCsv(params, result, a.objective.objective));
@@ -148,12 +121,8 @@ int runUncertainty(const std::vector<std::string>& args) {
         std::printf("R-factor: not defined (the observations do not vary)\n");
     std::printf("\nbehavioural ranges:\n  %-16s %12s %12s   %s\n", "parameter", "lowest", "highest",
                 "sampled range");
-    for (std::size_t j = 0; j < params.size(); ++j) {
-        std::printf("  %-16s %12s %12s   %s to %s\n", std::string(params[j].name()).c_str(),
-                    shortNumber(result.rangeLow[j]).c_str(),
-                    shortNumber(result.rangeHigh[j]).c_str(), shortNumber(params[j].low).c_str(),
-                    shortNumber(params[j].high).c_str());
-    }
+    for (std::size_t j = 0; j < params.size(); ++j)
+        hydload::printParameterRow(params[j], result.rangeLow[j], result.rangeHigh[j]);
     std::printf("wrote %s\nwrote %s\n", samplesPath.c_str(), bandsPath.c_str());
     return 0;
 }
