@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
@@ -56,6 +57,9 @@ MDIFrmMain::MDIFrmMain(QWidget* parent) : QMainWindow(parent) {
     // A window opened or brought forward keeps its own size when another is maximised.
     mdiArea_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     setCentralWidget(mdiArea_);
+    // Saves say there what they wrote.
+    statusBar();
+    followActiveWindow();
     createActions();
     createMenus();
     addWindowCommands();
@@ -316,7 +320,7 @@ bool MDIFrmMain::NotepadOpen(const QString& fileName) {
     if (openInTextEditor(fileName)) {
         return true;
     }
-    msgBox(this, noEditorMessage());
+    warnBox(this, noEditorMessage());
     return false;
 }
 
@@ -367,8 +371,9 @@ void MDIFrmMain::setCountyMenu(const QStringList& names) {
 
 void MDIFrmMain::closeEvent(QCloseEvent* event) {
     if (!exitConfirmed_ &&
-        !dialogs().askYesNo(this, QStringLiteral("Are you sure to exit the program?"),
-                            QStringLiteral("Exit now?"))) {
+        !dialogs().askYesNo(
+            this, unsavedResultsNote() + QStringLiteral("Are you sure to exit the program?"),
+            QStringLiteral("Exit now?"))) {
         event->ignore();
         return;
     }
@@ -388,7 +393,7 @@ void MDIFrmMain::MnuClose_Click() {
 void MDIFrmMain::mnuPrint_Click() {
     QWidget* form = activeChild();
     if (!form) {
-        msgBox(this, QStringLiteral("No form to print or printer error"));
+        warnBox(this, QStringLiteral("No form to print or printer error"));
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -398,7 +403,7 @@ void MDIFrmMain::mnuPrint_Click() {
     }
     QPainter painter;
     if (!painter.begin(&printer)) {
-        msgBox(this, QStringLiteral("No form to print or printer error"));
+        errorBox(this, QStringLiteral("No form to print or printer error"));
         return;
     }
     // The form keeps its size on paper (screen inches become paper inches) and
@@ -412,7 +417,7 @@ void MDIFrmMain::mnuPrint_Click() {
     }
     painter.drawPixmap(QRect(QPoint(0, 0), size), image);
     if (!painter.end()) {
-        msgBox(this, QStringLiteral("No form to print or printer error"));
+        errorBox(this, QStringLiteral("No form to print or printer error"));
     }
 }
 
@@ -455,7 +460,7 @@ void MDIFrmMain::MnuExpRate_Click() {
 }
 
 void MDIFrmMain::MnuSoil_Click() {
-    msgBox(this, QStringLiteral("No data or to be implemented!"));
+    warnBox(this, QStringLiteral("No data or to be implemented!"));
 }
 
 void MDIFrmMain::openCounty(int index) {

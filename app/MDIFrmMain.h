@@ -127,6 +127,11 @@ class MDIFrmMain : public QMainWindow, public rivulon::ui::WindowHost {
     void mnuWindows_Open();
     // Opens the start window and runs its start-up dialogue.
     void openStartWindow();
+    // The frame's title names the active window (main_arrange.cpp).
+    void followActiveWindow();
+    void showActiveTitle();
+    // A line saying that the last run's results are in no file yet, or "".
+    QString unsavedResultsNote() const;
 
     Session session_;
     rivulon::ui::Jobs jobs_{session_};

@@ -17,10 +17,14 @@
 // dialogue, Start and Re-Start, the create commands' questions, and files
 // given on the command line.
 
+using rivulon::ui::dialogs;
+using rivulon::ui::errorBox;
 using rivulon::ui::msgBox;
 using rivulon::ui::openService;
 using rivulon::ui::StartupChoice;
 using rivulon::ui::StartupDialogue;
+using rivulon::ui::warnBox;
+using rivulon::ui::WindowKind;
 
 namespace {
 
@@ -36,7 +40,7 @@ bool MDIFrmMain::MDIForm_Load(const QStringList& files) {
     const rivulon::ui::FolderSetup setup =
         rivulon::ui::prepareApplicationFolder(folder, rivulon::ui::exampleProjectFolder());
     if (!setup.error.isEmpty()) {
-        msgBox(this, setup.error);
+        errorBox(this, setup.error);
     }
     session_.applicationFolder = folder;
     session_.programLoaded = false;
@@ -78,12 +82,21 @@ void MDIFrmMain::openStartWindow() {
     }
 }
 
+QString MDIFrmMain::unsavedResultsNote() const {
+    if (!session_.resultsUnsaved()) {
+        return {};
+    }
+    return QStringLiteral(
+        "The results of the last run are not saved (File > Save Current Results saves "
+        "them).\n\n");
+}
+
 bool MDIFrmMain::refusedWhileRunning() {
     // The run's results are this project's; another project would not match them.
     if (!jobs_.holdsSession()) {
         return false;
     }
-    msgBox(this, QStringLiteral("A run is in progress. Open another project when it has ended."));
+    warnBox(this, QStringLiteral("A run is in progress. Open another project when it has ended."));
     return true;
 }
 
@@ -114,6 +127,14 @@ void MDIFrmMain::mnuStart_Click() {
 
 void MDIFrmMain::MnuInput_Click() {
     if (refusedWhileRunning()) {
+        return;
+    }
+    // Closing the start window leaves nothing that could save them.
+    if (session_.resultsUnsaved() &&
+        !dialogs().askYesNo(
+            this,
+            unsavedResultsNote() + QStringLiteral("Re-Start closes every window. Re-Start anyway?"),
+            QStringLiteral("Re-Start"))) {
         return;
     }
     // Closing may be refused by a window; stop rather than loop forever.
@@ -171,13 +192,14 @@ void MDIFrmMain::openFiles(const QStringList& paths) {
                 }
                 break;
             case rivulon::FileKind::Unreadable:
-                msgBox(this, QStringLiteral("Cannot open %1: the file cannot be read.").arg(path));
+                errorBox(this,
+                         QStringLiteral("Cannot open %1: the file cannot be read.").arg(path));
                 break;
             case rivulon::FileKind::Unknown:
-                msgBox(this,
-                       QStringLiteral("Cannot open %1: it is not a project file, a results "
-                                      "file, a summary file, a regrouped table or a daily file.")
-                           .arg(path));
+                warnBox(this,
+                        QStringLiteral("Cannot open %1: it is not a project file, a results "
+                                       "file, a summary file, a regrouped table or a daily file.")
+                            .arg(path));
                 break;
         }
     }

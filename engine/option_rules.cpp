@@ -134,7 +134,8 @@ VarConcChoice acceptVarConc(const std::array<std::string, 4>& boxes) {
         return choice;
     }
     if (const ValueProblem p = varConcProblem(v)) {
-        choice.message = kCheckPositiveMessage;
+        // Values above 0 can only be refused for their order.
+        choice.message = v[p.index] > 0 ? kCheckLimitsMessage : kCheckPositiveMessage;
         choice.detail = outsideRange(kVarConcFields[p.index], v[p.index], p.allowed);
         return choice;
     }

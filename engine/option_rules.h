@@ -11,6 +11,10 @@ namespace rivulon {
 // The messages of the seepage and variable-concentration window.
 inline constexpr const char* kCheckNumbersMessage = "Please Check your numbers!";
 inline constexpr const char* kCheckPositiveMessage = "Please Check your numbers (>0?)!";
+// Limits of the nutrient coefficient that are both above 0 but the wrong way round.
+inline constexpr const char* kCheckLimitsMessage =
+    "Please Check the limits: the high limit of the nutrient coefficient must not be below the "
+    "low limit!";
 
 // True when the whole text is a plain number (blanks around it allowed,
 // optional sign, point as decimal separator, optional exponent).

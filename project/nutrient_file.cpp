@@ -21,6 +21,19 @@ float readAtLeastZero(ListReader& r, const char* what) {
     return v;
 }
 
+// The multi-year point sources end before the run's last year: say so in
+// years rather than as a number missing at the end of the file.
+[[noreturn]] void failShortPointSources(const ListReader& r, int year, int month, int years) {
+    const int whole = year - 1;
+    std::string held = "the file holds point sources for " + std::to_string(whole) +
+                       (whole == 1 ? " year" : " years");
+    if (month > 1)
+        held += " and " + std::to_string(month - 1) + (month == 2 ? " month" : " months");
+    throw ReadError(
+        r.fileName(), r.line(),
+        held + " and the run needs " + std::to_string(years) + " (the years of the weather file)");
+}
+
 void readNutrients(ListReader& r, int manureCommas, const WatershedSetup& ws, int pointYears,
                    NutrientSetup& ns) {
     const int years = std::max(pointYears, 1);
@@ -124,6 +137,8 @@ void readNutrients(ListReader& r, int manureCommas, const WatershedSetup& ws, in
     if (flag == 2 || flag == 3) {
         for (int y = 2; y <= years; ++y) {
             for (int m = 1; m <= 12; ++m) {
+                if (r.atEnd() || r.nextLineIs(kMatrixBlockLine))
+                    failShortPointSources(r, y, m, years);
                 ns.pointN[y][m] = readAtLeastZero(r, "point N");
                 ns.pointP[y][m] = readAtLeastZero(r, "point P");
                 r.endRecord(2);

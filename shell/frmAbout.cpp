@@ -67,6 +67,6 @@ bool frmAbout::StartSysInfo() {
     if (startFirst(systemInfoCalls(programInstalled))) {
         return true;
     }
-    msgBox(this, QStringLiteral("System Information Is Unavailable At This Time"));
+    warnBox(this, QStringLiteral("System Information Is Unavailable At This Time"));
     return false;
 }

@@ -41,6 +41,9 @@ class Session : public QObject {
 
     // The model state holds the tables of a finished run that may be saved.
     bool hasResults() const { return hasResults_; }
+    // The results of the last run are not in any file yet: a run ended and
+    // nothing saved its tables since.
+    bool resultsUnsaved() const { return hasResults_ && !resultsSaved_; }
     // A job is in flight on the worker thread (shell/jobs.h); commands that
     // start one or save results wait for it.
     bool running() const { return running_; }
@@ -69,8 +72,11 @@ class Session : public QObject {
     void announceFiles() { emit filesChanged(); }
     void setResults(bool available) {
         hasResults_ = available;
+        resultsSaved_ = false;
         emit resultsChanged();
     }
+    // The tables of the last run were written to result files.
+    void setResultsSaved() { resultsSaved_ = true; }
     void setRunning(bool running) {
         running_ = running;
         emit runningChanged(running);
@@ -84,5 +90,6 @@ class Session : public QObject {
 
   private:
     bool hasResults_ = false;
+    bool resultsSaved_ = false;
     bool running_ = false;
 };

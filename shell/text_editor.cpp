@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
+#include <utility>
 
 namespace rivulon::ui {
 
@@ -93,10 +94,48 @@ bool openInTextEditor(const QString& fileName) {
                                   env.value(QStringLiteral("EDITOR")), programInstalled));
 }
 
-QString noEditorMessage() {
+QString noEditorMessage(const QString& visual, const QString& editor,
+                        const std::function<bool(const QString&)>& installed) {
+    const QString advice = QStringLiteral(
+        " Set $VISUAL to a desktop editor, or install one (gedit, kate, mousepad, xed...).");
+    for (const auto& [name, setting] : {std::pair{QStringLiteral("$VISUAL"), visual},
+                                        std::pair{QStringLiteral("$EDITOR"), editor}}) {
+        const QStringList words = QProcess::splitCommand(setting);
+        if (words.isEmpty()) {
+            continue;
+        }
+        const QString program = words.constFirst();
+        if (!installed(program)) {
+            return QStringLiteral(
+                       "Couldn't start a text editor: %1 is \"%2\", which is not "
+                       "installed.")
+                       .arg(name, setting) +
+                   advice;
+        }
+        QStringList terminals;
+        bool anyTerminal = false;
+        for (const Terminal& terminal : kTerminals) {
+            terminals.append(QString::fromLatin1(terminal.program));
+            anyTerminal = anyTerminal || installed(terminals.constLast());
+        }
+        if (isTerminalEditor(program) && !anyTerminal) {
+            return QStringLiteral(
+                       "Couldn't start a text editor: %1 is \"%2\", which runs in a "
+                       "terminal, and no terminal program (%3) is installed to run "
+                       "it in.")
+                       .arg(name, setting, terminals.join(QStringLiteral(", "))) +
+                   advice;
+        }
+    }
     return QStringLiteral(
         "Couldn't start a text editor. Set $VISUAL or $EDITOR, or install one "
         "(gedit, kate, mousepad, xed...) or a handler for xdg-open!");
+}
+
+QString noEditorMessage() {
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    return noEditorMessage(env.value(QStringLiteral("VISUAL")), env.value(QStringLiteral("EDITOR")),
+                           programInstalled);
 }
 
 QList<ProgramCall> systemInfoCalls(const std::function<bool(const QString&)>& installed) {

@@ -27,7 +27,13 @@ bool startFirst(const QList<ProgramCall>& calls);
 // Opens a file in the user's text editor; false when no editor was found.
 bool openInTextEditor(const QString& fileName);
 
-// The message shown when no editor could be started.
+// The message shown when no editor could be started: why the editor the user
+// chose ($VISUAL, then $EDITOR) did not start when one is set (not installed,
+// or a terminal editor with no terminal program to run it in), else how to
+// get one.
+QString noEditorMessage(const QString& visual, const QString& editor,
+                        const std::function<bool(const QString&)>& installed);
+// The same for this process's environment and PATH.
 QString noEditorMessage();
 
 // Programs that show system information, best first.

@@ -35,10 +35,11 @@
 #include "shell/widgets/grid_export.h"
 
 using rivulon::DurationSeries;
+using rivulon::ui::errorBox;
 using rivulon::ui::FlexGrid;
-using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -187,12 +188,12 @@ bool DurationPage::openDailyFile(const QString& path) {
     try {
         table = rivulon::readDailyFile(ss(path));
     } catch (const std::exception& e) {
-        msgBox(this, QStringLiteral("The daily file %1 could not be read:\n%2")
-                         .arg(QDir::toNativeSeparators(path), qs(e.what())));
+        errorBox(this, QStringLiteral("The daily file %1 could not be read:\n%2")
+                           .arg(QDir::toNativeSeparators(path), qs(e.what())));
         return false;
     }
     if (table.days.empty()) {
-        msgBox(
+        warnBox(
             this,
             QStringLiteral("The daily file %1 holds no days.").arg(QDir::toNativeSeparators(path)));
         return false;
@@ -211,7 +212,7 @@ bool DurationPage::openDailyFile(const QString& path) {
 
 bool DurationPage::cmdDrawDuration_Click() {
     if (!hasFile()) {
-        msgBox(this, QStringLiteral("Open a daily file first (Open Daily File...)."));
+        warnBox(this, QStringLiteral("Open a daily file first (Open Daily File...)."));
         return false;
     }
     const auto series = static_cast<DurationSeries>(CboSeries->currentIndex());
@@ -222,23 +223,23 @@ bool DurationPage::cmdDrawDuration_Click() {
     if (series != DurationSeries::Streamflow && !targetText.isEmpty()) {
         double v = 0;
         if (!rivulon::parseDouble(ss(targetText), v) || v < 0) {
-            msgBox(this, QStringLiteral("The target concentration must be a number of mg/l, 0 or "
-                                        "more (it is \"%1\").")
-                             .arg(targetText));
+            warnBox(this, QStringLiteral("The target concentration must be a number of mg/l, 0 or "
+                                         "more (it is \"%1\").")
+                              .arg(targetText));
             return false;
         }
         target = v;
         if (!rivulon::parseDouble(ss(areaText), area) || !(area > 0)) {
-            msgBox(this, QStringLiteral("The allowable load needs the watershed area: type the "
-                                        "area in ha, a number greater than 0 (it is \"%1\").")
-                             .arg(areaText));
+            warnBox(this, QStringLiteral("The allowable load needs the watershed area: type the "
+                                         "area in ha, a number greater than 0 (it is \"%1\").")
+                              .arg(areaText));
             return false;
         }
     }
     try {
         result_ = rivulon::analyseDuration(rivulon::durationInput(table_, series, target, area));
     } catch (const std::exception& e) {
-        msgBox(this, qs(e.what()));
+        warnBox(this, qs(e.what()));
         return false;
     }
     GridDuration->setCells(rivulon::durationTable(result_));

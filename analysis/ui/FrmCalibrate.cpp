@@ -47,9 +47,10 @@
 using namespace rivulon::calibration;
 using frm_calibrate::fixed;
 using frm_calibrate::number;
-using rivulon::ui::msgBox;
+using rivulon::ui::errorBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -372,31 +373,31 @@ std::vector<Parameter> FrmCalibrate::chosenParameters() {
         if (!rivulon::parseDouble(ss(r.low->text().trimmed()), low) ||
             !rivulon::parseDouble(ss(r.high->text().trimmed()), high) || !std::isfinite(low) ||
             !std::isfinite(high)) {
-            msgBox(this, name + QStringLiteral(": the range takes two numbers."), kTitle);
+            warnBox(this, name + QStringLiteral(": the range takes two numbers."), kTitle);
             return {};
         }
         if (!(low < high)) {
-            msgBox(this, name + QStringLiteral(": the low end must be below the high end."),
-                   kTitle);
+            warnBox(this, name + QStringLiteral(": the low end must be below the high end."),
+                    kTitle);
             return {};
         }
         if (low < r.info->minAllowed || high > r.info->maxAllowed) {
-            msgBox(this,
-                   name + QStringLiteral(": the range must lie within ") +
-                       number(r.info->minAllowed) + QStringLiteral(" to ") +
-                       number(r.info->maxAllowed) + QStringLiteral("."),
-                   kTitle);
+            warnBox(this,
+                    name + QStringLiteral(": the range must lie within ") +
+                        number(r.info->minAllowed) + QStringLiteral(" to ") +
+                        number(r.info->maxAllowed) + QStringLiteral("."),
+                    kTitle);
             return {};
         }
         if (r.info->transform == Transform::Log && low <= 0) {
-            msgBox(this, name + QStringLiteral(": the low end must be above 0 (log scale)."),
-                   kTitle);
+            warnBox(this, name + QStringLiteral(": the low end must be above 0 (log scale)."),
+                    kTitle);
             return {};
         }
         out.push_back(Parameter{r.info, low, high});
     }
     if (out.empty())
-        msgBox(this, QStringLiteral("Check at least one parameter to calibrate."), kTitle);
+        warnBox(this, QStringLiteral("Check at least one parameter to calibrate."), kTitle);
     return out;
 }
 
@@ -411,12 +412,12 @@ std::shared_ptr<FrmCalibrate::Work> FrmCalibrate::newWork() {
 
 bool FrmCalibrate::readyToStart() {
     if (work_ || host_.jobs().busy()) {
-        msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
+        warnBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
         return false;
     }
     if (host_.session().settings.projectPath.empty()) {
-        msgBox(this, QStringLiteral("Open a project first: the calibration reads its files."),
-               kTitle);
+        warnBox(this, QStringLiteral("Open a project first: the calibration reads its files."),
+                kTitle);
         return false;
     }
     return true;
@@ -432,8 +433,8 @@ bool FrmCalibrate::cmdRun_Click() {
         double limit = 0;
         if (!rivulon::parseDouble(ss(txtPbias->text().trimmed()), limit) || !std::isfinite(limit) ||
             limit < 0) {
-            msgBox(this, QStringLiteral("The |PBIAS| limit takes a percentage of 0 or more."),
-                   kTitle);
+            warnBox(this, QStringLiteral("The |PBIAS| limit takes a percentage of 0 or more."),
+                    kTitle);
             return false;
         }
         work->objective.pbiasMax = limit;
@@ -511,7 +512,7 @@ bool FrmCalibrate::begin(std::shared_ptr<Work> work) {
                 throw rivulon::RunCancelled();
         });
     if (!job) {
-        msgBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
+        warnBox(this, QStringLiteral("Wait until the run in progress has ended."), kTitle);
         return false;
     }
     job_ = job;
@@ -605,7 +606,7 @@ void FrmCalibrate::workEnded(const rivulon::ui::JobEnd& end) {
     if (!end.ok && !end.cancelled) {
         lblStatus->setText(QStringLiteral("Stopped by an error."));
         cmdSave->setEnabled(result_ && result_->bestFit.feasible);
-        msgBox(this, end.error, kTitle);
+        errorBox(this, end.error, kTitle);
         return;
     }
     if (work->uncertainty) {
@@ -692,9 +693,10 @@ bool FrmCalibrate::cmdSaveTrace_Click() {
             ss(path), evaluationsCsv(w.params, w.outcome.evaluations, w.objective.objective,
                                      &w.outcome.trace));
     } catch (const std::exception& e) {
-        msgBox(this, qs(e.what()), kTitle);
+        errorBox(this, qs(e.what()), kTitle);
         return false;
     }
+    rivulon::ui::showSaved(this, path);
     lblStatus->setText(QStringLiteral("Wrote the trace of ") +
                        QString::number(w.outcome.evaluations.size()) + QStringLiteral(" runs to ") +
                        path + QStringLiteral("."));
@@ -744,10 +746,11 @@ bool FrmCalibrate::cmdSave_Click() {
         writeCalibratedTransport(out, in.settings.transportPath, replace, in.target.base.watershed,
                                  result_->params, result_->best);
     } catch (const std::exception& e) {
-        msgBox(this, qs(e.what()), kTitle);
+        errorBox(this, qs(e.what()), kTitle);
         return false;
     }
     lblStatus->setText(QStringLiteral("Wrote ") + path + QStringLiteral("."));
+    rivulon::ui::showSaved(this, path);
     if (replace)
         host_.session().announceFiles();
     return true;

@@ -29,9 +29,9 @@
 using namespace rivulon::calibration;
 using frm_calibrate::fixed;
 using frm_calibrate::number;
-using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -68,10 +68,10 @@ bool FrmCalibrate::cmdUncertainty_Click() {
     double threshold = 0;
     if (!rivulon::parseDouble(ss(txtThreshold->text().trimmed()), threshold) ||
         !std::isfinite(threshold)) {
-        msgBox(this,
-               QStringLiteral("\"Behavioural from\" takes the least objective of a behavioural "
-                              "set, such as .5."),
-               kTitle);
+        warnBox(this,
+                QStringLiteral("\"Behavioural from\" takes the least objective of a behavioural "
+                               "set, such as .5."),
+                kTitle);
         return false;
     }
     auto work = newWork();

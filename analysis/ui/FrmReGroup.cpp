@@ -28,9 +28,10 @@
 #include "shell/widgets/FlexGrid.h"
 #include "shell/widgets/grid_export.h"
 
-using rivulon::ui::msgBox;
+using rivulon::ui::errorBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -233,8 +234,9 @@ bool FrmReGroup::openResultsFile(const QString& path) {
     try {
         results = rivulon::readResultsFile(ss(path));
     } catch (const std::exception& e) {
-        msgBox(this, QStringLiteral("The results file cannot be regrouped:\n%1").arg(qs(e.what())),
-               kCaption);
+        errorBox(this,
+                 QStringLiteral("The results file cannot be regrouped:\n%1").arg(qs(e.what())),
+                 kCaption);
         return false;
     }
     resultsFile_ = path;
@@ -342,7 +344,7 @@ void FrmReGroup::freezeGrouping() {
 
 void FrmReGroup::cmdCalculate_Click() {
     if (resultsFile_.isEmpty()) {
-        msgBox(this, QStringLiteral("No file was selected to regroup!"));
+        warnBox(this, QStringLiteral("No file was selected to regroup!"));
         close();
         return;
     }
@@ -366,8 +368,8 @@ void FrmReGroup::cmdCalculate_Click() {
         outcome->totalArea = results.totalArea;
     };
     auto failed = [this](const QString& why) {
-        msgBox(this, QStringLiteral("The results file cannot be regrouped:\n%1").arg(why),
-               kCaption);
+        errorBox(this, QStringLiteral("The results file cannot be regrouped:\n%1").arg(why),
+                 kCaption);
     };
 
     // The whole results file is read again; the window takes no input meanwhile.
@@ -511,7 +513,7 @@ bool FrmReGroup::loadRegroupedTable(const QString& path) {
     try {
         table = rivulon::readRegroupedTable(ss(path));
     } catch (const std::exception& e) {
-        msgBox(
+        errorBox(
             this,
             QStringLiteral("The table was not loaded; it keeps its cells.\n%1").arg(qs(e.what())),
             QStringLiteral("Load table"));

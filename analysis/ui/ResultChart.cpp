@@ -10,6 +10,7 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegendMarker>
@@ -505,12 +506,22 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
         });
         chart_->addSeries(bars);
         auto* xAxis = new QBarCategoryAxis;
-        xAxis->append(labels);
         xAxis->setTitleText(xTitle);
         xAxis->setLabelsFont(axisFont);
-        // Land-use names do not fit side by side under narrow bars.
-        if (labels.size() > 12)
+        // Land-use names are shown whole, never cut to "Resid...": wrapped at
+        // their blanks to the width of a bar group, upright when there are
+        // too many bars for that.
+        xAxis->setTruncateLabels(false);
+        const QFontMetrics metrics(axisFont);
+        const int plotWidth = std::max(view_->width(), 640) - 2 * metrics.height() - 80;
+        const int slot = plotWidth / static_cast<int>(std::max<qsizetype>(labels.size(), 1));
+        if (labels.size() > 12) {
             xAxis->setLabelsAngle(-90);
+            xAxis->append(labels);
+        } else {
+            for (const QString& label : labels)
+                xAxis->append(wrappedLabel(label, metrics, slot - metrics.height() / 2));
+        }
         chart_->addAxis(xAxis, Qt::AlignBottom);
         chart_->addAxis(yAxis, Qt::AlignLeft);
         bars->attachAxis(xAxis);
@@ -612,6 +623,22 @@ void ResultChart::rebuild(const QString& xTitle, const QString& yTitle) {
         }
     }
     chart_->legend()->setVisible(series_.size() > 1 || !bands_.empty());
+}
+
+QString ResultChart::wrappedLabel(const QString& label, const QFontMetrics& metrics, int width) {
+    QStringList lines;
+    for (const QString& word : label.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!lines.isEmpty() &&
+            metrics.horizontalAdvance(lines.constLast() + QLatin1Char(' ') + word) <= width) {
+            lines.last() += QLatin1Char(' ') + word;
+        } else {
+            lines.append(word);
+        }
+    }
+    // The axis draws its labels as rich text.
+    for (QString& line : lines)
+        line = line.toHtmlEscaped();
+    return lines.join(QStringLiteral("<br>"));
 }
 
 void ResultChart::showHover(int series, int index, bool on) {

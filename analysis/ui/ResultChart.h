@@ -13,6 +13,7 @@
 class QCategoryAxis;
 class QChart;
 class QChartView;
+class QFontMetrics;
 class QLabel;
 class QToolButton;
 
@@ -80,6 +81,9 @@ class ResultChart : public QWidget {
     void rebuild(const QString& xTitle, const QString& yTitle);
     void rebuildScatter();
     void showHover(int series, int index, bool on);
+    // A point's name broken at its blanks into lines of at most `width`
+    // pixels (a single longer word keeps its line), as the axis shows it.
+    static QString wrappedLabel(const QString& label, const QFontMetrics& metrics, int width);
     void showCursor(const QPointF& value);
     void labelMonths(QCategoryAxis* axis, double low, double high);
     QString pointName(const rivulon::ChartData& s, std::size_t j) const;

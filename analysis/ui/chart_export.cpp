@@ -110,8 +110,10 @@ bool saveWidgetPicture(QWidget* parent, QWidget* picture, const QString& title,
         return false;
     const bool ok = suffix == QLatin1String("pdf") ? writeWidgetPdf(picture, title, path, area)
                                                    : writeWidgetPng(picture, path, area);
-    if (!ok)
-        msgBox(parent, QStringLiteral("The chart could not be saved as %1.").arg(path));
+    if (ok)
+        showSaved(parent, path);
+    else
+        errorBox(parent, QStringLiteral("The chart could not be saved as %1.").arg(path));
     return ok;
 }
 

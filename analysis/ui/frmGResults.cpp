@@ -31,10 +31,11 @@
 #include "shell/widgets/FlexGrid.h"
 #include "shell/widgets/grid_export.h"
 
+using rivulon::ui::errorBox;
 using rivulon::ui::FlexGrid;
-using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -238,8 +239,8 @@ bool frmGResults::readFile(const QString& path, bool summary, rivulon::ResultSet
         return true;
     } catch (const std::exception& e) {
         // The table on screen stays as it was.
-        msgBox(this, QStringLiteral("The file %1 could not be read:\n%2")
-                         .arg(shownPath(path), qs(e.what())));
+        errorBox(this, QStringLiteral("The file %1 could not be read:\n%2")
+                           .arg(shownPath(path), qs(e.what())));
         return false;
     }
 }
@@ -250,6 +251,8 @@ void frmGResults::showTable(const rivulon::TextGrid& cells, FlexGrid* grid) {
     // Down to the heading row first, so that rows collapsed in the last
     // table come back at their normal height.
     grid->setRows(grid->fixedRows());
+    if (grid == GridOut)
+        collapsedHeights_.clear();
     grid->setCells(cells);
     // 1000 twips a column, or wider where any heading, name or number would
     // be cut.
@@ -416,16 +419,16 @@ bool frmGResults::CompareObserved() {
 
     const std::string& named = host_.session().settings.observedFlowPath;
     if (!rivulon::pathPresent(named)) {
-        msgBox(this, QStringLiteral("The project names no observed-flow file, so the monthly "
-                                    "streamflow cannot be compared with observations."));
+        warnBox(this, QStringLiteral("The project names no observed-flow file, so the monthly "
+                                     "streamflow cannot be compared with observations."));
         return false;
     }
     std::vector<rivulon::ObservedMonth> observed;
     try {
         observed = rivulon::readObservedFile(named, 12 * results_.header.yearCount);
     } catch (const std::exception& e) {
-        msgBox(this, QStringLiteral("The observed-flow file %1 could not be read:\n%2")
-                         .arg(shownPath(qs(named)), qs(e.what())));
+        errorBox(this, QStringLiteral("The observed-flow file %1 could not be read:\n%2")
+                           .arg(shownPath(qs(named)), qs(e.what())));
         return false;
     }
     const rivulon::ObservedComparison cmp = rivulon::compareObserved(results_, observed);
@@ -553,9 +556,13 @@ void frmGResults::GridOut_DblClick() {
     const std::vector<bool> hidden = rivulon::collapsedRows(GridOut->cells(), GridOut->row());
     const bool wasRedraw = GridOut->redraw();
     GridOut->setRedraw(false);
+    collapsedHeights_.resize(static_cast<std::size_t>(GridOut->rows()), 0);
     for (int r = 0; r < GridOut->rows() && r < static_cast<int>(hidden.size()); ++r) {
-        if (hidden[static_cast<std::size_t>(r)])
+        if (hidden[static_cast<std::size_t>(r)]) {
+            if (const int h = GridOut->rowHeight(r); h > 0)
+                collapsedHeights_[static_cast<std::size_t>(r)] = h;
             GridOut->setRowHeight(r, 0);
+        }
     }
     GridOut->setRedraw(wasRedraw);
 }
@@ -565,10 +572,18 @@ void frmGResults::GridOut_Click() {
         return;
     const bool wasRedraw = GridOut->redraw();
     GridOut->setRedraw(false);
+    // Rows come back at the height they had (that of their text), not at a
+    // fixed one that would cut it.
+    const int usual = GridOut->rowHeight(1) > 0 ? GridOut->rowHeight(1) : 240;
     for (int r = 2; r < GridOut->rows(); ++r) {
-        if (GridOut->rowHeight(r) == 0)
-            GridOut->setRowHeight(r, 200);
+        if (GridOut->rowHeight(r) == 0) {
+            const std::size_t i = static_cast<std::size_t>(r);
+            GridOut->setRowHeight(r, i < collapsedHeights_.size() && collapsedHeights_[i] > 0
+                                         ? collapsedHeights_[i]
+                                         : usual);
+        }
     }
+    collapsedHeights_.clear();
     GridOut->setRedraw(wasRedraw);
 }
 
@@ -596,9 +611,10 @@ bool frmGResults::cmdSaveStats_Click() {
         return false;
     try {
         rivulon::writeFileAtomically(ss(path), ss(text + QLatin1Char('\n')));
+        rivulon::ui::showSaved(this, path);
         return true;
     } catch (const std::exception& e) {
-        msgBox(
+        errorBox(
             this,
             QStringLiteral("The statistics could not be saved as %1:\n%2").arg(path, qs(e.what())));
         return false;

@@ -141,4 +141,7 @@ class frmGResults : public QWidget,
     rivulon::ChartCycle annualCycle_{5};
     rivulon::ChartCycle monthlyCycle_{5};
     int ggridFirstWidth_ = 1200;
+    // The heights (twips) rows had before a double click collapsed them,
+    // given back by the click that shows them again.
+    std::vector<int> collapsedHeights_;
 };

@@ -25,7 +25,9 @@
 #include "shell/jobs.h"
 #include "shell/session.h"
 
+using rivulon::ui::errorBox;
 using rivulon::ui::msgBox;
+using rivulon::ui::warnBox;
 
 namespace {
 constexpr double kPictureWidth = 8000;   // twips: axes to 7000 and the axis word beyond
@@ -290,17 +292,18 @@ void FrmGraph::cmdShowOther_Click() {
 void FrmGraph::cmdSaveScales_Click() {
     const std::string& project = host_.session().settings.projectPath;
     if (!rivulon::pathPresent(project)) {
-        msgBox(this, QString::fromUtf8(rivulon::kNoProjectForScalesMessage),
-               QString::fromUtf8(rivulon::kNoProjectForScalesTitle));
+        warnBox(this, QString::fromUtf8(rivulon::kNoProjectForScalesMessage),
+                QString::fromUtf8(rivulon::kNoProjectForScalesTitle));
         return;
     }
     try {
         const std::array<std::int16_t, 5> s = scales();
         rivulon::rewriteGraphScales(project, {s[1], s[2], s[3], s[4]});
     } catch (const std::exception& e) {
-        msgBox(this, QString::fromStdString(e.what()));
+        errorBox(this, QString::fromStdString(e.what()));
         return;
     }
+    rivulon::ui::showSaved(this, QString::fromStdString(project));
     msgBox(this, QString::fromUtf8(rivulon::kScalesUpdatedMessage));
 }
 

@@ -13,7 +13,7 @@
 #include "shell/dialogs.h"
 #include "shell/session.h"
 
-using rivulon::ui::msgBox;
+using rivulon::ui::warnBox;
 
 void FrmSeepage::open(rivulon::ui::WindowHost& host, bool variableConcentration) {
     if (QWidget* old = host.findWindow(kKind)) {
@@ -145,7 +145,7 @@ std::array<std::string, 4> FrmSeepage::boxes() const {
 void FrmSeepage::cmdSet_Click() {
     const rivulon::SeepageChoice choice = rivulon::acceptSeepage(boxes(), OptSeepOut->isChecked());
     if (!choice.accepted) {
-        msgBox(this, refusal(choice.message, choice.detail));
+        warnBox(this, refusal(choice.message, choice.detail));
         return;
     }
     rivulon::applySeepage(choice, host_.session().state.options);
@@ -167,7 +167,7 @@ void FrmSeepage::CmdCancel_Click() {
 void FrmSeepage::CmdSetV_Click() {
     const rivulon::VarConcChoice choice = rivulon::acceptVarConc(boxes());
     if (!choice.accepted) {
-        msgBox(this, refusal(choice.message, choice.detail));
+        warnBox(this, refusal(choice.message, choice.detail));
         return;
     }
     rivulon::applyVarConc(choice, host_.session().state.options);

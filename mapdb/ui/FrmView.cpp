@@ -22,7 +22,7 @@
 #include "shell/qt_text.h"
 #include "shell/session.h"
 
-using rivulon::ui::msgBox;
+using rivulon::ui::errorBox;
 using rivulon::ui::qs;
 
 namespace {
@@ -208,8 +208,8 @@ void FrmView::Loadmap(const QString& mapFile, std::int16_t kind) {
         static_cast<MapPicture*>(PicView)->setImage({}, zoom_);
         fillLegend();
         ScrollPicture();
-        msgBox(this, QStringLiteral("The map file %1 cannot be read.")
-                         .arg(mapFile.isEmpty() ? QStringLiteral("(none)") : mapFile));
+        errorBox(this, QStringLiteral("The map file %1 cannot be read.")
+                           .arg(mapFile.isEmpty() ? QStringLiteral("(none)") : mapFile));
         return;
     }
     map_ = map_.convertToFormat(QImage::Format_RGB32);
@@ -327,8 +327,10 @@ void FrmView::cmdExport_Click() {
         return;
     }
     if (!exportVisible(path)) {
-        rivulon::ui::msgBox(this, QStringLiteral("The map could not be saved as %1.").arg(path));
+        rivulon::ui::errorBox(this, QStringLiteral("The map could not be saved as %1.").arg(path));
+        return;
     }
+    rivulon::ui::showSaved(this, path);
 }
 
 bool FrmView::wheel(QWheelEvent* event, QPoint inFrame) {

@@ -107,13 +107,14 @@ QString countyDatabaseFile(QWidget* parent, const std::string& databasePath,
             return {};
         }
         if (!failure.isEmpty()) {
-            msgBox(parent, QStringLiteral("The Access database %1 could not be imported: %2")
-                               .arg(qs(databasePath), failure));
+            errorBox(parent, QStringLiteral("The Access database %1 could not be imported: %2")
+                                 .arg(qs(databasePath), failure));
             return {};
         }
         if (imported) {
             *imported = true;
         }
+        showSaved(parent, qs(plan.copyPath));
         msgBox(parent, qs(rivulon::importedMessage(databasePath, plan.copyPath)));
     }
     return qs(plan.copyPath);

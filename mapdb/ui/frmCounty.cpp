@@ -18,8 +18,9 @@
 #include "shell/qt_text.h"
 #include "shell/session.h"
 
-using rivulon::ui::msgBox;
+using rivulon::ui::errorBox;
 using rivulon::ui::qs;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -105,7 +106,7 @@ bool frmCounty::openDatabase() {
     }
     QString error;
     if (!connection_->open(file, error)) {
-        msgBox(this, QString::fromLatin1(rivulon::kDataErrorPrefix) + error);
+        errorBox(this, QString::fromLatin1(rivulon::kDataErrorPrefix) + error);
         return false;
     }
     datPrimaryRS->setText(QString::fromLatin1(rivulon::kCountyTable));
@@ -117,19 +118,19 @@ bool frmCounty::ToRecord(int key) {
     if (!openDatabase()) {
         // A database that is there but failed has said why already.
         if (!rivulon::pathPresent(host_.session().settings.databasePath)) {
-            msgBox(this, noRecord);
+            warnBox(this, noRecord);
         }
         return false;
     }
     QSqlQuery query(connection_->database());
     query.setForwardOnly(true);
     if (!query.prepare(QStringLiteral("Select * from [County] where [ID] = ?"))) {
-        msgBox(this, noRecord);
+        warnBox(this, noRecord);
         return false;
     }
     query.addBindValue(key);
     if (!query.exec() || !query.next() || query.record().count() < 12) {
-        msgBox(this, noRecord);
+        warnBox(this, noRecord);
         return false;
     }
     const QSqlRecord record = query.record();

@@ -30,9 +30,10 @@
 #include "shell/twips.h"
 #include "shell/widgets/grid_export.h"
 
-using rivulon::ui::msgBox;
+using rivulon::ui::errorBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -81,7 +82,7 @@ class PlainDelegate : public QStyledItemDelegate {
             if ((type == QMetaType::Int || type == QMetaType::LongLong ||
                  type == QMetaType::Double) &&
                 !number) {
-                msgBox(
+                warnBox(
                     editor->window(),
                     QStringLiteral("%1: expected a number, found \"%2\"").arg(field.name(), text));
                 return;
@@ -89,7 +90,7 @@ class PlainDelegate : public QStyledItemDelegate {
             // A share is a fraction; 50 meant as 50 % would put 50 counties in the basin.
             const std::string problem = rivulon::countyValueProblem(ss(field.name()), ss(text));
             if (!problem.empty()) {
-                msgBox(editor->window(), qs(problem));
+                warnBox(editor->window(), qs(problem));
                 return;
             }
         }
@@ -262,7 +263,7 @@ void frmDB::PassSQLstring(const QString& reading, const QString& editing) {
 
 bool frmDB::openDatabase() {
     if (!rivulon::pathPresent(host_.session().settings.databasePath)) {
-        msgBox(this, QStringLiteral("The project names no database."));
+        warnBox(this, QStringLiteral("The project names no database."));
         return false;
     }
     bool imported = false;
@@ -281,7 +282,7 @@ bool frmDB::openDatabase() {
     }
     QString error;
     if (!connection_->open(file, error)) {
-        msgBox(this, QString::fromLatin1(rivulon::kDataErrorPrefix) + error);
+        errorBox(this, QString::fromLatin1(rivulon::kDataErrorPrefix) + error);
         return false;
     }
     return true;
@@ -294,7 +295,7 @@ bool frmDB::setSQL(const QString& query) {
     QSqlDatabase db = connection_->database();
     const std::string problem = rivulon::rowQueryProblem(handleOf(db), ss(query));
     if (!problem.empty()) {
-        msgBox(this, qs(problem));
+        warnBox(this, qs(problem));
         return false;
     }
     if (ChkToEnableBtn->isChecked()) {
@@ -338,7 +339,7 @@ bool frmDB::setSQL(const QString& query) {
     auto* model = new QSqlQueryModel(this);
     model->setQuery(query, db);
     if (model->lastError().isValid()) {
-        msgBox(this, model->lastError().text());
+        errorBox(this, model->lastError().text());
         delete model;
         return false;
     }
@@ -428,8 +429,8 @@ bool frmDB::checkEditable() {
     if (tableModel_) {
         return true;
     }
-    msgBox(this, QStringLiteral("These records cannot be changed: only a query of one table's "
-                                "columns can be edited."));
+    warnBox(this, QStringLiteral("These records cannot be changed: only a query of one table's "
+                                 "columns can be edited."));
     return false;
 }
 
@@ -439,7 +440,7 @@ void frmDB::cmdAdd_Click() {
     }
     const int row = tableModel_->rowCount();
     if (!tableModel_->insertRow(row)) {
-        msgBox(this, tableModel_->lastError().text());
+        errorBox(this, tableModel_->lastError().text());
         return;
     }
     moveTo(row);
@@ -480,6 +481,7 @@ bool frmDB::save() {
         }
         lastModifiedRow_ = -1;
         moveTo(std::min(row, tableModel_->rowCount() - 1));
+        rivulon::ui::showSaved(this, db.databaseName());
         return true;
     }
     QString why = tableModel_->lastError().text();
@@ -491,7 +493,7 @@ bool frmDB::save() {
     tableModel_->select();
     lastModifiedRow_ = -1;
     moveTo(std::min(fallbackRow, tableModel_->rowCount() - 1));
-    msgBox(this, QStringLiteral("The changes were not saved: ") + why);
+    errorBox(this, QStringLiteral("The changes were not saved: ") + why);
     return false;
 }
 

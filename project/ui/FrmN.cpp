@@ -26,9 +26,11 @@
 #include "shell/widgets/cell_edits.h"
 
 using rivulon::ui::dialogs;
+using rivulon::ui::errorBox;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -126,7 +128,7 @@ void FrmN::GetMatchInputFiles(rivulon::ui::WindowHost& host) {
     try {
         list = rivulon::readLandUseList(ss(transport));
     } catch (const std::exception& e) {
-        msgBox(host.frame(), qs(e.what()), QStringLiteral("Transport file"));
+        errorBox(host.frame(), qs(e.what()), QStringLiteral("Transport file"));
         return;
     }
     QStringList names;
@@ -219,7 +221,7 @@ bool FrmN::NutrientOpen(int ruralCount, int urbanCount, const QString& mode,
     try {
         rivulon::readNutrientTable(ss(path), ruralCount, urbanCount, pointYears, table);
     } catch (const std::exception& e) {
-        msgBox(this, qs(e.what()), QStringLiteral("Nutrient file not loaded"));
+        errorBox(this, qs(e.what()), QStringLiteral("Nutrient file not loaded"));
         return false;
     }
     showTable(table, ruralCount, urbanCount, rural, urban);
@@ -385,16 +387,17 @@ bool FrmN::saveTo(const QString& path) {
     if (!problem)
         problem = rivulon::findOutOfRange(t);
     if (problem) {
-        msgBox(this, problemText(*problem) + QStringLiteral(" Nothing was saved."),
-               QStringLiteral("Nutrient file not saved"));
+        warnBox(this, problemText(*problem) + QStringLiteral(" Nothing was saved."),
+                QStringLiteral("Nutrient file not saved"));
         return false;
     }
     try {
         rivulon::writeNutrientFile(ss(path), t);
     } catch (const std::exception& e) {
-        msgBox(this, qs(e.what()), QStringLiteral("Nutrient file not saved"));
+        errorBox(this, qs(e.what()), QStringLiteral("Nutrient file not saved"));
         return false;
     }
+    rivulon::ui::showSaved(this, path);
     file_ = path;
     saved_ = true;
     dirty_ = false;
@@ -459,8 +462,8 @@ bool FrmN::checkTyped() {
     for (const auto& [spinner, label] : spinners) {
         const QString problem = spinner->typedProblem(QStringLiteral("\"%1\"").arg(label->text()));
         if (!problem.isEmpty()) {
-            msgBox(this, problem + QStringLiteral(". Nothing was saved."),
-                   QStringLiteral("Nutrient file not saved"));
+            warnBox(this, problem + QStringLiteral(". Nothing was saved."),
+                    QStringLiteral("Nutrient file not saved"));
             spinner->buddy()->setFocus();
             return false;
         }
@@ -470,8 +473,8 @@ bool FrmN::checkTyped() {
             spinner == UpDnStart1 ? QStringLiteral("\"2nd Manure Start Month (April=1):\"")
                                   : QStringLiteral("\"End Month (March=12):\" of the 2nd period"));
         if (!problem.isEmpty()) {
-            msgBox(this, problem + QStringLiteral(". Nothing was saved."),
-                   QStringLiteral("Nutrient file not saved"));
+            warnBox(this, problem + QStringLiteral(". Nothing was saved."),
+                    QStringLiteral("Nutrient file not saved"));
             spinner->buddy()->setFocus();
             return false;
         }
@@ -568,7 +571,7 @@ bool FrmN::openSepticOnly() {
     try {
         list = rivulon::readLandUseList(settings.transportPath);
     } catch (const std::exception& e) {
-        msgBox(this, qs(e.what()), QStringLiteral("Transport file"));
+        errorBox(this, qs(e.what()), QStringLiteral("Transport file"));
         return false;
     }
     QStringList names;

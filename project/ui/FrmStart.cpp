@@ -35,10 +35,13 @@
 #include "shell/session.h"
 
 using rivulon::ui::dialogs;
+using rivulon::ui::errorBox;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
 using rivulon::ui::StartupChoice;
+using rivulon::ui::warnBox;
+using rivulon::ui::WindowKind;
 
 namespace {
 
@@ -169,7 +172,7 @@ StartupChoice FrmStart::Form_Load(const QString& projectFile) {
             s.projectChosen = true;
             choice = frmFileList::Choice::Project;
         } else {
-            msgBox(this, qs(problem));
+            warnBox(this, qs(problem));
         }
     }
     if (choice == frmFileList::Choice::None) {
@@ -224,7 +227,7 @@ void FrmStart::Startup() {
     try {
         report = rivulon::startup(session.settings, session.state);
     } catch (const std::exception& e) {
-        msgBox(this, qs(rivulon::kTransportFileMessage) + QStringLiteral("\n") + qs(e.what()));
+        errorBox(this, qs(rivulon::kTransportFileMessage) + QStringLiteral("\n") + qs(e.what()));
         return;
     }
     showStartupReport(report.messages, report.projectRead, report.weatherScanned,
@@ -238,17 +241,17 @@ void FrmStart::showWarnings(const std::vector<std::string>& warnings) {
         if (std::find(warned_.begin(), warned_.end(), w) != warned_.end())
             continue;
         warned_.push_back(w);
-        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + qs("warning: " + w);
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + qs("Warning: " + w);
     }
     if (!text.isEmpty())
-        msgBox(this, text);
+        warnBox(this, text);
 }
 
 void FrmStart::showStartupReport(const std::vector<std::string>& messages, bool projectRead,
                                  bool weatherScanned, bool closeStart) {
     const rivulon::ProjectSettings& s = host_.session().settings;
     for (const std::string& message : messages) {
-        msgBox(this, qs(message));
+        warnBox(this, qs(message));
     }
     if (projectRead) {
         txtWName->setText(qs(s.basinName));
@@ -314,7 +317,7 @@ void FrmStart::setWatershedName(const QString& name) {
 bool FrmStart::yearCountFromBox(std::int16_t& years) {
     const auto value = rivulon::yearsFromBox(ss(txtYear->text()), UpdnYear->maximum());
     if (!value) {
-        msgBox(this, qs(rivulon::yearsBoxMessage(UpdnYear->maximum())));
+        warnBox(this, qs(rivulon::yearsBoxMessage(UpdnYear->maximum())));
         return false;
     }
     years = static_cast<std::int16_t>(*value);
@@ -397,7 +400,7 @@ void FrmStart::runEnded(const rivulon::ui::JobEnd& end, const RunReport& report)
     if (end.cancelled) {
         msgBox(this, QStringLiteral("The run was cancelled; there are no results to save."));
     } else if (!end.ok) {
-        msgBox(this, end.error);
+        errorBox(this, end.error);
     }
     daily_ = end.ok && report.outcome.ran ? report.daily : nullptr;
 }
@@ -420,6 +423,7 @@ bool FrmStart::running() const {
 }
 
 QString FrmStart::SaveResults(const QString& fileName) {
+    saved_.clear();
     Session& session = host_.session();
     QString path = fileName;
     if (path.isEmpty()) {
@@ -436,10 +440,11 @@ QString FrmStart::SaveResults(const QString& fileName) {
     } catch (const std::exception& e) {
         // A cancelled dialog stays silent, but a failed write must not look
         // like a saved file.
-        dialogs().message(this, QStringLiteral("Results were not saved: ") + qs(e.what()),
-                          QStringLiteral("Save simulation results"));
+        errorBox(this, QStringLiteral("Results were not saved: ") + qs(e.what()),
+                 QStringLiteral("Save simulation results"));
         return {};
     }
+    saved_.append(path);
     if (ChkDaily->isChecked())
         saveDailyBeside(path);
     return path;
@@ -448,10 +453,10 @@ QString FrmStart::SaveResults(const QString& fileName) {
 void FrmStart::saveDailyBeside(const QString& resultsPath) {
     const QString title = QStringLiteral("Save simulation results");
     if (!daily_) {
-        dialogs().message(this,
-                          QStringLiteral("The daily values of this run were not recorded: check "
-                                         "\"Write daily values\" before Run Simulation."),
-                          title);
+        warnBox(this,
+                QStringLiteral("The daily values of this run were not recorded: check "
+                               "\"Write daily values\" before Run Simulation."),
+                title);
         return;
     }
     Session& session = host_.session();
@@ -460,9 +465,10 @@ void FrmStart::saveDailyBeside(const QString& resultsPath) {
         rivulon::saveDaily(path, rivulon::dailyFileTextFor(daily_->record(), session.settings),
                            rivulon::runInputPaths(session.settings));
     } catch (const std::exception& e) {
-        dialogs().message(this, QStringLiteral("Daily values were not saved: ") + qs(e.what()),
-                          title);
+        errorBox(this, QStringLiteral("Daily values were not saved: ") + qs(e.what()), title);
+        return;
     }
+    saved_.append(qs(path));
 }
 
 QString FrmStart::SaveSummary(const QString& fileName) {
@@ -479,16 +485,20 @@ QString FrmStart::SaveSummary(const QString& fileName) {
     try {
         rivulon::saveSummary(ss(path), session.state, rivulon::runInputPaths(session.settings));
     } catch (const std::exception& e) {
-        dialogs().message(this, QStringLiteral("Summary was not saved: ") + qs(e.what()),
-                          QStringLiteral("Save simulation summary"));
+        errorBox(this, QStringLiteral("Summary was not saved: ") + qs(e.what()),
+                 QStringLiteral("Save simulation summary"));
         return {};
     }
+    saved_.append(path);
     return path;
 }
 
 void FrmStart::cmdCreateResults_Click() {
-    SaveResults(QString());
-    SaveSummary(QString());
+    const bool results = !SaveResults(QString()).isEmpty();
+    const bool summary = !SaveSummary(QString()).isEmpty();
+    if (results && summary)
+        host_.session().setResultsSaved();
+    rivulon::ui::showSaved(this, saved_);
 }
 
 void FrmStart::cmdClose_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -112,6 +113,8 @@ class FrmStart : public QWidget,
     // The daily values of the last run that recorded them.
     std::shared_ptr<rivulon::DailyRecorder> daily_;
     void saveDailyBeside(const QString& resultsPath);
+    // The files the last save wrote, results first, for the status bar.
+    QStringList saved_;
     // Layout warnings of the input files, each shown once (every run rereads
     // the files and would find them again).
     void showWarnings(const std::vector<std::string>& warnings);

@@ -25,7 +25,8 @@
 #include "shell/widgets/cell_edits.h"
 
 using rivulon::ui::dialogs;
-using rivulon::ui::msgBox;
+using rivulon::ui::errorBox;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -274,10 +275,10 @@ bool FrmT::TransOpen(const QString& path) {
         rivulon::readTransportFile(file.toStdString(), watershed);
     } catch (const std::exception& e) {
         // A half-read file is never shown: a later save would write it over the good one.
-        msgBox(this,
-               QStringLiteral("The transport file could not be read; the editor was left as it "
-                              "was.\n\n%1")
-                   .arg(QString::fromStdString(e.what())));
+        errorBox(this,
+                 QStringLiteral("The transport file could not be read; the editor was left as it "
+                                "was.\n\n%1")
+                     .arg(QString::fromStdString(e.what())));
         return false;
     }
     endEdits();
@@ -432,7 +433,7 @@ void FrmT::cmdUpdateSDR_Click() {
     }
     const std::optional<float> sdr = rivulon::sdrFromAreas(areas);
     if (!sdr) {
-        msgBox(this, QStringLiteral("Input Error for Calculating SDR."));
+        warnBox(this, QStringLiteral("Input Error for Calculating SDR."));
         return;
     }
     Text1[7]->setText(q(rivulon::formatPattern(*sdr, ".0000")));
@@ -470,7 +471,7 @@ bool FrmT::cmdSaveT_Click() {
     endEdits();
     const rivulon::TransportTable t = table();
     if (const auto problem = rivulon::checkTransportTable(t)) {
-        msgBox(this, q(problem->message));
+        warnBox(this, q(problem->message));
         // Show the user where.
         TabT->setCurrentIndex(problem->table);
         if (problem->table == 0) {
@@ -492,10 +493,11 @@ bool FrmT::cmdSaveT_Click() {
     try {
         rivulon::writeTransportFile(path.toStdString(), t);
     } catch (const std::exception& e) {
-        msgBox(this, QStringLiteral("The transport file was not saved.\n\n%1")
-                         .arg(QString::fromStdString(e.what())));
+        errorBox(this, QStringLiteral("The transport file was not saved.\n\n%1")
+                           .arg(QString::fromStdString(e.what())));
         return false;
     }
+    rivulon::ui::showSaved(this, path);
     saved_ = true;
     return true;
 }

@@ -27,7 +27,8 @@
 #include "shell/widgets/cell_edits.h"
 
 using rivulon::ui::dialogs;
-using rivulon::ui::msgBox;
+using rivulon::ui::errorBox;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -202,8 +203,8 @@ void FrmW::createNewFile(rivulon::ui::WindowHost& host) {
     rivulon::parseReal(answer.toStdString(), value);
     const auto years = static_cast<long>(rivulon::roundHalfEven(value));
     if (years <= 0) {
-        msgBox(host.frame(), QStringLiteral("Number of years must be >0!"),
-               QStringLiteral("Warning!"));
+        warnBox(host.frame(), QStringLiteral("Number of years must be >0!"),
+                QStringLiteral("Warning!"));
         return;
     }
     if (auto* editor = qobject_cast<FrmW*>(host.openWindow(kKind))) {
@@ -226,7 +227,7 @@ void FrmW::CreateDefault(int years) {
 bool FrmW::EditWeather() {
     const rivulon::ProjectSettings& s = host_.session().settings;
     if (s.weatherPath.empty() || s.weatherPath == "Not Found") {
-        msgBox(this, QStringLiteral("No weather file is chosen for the project."));
+        warnBox(this, QStringLiteral("No weather file is chosen for the project."));
         return false;
     }
     rivulon::WeatherLoad load;
@@ -237,8 +238,9 @@ bool FrmW::EditWeather() {
     }
     if (!load.error.empty()) {
         // A half-read table is never shown: a later save would write it over the good file.
-        msgBox(this, QStringLiteral("The weather file could not be read; nothing was loaded.\n\n%1")
-                         .arg(q(load.error)));
+        errorBox(this,
+                 QStringLiteral("The weather file could not be read; nothing was loaded.\n\n%1")
+                     .arg(q(load.error)));
         return false;
     }
     bool delayAllowed = delayFileKnown();
@@ -346,7 +348,7 @@ bool FrmW::btnSave_Click() {
     rivulon::ui::endCellEdits(this);
     const rivulon::WeatherTable t = table();
     if (const auto problem = rivulon::checkWeatherTable(t)) {
-        msgBox(this, q(problem->message));
+        warnBox(this, q(problem->message));
         tabulex::GridHandle grid(GridW);
         grid.setRow(static_cast<int>(problem->row));
         grid.setCol(problem->col);
@@ -362,9 +364,10 @@ bool FrmW::btnSave_Click() {
     try {
         rivulon::saveWeatherTable(path.toStdString(), t);
     } catch (const std::exception& e) {
-        msgBox(this, QStringLiteral("The weather file was not saved.\n\n%1").arg(q(e.what())));
+        errorBox(this, QStringLiteral("The weather file was not saved.\n\n%1").arg(q(e.what())));
         return false;
     }
+    rivulon::ui::showSaved(this, path);
     baseline_ = t;
     hasBaseline_ = true;
     edited_ = false;
@@ -375,9 +378,9 @@ void FrmW::btnDelay_Click() {
     rivulon::ui::endCellEdits(this);
     const QString typed = UpDnDelay->typedProblem(QStringLiteral("Delay (days)"));
     if (!typed.isEmpty()) {
-        msgBox(this,
-               typed + QStringLiteral(": the delay file holds %1 days before the weather data.")
-                           .arg(rivulon::kDelayRecords));
+        warnBox(this,
+                typed + QStringLiteral(": the delay file holds %1 days before the weather data.")
+                            .arg(rivulon::kDelayRecords));
         TxtDelay->setFocus();
         return;
     }
@@ -388,14 +391,14 @@ void FrmW::btnDelay_Click() {
         delayed =
             rivulon::delayWeatherTable(table(), s.weatherDelayPath, UpDnDelay->value(), &warnings);
     } catch (const std::exception& e) {
-        msgBox(this, q(e.what()));
+        errorBox(this, q(e.what()));
         return;
     }
     // A shifted field in the delay file is pointed out once, with the delayed data.
     for (const std::string& warning : warnings) {
         if (std::find(delayWarned_.begin(), delayWarned_.end(), warning) == delayWarned_.end()) {
             delayWarned_.push_back(warning);
-            msgBox(this, q(warning));
+            warnBox(this, q(warning));
         }
     }
     auto* window = new FrmW(host_);

@@ -19,9 +19,11 @@
 #include "shell/session.h"
 
 using rivulon::ui::dialogs;
+using rivulon::ui::errorBox;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -164,7 +166,7 @@ rivulon::FileBoxes frmFileList::boxes() const {
 
 bool frmFileList::CheckFile() {
     if (!rivulon::checkFileBoxes(boxes(), session_.settings)) {
-        msgBox(this, qs(rivulon::kFilesRequiredMessage), qs(rivulon::kWarningTitle));
+        warnBox(this, qs(rivulon::kFilesRequiredMessage), qs(rivulon::kWarningTitle));
         return false;
     }
     return true;
@@ -178,7 +180,7 @@ void frmFileList::btnGetFile_Click() {
     const std::string path = ss(TxtInputFile[9]->text().trimmed());
     const std::string problem = rivulon::checkProjectFile(path);
     if (!problem.empty()) {
-        msgBox(this, qs(problem));
+        warnBox(this, qs(problem));
         return;
     }
     rivulon::ProjectSettings& s = session_.settings;
@@ -203,7 +205,7 @@ void frmFileList::cmdCreateNew_Click() {
 void frmFileList::btnOK_Click() {
     const std::string problem = rivulon::confirmFileBoxes(boxes(), session_.settings);
     if (!problem.empty()) {
-        msgBox(this, qs(problem), qs(rivulon::kWarningTitle));
+        warnBox(this, qs(problem), qs(rivulon::kWarningTitle));
         return;
     }
     choice_ = Choice::Files;
@@ -281,11 +283,13 @@ void frmFileList::CreateProject(float a, float b, float lower, float upper, floa
     project.gwBkDN = s.gwBkDN;
     project.gwBkDP = s.gwBkDP;
     project.graphScale = {s.graphScale[1], s.graphScale[2], s.graphScale[3], s.graphScale[4]};
+    const std::string path = rivulon::newProjectPath(s.transportPath, ss(name));
     try {
-        rivulon::writeNewProject(rivulon::newProjectPath(s.transportPath, ss(name)), project);
+        rivulon::writeNewProject(path, project);
     } catch (const std::exception&) {
-        msgBox(this, qs(rivulon::kCreateProjectError));
+        errorBox(this, qs(rivulon::kCreateProjectError));
         return;
     }
+    rivulon::ui::showSaved(this, qs(path));
     msgBox(this, qs(rivulon::projectCreatedMessage(ss(name), s.transportPath)));
 }

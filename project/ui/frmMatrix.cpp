@@ -26,9 +26,10 @@
 #include "shell/widgets/cell_edits.h"
 
 using rivulon::ui::dialogs;
-using rivulon::ui::msgBox;
+using rivulon::ui::errorBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -145,7 +146,7 @@ bool frmMatrix::load() {
     if (!GridMx[0] || !GridMx[1]) {
         QString error;
         tabulex::loadFactory(QStringLiteral("GridEditable"), &error);
-        msgBox(this, error, kTitle);
+        errorBox(this, error, kTitle);
         return false;
     }
     const rivulon::ProjectSettings& settings = host_.session().settings;
@@ -156,7 +157,7 @@ bool frmMatrix::load() {
         rivulon::readNutrientFile(settings.nutrientPath, ws, rivulon::pointSourceYears(settings),
                                   ns);
     } catch (const std::exception& e) {
-        msgBox(this, qs(e.what()), kTitle);
+        errorBox(this, qs(e.what()), kTitle);
         return false;
     }
     watershed_ = std::move(ws);
@@ -221,12 +222,13 @@ void frmMatrix::cmdAppend_Click() {
         return;
     try {
         rivulon::appendMatrixBlock(ss(path), watershed_, matrix());
+        rivulon::ui::showSaved(this, path);
     } catch (const rivulon::MatrixBlockError& e) {
-        msgBox(this, qs(e.what()), kTitle);
+        warnBox(this, qs(e.what()), kTitle);
         if (e.kind() == rivulon::MatrixBlockError::Kind::AlreadyPresent)
             host_.NotepadOpen(path);
     } catch (const std::exception& e) {
-        msgBox(this, qs(e.what()), kTitle);
+        errorBox(this, qs(e.what()), kTitle);
     }
 }
 
@@ -241,7 +243,7 @@ void frmMatrix::cmdLoadData_Click() {
     try {
         rivulon::readMatrixBlock(ss(path), watershed_.landUseCount, mx);
     } catch (const std::exception& e) {
-        msgBox(this, qs(e.what()), kTitle);
+        errorBox(this, qs(e.what()), kTitle);
         return;
     }
     showMatrix(mx);
@@ -256,7 +258,7 @@ bool frmMatrix::cmdUseMatrixData_Click() {
     try {
         rivulon::useNutrientMatrix(matrix(), watershed_, ns, options);
     } catch (const std::exception& e) {
-        msgBox(this, qs(e.what()), kTitle);
+        warnBox(this, qs(e.what()), kTitle);
         return false;
     }
     // The run takes every nutrient value from here while the option is on.

@@ -51,8 +51,8 @@ void frmSDR::cmdCalculate_Click() {
     double area = 0;
     if (!rivulon::parseDouble(TxtArea->text().toStdString(), area) || !(area > 0) ||
         !std::isfinite(area)) {
-        rivulon::ui::msgBox(this,
-                            QStringLiteral("Please input a valid number (>0) in the area box!"));
+        rivulon::ui::warnBox(this,
+                             QStringLiteral("Please input a valid number (>0) in the area box!"));
         return;
     }
     TxtSDR->setText(

@@ -1,6 +1,7 @@
 #include "scenarios/ui/FrmClimate.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,9 +25,11 @@
 #include "shell/qt_text.h"
 #include "shell/session.h"
 
+using rivulon::ui::errorBox;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -158,7 +161,7 @@ void FrmClimate::cmdOK_Click() {
         climate.precipFactor = rivulon::parsePrecipFactors("Precipitation factor",
                                                            ss(txtPrecipFactor->text().trimmed()));
     } catch (const std::invalid_argument& e) {
-        msgBox(this, qs(e.what()));
+        warnBox(this, qs(e.what()));
         return;
     }
     Session& session = host_.session();
@@ -182,24 +185,24 @@ void FrmClimate::cmdCancel_Click() {
 bool FrmClimate::startEnsemble() {
     const auto realizations = wholeNumber(txtRealizations->text(), 1, 10000);
     if (!realizations) {
-        msgBox(this, QStringLiteral("The number of generated weather series must be a whole "
-                                    "number from 1 to 10000."));
+        warnBox(this, QStringLiteral("The number of generated weather series must be a whole "
+                                     "number from 1 to 10000."));
         return false;
     }
     const auto seed = wholeNumber(txtSeed->text(), 0, 1LL << 53);
     if (!seed) {
-        msgBox(this, QStringLiteral("The seed must be a whole number of 0 or more."));
+        warnBox(this, QStringLiteral("The seed must be a whole number of 0 or more."));
         return false;
     }
     Session& session = host_.session();
     if (!rivulon::pathPresent(session.settings.weatherPath) || session.settings.weatherYears < 1) {
-        msgBox(this, QStringLiteral("An ensemble is fitted to the project's weather file: start "
-                                    "a project with a weather file of at least one year first."));
+        warnBox(this, QStringLiteral("An ensemble is fitted to the project's weather file: start "
+                                     "a project with a weather file of at least one year first."));
         return false;
     }
     if (host_.jobs().busy()) {
-        msgBox(this, QStringLiteral("Another run is in progress; start the ensemble when it "
-                                    "has ended."));
+        warnBox(this, QStringLiteral("Another run is in progress; start the ensemble when it "
+                                     "has ended."));
         return false;
     }
     auto run = std::make_shared<EnsembleInFlight>();
@@ -252,8 +255,8 @@ bool FrmClimate::startEnsemble() {
             set.commit();
         });
     if (!job) {
-        msgBox(this, QStringLiteral("Another run is in progress; start the ensemble when it "
-                                    "has ended."));
+        warnBox(this, QStringLiteral("Another run is in progress; start the ensemble when it "
+                                     "has ended."));
         return false;
     }
     run_ = run;
@@ -287,11 +290,17 @@ void FrmClimate::ensembleEnded(const rivulon::ui::JobEnd& end) {
         return;
     }
     if (!end.ok) {
-        msgBox(this, QStringLiteral("The ensemble could not be run:\n") + end.error);
+        errorBox(this, QStringLiteral("The ensemble could not be run:\n") + end.error);
         return;
     }
     host_.session().ensemble =
         std::make_shared<const rivulon::EnsembleBands>(std::move(run->bands));
+    {
+        const QDir folder(qs(run->folder));
+        rivulon::ui::showSaved(this, {folder.filePath(QStringLiteral("bands.csv")),
+                                      folder.filePath(QStringLiteral("annual_bands.csv")),
+                                      folder.filePath(QStringLiteral("summary.csv"))});
+    }
     msgBox(this, QStringLiteral("The ensemble of %1 is done. The monthly and annual charts of "
                                 "the results window show its 5-95 % and 25-75 % bands; the "
                                 "numbers are in bands.csv, annual_bands.csv and summary.csv "

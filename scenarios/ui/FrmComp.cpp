@@ -311,7 +311,7 @@ QString FrmComp::pathOf(const QString& name) const {
 }
 
 void FrmComp::errorMessage(const QString& text) {
-    rivulon::ui::msgBox(this, text, windowTitle());
+    rivulon::ui::errorBox(this, text, windowTitle());
 }
 
 void FrmComp::Check1_Click() {

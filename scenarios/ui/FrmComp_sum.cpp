@@ -201,6 +201,7 @@ bool FrmComp::SumResults(const QStringList& paths, const std::vector<float>& wei
         CmdPlot->setEnabled(false);
         return false;
     }
+    rivulon::ui::showSaved(this, path);
     savedName_ = path;
     CmdPlot->setEnabled(true);
     return true;

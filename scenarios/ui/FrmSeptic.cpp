@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,8 +24,13 @@
 #include "shell/qt_text.h"
 #include "shell/session.h"
 
+using rivulon::ui::dialogs;
+using rivulon::ui::errorBox;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
+using rivulon::ui::ss;
+using rivulon::ui::warnBox;
+using rivulon::ui::WindowKind;
 
 namespace {
 
@@ -230,7 +237,7 @@ void FrmSeptic::loadPopulations() {
                          path, content, session.state.watershed, failure ? 1 : septic.pointYears)) {
                     if (std::find(warned_.begin(), warned_.end(), warning) == warned_.end()) {
                         warned_.push_back(warning);
-                        msgBox(this, qs(warning));
+                        warnBox(this, qs(warning));
                     }
                 }
             }
@@ -244,9 +251,9 @@ void FrmSeptic::loadPopulations() {
                 directSum = directSum + septic.directPop[m];
             }
         } catch (const std::exception& e) {
-            msgBox(this, QStringLiteral("The septic populations could not be read from the "
-                                        "nutrient file.\n") +
-                             qs(e.what()));
+            errorBox(this, QStringLiteral("The septic populations could not be read from the "
+                                          "nutrient file.\n") +
+                               qs(e.what()));
         }
     }
     TxtCurPop->setText(plain((normalSum_ + pondedSum_ + shortSum + directSum) / 12.0f));

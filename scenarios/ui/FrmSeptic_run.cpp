@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,9 +25,11 @@
 // septic systems and its result files, and the technology list viewed and
 // saved.
 
+using rivulon::ui::errorBox;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -46,9 +49,10 @@ bool saveTechTable(rivulon::ui::WindowHost& host, const rivulon::SepticTechTable
     try {
         rivulon::writeSepticTechFile(ss(path), table);
     } catch (const std::exception& e) {
-        msgBox(host.frame(), QStringLiteral("The septic data were not saved: ") + qs(e.what()));
+        errorBox(host.frame(), QStringLiteral("The septic data were not saved: ") + qs(e.what()));
         return false;
     }
+    rivulon::ui::showSaved(host.frame(), path);
     return true;
 }
 
@@ -69,7 +73,7 @@ void FrmSeptic::cmdSetSeptic_Click() {
         split = rivulon::splitPopulation(normalSum_, pondedSum_, o.failureSum);
     } catch (const std::domain_error& e) {
         // Nothing is set from a table whose totals cannot be kept.
-        msgBox(this, qs(e.what()));
+        warnBox(this, qs(e.what()));
         return;
     }
     TxtReduction->setText(qs(o.reductionText));
@@ -79,7 +83,7 @@ void FrmSeptic::cmdSetSeptic_Click() {
     txtFailure->setText(qs(o.failureText));
     session.announceOptions();
     if (o.shareWarning) {
-        msgBox(this, qs(rivulon::kShareWarning));
+        warnBox(this, qs(rivulon::kShareWarning));
     }
     TxtNotes->setPlainText(qs(o.notes));
     TxtPond->setText(QString::number(split.ponded));
@@ -129,7 +133,7 @@ void FrmSeptic::UpdateNutrient(float failedShare) {
     try {
         monthly = rivulon::monthlySepticPopulation(normalSum_, pondedSum_, failedShare);
     } catch (const std::domain_error& e) {
-        msgBox(this, qs(e.what()));
+        warnBox(this, qs(e.what()));
         showAverages();
         return;
     }
@@ -181,7 +185,7 @@ void FrmSeptic::CmdView_Click() {
     QWidget* window = host_.openWindow(rivulon::ui::PieTextPage::kProvider);
     auto* page = dynamic_cast<rivulon::ui::PieTextPage*>(window);
     if (!page) {
-        msgBox(this, QStringLiteral("The window to view the septic data is not available."));
+        errorBox(this, QStringLiteral("The window to view the septic data is not available."));
         return;
     }
     // The page puts the text after the first tab at column 40 and later ones
@@ -222,7 +226,7 @@ void FrmSeptic::cmdClose_Click() {
 void FrmSeptic::runSeptic() {
     rivulon::ui::Jobs& jobs = host_.jobs();
     if (jobs.busy()) {
-        msgBox(this, QStringLiteral("A run is in progress. Please try again when it has ended."));
+        warnBox(this, QStringLiteral("A run is in progress. Please try again when it has ended."));
         return;
     }
     // The project, years and watershed name the start window shows now.
@@ -298,14 +302,17 @@ void FrmSeptic::runEnded(const rivulon::ui::JobEnd& end, const RunReport& report
         return;
     }
     if (!end.ok || !report.ran) {
-        msgBox(this,
-               end.ok ? QStringLiteral("No weather file is named; nothing was run.") : end.error);
+        errorBox(this,
+                 end.ok ? QStringLiteral("No weather file is named; nothing was run.") : end.error);
         return;
     }
     if (!report.saveError.empty()) {
-        msgBox(this, QStringLiteral("The septic results were not saved: ") + qs(report.saveError));
+        errorBox(this,
+                 QStringLiteral("The septic results were not saved: ") + qs(report.saveError));
         return;
     }
+    host_.session().setResultsSaved();
+    rivulon::ui::showSaved(this, {results, QFileInfo(results).dir().filePath(kSummaryName)});
     QWidget* window = host_.openWindow(rivulon::ui::ResultTableView::kProvider);
     if (auto* view = dynamic_cast<rivulon::ui::ResultTableView*>(window)) {
         if (view->showResultFile(results, rivulon::ui::ResultTable::Monthly, 1)) {

@@ -15,9 +15,11 @@
 // The technology list: the editing panel (Add New, Change, OK, Cancel), a
 // technology file read in, and the default list.
 
+using rivulon::ui::errorBox;
 using rivulon::ui::msgBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
 
 namespace {
 
@@ -73,7 +75,8 @@ void FrmSeptic::cmdOK_Click() {
     }
     const QString name = TxtAddTech->text().trimmed();
     if (mode == kAddNew && name.isEmpty()) {
-        msgBox(this, QStringLiteral("Technology Name: please type a name for the new technology."));
+        warnBox(this,
+                QStringLiteral("Technology Name: please type a name for the new technology."));
         return;
     }
     rivulon::SepticTechnology entry;
@@ -84,7 +87,7 @@ void FrmSeptic::cmdOK_Click() {
                                              ss(txtAddPop->text().trimmed()),
                                              ss(TxtAddFailure->text().trimmed()));
     } catch (const std::invalid_argument& e) {
-        msgBox(this, qs(e.what()));
+        warnBox(this, qs(e.what()));
         return;
     }
     showPanel(false);
@@ -121,8 +124,8 @@ void FrmSeptic::cmdLoadData_Click() {
         read = rivulon::readSepticTechFile(ss(path), &warnings);
     } catch (const std::exception& e) {
         // All or nothing: the list keeps what it held.
-        msgBox(this, QStringLiteral("The septic data were not read; the list is unchanged.\n") +
-                         qs(e.what()));
+        errorBox(this, QStringLiteral("The septic data were not read; the list is unchanged.\n") +
+                           qs(e.what()));
         return;
     }
     table_ = std::move(read);
@@ -141,7 +144,7 @@ void FrmSeptic::cmdLoadData_Click() {
         for (const std::string& w : warnings) {
             text += qs(w) + QLatin1Char('\n');
         }
-        msgBox(this, text.trimmed());
+        warnBox(this, text.trimmed());
     }
 }
 

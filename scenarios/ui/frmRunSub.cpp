@@ -33,9 +33,11 @@
 #include "shell/qt_text.h"
 #include "shell/session.h"
 
-using rivulon::ui::msgBox;
+using rivulon::ui::errorBox;
 using rivulon::ui::qs;
 using rivulon::ui::ss;
+using rivulon::ui::warnBox;
+using rivulon::ui::WindowKind;
 
 namespace {
 
@@ -270,7 +272,7 @@ void frmRunSub::cmdRun_Click() {
     }
     const QString typed = UpDnSubBasins->typedProblem(QStringLiteral("Number of sub-basins"));
     if (!typed.isEmpty()) {
-        msgBox(this, typed + QStringLiteral("."));
+        warnBox(this, typed + QStringLiteral("."));
         TxtNumSubBasins->setFocus();
         return;
     }
@@ -445,7 +447,7 @@ void frmRunSub::batchEnded(const rivulon::ui::JobEnd& end, const BatchInFlight& 
     if (!b.outcome.problem.empty()) {
         setWindowTitle(kCaption);
         lblRowsDone->setText(QStringLiteral("Nothing was run."));
-        msgBox(this, qs(b.outcome.problem), kCaption);
+        errorBox(this, qs(b.outcome.problem), kCaption);
         return;
     }
     // The last row's watershed name stays in the simulation window, unless
@@ -482,6 +484,15 @@ void frmRunSub::batchEnded(const rivulon::ui::JobEnd& end, const BatchInFlight& 
         lblRowsDone->setText(rowsDoneText(out.rowsWritten, total) + QStringLiteral(" in ") +
                              qs(b.job.settings.outputFolder));
     }
+    if (!out.filesWritten.empty()) {
+        QStringList written;
+        for (const auto& f : out.filesWritten)
+            written.append(qs(f));
+        rivulon::ui::showSaved(this, written);
+        // The last row's run is the session's, and its tables are in its files.
+        if (out.ok() && !out.stopped)
+            host_.session().setResultsSaved();
+    }
     if (!out.olderFiles.empty()) {
         // Files of later rows from an earlier batch stay (they are the
         // user's), but must not be taken for this batch's.
@@ -492,7 +503,7 @@ void frmRunSub::batchEnded(const rivulon::ui::JobEnd& end, const BatchInFlight& 
         for (const auto& f : out.olderFiles) {
             text += QStringLiteral("\n") + qs(f);
         }
-        msgBox(this, text, kCaption);
+        warnBox(this, text, kCaption);
     }
     if (!b.outcome.warnings.empty()) {
         QString text = QStringLiteral(
@@ -501,7 +512,7 @@ void frmRunSub::batchEnded(const rivulon::ui::JobEnd& end, const BatchInFlight& 
         for (const auto& w : b.outcome.warnings) {
             text += QStringLiteral("\n") + qs(w);
         }
-        msgBox(this, text, kCaption);
+        warnBox(this, text, kCaption);
     }
 }
 

@@ -64,9 +64,10 @@ bool needsQuotes(const std::string& cell) {
 bool saveGridTo(QWidget* parent, const rivulon::TextGrid& cells, const QString& path) {
     try {
         saveTableText(ss(path), cells);
+        showSaved(parent, path);
         return true;
     } catch (const std::exception&) {
-        msgBox(parent, kSaveFailed, kSaveTitle);
+        errorBox(parent, kSaveFailed, kSaveTitle);
         return false;
     }
 }
@@ -78,7 +79,7 @@ bool SaveGrid(FlexGrid& grid, const QString& initialName) {
     const QString path = dialogs().saveFile(parent, QStringLiteral("Save the data table"), folder,
                                             proposed, suffixOf(initialName));
     if (path.isEmpty()) {
-        msgBox(parent, kSaveFailed, kSaveTitle);
+        warnBox(parent, kSaveFailed, kSaveTitle);
         return false;
     }
     WaitCursor wait(&grid);
@@ -158,7 +159,7 @@ bool CmdPrintGrid(QWidget* parent, const rivulon::TextGrid& cells, const QString
         printed = printGridTo(printer, cells);
     }
     if (!printed)
-        msgBox(parent, QStringLiteral("There was a problem printing to your printer."));
+        errorBox(parent, QStringLiteral("There was a problem printing to your printer."));
     return printed;
 }
 
@@ -194,12 +195,13 @@ bool saveGridCsv(QWidget* parent, const rivulon::TextGrid& cells, const QString&
     try {
         WaitCursor wait(parent);
         writeFileAtomically(ss(path), plainCsvText(cells));
+        showSaved(parent, path);
         return true;
     } catch (const std::exception& e) {
-        msgBox(parent,
-               QStringLiteral("The table could not be saved as %1:\n%2")
-                   .arg(QDir::toNativeSeparators(path), qs(e.what())),
-               kSaveTitle);
+        errorBox(parent,
+                 QStringLiteral("The table could not be saved as %1:\n%2")
+                     .arg(QDir::toNativeSeparators(path), qs(e.what())),
+                 kSaveTitle);
         return false;
     }
 }

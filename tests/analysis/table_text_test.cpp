@@ -102,6 +102,15 @@ TEST(GridPrint, MonthlyTablePrintsOneYearBlockPerPage) {
 
     EXPECT_EQ(linesPerPage(small()), 60);
     EXPECT_EQ(printPages(small()).size(), 1u);
+
+    // A land-use name longer than its 15 characters is printed whole; the
+    // cells after it move on rather than write over it.
+    TextGrid named(2, 3);
+    named.set(1, 0, "Residential (low density)");
+    named.set(1, 1, "12.50");
+    named.set(1, 2, "3.25");
+    const auto line = printPages(named)[0][1];
+    EXPECT_EQ(line, " Residential (low density) 12.50 3.25");
 }
 
 }  // namespace

@@ -87,9 +87,15 @@ TEST(OptionRules, ValuesThatMakeTheRunUndefinedAreNamed) {
     const VarConcChoice b = acceptVarConc({"1", "-1", "1", "2"});
     EXPECT_EQ(b.message, "Please Check your numbers (>0?)!");
     EXPECT_EQ(b.detail, "b: -1 is outside the allowed range above 0");
-    EXPECT_EQ(acceptVarConc({"1", "1", "3", "2"}).detail,
+    const VarConcChoice inverted = acceptVarConc({"1", "1", "3", "2"});
+    EXPECT_EQ(inverted.detail,
               "High limit of the nutrient coefficient: 2 is outside the allowed range 3 (the "
               "lower limit) or more");
+    // Limits the wrong way round are not a value at or below 0.
+    EXPECT_EQ(inverted.message,
+              "Please Check the limits: the high limit of the nutrient coefficient must not be "
+              "below the low limit!");
+    EXPECT_EQ(acceptVarConc({"1", "1", "0", "2"}).message, "Please Check your numbers (>0?)!");
 
     RunOptions o;
     o.septicNReduction = 1.5f;

@@ -83,15 +83,44 @@ TEST(NutrientFile, SepticAndPointFlagsWithOneAndThreeYears) {
             EXPECT_FLOAT_EQ(ns.perCapitaN, 12.0f);
         }
     }
-    // A flag of 2 with too few later-year rows is an error of the point data.
+    // A flag of 2 with too few later-year rows is an error of the point data,
+    // said in years: two in the file (lines 33..44 hold year 2), three needed.
     NutrientSetup ns;
     try {
         readNutrientText("Nutrient.dat", nutrientText("1,5,8", 1, 2, 1), ws, 3, ns);
         FAIL();
     } catch (const ReadError& e) {
-        EXPECT_THAT(e.what(), HasSubstr("Nutrient.dat:"));
-        EXPECT_THAT(e.what(), EndsWith(", or nutrient file error or error on point source data"));
+        EXPECT_STREQ(e.what(),
+                     "Nutrient.dat:44: the file holds point sources for 2 years and the run needs "
+                     "3 (the years of the weather file), or nutrient file error or error on "
+                     "point source data");
     }
+    // Cut in the middle of year 3, or followed by a data-matrix block.
+    std::string cut = nutrientText("1,5,8", 1, 3, 2);
+    cut.resize(cut.size() - 5 * std::string("302,3\r\n").size());
+    try {
+        readNutrientText("Nutrient.dat", cut, ws, 4, ns);
+        FAIL();
+    } catch (const ReadError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("the file holds point sources for 2 years and 7 months "
+                                        "and the run needs 4 (the years"));
+    }
+    try {
+        readNutrientText("Nutrient.dat",
+                         nutrientText("1,5,8", 1, 2, 0) + "Nutrient Data Matrix\r\n", ws, 2, ns);
+        FAIL();
+    } catch (const ReadError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("holds point sources for 1 year and the run needs 2"));
+    }
+    // A value that is not a number is still named as such.
+    std::string bad = nutrientText("1,5,8", 1, 2, 1);
+    bad.replace(bad.rfind("212,3"), 5, "212,x");
+    EXPECT_THROW(
+        try { readNutrientText("Nutrient.dat", bad, ws, 2, ns); } catch (const ReadError& e) {
+            EXPECT_THAT(e.what(), HasSubstr("expected a number"));
+            throw;
+        },
+        ReadError);
 }
 
 TEST(NutrientFile, ManureLineAndManuredCount) {

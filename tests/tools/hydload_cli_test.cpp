@@ -278,6 +278,22 @@ TEST_F(Hydload, InputErrorsExitOne) {
               "restart!\nCannot open a file: no file name was given\n");
 }
 
+// Point sources for fewer years than the weather file holds: said in years,
+// as the desktop program says it.
+TEST_F(Hydload, ShortPointSourcesAreSaidInYears) {
+    std::string nutrient = slurp(in("Nutrient.dat"));
+    // Two years of monthly rows fewer (the file ends with its last row).
+    for (int i = 0; i < 24; ++i)
+        nutrient.erase(nutrient.find_last_of('\n', nutrient.size() - 2) + 1);
+    spit(in("Nutrient.dat"), nutrient);
+    const Result r = run({"run", in("Millbrook.prj"), "--years", "2", "--level", "3", "--quiet",
+                          "--out", path("o")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("Nutrient.dat:365: the file holds point sources for 28 years and "
+                                 "the run needs 30 (the years of the weather file)"));
+    EXPECT_THAT(r.err, Not(HasSubstr("expected a number")));
+}
+
 TEST_F(Hydload, EveryCommandRunsOnTheExample) {
     const std::string out = path("out");
     Result r = run({"run", in("Millbrook.prj"), "--years", "3", "--level", "4", "--out", out,

@@ -174,7 +174,7 @@ TEST(StartWindowRun, LayoutWarningIsShownOnce) {
     FrmStart* start = startWindow(w);
     ASSERT_NE(start, nullptr);
     const QString warning = QStringLiteral(
-        "Rivulon|warning: Transprt.dat:31: text after the last record is ignored: \"surveyed "
+        "Rivulon|Warning: Transprt.dat:31: text after the last record is ignored: \"surveyed "
         "1998\"");
     EXPECT_EQ(dialogs.messages.count(warning), 1) << dialogs.messages.join("\n").toStdString();
     start->txtYear->setText("1");

@@ -39,7 +39,9 @@ class ScriptedDialogs : public rivulon::ui::DialogHandler {
     ScriptedDialogs() { rivulon::ui::setDialogHandler(this); }
     ~ScriptedDialogs() override { rivulon::ui::setDialogHandler(nullptr); }
 
-    QStringList messages;      // "title|text"
+    QStringList messages;  // "title|text"
+    // The kind of each message, in the same order.
+    QList<rivulon::ui::MessageKind> kinds;
     QStringList inputPrompts;  // "title|prompt"
     QStringList inputAnswers;  // taken in order; empty once used up (cancel)
     QStringList fileAnswers;   // for open and save dialogs, in order
@@ -50,8 +52,21 @@ class ScriptedDialogs : public rivulon::ui::DialogHandler {
     QStringList questions;  // "title|text" of the yes/no questions
     bool printerAnswer = false;
 
-    void message(QWidget*, const QString& text, const QString& title) override {
+    void message(QWidget*, const QString& text, const QString& title,
+                 rivulon::ui::MessageKind kind) override {
         messages.append(title + "|" + text);
+        kinds.append(kind);
+    }
+    // The kind of the message whose text contains `part` (the last such);
+    // Information when none does, so that a check for a refusal fails. The
+    // lists are matched from their ends, as tests clear only the messages.
+    rivulon::ui::MessageKind kindOf(const QString& part) const {
+        for (qsizetype i = messages.size() - 1; i >= 0; --i) {
+            const qsizetype k = kinds.size() - (messages.size() - i);
+            if (messages.at(i).contains(part) && k >= 0)
+                return kinds.at(k);
+        }
+        return rivulon::ui::MessageKind::Information;
     }
     bool askYesNo(QWidget*, const QString& text, const QString& title) override {
         ++yesNoAsked;

@@ -135,8 +135,9 @@ TEST(DatabaseBrowser, SqlBoxKeepsTheLastQueryThatWorked) {
     ASSERT_EQ(s.dialogs.inputPrompts.size(), 1);
     EXPECT_EQ(s.dialogs.inputPrompts[0], "Try your own SQL|Current SQL: " + population);
     ASSERT_EQ(s.dialogs.messages.size(), 1);
-    EXPECT_TRUE(s.dialogs.messages[0].contains("no such column: Nope"))
+    EXPECT_TRUE(s.dialogs.messages[0].contains("No such column: Nope"))
         << s.dialogs.messages[0].toStdString();
+    EXPECT_EQ(s.dialogs.kindOf("No such column"), rivulon::ui::MessageKind::Warning);
     EXPECT_EQ(d->currentQuery(), population);
     EXPECT_EQ(d->grdDataGrid->model()->rowCount(), 5);
 
@@ -377,7 +378,9 @@ TEST(CountyViewer, DatabaseNamedDirectlyOrImported) {
     EXPECT_TRUE(dialogs.messages[0].contains("was imported into the SQLite database " + dir.path() +
                                              "/testodbc.sqlite"))
         << dialogs.messages[0].toStdString();
-    EXPECT_TRUE(dialogs.messages[1].contains("no such table")) << dialogs.messages[1].toStdString();
+    EXPECT_TRUE(dialogs.messages[1].contains("No such table")) << dialogs.messages[1].toStdString();
+    EXPECT_EQ(dialogs.kindOf("was imported"), rivulon::ui::MessageKind::Information);
+    EXPECT_EQ(dialogs.kindOf("No such table"), rivulon::ui::MessageKind::Warning);
     dialogs.messages.clear();
     ASSERT_TRUE(d->setSQL("Select * from FPdev Order by id"));
     EXPECT_EQ(d->grdDataGrid->model()->rowCount(), 8);

@@ -3,11 +3,14 @@
 // copying and the reading rules (files that cannot be read, encodings, the
 // last run left alone).
 #include <QApplication>
+#include <QBarCategoryAxis>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
@@ -17,6 +20,7 @@
 #include <QRegularExpression>
 #include <QScatterSeries>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -230,6 +234,9 @@ TEST_F(ResultsWindow, CollapseKeepsOneMonthInEveryBlockAndCopySkipsHiddenRows) {
     FlexGrid& g = *w->GridOut;
     const rivulon::TextGrid cells = g.cells();
     const int rows = g.rows();
+    std::vector<int> heights;
+    for (int r = 0; r < rows; ++r)
+        heights.push_back(g.rowHeight(r));
     EXPECT_EQ(g.textMatrix(4, 0), "May");
     // A click on the heading of row 4 makes column 1 current; then the double click.
     g.setRow(4);
@@ -262,8 +269,10 @@ TEST_F(ResultsWindow, CollapseKeepsOneMonthInEveryBlockAndCopySkipsHiddenRows) {
     g.setRow(10);
     g.setCol(1);
     w->GridOut_Click();
+    // Back at the height each row had, which shows its text whole.
     for (int r = 0; r < rows; ++r)
-        ASSERT_NE(g.rowHeight(r), 0) << "row " << r;
+        ASSERT_EQ(g.rowHeight(r), heights[static_cast<std::size_t>(r)]) << "row " << r;
+    EXPECT_GE(g.rowHeight(5), QFontMetrics(g.font()).height() * 15);
     // The tab's hint belongs to the table page.
     w->TabResult->setCurrentIndex(1);
     EXPECT_TRUE(w->TabResult->toolTip().startsWith("Double click a row heading"));
@@ -620,19 +629,73 @@ TEST_F(ResultsWindow, ChartAndTableSaveAsFiles) {
     const QString out = home.dir.path() + "/Output/";
     dialogs.fileAnswers << out + "chart.png" << out + "chart.pdf" << out + "chart.csv"
                         << out + "Tab1.csv" << out + "Table.csv";
+    // Each save says on the status bar what it wrote where.
+    const QString folder = QDir::toNativeSeparators(home.dir.path() + "/Output");
     EXPECT_TRUE(w->MSChart1->saveChartPng());
+    EXPECT_EQ(main.statusBar()->currentMessage(), "Saved chart.png in " + folder);
     EXPECT_TRUE(w->MSChart1->saveChartPdf());
+    EXPECT_EQ(main.statusBar()->currentMessage(), "Saved chart.pdf in " + folder);
     EXPECT_TRUE(w->MSChart1->saveDataCsv());
+    EXPECT_EQ(main.statusBar()->currentMessage(), "Saved chart.csv in " + folder);
     EXPECT_TRUE(readBytes(out + "chart.png").startsWith("\x89PNG"));
     EXPECT_TRUE(readBytes(out + "chart.pdf").startsWith("%PDF"));
     EXPECT_EQ(QString::fromUtf8(readBytes(out + "chart.csv")), w->MSChart1->dataCsv());
-    w->CmdSaveTable->click();
+    QTest::mouseClick(w->CmdSaveTable, Qt::LeftButton);
     EXPECT_EQ(readBytes(out + "Tab1.csv"), hydloadTable("summary", ex.summary(4)));
-    w->CmdSaveCsv->click();
+    EXPECT_EQ(main.statusBar()->currentMessage(), "Saved Tab1.csv in " + folder);
+    QTest::mouseClick(w->CmdSaveCsv, Qt::LeftButton);
+    EXPECT_EQ(main.statusBar()->currentMessage(), "Saved Table.csv in " + folder);
     const QString plain = QString::fromUtf8(readBytes(out + "Table.csv"));
     EXPECT_TRUE(plain.startsWith("Millbrook Creek,10,year means,,Tot area (h)=,32400.00,"))
         << plain.left(80).toStdString();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+}
+
+// Land-use names under the bars are never cut short: each is broken at its
+// blanks into lines as wide as its bar group, and the chart leaves room for
+// them below the plot.
+TEST(ResultChartLabels, LandUseNamesShowWhole) {
+    ResultChart chart;
+    chart.resize(640, 420);
+    rivulon::ChartData data;
+    data.title = "Mean Annual Runoff from Sources (cm)";
+    data.kind = rivulon::ChartKind::Bar2d;
+    data.values = {12.5f, 3.25f, 8.0f, 1.5f, 20.0f};
+    const QStringList names{"Residential (low density)", "Cropland, conventional tillage",
+                            "Pasture and hay", "Forest and woodland", "Commercial and industrial"};
+    for (const QString& n : names)
+        data.pointLabels.push_back(n.toStdString());
+    data.seriesLabel = "Runoff";
+    chart.plot(data, "Land use");
+    chart.show();
+    QCoreApplication::processEvents();
+    auto* axis = qobject_cast<QBarCategoryAxis*>(chart.chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(axis, nullptr);
+    EXPECT_FALSE(axis->truncateLabels());
+    const QFontMetrics metrics(axis->labelsFont());
+    const qreal group = chart.chart()->plotArea().width() / names.size();
+    int mostLines = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        const QStringList lines = axis->categories().at(i).split("<br>");
+        EXPECT_EQ(lines.join(' '), names[i]);
+        for (const QString& line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), group) << line.toStdString();
+        mostLines = std::max(mostLines, static_cast<int>(lines.size()));
+    }
+    EXPECT_GE(mostLines, 2);
+    const qreal below = chart.chart()->size().height() - chart.chart()->plotArea().bottom();
+    EXPECT_GE(below, mostLines * metrics.lineSpacing());
+    if (qEnvironmentVariableIsSet("RIVULON_TEST_SHOTS"))
+        chart.grab().save(qEnvironmentVariable("RIVULON_TEST_SHOTS") + "/chart_labels.png");
+    // The data grid and the hover tip name the land use whole too.
+    EXPECT_EQ(chart.dataGrid().at(2, 0), "Cropland, conventional tillage");
+
+    data.pointLabels = {"Apr", "May", "Jun", "Jul", "Aug"};
+    chart.plot(data, "Month");
+    axis = qobject_cast<QBarCategoryAxis*>(chart.chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(axis, nullptr);
+    EXPECT_EQ(axis->categories(), (QStringList{"Apr", "May", "Jun", "Jul", "Aug"}));
+    EXPECT_EQ(axis->labelsAngle(), 0);
 }
 
 // The menu commands open the window through the registry.
