@@ -1,5 +1,6 @@
 #include "common/list_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -411,6 +412,65 @@ bool ListReader::quickReal(float& value) {
     return true;
 }
 
+namespace {
+
+// A plain decimal of 1 to 7 digits at p, as quickReal reads it; the end of
+// its text, or nullptr.
+const char* plainDecimal(const char* p, const char* end, float& value) {
+    const bool negative = p < end && *p == '-';
+    if (negative)
+        ++p;
+    const char* const digitsStart = p;
+    const char* point = nullptr;
+    std::uint32_t mantissa = 0;
+    for (; p < end; ++p) {
+        const unsigned d = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
+        if (d < 10)
+            mantissa = mantissa * 10 + d;
+        else if (*p == '.' && !point)
+            point = p;
+        else
+            break;
+    }
+    const long digits = (p - digitsStart) - (point ? 1 : 0);
+    if (digits < 1 || digits > 7)
+        return nullptr;
+    const long decimals = point ? p - point - 1 : 0;
+    const float magnitude = static_cast<float>(mantissa) / kFloatPow10[decimals];
+    value = negative ? -magnitude : magnitude;
+    return p;
+}
+
+}  // namespace
+
+bool ListReader::readTwoRealLine(float& first, float& second) {
+    // Only at the start of a line, where the record check has nothing open.
+    if (recordOpen_ || afterComma_ || fieldOnLine_ != 0)
+        return false;
+    const char* const end = content_.data() + content_.size();
+    const char* const begin = content_.data() + pos_;
+    float a = 0, b = 0;
+    const char* p = plainDecimal(begin, end, a);
+    if (!p || p >= end || *p != ',')
+        return false;
+    const char* const secondBegin = p + 1;
+    p = plainDecimal(secondBegin, end, b);
+    if (!p || p >= end || !isLineEnd(*p))
+        return false;
+    first = a;
+    second = b;
+    // The state readReal, readReal and endRecord(2) leave: the second field
+    // last read, its line ended, no record open.
+    last_ = ListField{std::string_view(secondBegin, static_cast<std::size_t>(p - secondBegin)),
+                      false, line_, 2};
+    expecting_ = "a field";
+    if (*p == '\r' && p + 1 < end && p[1] == '\n')
+        ++p;
+    pos_ = static_cast<std::size_t>(p + 1 - content_.data());
+    ++line_;
+    return true;
+}
+
 std::string ListReader::readString(std::string_view what) {
     return std::string(next(what).text);
 }
@@ -549,6 +609,39 @@ int ListReader::fieldsOnNextLine() const {
     const std::size_t end = content_.find_first_of("\r\n", p);
     return fieldsOnLine(
         std::string_view(content_).substr(p, end == std::string::npos ? n - p : end - p));
+}
+
+ListReader ListReader::partFrom(std::size_t offset, int line) const {
+    ListReader part(fileName_, content_.substr(std::min(offset, content_.size())));
+    part.pos_ = 0;  // a mark at the offset is text, not a byte-order mark
+    part.line_ = line;
+    return part;
+}
+
+bool ListReader::standsAtLineStart(std::size_t offset, int line) const {
+    return pos_ == offset && line_ == line && fieldOnLine_ == 0 && !afterComma_ && !recordOpen_;
+}
+
+void ListReader::continueFrom(const ListReader& part, std::size_t offset) {
+    // Fields point into the text they were read from.
+    auto rebase = [&](ListField f) {
+        if (f.text.data() != nullptr && f.text.data() >= part.content_.data() &&
+            f.text.data() <= part.content_.data() + part.content_.size()) {
+            const auto at = static_cast<std::size_t>(f.text.data() - part.content_.data());
+            f.text = std::string_view(content_.data() + offset + at, f.text.size());
+        }
+        return f;
+    };
+    pos_ = offset + part.pos_;
+    line_ = part.line_;
+    fieldOnLine_ = part.fieldOnLine_;
+    afterComma_ = part.afterComma_;
+    last_ = rebase(part.last_);
+    expecting_ = part.expecting_;
+    recordFirst_ = rebase(part.recordFirst_);
+    recordOpen_ = part.recordOpen_;
+    layoutWarned_ = layoutWarned_ || part.layoutWarned_;
+    warnings_.insert(warnings_.end(), part.warnings_.begin(), part.warnings_.end());
 }
 
 void ListReader::endOfRecords() {

@@ -1,7 +1,9 @@
 #include "engine/result_files.h"
 
 #include <cmath>
+#include <exception>
 #include <string>
+#include <thread>
 
 #include "common/number_format.h"
 #include "common/read_error.h"
@@ -15,7 +17,9 @@ namespace {
 // write with a message naming the file and the record.
 class ResultRecords {
   public:
-    explicit ResultRecords(const char* fileName) : fileName_(fileName) {}
+    // firstRecord: the records before these, when a file is built in parts.
+    explicit ResultRecords(const char* fileName, int firstRecord = 0)
+        : fileName_(fileName), record_(firstRecord) {}
 
     ResultRecords& text(const std::string& s) {
         writer_.text(s);
@@ -41,6 +45,11 @@ class ResultRecords {
     }
     void reserve(std::size_t n) { writer_.reserve(n); }
     std::string take() { return writer_.take(); }
+    int records() const { return record_; }
+    void appendRecords(ResultRecords&& part) {
+        writer_.records(part.take());
+        record_ = part.record_;
+    }
 
   private:
     const char* fileName_;
@@ -101,31 +110,14 @@ void writeHeader(ResultRecords& out, const ModelState& state) {
 
 }  // namespace
 
-std::string resultsFileText(const ModelState& state) {
-    checkComplete(state, "Results.dat");
+namespace {
+
+// The records of years from..to of Results.dat's second part.
+void writeYears(ResultRecords& out, const ModelState& state, int from, int to) {
     const WatershedSetup& w = state.watershed;
     const RunResults& r = state.results;
-    const int years = state.options.yearCount;
     const int level = state.options.simLevel;
-    // Point sources are not part of a run without nutrients: written as 0.
-    const bool points = level >= 3;
-
-    ResultRecords out("Results.dat");
-    out.reserve(static_cast<std::size_t>(years) * (26 * 80 + w.landUseCount * 60 + 12 * 30) + 4096);
-    writeHeader(out, state);
-    for (int y = 1; y <= years; ++y) {
-        for (int m = 1; m <= 12; ++m) {
-            out.text(w.monthName[m]);
-            out.real(points ? pointLoad(state.nutrients.pointN, y, m) : 0.0f);
-            out.real(points ? pointLoad(state.nutrients.pointP, y, m) : 0.0f);
-            out.end();
-        }
-    }
-    for (int k = 1; k <= w.landUseCount; ++k) {
-        out.text(w.landUseName[k]).real(w.area[k]);
-        out.end();
-    }
-    for (int y = 1; y <= years; ++y) {
+    for (int y = from; y <= to; ++y) {
         for (int m = 0; m <= 12; ++m) {
             out.real(r.precip[y][m])
                 .real(r.evapo[y][m])
@@ -157,6 +149,70 @@ std::string resultsFileText(const ModelState& state) {
             out.end();
         }
     }
+}
+
+}  // namespace
+
+std::string resultsFileText(const ModelState& state) {
+    // Below this a second thread costs more than it saves.
+    constexpr int kSplitYears = 20;
+    return resultsFileText(state, kSplitYears);
+}
+
+std::string resultsFileText(const ModelState& state, int splitYears) {
+    checkComplete(state, "Results.dat");
+    const WatershedSetup& w = state.watershed;
+    const int years = state.options.yearCount;
+    const int level = state.options.simLevel;
+    // Point sources are not part of a run without nutrients: written as 0.
+    const bool points = level >= 3;
+
+    const std::size_t bytesPerYear =
+        26 * 80 + static_cast<std::size_t>(w.landUseCount) * 60 + 12 * 30;
+    ResultRecords out("Results.dat");
+    out.reserve(static_cast<std::size_t>(years) * bytesPerYear + 4096);
+    writeHeader(out, state);
+    for (int y = 1; y <= years; ++y) {
+        for (int m = 1; m <= 12; ++m) {
+            out.text(w.monthName[m]);
+            out.real(points ? pointLoad(state.nutrients.pointN, y, m) : 0.0f);
+            out.real(points ? pointLoad(state.nutrients.pointP, y, m) : 0.0f);
+            out.end();
+        }
+    }
+    for (int k = 1; k <= w.landUseCount; ++k) {
+        out.text(w.landUseName[k]).real(w.area[k]);
+        out.end();
+    }
+
+    // The yearly records are most of a long run's file: its later years are
+    // written on a second thread at the same time, then joined on in order.
+    if (years < splitYears || years < 2) {
+        writeYears(out, state, 1, years);
+        return out.take();
+    }
+    const int half = years / 2;
+    const int recordsPerYear = 26 + w.landUseCount + (level > 3 ? 1 : 0);
+    ResultRecords later("Results.dat", out.records() + half * recordsPerYear);
+    later.reserve(static_cast<std::size_t>(years - half) * bytesPerYear);
+    std::exception_ptr laterFault;
+    std::thread second([&] {
+        try {
+            writeYears(later, state, half + 1, years);
+        } catch (...) {
+            laterFault = std::current_exception();
+        }
+    });
+    try {
+        writeYears(out, state, 1, half);
+    } catch (...) {
+        second.join();
+        throw;  // the earlier record's fault is the one a single pass meets
+    }
+    second.join();
+    if (laterFault)
+        std::rethrow_exception(laterFault);
+    out.appendRecords(std::move(later));
     return out.take();
 }
 

@@ -11,6 +11,9 @@ namespace rivulon {
 // level 4, the septic record. Throws RunError when there are no complete
 // results or a value is not a finite number.
 std::string resultsFileText(const ModelState& state);
+// The same, written on two threads from `splitYears` years on (20 above);
+// for checks that both ways give one text.
+std::string resultsFileText(const ModelState& state, int splitYears);
 
 // The bytes of Summary.dat (multi-year means). Also fills
 // results.pointYearN/P, which the result tables show; calling it twice gives

@@ -208,5 +208,42 @@ TEST(ResultFiles, RefuseNonFiniteValuesAndMissingResults) {
     }
 }
 
+// A long run's yearly records are written on two threads: the text and the
+// record a fault names must be those of one pass.
+TEST(ResultFiles, TwoThreadsWriteTheTextOfOnePass) {
+    for (int level = 1; level <= 4; ++level) {
+        ModelState s = testing::smallNutrientWatershed();
+        s.options.simLevel = level;
+        s.options.yearCount = 25;
+        MemoryWeatherSource weather(testing::generatedYears(25, 7));
+        runSimulation(s, weather);
+        const std::string onePass = resultsFileText(s, 1000);
+        for (int split : {2, 20, 25}) {
+            EXPECT_EQ(resultsFileText(s, split), onePass)
+                << "level " << level << ", split " << split;
+        }
+        EXPECT_EQ(resultsFileText(s), onePass);
+        if (level != 4)
+            continue;
+        auto faultOf = [&](int split) {
+            try {
+                resultsFileText(s, split);
+            } catch (const RunError& e) {
+                return std::string(e.what());
+            }
+            return std::string("no fault");
+        };
+        // In the later half only, then in both halves: the first record wins.
+        s.results.luTotP[21][2] = std::numeric_limits<float>::infinity();
+        const std::string later = faultOf(1000);
+        EXPECT_THAT(later, HasSubstr("record "));
+        EXPECT_EQ(faultOf(2), later);
+        s.results.flow[3][5] = std::numeric_limits<float>::quiet_NaN();
+        const std::string earlier = faultOf(1000);
+        EXPECT_NE(earlier, later);
+        EXPECT_EQ(faultOf(2), earlier);
+    }
+}
+
 }  // namespace
 }  // namespace rivulon

@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 #include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/read_error.h"
@@ -197,6 +200,149 @@ TEST(WeatherFileSource, ReadsMonthsInOrderAndStopsAtTheEnd) {
             EXPECT_THAT(e.what(), HasSubstr("year 1, month 1"));
         }
     }
+}
+
+// `years` years of 365 days with varied values (CR LF line ends).
+std::string weatherYears(int years, const std::string& lineEnd = "\r\n") {
+    static const int kDays[] = {30, 31, 30, 31, 31, 30, 31, 30, 31, 31, 28, 31};
+    std::string s;
+    int i = 0;
+    for (int y = 0; y < years; ++y) {
+        for (int days : kDays) {
+            s += std::to_string(days) + lineEnd;
+            for (int d = 0; d < days; ++d, ++i) {
+                s += (i % 7 == 0 ? "-" : "") + std::to_string(i % 23) + "." +
+                     std::to_string(i % 10) + "," +
+                     (i % 3 == 0 ? "0" : "." + std::to_string(i % 97)) + lineEnd;
+            }
+        }
+    }
+    return s;
+}
+
+struct WeatherReading {
+    std::vector<WeatherYear> years;
+    std::vector<std::string> warnings;
+    std::string fault;
+    std::string yearAfter;  // what asking one year more gives
+};
+
+std::string yearAfter(WeatherFileSource& source, int year) {
+    WeatherYear y{};
+    try {
+        source.readYear(year, y);
+    } catch (const RunError& e) {
+        return e.what();
+    }
+    return "read";
+}
+
+// One year at a time, as a source does without preloading.
+WeatherReading readOneByOne(const std::string& text, int years) {
+    WeatherReading r;
+    WeatherFileSource source("W.dat", text, false);
+    try {
+        for (int y = 1; y <= years; ++y) {
+            r.years.emplace_back();
+            source.readYear(y, r.years.back());
+        }
+    } catch (const RunError& e) {
+        r.years.pop_back();
+        r.fault = e.what();
+    }
+    if (r.fault.empty())
+        r.yearAfter = yearAfter(source, years + 1);
+    r.warnings = source.warnings();
+    return r;
+}
+
+WeatherReading readPreloaded(const std::string& text, int years) {
+    WeatherReading r;
+    WeatherFileSource source("W.dat", text, false);
+    try {
+        source.preload(years);
+        for (int y = 1; y <= years; ++y) {
+            r.years.emplace_back();
+            source.readYear(y, r.years.back());
+        }
+    } catch (const RunError& e) {
+        r.years.clear();
+        r.fault = e.what();
+    }
+    if (r.fault.empty())
+        r.yearAfter = yearAfter(source, years + 1);
+    r.warnings = source.warnings();
+    return r;
+}
+
+bool sameYears(const std::vector<WeatherYear>& a, const std::vector<WeatherYear>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t y = 0; y < a.size(); ++y) {
+        for (int m = 1; m <= 12; ++m) {
+            if (std::memcmp(&a[y][m], &b[y][m], sizeof(WeatherMonth)) != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+// A long series is read in two halves at once; whatever the file holds, the
+// values, warnings and messages are those of one reading from the start.
+TEST(WeatherFileSource, LongSeriesReadInHalvesAsInOneReading) {
+    const std::string clean = weatherYears(41);
+    // The 21st year starts on line 20 * 377 + 1, where the second half begins.
+    const std::size_t secondHalf = [&] {
+        std::size_t p = 0;
+        for (int l = 0; l < 20 * kWeatherLinesPerYear; ++l)
+            p = clean.find('\n', p) + 1;
+        return p;
+    }();
+    const std::size_t lateLine = clean.find("\r\n", secondHalf + 50000) + 2;
+    struct Case {
+        const char* what;
+        std::string text;
+        int years;
+    };
+    std::vector<Case> cases = {
+        {"clean", clean, 41},
+        {"LF only", weatherYears(40, "\n"), 40},
+        {"CR only", weatherYears(40, "\r"), 40},
+        {"blank line early", clean.substr(0, 500) + "\r\n" + clean.substr(500), 41},
+        {"blank line at the half", clean.substr(0, secondHalf) + "\r\n" + clean.substr(secondHalf),
+         41},
+        {"a third field late", clean.substr(0, lateLine - 2) + ",9" + clean.substr(lateLine - 2),
+         41},
+        {"a number late is text", clean.substr(0, lateLine) + "x" + clean.substr(lateLine + 1), 41},
+        {"negative rain late",
+         clean.substr(0, clean.find(',', lateLine) + 1) + "-" +
+             clean.substr(clean.find(',', lateLine) + 1),
+         41},
+        {"faults in both halves",
+         clean.substr(0, 300) + "y" + clean.substr(301, lateLine - 301) + "x" +
+             clean.substr(lateLine + 1),
+         41},
+        {"too few years", clean, 45},
+        {"blanks around fields",
+         clean.substr(0, secondHalf) + " 3 , .5 \r\n" + clean.substr(secondHalf), 41},
+    };
+    for (const Case& c : cases) {
+        const WeatherReading one = readOneByOne(c.text, c.years);
+        const WeatherReading halves = readPreloaded(c.text, c.years);
+        EXPECT_EQ(halves.fault, one.fault) << c.what;
+        EXPECT_EQ(halves.warnings, one.warnings) << c.what;
+        EXPECT_EQ(halves.yearAfter, one.yearAfter) << c.what;
+        if (one.fault.empty()) {
+            EXPECT_TRUE(sameYears(halves.years, one.years)) << c.what;
+        }
+    }
+    // The cases do reach what they are about.
+    EXPECT_THAT(readOneByOne(cases[5].text, 41).warnings.at(0), HasSubstr("found 3"));
+    EXPECT_THAT(readOneByOne(cases[6].text, 41).fault, HasSubstr("year 3"));
+    EXPECT_THAT(readOneByOne(cases[8].text, 41).fault, HasSubstr("year 1,"));
+    EXPECT_THAT(readOneByOne(cases[9].text, 45).fault, HasSubstr("fewer years"));
+    EXPECT_EQ(readOneByOne(clean, 40).yearAfter, "read");
+    EXPECT_THAT(readOneByOne(clean, 41).yearAfter, HasSubstr("year 42, month 1"));
 }
 
 TEST(WeatherTable, DefaultTableSavesAsAWeatherFile) {
