@@ -245,5 +245,46 @@ TEST(ResultFiles, TwoThreadsWriteTheTextOfOnePass) {
     }
 }
 
+// hydload writes Results.dat's years on a second thread while the run goes
+// on; the text and its faults are those of resultsFileText.
+TEST(ResultFiles, WrittenAlongsideTheRunAsAfterIt) {
+    ResultsAlongside alongside;
+    for (int level = 1; level <= 4; ++level) {
+        for (int years : {1, 3, 22}) {
+            ModelState s = testing::smallNutrientWatershed();
+            s.options.simLevel = level;
+            s.options.yearCount = years;
+            MemoryWeatherSource weather(testing::generatedYears(years, level));
+            runSimulation(s, weather, &alongside);
+            EXPECT_EQ(alongside.take(s), resultsFileText(s, 1000))
+                << "level " << level << ", " << years << " years";
+        }
+    }
+
+    // A run that fails half-way leaves the observer ready for the next one.
+    ModelState s = testing::smallNutrientWatershed();
+    s.options.yearCount = 6;
+    MemoryWeatherSource shortWeather(testing::generatedYears(4, 2));
+    EXPECT_THROW(runSimulation(s, shortWeather, &alongside), RunError);
+    MemoryWeatherSource weather(testing::generatedYears(6, 2));
+    runSimulation(s, weather, &alongside);
+    const std::string runText = resultsFileText(s, 1000);
+    EXPECT_EQ(alongside.take(s), runText);
+    // Inputs of the leading records changed after the run show in the file.
+    // (The run starts from the storages the last one left.)
+    runSimulation(s, weather, &alongside);
+    s.watershed.area[2] += 1;
+    s.nutrients.pointN[1][4] += 1;
+    const std::string changed = alongside.take(s);
+    EXPECT_NE(changed, runText);
+    EXPECT_EQ(changed, resultsFileText(s, 1000));
+    s.watershed.area[2] -= 1;
+    s.nutrients.pointN[1][4] -= 1;
+
+    // An observer that saw no run, or only part of one, makes the file afresh.
+    ResultsAlongside unused;
+    EXPECT_EQ(unused.take(s), resultsFileText(s, 1000));
+}
+
 }  // namespace
 }  // namespace rivulon
