@@ -30,6 +30,7 @@ class ResultsAlongside : public RunObserver {
 
     void runStarted(const ModelState& state) override;
     void yearEnded(const ModelState& state, int year) override;
+    bool followsDays() const override { return false; }
     // After the run has ended normally.
     std::string take(const ModelState& state);
 

@@ -264,6 +264,7 @@ SimulationStepper::SimulationStepper(ModelState& state, WeatherSource& weather,
     : state_(state),
       weather_(weather),
       observer_(observer),
+      daysObserved_(observer != nullptr && observer->followsDays()),
       seepLog_(seepLog),
       logStart_(seepLog != nullptr ? seepLog->size() : 0),
       held_(std::make_unique<HeldWeather>()) {
@@ -312,13 +313,14 @@ void SimulationStepper::stepDay() {
         WeatherMonth& wm = currentMonth();
         checkDay(wm, year_, month_, day_);
         ++dayIndex_;
-        if (state_.watershed.urbanCount > 0)
+        // Only the urban wash-off of the nutrient levels draws on the buildup.
+        if (state_.watershed.urbanCount > 0 && state_.options.simLevel > 2)
             updateUrbanBuildup(state_);
         dailyWeather(state_, wm.temp[day_], wm.prec[day_], month_, year_);
         dailyWaterBalance(state_, year_, month_, day_, seepLog_);
         if (state_.options.simLevel > 3)
             dailySeptic(state_, month_);
-        if (observer_ != nullptr) {
+        if (daysObserved_) {
             DayPoint p;
             p.year = year_;
             p.month = month_;

@@ -116,7 +116,7 @@ TEST(WeatherScan, TheRunTakesTheScannedBytesOnlyOfAnUnchangedFile) {
 }
 
 TEST(WeatherScan, CountsEveryKindOfLineEndAcrossWordBoundaries) {
-    // The slow, obvious count the word-at-a-time one must agree with.
+    // The slow, obvious count the many-bytes-at-a-time one must agree with.
     const auto reference = [](const std::string& s) {
         std::int32_t lines = 0;
         for (std::size_t i = 0; i < s.size(); ++i) {
@@ -148,6 +148,15 @@ TEST(WeatherScan, CountsEveryKindOfLineEndAcrossWordBoundaries) {
         }
         ASSERT_EQ(countLines(s), reference(s)) << "trial " << trial;
     }
+    // Long texts, where the byte counters are summed many times over.
+    EXPECT_EQ(countLines(std::string(10000, '\n')), 10000);
+    EXPECT_EQ(countLines(std::string(10001, '\r')), 10001);
+    std::string mixed;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        mixed += alphabet[(seed >> 16) % sizeof alphabet];
+    }
+    EXPECT_EQ(countLines(mixed), reference(mixed));
 }
 
 TEST(Dates, ParsesTheUsualFormsAndAddsYears) {
