@@ -1,6 +1,5 @@
 #include "common/list_reader.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -609,39 +608,6 @@ int ListReader::fieldsOnNextLine() const {
     const std::size_t end = content_.find_first_of("\r\n", p);
     return fieldsOnLine(
         std::string_view(content_).substr(p, end == std::string::npos ? n - p : end - p));
-}
-
-ListReader ListReader::partFrom(std::size_t offset, int line) const {
-    ListReader part(fileName_, content_.substr(std::min(offset, content_.size())));
-    part.pos_ = 0;  // a mark at the offset is text, not a byte-order mark
-    part.line_ = line;
-    return part;
-}
-
-bool ListReader::standsAtLineStart(std::size_t offset, int line) const {
-    return pos_ == offset && line_ == line && fieldOnLine_ == 0 && !afterComma_ && !recordOpen_;
-}
-
-void ListReader::continueFrom(const ListReader& part, std::size_t offset) {
-    // Fields point into the text they were read from.
-    auto rebase = [&](ListField f) {
-        if (f.text.data() != nullptr && f.text.data() >= part.content_.data() &&
-            f.text.data() <= part.content_.data() + part.content_.size()) {
-            const auto at = static_cast<std::size_t>(f.text.data() - part.content_.data());
-            f.text = std::string_view(content_.data() + offset + at, f.text.size());
-        }
-        return f;
-    };
-    pos_ = offset + part.pos_;
-    line_ = part.line_;
-    fieldOnLine_ = part.fieldOnLine_;
-    afterComma_ = part.afterComma_;
-    last_ = rebase(part.last_);
-    expecting_ = part.expecting_;
-    recordFirst_ = rebase(part.recordFirst_);
-    recordOpen_ = part.recordOpen_;
-    layoutWarned_ = layoutWarned_ || part.layoutWarned_;
-    warnings_.insert(warnings_.end(), part.warnings_.begin(), part.warnings_.end());
 }
 
 void ListReader::endOfRecords() {

@@ -52,7 +52,6 @@ class ListReader {
     int line() const { return last_.line; }
     int field() const { return last_.field; }
     const std::string& fileName() const { return fileName_; }
-    std::string_view text() const { return content_; }
     std::size_t offset() const { return pos_; }
 
     // Throws a ReadError about the last field read.
@@ -78,18 +77,6 @@ class ListReader {
     // The fields on the next line that is not blank (0 at the end).
     int fieldsOnNextLine() const;
     const std::vector<std::string>& warnings() const { return warnings_; }
-
-    // Work split at a line: a reader of this text from `offset` (the start
-    // of line `line`) to the end, which a second thread can read while this
-    // one reads up to the offset. Only its values and positions serve; its
-    // messages quote lines of the part alone.
-    ListReader partFrom(std::size_t offset, int line) const;
-    // True when this reader stands at `offset`, at the start of line
-    // `line`, with nothing open: where partFrom's reader began.
-    bool standsAtLineStart(std::size_t offset, int line) const;
-    // Takes over where a reader made by partFrom(offset, ...) stopped, as if
-    // this one had read what it did.
-    void continueFrom(const ListReader& part, std::size_t offset);
 
   private:
     std::string fileName_;

@@ -337,12 +337,6 @@ RecordWriter& RecordWriter::raw(std::string_view s) {
     return *this;
 }
 
-RecordWriter& RecordWriter::records(std::string_view s) {
-    out_ += s;
-    midRecord_ = false;
-    return *this;
-}
-
 RecordWriter& RecordWriter::endRecord() {
     out_ += "\r\n";
     midRecord_ = false;

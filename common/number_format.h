@@ -39,8 +39,6 @@ class RecordWriter {
     RecordWriter& real(float v);
     // Raw text as a field, without quotes.
     RecordWriter& raw(std::string_view s);
-    // Whole records built by another writer, after this one's last record.
-    RecordWriter& records(std::string_view s);
     RecordWriter& endRecord();
 
     const std::string& str() const { return out_; }

@@ -29,9 +29,6 @@ class RunObserver {
                             int /*dayIndex*/) {}
     // After the year's totals, sediment, nutrients and means are complete.
     virtual void yearEnded(const ModelState& /*state*/, int /*year*/) {}
-    // False for an observer that wants no dayEnded calls, so that a run
-    // spends nothing on them each day.
-    virtual bool followsDays() const { return true; }
 };
 
 // Tells several observers in turn, in the order given; null ones are left out.
@@ -39,11 +36,8 @@ class RunObserverList : public RunObserver {
   public:
     RunObserverList(std::initializer_list<RunObserver*> observers) {
         for (RunObserver* o : observers) {
-            if (o != nullptr) {
+            if (o != nullptr)
                 list_.push_back(o);
-                if (o->followsDays())
-                    dayList_.push_back(o);
-            }
         }
     }
     void runStarted(const ModelState& state) override {
@@ -51,7 +45,7 @@ class RunObserverList : public RunObserver {
             o->runStarted(state);
     }
     void dayEnded(const ModelState& state, const DayPoint& point) override {
-        for (RunObserver* o : dayList_)
+        for (RunObserver* o : list_)
             o->dayEnded(state, point);
     }
     void monthEnded(const ModelState& state, int year, int month, int dayIndex) override {
@@ -63,10 +57,8 @@ class RunObserverList : public RunObserver {
             o->yearEnded(state, year);
     }
 
-    bool followsDays() const override { return !dayList_.empty(); }
-
   private:
-    std::vector<RunObserver*> list_, dayList_;
+    std::vector<RunObserver*> list_;
 };
 
 }  // namespace rivulon

@@ -264,7 +264,6 @@ SimulationStepper::SimulationStepper(ModelState& state, WeatherSource& weather,
     : state_(state),
       weather_(weather),
       observer_(observer),
-      daysObserved_(observer != nullptr && observer->followsDays()),
       seepLog_(seepLog),
       logStart_(seepLog != nullptr ? seepLog->size() : 0),
       held_(std::make_unique<HeldWeather>()) {
@@ -320,7 +319,7 @@ void SimulationStepper::stepDay() {
         dailyWaterBalance(state_, year_, month_, day_, seepLog_);
         if (state_.options.simLevel > 3)
             dailySeptic(state_, month_);
-        if (daysObserved_) {
+        if (observer_ != nullptr) {
             DayPoint p;
             p.year = year_;
             p.month = month_;

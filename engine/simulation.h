@@ -69,7 +69,6 @@ class SimulationStepper {
     ModelState& state_;
     WeatherSource& weather_;
     RunObserver* observer_;
-    bool daysObserved_;
     std::string* seepLog_;
     std::size_t logStart_;
     std::unique_ptr<HeldWeather> held_;

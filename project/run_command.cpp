@@ -137,10 +137,10 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings) {
 }
 
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  const std::string& dailyPath, std::string dailyText, std::string resultsText) {
+                  const std::string& dailyPath, std::string dailyText) {
     // The texts are made first: a run without usable results changes no file.
     ResultFileSet set;
-    set.add(names.results, resultsText.empty() ? resultsFileText(state) : std::move(resultsText));
+    set.add(names.results, resultsFileText(state));
     set.add(names.summary, summaryFileText(state));
     if (!seepLog.empty())
         set.add(names.seepCoef, seepLog);

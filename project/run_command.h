@@ -110,10 +110,8 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings);
 struct RunFileNames {
     std::string results, summary, seepCoef;
 };
-// resultsText: Results.dat when it was made as the run went (ResultsAlongside).
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  const std::string& dailyPath = {}, std::string dailyText = {},
-                  std::string resultsText = {});
+                  const std::string& dailyPath = {}, std::string dailyText = {});
 
 // The daily file of a run on these settings: dated when the weather file is.
 std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& settings);

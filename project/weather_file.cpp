@@ -3,16 +3,12 @@
 #include <sys/stat.h>
 
 #include <cmath>
-#include <cstring>
 #include <mutex>
-#include <optional>
-#include <thread>
 
 #include "common/atomic_file.h"
 #include "common/paths.h"
 #include "common/read_error.h"
 #include "common/value_rules.h"
-#include "project/weather_scan.h"
 
 namespace rivulon {
 
@@ -141,24 +137,11 @@ void WeatherFileSource::parseYear(int year, WeatherYear& out) {
     ++parsedYears_;
 }
 
-namespace {
-
-// The offset where line `line` (1-based) starts, counting LF and CR LF line
-// ends; npos when the text has fewer lines.
-std::size_t offsetOfLine(std::string_view text, std::size_t from, int line) {
-    std::size_t p = from;
-    for (int l = 1; l < line; ++l) {
-        const void* lf = std::memchr(text.data() + p, '\n', text.size() - p);
-        if (lf == nullptr)
-            return std::string_view::npos;
-        p = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) + 1;
-    }
-    return p;
-}
-
-}  // namespace
-
-void WeatherFileSource::parseYears(int years) {
+void WeatherFileSource::preload(int years) {
+    // Each year is some kilobytes: parse in place rather than copy, and do
+    // not let the vector regrow (and copy) on the way.
+    if (years > parsedYears_)
+        preloaded_.reserve(static_cast<std::size_t>(years));
     while (parsedYears_ < years) {
         preloaded_.emplace_back();
         try {
@@ -168,68 +151,6 @@ void WeatherFileSource::parseYears(int years) {
             throw;
         }
     }
-}
-
-void WeatherFileSource::preload(int years) {
-    // Each year is some kilobytes: parse in place rather than copy, and do
-    // not let the vector regrow (and copy) on the way.
-    if (years > parsedYears_)
-        preloaded_.reserve(static_cast<std::size_t>(years));
-    // A long series is read in two halves at once: a second thread starts
-    // where the second half's first line would be in a file of the written
-    // layout. Its years are taken only when the first half ends exactly
-    // there and the second read without a fault or a layout warning;
-    // otherwise the second half is read again here, so that values, warnings
-    // and messages are always those of one reading from the start.
-    constexpr int kSplitYears = 20;
-    const int first = parsedYears_ + 1;
-    if (years - parsedYears_ < kSplitYears || parsedYears_ != 0) {
-        parseYears(years);
-        return;
-    }
-    const int split = first + (years - first + 1) / 2;  // the second half's first year
-    const std::size_t start = reader_.offset();
-    // A dated file's line count per year is the same; only the day lines count.
-    const int splitLine = 1 + (split - 1) * kWeatherLinesPerYear;
-    struct Part {
-        std::vector<WeatherYear> years;
-        std::optional<ListReader> reader;
-        std::size_t offset = std::string_view::npos;
-        bool ok = false;
-    } part;
-    std::thread second([&] {
-        try {
-            part.offset = offsetOfLine(reader_.text(), start, splitLine);
-            if (part.offset == std::string_view::npos)
-                return;
-            WeatherFileSource tail(reader_.partFrom(part.offset, splitLine), dated_);
-            tail.parsedYears_ = split - 1;
-            tail.preloaded_.reserve(static_cast<std::size_t>(years - split + 1));
-            tail.parseYears(years);
-            if (!tail.reader_.warnings().empty())
-                return;
-            part.years = std::move(tail.preloaded_);
-            part.reader.emplace(std::move(tail.reader_));
-            part.ok = true;
-        } catch (...) {
-            // Read again below, where the message gets its full context.
-        }
-    });
-    try {
-        parseYears(split - 1);
-    } catch (...) {
-        second.join();
-        throw;
-    }
-    second.join();
-    if (part.ok && reader_.standsAtLineStart(part.offset, splitLine)) {
-        for (WeatherYear& y : part.years)
-            preloaded_.push_back(std::move(y));
-        reader_.continueFrom(*part.reader, part.offset);
-        parsedYears_ = years;
-        return;
-    }
-    parseYears(years);
 }
 
 void WeatherFileSource::readYear(int year, WeatherYear& out) {

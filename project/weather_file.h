@@ -36,9 +36,7 @@ class WeatherFileSource : public WeatherSource {
     const std::vector<std::string>& warnings() const { return reader_.warnings(); }
 
   private:
-    WeatherFileSource(ListReader reader, bool dated) : reader_(std::move(reader)), dated_(dated) {}
     void parseYear(int year, WeatherYear& out);
-    void parseYears(int years);  // up to `years`, in order
 
     ListReader reader_;
     bool dated_;

@@ -14,7 +14,6 @@
 #include "common/paths.h"
 #include "common/read_error.h"
 #include "engine/option_rules.h"
-#include "engine/result_files.h"
 #include "project/nutrient_file.h"
 #include "project/nutrient_matrix.h"
 #include "project/run_command.h"
@@ -278,10 +277,7 @@ int runCommand(const std::vector<std::string>& args) {
 
     Progress progress(request.yearCount);
     DailyRecorder daily;
-    // Results.dat's yearly records are written beside the run, as each year ends.
-    ResultsAlongside results;
-    RunObserverList observers{a.quiet ? nullptr : &progress, a.daily.empty() ? nullptr : &daily,
-                              &results};
+    RunObserverList observers{a.quiet ? nullptr : &progress, a.daily.empty() ? nullptr : &daily};
     RunOutcome outcome = runProject(settings, state, request, &observers);
     for (const auto& m : outcome.reload.messages)
         std::fprintf(stderr, "hydload run: %s\n", m.c_str());
@@ -296,10 +292,9 @@ int runCommand(const std::vector<std::string>& args) {
         throw std::runtime_error("no weather file is named; nothing was run");
 
     saveRunFiles(names, state, outcome.seepLog, a.daily,
-                 a.daily.empty() ? std::string() : dailyFileTextFor(daily.record(), settings),
-                 results.take(state));
-    const std::string& resultsPath = names.results;
-    const std::string& summaryPath = names.summary;
+                 a.daily.empty() ? std::string() : dailyFileTextFor(daily.record(), settings));
+    const std::string& results = names.results;
+    const std::string& summary = names.summary;
 
     const RunResults& r = state.results;
     std::printf("%s: %d years at level %d\n", state.watershedName.c_str(), o.yearCount, o.simLevel);
@@ -323,7 +318,7 @@ int runCommand(const std::vector<std::string>& args) {
         line("Mean annual septic N (kg):", r.meanSepticN);
         line("Mean annual septic P (kg):", r.meanSepticP);
     }
-    std::printf("wrote %s\nwrote %s\n", resultsPath.c_str(), summaryPath.c_str());
+    std::printf("wrote %s\nwrote %s\n", results.c_str(), summary.c_str());
     if (!outcome.seepCoefPath.empty())
         std::printf("wrote %s\n", outcome.seepCoefPath.c_str());
     if (!a.daily.empty())
