@@ -414,27 +414,30 @@ bool ListReader::quickReal(float& value) {
 namespace {
 
 // A plain decimal of 1 to 7 digits at p, as quickReal reads it; the end of
-// its text, or nullptr.
-const char* plainDecimal(const char* p, const char* end, float& value) {
+// its text, or nullptr. The whole part and the decimals are two plain loops.
+inline const char* plainDecimal(const char* p, const char* end, float& value) {
     const bool negative = p < end && *p == '-';
-    if (negative)
-        ++p;
+    p += negative ? 1 : 0;
     const char* const digitsStart = p;
-    const char* point = nullptr;
     std::uint32_t mantissa = 0;
-    for (; p < end; ++p) {
-        const unsigned d = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
-        if (d < 10)
-            mantissa = mantissa * 10 + d;
-        else if (*p == '.' && !point)
-            point = p;
-        else
-            break;
+    unsigned d = 0;
+    while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+        mantissa = mantissa * 10 + d;  // wraps only past 9 digits, refused below
+        ++p;
     }
-    const long digits = (p - digitsStart) - (point ? 1 : 0);
+    long digits = p - digitsStart;
+    long decimals = 0;
+    if (p < end && *p == '.') {
+        const char* const first = ++p;
+        while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+            mantissa = mantissa * 10 + d;
+            ++p;
+        }
+        decimals = p - first;
+        digits += decimals;
+    }
     if (digits < 1 || digits > 7)
         return nullptr;
-    const long decimals = point ? p - point - 1 : 0;
     const float magnitude = static_cast<float>(mantissa) / kFloatPow10[decimals];
     value = negative ? -magnitude : magnitude;
     return p;
