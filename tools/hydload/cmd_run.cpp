@@ -278,7 +278,9 @@ int runCommand(const std::vector<std::string>& args) {
     Progress progress(request.yearCount);
     DailyRecorder daily;
     RunObserverList observers{a.quiet ? nullptr : &progress, a.daily.empty() ? nullptr : &daily};
-    RunOutcome outcome = runProject(settings, state, request, &observers);
+    // A quiet run without daily values tells no one about its days.
+    RunOutcome outcome =
+        runProject(settings, state, request, observers.empty() ? nullptr : &observers);
     for (const auto& m : outcome.reload.messages)
         std::fprintf(stderr, "hydload run: %s\n", m.c_str());
     // The reload repeats the start-up's transport warnings; say each once.
