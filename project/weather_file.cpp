@@ -153,6 +153,12 @@ void WeatherFileSource::preload(int years) {
     }
 }
 
+WeatherYear* WeatherFileSource::heldYear(int year) {
+    if (year >= 1 && year <= static_cast<int>(preloaded_.size()))
+        return &preloaded_[static_cast<std::size_t>(year - 1)];
+    return nullptr;
+}
+
 void WeatherFileSource::readYear(int year, WeatherYear& out) {
     if (year >= 1 && year <= static_cast<int>(preloaded_.size())) {
         out = preloaded_[year - 1];
