@@ -214,19 +214,63 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// The 7 digits of q (1e6 <= q < 1e7) into mant; their count without
-// trailing zeros.
-int sevenDigits(std::uint32_t q, char* mant) {
+// The 7 digits of q (1e6 <= q < 1e7) as characters, the first in the lowest
+// byte, and '0' in the eighth.
+std::uint64_t digitWord(std::uint32_t q) {
     const std::uint32_t high = q / 10000;  // 100..999
     const std::uint32_t low = q % 10000;
-    mant[0] = static_cast<char>('0' + high / 100);
-    std::memcpy(mant + 1, kDigitPairs + 2 * (high % 100), 2);
-    std::memcpy(mant + 3, kDigitPairs + 2 * (low / 100), 2);
-    std::memcpy(mant + 5, kDigitPairs + 2 * (low % 100), 2);
-    int n = 7;
-    while (n > 1 && mant[n - 1] == '0')
-        --n;
-    return n;
+    char m[8];
+    m[0] = static_cast<char>('0' + high / 100);
+    std::memcpy(m + 1, kDigitPairs + 2 * (high % 100), 2);
+    std::memcpy(m + 3, kDigitPairs + 2 * (low / 100), 2);
+    std::memcpy(m + 5, kDigitPairs + 2 * (low % 100), 2);
+    m[7] = '0';
+    std::uint64_t w;
+    std::memcpy(&w, m, sizeof w);
+    return w;
+}
+
+constexpr std::uint64_t kZeros = 0x3030303030303030u;
+
+// The digits with a point after the first `before` of them (1..6): 8 bytes.
+std::uint64_t withPoint(std::uint64_t digits, int before) {
+    const int shift = 8 * before;
+    const std::uint64_t head = digits & ((std::uint64_t{1} << shift) - 1);
+    return head | (std::uint64_t{'.'} << shift) | ((digits >> shift) << (shift + 8));
+}
+
+// layout() for 7 digits without branching on each digit: the digits are laid
+// out as one word, and the lengths decide what of it counts. Writes up to 15
+// bytes past out, whatever the length returned.
+char* layoutSeven(char* out, std::uint32_t q, int exp) {
+    const std::uint64_t digits = digitWord(q);
+    // Significant digits: up to the last that is not 0 (the first never is).
+    const int n = 8 - __builtin_clzll(digits - kZeros) / 8;
+    if (exp >= 0 && exp < 7) {
+        const int before = exp + 1;
+        if (n <= before) {
+            std::memcpy(out, &digits, 8);
+            return out + before;
+        }
+        const std::uint64_t w = withPoint(digits, before);
+        std::memcpy(out, &w, 8);
+        return out + n + 1;
+    }
+    if (exp < 0 && -exp - 1 + n <= 7) {
+        const int zeros = -exp - 1;
+        *out = '.';
+        std::memcpy(out + 1, &kZeros, 8);
+        std::memcpy(out + 1 + zeros, &digits, 8);
+        return out + 1 + zeros + n;
+    }
+    const std::uint64_t w = withPoint(digits, 1);
+    std::memcpy(out, &w, 8);
+    out += n > 1 ? n + 1 : 1;
+    const int a = exp < 0 ? -exp : exp;
+    out[0] = 'E';
+    out[1] = exp < 0 ? '-' : '+';
+    std::memcpy(out + 2, kDigitPairs + 2 * a, 2);
+    return out + 4;
 }
 
 }  // namespace
@@ -245,17 +289,16 @@ char* writeReal(char* out, float value) {
     const float a = value < 0 ? -value : value;
     std::uint32_t q;
     int exp;
+    // A float's decimal exponent is within -45..38, so two digits hold it.
     if (!roundToSevenDigitsScaled(a, q, exp) && !roundToSevenDigits(a, q, exp)) {
         std::string general;
         appendDigits(general, value, 7);
         std::memcpy(out, general.data(), general.size());
         return out + general.size();
     }
-    char mant[7];
-    const int n = sevenDigits(q, mant);
-    if (value < 0)
-        *out++ = '-';
-    return out + layout(out, mant, n, exp, 7);
+    *out = '-';
+    out += value < 0 ? 1 : 0;
+    return layoutSeven(out, q, exp);
 }
 
 void appendReal(std::string& out, float value) {

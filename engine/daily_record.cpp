@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 
 #include "common/number_format.h"
 #include "engine/erosion.h"
@@ -14,11 +15,14 @@ void DailyRecorder::runStarted(const ModelState& state) {
     record_ = DailyRecord{};
     record_.simLevel = state.options.simLevel;
     record_.organicCarbon = state.options.organicCarbonMode;
-    record_.rows.reserve(static_cast<std::size_t>(std::max<int>(state.options.yearCount, 0)) * 366);
+    const int years = sink_ != nullptr ? 1 : std::max<int>(state.options.yearCount, 0);
+    record_.rows.reserve(static_cast<std::size_t>(years) * 366);
     yearStart_ = 0;
     landUses_ = state.watershed.landUseCount;
     terms_.clear();
     landUse_.clear();
+    if (sink_ != nullptr)
+        sink_->runStarted(record_.simLevel, record_.organicCarbon);
 }
 
 void DailyRecorder::dayEnded(const ModelState& state, const DayPoint& point) {
@@ -51,16 +55,27 @@ void DailyRecorder::dayEnded(const ModelState& state, const DayPoint& point) {
         t.directP = d.directPerCapP;
     }
     terms_.push_back(t);
-    const int rural = state.watershed.ruralCount;
-    for (int k = 0; k <= landUses_; ++k) {
-        const std::vector<float>& v = k <= rural ? d.landUseRunoff : d.landUseWashoff;
-        landUse_.push_back(k > 0 && static_cast<std::size_t>(k) < v.size() ? v[k] : 0.0f);
-    }
+    const int rural = std::min<int>(state.watershed.ruralCount, landUses_);
+    const std::size_t at = landUse_.size();
+    landUse_.resize(at + static_cast<std::size_t>(landUses_) + 1);
+    float* out = landUse_.data() + at;
+    const auto take = [](const std::vector<float>& v, int k) {
+        return static_cast<std::size_t>(k) < v.size() ? v[k] : 0.0f;
+    };
+    out[0] = 0.0f;
+    for (int k = 1; k <= rural; ++k)
+        out[k] = take(d.landUseRunoff, k);
+    for (int k = std::max(rural, 0) + 1; k <= landUses_; ++k)
+        out[k] = take(d.landUseWashoff, k);
 }
 
 void DailyRecorder::yearEnded(const ModelState& state, int year) {
     if (record_.simLevel > 1)
         fillLoads(state, year);
+    if (sink_ != nullptr) {
+        sink_->yearDone(record_.rows.data() + yearStart_, record_.rows.size() - yearStart_);
+        record_.rows.clear();
+    }
     yearStart_ = record_.rows.size();
     terms_.clear();
     landUse_.clear();
@@ -191,6 +206,9 @@ int monthLength(int y, int m) {
     return m == 2 && leapYear(y) ? 29 : kLength[m];
 }
 
+// A date or a running day number, the first field of a line.
+constexpr std::size_t kMaxFirstField = 16;
+
 char* writeTwoDigits(char* p, int v) {
     *p++ = static_cast<char>('0' + v / 10);
     *p++ = static_cast<char>('0' + v % 10);
@@ -227,28 +245,59 @@ char* writeDate(char* p, const CalendarStart& start, int offset, int d) {
 
 }  // namespace
 
-std::string dailyFileText(const DailyRecord& record, const std::optional<CalendarStart>& start) {
-    const std::vector<std::string> headings =
-        dailyHeadings(record.simLevel, record.organicCarbon, start.has_value());
-    std::string out;
-    out.reserve(record.rows.size() * (record.simLevel > 2 ? 110 : record.simLevel > 1 ? 80 : 60));
+void appendDailyHeading(std::string& out, int simLevel, bool organicCarbon, bool dated) {
+    const std::vector<std::string> headings = dailyHeadings(simLevel, organicCarbon, dated);
     for (std::size_t i = 0; i < headings.size(); ++i) {
         if (i > 0)
             out += ',';
         out += headings[i];
     }
     out += "\r\n";
-    const bool sediment = record.simLevel > 1;
-    const bool nutrients = record.simLevel > 2;
-    // Each line is laid out in a buffer and appended once: a century has
-    // hundreds of thousands of numbers.
-    char line[32 + 12 * (kMaxRealChars + 1) + 2];
-    for (const DailyRow& row : record.rows) {
-        char* p = line;
-        if (start)
-            p = writeDate(p, *start, (row.year - 1) * 12 + (row.month - 1), row.day);
-        else
-            p = std::to_chars(p, p + 12, row.dayIndex).ptr;
+}
+
+std::size_t dailyLineCapacity(int simLevel) {
+    const std::size_t columns = simLevel > 2 ? 12 : simLevel > 1 ? 8 : 6;
+    return kMaxFirstField + columns * (kMaxRealChars + 1) + 2;
+}
+
+char* writeDailyLines(char* out, const DailyRow* rows, std::size_t count, int simLevel,
+                      const std::optional<CalendarStart>& start) {
+    const bool sediment = simLevel > 1;
+    const bool nutrients = simLevel > 2;
+    char* p = out;
+    // The date's year and month change once a month: the text before the day
+    // is made once for all its days.
+    int dateOffset = -1;
+    char prefix[kMaxFirstField];
+    std::size_t prefixLength = 0;
+    int dateYear = 0, dateMonth = 0;
+    bool quickDates = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const DailyRow& row = rows[i];
+        if (start) {
+            const int offset = (row.year - 1) * 12 + (row.month - 1);
+            if (offset != dateOffset) {
+                dateOffset = offset;
+                const int months = start->year * 12 + (start->month - 1) + offset;
+                dateYear = months / 12;
+                dateMonth = months % 12 + 1;
+                // The first month may start on any day; years outside 0..9999
+                // have a longer text. Both go the long way.
+                quickDates = offset != 0 && months >= 0 && dateYear <= 9999;
+                if (quickDates) {
+                    char* end = writeDate(prefix, *start, offset, 1);
+                    prefixLength = static_cast<std::size_t>(end - prefix) - 2;
+                }
+            }
+            if (quickDates && row.day >= 1 && row.day <= monthLength(dateYear, dateMonth)) {
+                std::memcpy(p, prefix, prefixLength);
+                p = writeTwoDigits(p + prefixLength, row.day);
+            } else {
+                p = writeDate(p, *start, offset, row.day);
+            }
+        } else {
+            p = std::to_chars(p, p + kMaxFirstField, row.dayIndex).ptr;
+        }
         const auto put = [&p](float v) {
             *p++ = ',';
             p = writeReal(p, v);
@@ -271,7 +320,22 @@ std::string dailyFileText(const DailyRecord& record, const std::optional<Calenda
         }
         *p++ = '\r';
         *p++ = '\n';
-        out.append(line, static_cast<std::size_t>(p - line));
+    }
+    return p;
+}
+
+std::string dailyFileText(const DailyRecord& record, const std::optional<CalendarStart>& start) {
+    std::string out;
+    out.reserve(record.rows.size() * (record.simLevel > 2 ? 110 : record.simLevel > 1 ? 80 : 60));
+    appendDailyHeading(out, record.simLevel, record.organicCarbon, start.has_value());
+    // A few hundred days at a time through a buffer, appended once each.
+    constexpr std::size_t kDaysAtOnce = 256;
+    std::vector<char> buffer(kDaysAtOnce * dailyLineCapacity(record.simLevel));
+    for (std::size_t i = 0; i < record.rows.size(); i += kDaysAtOnce) {
+        const std::size_t n = std::min(kDaysAtOnce, record.rows.size() - i);
+        const char* end =
+            writeDailyLines(buffer.data(), record.rows.data() + i, n, record.simLevel, start);
+        out.append(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
     }
     return out;
 }

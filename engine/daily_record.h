@@ -38,11 +38,25 @@ struct DailyRecord {
     std::vector<DailyRow> rows;
 };
 
+// Takes a run's days a year at a time, as soon as their loads are complete.
+class DailySink {
+  public:
+    virtual ~DailySink() = default;
+    virtual void runStarted(int simLevel, bool organicCarbon) = 0;
+    // The year's days, in order; valid only during the call.
+    virtual void yearDone(const DailyRow* days, std::size_t count) = 0;
+};
+
 // Records a run day by day. The water terms are taken as each day ends; the
 // loads of a year's days when the year ends, since sediment and nutrient
 // loads are completed only then. Complete after a run that ended normally.
+// With a sink, each year's days go to it when the year ends and only the
+// year in progress is kept: a century's days need not be held at once.
 class DailyRecorder : public RunObserver {
   public:
+    DailyRecorder() = default;
+    explicit DailyRecorder(DailySink* sink) : sink_(sink) {}
+
     void runStarted(const ModelState& state) override;
     void dayEnded(const ModelState& state, const DayPoint& point) override;
     void yearEnded(const ModelState& state, int year) override;
@@ -59,6 +73,7 @@ class DailyRecorder : public RunObserver {
     };
     void fillLoads(const ModelState& state, int year);
 
+    DailySink* sink_ = nullptr;
     DailyRecord record_;
     std::size_t yearStart_ = 0;  // the first row of the year in progress
     int landUses_ = 0;
@@ -95,5 +110,13 @@ std::string dailyTotalNHeading(bool organicCarbon);
 // from the 1st in the others.
 std::string dailyFileText(const DailyRecord& record,
                           const std::optional<CalendarStart>& start = std::nullopt);
+
+// The daily file in pieces, as dailyFileText writes it: the heading line, then
+// the lines of some days, written into a buffer of at least count times
+// dailyLineCapacity(simLevel) bytes; returns the end of what was written.
+void appendDailyHeading(std::string& out, int simLevel, bool organicCarbon, bool dated);
+std::size_t dailyLineCapacity(int simLevel);
+char* writeDailyLines(char* out, const DailyRow* rows, std::size_t count, int simLevel,
+                      const std::optional<CalendarStart>& start);
 
 }  // namespace rivulon

@@ -137,25 +137,27 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings) {
 }
 
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  const std::string& dailyPath, std::string dailyText) {
+                  StagedFile daily) {
     // The texts are made first: a run without usable results changes no file.
     ResultFileSet set;
     set.add(names.results, resultsFileText(state));
     set.add(names.summary, summaryFileText(state));
     if (!seepLog.empty())
         set.add(names.seepCoef, seepLog);
-    if (!dailyText.empty())
-        set.add(dailyPath, std::move(dailyText));
+    if (!daily.path().empty())
+        set.add(std::move(daily));
     set.commit();
 }
 
+std::optional<CalendarStart> dailyCalendarStart(const ProjectSettings& settings) {
+    if (!settings.datedWeather || !settings.weatherStart)
+        return std::nullopt;
+    const CalendarDate& d = *settings.weatherStart;
+    return CalendarStart{d.year, d.month, d.day};
+}
+
 std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& settings) {
-    std::optional<CalendarStart> start;
-    if (settings.datedWeather && settings.weatherStart) {
-        const CalendarDate& d = *settings.weatherStart;
-        start = CalendarStart{d.year, d.month, d.day};
-    }
-    return dailyFileText(record, start);
+    return dailyFileText(record, dailyCalendarStart(settings));
 }
 
 std::string dailyPathBeside(const std::string& resultsPath) {
