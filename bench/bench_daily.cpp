@@ -79,6 +79,23 @@ void runWithDailyFile(benchmark::State& st) {
     runWithDailyFile(st, true);
 }
 
+// What the run's own thread spends recording the days for the writer.
+struct Discard : DailySink {
+    void runStarted(int, bool) override {}
+    void yearDone(DailyYear& year) override { benchmark::DoNotOptimize(year.rows.data()); }
+};
+
+void runRecordingOnly(benchmark::State& st) {
+    const int level = static_cast<int>(st.range(0));
+    const std::vector<WeatherYear> series = weatherSeries();
+    const ModelState inputs = watershed(level);
+    Discard sink;
+    for (auto _ : st) {
+        DailyRecorder recorder(&sink);
+        benchmark::DoNotOptimize(bench::runWithResultTexts(inputs, series, &recorder));
+    }
+}
+
 // Everything on the run's own thread, for comparison.
 void runWithDailyFileOneThread(benchmark::State& st) {
     runWithDailyFile(st, false);
@@ -126,6 +143,7 @@ class ShareReporter : public benchmark::ConsoleReporter {
 BENCHMARK(runAlone)->Arg(1)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(runWithDailyFile)->Arg(1)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(runWithDailyFileOneThread)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(runRecordingOnly)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(dailyLinesOnly)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

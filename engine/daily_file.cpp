@@ -45,36 +45,36 @@ void DailyFileWriter::runStarted(int simLevel, bool organicCarbon) {
     }
 }
 
-void DailyFileWriter::yearDone(const DailyRow* days, std::size_t count) {
+void DailyFileWriter::yearDone(DailyYear& year) {
     if (!worker_.joinable()) {
-        write(days, count);
+        write(year);
         return;
     }
-    std::vector<DailyRow> year;
+    // The year goes over whole; the recorder gets an emptied one back.
+    DailyYear empty;
     {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return waiting_.size() < kMaxWaiting; });
         if (!free_.empty()) {
-            year = std::move(free_.back());
+            empty = std::move(free_.back());
             free_.pop_back();
         }
-    }
-    year.assign(days, days + count);
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
         waiting_.push_back(std::move(year));
     }
     changed_.notify_all();
+    year = std::move(empty);
 }
 
-void DailyFileWriter::write(const DailyRow* days, std::size_t count) {
+void DailyFileWriter::write(DailyYear& year) {
     if (error_)
         return;  // the file is lost already; the run need not wait for it
     try {
+        fillDailyLoads(year);
+        const std::size_t count = year.rows.size();
         const std::size_t room = count * dailyLineCapacity(simLevel_);
         if (text_.size() < room)
             text_.resize(room);
-        const char* end = writeDailyLines(text_.data(), days, count, simLevel_, start_);
+        const char* end = writeDailyLines(text_.data(), year.rows.data(), count, simLevel_, start_);
         file_.append({text_.data(), static_cast<std::size_t>(end - text_.data())});
     } catch (...) {
         error_ = std::current_exception();
@@ -83,7 +83,7 @@ void DailyFileWriter::write(const DailyRow* days, std::size_t count) {
 
 void DailyFileWriter::work() {
     for (;;) {
-        std::vector<DailyRow> year;
+        DailyYear year;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             changed_.wait(lock, [this] { return closing_ || !waiting_.empty(); });
@@ -93,8 +93,10 @@ void DailyFileWriter::work() {
             waiting_.pop_front();
         }
         changed_.notify_all();
-        write(year.data(), year.size());
-        year.clear();
+        write(year);
+        year.rows.clear();
+        year.terms.clear();
+        year.landUse.clear();
         {
             const std::lock_guard<std::mutex> lock(mutex_);
             free_.push_back(std::move(year));

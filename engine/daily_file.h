@@ -15,12 +15,11 @@
 
 namespace rivulon {
 
-// Writes the daily file as the run goes: the lines of each year are made and
-// appended to a staged file as soon as the year's loads are complete, so the
-// century's days are never held at once. With `background`, a thread of its
-// own makes and writes them while the run goes on with the next years; the
-// years are written in order, so the bytes are dailyFileText's whatever the
-// timing. Errors wait for finish().
+// Writes the daily file as the run goes: when a year ends, its loads and
+// lines are made and appended to a staged file, so the century's days are
+// never held at once. With `background`, a thread of its own does that while
+// the run goes on with the next years; the years are written in order, so the
+// bytes are dailyFileText's whatever the timing. Errors wait for finish().
 class DailyFileWriter : public DailySink {
   public:
     // `start` gives the dated series' first day (none: day numbers) when the
@@ -33,7 +32,7 @@ class DailyFileWriter : public DailySink {
     DailyFileWriter& operator=(const DailyFileWriter&) = delete;
 
     void runStarted(int simLevel, bool organicCarbon) override;
-    void yearDone(const DailyRow* days, std::size_t count) override;
+    void yearDone(DailyYear& year) override;
 
     // Waits for the years still being written and hands over the file, ready
     // to be committed with the result files. Throws the FileError of a piece
@@ -41,7 +40,7 @@ class DailyFileWriter : public DailySink {
     StagedFile finish();
 
   private:
-    void write(const DailyRow* days, std::size_t count);
+    void write(DailyYear& year);
     void work();
     void stopWorker();
 
@@ -59,8 +58,8 @@ class DailyFileWriter : public DailySink {
     static constexpr std::size_t kMaxWaiting = 4;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::vector<DailyRow>> waiting_;
-    std::vector<std::vector<DailyRow>> free_;
+    std::deque<DailyYear> waiting_;
+    std::vector<DailyYear> free_;
     bool closing_ = false;
     std::thread worker_;
 };
