@@ -490,7 +490,7 @@ void StagedFile::append(std::string_view bytes) {
     }
     // The write-back starts every few pieces, so that little is left to wait
     // for when the set is committed.
-    constexpr std::size_t kWriteBackEvery = std::size_t{1} << 20;
+    constexpr std::size_t kWriteBackEvery = std::size_t{1} << 19;
     unflushed_ += bytes.size();
     if (unflushed_ >= kWriteBackEvery) {
         ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(unflushed_),

@@ -137,15 +137,15 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings) {
 }
 
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  StagedFile daily) {
+                  DailyFileWriter* daily) {
     // The texts are made first: a run without usable results changes no file.
     ResultFileSet set;
     set.add(names.results, resultsFileText(state));
     set.add(names.summary, summaryFileText(state));
     if (!seepLog.empty())
         set.add(names.seepCoef, seepLog);
-    if (!daily.path().empty())
-        set.add(std::move(daily));
+    if (daily != nullptr)
+        set.add(daily->finish());
     set.commit();
 }
 

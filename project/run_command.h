@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/atomic_file.h"
+#include "engine/daily_file.h"
 #include "engine/daily_record.h"
 #include "engine/model_state.h"
 #include "engine/option_rules.h"
@@ -108,13 +108,13 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings);
 // when any of them cannot be written, every old file stays as it was. Call it
 // while holding the output folder's claim (claimOutputFolder). Summary.dat
 // also fills the point-source year sums of the results.
-// The daily file, written as the run went (DailyFileWriter), is replaced with
-// them when given.
+// The daily file, written as the run went, is replaced with them when given:
+// its last years are finished while the result texts are made.
 struct RunFileNames {
     std::string results, summary, seepCoef;
 };
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  StagedFile daily = {});
+                  DailyFileWriter* daily = nullptr);
 
 // The daily file of a run on these settings: dated when the weather file is.
 std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& settings);

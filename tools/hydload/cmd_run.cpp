@@ -300,7 +300,7 @@ int runCommand(const std::vector<std::string>& args) {
     if (!outcome.ran)
         throw std::runtime_error("no weather file is named; nothing was run");
 
-    saveRunFiles(names, state, outcome.seepLog, dailyFile ? dailyFile->finish() : StagedFile());
+    saveRunFiles(names, state, outcome.seepLog, dailyFile.get());
     const std::string& results = names.results;
     const std::string& summary = names.summary;
 
