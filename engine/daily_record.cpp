@@ -315,8 +315,39 @@ std::size_t dailyLineCapacity(int simLevel) {
     return kMaxFirstField + columns * (kMaxRealChars + 1) + 2;
 }
 
+namespace {
+
+// Remembers the texts of the values last written: the weather of a series,
+// and the terms that follow it closely, take few values over and over.
+class RepeatedReals {
+  public:
+    char* write(char* out, float v) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        Entry& e = entries_[(bits * 0x9E3779B1u) >> (32 - kBits)];
+        if (e.bits != bits || e.length == 0) {
+            e.bits = bits;
+            e.length = static_cast<std::uint32_t>(writeReal(e.text, v) - e.text);
+        }
+        std::memcpy(out, e.text, kMaxRealChars);
+        return out + e.length;
+    }
+
+  private:
+    struct Entry {
+        std::uint32_t bits = 0;
+        std::uint32_t length = 0;  // 0: empty
+        char text[kMaxRealChars] = {};
+    };
+    static constexpr int kBits = 8;
+    std::array<Entry, std::size_t{1} << kBits> entries_{};
+};
+
+}  // namespace
+
 char* writeDailyLines(char* out, const DailyRow* rows, std::size_t count, int simLevel,
                       const std::optional<CalendarStart>& start) {
+    RepeatedReals repeated;
     const bool sediment = simLevel > 1;
     const bool nutrients = simLevel > 2;
     char* p = out;
@@ -357,21 +388,39 @@ char* writeDailyLines(char* out, const DailyRow* rows, std::size_t count, int si
             *p++ = ',';
             p = writeReal(p, v);
         };
-        put(row.precipitation);
-        put(row.temperature);
-        put(row.snowmelt);
-        put(row.evapotranspiration);
+        const auto putRepeated = [&p, &repeated](float v) {
+            *p++ = ',';
+            p = repeated.write(p, v);
+        };
+        // The total is the dissolved load on days without sediment or
+        // wash-off, most days: its text is the same.
+        const auto putTotal = [&p](float total, float dissolved, const char* text,
+                                   std::size_t length) {
+            *p++ = ',';
+            if (total == dissolved) {
+                std::memmove(p, text, kMaxRealChars);  // the text ends just before
+                p += length;
+            } else {
+                p = writeReal(p, total);
+            }
+        };
+        putRepeated(row.precipitation);
+        putRepeated(row.temperature);
+        putRepeated(row.snowmelt);
+        putRepeated(row.evapotranspiration);
         put(row.runoff);
         put(row.streamflow);
         if (sediment) {
-            put(row.erosion);
+            putRepeated(row.erosion);
             put(row.sediment);
         }
         if (nutrients) {
+            const char* disN = p + 1;
             put(row.disN);
-            put(row.totN);
+            putTotal(row.totN, row.disN, disN, static_cast<std::size_t>(p - disN));
+            const char* disP = p + 1;
             put(row.disP);
-            put(row.totP);
+            putTotal(row.totP, row.disP, disP, static_cast<std::size_t>(p - disP));
         }
         *p++ = '\r';
         *p++ = '\n';
