@@ -172,6 +172,7 @@ void dailyWeather(ModelState& state, float temp, float prec, int month, int year
     d.erosivity = 0;
     d.et = 0;
     d.runoff = 0;
+    d.transport = 0;
     d.erosion = 0;
     d.temperature = temp;
     d.precipitation = prec;
@@ -313,7 +314,8 @@ void dailyRunoff(ModelState& state, int month, int year) {
         }
     }
     d.runoff = weighted / w.totalArea;
-    r.transportQ[year][month] += transportCapacity(d.runoff);
+    d.transport = transportCapacity(d.runoff);
+    r.transportQ[year][month] += d.transport;
     r.runoffDepth[year][month] += d.runoff;
 }
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "common/number_format.h"
 #include "common/paths.h"
 #include "common/read_error.h"
+#include "engine/daily_file.h"
 #include "engine/option_rules.h"
 #include "project/nutrient_file.h"
 #include "project/nutrient_matrix.h"
@@ -276,8 +278,15 @@ int runCommand(const std::vector<std::string>& args) {
         [&] { std::fprintf(stderr, "hydload run: %s\n", waitingForFolderMessage(a.out).c_str()); });
 
     Progress progress(request.yearCount);
-    DailyRecorder daily;
-    RunObserverList observers{a.quiet ? nullptr : &progress, a.daily.empty() ? nullptr : &daily};
+    // The daily lines are made and written as the years end, beside the run.
+    std::unique_ptr<DailyFileWriter> dailyFile;
+    std::unique_ptr<DailyRecorder> daily;
+    if (!a.daily.empty()) {
+        dailyFile = std::make_unique<DailyFileWriter>(
+            StagedFile(a.daily), [&settings] { return dailyCalendarStart(settings); });
+        daily = std::make_unique<DailyRecorder>(dailyFile.get());
+    }
+    RunObserverList observers{a.quiet ? nullptr : &progress, daily.get()};
     // A quiet run without daily values tells no one about its days.
     RunOutcome outcome =
         runProject(settings, state, request, observers.empty() ? nullptr : &observers);
@@ -293,8 +302,7 @@ int runCommand(const std::vector<std::string>& args) {
     if (!outcome.ran)
         throw std::runtime_error("no weather file is named; nothing was run");
 
-    saveRunFiles(names, state, outcome.seepLog, a.daily,
-                 a.daily.empty() ? std::string() : dailyFileTextFor(daily.record(), settings));
+    saveRunFiles(names, state, outcome.seepLog, dailyFile.get());
     const std::string& results = names.results;
     const std::string& summary = names.summary;
 
