@@ -613,6 +613,15 @@ int ListReader::fieldsOnNextLine() const {
         std::string_view(content_).substr(p, end == std::string::npos ? n - p : end - p));
 }
 
+void ListReader::dropText() {
+    std::string().swap(content_);
+    pos_ = 0;
+    afterComma_ = false;
+    recordOpen_ = false;
+    last_.text = {};
+    recordFirst_.text = {};
+}
+
 void ListReader::endOfRecords() {
     recordOpen_ = false;
     std::size_t p = pos_;

@@ -77,6 +77,9 @@ class ListReader {
     // The fields on the next line that is not blank (0 at the end).
     int fieldsOnNextLine() const;
     const std::vector<std::string>& warnings() const { return warnings_; }
+    // Frees the text: the reader then stands at its end (fields read so far
+    // no longer show their text).
+    void dropText();
 
   private:
     std::string fileName_;

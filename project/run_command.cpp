@@ -73,8 +73,12 @@ ProjectRun::ProjectRun(ProjectSettings& settings, ModelState& state, const RunRe
         if (settings.weatherPath.empty())
             return;
         weather_ = std::make_unique<WeatherFileSource>(settings.weatherPath, settings.datedWeather);
-        if (o.yearCount > 0)
+        if (o.yearCount > 0) {
             weather_->preload(o.yearCount);
+            // Every year the run asks for is read: the text can go, and its
+            // memory serve the run's tables.
+            weather_->dropText();
+        }
         warnings.insert(warnings.end(), weather_->warnings().begin(), weather_->warnings().end());
         weather = weather_.get();
     }

@@ -32,6 +32,9 @@ class WeatherFileSource : public WeatherSource {
     // Reads years 1..years ahead, so that a short or damaged file is found
     // before a run starts; readYear then hands them out.
     void preload(int years);
+    // Frees the file's text once the years a run needs are preloaded; a year
+    // asked for beyond them is then reported as missing.
+    void dropText() { reader_.dropText(); }
 
     // The first line read so far whose field count differs from the written
     // layout, as a warning.

@@ -208,6 +208,29 @@ TEST(WeatherFileSource, ReadsMonthsInOrderAndStopsAtTheEnd) {
     }
 }
 
+// A run frees the text once its years are preloaded; the years stay, and a
+// year beyond them is reported as missing, not read from freed memory.
+TEST(WeatherFileSource, PreloadedYearsOutliveTheText) {
+    std::string year = "";
+    for (int m = 1; m <= 12; ++m)
+        year += "2\r\n1.5,.25\r\n-3,0\r\n";
+    WeatherFileSource source("W.dat", year + year + year, false);
+    source.preload(2);
+    source.dropText();
+    WeatherYear y{};
+    source.readYear(1, y);
+    EXPECT_FLOAT_EQ(y[12].prec[1], 0.25f);
+    ASSERT_NE(source.heldYear(2), nullptr);
+    EXPECT_FLOAT_EQ(source.heldYear(2)->at(6).temp[2], -3.0f);
+    EXPECT_EQ(source.heldYear(3), nullptr);
+    try {
+        source.readYear(3, y);
+        FAIL() << "year 3 read after the text was freed";
+    } catch (const RunError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("end before year 3"));
+    }
+}
+
 TEST(WeatherTable, DefaultTableSavesAsAWeatherFile) {
     std::array<std::string, 13> names{"",    "Apr", "May", "Jun", "Jul", "Aug", "Sep",
                                       "Oct", "Nov", "Dec", "Jan", "Feb", "Mar"};

@@ -1,5 +1,8 @@
 #include <algorithm>
 #include <cstdio>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -166,6 +169,14 @@ void line(const char* label, float value) {
 }
 
 int runCommand(const std::vector<std::string>& args) {
+#ifdef __GLIBC__
+    // A run's large blocks (the weather text and years) come from the heap
+    // and stay there when freed, so that later ones reuse memory already
+    // touched: on a virtual machine a page touched for the first time can
+    // cost as much as running a day.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
     const Arguments a = parse(args);
     if (a.hasSeep)
         checkFour("--seep", a.seep, "MAX,DAILY,YEAR,MINSTREAM", true);
