@@ -54,9 +54,8 @@ class DailyFileWriter : public DailySink {
 
     // The hand-over to the thread: years waiting, oldest first, and emptied
     // buffers to be used again. At most kMaxWaiting years (about 80 kB each)
-    // wait, so a slow disk holds the run back instead of filling the memory;
-    // enough that the run seldom waits when the thread shares its processor.
-    static constexpr std::size_t kMaxWaiting = 16;
+    // wait, so a slow disk holds the run back instead of filling the memory.
+    static constexpr std::size_t kMaxWaiting = 4;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<DailyYear> waiting_;
