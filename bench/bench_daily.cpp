@@ -130,9 +130,15 @@ class ShareReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
+        // One run's time, or the median of repetitions.
         for (const Run& r : runs) {
-            if (r.run_type == Run::RT_Iteration && r.error_message.empty())
-                times[r.benchmark_name()] = r.GetAdjustedRealTime();
+            if (!r.error_message.empty())
+                continue;
+            const std::string name = r.run_name.function_name + "/" + r.run_name.args;
+            if (r.run_type == Run::RT_Iteration && r.repetitions <= 1)
+                times[name] = r.GetAdjustedRealTime();
+            else if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+                times[name] = r.GetAdjustedRealTime();
         }
     }
     std::map<std::string, double> times;
