@@ -159,6 +159,7 @@ int main(int argc, char** argv) {
     ShareReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    std::printf("\nThe daily file against the run alone (medians when repeated):\n");
     for (const char* level : {"1", "3", "4"}) {
         const auto alone = reporter.times.find(std::string("runAlone/") + level);
         for (const char* name :
