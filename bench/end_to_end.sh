@@ -96,6 +96,9 @@ for place in "${places[@]}"; do
         # shellcheck disable=SC2046
         printf '  level %d, %-18s %s\n' "$level" "$label:" \
             "$(median_ms "$hydload" $(run_args "$dir" "$level"))"
+        # shellcheck disable=SC2046
+        printf '  level %d, %-18s %s\n' "$level" "$label, --daily:" \
+            "$(median_ms "$hydload" $(run_args "$dir" "$level") --daily "$dir/out/Daily.csv")"
     done
 done
 # Instructions of a whole process, which a busy machine does not change.

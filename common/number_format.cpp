@@ -271,6 +271,22 @@ char* layoutSeven(char* out, std::uint32_t q, int exp) {
     return out + 4;
 }
 
+// writeReal outside the common range, kept out of its way.
+[[gnu::noinline, gnu::cold]] char* writeRealRarely(char* out, float value) {
+    const float a = value < 0 ? -value : value;
+    std::uint32_t q;
+    int exp;
+    if (!roundToSevenDigits(a, q, exp)) {
+        std::string general;
+        appendDigits(general, value, 7);
+        std::memcpy(out, general.data(), general.size());
+        return out + general.size();
+    }
+    *out = '-';
+    out += value < 0 ? 1 : 0;
+    return layoutSeven(out, q, exp);
+}
+
 }  // namespace
 
 void appendRealGeneral(std::string& out, float value) {
@@ -287,13 +303,8 @@ char* writeReal(char* out, float value) {
     const float a = value < 0 ? -value : value;
     std::uint32_t q;
     int exp;
-    // A float's decimal exponent is within -45..38, so two digits hold it.
-    if (!roundToSevenDigitsScaled(a, q, exp) && !roundToSevenDigits(a, q, exp)) {
-        std::string general;
-        appendDigits(general, value, 7);
-        std::memcpy(out, general.data(), general.size());
-        return out + general.size();
-    }
+    if (!roundToSevenDigitsScaled(a, q, exp))
+        return writeRealRarely(out, value);
     *out = '-';
     out += value < 0 ? 1 : 0;
     return layoutSeven(out, q, exp);

@@ -70,7 +70,7 @@ void DailyFileWriter::write(DailyYear& year) {
         return;  // the file is lost already; the run need not wait for it
     try {
         fillDailyLoads(year);
-        const std::size_t count = year.rows.size();
+        const std::size_t count = year.days;
         const std::size_t room = count * dailyLineCapacity(simLevel_);
         if (text_.size() < room)
             text_.resize(room);
@@ -94,9 +94,7 @@ void DailyFileWriter::work() {
         }
         changed_.notify_all();
         write(year);
-        year.rows.clear();
-        year.terms.clear();
-        year.landUse.clear();
+        year.days = 0;
         {
             const std::lock_guard<std::mutex> lock(mutex_);
             free_.push_back(std::move(year));

@@ -53,8 +53,8 @@ class DailyFileWriter : public DailySink {
     std::exception_ptr error_;
 
     // The hand-over to the thread: years waiting, oldest first, and emptied
-    // buffers to be used again. At most kMaxWaiting years wait, so a slow
-    // disk holds the run back instead of filling the memory.
+    // buffers to be used again. At most kMaxWaiting years (about 80 kB each)
+    // wait, so a slow disk holds the run back instead of filling the memory.
     static constexpr std::size_t kMaxWaiting = 4;
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -21,16 +21,39 @@ void DailyRecorder::runStarted(const ModelState& state) {
     year_.simLevel = record_.simLevel;
     year_.landUses = std::max<int>(state.watershed.landUseCount, 0);
     year_.ruralCount = std::clamp<int>(state.watershed.ruralCount, 0, year_.landUses);
-    year_.rows.clear();
-    year_.terms.clear();
-    year_.landUse.clear();
+    year_.days = 0;
+    if (year_.simLevel > 2) {
+        // The runoff concentrations of a land use change by month only, and
+        // not in the course of a run.
+        const std::size_t rural = static_cast<std::size_t>(year_.ruralCount);
+        concentrationN_.assign(13 * (rural + 1), 0.0f);
+        concentrationP_.assign(13 * (rural + 1), 0.0f);
+        for (int m = 1; m <= 12; ++m) {
+            for (std::size_t k = 1; k <= rural; ++k) {
+                const RunoffConcentration c = runoffConcentration(state, static_cast<int>(k), m);
+                concentrationN_[m * (rural + 1) + k] = c.n;
+                concentrationP_[m * (rural + 1) + k] = c.p;
+            }
+        }
+    }
     if (sink_ != nullptr)
         sink_->runStarted(record_.simLevel, record_.organicCarbon);
 }
 
 void DailyRecorder::dayEnded(const ModelState& state, const DayPoint& point) {
     const DailyState& d = state.daily;
-    DailyRow& row = year_.rows.emplace_back();
+    DailyYear& y = year_;
+    const int level = y.simLevel;
+    const std::size_t i = y.days++;
+    const std::size_t landUses = static_cast<std::size_t>(y.landUses);
+    if (y.rows.size() <= i) {
+        // A year's days at a time (a year of long months a little more).
+        const std::size_t days = std::max<std::size_t>(2 * i, 372);
+        y.rows.resize(days);
+        y.terms.resize(level > 1 ? days : 0);
+        y.landUse.resize(level > 2 ? days * landUses : 0);
+    }
+    DailyRow& row = y.rows[i];
     row.year = static_cast<std::int16_t>(point.year);
     row.month = static_cast<std::int16_t>(point.month);
     row.day = static_cast<std::int16_t>(point.day);
@@ -41,11 +64,13 @@ void DailyRecorder::dayEnded(const ModelState& state, const DayPoint& point) {
     row.evapotranspiration = d.et;
     row.runoff = d.runoff;
     row.streamflow = d.streamflow;
-    const int level = year_.simLevel;
+    // The loads are put on the day when the year ends; 0 where the level has none.
+    row.erosion = level > 1 ? d.erosion : 0.0f;
+    row.sediment = 0;
+    row.disN = row.totN = row.disP = row.totP = 0;
     if (level < 2)
         return;
-    row.erosion = d.erosion;
-    DailyYear::DayTerms& t = year_.terms.emplace_back();
+    DailyYear::DayTerms& t = y.terms[i];
     t.transport = d.transport;
     if (level < 3)
         return;
@@ -60,9 +85,7 @@ void DailyRecorder::dayEnded(const ModelState& state, const DayPoint& point) {
         t.directP = d.directPerCapP;
     }
     // Taken as they stand; the loads are made from them when the year ends.
-    const std::size_t at = year_.landUse.size();
-    year_.landUse.resize(at + static_cast<std::size_t>(year_.landUses));
-    float* out = year_.landUse.data() + at;
+    float* out = y.landUse.data() + i * landUses;
     const auto take = [out](const std::vector<float>& v, int from, int to) {
         const int end = std::min(to, static_cast<int>(v.size()) - 1);
         if (end >= from) {
@@ -72,8 +95,8 @@ void DailyRecorder::dayEnded(const ModelState& state, const DayPoint& point) {
         for (int k = std::max(end + 1, from); k <= to; ++k)
             out[k - 1] = 0.0f;
     };
-    take(d.landUseRunoff, 1, year_.ruralCount);
-    take(d.landUseWashoff, year_.ruralCount + 1, year_.landUses);
+    take(d.landUseRunoff, 1, y.ruralCount);
+    take(d.landUseWashoff, y.ruralCount + 1, y.landUses);
 }
 
 void DailyRecorder::yearEnded(const ModelState& state, int year) {
@@ -88,15 +111,9 @@ void DailyRecorder::yearEnded(const ModelState& state, int year) {
         const WatershedSetup& w = state.watershed;
         const NutrientSetup& n = state.nutrients;
         const NutrientWork& work = state.nutrientWork;
-        const std::size_t rural = static_cast<std::size_t>(y.ruralCount);
-        y.concentrationN.assign(13 * (rural + 1), 0.0f);
-        y.concentrationP.assign(13 * (rural + 1), 0.0f);
+        y.concentrationN = concentrationN_;
+        y.concentrationP = concentrationP_;
         for (int m = 1; m <= 12; ++m) {
-            for (std::size_t k = 1; k <= rural; ++k) {
-                const RunoffConcentration c = runoffConcentration(state, static_cast<int>(k), m);
-                y.concentrationN[m * (rural + 1) + k] = c.n;
-                y.concentrationP[m * (rural + 1) + k] = c.p;
-            }
             y.pointN[m] = pointLoad(n.pointN, year, m);
             y.pointP[m] = pointLoad(n.pointP, year, m);
         }
@@ -124,11 +141,10 @@ void DailyRecorder::yearEnded(const ModelState& state, int year) {
         y.ruralCount = rural;
     } else {
         fillDailyLoads(y);
-        record_.rows.insert(record_.rows.end(), y.rows.begin(), y.rows.end());
+        record_.rows.insert(record_.rows.end(), y.rows.begin(),
+                            y.rows.begin() + static_cast<std::ptrdiff_t>(y.days));
     }
-    y.rows.clear();
-    y.terms.clear();
-    y.landUse.clear();
+    y.days = 0;
 }
 
 // The loads of the year's days. Each term of a month's load is shared out
@@ -144,7 +160,7 @@ void fillDailyLoads(DailyYear& y) {
         return;
     y.loadsFilled = true;
     DailyRow* rows = y.rows.data();
-    const std::size_t days = y.rows.size();
+    const std::size_t days = y.days;
 
     std::array<double, 13> transportOfMonth{};
     std::array<int, 13> daysOfMonth{};
@@ -188,15 +204,21 @@ void fillDailyLoads(DailyYear& y) {
         const float* landUse = y.landUse.data() + i * landUses;  // [k - 1]
         double disN = 0, disP = 0, urbanN = 0, urbanP = 0;
         // A land use without runoff or wash-off that day adds exactly 0: left
-        // out (on most days every one of them).
-        for (std::size_t k = 1; k <= rural; ++k) {
+        // out. On most days every one of them is, which one look tells.
+        std::uint32_t any = 0;
+        for (std::size_t k = 0; k < landUses; ++k) {
+            std::uint32_t bits;
+            std::memcpy(&bits, landUse + k, sizeof bits);
+            any |= bits << 1;  // -0 too is 0
+        }
+        for (std::size_t k = 1; any != 0 && k <= rural; ++k) {
             if (landUse[k - 1] == 0.0f)
                 continue;
             const double depthArea = 0.1 * static_cast<double>(landUse[k - 1]) * y.area[k];
             disN += cN[k] * depthArea;
             disP += cP[k] * depthArea;
         }
-        for (std::size_t k = rural + 1; k <= landUses; ++k) {
+        for (std::size_t k = rural + 1; any != 0 && k <= landUses; ++k) {
             if (landUse[k - 1] == 0.0f)
                 continue;
             const double washed = static_cast<double>(landUse[k - 1]) * y.area[k];

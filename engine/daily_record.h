@@ -77,8 +77,11 @@ struct DailyYear {
     int simLevel = 1;
     int landUses = 0, ruralCount = 0;
     bool loadsFilled = false;
+    // The days held: the first `days` of rows and terms (the vectors are kept
+    // a year long, to be filled in place day by day).
+    std::size_t days = 0;
     std::vector<DailyRow> rows;
-    std::vector<DayTerms> terms;  // level 2 on, one a day
+    std::vector<DayTerms> terms;  // level 2 on
     // Level 3 on, per day and land use: the runoff (cm) of a rural land use,
     // the wash-off of an urban one; [day * landUses + k - 1].
     std::vector<float, UninitialisedAllocator<float>> landUse;
@@ -131,6 +134,8 @@ class DailyRecorder : public RunObserver {
     DailySink* sink_ = nullptr;
     DailyRecord record_;
     DailyYear year_;  // the year in progress
+    // The rural land uses' runoff concentrations by month, as in DailyYear.
+    std::vector<float> concentrationN_, concentrationP_;
 };
 
 // The first day of a dated weather series, as its first month's label gives it.

@@ -191,12 +191,14 @@ TEST(ResultFileSet, FileWrittenInPiecesGoesInWithTheSet) {
     EXPECT_EQ(readWholeFile(f / "Results.dat"), "old results");
 
     const std::size_t descriptors = openDescriptors();
+    ::chmod((f / "daily.csv").c_str(), 0640);
     ResultFileSet set;
     set.add(f / "Results.dat", "new results");
     set.add(written());
     set.commit();
     EXPECT_EQ(readWholeFile(f / "Results.dat"), "new results");
     EXPECT_EQ(readWholeFile(f / "daily.csv"), pieces);
+    EXPECT_EQ(modeOf(f / "daily.csv"), 0640u);
     EXPECT_EQ(f.names(), oldFiles);
     EXPECT_EQ(openDescriptors(), descriptors);
 }
