@@ -418,9 +418,92 @@ void setRenameFaultForTesting(WriteFault fault) {
     renameFault() = std::move(fault);
 }
 
+StagedFile::StagedFile(std::string path) : path_(std::move(path)) {
+    fault_ = faultAt(writeFault(), path_);
+    target_ = replacementTarget(path_);
+    checkReplaceable(target_, path_);
+    tmp_ = temporaryPathFor(target_);
+    fd_ = writeTemporary(tmp_, path_, {}, false);
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : path_(std::move(other.path_)),
+      target_(std::move(other.target_)),
+      tmp_(std::move(other.tmp_)),
+      fd_(other.fd_),
+      fault_(other.fault_),
+      unflushed_(other.unflushed_),
+      written_(other.written_) {
+    other.fd_ = -1;
+    other.tmp_.clear();
+}
+
+StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
+    if (this != &other) {
+        drop();
+        path_ = std::move(other.path_);
+        target_ = std::move(other.target_);
+        tmp_ = std::move(other.tmp_);
+        fd_ = other.fd_;
+        fault_ = other.fault_;
+        unflushed_ = other.unflushed_;
+        written_ = other.written_;
+        other.fd_ = -1;
+        other.tmp_.clear();
+    }
+    return *this;
+}
+
+StagedFile::~StagedFile() {
+    drop();
+}
+
+void StagedFile::drop() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!tmp_.empty())
+        ::unlink(tmp_.c_str());
+    fd_ = -1;
+    tmp_.clear();
+}
+
+void StagedFile::append(std::string_view bytes) {
+    if (fd_ < 0)
+        throw FileError("Cannot write " + path_ + ": the file is closed");
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    int err = fault_ && !bytes.empty() ? EIO : 0;
+    while (err == 0 && left > 0) {
+        const ssize_t n = ::write(fd_, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (err != 0) {
+        drop();
+        throw FileError(systemError("Cannot write", path_, err));
+    }
+    // The write-back starts every few pieces, so that little is left to wait
+    // for when the set is committed.
+    constexpr std::size_t kWriteBackEvery = std::size_t{1} << 19;
+    unflushed_ += bytes.size();
+    if (unflushed_ >= kWriteBackEvery) {
+        ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(unflushed_),
+                          SYNC_FILE_RANGE_WRITE);
+        written_ += unflushed_;
+        unflushed_ = 0;
+    }
+}
+
 ResultFileSet::ResultFileSet(ResultFileSet&& other) noexcept
     : paths_(std::move(other.paths_)),
       bytes_(std::move(other.bytes_)),
+      written_(std::move(other.written_)),
       staged_(std::move(other.staged_)) {
     other.staged_.clear();
 }
@@ -430,6 +513,7 @@ ResultFileSet& ResultFileSet::operator=(ResultFileSet&& other) noexcept {
         discard();
         paths_ = std::move(other.paths_);
         bytes_ = std::move(other.bytes_);
+        written_ = std::move(other.written_);
         staged_ = std::move(other.staged_);
         other.staged_.clear();
     }
@@ -443,6 +527,15 @@ ResultFileSet::~ResultFileSet() {
 void ResultFileSet::add(std::string path, std::string bytes) {
     paths_.push_back(std::move(path));
     bytes_.push_back(std::move(bytes));
+    written_.emplace_back();
+}
+
+void ResultFileSet::add(StagedFile file) {
+    if (!file.isOpen())
+        throw FileError("Cannot write " + file.path() + ": its text was not written");
+    paths_.push_back(file.path());
+    bytes_.emplace_back();
+    written_.push_back(std::move(file));
 }
 
 void ResultFileSet::discard() {
@@ -453,6 +546,8 @@ void ResultFileSet::discard() {
             ::unlink(s.tmp.c_str());
     }
     staged_.clear();
+    for (StagedFile& w : written_)
+        w.drop();
 }
 
 void ResultFileSet::stage() {
@@ -461,6 +556,17 @@ void ResultFileSet::stage() {
     try {
         for (std::size_t i = 0; i < paths_.size(); ++i) {
             const std::string& path = paths_[i];
+            if (StagedFile& w = written_[i]; !w.path_.empty()) {
+                if (!w.isOpen())
+                    throw FileError("Cannot write " + path + ": its text is gone");
+                checkReplaceable(w.target_, path);
+                keepWhatTheUserSet(w.fd_, w.target_);
+                staged_.push_back({std::move(w.target_), std::move(w.tmp_), w.fd_});
+                w.fd_ = -1;
+                w.tmp_.clear();
+                ::sync_file_range(staged_.back().fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+                continue;
+            }
             const bool fault = faultAt(writeFault(), path);
             Staged s;
             s.target = replacementTarget(path);
@@ -479,6 +585,7 @@ void ResultFileSet::stage() {
     // The texts are on their way to disk; the memory can go.
     bytes_.clear();
     bytes_.shrink_to_fit();
+    written_.clear();
 }
 
 void ResultFileSet::renameAll() {

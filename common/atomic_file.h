@@ -113,6 +113,36 @@ std::unique_ptr<OutputFolderLock> claimOutputFolder(const std::string& folder,
                                                     const std::function<void()>& onWait = {},
                                                     bool shared = false);
 
+// A result file written in pieces as they are made (a long run's daily
+// values, year by year), then replaced with a ResultFileSet. The pieces go to
+// a temporary next to the target at once, so the whole text is never held in
+// memory; dropping the file before it is committed removes the temporary and
+// leaves the old file as it was. Create it while holding the folder's claim.
+class StagedFile {
+  public:
+    StagedFile() = default;
+    // Creates the temporary; throws FileError naming the file.
+    explicit StagedFile(std::string path);
+    StagedFile(StagedFile&& other) noexcept;
+    StagedFile& operator=(StagedFile&& other) noexcept;
+    ~StagedFile();
+
+    // Appends bytes; throws FileError naming the file when they cannot be
+    // written (the set it goes into then is not committed).
+    void append(std::string_view bytes);
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+
+  private:
+    friend class ResultFileSet;
+    void drop();
+    std::string path_, target_, tmp_;
+    int fd_ = -1;
+    bool fault_ = false;         // the write-fault seam holds it
+    std::size_t unflushed_ = 0;  // bytes appended since the write-back was last started
+    std::size_t written_ = 0;
+};
+
 // A group of result files replaced together (see above).
 class ResultFileSet {
   public:
@@ -122,6 +152,8 @@ class ResultFileSet {
     ~ResultFileSet();  // removes temporaries not yet renamed
 
     void add(std::string path, std::string bytes);
+    // A file already written in pieces; replaced with the others.
+    void add(StagedFile file);
     bool empty() const { return paths_.empty(); }
     const std::vector<std::string>& paths() const { return paths_; }
 
@@ -152,6 +184,7 @@ class ResultFileSet {
     };
     void renameAll();
     std::vector<std::string> paths_, bytes_;
+    std::vector<StagedFile> written_;  // [i] open when paths_[i] was written in pieces
     std::vector<Staged> staged_;
 };
 

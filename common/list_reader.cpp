@@ -411,6 +411,68 @@ bool ListReader::quickReal(float& value) {
     return true;
 }
 
+namespace {
+
+// A plain decimal of 1 to 7 digits at p, as quickReal reads it; the end of
+// its text, or nullptr. The whole part and the decimals are two plain loops.
+inline const char* plainDecimal(const char* p, const char* end, float& value) {
+    const bool negative = p < end && *p == '-';
+    p += negative ? 1 : 0;
+    const char* const digitsStart = p;
+    std::uint32_t mantissa = 0;
+    unsigned d = 0;
+    while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+        mantissa = mantissa * 10 + d;  // wraps only past 9 digits, refused below
+        ++p;
+    }
+    long digits = p - digitsStart;
+    long decimals = 0;
+    if (p < end && *p == '.') {
+        const char* const first = ++p;
+        while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+            mantissa = mantissa * 10 + d;
+            ++p;
+        }
+        decimals = p - first;
+        digits += decimals;
+    }
+    if (digits < 1 || digits > 7)
+        return nullptr;
+    const float magnitude = static_cast<float>(mantissa) / kFloatPow10[decimals];
+    value = negative ? -magnitude : magnitude;
+    return p;
+}
+
+}  // namespace
+
+bool ListReader::readTwoRealLine(float& first, float& second) {
+    // Only at the start of a line, where the record check has nothing open.
+    if (recordOpen_ || afterComma_ || fieldOnLine_ != 0)
+        return false;
+    const char* const end = content_.data() + content_.size();
+    const char* const begin = content_.data() + pos_;
+    float a = 0, b = 0;
+    const char* p = plainDecimal(begin, end, a);
+    if (!p || p >= end || *p != ',')
+        return false;
+    const char* const secondBegin = p + 1;
+    p = plainDecimal(secondBegin, end, b);
+    if (!p || p >= end || !isLineEnd(*p))
+        return false;
+    first = a;
+    second = b;
+    // The state readReal, readReal and endRecord(2) leave: the second field
+    // last read, its line ended, no record open.
+    last_ = ListField{std::string_view(secondBegin, static_cast<std::size_t>(p - secondBegin)),
+                      false, line_, 2};
+    expecting_ = "a field";
+    if (*p == '\r' && p + 1 < end && p[1] == '\n')
+        ++p;
+    pos_ = static_cast<std::size_t>(p + 1 - content_.data());
+    ++line_;
+    return true;
+}
+
 std::string ListReader::readString(std::string_view what) {
     return std::string(next(what).text);
 }
@@ -549,6 +611,15 @@ int ListReader::fieldsOnNextLine() const {
     const std::size_t end = content_.find_first_of("\r\n", p);
     return fieldsOnLine(
         std::string_view(content_).substr(p, end == std::string::npos ? n - p : end - p));
+}
+
+void ListReader::dropText() {
+    std::string().swap(content_);
+    pos_ = 0;
+    afterComma_ = false;
+    recordOpen_ = false;
+    last_.text = {};
+    recordFirst_.text = {};
 }
 
 void ListReader::endOfRecords() {

@@ -37,6 +37,11 @@ class ListReader {
     ListField next(std::string_view what = {});
     std::string readString(std::string_view what = {});
     float readReal(std::string_view what = {});
+    // A whole record of two reals on a line of its own ("12.5,.36"), read as
+    // readReal twice and endRecord(2) would, where both are plain decimals
+    // of at most 7 digits; false, reading nothing, for anything else. A
+    // weather file is tens of thousands of such lines.
+    bool readTwoRealLine(float& first, float& second);
     double readDouble(std::string_view what = {});
     // Whole numbers; a real-looking field (2.0, 2.5) is rounded half to even.
     std::int16_t readInt16(std::string_view what = {});
@@ -72,6 +77,9 @@ class ListReader {
     // The fields on the next line that is not blank (0 at the end).
     int fieldsOnNextLine() const;
     const std::vector<std::string>& warnings() const { return warnings_; }
+    // Frees the text: the reader then stands at its end (fields read so far
+    // no longer show their text).
+    void dropText();
 
   private:
     std::string fileName_;

@@ -1,5 +1,6 @@
 #include "common/number_format.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -174,32 +175,32 @@ constexpr std::array<double, 13> kPow10Exact = [] {
 // The common case of roundToSevenDigits, for 1e-6 <= value < 1e7: value
 // times 10^k (k <= 12) is exact in a double, since the float's 24 bits and
 // 5^12's 28 fit its 53, so the rounding of the scaled value is the rounding
-// of the exact one. False outside that range.
+// of the exact one. False outside that range. Written without branches on
+// the digits: the numbers of a file vary too much for the branches to be
+// foreseen.
 bool roundToSevenDigitsScaled(float value, std::uint32_t& q, int& exp) {
     if (!(value >= 1e-6f && value < 1e7f))
         return false;
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const int e2 = static_cast<int>(bits >> 23) - 127;
-    // floor(e2 * log10(2)), one below the decimal exponent or equal to it.
+    // 6 - floor(e2 * log10(2)): value * 10^k is at least 1e6 and below 2e7,
+    // so either it or a tenth of it has 7 digits before the point.
     int k = 6 - ((e2 * 1233) >> 12);
+    if (k < 0 || k > 12)
+        return false;
     const double x = value;
-    double s;
-    for (;;) {
-        if (k < 0 || k > 12)
-            return false;
-        s = x * kPow10Exact[static_cast<std::size_t>(k)];
-        if (s >= 1e7)
-            --k;
-        else if (s < 1e6)
-            ++k;
-        else
-            break;
-    }
+    const double s0 = x * kPow10Exact[static_cast<std::size_t>(k)];
+    // (At k = 0, s0 is the value itself, below 1e7: s1 is not taken.)
+    const double s1 = x * kPow10Exact[static_cast<std::size_t>(std::max(k - 1, 0))];
+    const bool over = s0 >= 1e7;
+    const double s = over ? s1 : s0;
+    k -= over ? 1 : 0;
+    if (s < 1e6)
+        return false;  // not reached: the general path then decides
     auto t = static_cast<std::uint32_t>(s);
     const double rest = s - t;  // the fraction of a double is exact
-    if (rest > 0.5 || (rest == 0.5 && (t & 1)))
-        ++t;
+    t += (rest > 0.5) | ((rest == 0.5) & (t & 1));
     if (t == 10000000u) {
         t = 1000000u;
         --k;
@@ -214,19 +215,76 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// The 7 digits of q (1e6 <= q < 1e7) into mant; their count without
-// trailing zeros.
-int sevenDigits(std::uint32_t q, char* mant) {
-    const std::uint32_t high = q / 10000;  // 100..999
-    const std::uint32_t low = q % 10000;
-    mant[0] = static_cast<char>('0' + high / 100);
-    std::memcpy(mant + 1, kDigitPairs + 2 * (high % 100), 2);
-    std::memcpy(mant + 3, kDigitPairs + 2 * (low / 100), 2);
-    std::memcpy(mant + 5, kDigitPairs + 2 * (low % 100), 2);
-    int n = 7;
-    while (n > 1 && mant[n - 1] == '0')
-        --n;
-    return n;
+// The 7 digits of q (1e6 <= q < 1e7) as characters, the first in the lowest
+// byte, and '0' in the eighth. The eight digits of q (the first a 0) are cut
+// out at once: halves of four, quarters of two, then single digits, each
+// division by 100 and 10 a multiplication in every part of the word.
+std::uint64_t digitWord(std::uint32_t q) {
+    std::uint64_t x = (q / 10000) | (static_cast<std::uint64_t>(q % 10000) << 32);
+    std::uint64_t y = ((x * 10486) >> 20) & 0x0000007F0000007Fu;
+    x = y | ((x - y * 100) << 16);
+    y = ((x * 103) >> 10) & 0x000F000F000F000Fu;
+    x = y | ((x - y * 10) << 8);
+    return (x >> 8) | 0x3030303030303030u;
+}
+
+constexpr std::uint64_t kZeros = 0x3030303030303030u;
+
+// The digits with a point after the first `before` of them (1..6): 8 bytes.
+std::uint64_t withPoint(std::uint64_t digits, int before) {
+    const int shift = 8 * before;
+    const std::uint64_t head = digits & ((std::uint64_t{1} << shift) - 1);
+    return head | (std::uint64_t{'.'} << shift) | ((digits >> shift) << (shift + 8));
+}
+
+// layout() for 7 digits without branching on each digit: the digits are laid
+// out as one word, and the lengths decide what of it counts. Writes up to 15
+// bytes past out, whatever the length returned.
+char* layoutSeven(char* out, std::uint32_t q, int exp) {
+    const std::uint64_t digits = digitWord(q);
+    // Significant digits: up to the last that is not 0 (the first never is).
+    const int n = 8 - __builtin_clzll(digits - kZeros) / 8;
+    if (exp >= 0 && exp < 7) {
+        const int before = exp + 1;
+        if (n <= before) {
+            std::memcpy(out, &digits, 8);
+            return out + before;
+        }
+        const std::uint64_t w = withPoint(digits, before);
+        std::memcpy(out, &w, 8);
+        return out + n + 1;
+    }
+    if (exp < 0 && -exp - 1 + n <= 7) {
+        const int zeros = -exp - 1;
+        *out = '.';
+        std::memcpy(out + 1, &kZeros, 8);
+        std::memcpy(out + 1 + zeros, &digits, 8);
+        return out + 1 + zeros + n;
+    }
+    const std::uint64_t w = withPoint(digits, 1);
+    std::memcpy(out, &w, 8);
+    out += n > 1 ? n + 1 : 1;
+    const int a = exp < 0 ? -exp : exp;
+    out[0] = 'E';
+    out[1] = exp < 0 ? '-' : '+';
+    std::memcpy(out + 2, kDigitPairs + 2 * a, 2);
+    return out + 4;
+}
+
+// writeReal outside the common range, kept out of its way.
+[[gnu::noinline, gnu::cold]] char* writeRealRarely(char* out, float value) {
+    const float a = value < 0 ? -value : value;
+    std::uint32_t q;
+    int exp;
+    if (!roundToSevenDigits(a, q, exp)) {
+        std::string general;
+        appendDigits(general, value, 7);
+        std::memcpy(out, general.data(), general.size());
+        return out + general.size();
+    }
+    *out = '-';
+    out += value < 0 ? 1 : 0;
+    return layoutSeven(out, q, exp);
 }
 
 }  // namespace
@@ -245,17 +303,11 @@ char* writeReal(char* out, float value) {
     const float a = value < 0 ? -value : value;
     std::uint32_t q;
     int exp;
-    if (!roundToSevenDigitsScaled(a, q, exp) && !roundToSevenDigits(a, q, exp)) {
-        std::string general;
-        appendDigits(general, value, 7);
-        std::memcpy(out, general.data(), general.size());
-        return out + general.size();
-    }
-    char mant[7];
-    const int n = sevenDigits(q, mant);
-    if (value < 0)
-        *out++ = '-';
-    return out + layout(out, mant, n, exp, 7);
+    if (!roundToSevenDigitsScaled(a, q, exp))
+        return writeRealRarely(out, value);
+    *out = '-';
+    out += value < 0 ? 1 : 0;
+    return layoutSeven(out, q, exp);
 }
 
 void appendReal(std::string& out, float value) {
@@ -326,8 +378,15 @@ RecordWriter& RecordWriter::integer(std::int32_t v) {
 }
 
 RecordWriter& RecordWriter::real(float v) {
-    separate();
-    appendReal(out_, v);
+    // The comma and the number appended at once: a results file is tens of
+    // thousands of them.
+    char buf[kMaxRealChars + 1];
+    char* p = buf;
+    if (midRecord_)
+        *p++ = ',';
+    midRecord_ = true;
+    p = writeReal(p, v);
+    out_.append(buf, static_cast<std::size_t>(p - buf));
     return *this;
 }
 

@@ -43,6 +43,8 @@ class RecordWriter {
 
     const std::string& str() const { return out_; }
     std::string take() { return std::move(out_); }
+    // Empties the text, keeping its memory (after a record ends).
+    void clearText() { out_.clear(); }
     void reserve(std::size_t n) { out_.reserve(n); }
 
   private:

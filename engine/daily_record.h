@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/model_state.h"
@@ -38,11 +40,89 @@ struct DailyRecord {
     std::vector<DailyRow> rows;
 };
 
+// Leaves new elements uninitialised where a vector would zero them: buffers
+// that are filled before they are read.
+template <class T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <class U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+// A year of days as the run leaves them when the year ends: each day's water
+// terms and what its loads are made from, and the run's values the loads
+// take, as they were at the year's end. fillDailyLoads() completes the
+// loads from these alone, so it may run beside the run, on another thread.
+struct DailyYear {
+    // What a day contributes to the loads that are summed per month.
+    struct DayTerms {
+        float transport = 0;    // transport capacity, cm^1.67
+        float groundwater = 0;  // cm, discharge
+        float pondedN = 0, pondedP = 0, normalN = 0, shortN = 0, shortP = 0, directN = 0,
+              directP = 0;
+    };
+    int year = 0;
+    int simLevel = 1;
+    int landUses = 0, ruralCount = 0;
+    bool loadsFilled = false;
+    // The days held: the first `days` of rows and terms (the vectors are kept
+    // a year long, to be filled in place day by day).
+    std::size_t days = 0;
+    std::vector<DailyRow> rows;
+    std::vector<DayTerms> terms;  // level 2 on
+    // Level 3 on, per day and land use: the runoff (cm) of a rural land use,
+    // the wash-off of an urban one; [day * landUses + k - 1].
+    std::vector<float, UninitialisedAllocator<float>> landUse;
+
+    // The run's values, level 2 on.
+    MonthArray sediment{};
+    // Level 3 on: by month, the runoff concentrations of the rural land uses
+    // [month * (ruralCount + 1) + k], and the rest of the nutrient data.
+    std::vector<float> concentrationN, concentrationP;
+    MonthArray monthConcCoef{}, pointN{}, pointP{}, shortCircuitPop{}, directPop{};
+    std::vector<float> area;                     // ha, [k]
+    std::vector<MonthArray> buildupN, buildupP;  // [k]
+    float totalArea = 0, groundwaterN = 0, groundwaterP = 0, sedimentN = 0, sedimentP = 0;
+    float yearGroundwater = 0, annualNormalN = 0, growthFactor = 1;
+};
+
+// Puts the loads of the year's days on them (once).
+void fillDailyLoads(DailyYear& year);
+
+// Takes a run's days a year at a time, when the year ends.
+class DailySink {
+  public:
+    virtual ~DailySink() = default;
+    virtual void runStarted(int simLevel, bool organicCarbon) = 0;
+    // The year's days, loads filled or not (fillDailyLoads completes them).
+    // The sink may take the year's contents, leaving others (empty or not)
+    // for the recorder to use again.
+    virtual void yearDone(DailyYear& year) = 0;
+};
+
 // Records a run day by day. The water terms are taken as each day ends; the
 // loads of a year's days when the year ends, since sediment and nutrient
 // loads are completed only then. Complete after a run that ended normally.
+// With a sink, each year goes to it when it ends, its loads to be filled by
+// the sink, and the recorder keeps no days: a century's days need not be
+// held at once, nor their loads made on the run's own thread.
 class DailyRecorder : public RunObserver {
   public:
+    DailyRecorder() = default;
+    explicit DailyRecorder(DailySink* sink) : sink_(sink) {}
+
     void runStarted(const ModelState& state) override;
     void dayEnded(const ModelState& state, const DayPoint& point) override;
     void yearEnded(const ModelState& state, int year) override;
@@ -51,25 +131,11 @@ class DailyRecorder : public RunObserver {
     DailyRecord takeRecord() { return std::move(record_); }
 
   private:
-    // What a day contributes to the loads that are summed per month.
-    struct DayTerms {
-        float groundwater = 0;  // cm, discharge
-        float pondedN = 0, pondedP = 0, normalN = 0, shortN = 0, shortP = 0, directN = 0,
-              directP = 0;
-    };
-    void fillLoads(const ModelState& state, int year);
-
+    DailySink* sink_ = nullptr;
     DailyRecord record_;
-    std::size_t yearStart_ = 0;  // the first row of the year in progress
-    int landUses_ = 0;
-    std::vector<DayTerms> terms_;  // the days of the year in progress
-    // Per day of the year in progress and land use: the runoff (cm) of a
-    // rural land use, the wash-off of an urban one; [day * (landUses + 1) + k].
-    std::vector<float> landUse_;
-    // [month * (ruralCount + 1) + k]: a rural land use's runoff N concentration
-    // times the month's coefficient, and its P concentration.
-    std::vector<double> concentrationN_;
-    std::vector<float> concentrationP_;
+    DailyYear year_;  // the year in progress
+    // The rural land uses' runoff concentrations by month, as in DailyYear.
+    std::vector<float> concentrationN_, concentrationP_;
 };
 
 // The first day of a dated weather series, as its first month's label gives it.
@@ -95,5 +161,13 @@ std::string dailyTotalNHeading(bool organicCarbon);
 // from the 1st in the others.
 std::string dailyFileText(const DailyRecord& record,
                           const std::optional<CalendarStart>& start = std::nullopt);
+
+// The daily file in pieces, as dailyFileText writes it: the heading line, then
+// the lines of some days, written into a buffer of at least count times
+// dailyLineCapacity(simLevel) bytes; returns the end of what was written.
+void appendDailyHeading(std::string& out, int simLevel, bool organicCarbon, bool dated);
+std::size_t dailyLineCapacity(int simLevel);
+char* writeDailyLines(char* out, const DailyRow* rows, std::size_t count, int simLevel,
+                      const std::optional<CalendarStart>& start);
 
 }  // namespace rivulon

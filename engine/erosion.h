@@ -6,15 +6,10 @@
 
 namespace rivulon {
 
-// The day's erosion of rural land use k (t), from the day's erosivity and the
-// land use's K*LS*C*P, added to the month's erosion. Level 2 and up. Inline:
-// it runs for every rural land use on every day with runoff.
-inline void addDailyErosion(ModelState& state, int k, int month, int year) {
-    const WatershedSetup& w = state.watershed;
-    const float eroded = 1.32f * state.daily.erosivity * w.erosionProduct[k] * w.area[k];  // t
-    state.daily.erosion += eroded;
-    state.results.erosion[year][month] += eroded;
-    state.results.luSolidsMonth[k][month] += eroded;
+// The day's erosion of a rural land use (t), from the day's erosivity and the
+// land use's K*LS*C*P and area. Level 2 and up.
+inline float erosionOf(float erosivity, float erosionProduct, float area) {
+    return 1.32f * erosivity * erosionProduct * area;
 }
 
 // The transport capacity of a day with runoffCm of area-weighted runoff.

@@ -172,6 +172,7 @@ void dailyWeather(ModelState& state, float temp, float prec, int month, int year
     d.erosivity = 0;
     d.et = 0;
     d.runoff = 0;
+    d.transport = 0;
     d.erosion = 0;
     d.temperature = temp;
     d.precipitation = prec;
@@ -281,21 +282,40 @@ void dailyRunoff(ModelState& state, int month, int year) {
             }
         }
     } else {
-        for (int k = 1; k <= landUses; ++k) {
+        // The day's and the month's erosion are summed in locals, in the same
+        // order, rather than through the state, which every store may alias.
+        const float* area = w.area.data();
+        MonthArray* luRunoff = r.luRunoffMonth.data();
+        MonthArray* luSolids = r.luSolidsMonth.data();
+        const float* product = w.erosionProduct.data();
+        const float erosivity = d.erosivity;
+        float dayErosion = d.erosion;
+        float monthErosion = r.erosion[year][month];
+        const int rural = w.ruralCount;
+        for (int k = 1; k <= rural; ++k) {
             if (w.curveNumber[k][2] > 0) {
-                weighted += q[k] * w.area[k];
-                r.luRunoffMonth[k][month] += q[k];
+                weighted += q[k] * area[k];
+                luRunoff[k][month] += q[k];
             }
-            if (k <= w.ruralCount) {
-                if (level > 1)
-                    addDailyErosion(state, k, month, year);
-            } else if (level > 2) {
+            const float eroded = erosionOf(erosivity, product[k], area[k]);
+            dayErosion += eroded;
+            monthErosion += eroded;
+            luSolids[k][month] += eroded;
+        }
+        d.erosion = dayErosion;
+        r.erosion[year][month] = monthErosion;
+        for (int k = rural + 1; k <= landUses; ++k) {
+            if (w.curveNumber[k][2] > 0) {
+                weighted += q[k] * area[k];
+                luRunoff[k][month] += q[k];
+            }
+            if (level > 2)
                 urbanWashoff(state, k, q[k], month);
-            }
         }
     }
     d.runoff = weighted / w.totalArea;
-    r.transportQ[year][month] += transportCapacity(d.runoff);
+    d.transport = transportCapacity(d.runoff);
+    r.transportQ[year][month] += d.transport;
     r.runoffDepth[year][month] += d.runoff;
 }
 

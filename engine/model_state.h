@@ -122,6 +122,7 @@ struct DailyState {
     std::vector<float> landUseRunoff;
     std::vector<float> landUseWashoff;
     float erosion = 0;
+    float transport = 0;  // the day's transport capacity, cm^1.67
     // The day's septic terms (level 4): ponded effluent released (g), and the
     // per-person loads of normal, short-circuited and direct systems (g).
     float pondedReleaseN = 0, pondedReleaseP = 0;

@@ -38,14 +38,31 @@ class ResultRecords {
     void end() {
         writer_.endRecord();
         ++record_;
+        if (sink_ != nullptr && writer_.str().size() >= chunk_)
+            flush();
     }
     void reserve(std::size_t n) { writer_.reserve(n); }
     std::string take() { return writer_.take(); }
+    // Hands the records made so far to `sink` once they fill `bytes`, and
+    // starts again in the same memory.
+    void passOnEvery(std::size_t bytes, const ResultSink& sink) {
+        chunk_ = bytes;
+        sink_ = &sink;
+        writer_.reserve(bytes + 4096);
+    }
+    void flush() {
+        if (sink_ != nullptr && !writer_.str().empty()) {
+            (*sink_)(writer_.str());
+            writer_.clearText();
+        }
+    }
 
   private:
     const char* fileName_;
     RecordWriter writer_;
     int record_ = 0;
+    std::size_t chunk_ = 0;
+    const ResultSink* sink_ = nullptr;
 };
 
 template <class V>
@@ -102,6 +119,16 @@ void writeHeader(ResultRecords& out, const ModelState& state) {
 }  // namespace
 
 std::string resultsFileText(const ModelState& state) {
+    std::string text;
+    text.reserve(
+        static_cast<std::size_t>(state.options.yearCount) *
+            (26 * 80 + static_cast<std::size_t>(state.watershed.landUseCount) * 60 + 12 * 30) +
+        4096);
+    writeResultsFile(state, [&text](std::string_view piece) { text += piece; });
+    return text;
+}
+
+void writeResultsFile(const ModelState& state, const ResultSink& sink) {
     checkComplete(state, "Results.dat");
     const WatershedSetup& w = state.watershed;
     const RunResults& r = state.results;
@@ -110,8 +137,11 @@ std::string resultsFileText(const ModelState& state) {
     // Point sources are not part of a run without nutrients: written as 0.
     const bool points = level >= 3;
 
+    // Written a piece at a time: a long run's file is some hundred kilobytes,
+    // and memory touched for the first time costs more than the writing.
+    constexpr std::size_t kPieceBytes = 32 * 1024;
     ResultRecords out("Results.dat");
-    out.reserve(static_cast<std::size_t>(years) * (26 * 80 + w.landUseCount * 60 + 12 * 30) + 4096);
+    out.passOnEvery(kPieceBytes, sink);
     writeHeader(out, state);
     for (int y = 1; y <= years; ++y) {
         for (int m = 1; m <= 12; ++m) {
@@ -157,7 +187,7 @@ std::string resultsFileText(const ModelState& state) {
             out.end();
         }
     }
-    return out.take();
+    out.flush();
 }
 
 std::string summaryFileText(ModelState& state) {

@@ -57,6 +57,8 @@ class RunObserverList : public RunObserver {
             o->yearEnded(state, year);
     }
 
+    bool empty() const { return list_.empty(); }
+
   private:
     std::vector<RunObserver*> list_;
 };

@@ -257,6 +257,7 @@ struct SimulationStepper::HeldWeather {
     int firstToLoad = 1;
     int lastLoaded = 0;
     bool allLoaded = false;
+    WeatherYear* current = nullptr;  // the year being run, held here or by the source
 };
 
 SimulationStepper::SimulationStepper(ModelState& state, WeatherSource& weather,
@@ -302,7 +303,7 @@ float& SimulationStepper::nextPrecipitation() {
 WeatherMonth& SimulationStepper::currentMonth() {
     if (done_)
         throw RunError("The run has simulated its last day.");
-    return held_->years[year_ - held_->firstHeld][month_];
+    return (*held_->current)[month_];
 }
 
 void SimulationStepper::stepDay() {
@@ -312,7 +313,8 @@ void SimulationStepper::stepDay() {
         WeatherMonth& wm = currentMonth();
         checkDay(wm, year_, month_, day_);
         ++dayIndex_;
-        if (state_.watershed.urbanCount > 0)
+        // Only the urban wash-off of the nutrient levels draws on the buildup.
+        if (state_.watershed.urbanCount > 0 && state_.options.simLevel > 2)
             updateUrbanBuildup(state_);
         dailyWeather(state_, wm.temp[day_], wm.prec[day_], month_, year_);
         dailyWaterBalance(state_, year_, month_, day_, seepLog_);
@@ -337,8 +339,20 @@ void SimulationStepper::beginYear() {
     const int years = state_.options.yearCount;
     HeldWeather& h = *held_;
     state_.nutrientWork.growthFactor = populationGrowthFactor(state_.options, year_);
-    if (h.allLoaded)
+    // A year the source holds already is used where it is: copying a
+    // century of weather costs more than running through it.
+    if (!h.allLoaded && year_ > h.lastLoaded) {
+        if (WeatherYear* lent = weather_.heldYear(year_)) {
+            h.current = lent;
+            h.lastLoaded = year_;
+            h.firstToLoad = year_ + 1;
+            return;
+        }
+    }
+    if (h.allLoaded || year_ <= h.lastLoaded) {
+        h.current = &h.years[year_ - h.firstHeld];
         return;
+    }
     int last = 0;
     if (years > kWeatherBlockYears && year_ > h.lastLoaded) {
         last = h.lastLoaded + kWeatherBlockYears;
@@ -356,6 +370,7 @@ void SimulationStepper::beginYear() {
         h.lastLoaded = last;
         h.firstToLoad = last + 1;
     }
+    h.current = &h.years[year_ - h.firstHeld];
 }
 
 void SimulationStepper::beginMonth() {
@@ -366,7 +381,7 @@ void SimulationStepper::beginMonth() {
         state_.results.luSolidsMonth[k][month_] = 0;
     }
     day_ = 1;
-    days_ = dayCount(held_->years[year_ - held_->firstHeld][month_], year_, month_);
+    days_ = dayCount((*held_->current)[month_], year_, month_);
 }
 
 // Completes every month (and year) that has no day left to run, so that the

@@ -73,8 +73,12 @@ ProjectRun::ProjectRun(ProjectSettings& settings, ModelState& state, const RunRe
         if (settings.weatherPath.empty())
             return;
         weather_ = std::make_unique<WeatherFileSource>(settings.weatherPath, settings.datedWeather);
-        if (o.yearCount > 0)
+        if (o.yearCount > 0) {
             weather_->preload(o.yearCount);
+            // Every year the run asks for is read: the text can go, and its
+            // memory serve the run's tables.
+            weather_->dropText();
+        }
         warnings.insert(warnings.end(), weather_->warnings().begin(), weather_->warnings().end());
         weather = weather_.get();
     }
@@ -137,25 +141,36 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings) {
 }
 
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  const std::string& dailyPath, std::string dailyText) {
+                  DailyFileWriter* daily) {
     // The texts are made first: a run without usable results changes no file.
+    // Results.dat, a long run's largest, goes to its temporary file a piece at
+    // a time, in the same memory (memory touched for the first time costs
+    // more than the writing).
     ResultFileSet set;
-    set.add(names.results, resultsFileText(state));
+    std::optional<StagedFile> results;
+    writeResultsFile(state, [&](std::string_view piece) {
+        if (!results)
+            results.emplace(names.results);
+        results->append(piece);
+    });
+    set.add(std::move(*results));
     set.add(names.summary, summaryFileText(state));
     if (!seepLog.empty())
         set.add(names.seepCoef, seepLog);
-    if (!dailyText.empty())
-        set.add(dailyPath, std::move(dailyText));
+    if (daily != nullptr)
+        set.add(daily->finish());
     set.commit();
 }
 
+std::optional<CalendarStart> dailyCalendarStart(const ProjectSettings& settings) {
+    if (!settings.datedWeather || !settings.weatherStart)
+        return std::nullopt;
+    const CalendarDate& d = *settings.weatherStart;
+    return CalendarStart{d.year, d.month, d.day};
+}
+
 std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& settings) {
-    std::optional<CalendarStart> start;
-    if (settings.datedWeather && settings.weatherStart) {
-        const CalendarDate& d = *settings.weatherStart;
-        start = CalendarStart{d.year, d.month, d.day};
-    }
-    return dailyFileText(record, start);
+    return dailyFileText(record, dailyCalendarStart(settings));
 }
 
 std::string dailyPathBeside(const std::string& resultsPath) {

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/daily_file.h"
 #include "engine/daily_record.h"
 #include "engine/model_state.h"
 #include "engine/option_rules.h"
@@ -106,15 +108,18 @@ std::vector<std::string> runInputPaths(const ProjectSettings& settings);
 // when any of them cannot be written, every old file stays as it was. Call it
 // while holding the output folder's claim (claimOutputFolder). Summary.dat
 // also fills the point-source year sums of the results.
-// The daily file (dailyPath) is written with them when dailyText is not empty.
+// The daily file, written as the run went, is replaced with them when given:
+// its last years are finished while the result texts are made.
 struct RunFileNames {
     std::string results, summary, seepCoef;
 };
 void saveRunFiles(const RunFileNames& names, ModelState& state, const std::string& seepLog,
-                  const std::string& dailyPath = {}, std::string dailyText = {});
+                  DailyFileWriter* daily = nullptr);
 
 // The daily file of a run on these settings: dated when the weather file is.
 std::string dailyFileTextFor(const DailyRecord& record, const ProjectSettings& settings);
+// The first day of the weather series in the daily file, when it is dated.
+std::optional<CalendarStart> dailyCalendarStart(const ProjectSettings& settings);
 // Where the daily values go beside a results file: "Results.dat" ->
 // "Results_daily.csv" in the same folder.
 std::string dailyPathBeside(const std::string& resultsPath);

@@ -112,6 +112,11 @@ void WeatherFileSource::parseYear(int year, WeatherYear& out) {
                 reader_.next("date label");
             reader_.endRecord(dated_ ? 2 : 1);
             for (int d = 1; d <= static_cast<int>(days); ++d) {
+                if (reader_.readTwoRealLine(wm.temp[d], wm.prec[d])) {
+                    if (!kAmountRule.accepts(wm.prec[d]))
+                        reader_.failRange(kAmountRule.allowed, "precipitation");
+                    continue;
+                }
                 wm.temp[d] = reader_.readReal("temperature");
                 wm.prec[d] = reader_.readReal("precipitation");
                 if (!kAmountRule.accepts(wm.prec[d]))
@@ -146,6 +151,12 @@ void WeatherFileSource::preload(int years) {
             throw;
         }
     }
+}
+
+WeatherYear* WeatherFileSource::heldYear(int year) {
+    if (year >= 1 && year <= static_cast<int>(preloaded_.size()))
+        return &preloaded_[static_cast<std::size_t>(year - 1)];
+    return nullptr;
 }
 
 void WeatherFileSource::readYear(int year, WeatherYear& out) {

@@ -26,10 +26,15 @@ class WeatherFileSource : public WeatherSource {
     // file, the year and the month when the file ends early or holds a field
     // that is not a number, or a day count that is not a whole number 0..31.
     void readYear(int year, WeatherYear& out) override;
+    // The preloaded years.
+    WeatherYear* heldYear(int year) override;
 
     // Reads years 1..years ahead, so that a short or damaged file is found
     // before a run starts; readYear then hands them out.
     void preload(int years);
+    // Frees the file's text once the years a run needs are preloaded; a year
+    // asked for beyond them is then reported as missing.
+    void dropText() { reader_.dropText(); }
 
     // The first line read so far whose field count differs from the written
     // layout, as a warning.

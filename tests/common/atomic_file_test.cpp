@@ -133,6 +133,76 @@ TEST(ResultFileSet, ReplacesEveryFileOrNone) {
     EXPECT_EQ(f.names(), (std::vector<std::string>{"Results.dat", "Summary.dat"}));
 }
 
+// A file written in pieces (the daily values as a run goes) is replaced with
+// the set: whole when the set goes in, not at all when it fails or is dropped.
+TEST(ResultFileSet, FileWrittenInPiecesGoesInWithTheSet) {
+    Folder f("rivulon_staged");
+    writeFileAtomically(f / "Results.dat", "old results");
+    writeFileAtomically(f / "daily.csv", "old daily");
+    const std::vector<std::string> oldFiles = {"Results.dat", "daily.csv"};
+    std::string pieces;
+    auto written = [&] {
+        StagedFile daily(f / "daily.csv");
+        pieces.clear();
+        // Past the point where the write-back starts, in uneven pieces.
+        for (int i = 0; i < 3000; ++i) {
+            const std::string piece(static_cast<std::size_t>(i % 997),
+                                    static_cast<char>('a' + i % 26));
+            daily.append(piece);
+            pieces += piece;
+        }
+        return daily;
+    };
+    {
+        // Dropped before the set: the old file stays, no temporary.
+        StagedFile daily = written();
+        EXPECT_EQ(f.names().size(), 3u);
+    }
+    EXPECT_EQ(f.names(), oldFiles);
+    EXPECT_EQ(readWholeFile(f / "daily.csv"), "old daily");
+    {
+        // Another file of the set fails: both old files stay.
+        FaultReset reset;
+        setFlushFaultForTesting(fileNamed("Results.dat"));
+        ResultFileSet set;
+        set.add(f / "Results.dat", "new results");
+        set.add(written());
+        EXPECT_THROW(set.commit(), FileError);
+    }
+    EXPECT_EQ(f.names(), oldFiles);
+    EXPECT_EQ(readWholeFile(f / "daily.csv"), "old daily");
+    {
+        // A piece cannot be written: the error names the file and its
+        // temporary goes; a set given it refuses to commit.
+        FaultReset reset;
+        setWriteFaultForTesting(fileNamed("daily.csv"));
+        StagedFile daily(f / "daily.csv");
+        try {
+            daily.append("x");
+            FAIL() << "the failed write was not reported";
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find("daily.csv"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(f.names(), oldFiles);
+        ResultFileSet set;
+        set.add(f / "Results.dat", "new results");
+        EXPECT_THROW(set.add(std::move(daily)), FileError);
+    }
+    EXPECT_EQ(readWholeFile(f / "Results.dat"), "old results");
+
+    const std::size_t descriptors = openDescriptors();
+    ::chmod((f / "daily.csv").c_str(), 0640);
+    ResultFileSet set;
+    set.add(f / "Results.dat", "new results");
+    set.add(written());
+    set.commit();
+    EXPECT_EQ(readWholeFile(f / "Results.dat"), "new results");
+    EXPECT_EQ(readWholeFile(f / "daily.csv"), pieces);
+    EXPECT_EQ(modeOf(f / "daily.csv"), 0640u);
+    EXPECT_EQ(f.names(), oldFiles);
+    EXPECT_EQ(openDescriptors(), descriptors);
+}
+
 TEST(ResultFileSet, GroupCommitKeepsSetsBeforeAFailure) {
     Folder f("rivulon_resultgroup");
     FaultReset reset;

@@ -98,6 +98,68 @@ TEST(LeadingNumber, TakesTheNumericStart) {
     EXPECT_EQ(leadingNumber("."), 0.0);
 }
 
+// Weather days are read a line at a time where the line is two plain
+// numbers; the values, positions, layout warnings and messages must be those
+// of reading the two fields and ending the record.
+TEST(ListReader, TwoRealLinesMatchFieldByFieldReading) {
+    static const char* const kPieces[] = {
+        "12.5",     "-.36",   "0",        "-0",       "1234567",   "12345678", "+3",
+        "1.",       "1e3",    "-",        "\"5\"",    "",          " 4",       "7O",
+        "16777217", "1.2.3",  "1234.567", "1.234567", "-0.000001", ".1234567", "1234567.",
+        "99.99999", "-12.34", ".",        "-.",       "00000012",  "123456.7", "1.23456789"};
+    static const char* const kSeparators[] = {",", ",", ",", "\n", "\r\n", "\r", ", \n", ",\n\n"};
+    std::uint64_t n = 0x2545F4914F6CDD1Dull;
+    auto next = [&n] {
+        n ^= n << 13;
+        n ^= n >> 7;
+        n ^= n << 17;
+        return n;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int fields = 2 + static_cast<int>(next() % 14);
+        for (int i = 0; i < fields; ++i) {
+            text += kPieces[next() % (next() % 2 == 0 ? std::size(kPieces) : 3)];
+            if (i + 1 < fields || next() % 2)
+                text += i % 2 == 0 ? "," : kSeparators[next() % std::size(kSeparators)];
+        }
+        ListReader quick("w.dat", text);
+        ListReader general("w.dat", text);
+        for (int record = 0; record <= fields / 2; ++record) {
+            std::string quickError = "none";
+            std::string generalError = "none";
+            float qa = 0, qb = 0, ga = 0, gb = 0;
+            try {
+                if (!quick.readTwoRealLine(qa, qb)) {
+                    qa = quick.readReal();
+                    qb = quick.readReal();
+                    quick.endRecord(2);
+                }
+            } catch (const ReadError& e) {
+                quickError = e.what();
+            }
+            try {
+                ga = general.readReal();
+                gb = general.readReal();
+                general.endRecord(2);
+            } catch (const ReadError& e) {
+                generalError = e.what();
+            }
+            ASSERT_EQ(quickError, generalError) << text;
+            if (quickError != "none")
+                break;
+            ASSERT_EQ(std::signbit(qa), std::signbit(ga)) << text;
+            ASSERT_EQ(qa, ga) << text;
+            ASSERT_EQ(qb, gb) << text;
+            ASSERT_EQ(quick.line(), general.line()) << text;
+            ASSERT_EQ(quick.field(), general.field()) << text;
+            ASSERT_EQ(quick.offset(), general.offset()) << text;
+            ASSERT_EQ(quick.warnings(), general.warnings()) << text;
+            ASSERT_EQ(quick.atEnd(), general.atEnd()) << text;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace rivulon
 

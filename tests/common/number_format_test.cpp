@@ -83,8 +83,20 @@ TEST(FormatReal, QuickPathMatchesTheGeneralConversion) {
                     123.4567890f, 9999999.0f, 9999999.5f}) {
         ASSERT_EQ(same(v), "") << v;
     }
+    // Every layout: each count of significant digits at each decimal exponent
+    // around the turns between the plain and the E form, both signs.
+    for (int exp = -12; exp <= 12; ++exp) {
+        for (int digits = 1; digits <= 7; ++digits) {
+            const std::string mantissa = std::string("9876543").substr(0, digits);
+            const float v = std::stof(mantissa + "e" + std::to_string(exp - digits + 1));
+            ASSERT_EQ(same(v), "") << v;
+            ASSERT_EQ(same(-v), "") << v;
+            ASSERT_EQ(same(std::nextafter(v, 0.0f)), "") << v;
+        }
+    }
     char buffer[kMaxRealChars];
-    for (float v : {-1.234568e-41f, -3.4028235e38f, 1.4e-45f, -1.2345678e-7f}) {
+    for (float v : {-1.234568e-41f, -3.4028235e38f, 1.4e-45f, -1.2345678e-7f, -1e-7f, -1.5e-6f,
+                    -9876543.0f, -1.234567e-5f}) {
         const std::string written(buffer, writeReal(buffer, v));
         EXPECT_EQ(written, formatReal(v));
         EXPECT_LE(written.size(), kMaxRealChars);

@@ -6,13 +6,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
+#include "common/paths.h"
+#include "engine/daily_file.h"
 #include "engine/daily_record.h"
 #include "engine/memory_weather.h"
 #include "engine/simulation.h"
@@ -253,17 +260,125 @@ TEST(DailyFile, DatesFollowTheMonthsOfTheSeries) {
     add(2, 11, 29);  // a 29th of February in 1992, a leap year
     add(3, 11, 29);  // a 29th in 1993 has no date of its own: March 1st
     add(1, 1, 31);   // a 31st of April runs on into May
+    add(2, 1, 31);   // and in a later year
+    add(2, 1, 30);
     std::vector<std::string> dates;
     for (const std::string& line : linesOf(dailyFileText(record, CalendarStart{1990, 4, 1})))
         dates.push_back(line.substr(0, line.find(',')));
-    EXPECT_THAT(dates, ElementsAre("date", "1990-04-01", "1990-12-31", "1991-01-01", "1991-02-28",
-                                   "1992-02-29", "1993-03-01", "1990-05-01"));
+    EXPECT_THAT(dates,
+                ElementsAre("date", "1990-04-01", "1990-12-31", "1991-01-01", "1991-02-28",
+                            "1992-02-29", "1993-03-01", "1990-05-01", "1991-05-01", "1991-04-30"));
+
+    // Years past 9999 take the digits they need.
+    record.rows.resize(3);
+    dates.clear();
+    for (const std::string& line : linesOf(dailyFileText(record, CalendarStart{9999, 4, 1})))
+        dates.push_back(line.substr(0, line.find(',')));
+    EXPECT_THAT(dates, ElementsAre("date", "9999-04-01", "9999-12-31", "10000-01-01"));
 
     // A series starting mid-month counts its first month from that day.
     record.rows.resize(1);
     record.rows[0].day = 20;
     EXPECT_THAT(linesOf(dailyFileText(record, CalendarStart{2000, 1, 15}))[1],
                 ::testing::StartsWith("2000-02-03,"));
+}
+
+// A fresh folder for one test, removed afterwards.
+struct Folder {
+    std::filesystem::path dir;
+    Folder()
+        : dir(std::filesystem::temp_directory_path() /
+              ("rivulon_daily_test_" + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    ~Folder() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+    std::string operator/(const std::string& name) const { return (dir / name).string(); }
+    std::size_t count() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir),
+                                                      std::filesystem::directory_iterator()));
+    }
+};
+
+// The daily file written year by year as the run goes, on the run's thread or
+// beside it, holds exactly the text of the whole record, and the recorder
+// keeps no more than the year in progress.
+TEST(DailyFile, WrittenAsTheRunGoesIsTheTextOfTheWholeRecord) {
+    Folder f;
+    const std::string path = f / "daily.csv";
+    const std::optional<CalendarStart> starts[] = {std::nullopt, CalendarStart{1990, 4, 1},
+                                                   CalendarStart{9997, 3, 17}};
+    for (int level = 1; level <= 4; ++level) {
+        for (const auto& start : starts) {
+            for (bool background : {false, true}) {
+                SCOPED_TRACE("level " + std::to_string(level) + (start ? ", dated" : "") +
+                             (background ? ", beside the run" : ""));
+                ModelState s = testing::smallNutrientWatershed();
+                s.options.simLevel = static_cast<std::int16_t>(level);
+                s.options.yearCount = 5;
+                s.options.organicCarbonMode = level == 3;
+                MemoryWeatherSource weather(testing::generatedYears(5, 7));
+                DailyRecorder whole;
+                DailyFileWriter writer(
+                    StagedFile(path), [&] { return start; }, background);
+                DailyRecorder streamed(&writer);
+                RunObserverList observers{&whole, &streamed};
+                runSimulation(s, weather, &observers);
+                EXPECT_TRUE(streamed.record().rows.empty());
+                ResultFileSet set;
+                set.add(writer.finish());
+                set.commit();
+                EXPECT_EQ(readWholeFile(path), dailyFileText(whole.record(), start));
+                EXPECT_EQ(f.count(), 1u);
+            }
+        }
+    }
+}
+
+// A piece that cannot be written fails the file as a whole: the error, naming
+// the file, comes when the file is asked for, and nothing is left of it. A
+// run that stops before its end leaves nothing either.
+TEST(DailyFile, AFailedOrUnfinishedFileLeavesTheOldOne) {
+    Folder f;
+    const std::string path = f / "daily.csv";
+    writeFileAtomically(path, "old");
+    for (bool background : {false, true}) {
+        {
+            setWriteFaultForTesting(
+                [](const std::string& p) { return fileNameOf(p) == "daily.csv"; });
+            ModelState s = testing::smallNutrientWatershed();
+            s.options.yearCount = 3;
+            MemoryWeatherSource weather(testing::generatedYears(3, 7));
+            DailyFileWriter writer(StagedFile(path), {}, background);
+            setWriteFaultForTesting({});
+            DailyRecorder recorder(&writer);
+            runSimulation(s, weather, &recorder);
+            try {
+                writer.finish();
+                FAIL() << "the failed write was not reported";
+            } catch (const FileError& e) {
+                EXPECT_THAT(e.what(), HasSubstr("daily.csv"));
+            }
+            EXPECT_EQ(f.count(), 1u);
+        }
+        {
+            // Stopped after two of three years.
+            ModelState s = testing::smallNutrientWatershed();
+            s.options.yearCount = 3;
+            MemoryWeatherSource weather(testing::generatedYears(3, 7));
+            DailyFileWriter writer(StagedFile(path), {}, background);
+            DailyRecorder recorder(&writer);
+            SimulationStepper stepper(s, weather, &recorder);
+            for (int day = 0; day < 2 * 365 + 10; ++day)
+                stepper.stepDay();
+            EXPECT_EQ(f.count(), 2u);
+        }
+        EXPECT_EQ(f.count(), 1u);
+        EXPECT_EQ(readWholeFile(path), "old");
+    }
 }
 
 }  // namespace

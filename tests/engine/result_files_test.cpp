@@ -208,5 +208,29 @@ TEST(ResultFiles, RefuseNonFiniteValuesAndMissingResults) {
     }
 }
 
+// A long run's file goes out in pieces of whole records, which together are
+// the text; a fault stops them.
+TEST(ResultFiles, PiecesOfALongRunMakeTheText) {
+    ModelState s = testing::smallNutrientWatershed();
+    s.options.yearCount = 60;
+    MemoryWeatherSource weather(testing::generatedYears(60, 4));
+    runSimulation(s, weather);
+    std::vector<std::string> pieces;
+    writeResultsFile(s, [&](std::string_view piece) { pieces.emplace_back(piece); });
+    ASSERT_GT(pieces.size(), 2u);
+    std::string joined;
+    for (const std::string& p : pieces) {
+        EXPECT_THAT(p, ::testing::EndsWith("\r\n"));
+        joined += p;
+    }
+    EXPECT_EQ(joined, resultsFileText(s));
+
+    s.results.totP[55][3] = std::numeric_limits<float>::quiet_NaN();
+    pieces.clear();
+    EXPECT_THROW(writeResultsFile(s, [&](std::string_view piece) { pieces.emplace_back(piece); }),
+                 RunError);
+    EXPECT_FALSE(pieces.empty());
+}
+
 }  // namespace
 }  // namespace rivulon

@@ -89,6 +89,44 @@ TEST(Stepper, ReplacedWeatherIsTheDayThatRuns) {
     EXPECT_GT(wet.results.precip[1][2], plain.results.precip[1][2]);  // May
 }
 
+// Lends its first `lent` years in place, as a preloaded weather file does.
+class LendingWeather : public MemoryWeatherSource {
+  public:
+    LendingWeather(std::vector<WeatherYear> years, int lent)
+        : MemoryWeatherSource(years), held_(std::move(years)), lent_(lent) {}
+    WeatherYear* heldYear(int year) override {
+        asked.push_back(year);
+        return year <= lent_ ? &held_[static_cast<std::size_t>(year - 1)] : nullptr;
+    }
+    std::vector<int> asked;
+
+  private:
+    std::vector<WeatherYear> held_;
+    int lent_;
+};
+
+TEST(Stepper, YearsTheSourceHoldsAreRunInPlace) {
+    const std::vector<WeatherYear> years = testing::generatedYears(45, 6);
+    ModelState copied = levelFour(45);
+    MemoryWeatherSource plain(years);
+    runSimulation(copied, plain);
+    for (int lent : {0, 10, 45}) {
+        ModelState s = levelFour(45);
+        LendingWeather weather(years, lent);
+        runSimulation(s, weather);
+        EXPECT_EQ(resultsFileText(s), resultsFileText(copied)) << lent;
+        // Lent years are not read; the rest come in blocks as before.
+        EXPECT_EQ(weather.reads(), 45 - lent) << lent;
+        EXPECT_EQ(weather.asked.front(), 1);
+    }
+    // A day changed by a coupled model is changed where the source holds it.
+    ModelState s = levelFour(1);
+    LendingWeather weather(testing::generatedYears(1, 3), 1);
+    SimulationStepper days(s, weather);
+    days.nextPrecipitation() = 7.5f;
+    EXPECT_EQ(weather.heldYear(1)->at(1).prec[1], 7.5f);
+}
+
 TEST(Stepper, AFailedDayEmptiesTheResultsAndStopsTheStepper) {
     ModelState s = levelFour(1);
     s.options.seepOutput = true;

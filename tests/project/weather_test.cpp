@@ -113,7 +113,7 @@ TEST(WeatherScan, TheRunTakesTheScannedBytesOnlyOfAnUnchangedFile) {
 }
 
 TEST(WeatherScan, CountsEveryKindOfLineEndAcrossWordBoundaries) {
-    // The slow, obvious count the word-at-a-time one must agree with.
+    // The slow, obvious count the many-bytes-at-a-time one must agree with.
     const auto reference = [](const std::string& s) {
         std::int32_t lines = 0;
         for (std::size_t i = 0; i < s.size(); ++i) {
@@ -145,6 +145,15 @@ TEST(WeatherScan, CountsEveryKindOfLineEndAcrossWordBoundaries) {
         }
         ASSERT_EQ(countLines(s), reference(s)) << "trial " << trial;
     }
+    // Long texts, where the byte counters are summed many times over.
+    EXPECT_EQ(countLines(std::string(10000, '\n')), 10000);
+    EXPECT_EQ(countLines(std::string(10001, '\r')), 10001);
+    std::string mixed;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        mixed += alphabet[(seed >> 16) % sizeof alphabet];
+    }
+    EXPECT_EQ(countLines(mixed), reference(mixed));
 }
 
 TEST(Dates, ParsesTheUsualFormsAndAddsYears) {
@@ -196,6 +205,29 @@ TEST(WeatherFileSource, ReadsMonthsInOrderAndStopsAtTheEnd) {
             EXPECT_THAT(e.what(), HasSubstr("B.dat:1: field 1 (day count)"));
             EXPECT_THAT(e.what(), HasSubstr("year 1, month 1"));
         }
+    }
+}
+
+// A run frees the text once its years are preloaded; the years stay, and a
+// year beyond them is reported as missing, not read from freed memory.
+TEST(WeatherFileSource, PreloadedYearsOutliveTheText) {
+    std::string year = "";
+    for (int m = 1; m <= 12; ++m)
+        year += "2\r\n1.5,.25\r\n-3,0\r\n";
+    WeatherFileSource source("W.dat", year + year + year, false);
+    source.preload(2);
+    source.dropText();
+    WeatherYear y{};
+    source.readYear(1, y);
+    EXPECT_FLOAT_EQ(y[12].prec[1], 0.25f);
+    ASSERT_NE(source.heldYear(2), nullptr);
+    EXPECT_FLOAT_EQ(source.heldYear(2)->at(6).temp[2], -3.0f);
+    EXPECT_EQ(source.heldYear(3), nullptr);
+    try {
+        source.readYear(3, y);
+        FAIL() << "year 3 read after the text was freed";
+    } catch (const RunError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("end before year 3"));
     }
 }
 

@@ -658,6 +658,14 @@ TEST_F(Hydload, RunWritesTheDailyValuesWithItsResults) {
     EXPECT_EQ(days, 730);
     EXPECT_THAT(last, StartsWith("1992-03-31,"));
 
+    // Written year by year beside the run, the file of the example's 30 years
+    // is byte for byte the one it ships; nothing else is left in the folder.
+    r = run({"run", in("Millbrook.prj"), "--years", "30", "--level", "4", "--out", path("out30"),
+             "--daily", path("out30/Daily.csv"), "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(slurp(path("out30/Daily.csv")) == slurp(in("Daily.csv")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(path("out30")), fs::directory_iterator()), 3);
+
     // Never over an input file, and nothing written then.
     r = run({"run", in("Millbrook.prj"), "--years", "1", "--out", path("out2"), "--daily",
              in("Weather.dat"), "--quiet"});

@@ -1,6 +1,10 @@
 #include <algorithm>
 #include <cstdio>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,6 +17,7 @@
 #include "common/number_format.h"
 #include "common/paths.h"
 #include "common/read_error.h"
+#include "engine/daily_file.h"
 #include "engine/option_rules.h"
 #include "project/nutrient_file.h"
 #include "project/nutrient_matrix.h"
@@ -164,6 +169,14 @@ void line(const char* label, float value) {
 }
 
 int runCommand(const std::vector<std::string>& args) {
+#ifdef __GLIBC__
+    // A run's large blocks (the weather text and years) come from the heap
+    // and stay there when freed, so that later ones reuse memory already
+    // touched: on a virtual machine a page touched for the first time can
+    // cost as much as running a day.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
     const Arguments a = parse(args);
     if (a.hasSeep)
         checkFour("--seep", a.seep, "MAX,DAILY,YEAR,MINSTREAM", true);
@@ -276,9 +289,18 @@ int runCommand(const std::vector<std::string>& args) {
         [&] { std::fprintf(stderr, "hydload run: %s\n", waitingForFolderMessage(a.out).c_str()); });
 
     Progress progress(request.yearCount);
-    DailyRecorder daily;
-    RunObserverList observers{a.quiet ? nullptr : &progress, a.daily.empty() ? nullptr : &daily};
-    RunOutcome outcome = runProject(settings, state, request, &observers);
+    // The daily lines are made and written as the years end, beside the run.
+    std::unique_ptr<DailyFileWriter> dailyFile;
+    std::unique_ptr<DailyRecorder> daily;
+    if (!a.daily.empty()) {
+        dailyFile = std::make_unique<DailyFileWriter>(
+            StagedFile(a.daily), [&settings] { return dailyCalendarStart(settings); });
+        daily = std::make_unique<DailyRecorder>(dailyFile.get());
+    }
+    RunObserverList observers{a.quiet ? nullptr : &progress, daily.get()};
+    // A quiet run without daily values tells no one about its days.
+    RunOutcome outcome =
+        runProject(settings, state, request, observers.empty() ? nullptr : &observers);
     for (const auto& m : outcome.reload.messages)
         std::fprintf(stderr, "hydload run: %s\n", m.c_str());
     // The reload repeats the start-up's transport warnings; say each once.
@@ -291,8 +313,7 @@ int runCommand(const std::vector<std::string>& args) {
     if (!outcome.ran)
         throw std::runtime_error("no weather file is named; nothing was run");
 
-    saveRunFiles(names, state, outcome.seepLog, a.daily,
-                 a.daily.empty() ? std::string() : dailyFileTextFor(daily.record(), settings));
+    saveRunFiles(names, state, outcome.seepLog, dailyFile.get());
     const std::string& results = names.results;
     const std::string& summary = names.summary;
 
