@@ -159,9 +159,12 @@ std::string folderFlushError(const std::string& folder, int err) {
 
 // Runs the tasks at the same time, on a few threads besides this one, so that
 // their waits for the disk overlap. On a file system in memory nothing waits,
-// and the tasks run one after the other here.
+// and the tasks run one after the other here; so do a few tasks (a run's
+// result files), since on a virtual machine a new thread may get a processor
+// only milliseconds later, more than the waits it would overlap.
 void runTogether(std::vector<std::function<void()>>& tasks, bool inMemory) {
-    if (tasks.size() <= 1 || inMemory) {
+    constexpr std::size_t kFewTasks = 4;
+    if (tasks.size() <= kFewTasks || inMemory) {
         for (auto& t : tasks)
             t();
         return;
