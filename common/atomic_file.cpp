@@ -85,6 +85,25 @@ mode_t ordinaryMode() {
     return mode;
 }
 
+// Writes every byte (EIO for an injected fault); 0 or the error.
+int writeAll(int fd, std::string_view bytes, bool injectFault) {
+    if (injectFault && !bytes.empty())
+        return EIO;
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
 // Creates the temporary and writes every byte; returns its descriptor. Throws
 // FileError after removing it.
 int writeTemporary(const std::string& tmp, const std::string& target, std::string_view bytes,
@@ -92,23 +111,7 @@ int writeTemporary(const std::string& tmp, const std::string& target, std::strin
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ordinaryMode());
     if (fd < 0)
         throw FileError(systemError("Cannot create a file next to", target));
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    int err = 0;
-    if (injectFault)
-        err = EIO;
-    while (err == 0 && left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (err != 0) {
+    if (const int err = injectFault ? EIO : writeAll(fd, bytes, false); err != 0) {
         ::close(fd);
         ::unlink(tmp.c_str());
         throw FileError(systemError("Cannot write", target, err));
@@ -473,21 +476,7 @@ void StagedFile::drop() {
 void StagedFile::append(std::string_view bytes) {
     if (fd_ < 0)
         throw FileError("Cannot write " + path_ + ": the file is closed");
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    int err = fault_ && !bytes.empty() ? EIO : 0;
-    while (err == 0 && left > 0) {
-        const ssize_t n = ::write(fd_, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (err != 0) {
+    if (const int err = writeAll(fd_, bytes, fault_); err != 0) {
         drop();
         throw FileError(systemError("Cannot write", path_, err));
     }
