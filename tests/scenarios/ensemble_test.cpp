@@ -12,6 +12,7 @@
 #include "project/startup.h"
 #include "project/weather_file.h"
 #include "scenarios/ensemble.h"
+#include "tests/csv_rows.h"
 #include "tests/scenarios/example_project.h"
 
 namespace rivulon {
@@ -22,23 +23,7 @@ using ::testing::StartsWith;
 
 using test::millbrook;
 using Project = test::ExampleProject;
-
-std::vector<std::vector<std::string>> csvRows(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    for (const std::string& line : splitLines(text)) {
-        std::vector<std::string> cells;
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t comma = line.find(',', start);
-            cells.push_back(line.substr(start, comma - start));
-            if (comma == std::string::npos)
-                break;
-            start = comma + 1;
-        }
-        rows.push_back(cells);
-    }
-    return rows;
-}
+using test::csvRows;
 
 TEST(Ensemble, BandsAreOrderedForEveryMonthAndOutput) {
     const Project& p = millbrook();

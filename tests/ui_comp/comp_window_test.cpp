@@ -29,6 +29,7 @@
 #include "shell/file_lists.h"
 #include "shell/session.h"
 #include "shell/twips.h"
+#include "tests/csv_rows.h"
 #include "tests/ui/ui_test_support.h"
 
 namespace {
@@ -378,20 +379,7 @@ void clickTab(QTabWidget* tabs, int index) {
 
 // The cells of a CSV file written by hydload, row by row.
 std::vector<std::vector<std::string>> csvCells(const QString& path) {
-    std::vector<std::vector<std::string>> rows;
-    for (const std::string& line : rivulon::splitLines(fileBytes(path).toStdString())) {
-        std::vector<std::string> cells;
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t comma = line.find(',', start);
-            cells.push_back(line.substr(start, comma - start));
-            if (comma == std::string::npos)
-                break;
-            start = comma + 1;
-        }
-        rows.push_back(cells);
-    }
-    return rows;
+    return rivulon::test::csvRows(fileBytes(path).toStdString());
 }
 
 // An ensemble of the example project as `hydload ensemble` writes it.
