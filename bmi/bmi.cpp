@@ -194,7 +194,8 @@ void Bmi::Initialize(std::string configFile) {
                           impl->outputFolder.empty() ? "." : impl->outputFolder);
     impl->settings = std::move(project.settings);
     impl->state = std::move(project.state);
-    const RunRequest request = applyRunChoices(choices, impl->settings, impl->state);
+    RunRequest request = applyRunChoices(choices, impl->settings, impl->state);
+    request.weatherFirst = true;
     impl->run = std::make_unique<ProjectRun>(impl->settings, impl->state, request);
     impl->days = impl->run->stepper();
     if (impl->days == nullptr)

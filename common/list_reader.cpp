@@ -249,7 +249,12 @@ bool skipByteOrderMark(std::string_view& text) {
 }
 
 ListReader::ListReader(std::string fileName, std::string content)
-    : fileName_(std::move(fileName)), content_(std::move(content)) {
+    : ListReader(std::move(fileName), FileText(std::move(content))) {}
+
+ListReader::ListReader(std::string fileName, FileText content)
+    : fileName_(std::move(fileName)),
+      text_(std::make_shared<const FileText>(std::move(content))),
+      content_(text_->view()) {
     std::string_view view(content_);
     if (skipByteOrderMark(view))
         pos_ = 3;
@@ -614,7 +619,8 @@ int ListReader::fieldsOnNextLine() const {
 }
 
 void ListReader::dropText() {
-    std::string().swap(content_);
+    text_.reset();
+    content_ = {};
     pos_ = 0;
     afterComma_ = false;
     recordOpen_ = false;

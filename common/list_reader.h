@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/atomic_file.h"
 
 namespace rivulon {
 
@@ -28,6 +31,7 @@ struct ListField {
 class ListReader {
   public:
     ListReader(std::string fileName, std::string content);
+    ListReader(std::string fileName, FileText content);
     // Reads the whole file; throws FileError when it cannot be opened.
     static ListReader open(const std::string& path);
 
@@ -83,7 +87,9 @@ class ListReader {
 
   private:
     std::string fileName_;
-    std::string content_;
+    // Shared: a copy (a look-ahead) reads the same bytes.
+    std::shared_ptr<const FileText> text_;
+    std::string_view content_;  // text_'s bytes
     std::size_t pos_ = 0;
     int line_ = 1;
     int fieldOnLine_ = 0;

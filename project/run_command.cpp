@@ -73,13 +73,11 @@ ProjectRun::ProjectRun(ProjectSettings& settings, ModelState& state, const RunRe
         if (settings.weatherPath.empty())
             return;
         weather_ = std::make_unique<WeatherFileSource>(settings.weatherPath, settings.datedWeather);
-        if (o.yearCount > 0) {
+        if (o.yearCount > 0 && (request.prepareOnly || request.weatherFirst)) {
             weather_->preload(o.yearCount);
-            // Every year the run asks for is read: the text can go, and its
-            // memory serve the run's tables.
             weather_->dropText();
         }
-        warnings.insert(warnings.end(), weather_->warnings().begin(), weather_->warnings().end());
+        takeWeatherWarnings();
         weather = weather_.get();
     }
     if (request.prepareOnly)
@@ -96,11 +94,24 @@ ProjectRun::ProjectRun(ProjectSettings& settings, ModelState& state, const RunRe
 
 ProjectRun::~ProjectRun() = default;
 
+void ProjectRun::takeWeatherWarnings() {
+    if (!weather_)
+        return;
+    const std::vector<std::string>& w = weather_->warnings();
+    outcome_.reload.warnings.insert(outcome_.reload.warnings.end(),
+                                    w.begin() + static_cast<std::ptrdiff_t>(weatherWarningsTaken_),
+                                    w.end());
+    weatherWarningsTaken_ = w.size();
+}
+
 RunOutcome ProjectRun::finish() {
     if (!stepper_)
         return std::move(outcome_);
     if (!stepper_->done())
         throw RunError("The run has not simulated its last day.");
+    takeWeatherWarnings();
+    if (weather_)
+        weather_->dropText();  // every year is read; the file can go
     const RunOptions& o = state_.options;
     outcome_.ran = true;
     if (o.seepOutput) {

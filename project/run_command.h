@@ -33,6 +33,10 @@ struct RunRequest {
     // Reads and checks everything the run needs, then stops before its first
     // day (a batch checks its rows this way before running any).
     bool prepareOnly = false;
+    // Reads every year of weather before the first day and lets the file go,
+    // for a run stepped from outside for as long as its caller likes. Without
+    // it the run reads the file in blocks of years as it goes.
+    bool weatherFirst = false;
     // A series to run on in place of the weather file (a generated one); the
     // climate change of the settings applies to it as to the file.
     WeatherSource* weather = nullptr;
@@ -85,12 +89,16 @@ class ProjectRun {
     RunOutcome finish();
 
   private:
+    // The weather file's warnings not yet in the outcome.
+    void takeWeatherWarnings();
+
     ProjectSettings& settings_;
     ModelState& state_;
     RunRequest request_;
     RunOutcome outcome_;
     std::string seepLog_;
     std::unique_ptr<WeatherFileSource> weather_;
+    std::size_t weatherWarningsTaken_ = 0;
     std::unique_ptr<DeltaWeatherSource> delta_;
     std::unique_ptr<SimulationStepper> stepper_;
 };

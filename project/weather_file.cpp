@@ -42,7 +42,7 @@ struct KeptBytes {
     std::mutex mu;
     std::string path;
     FileStamp stamp;
-    std::string bytes;
+    FileText bytes;
     bool full = false;
 };
 
@@ -57,23 +57,23 @@ void readWeatherFileForScan(const std::string& path,
                             const std::function<void(std::string_view bytes)>& scan) {
     FileStamp before;
     const bool haveBefore = stampOf(path, before);
-    std::string bytes = readWholeFile(path);
+    FileText bytes = FileText::read(path);
     FileStamp after;
     // Kept only when the file did not change while it was read.
     const bool stable = haveBefore && stampOf(path, after) && after == before &&
                         before.size == static_cast<off_t>(bytes.size());
-    scan(bytes);
+    scan(bytes.view());
     KeptBytes& k = kept();
     std::lock_guard lock(k.mu);
     k.full = stable;
     k.path = path;
     k.stamp = before;
-    k.bytes = stable ? std::move(bytes) : std::string();
+    k.bytes = stable ? std::move(bytes) : FileText();
 }
 
 namespace {
 
-std::string weatherBytes(const std::string& path) {
+FileText weatherBytes(const std::string& path) {
     KeptBytes& k = kept();
     {
         std::lock_guard lock(k.mu);
@@ -81,13 +81,12 @@ std::string weatherBytes(const std::string& path) {
             FileStamp now;
             const bool same = stampOf(path, now) && now == k.stamp;
             k.full = false;
-            std::string bytes = std::move(k.bytes);
-            k.bytes = std::string();
+            FileText bytes = std::move(k.bytes);
             if (same)
                 return bytes;
         }
     }
-    return readWholeFile(path);
+    return FileText::read(path);
 }
 
 }  // namespace

@@ -76,6 +76,50 @@ struct Folder {
     }
 };
 
+TEST(FileText, LargeFilesAreMappedSmallOnesReadAndBothKeepTheirBytes) {
+    Folder folder("rivulon_file_text");
+    std::string big;
+    for (int i = 0; i < 100000; ++i)
+        big += static_cast<char>(i * 7 % 256);
+    writeFileAtomically(folder / "big.dat", big);
+    writeFileAtomically(folder / "small.dat", "1.5,.8\r\n");
+    writeFileAtomically(folder / "empty.dat", "");
+
+    FileText mapped = FileText::read(folder / "big.dat");
+    EXPECT_TRUE(mapped.mapped());
+    EXPECT_TRUE(mapped.view() == big);
+    FileText small = FileText::read(folder / "small.dat");
+    EXPECT_FALSE(small.mapped());
+    EXPECT_EQ(small.view(), "1.5,.8\r\n");
+    EXPECT_EQ(FileText::read(folder / "empty.dat").size(), 0u);
+
+    // Readers keep views into the bytes: moving must not move them.
+    for (FileText* text : {&mapped, &small}) {
+        const char* bytes = text->view().data();
+        const std::size_t size = text->size();
+        FileText moved(std::move(*text));
+        EXPECT_EQ(moved.view().data(), bytes);
+        EXPECT_EQ(moved.size(), size);
+        EXPECT_EQ(text->size(), 0u);
+        FileText assigned;
+        assigned = std::move(moved);
+        EXPECT_EQ(assigned.view().data(), bytes);
+        *text = std::move(assigned);
+    }
+    EXPECT_TRUE(mapped.view() == big);
+
+    // The file replaced on disk: the mapping still shows the bytes it read.
+    writeFileAtomically(folder / "big.dat", "new");
+    EXPECT_TRUE(mapped.view() == big);
+
+    try {
+        FileText::read(folder / "missing.dat");
+        FAIL();
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("missing.dat"), std::string::npos);
+    }
+}
+
 struct FaultReset {
     ~FaultReset() {
         setWriteFaultForTesting({});

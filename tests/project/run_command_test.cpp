@@ -183,5 +183,75 @@ TEST(RunCommand, NothingRunsOnInputsThatCannotBeRead) {
     }
 }
 
+// Counts the years a run completes.
+struct YearCounter : RunObserver {
+    int years = 0;
+    void yearEnded(const ModelState&, int) override { ++years; }
+};
+
+TEST(RunCommand, TheWeatherFileIsReadInBlocksOfYearsAsTheRunGoes) {
+    TempFolder out;
+    const std::string year = readWholeFile(dataPath("Small/Weather.dat"));
+    // Thirty years, the twenty-second with a day line of three fields: large
+    // enough to be mapped rather than read.
+    std::string thirty;
+    for (int y = 1; y <= 30; ++y) {
+        std::string text = year;
+        if (y == 22)
+            text.replace(text.find("1.5,.8"), 6, "1.5,.8,9");
+        thirty += text;
+    }
+    ASSERT_GT(thirty.size(), 64u * 1024u);
+    const std::string weatherPath = out.write("Thirty.dat", thirty);
+    ASSERT_TRUE(FileText::read(weatherPath).mapped());
+
+    auto prepared = [&](ProjectSettings& settings, ModelState& state) {
+        settings = smallProject(out.dir());
+        startup(settings, state);
+        settings.weatherPath = weatherPath;
+    };
+    {
+        // The warning of year 22 comes with the outcome, read on the way.
+        ProjectSettings settings;
+        ModelState state;
+        prepared(settings, state);
+        YearCounter counter;
+        const RunOutcome outcome = runProject(settings, state, {30, 1}, &counter);
+        EXPECT_EQ(counter.years, 30);
+        EXPECT_THAT(outcome.reload.warnings,
+                    ::testing::Contains(HasSubstr("Thirty.dat:" + std::to_string(21 * 377 + 3))));
+
+        // Read ahead, the same years give the same results and warnings.
+        ProjectSettings aheadSettings;
+        ModelState ahead;
+        prepared(aheadSettings, ahead);
+        RunRequest request{30, 1};
+        request.weatherFirst = true;
+        const RunOutcome aheadOutcome = runProject(aheadSettings, ahead, request);
+        EXPECT_EQ(aheadOutcome.reload.warnings, outcome.reload.warnings);
+        EXPECT_TRUE(resultsFileText(ahead) == resultsFileText(state));
+    }
+    for (const bool first : {false, true}) {
+        // Twenty-five years asked of twenty-three: the second block finds the
+        // shortage after twenty years have run; read first, before any.
+        ProjectSettings settings;
+        ModelState state;
+        prepared(settings, state);
+        settings.weatherPath = out.write("TwentyThree.dat", thirty.substr(0, 23 * year.size()));
+        YearCounter counter;
+        RunRequest request{25, 1};
+        request.weatherFirst = first;
+        try {
+            runProject(settings, state, request, &counter);
+            FAIL();
+        } catch (const RunError& e) {
+            EXPECT_THAT(e.what(),
+                        HasSubstr("TwentyThree.dat: the weather data end before year 24"));
+        }
+        EXPECT_EQ(counter.years, first ? 0 : 20);
+        EXPECT_TRUE(state.results.flow.empty());
+    }
+}
+
 }  // namespace
 }  // namespace rivulon
