@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hydload {
@@ -9,9 +10,10 @@ namespace hydload {
 // A subcommand: `hydload NAME ARGS...`. It returns the exit status; errors are
 // printed by the command itself on standard error.
 struct Command {
-    std::string name;
-    std::string synopsis;  // one line for the overview
-    std::string help;      // full text for `hydload NAME --help`
+    // Texts the program holds anyway: not copied at every start.
+    std::string_view name;
+    std::string_view synopsis;  // one line for the overview
+    std::string_view help;      // full text for `hydload NAME --help`
     std::function<int(const std::vector<std::string>& args)> run;
 };
 

@@ -18,13 +18,13 @@ void printOverview(std::FILE* out) {
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
     for (const auto& c : list)
-        std::fprintf(out, "  %-12s %s\n", c.name.c_str(), c.synopsis.c_str());
+        std::fprintf(out, "  %-12.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(),
+                     static_cast<int>(c.synopsis.size()), c.synopsis.data());
 }
 
 // The usage lines at the top of a command's help (up to the first empty line).
-std::string usageLines(const std::string& help) {
-    const std::size_t end = help.find("\n\n");
-    return help.substr(0, end);
+std::string usageLines(std::string_view help) {
+    return std::string(help.substr(0, help.find("\n\n")));
 }
 
 }  // namespace
@@ -40,19 +40,21 @@ int main(int argc, char** argv) {
             continue;
         std::vector<std::string> rest(args.begin() + 1, args.end());
         if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
-            std::printf("%s\n", c.help.c_str());
+            std::printf("%.*s\n", static_cast<int>(c.help.size()), c.help.data());
             return 0;
         }
         try {
             return c.run(rest);
         } catch (const hydload::UsageError& e) {
             hydload::endProgressLine();
-            std::fprintf(stderr, "hydload %s: %s\n%s\n", c.name.c_str(), e.what(),
+            const std::string name(c.name);
+            std::fprintf(stderr, "hydload %s: %s\n%s\n", name.c_str(), e.what(),
                          usageLines(c.help).c_str());
             return 2;
         } catch (const std::exception& e) {
             hydload::endProgressLine();
-            std::fprintf(stderr, "hydload %s: %s\n", c.name.c_str(), e.what());
+            std::fprintf(stderr, "hydload %.*s: %s\n", static_cast<int>(c.name.size()),
+                         c.name.data(), e.what());
             return 1;
         }
     }
