@@ -121,7 +121,8 @@ done
 # Batches. The project is the example's, in a folder of its own.
 project=$work/project
 mkdir -p "$project"
-cp examples/Millbrook/*.dat examples/Millbrook/Millbrook.prj "$project"/
+# The whole example: the project names its maps and database too.
+cp examples/Millbrook/* "$project"/
 batch_s() { # batch_s CONTROL PROJECT JOBS YEARS -> microseconds of the fastest of 3
     local best="" t start
     for i in 1 2 3; do
@@ -146,7 +147,8 @@ echo "  62 rows x 30 years (RunSubbasins62.dat), --jobs 2: $(fmt_s "$t62")"
 big=$work/project100
 mkdir -p "$big"
 cp "$work"/Transprt.dat "$work"/Nutrient.dat "$work"/Weather.dat "$big"/
-sed 's/^WeatherDelayFile, .*/WeatherDelayFile, "Not Found"/; s/^USGSFlowFile, .*/USGSFlowFile, "Not Found"/' \
+# The files it does not hold are named "Not Found", as the program names them.
+sed -E 's/^(WeatherDelayFile|USGSFlowFile|LandUseMap|CountyMap|SoilMap|DataFile \(Access\)), .*/\1, "Not Found"/' \
     examples/Millbrook/Millbrook.prj \
     >"$big/Bench.prj"
 {
