@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/file_text.h"  // reading whole files, the other half of file access
 #include "common/read_error.h"
 
 namespace rivulon {
@@ -24,43 +25,6 @@ void writeFileAtomically(const std::string& path, std::string_view bytes);
 // The file that writing `path` replaces: the path itself, or the file its
 // symbolic links lead to (which need not exist yet).
 std::string replacementTarget(const std::string& path);
-
-// Reads a whole file. Throws FileError naming the file when it cannot.
-std::string readWholeFile(const std::string& path);
-
-// The bytes of a file for a reader that parses them once. A large regular
-// file is mapped read-only from the page cache: no copy, and no fresh memory
-// to fill, which for a century of weather is a good part of a run's time.
-// Smaller files, and files that cannot be mapped, are read into memory. The
-// bytes stay where they are when the FileText is moved.
-//
-// A mapped file that another program shortens while it is mapped cannot be
-// read past its new end: keep a FileText only while parsing.
-class FileText {
-  public:
-    FileText() = default;
-    explicit FileText(std::string bytes);
-    FileText(FileText&& other) noexcept;
-    FileText& operator=(FileText&& other) noexcept;
-    FileText(const FileText&) = delete;
-    FileText& operator=(const FileText&) = delete;
-    ~FileText();
-
-    // Throws FileError naming the file when it cannot be read.
-    static FileText read(const std::string& path);
-
-    std::string_view view() const { return view_; }
-    std::size_t size() const { return view_.size(); }
-    bool mapped() const { return map_ != nullptr; }
-
-  private:
-    void release() noexcept;
-
-    std::unique_ptr<std::string> owned_;
-    void* map_ = nullptr;
-    std::size_t mapLength_ = 0;
-    std::string_view view_;
-};
 
 // ---------------------------------------------------------------------------
 // Result files of a run or a batch (Results, Summary, SeepCoef, batch files).

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/atomic_file.h"
+#include "common/file_text.h"
 
 namespace rivulon {
 
