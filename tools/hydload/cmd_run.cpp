@@ -173,7 +173,7 @@ class Progress : public RunObserver {
 // block stays with the heap for the run's own blocks.
 void makeHeapPresent() {
 #ifdef MADV_POPULATE_WRITE
-    constexpr std::size_t kBytes = std::size_t{512} << 10;
+    constexpr std::size_t kBytes = std::size_t{384} << 10;
     constexpr std::uintptr_t kPage = 4096;
     void* block = std::malloc(kBytes);
     if (block == nullptr)
