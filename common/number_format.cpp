@@ -355,49 +355,63 @@ std::string printStyle(std::int32_t value) {
     return s;
 }
 
-void RecordWriter::separate() {
-    if (midRecord_)
-        out_ += ',';
+void RecordWriter::reserve(std::size_t n) {
+    if (out_.size() < n)
+        out_.resize(n);
+}
+
+char* RecordWriter::room(std::size_t n) {
+    if (out_.size() - length_ < n)
+        out_.resize(std::max(out_.size() * 2, length_ + n));
+    return out_.data() + length_;
+}
+
+char* RecordWriter::separate(char* p) {
+    *p = ',';
+    p += midRecord_ ? 1 : 0;
     midRecord_ = true;
+    return p;
 }
 
 RecordWriter& RecordWriter::text(std::string_view s) {
-    separate();
-    out_ += '"';
-    out_ += s;
-    out_ += '"';
+    char* p = separate(room(s.size() + 3));
+    *p++ = '"';
+    if (!s.empty())
+        std::memcpy(p, s.data(), s.size());
+    p += s.size();
+    *p++ = '"';
+    length_ = static_cast<std::size_t>(p - out_.data());
     return *this;
 }
 
 RecordWriter& RecordWriter::integer(std::int32_t v) {
-    separate();
-    char b[16];
-    const auto r = std::to_chars(b, b + sizeof b, v);
-    out_.append(b, r.ptr);
+    constexpr std::size_t kDigits = 11;  // -2147483648
+    char* p = separate(room(kDigits + 1));
+    p = std::to_chars(p, p + kDigits, v).ptr;
+    length_ = static_cast<std::size_t>(p - out_.data());
     return *this;
 }
 
 RecordWriter& RecordWriter::real(float v) {
-    // The comma and the number appended at once: a results file is tens of
-    // thousands of them.
-    char buf[kMaxRealChars + 1];
-    char* p = buf;
-    if (midRecord_)
-        *p++ = ',';
-    midRecord_ = true;
+    char* p = separate(room(kMaxRealChars + 1));
     p = writeReal(p, v);
-    out_.append(buf, static_cast<std::size_t>(p - buf));
+    length_ = static_cast<std::size_t>(p - out_.data());
     return *this;
 }
 
 RecordWriter& RecordWriter::raw(std::string_view s) {
-    separate();
-    out_ += s;
+    char* p = separate(room(s.size() + 1));
+    if (!s.empty())
+        std::memcpy(p, s.data(), s.size());
+    length_ = static_cast<std::size_t>(p + s.size() - out_.data());
     return *this;
 }
 
 RecordWriter& RecordWriter::endRecord() {
-    out_ += "\r\n";
+    char* p = room(2);
+    p[0] = '\r';
+    p[1] = '\n';
+    length_ += 2;
     midRecord_ = false;
     return *this;
 }

@@ -41,15 +41,25 @@ class RecordWriter {
     RecordWriter& raw(std::string_view s);
     RecordWriter& endRecord();
 
-    const std::string& str() const { return out_; }
-    std::string take() { return std::move(out_); }
+    std::string_view str() const { return {out_.data(), length_}; }
+    std::string take() {
+        out_.resize(length_);
+        length_ = 0;
+        return std::move(out_);
+    }
     // Empties the text, keeping its memory (after a record ends).
-    void clearText() { out_.clear(); }
-    void reserve(std::size_t n) { out_.reserve(n); }
+    void clearText() { length_ = 0; }
+    void reserve(std::size_t n);
 
   private:
-    void separate();
-    std::string out_;
+    // Room for n characters after the text. The numbers are written straight
+    // into the text's memory: made in a buffer of their own and appended,
+    // each was read back while its bytes were still being stored, which
+    // costs a results file about as much as making them.
+    char* room(std::size_t n);
+    char* separate(char* p);
+    std::string out_;  // the text, then room for more (its size is the memory's)
+    std::size_t length_ = 0;
     bool midRecord_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -129,6 +130,67 @@ TEST(RecordWriter, QuotesTextAndEndsWithCrLf) {
     RecordWriter w;
     w.text("My, Basin").integer(3).real(0.5f).endRecord().real(-2.0f).endRecord();
     EXPECT_EQ(w.str(), "\"My, Basin\",3,.5\r\n-2\r\n");
+}
+
+// The writer keeps its text and spare room in one block that grows as records
+// come; whatever the sizes, the text is that of plain appends, and it can be
+// emptied, reused and taken.
+TEST(RecordWriter, TextStaysWholeAsItsMemoryGrowsAndIsReused) {
+    std::uint32_t n = 12345;
+    auto next = [&n] {
+        n = n * 1664525u + 1013904223u;
+        return n >> 8;
+    };
+    for (std::size_t start : {std::size_t{0}, std::size_t{1}, std::size_t{40}}) {
+        RecordWriter w;
+        w.reserve(start);
+        std::string expected;
+        for (int round = 0; round < 3; ++round) {
+            for (int record = 0; record < 400; ++record) {
+                const int fields = 1 + static_cast<int>(next() % 9);
+                for (int f = 0; f < fields; ++f) {
+                    std::string field;
+                    switch (next() % 5) {
+                        case 0: {
+                            const std::string name(next() % 30, 'a' + static_cast<char>(f));
+                            w.text(name);
+                            field = '"' + name + '"';
+                            break;
+                        }
+                        case 1: {
+                            const auto v = static_cast<std::int32_t>(next()) - (1 << 23);
+                            w.integer(f == 0 ? INT32_MIN : v);
+                            field = std::to_string(f == 0 ? INT32_MIN : v);
+                            break;
+                        }
+                        case 2:
+                            w.raw(f == 1 ? "" : "0.00");
+                            field = f == 1 ? "" : "0.00";
+                            break;
+                        default: {
+                            const float v = -std::ldexp(static_cast<float>(next() % 99999), -10) *
+                                            static_cast<float>(1u << (next() % 24));
+                            w.real(v);
+                            field = formatReal(v);
+                        }
+                    }
+                    expected += (f == 0 ? "" : ",") + field;
+                }
+                w.endRecord();
+                expected += "\r\n";
+            }
+            ASSERT_EQ(w.str(), expected);
+            if (round == 0) {
+                w.clearText();
+                expected.clear();
+            }
+        }
+        const std::string taken = w.take();
+        EXPECT_EQ(taken, expected);
+        EXPECT_TRUE(w.str().empty());
+        w.real(1.5f).real(2.0f).endRecord();
+        EXPECT_EQ(w.str(), "1.5,2\r\n");
+    }
 }
 
 }  // namespace
