@@ -21,14 +21,11 @@
 #include <utility>
 
 #include "common/paths.h"
+#include "common/read_error.h"
 
 namespace rivulon {
 
 namespace {
-
-std::string systemError(const std::string& what, const std::string& path, int err = errno) {
-    return what + " " + path + ": " + std::strerror(err);
-}
 
 WriteFault& writeFault() {
     static WriteFault fault;

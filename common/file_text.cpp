@@ -7,21 +7,12 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <utility>
 
 #include "common/paths.h"
 #include "common/read_error.h"
 
 namespace rivulon {
-
-namespace {
-
-std::string systemError(const std::string& what, const std::string& path, int err = errno) {
-    return what + " " + path + ": " + std::strerror(err);
-}
-
-}  // namespace
 
 namespace {
 
@@ -52,6 +43,15 @@ void readRest(int fd, const std::string& path, std::string& content) {
     ::close(fd);
 }
 
+// An open file's bytes, read into a string sized from its length (closing it).
+std::string readOpenFile(int fd, const std::string& path, off_t size) {
+    std::string content;
+    if (size > 0)
+        content.reserve(static_cast<std::size_t>(size));
+    readRest(fd, path, content);
+    return content;
+}
+
 // Files below this size are read: mapping costs more than copying a few pages.
 constexpr off_t kMapFrom = 64 * 1024;
 
@@ -62,11 +62,7 @@ std::string readWholeFile(const std::string& path) {
     // parsing a short input file.
     const int fd = openInput(path);
     struct stat st {};
-    std::string content;
-    if (::fstat(fd, &st) == 0 && st.st_size > 0)
-        content.reserve(static_cast<std::size_t>(st.st_size));
-    readRest(fd, path, content);
-    return content;
+    return readOpenFile(fd, path, ::fstat(fd, &st) == 0 ? st.st_size : 0);
 }
 
 FileText::FileText(std::string bytes)
@@ -120,11 +116,7 @@ FileText FileText::read(const std::string& path) {
             return text;
         }
     }
-    std::string content;
-    if (st.st_size > 0)
-        content.reserve(static_cast<std::size_t>(st.st_size));
-    readRest(fd, path, content);
-    return FileText(std::move(content));
+    return FileText(readOpenFile(fd, path, st.st_size));
 }
 
 }  // namespace rivulon

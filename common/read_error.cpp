@@ -1,5 +1,7 @@
 #include "common/read_error.h"
 
+#include <cstring>
+
 #include "common/list_reader.h"
 #include "common/paths.h"
 
@@ -40,5 +42,9 @@ ReadError::ReadError(std::string file, int line, int field, std::string expected
 
 ReadError::ReadError(std::string file, int line, std::string message)
     : std::runtime_error(describe(file, line, message)), file_(std::move(file)), line_(line) {}
+
+std::string systemError(const std::string& what, const std::string& path, int err) {
+    return what + " " + path + ": " + std::strerror(err);
+}
 
 }  // namespace rivulon

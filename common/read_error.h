@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <stdexcept>
 #include <string>
 
@@ -43,5 +44,8 @@ class FileError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
+
+// A FileError's text for a failed system call: "Cannot write PATH: reason".
+std::string systemError(const std::string& what, const std::string& path, int err = errno);
 
 }  // namespace rivulon
